@@ -1,0 +1,11 @@
+#pragma once
+// The image library's exported interface: C linkage, default visibility, 16-bit image handles.
+
+#include <cstdint>
+
+#include "types/Win32Types.h"
+
+#define BITRA5_API extern "C" __attribute__((visibility("default")))
+
+// A signed 16-bit number naming one image of the library; 0 means no image.
+using KpxHandle = std::int16_t;

@@ -1,0 +1,157 @@
+#include "LibraryStartup.h"
+
+#include "ImageCreation.h"
+#include "ImageTable.h"
+#include "LibraryPalettes.h"
+#include "FormatTable.h"
+
+#include "LanguageLibrary.h"
+#include "resources/ResourceLibrary.h"
+
+#include <zlib.h>
+
+#include <atomic>
+#include <cstring>
+
+namespace {
+
+struct LibraryState {
+    HINSTANCE moduleInstance = nullptr;
+    HINSTANCE resourceInstance = nullptr;
+    HINSTANCE ownResourceInstance = nullptr;
+    std::atomic<int> drawDibReady{0};
+    char descriptions[kKpxDescriptionCount][kKpxDescriptionLength] = {};
+    bool errorSlotAllocated = false;
+};
+
+LibraryState& state() {
+    static LibraryState* s = new LibraryState; // lives until the library's unload
+    return *s;
+}
+
+thread_local int threadErrorCode = 0;
+
+struct BreakTable {
+    std::recursive_mutex mutex;
+    KpxHandle slots[kpx::kBreakTableSize] = {};
+};
+
+BreakTable& breakTableState() {
+    static BreakTable* t = new BreakTable;
+    return *t;
+}
+
+void loadDescriptionTexts() {
+    LibraryState& s = state();
+    for (int k = 0; k < kKpxDescriptionCount; ++k)
+        LoadStringA(s.resourceInstance, kKpxFirstDescriptionId + k, s.descriptions[k],
+                    kKpxDescriptionLength);
+}
+
+} // namespace
+
+namespace kpx {
+
+std::recursive_mutex& breakTableMutex() { return breakTableState().mutex; }
+KpxHandle* breakTable() { return breakTableState().slots; }
+
+void clearBreakTableSlots(KpxHandle image) {
+    std::lock_guard lock(breakTableMutex());
+    for (KpxHandle& slot : breakTableState().slots)
+        if (slot == image)
+            slot = 0;
+}
+
+std::recursive_mutex& gifCodecMutex() {
+    static auto* mutex = new std::recursive_mutex;
+    return *mutex;
+}
+
+} // namespace kpx
+
+HINSTANCE KpxGetResourceInstance() { return state().resourceInstance; }
+void KpxSetModuleInstance(HINSTANCE instance) { state().moduleInstance = instance; }
+
+void KpxAllocErrorSlot() { state().errorSlotAllocated = true; }
+void KpxFreeErrorSlot() { state().errorSlotAllocated = false; }
+
+void KpxSetLastError(int code) {
+    if (state().errorSlotAllocated)
+        threadErrorCode = code;
+}
+
+int KpxGetLastErrorForTest() { return state().errorSlotAllocated ? threadErrorCode : -1; }
+
+const char* KpxGetDescriptionText(int k) {
+    if (k < 0 || k >= kKpxDescriptionCount)
+        return "";
+    return state().descriptions[k];
+}
+
+int KPXUseVFW() { return state().drawDibReady.load(); }
+
+void KpxWarmUpDrawDib() {
+    // Draws a 30 x 30 24-bit picture halftoned into a 50 x 50 8-bit image, as the drawing path
+    // does, so the first real draw finds everything set up.
+    const KpxHandle target = KPXCreateImage(50, 50, 8);
+    const KpxHandle source = KPXCreateImage(30, 30, 24);
+    KPXDeleteImage(source);
+    KPXDeleteImage(target);
+    state().drawDibReady = 1;
+}
+
+void KpxInitLibrary() {
+    KPXGetHPalette();
+    kpx::colorCube64();
+    {
+        std::lock_guard lock(kpx::breakTableMutex());
+        for (KpxHandle& slot : breakTableState().slots)
+            slot = 0;
+    }
+    KpxInitImageTable();
+    state().drawDibReady = 0;
+    KpxWarmUpDrawDib();
+    kpx::buildRuntimeFormatTable(state().resourceInstance);
+    loadDescriptionTexts();
+}
+
+void KpxExitLibrary() { KpxFreeAllImages(); }
+
+void KpxProcessAttach(HINSTANCE instance) {
+    KpxSetModuleInstance(instance);
+    SetLanguageBaseModule(instance);
+    HMODULE resources = nullptr;
+    LoadLanguageLibrary("Bitra5Res", &resources);
+    state().resourceInstance = resources;
+    state().ownResourceInstance = instance;
+    KpxAllocErrorSlot();
+    KpxInitLibrary();
+}
+
+void KpxProcessDetach() {
+    KpxExitLibrary();
+    KpxFreeErrorSlot();
+    FreeLanguageLibrary(state().resourceInstance);
+    state().resourceInstance = nullptr;
+}
+
+int KPXcompress(std::uint8_t* dest, unsigned long* destLength, const std::uint8_t* source,
+                unsigned long sourceLength) {
+    return compress(dest, destLength, source, sourceLength);
+}
+
+int KPXdecompress(std::uint8_t* dest, unsigned long* destLength, const std::uint8_t* source,
+                  unsigned long sourceLength) {
+    return uncompress(dest, destLength, source, sourceLength);
+}
+
+// The library's entry point: start-up when the library is loaded, shutdown when unloaded.
+namespace {
+void libraryEntryAnchor() {}
+} // namespace
+
+__attribute__((constructor)) static void bitra5Load() {
+    KpxProcessAttach(kfm::resources::moduleOfAddress(reinterpret_cast<const void*>(&libraryEntryAnchor)));
+}
+
+__attribute__((destructor)) static void bitra5Unload() { KpxProcessDetach(); }

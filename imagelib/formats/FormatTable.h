@@ -1,0 +1,32 @@
+#pragma once
+// The raster formats the library reads and writes: the static rows and the runtime table whose
+// names come from the resource library.
+
+#include <cstdint>
+
+#include "Bitra5Api.h"
+
+// One row of the runtime format table, handed out by value (64 bytes).
+struct KpxFormatEntry {
+    char extension[8]; // with the leading dot, NUL-padded
+    std::int32_t formatId;
+    char name[52];     // NUL-terminated
+};
+static_assert(sizeof(KpxFormatEntry) == 64);
+
+struct KpxStaticFormatRow {
+    const char* extension;
+    std::int32_t formatId;
+    unsigned nameId;
+};
+
+constexpr int kKpxFormatRowCount = 15;
+
+namespace kpx {
+// The static rows in table order.
+const KpxStaticFormatRow* staticFormatRows();
+// Builds the runtime table, loading each row's name from the resource library.
+void buildRuntimeFormatTable(HINSTANCE resources);
+// The runtime rows (kKpxFormatRowCount of them).
+const KpxFormatEntry* runtimeFormatTable();
+} // namespace kpx

@@ -1,0 +1,109 @@
+#include "Clipboard.h"
+
+#include "gdi/DibSection.h"
+#include "memory/GlobalMemory.h"
+#include "metafile/EnhMetafile.h"
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace {
+
+struct ClipboardState {
+    std::recursive_mutex mutex;
+    bool open = false;
+    std::thread::id owner;
+    std::map<UINT, HANDLE> data;
+    std::map<std::string, UINT> registered;
+    UINT nextFormat = 0xC000;
+};
+
+ClipboardState& state() {
+    static ClipboardState s;
+    return s;
+}
+
+void freeData(UINT format, HANDLE data) {
+    if (!data)
+        return;
+    if (format == CF_BITMAP)
+        DeleteBitmap(static_cast<HBITMAP>(data));
+    else if (format == CF_ENHMETAFILE)
+        DeleteEnhMetaFile(static_cast<HENHMETAFILE>(data));
+    else
+        GlobalFree(static_cast<HGLOBAL>(data));
+}
+
+bool openedByCaller(ClipboardState& s) { return s.open && s.owner == std::this_thread::get_id(); }
+
+} // namespace
+
+BOOL OpenClipboard(HWND) {
+    ClipboardState& s = state();
+    std::lock_guard lock(s.mutex);
+    if (s.open && s.owner != std::this_thread::get_id())
+        return FALSE;
+    s.open = true;
+    s.owner = std::this_thread::get_id();
+    return TRUE;
+}
+
+BOOL CloseClipboard() {
+    ClipboardState& s = state();
+    std::lock_guard lock(s.mutex);
+    if (!openedByCaller(s))
+        return FALSE;
+    s.open = false;
+    return TRUE;
+}
+
+BOOL EmptyClipboard() {
+    ClipboardState& s = state();
+    std::lock_guard lock(s.mutex);
+    if (!openedByCaller(s))
+        return FALSE;
+    for (auto& [format, data] : s.data)
+        freeData(format, data);
+    s.data.clear();
+    return TRUE;
+}
+
+BOOL IsClipboardFormatAvailable(UINT format) {
+    ClipboardState& s = state();
+    std::lock_guard lock(s.mutex);
+    return s.data.count(format) ? TRUE : FALSE;
+}
+
+HANDLE GetClipboardData(UINT format) {
+    ClipboardState& s = state();
+    std::lock_guard lock(s.mutex);
+    if (!openedByCaller(s))
+        return nullptr;
+    const auto it = s.data.find(format);
+    return it == s.data.end() ? nullptr : it->second;
+}
+
+HANDLE SetClipboardData(UINT format, HANDLE data) {
+    ClipboardState& s = state();
+    std::lock_guard lock(s.mutex);
+    if (!openedByCaller(s) || !data)
+        return nullptr;
+    auto& slot = s.data[format];
+    if (slot != data)
+        freeData(format, slot);
+    slot = data;
+    return data;
+}
+
+UINT RegisterClipboardFormatA(const char* name) {
+    if (!name || !*name)
+        return 0;
+    ClipboardState& s = state();
+    std::lock_guard lock(s.mutex);
+    auto [it, inserted] = s.registered.try_emplace(name, s.nextFormat);
+    if (inserted)
+        ++s.nextFormat;
+    return it->second;
+}

@@ -1,0 +1,45 @@
+#include "TestSupport.h"
+
+#include "registry/Registry.h"
+
+#include <cstdlib>
+#include <random>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace kfm::test {
+
+TempDir::TempDir() {
+    std::random_device rd;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        fs::path candidate = fs::temp_directory_path() / ("kfm5-test-" + std::to_string(rd()));
+        std::error_code ec;
+        if (fs::create_directory(candidate, ec)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+ScopedRegistry::ScopedRegistry() { kfm::registry::setStorageFolder(dir_.path().string()); }
+ScopedRegistry::~ScopedRegistry() { kfm::registry::setStorageFolder(""); }
+
+fs::path programFolder() {
+    std::error_code ec;
+    return fs::canonical("/proc/self/exe", ec).parent_path();
+}
+
+fs::path testDataPath(const std::string& relative) {
+    const char* root = std::getenv("KFM_TEST_DATA");
+    const fs::path base = root && *root ? fs::path(root) : fs::path(KFM_TEST_DATA_DIR);
+    return base / relative;
+}
+
+} // namespace kfm::test

@@ -1,0 +1,40 @@
+#pragma once
+// Helpers shared by the test suites.
+
+#include <filesystem>
+#include <string>
+
+namespace kfm::test {
+
+// A fresh temporary folder, removed with everything in it at the end of the scope.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Points the registry at a temporary folder for the scope of a test.
+class ScopedRegistry {
+public:
+    ScopedRegistry();
+    ~ScopedRegistry();
+    const TempDir& folder() const { return dir_; }
+
+private:
+    TempDir dir_;
+};
+
+// The folder of the running test program (the build output folder, beside the libraries).
+std::filesystem::path programFolder();
+// A file of tests/data in the source tree.
+std::filesystem::path testDataPath(const std::string& relative);
+
+} // namespace kfm::test
