@@ -10,9 +10,7 @@
 #include <string>
 #include <vector>
 
-using kfm::test::Colour;
-using kfm::test::ScopedImage;
-using namespace kfm::test;
+using namespace kfm::test::conversion;
 
 namespace {
 

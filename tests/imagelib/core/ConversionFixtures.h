@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace kfm::test {
+namespace kfm::test::conversion {
 
 struct Colour {
     int red;
@@ -101,4 +101,4 @@ inline Colour colourAt(KpxHandle image, int x, int y) {
     return tableEntry(image, indexAt(image, x, y));
 }
 
-} // namespace kfm::test
+} // namespace kfm::test::conversion
