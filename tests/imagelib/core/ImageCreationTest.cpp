@@ -34,12 +34,14 @@ private:
     std::vector<KpxHandle> owned_;
 };
 
-const BITMAPINFOHEADER& headerOf(KpxHandle h) { return KPXGetBitmapInfoHeader(h)->bmiHeader; }
+const BITMAPINFOHEADER& headerOf(KpxHandle h) {
+    return KPXGetBitmapInfoHeader(h)->bmiHeader;
+}
 
 // A packed DIB in a global block: header, then `extra` (colour table or masks), then pixels.
-HGLOBAL packedDib(int width, int height, int bpp, DWORD compression, const std::vector<DWORD>& extra,
-                  const std::vector<std::uint8_t>& pixels, DWORD sizeImage = 0,
-                  std::size_t cutBytes = 0) {
+HGLOBAL packedDib(int width, int height, int bpp, DWORD compression,
+                  const std::vector<DWORD>& extra, const std::vector<std::uint8_t>& pixels,
+                  DWORD sizeImage = 0, std::size_t cutBytes = 0) {
     const std::size_t size = sizeof(BITMAPINFOHEADER) + 4 * extra.size() + pixels.size() - cutBytes;
     HGLOBAL block = GlobalAlloc(GHND, size);
     auto* p = static_cast<std::uint8_t*>(GlobalLock(block));
@@ -76,9 +78,17 @@ struct DepthCase {
 
 TEST_F(ImageCreationTest, CreatesEveryDepthWithItsHeader) {
     const DepthCase cases[] = {
-        {0, 1, BI_RGB, 2},   {1, 1, BI_RGB, 2},     {2, 4, BI_RGB, 16},   {4, 4, BI_RGB, 16},
-        {5, 8, BI_RGB, 256}, {8, 8, BI_RGB, 256},   {16, 24, BI_RGB, 0},  {24, 24, BI_RGB, 0},
-        {25, 32, BI_RGB, 0}, {32, 32, BI_RGB, 0},   {kKpxDepth565, 16, BI_BITFIELDS, 0},
+        {0, 1, BI_RGB, 2},
+        {1, 1, BI_RGB, 2},
+        {2, 4, BI_RGB, 16},
+        {4, 4, BI_RGB, 16},
+        {5, 8, BI_RGB, 256},
+        {8, 8, BI_RGB, 256},
+        {16, 24, BI_RGB, 0},
+        {24, 24, BI_RGB, 0},
+        {25, 32, BI_RGB, 0},
+        {32, 32, BI_RGB, 0},
+        {kKpxDepth565, 16, BI_BITFIELDS, 0},
     };
     for (const DepthCase& c : cases) {
         SCOPED_TRACE(c.requested);
@@ -304,8 +314,8 @@ TEST_F(ImageCreationTest, FromBitmapCopiesAndLeavesTheBitmapToTheCaller) {
     struct {
         BITMAPINFOHEADER h;
     } info{{40, 2, 1, 1, 32, BI_RGB, 0, 0, 0, 0, 0}};
-    HBITMAP deep =
-        CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP deep = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS,
+                                    &bits, nullptr, 0);
     const std::uint8_t px[8] = {1, 2, 3, 0, 4, 5, 6, 0};
     std::memcpy(bits, px, sizeof px);
     const KpxHandle h24 = keep(KPXCreateImageFromBitmap(deep, nullptr));
@@ -408,7 +418,8 @@ TEST_F(ImageCreationTest, GlobalBlockHoldsInfoThenPixels) {
     const KpxHandle h565 = keep(KPXCreateImage(3, 2, kKpxDepth565));
     HGLOBAL block565 = KPXGetGlobalBlock(h565);
     EXPECT_EQ(GlobalSize(block565), 40u + 12u + 16u);
-    const auto* masks = reinterpret_cast<const DWORD*>(static_cast<std::uint8_t*>(GlobalLock(block565)) + 40);
+    const auto* masks =
+        reinterpret_cast<const DWORD*>(static_cast<std::uint8_t*>(GlobalLock(block565)) + 40);
     EXPECT_EQ(masks[0], 0xF800u);
     GlobalUnlock(block565);
     GlobalFree(block565);
@@ -434,8 +445,8 @@ TEST_F(ImageCreationTest, SixteenBitCopiesOfFiveFiveFiveSectionsAreConverted) {
         BITMAPINFOHEADER h;
     } info{{40, 2, 1, 1, 16, BI_RGB, 0, 0, 0, 0, 0}};
     void* bits = nullptr;
-    HBITMAP section =
-        CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP section = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info),
+                                       DIB_RGB_COLORS, &bits, nullptr, 0);
     const std::uint8_t px[4] = {0x00, 0x7C, 0x1F, 0x00}; // red, blue
     std::memcpy(bits, px, sizeof px);
     const KpxHandle h = keep(KPXCreateImageAttach(section, nullptr));
