@@ -317,23 +317,9 @@ KpxHandle KPXCreateImageFromClipboard(HWND window) {
     CloseClipboard();
     if (image && KPXbpp(image) == 32) {
         // A 32-bit picture is kept as 24 bits.
-        void* bits = nullptr;
-        HBITMAP deep = nullptr;
-        {
-            kpx::ImageLock record(image, kKpxRead);
-            BITMAPINFO info = *record->bitmapInfo();
-            deep = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-            if (deep)
-                std::memcpy(
-                    bits, record->bits,
-                    std::min<std::size_t>(kpx::pixelBytes(*record.get()), deep->pixelBytes));
-        }
+        const KpxHandle converted = KPXCreateImageFromBitmap(KPXGetBitmap(image), nullptr);
         KPXDeleteImage(image);
-        image = 0;
-        if (deep) {
-            image = KPXCreateImageFromBitmap(deep, nullptr);
-            DeleteBitmap(deep);
-        }
+        image = converted;
     }
     return image;
 }

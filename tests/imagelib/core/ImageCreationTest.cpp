@@ -357,6 +357,9 @@ TEST_F(ImageCreationTest, ThirtyTwoBitClipboardPicturesBecomeTwentyFourBits) {
     ASSERT_NE(back, 0);
     EXPECT_EQ(KPXbpp(back), 24);
     EXPECT_EQ(bgrAt(back, 1, 0), (std::vector<int>{40, 50, 60}));
+    OpenClipboard(nullptr);
+    EmptyClipboard();
+    CloseClipboard();
 }
 
 TEST_F(ImageCreationTest, SeparationPlates) {
