@@ -475,13 +475,16 @@ int KPXDeleteImage(KpxHandle image) {
 }
 
 HBITMAP KPXDeleteImageDetach(KpxHandle image) {
-    HBITMAP bitmap = nullptr;
-    {
-        kpx::ImageLock record(image, kKpxRead);
-        if (!record)
-            return nullptr;
-        bitmap = record->bitmap;
+    KpxImageRecord* record = KpxFindImage(image);
+    if (!record)
+        return nullptr;
+    // A held image is not released (the release reports it); its bitmap stays the image's and
+    // is not handed out, or the caller and the image would both free it.
+    if (KpxGetImagePermission(image, 0) != kKpxFree) {
+        KpxReleaseImage(image, 0);
+        return nullptr;
     }
+    HBITMAP bitmap = record->bitmap;
     KpxReleaseImage(image, 0);
     return bitmap;
 }

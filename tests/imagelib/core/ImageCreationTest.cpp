@@ -443,6 +443,14 @@ TEST_F(ImageCreationTest, DetachHandsOverTheBitmap) {
     EXPECT_EQ(KPXDeleteImageDetach(h), nullptr);
 }
 
+TEST_F(ImageCreationTest, DetachOfAHeldImageHandsOutNothing) {
+    const KpxHandle h = keep(KPXCreateImage(4, 4, 24));
+    KpxImageRecord* r = KpxLockImage(h, kKpxWrite);
+    EXPECT_EQ(KPXDeleteImageDetach(h), nullptr);
+    KpxUnlockImage(r, 0);
+    EXPECT_NE(KPXGetBitmap(h), nullptr); // still the image's own
+}
+
 TEST_F(ImageCreationTest, SixteenBitCopiesOfFiveFiveFiveSectionsAreConverted) {
     struct {
         BITMAPINFOHEADER h;
