@@ -13,7 +13,9 @@ namespace {
 
 constexpr UINT kMessageEmptyFramesRemoved = 10785;
 
-FrameList& frames() { return g_pAnimationData->frames; }
+FrameList& frames() {
+    return g_pAnimationData->frames;
+}
 
 // The node at index n, or end() for an index outside the list.
 FrameList::iterator nodeAt(int n) {
@@ -32,7 +34,9 @@ template <typename F> void forEachRealFrame(F&& visit) {
         visit(*it, index);
 }
 
-RECT frameRect(const CObjFrame& f) { return RECT{f.left, f.top, f.left + f.width, f.top + f.height}; }
+RECT frameRect(const CObjFrame& f) {
+    return RECT{f.left, f.top, f.left + f.width, f.top + f.height};
+}
 
 void unite(RECT& into, const RECT& r, bool& first) {
     if (first) {
@@ -55,7 +59,9 @@ void selectOnly(int index) {
 
 } // namespace
 
-CAnimationData::CAnimationData() { frames.emplace_back(); }
+CAnimationData::CAnimationData() {
+    frames.emplace_back();
+}
 
 void CAnimationData::SetProgramDefaults() {
     TabPosition = 2;
@@ -115,8 +121,8 @@ void SelectAllFrames() {
 }
 
 int GetSelFramesCount() {
-    return static_cast<int>(
-        std::count_if(frames().begin(), frames().end(), [](const CObjFrame& f) { return f.selected != 0; }));
+    return static_cast<int>(std::count_if(frames().begin(), frames().end(),
+                                          [](const CObjFrame& f) { return f.selected != 0; }));
 }
 
 void SelectFrame(int n) {
@@ -198,7 +204,9 @@ std::uint16_t GetCurrentFrameImage() {
     return f ? f->GetImage() : 0;
 }
 
-FrameList::iterator GetCurrentFrameNode() { return nodeAt(GetCurrentFrameIndex()); }
+FrameList::iterator GetCurrentFrameNode() {
+    return nodeAt(GetCurrentFrameIndex());
+}
 
 std::vector<int> GetSelFramesArray() {
     std::vector<int> indices;

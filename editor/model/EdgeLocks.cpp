@@ -1,78 +1,90 @@
 #include "EdgeLocks.h"
 
-#include "ProgramState.h"
-#include "ShellServices.h"
-
 #include <algorithm>
 
-namespace {
+namespace kfm::model {
 
-constexpr UINT kQuestionEdgeLocks = 10688;
+RECT frameRect(int left, int top, int width, int height) {
+    return RECT{left, top, left + width, top + height};
+}
 
-constexpr COLORREF kGridColours[8][2] = {
-    {0xFFFFFF, 0xCECFCE}, {0x636563, 0x9C9A9C}, {0x313031, 0x636563}, {0xFFFFFF, 0xCECFFF},
-    {0xFFFFFF, 0xBDDBFF}, {0xFFFFFF, 0xCEE7CE}, {0xFFFFFF, 0xFFE3CE}, {0xFFFFFF, 0xFFCFDE},
-};
-
-} // namespace
-
-void GetFramesBounds(RECT& out, const FrameList* list) {
-    const FrameList& frames = list ? *list : g_pAnimationData->frames;
-    out = RECT{0, 0, 0, 0};
-    bool first = true;
-    for (const CObjFrame& f : frames) {
-        const RECT r{f.left, f.top, f.left + f.width, f.top + f.height};
-        if (first) {
-            out = r;
-            first = false;
-            continue;
-        }
+RECT unionOfRects(std::span<const RECT> rects) {
+    if (rects.empty())
+        return RECT{0, 0, 0, 0};
+    RECT out = rects.front();
+    for (const RECT& r : rects.subspan(1)) {
         out.left = std::min(out.left, r.left);
         out.top = std::min(out.top, r.top);
         out.right = std::max(out.right, r.right);
         out.bottom = std::max(out.bottom, r.bottom);
     }
+    return out;
+}
+
+EdgeLockViolations findEdgeLockViolations(const EdgeLockState& state, const RECT& rect) {
+    EdgeLockViolations v;
+    v.left = state.lockLeft && rect.left < 0;
+    v.top = state.lockTop && rect.top < 0;
+    v.right = state.lockRight && rect.right > state.width;
+    v.bottom = state.lockBottom && rect.bottom > state.height;
+    return v;
+}
+
+int resolveEdgeLocks(EdgeLockState& state, const RECT& rect, const std::function<bool()>& confirm) {
+    if (state.elasticSize)
+        return 1;
+    const EdgeLockViolations v = findEdgeLockViolations(state, rect);
+    if (!v.any())
+        return 1;
+    if (!confirm || !confirm())
+        return 0;
+    if (v.left)
+        state.lockLeft = 0;
+    if (v.top)
+        state.lockTop = 0;
+    if (v.right)
+        state.lockRight = 0;
+    if (v.bottom)
+        state.lockBottom = 0;
+    return 1;
+}
+
+} // namespace kfm::model
+
+#include "ShellServices.h"
+
+#include <vector>
+
+namespace {
+constexpr UINT kQuestionEdgeLocks = 10688;
+} // namespace
+
+void GetFramesBounds(RECT& out, const FrameList* list) {
+    const FrameList& frames = list ? *list : g_pAnimationData->frames;
+    std::vector<RECT> rects;
+    rects.reserve(frames.size());
+    for (const CObjFrame& f : frames)
+        rects.push_back(kfm::model::frameRect(f.left, f.top, f.width, f.height));
+    out = kfm::model::unionOfRects(rects);
 }
 
 int CheckEdgeLocks(const FrameList* list, const RECT* rect) {
     CAnimationData& a = *g_pAnimationData;
-    if (a.AnimationStateElasticSize)
-        return 1;
     RECT bounds{};
     if (rect)
         bounds = *rect;
     else
         GetFramesBounds(bounds, list);
-    const bool left = a.AnimationStateLockLeft && bounds.left < 0;
-    const bool top = a.AnimationStateLockTop && bounds.top < 0;
-    const bool right = a.AnimationStateLockRight && bounds.right > a.AnimationWidth;
-    const bool bottom = a.AnimationStateLockBottom && bounds.bottom > a.AnimationHeight;
-    if (!left && !top && !right && !bottom)
-        return 1;
-    if (ShellMessageBox(kQuestionEdgeLocks, MB_OKCANCEL_ | MB_ICONEXCLAMATION_) != IDOK)
-        return 0;
-    if (left)
-        a.AnimationStateLockLeft = 0;
-    if (top)
-        a.AnimationStateLockTop = 0;
-    if (right)
-        a.AnimationStateLockRight = 0;
-    if (bottom)
-        a.AnimationStateLockBottom = 0;
-    return 1;
-}
-
-void GetTransparencyGrid(int& cell, COLORREF& colour1, COLORREF& colour2) {
-    if (g_Settings.transparentGridSize < 1) {
-        cell = 0;
-        colour1 = colour2 = g_Settings.animBkColor;
-        return;
-    }
-    cell = 1 << (g_Settings.transparentGridSize + 2);
-    // A colour index outside the table takes the first row.
-    const int row = (g_Settings.transparentGridColor >= 0 && g_Settings.transparentGridColor < 8)
-                        ? g_Settings.transparentGridColor
-                        : 0;
-    colour1 = kGridColours[row][0];
-    colour2 = kGridColours[row][1];
+    kfm::model::EdgeLockState state{
+        a.AnimationWidth,          a.AnimationHeight,       a.AnimationStateElasticSize,
+        a.AnimationStateLockLeft,  a.AnimationStateLockTop, a.AnimationStateLockRight,
+        a.AnimationStateLockBottom};
+    const int result = kfm::model::resolveEdgeLocks(state, bounds, [] {
+        return ShellMessageBox(kQuestionEdgeLocks, MB_OKCANCEL_ | MB_ICONEXCLAMATION_) == IDOK;
+    });
+    a.AnimationStateLockLeft = state.lockLeft;
+    a.AnimationStateLockTop = state.lockTop;
+    a.AnimationStateLockRight = state.lockRight;
+    a.AnimationStateLockBottom = state.lockBottom;
+    return result;
 }

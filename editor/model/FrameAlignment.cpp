@@ -89,15 +89,13 @@ int space(long low, long high, int n, Axis axis) {
 } // namespace
 
 int AlignLeft(CObjFrame* ref) {
-    return alignSelected([ref](CObjFrame& f) {
-        f.left = (f.width + ref->left <= 0) ? 1 - f.width : ref->left;
-    });
+    return alignSelected(
+        [ref](CObjFrame& f) { f.left = (f.width + ref->left <= 0) ? 1 - f.width : ref->left; });
 }
 
 int AlignTop(CObjFrame* ref) {
-    return alignSelected([ref](CObjFrame& f) {
-        f.top = (f.height + ref->top <= 0) ? 1 - f.height : ref->top;
-    });
+    return alignSelected(
+        [ref](CObjFrame& f) { f.top = (f.height + ref->top <= 0) ? 1 - f.height : ref->top; });
 }
 
 int AlignRight(CObjFrame* ref) {

@@ -52,7 +52,7 @@ int BuildFramesImage(FrameList& list, int useDisplayImage, int showProgress) {
     info.screenHeight = a.AnimationHeight;
     info.frameCount = a.frameCount;
     info.loopCount = a.loopCount;
-    info.comment = a.comment.c_str();
+    info.comment = const_cast<char*>(a.comment.c_str());
     KPXSetAnimateInfo(head, &info);
     int index = 0;
     for (auto it = std::next(list.begin()); it != list.end(); ++it, ++index) {

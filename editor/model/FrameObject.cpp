@@ -4,15 +4,18 @@
 #include "ImageCreation.h"
 #include "ObjectRecordCompare.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
 
 std::int32_t frameIdCounter = 0;
 
+// Texts of a FrameInfo live in malloc memory, as the library hands them out.
 char* heapCopy(const std::string& text) {
-    char* copy = new char[text.size() + 1];
-    std::memcpy(copy, text.c_str(), text.size() + 1);
+    char* copy = static_cast<char*>(std::malloc(text.size() + 1));
+    if (copy)
+        std::memcpy(copy, text.c_str(), text.size() + 1);
     return copy;
 }
 
@@ -50,7 +53,9 @@ void deleteImage(std::uint16_t& handle) {
     handle = 0;
 }
 
-TextObjectRecord freshTextRecord() { return TextObjectRecord{}; }
+TextObjectRecord freshTextRecord() {
+    return TextObjectRecord{};
+}
 
 } // namespace
 
@@ -90,7 +95,9 @@ CObjFrame::CObjFrame(std::uint16_t image, int w, int h, int l, int t, int d, int
     }
 }
 
-CObjFrame::CObjFrame(const CObjFrame& other) : id_(other.id_) { copyFrom(other); }
+CObjFrame::CObjFrame(const CObjFrame& other) : id_(other.id_) {
+    copyFrom(other);
+}
 
 CObjFrame& CObjFrame::operator=(const CObjFrame& other) {
     if (this == &other)
@@ -100,7 +107,9 @@ CObjFrame& CObjFrame::operator=(const CObjFrame& other) {
     return *this;
 }
 
-CObjFrame::~CObjFrame() { FreeContents(); }
+CObjFrame::~CObjFrame() {
+    FreeContents();
+}
 
 void CObjFrame::FreeContents() {
     deleteImage(image_);
@@ -122,10 +131,9 @@ void CObjFrame::copyFrom(const CObjFrame& other) {
     }
     // The rendered image is shared with its own reference, so deleting either frame never
     // releases an image that the other still shows.
-    renderedImage_ = other.renderedImage_
-                         ? static_cast<std::uint16_t>(KPXCreateImageFrom(
-                               static_cast<KpxHandle>(other.renderedImage_), 1))
-                         : 0;
+    renderedImage_ = other.renderedImage_ ? static_cast<std::uint16_t>(KPXCreateImageFrom(
+                                                static_cast<KpxHandle>(other.renderedImage_), 1))
+                                          : 0;
     width = other.width;
     height = other.height;
     left = other.left;
@@ -157,8 +165,8 @@ void CObjFrame::copyFrom(const CObjFrame& other) {
         info.delay = delay;
         info.disposal = disposal;
         info.transparency = transparency;
-        info.name = name.c_str();
-        info.comment = comment.c_str();
+        info.name = const_cast<char*>(name.c_str());
+        info.comment = const_cast<char*>(comment.c_str());
         info.textObject = hasText ? &text : nullptr;
         info.controlObject = hasControl ? &control : nullptr;
         info.vectorObject = hasVector ? &vector : nullptr;
@@ -207,7 +215,9 @@ void CObjFrame::SetTextObject(const TextObjectRecord& record) {
         text.text = std::string();
 }
 
-void CObjFrame::GetTextObject(TextObjectRecord& out) const { out = text; }
+void CObjFrame::GetTextObject(TextObjectRecord& out) const {
+    out = text;
+}
 
 void CObjFrame::DeleteTextObject() {
     hasText = 0;
@@ -222,10 +232,16 @@ int CObjFrame::GetTextAngle() const {
     return GetRotationAngle(text.matrix[0], text.matrix[1], text.matrix[2], text.matrix[3]);
 }
 
-void CObjFrame::FlipTextObject(int flags) { FlipSigns(flags, text.matrix[0], text.matrix[3]); }
+void CObjFrame::FlipTextObject(int flags) {
+    FlipSigns(flags, text.matrix[0], text.matrix[3]);
+}
 
-void CObjFrame::SetControlObject(const ControlObjectRecord& record) { control = record; }
-void CObjFrame::GetControlObject(ControlObjectRecord& out) const { out = control; }
+void CObjFrame::SetControlObject(const ControlObjectRecord& record) {
+    control = record;
+}
+void CObjFrame::GetControlObject(ControlObjectRecord& out) const {
+    out = control;
+}
 
 void CObjFrame::DeleteControlObject() {
     hasControl = 0;
@@ -233,8 +249,12 @@ void CObjFrame::DeleteControlObject() {
     control.caption.reset();
 }
 
-void CObjFrame::SetVectorObject(const VectorObjectRecord& record) { vector = record; }
-void CObjFrame::GetVectorObject(VectorObjectRecord& out) const { out = vector; }
+void CObjFrame::SetVectorObject(const VectorObjectRecord& record) {
+    vector = record;
+}
+void CObjFrame::GetVectorObject(VectorObjectRecord& out) const {
+    out = vector;
+}
 
 void CObjFrame::DeleteVectorObject() {
     hasVector = 0;
@@ -258,8 +278,12 @@ int CObjFrame::IsVectorMirrored() const {
     return IsMatrixMirrored(vector.matrix[0], vector.matrix[1], vector.matrix[2], vector.matrix[3]);
 }
 
-void CObjFrame::SetNPImageObject(const NPImageObjectRecord& record) { npImage = record; }
-void CObjFrame::GetNPImageObject(NPImageObjectRecord& out) const { out = npImage; }
+void CObjFrame::SetNPImageObject(const NPImageObjectRecord& record) {
+    npImage = record;
+}
+void CObjFrame::GetNPImageObject(NPImageObjectRecord& out) const {
+    out = npImage;
+}
 
 void CObjFrame::DeleteNPImageObject() {
     hasNPImage = 0;
@@ -281,8 +305,8 @@ int CObjFrame::PutFrameInfo(int useRendered) {
     info.delay = delay;
     info.disposal = NormalizeDisposal(disposal);
     info.transparency = transparency;
-    info.name = name.c_str();
-    info.comment = comment.c_str();
+    info.name = const_cast<char*>(name.c_str());
+    info.comment = const_cast<char*>(comment.c_str());
     info.textObject = hasText ? &text : nullptr;
     info.controlObject = hasControl ? &control : nullptr;
     info.vectorObject = hasVector ? &vector : nullptr;
@@ -362,15 +386,15 @@ void CObjFrame::MakeFrameInfo(FrameInfo& out) const {
 }
 
 bool CObjFrame::IsEqual(const CObjFrame& other) const {
+    using kfm::records::recordsEqual;
     if (id_ != other.id_ || image_ != other.image_ || width != other.width ||
-        height != other.height || left != other.left || top != other.top ||
-        delay != other.delay || transparency != other.transparency || name != other.name ||
-        comment != other.comment || disposal != other.disposal)
+        height != other.height || left != other.left || top != other.top || delay != other.delay ||
+        transparency != other.transparency || name != other.name || comment != other.comment ||
+        disposal != other.disposal)
         return false;
     if (hasText != other.hasText || (hasText && !recordsEqual(text, other.text)))
         return false;
-    if (hasControl != other.hasControl ||
-        (hasControl && !recordsEqual(control, other.control)))
+    if (hasControl != other.hasControl || (hasControl && !recordsEqual(control, other.control)))
         return false;
     if (hasVector && !recordsEqual(vector, other.vector))
         return false;
@@ -385,11 +409,11 @@ void FreeFrameParts(FrameInfo& info, int mask) {
     if (mask == 0)
         mask = 127;
     if (mask & 1) {
-        delete[] info.name;
+        std::free(info.name);
         info.name = nullptr;
     }
     if (mask & 2) {
-        delete[] info.comment;
+        std::free(info.comment);
         info.comment = nullptr;
     }
     if (mask & 4) {

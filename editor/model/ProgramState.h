@@ -7,9 +7,9 @@
 #include "types/Win32Types.h"
 
 struct ProgramSettings {
-    int undoSteps = 10;           // "UndoSteps", at most 30
-    int transparentGridSize = 2;  // "TransparentGridSize"
-    int transparentGridColor = 0; // "TransparentGridColor", 0..7
+    int undoSteps = 10;              // "UndoSteps", at most 30
+    int transparentGridSize = 2;     // "TransparentGridSize"
+    int transparentGridColor = 0;    // "TransparentGridColor", 0..7
     COLORREF animBkColor = 0xFFFFFF; // "OptionsAnimBkColor"
 };
 

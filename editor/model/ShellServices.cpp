@@ -23,8 +23,14 @@ ShellServices* installed = nullptr;
 
 } // namespace
 
-ShellServices& shell() { return installed ? *installed : quietShell; }
+ShellServices& shell() {
+    return installed ? *installed : quietShell;
+}
 
-void setShellServices(ShellServices* services) { installed = services; }
+void setShellServices(ShellServices* services) {
+    installed = services;
+}
 
-int ShellMessageBox(UINT id, UINT flags) { return shell().messageBox(shell().loadString(id), flags); }
+int ShellMessageBox(UINT id, UINT flags) {
+    return shell().messageBox(shell().loadString(id), flags);
+}

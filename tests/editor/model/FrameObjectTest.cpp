@@ -99,7 +99,8 @@ TEST(FrameObject, FrameInfoRoundTripThroughTheImage) {
     ASSERT_EQ(f.PutFrameInfo(0), 1);
 
     CObjFrame g;
-    g.SetImage(static_cast<std::uint16_t>(KPXCreateImageFrom(static_cast<KpxHandle>(f.GetImage()), 1)));
+    g.SetImage(
+        static_cast<std::uint16_t>(KPXCreateImageFrom(static_cast<KpxHandle>(f.GetImage()), 1)));
     g.UpdateFromImageInfo();
     EXPECT_EQ(g.width, 5);
     EXPECT_EQ(g.height, 3);

@@ -1,6 +1,7 @@
 #include "ModelTestSupport.h"
 
 #include "EdgeLocks.h"
+#include "ImageTable.h"
 #include "UndoHistory.h"
 
 namespace {
