@@ -14,7 +14,7 @@
 // Row callback: the store-row callback of loads copies one row from the codec's buffer into the
 // image, the fetch-row callback of saves copies one image row into it. Rows count from the top
 // of the picture. A non-zero answer asks the codec to stop (it then reports kKpxStopped).
-using KpxRowCallback = int (*)(std::uint8_t* row, int index);
+using KpxRowFunction = int (*)(std::uint8_t* row, int index);
 
 // Progress function of single-image loads, saves and conversions: called once per pixel row.
 using KpxProgressProc = void (*)();
@@ -49,8 +49,8 @@ struct KpxCodecContext {
     std::int32_t dataSize = 0;         // 0 when the codec does not know it
     std::uint8_t palette[256][3] = {}; // red, green, blue
     std::int16_t localTable = 0;
-    KpxRowCallback storeRow = nullptr;
-    KpxRowCallback fetchRow = nullptr;
+    KpxRowFunction storeRow = nullptr;
+    KpxRowFunction fetchRow = nullptr;
     std::int16_t frameCount = 1;
     std::int16_t delay = 100;
     std::int16_t loopCount = -1; // -1: no looping block

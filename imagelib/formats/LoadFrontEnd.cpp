@@ -1,5 +1,6 @@
 #include "LoadFrontEnd.h"
 
+#include "ColorConversion.h"
 #include "FormatDispatch.h"
 #include "FormatSniffing.h"
 #include "ImageCreation.h"
@@ -120,6 +121,16 @@ KpxHandle loadIntoNewImage(KpxCodecContext& context, const LoadCall& load) {
     }
     KPXFillDIBColorTable(image);
     return image;
+}
+
+// Images of more than 24 bits are handed out as 24-bit images.
+KpxHandle withoutAlphaChannel(KpxHandle image) {
+    if (KPXbpp(image) <= 24)
+        return image;
+    const KpxHandle converted =
+        KPXColorConvert(image, 24, kKpxDitherNone, kKpxPaletteFixed, 0, nullptr, nullptr);
+    KPXDeleteImage(image);
+    return converted;
 }
 
 // The Photo CD resolution: none set gives the default; a single one is used as it is.
@@ -270,9 +281,11 @@ KpxHandle KpxLoadImageCore(HWND, const char* path, std::int32_t offset, std::int
         choosePhotoCdResolution(*context);
     if (!KpxKeepLoading())
         return 0;
-    return loadIntoNewImage(*context, [&](KpxTransparentEntry* list, std::int32_t* count) {
-        return KpxLoadByFormat(context, path, offset, id, progress, list, count);
-    });
+    const KpxHandle image =
+        loadIntoNewImage(*context, [&](KpxTransparentEntry* list, std::int32_t* count) {
+            return KpxLoadByFormat(context, path, offset, id, progress, list, count);
+        });
+    return image ? withoutAlphaChannel(image) : 0;
 }
 
 KpxHandle KPXLoadImage(HWND window, const char* path, KpxProgressProc progress) {

@@ -1,5 +1,7 @@
 #include "SaveFrontEnd.h"
 
+#include "ColorConversion.h"
+#include "ColorMatching.h"
 #include "FormatDispatch.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
@@ -92,17 +94,25 @@ int saveImageToStream(KpxHandle image, KpxByteStream* stream, std::int32_t forma
     return 1;
 }
 
+// A copy of the image in the depth a format needs, dithered; the image stays as it is.
+KpxHandle convertForSave(KpxHandle image, int target) {
+    return KPXColorConvert(image, static_cast<short>(target), kKpxDitherFloydSteinberg,
+                           kKpxPalettePopularity, 0, nullptr, nullptr);
+}
+
 } // namespace
 
 int KPXSaveImage(KpxHandle image, const char* path, std::int32_t formatId, std::int32_t option,
                  std::int32_t option2, KpxProgressProc progress) {
     if (!image || !path)
         return 0;
+    const int background = KPXGetNearestColorIndex(image, 0xFFFFFF);
     const kpx::ImageLock record(image, kKpxRead);
     if (!record)
         return 0;
     KpxCodecContext context;
     prepareSaveContext(context, *record.get(), option, option2);
+    context.backgroundIndex = static_cast<std::int16_t>(background);
     kpx::ReplacingFile output(path);
     if (!output.valid())
         return 0;
@@ -140,11 +150,15 @@ int KPXSaveImageEx(KpxHandle image, const char* path, std::int32_t formatId, std
     const int bits = KPXbpp(image);
     if (bits <= 0)
         return 0;
-    if (KpxSaveDepthForFormat(formatId, option, bits) == bits)
+    const int target = KpxSaveDepthForFormat(formatId, option, bits);
+    if (target == bits)
         return KPXSaveImage(image, path, formatId, option, option2, progress);
-    // The depth conversion is not available in this build; saving the image in a depth the
-    // format cannot hold would write a broken file, so the save fails.
-    return 0;
+    const KpxHandle copy = convertForSave(image, target);
+    if (!copy)
+        return 0;
+    const int saved = KPXSaveImage(copy, path, formatId, option, option2, progress);
+    KPXDeleteImage(copy);
+    return saved;
 }
 
 int KPXSaveImageOleStream(KpxHandle image, KpxByteStream* stream, std::int32_t formatId) {

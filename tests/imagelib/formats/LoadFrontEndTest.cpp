@@ -68,6 +68,15 @@ TEST_F(LoadFrontEnd, LoadsDataAtAnOffset) {
     KPXDeleteImage(handle);
 }
 
+TEST_F(LoadFrontEnd, ThirtyTwoBitFileLoadsAsTwentyFourBits) {
+    const std::string path = file("deep.bmp", fake::makeFile(2, 2, 32, 0, 0x40));
+    const KpxHandle image = KPXLoadImage(nullptr, path.c_str(), nullptr);
+    ASSERT_NE(image, 0);
+    EXPECT_EQ(KPXbpp(image), 24);
+    EXPECT_EQ(KPXGetBits(image)[0], 0x41); // bottom row, first byte
+    KPXDeleteImage(image);
+}
+
 TEST_F(LoadFrontEnd, FailuresGiveNoImage) {
     struct Case {
         const char* what;

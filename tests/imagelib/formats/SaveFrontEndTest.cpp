@@ -127,6 +127,26 @@ TEST(SaveDepth, ChosenByFormat) {
             << c.format << "/" << c.bits;
 }
 
+TEST_F(SaveFrontEnd, SaveExSavesAConvertedCopyAndKeepsTheSource) {
+    const KpxHandle deep = KPXCreateImage(4, 3, 24);
+    ASSERT_NE(deep, 0);
+    std::memset(KPXGetBits(deep), 0x80, KPXSizeImage(deep));
+    const std::vector<std::uint8_t> before(KPXGetBits(deep), KPXGetBits(deep) + KPXSizeImage(deep));
+    // The fake codec stands in for JPEG here, which needs 24 bits, and for WPG, which needs 8.
+    const KpxCodecEntry asWpg{50, nullptr, nullptr, fake::save, nullptr, nullptr, nullptr, nullptr};
+    KpxRegisterCodec(&asWpg);
+    const std::string target = dir.file("deep.wpg");
+    EXPECT_EQ(KPXSaveImageEx(deep, target.c_str(), 50, 0, 0, nullptr), 1);
+    KpxUnregisterCodec(50);
+    const auto saved = fake::readFile(target);
+    ASSERT_GE(saved.size(), 5u);
+    EXPECT_EQ(saved[4], 8); // an 8-bit copy was written
+    EXPECT_EQ(KPXbpp(deep), 24);
+    EXPECT_EQ(std::vector<std::uint8_t>(KPXGetBits(deep), KPXGetBits(deep) + KPXSizeImage(deep)),
+              before);
+    KPXDeleteImage(deep);
+}
+
 TEST_F(SaveFrontEnd, SaveExWithoutConversionSavesAsIs) {
     const std::string target = dir.file("ex.bmp");
     EXPECT_EQ(KPXSaveImageEx(image, target.c_str(), 40, 0, 0, nullptr), 1);
