@@ -1,7 +1,9 @@
 #include "ColorMatching.h"
 
 #include "ColorConversion.h"
+#include "FrameComposition.h"
 #include "ImageCreation.h"
+#include "ImageFill.h"
 #include "ImageTable.h"
 #include "PixelAccess.h"
 #include "Transparency.h"
@@ -125,6 +127,58 @@ int paletteFromStrip(KpxHandle strip, PALETTEENTRY* palette) {
     KPXDeleteImage(converted);
     std::swap(palette[0], palette[std::clamp(count, 0, 255)]);
     return 0;
+}
+
+struct FrameSize {
+    KpxHandle handle;
+    int width;
+    int height;
+};
+
+// The frames of a chain from its head, following the next-frame links (a chain can hold no more
+// frames than there are handles, which also ends a chain that links back into itself).
+std::vector<FrameSize> chainFrames(KpxHandle head) {
+    std::vector<FrameSize> frames;
+    for (KpxHandle h = head; h && frames.size() < 32768;) {
+        kpx::ImageLock record(h, kKpxRead);
+        if (!record)
+            break;
+        frames.push_back({h, record->width(), record->height()});
+        h = static_cast<KpxHandle>(record->nextFrame);
+    }
+    return frames;
+}
+
+// All frames stacked from the top onto a white 24-bit strip as wide as the widest frame, as
+// many as fit below 1,000,000 pixels; transparent frames are drawn through their masks.
+KpxHandle stackFrames(const std::vector<FrameSize>& frames) {
+    int width = 0;
+    for (const FrameSize& f : frames)
+        width = std::max(width, f.width);
+    long long height = 0;
+    std::size_t fitting = 0;
+    for (; fitting < frames.size(); ++fitting) {
+        if (static_cast<long long>(width) * (height + frames[fitting].height) >= 1000000)
+            break;
+        height += frames[fitting].height;
+    }
+    if (width <= 0 || height <= 0 || height > 32767)
+        return 0;
+    const KpxHandle strip = KPXCreateImage(width, static_cast<int>(height), 24);
+    if (!strip)
+        return 0;
+    KPXFillImageByRGBColor(strip, RGB(255, 255, 255));
+    int top = 0;
+    for (std::size_t i = 0; i < fitting; ++i) {
+        const KpxHandle mask = KPXGetImageTransparentImage(frames[i].handle);
+        // A mask that is not a 1-bit image of the frame's size cannot be drawn through.
+        if (!mask || !KPXRenderImageTo(strip, frames[i].handle, mask, 0, top))
+            KPXRenderImageTo(strip, frames[i].handle, 0, 0, top);
+        if (mask)
+            KPXDeleteImage(mask);
+        top += frames[i].height;
+    }
+    return strip;
 }
 
 // Palette of a single palette image with its transparent entry moved to 0 and given a grey
@@ -372,16 +426,17 @@ int KPXCalculateOptimPalette256(KpxHandle chain, PALETTEENTRY* palette) {
     kpx::ImageLock record(chain, kKpxRead);
     if (!record)
         return -1;
-    if (record->nextFrame != 0) {
-        // Chains of several frames are stacked into one strip by the frame compositor before
-        // the strip's palette is taken; without it there is no palette to give.
-        return -1;
-    }
-    if (record->colorCount() > 0)
+    if (record->nextFrame == 0 && record->colorCount() > 0)
         return paletteOfSingleImage(*record.get(), palette);
-    // A single true-colour image is its own strip.
+    // Several frames, or a single true-colour frame (which has no table to take), are stacked
+    // into one strip whose colours are converted.
     record.unlock();
-    return paletteFromStrip(chain, palette);
+    const KpxHandle strip = stackFrames(chainFrames(chain));
+    if (!strip)
+        return -1;
+    const int result = paletteFromStrip(strip, palette);
+    KPXDeleteImage(strip);
+    return result;
 }
 
 short KPXGenerateHistogramIndexImage(KpxHandle image, KpxIndexHistogramEntry* histogram,

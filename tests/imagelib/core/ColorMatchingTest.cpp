@@ -1,5 +1,6 @@
 #include "ColorMatching.h"
 #include "ConversionFixtures.h"
+#include "FrameChain.h"
 #include "ImageTable.h"
 #include "LibraryPalettes.h"
 #include "Transparency.h"
@@ -336,4 +337,32 @@ TEST(GenerateHistogramIndexImage, CountsIndicesAndSkipsTheTransparentOne) {
     ScopedImage rgb(KPXCreateImage(3, 2, 24));
     EXPECT_EQ(KPXGenerateHistogramIndexImage(rgb, histogram, nullptr), 0);
     EXPECT_EQ(KPXGenerateHistogramIndexImage(image, nullptr, nullptr), 0);
+}
+
+TEST(CalculateOptimPalette256, ChainsAreStackedOnWhite) {
+    // Frame 1: 8-bit, two colours, one pixel transparent; frame 2: 24-bit, one colour.
+    ScopedImage head(KPXCreateImage(3, 1, 8));
+    setTableEntry(head, 1, Colour{8, 0, 0});
+    setTableEntry(head, 2, Colour{0, 0, 8});
+    setIndex(head, 0, 0, 1);
+    setIndex(head, 1, 0, 1);
+    setIndex(head, 2, 0, 2);
+    setIndexTransparent(head, 2);
+    const KpxHandle second = KPXCreateImage(2, 2, 24);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 2; ++x)
+            setRgb(second, x, y, Colour{0, 8, 0});
+    ASSERT_EQ(KPXAddImageFrame(head, second, -1), 1);
+
+    PALETTEENTRY palette[256];
+    ASSERT_EQ(KPXCalculateOptimPalette256(head, palette), 0);
+    // Strip colours in cube order: green (0, 8, 0), red (8, 0, 0), white (the background and the
+    // transparent pixel); the entry after them changes place with entry 0.
+    EXPECT_EQ(palette[3].peRed, 0);
+    EXPECT_EQ(palette[3].peGreen, 8);
+    EXPECT_EQ(palette[1].peRed, 8);
+    EXPECT_EQ(palette[2].peRed, 252); // white at 6 bits per channel
+    EXPECT_EQ(palette[2].peBlue, 252);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NE(palette[i].peBlue, 8) << i; // the transparent colour never reached the strip
 }
