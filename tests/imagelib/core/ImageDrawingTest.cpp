@@ -104,7 +104,7 @@ TEST(ImageDrawing, StretchesInto24BitTargetsByNearestPixel) {
 }
 
 TEST(ImageDrawing, StretchesInto8BitTargetsKeepingIndices) {
-    for (const auto [width, height] : {std::pair{14, 10}, std::pair{3, 2}}) {
+    for (const auto& [width, height] : {std::pair{14, 10}, std::pair{3, 2}}) {
         OwnedImage source(indexImage(7, 5));
         OwnedImage target(KPXCreateImage(16, 12, 8));
         KPXFillImageByIndexColor(target, 200);
