@@ -317,23 +317,9 @@ KpxHandle KPXCreateImageFromClipboard(HWND window) {
     CloseClipboard();
     if (image && KPXbpp(image) == 32) {
         // A 32-bit picture is kept as 24 bits.
-        void* bits = nullptr;
-        HBITMAP deep = nullptr;
-        {
-            kpx::ImageLock record(image, kKpxRead);
-            BITMAPINFO info = *record->bitmapInfo();
-            deep = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-            if (deep)
-                std::memcpy(
-                    bits, record->bits,
-                    std::min<std::size_t>(kpx::pixelBytes(*record.get()), deep->pixelBytes));
-        }
+        const KpxHandle converted = KPXCreateImageFromBitmap(KPXGetBitmap(image), nullptr);
         KPXDeleteImage(image);
-        image = 0;
-        if (deep) {
-            image = KPXCreateImageFromBitmap(deep, nullptr);
-            DeleteBitmap(deep);
-        }
+        image = converted;
     }
     return image;
 }
@@ -489,13 +475,16 @@ int KPXDeleteImage(KpxHandle image) {
 }
 
 HBITMAP KPXDeleteImageDetach(KpxHandle image) {
-    HBITMAP bitmap = nullptr;
-    {
-        kpx::ImageLock record(image, kKpxRead);
-        if (!record)
-            return nullptr;
-        bitmap = record->bitmap;
+    KpxImageRecord* record = KpxFindImage(image);
+    if (!record)
+        return nullptr;
+    // A held image is not released (the release reports it); its bitmap stays the image's and
+    // is not handed out, or the caller and the image would both free it.
+    if (KpxGetImagePermission(image, 0) != kKpxFree) {
+        KpxReleaseImage(image, 0);
+        return nullptr;
     }
+    HBITMAP bitmap = record->bitmap;
     KpxReleaseImage(image, 0);
     return bitmap;
 }
