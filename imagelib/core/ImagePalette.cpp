@@ -1,8 +1,10 @@
 #include "ImagePalette.h"
 
+#include "ColorConversion.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "PixelAccess.h"
+#include "Transparency.h"
 
 #include <algorithm>
 #include <array>
@@ -17,6 +19,31 @@ KpxImageRecord* recordWithTable(KpxHandle image) {
 
 RGBQUAD toQuad(COLORREF c) {
     return RGBQUAD{GetBValue(c), GetGValue(c), GetRValue(c), 0};
+}
+
+// Fills image with value through the mask of the pixels of source that one entry selects; the
+// mask is deleted on every path.
+int fillThroughMask(KpxHandle image, KpxHandle source, const KpxTransparentEntry& entry,
+                    COLORREF value) {
+    const KpxHandle mask = KPXCreateMaskImageFrom(source, &entry, 1);
+    if (!mask)
+        return 0;
+    const int result = KPXImageFillByColor(image, mask, value);
+    KPXDeleteImage(mask);
+    return result ? 1 : 0;
+}
+
+KpxTransparentEntry exactColour(COLORREF c) {
+    return {GetRValue(c), GetGValue(c), GetBValue(c), 0, kKpxTransparentColor, 0, 0};
+}
+
+// The value to fill with for colour: its table index for palette images (0 when the table
+// lacks it), the colour itself otherwise.
+COLORREF fillValue(KpxHandle image, COLORREF colour) {
+    if (!recordWithTable(image))
+        return colour;
+    const short index = KPXGetColorIndexFromPalette(image, colour);
+    return index < 0 ? 0 : static_cast<COLORREF>(index);
 }
 
 } // namespace
@@ -81,4 +108,23 @@ int KPXNumColorUsed(KpxHandle image, std::int32_t* counts) {
     }
     return static_cast<int>(
         std::count_if(tally, tally + 256, [](std::int32_t n) { return n > 0; }));
+}
+
+int KPXChangeColorToColor(KpxHandle image, COLORREF from, COLORREF to) {
+    if (!image)
+        return 0;
+    return fillThroughMask(image, image, exactColour(from), fillValue(image, to));
+}
+
+int KPXChangeColorToColorRef(KpxHandle image, KpxHandle reference, COLORREF from, COLORREF to) {
+    if (!image || !reference)
+        return 0;
+    return fillThroughMask(image, reference, exactColour(from), fillValue(image, to));
+}
+
+int KPXChangeIndexToIndexRef(KpxHandle image, KpxHandle reference, int from, int to) {
+    if (!image || !reference)
+        return 0;
+    const KpxTransparentEntry entry{0, 0, from, 0, kKpxTransparentIndex, 0, 0};
+    return fillThroughMask(image, reference, entry, static_cast<COLORREF>(to));
 }

@@ -21,3 +21,12 @@ BITRA5_API short KPXGetColorIndexFromPalette(KpxHandle image, COLORREF colour);
 // Zeroes 256 counters (when counts is given), counts the pixels of each palette index of an
 // image of 1, 4 or 8 bits and returns how many indices occur. Deeper images count nothing.
 BITRA5_API int KPXNumColorUsed(KpxHandle image, std::int32_t* counts);
+// Every pixel of colour from (exact) gets colour to; for a palette image to must be an entry of
+// the table (otherwise index 0 is used).
+BITRA5_API int KPXChangeColorToColor(KpxHandle image, COLORREF from, COLORREF to);
+// The pixels of image at the places where reference (of the same size) has colour from get
+// colour to.
+BITRA5_API int KPXChangeColorToColorRef(KpxHandle image, KpxHandle reference, COLORREF from,
+                                        COLORREF to);
+// The pixels of image at the places where reference has palette index from get index to.
+BITRA5_API int KPXChangeIndexToIndexRef(KpxHandle image, KpxHandle reference, int from, int to);

@@ -133,3 +133,53 @@ TEST(ImagePalette, CountsTheIndicesInUse) {
     EXPECT_EQ(counts[0], 0);
     EXPECT_EQ(KPXNumColorUsed(0, counts.data()), 0);
 }
+
+TEST(ImagePalette, ChangesColoursThroughTheTable) {
+    OwnedImage image(KPXCreateImage(4, 3, 8));
+    KPXSetColorToPalette(image, 5, RGB(250, 1, 1));
+    KPXSetColorToPalette(image, 9, RGB(1, 250, 1));
+    kfm::test::setIndex(image, 1, 1, 5);
+    kfm::test::setIndex(image, 3, 2, 5);
+    EXPECT_EQ(KPXChangeColorToColor(image, RGB(250, 1, 1), RGB(1, 250, 1)), 1);
+    EXPECT_EQ(kfm::test::getIndex(image, 1, 1), 9);
+    EXPECT_EQ(kfm::test::getIndex(image, 3, 2), 9);
+    EXPECT_EQ(kfm::test::getIndex(image, 0, 0), 0);
+    // A colour missing from the table becomes index 0.
+    EXPECT_EQ(KPXChangeColorToColor(image, RGB(1, 250, 1), RGB(3, 4, 5)), 1);
+    EXPECT_EQ(kfm::test::getIndex(image, 1, 1), 0);
+    EXPECT_EQ(KPXChangeColorToColor(0, 0, 0), 0);
+}
+
+TEST(ImagePalette, ChangesTrueColourPixels) {
+    OwnedImage image(KPXCreateImage(3, 2, 24));
+    kfm::test::fillColor(image, RGB(10, 20, 30));
+    kfm::test::setColor(image, 2, 1, RGB(7, 7, 7));
+    const int live = KpxLiveImageCount();
+    EXPECT_EQ(KPXChangeColorToColor(image, RGB(10, 20, 30), RGB(40, 50, 60)), 1);
+    EXPECT_EQ(KpxLiveImageCount(), live); // the mask is gone
+    EXPECT_EQ(kfm::test::getColor(image, 0, 0), RGB(40, 50, 60));
+    EXPECT_EQ(kfm::test::getColor(image, 2, 1), RGB(7, 7, 7));
+}
+
+TEST(ImagePalette, ChangesPixelsWhereTheReferenceMatches) {
+    OwnedImage image(KPXCreateImage(3, 2, 24));
+    OwnedImage reference(KPXCreateImage(3, 2, 24));
+    kfm::test::setColor(reference, 1, 0, RGB(9, 8, 7));
+    EXPECT_EQ(KPXChangeColorToColorRef(image, reference, RGB(9, 8, 7), RGB(200, 100, 50)), 1);
+    EXPECT_EQ(kfm::test::getColor(image, 1, 0), RGB(200, 100, 50));
+    EXPECT_EQ(kfm::test::getColor(image, 0, 0), RGB(0, 0, 0));
+
+    OwnedImage indexed(KPXCreateImage(3, 2, 8));
+    OwnedImage indexReference(KPXCreateImage(3, 2, 8));
+    kfm::test::setIndex(indexReference, 2, 1, 4);
+    EXPECT_EQ(KPXChangeIndexToIndexRef(indexed, indexReference, 4, 7), 1);
+    EXPECT_EQ(kfm::test::getIndex(indexed, 2, 1), 7);
+    EXPECT_EQ(kfm::test::getIndex(indexed, 0, 1), 0);
+
+    // A reference of another size changes nothing.
+    OwnedImage small(KPXCreateImage(2, 2, 8));
+    kfm::test::setIndex(small, 0, 0, 4);
+    EXPECT_EQ(KPXChangeIndexToIndexRef(indexed, small, 4, 9), 0);
+    EXPECT_EQ(kfm::test::getIndex(indexed, 0, 0), 0);
+    EXPECT_EQ(KPXChangeIndexToIndexRef(indexed, 0, 4, 9), 0);
+}
