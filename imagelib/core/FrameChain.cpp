@@ -1,6 +1,7 @@
 #include "FrameChain.h"
 
 #include "ImageCreation.h"
+#include "ImageDrawing.h"
 #include "ImageTable.h"
 #include "Transparency.h"
 
@@ -352,4 +353,24 @@ int KPXSetAnimateInfo(KpxHandle chain, const AnimateInfo* info) {
         info->loopCount == -1 ? -1 : static_cast<std::int16_t>(info->loopCount & 0xFFFF);
     record->animationComment = keepString(info->comment);
     return 1;
+}
+
+short KPXBitBltFrame(HDC dc, int x, int y, KpxHandle chain, int n, int clipLeft, int clipTop,
+                     int clipRight, int clipBottom, int mode, DWORD rop) {
+    const KpxHandle frame = kpx::chainFrame(chain, n, true);
+    if (!frame)
+        return 0;
+    kpx::cacheMaskFromList(frame);
+    std::int32_t left = 0, top = 0, width = 0, height = 0;
+    {
+        kpx::ImageLock record(frame, kKpxRead);
+        if (!record || !record->info)
+            return 0;
+        left = x + record->left;
+        top = y + record->top;
+        width = record->width();
+        height = record->height();
+    }
+    return KPXBitBlt(dc, left, top, left + width, top + height, frame, clipLeft, clipTop, clipRight,
+                     clipBottom, mode, rop);
 }

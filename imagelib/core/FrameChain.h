@@ -68,6 +68,12 @@ BITRA5_API int KPXSetImageFramesInfo(KpxHandle image, const FrameInfo* info);
 BITRA5_API int KPXGetAnimateInfo(KpxHandle chain, AnimateInfo* info);
 BITRA5_API int KPXSetAnimateInfo(KpxHandle chain, const AnimateInfo* info);
 
+// Draws frame n of the chain (the last frame when the chain is shorter) into a device context at
+// (x, y) plus the frame's screen position, at its own size, building and caching its mask from
+// the transparency list first; the further arguments are those of KPXBitBlt.
+BITRA5_API short KPXBitBltFrame(HDC dc, int x, int y, KpxHandle chain, int n, int clipLeft,
+                                int clipTop, int clipRight, int clipBottom, int mode, DWORD rop);
+
 namespace kpx {
 // Frame n of the chain, walking next-frame links; with clampToLast a short chain gives its last
 // frame, otherwise 0. 0 when a link cannot be locked.

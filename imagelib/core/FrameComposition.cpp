@@ -1,5 +1,6 @@
 #include "FrameComposition.h"
 
+#include "ColorMatching.h"
 #include "Compose.h"
 #include "FrameChain.h"
 #include "ImageCreation.h"
@@ -64,9 +65,15 @@ KpxHandle copyOfArea(KpxHandle image, const kpx::Area& wanted) {
 }
 
 // The translation of a palette source onto an 8-bit canvas: nearest colours of the canvas's
-// table. Not available yet, so palette images are not drawn onto 8-bit canvases.
-bool translationFor(const KpxImageRecord&, const KpxImageRecord&, kpx::IndexTranslation*) {
-    return false;
+// table (a 1-bit source uses the entries 0 and 1).
+bool translationFor(const KpxImageRecord& canvas, const KpxImageRecord& source,
+                    kpx::IndexTranslation* out) {
+    int table[256] = {};
+    if (!KPXConvertPaletteTable(canvas.bitmapInfo(), source.bitmapInfo(), table))
+        return false;
+    for (std::size_t i = 0; i < out->size(); ++i)
+        (*out)[i] = static_cast<std::uint8_t>(table[i] < 0 ? 0 : table[i]);
+    return true;
 }
 
 // Does to the canvas what the previous frame's disposal asks for.

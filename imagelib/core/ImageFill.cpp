@@ -1,5 +1,7 @@
 #include "ImageFill.h"
 
+#include "ColorMatching.h"
+#include "ImageCreation.h"
 #include "ImageTable.h"
 #include "PixelAccess.h"
 
@@ -60,15 +62,20 @@ int KPXFillImageByIndexColor(KpxHandle image, int index) {
 }
 
 int KPXFillImageByRGBColor(KpxHandle image, COLORREF colour) {
+    const short bpp = KPXbpp(image);
+    if (bpp >= 1 && bpp <= 8)
+        return KPXFillImageByIndexColor(image, KPXGetNearestColorIndex(image, colour));
     return KPXFillImageByChessBoard(image, 50, 50, 0, 0, colour, colour);
 }
 
 int KPXFillImageByRGBColor2(KpxHandle image, COLORREF colour, int left, int top, int right,
                             int bottom) {
+    // The nearest index is looked up before the write lock, which the look-up would wait for.
+    const int index = KPXbpp(image) == 8 ? KPXGetNearestColorIndex(image, colour) : 0;
     kpx::ImageLock record(image, kKpxWrite);
-    if (!record || record->bitCount() != 24)
+    if (!record)
         return 0;
-    return kpx::fillRecordRect(*record.get(), {left, top, right, bottom}, 0, colour) ? 1 : 0;
+    return kpx::fillRecordRect(*record.get(), {left, top, right, bottom}, index, colour) ? 1 : 0;
 }
 
 int KPXFillImageByChessBoard(KpxHandle image, int cellWidth, int cellHeight, int offsetX,

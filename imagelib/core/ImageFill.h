@@ -6,10 +6,11 @@
 
 // Fills an image of 1, 4 or 8 bits with a palette index.
 BITRA5_API int KPXFillImageByIndexColor(KpxHandle image, int index);
-// Fills a 24-bit image with a colour (a chequer board whose two colours are equal).
+// Fills an image with a colour: images of 1 to 8 bits with the nearest palette index, 24-bit
+// images as a chequer board whose two colours are equal; other depths give 0.
 BITRA5_API int KPXFillImageByRGBColor(KpxHandle image, COLORREF colour);
 // Fills the rectangle left..right x top..bottom (edges included, rows from the top, clipped to
-// the image) of a 24-bit image with a colour.
+// the image) of an 8-bit image (nearest palette index) or a 24-bit image with a colour.
 BITRA5_API int KPXFillImageByRGBColor2(KpxHandle image, COLORREF colour, int left, int top,
                                        int right, int bottom);
 // Fills a 24-bit image with a chequer pattern: pixel (x, y) from the top-left gets colour1 when

@@ -1,6 +1,7 @@
 #include "FrameChain.h"
 #include "PixelHelpers.h"
 #include "Transparency.h"
+#include "gdi/DeviceContext.h"
 
 #include <gtest/gtest.h>
 
@@ -322,4 +323,28 @@ TEST(AnimateInfoRecord, LoopCountAndComment) {
     EXPECT_EQ(KPXGetImagesRepeatCycle(head), -1);
     // Only the given record takes the screen size.
     EXPECT_EQ(KPXWidthFrameScreenReal(KPXGetImageFramesImage(head, 1)), 20);
+}
+
+TEST(FrameChain, BitBltFrameDrawsAFrameAtItsScreenPosition) {
+    OwnedImage head(makeChain(2));
+    const KpxHandle second = KPXGetImageFramesImage(head, 1);
+    FrameInfo info{};
+    info.left = 2;
+    info.top = 1;
+    info.transparency = kKpxTransparencyIndexFlag + 9;
+    KPXSetImageFramesInfo(second, &info);
+    kfm::test::setPaletteEntry(second, 0, RGB(10, 20, 30));
+    KPXFillDIBColorTable(second);
+    OwnedImage target(KPXCreateImage(8, 6, 24));
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP previous = SelectBitmap(dc, KPXGetBitmap(target));
+    EXPECT_EQ(KPXBitBltFrame(dc, 1, 0, head, 5, 0, 0, 8, 6, 2, SRCCOPY), 1);
+    SelectBitmap(dc, previous);
+    DeleteDC(dc);
+    EXPECT_EQ(kfm::test::getColor(target, 3, 1), RGB(10, 20, 30));
+    EXPECT_EQ(kfm::test::getColor(target, 6, 3), RGB(10, 20, 30));
+    EXPECT_EQ(kfm::test::getColor(target, 2, 1), 0u);
+    EXPECT_EQ(kfm::test::getColor(target, 7, 4), 0u);
+    EXPECT_NE(kpx::ImageLock(second, kKpxRead)->maskImage, 0);
+    EXPECT_EQ(KPXBitBltFrame(nullptr, 0, 0, 0, 0, 0, 0, 8, 6, 2, SRCCOPY), 0);
 }

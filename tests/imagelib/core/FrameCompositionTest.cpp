@@ -296,3 +296,22 @@ TEST(RenderImageTo, ClipsAndRefusesWhatItCannotDraw) {
     EXPECT_EQ(KPXRenderImageTo(0, source, 0, 0, 0), 0);
     EXPECT_EQ(KPXRenderImageTo(canvas, 30001, 0, 0, 0), 0);
 }
+
+TEST(RenderImageTo, PaletteSourceOnEightBitCanvasTakesTheNearestColours) {
+    OwnedImage canvas(KPXCreateImage(3, 1, 8));
+    for (int p = 0; p < 256; ++p)
+        kfm::test::setPaletteEntry(canvas, p, RGB(p, p, p));
+    kfm::test::setPaletteEntry(canvas, 200, RGB(250, 10, 10));
+    OwnedImage source(KPXCreateImage(3, 1, 4));
+    kfm::test::setPaletteEntry(source, 1, RGB(250, 10, 10));
+    kfm::test::setPaletteEntry(source, 2, RGB(40, 40, 40));
+    kfm::test::setIndex(source, 0, 0, 1);
+    kfm::test::setIndex(source, 1, 0, 2);
+    kfm::test::setIndex(source, 2, 0, 1);
+    OwnedImage mask(KPXCreateImage(3, 1, 1));
+    kfm::test::setIndex(mask, 2, 0, 1);
+    ASSERT_EQ(KPXRenderImageTo(canvas, source, mask, 0, 0), 1);
+    EXPECT_EQ(kfm::test::getIndex(canvas, 0, 0), 200);
+    EXPECT_EQ(kfm::test::getIndex(canvas, 1, 0), 40);
+    EXPECT_EQ(kfm::test::getIndex(canvas, 2, 0), 0);
+}

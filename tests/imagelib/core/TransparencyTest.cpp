@@ -369,3 +369,19 @@ TEST(FloodFill, PaletteDuplicatesAndLargeRegions) {
     ASSERT_NE(filled.get(), 0);
     EXPECT_EQ(maskCount(filled), open);
 }
+
+TEST(ImageFill, ColourFillsOfPaletteImagesUseTheNearestIndex) {
+    OwnedImage image(KPXCreateImage(4, 3, 8));
+    kfm::test::setPaletteEntry(image, 17, RGB(10, 200, 30));
+    ASSERT_EQ(KPXFillImageByRGBColor(image, RGB(10, 200, 30)), 1);
+    EXPECT_EQ(kfm::test::getIndex(image, 3, 2), 17);
+    kfm::test::setPaletteEntry(image, 5, RGB(1, 1, 1));
+    ASSERT_EQ(KPXFillImageByRGBColor2(image, RGB(1, 1, 1), 1, 1, 2, 1), 1);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            ASSERT_EQ(kfm::test::getIndex(image, x, y), y == 1 && x >= 1 && x <= 2 ? 5 : 17);
+    OwnedImage four(KPXCreateImage(4, 3, 4));
+    EXPECT_EQ(KPXFillImageByRGBColor2(four, 0, 0, 0, 1, 1), 0);
+    OwnedImage deep(KPXCreateImage(2, 2, 32));
+    EXPECT_EQ(KPXFillImageByRGBColor(deep, 0), 0);
+}
