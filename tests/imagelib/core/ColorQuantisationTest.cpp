@@ -1,0 +1,441 @@
+#include "ColorQuantisation.h"
+#include "ImageCreation.h"
+#include "ImageTable.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+namespace {
+
+struct Colour {
+    int r, g, b;
+    bool operator==(const Colour&) const = default;
+    bool operator<(const Colour& o) const { return std::tie(r, g, b) < std::tie(o.r, o.g, o.b); }
+};
+
+// Pixel access with y counted from the top.
+std::uint8_t* pixelAt(KpxHandle image, int x, int y) {
+    const int bpp = KPXbpp(image);
+    std::uint8_t* row = KPXGetBits(image) + (KPXHeight(image) - 1 - y) * KPXGetScanBytes(image);
+    return row + (bpp == 24 ? 3 * x : x);
+}
+
+void setRgb(KpxHandle image, int x, int y, Colour c) {
+    std::uint8_t* p = pixelAt(image, x, y);
+    p[0] = static_cast<std::uint8_t>(c.b);
+    p[1] = static_cast<std::uint8_t>(c.g);
+    p[2] = static_cast<std::uint8_t>(c.r);
+}
+
+Colour entry(KpxHandle image, int index) {
+    const RGBQUAD& q = KPXGetBitmapInfoHeader(image)->bmiColors[index];
+    return {q.rgbRed, q.rgbGreen, q.rgbBlue};
+}
+
+void setEntry(KpxHandle image, int index, Colour c) {
+    RGBQUAD& q = KPXGetBitmapInfoHeader(image)->bmiColors[index];
+    q = {static_cast<BYTE>(c.b), static_cast<BYTE>(c.g), static_cast<BYTE>(c.r), 0};
+}
+
+int indexAt(KpxHandle image, int x, int y) {
+    return *pixelAt(image, x, y);
+}
+Colour mappedColour(KpxHandle image, int x, int y) {
+    return entry(image, indexAt(image, x, y));
+}
+
+void setTransparentIndex(KpxHandle image, int index) {
+    kpx::ImageLock record(image, kKpxWrite);
+    record->transparency[0] = KpxTransparentEntry{0, 0, index, 0, 1, 0, 0};
+    record->transparencyCount = 1;
+}
+
+KpxTransparentEntry firstTransparency(KpxHandle image, int* count) {
+    kpx::ImageLock record(image, kKpxRead);
+    *count = record->transparencyCount;
+    return record->transparency[0];
+}
+
+// Images deleted at the end of a test.
+struct Images {
+    std::vector<KpxHandle> handles;
+    KpxHandle make(int w, int h, int depth) {
+        const KpxHandle image = KPXCreateImage(w, h, depth);
+        handles.push_back(image);
+        return image;
+    }
+    ~Images() {
+        for (const KpxHandle h : handles)
+            KPXDeleteImage(h);
+    }
+};
+
+// A deterministic photo-like picture: smooth gradients, a disc and a bit of noise.
+void paintPhoto(KpxHandle image) {
+    const int w = KPXWidth(image);
+    const int h = KPXHeight(image);
+    std::uint32_t seed = 12345;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int noise = static_cast<int>((seed >> 24) % 9) - 4;
+            Colour c{x * 255 / w, y * 255 / h, (x + y) * 127 / (w + h) + 64};
+            const int dx = x - w / 2;
+            const int dy = y - h / 2;
+            if (dx * dx + dy * dy < w * h / 16)
+                c = {220, 180 - y, 40};
+            c = {std::clamp(c.r + noise, 0, 255), std::clamp(c.g + noise, 0, 255),
+                 std::clamp(c.b - noise, 0, 255)};
+            setRgb(image, x, y, c);
+        }
+}
+
+const Colour kFew[5] = {{10, 20, 30}, {250, 0, 0}, {0, 250, 0}, {128, 128, 128}, {255, 255, 255}};
+
+void paintFew(KpxHandle image) {
+    for (int y = 0; y < KPXHeight(image); ++y)
+        for (int x = 0; x < KPXWidth(image); ++x)
+            setRgb(image, x, y, kFew[(x * 3 + y) % 5]);
+}
+
+} // namespace
+
+TEST(FineColorConvert, FewerColoursThanWantedAreKeptExactlyInEveryMode) {
+    for (const int mode : {0, 1, 2, 3}) {
+        SCOPED_TRACE(mode);
+        Images images;
+        const KpxHandle src = images.make(13, 7, 24);
+        const KpxHandle dst = images.make(13, 7, 8);
+        paintFew(src);
+        ASSERT_EQ(KPXFineColorConvert(dst, src, 0, 256, mode, 0, nullptr, 0), 1);
+        std::set<int> used;
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 13; ++x) {
+                EXPECT_EQ(mappedColour(dst, x, y), kFew[(x * 3 + y) % 5]);
+                used.insert(indexAt(dst, x, y));
+            }
+        EXPECT_EQ(used.size(), 5u);
+        int count = 0;
+        firstTransparency(dst, &count);
+        EXPECT_EQ(count, 0);
+    }
+}
+
+TEST(FineColorConvert, OneColourIsTreatedAsTwo) {
+    Images images;
+    const KpxHandle src = images.make(10, 10, 24);
+    const KpxHandle dst = images.make(10, 10, 8);
+    paintFew(src);
+    ASSERT_EQ(KPXFineColorConvert(dst, src, 0, 1, 0, 0, nullptr, 0), 1);
+    std::set<int> used;
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            used.insert(indexAt(dst, x, y));
+    EXPECT_EQ(used.size(), 2u);
+    EXPECT_LE(*used.rbegin(), 1);
+}
+
+TEST(FineColorConvert, ReducesAPhotoToTheWantedCountWithFallingError) {
+    double previousError = 1e9;
+    for (const int colours : {16, 64, 256}) {
+        SCOPED_TRACE(colours);
+        Images images;
+        const KpxHandle src = images.make(64, 48, 24);
+        const KpxHandle dst = images.make(64, 48, 8);
+        paintPhoto(src);
+        ASSERT_EQ(KPXFineColorConvert(dst, src, 0, colours, 0, 0, nullptr, 0), 1);
+        std::set<int> used;
+        double error = 0;
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x) {
+                used.insert(indexAt(dst, x, y));
+                const std::uint8_t* p = pixelAt(src, x, y);
+                const Colour m = mappedColour(dst, x, y);
+                error += (p[2] - m.r) * (p[2] - m.r) + (p[1] - m.g) * (p[1] - m.g) +
+                         (p[0] - m.b) * (p[0] - m.b);
+            }
+        error /= 64 * 48 * 3;
+        EXPECT_LE(*used.rbegin(), colours - 1);
+        EXPECT_GE(static_cast<int>(used.size()), colours * 3 / 4);
+        EXPECT_LT(error, previousError * 0.6);
+        previousError = error;
+    }
+    // The noise alone has a variance of about 7 per channel; 256 colours come near it.
+    EXPECT_LT(previousError, 20.0);
+}
+
+TEST(FineColorConvert, FixedLeadingEntriesKeepTheirColoursAndPlaces) {
+    struct Case {
+        int colours;
+        int fixed;
+        bool fewColours;
+    };
+    for (const Case c : {Case{64, 16, false}, Case{16, 8, true}, Case{8, 8, true}}) {
+        SCOPED_TRACE(c.fixed);
+        Images images;
+        const KpxHandle src = images.make(40, 30, 24);
+        const KpxHandle dst = images.make(40, 30, 8);
+        c.fewColours ? paintFew(src) : paintPhoto(src);
+        for (int i = 0; i < c.fixed; ++i)
+            setEntry(dst, i, {i * 13, 255 - i * 7, (i * 50) & 255});
+        setEntry(dst, 1, kFew[3]); // a fixed entry that is also a picture colour
+        std::vector<Colour> before;
+        for (int i = 0; i < c.fixed; ++i)
+            before.push_back(entry(dst, i));
+        ASSERT_EQ(KPXFineColorConvert(dst, src, 0, c.colours, 0, c.fixed, nullptr, 0), 1);
+        for (int i = 0; i < c.fixed; ++i)
+            EXPECT_EQ(entry(dst, i), before[i]) << "entry " << i;
+        if (c.fewColours) {
+            // Pixels of the fixed colour use that entry.
+            EXPECT_EQ(indexAt(dst, 1, 0), 1); // (1 * 3 + 0) % 5 == 3
+            if (c.colours > 8) {
+                for (int y = 0; y < 30; ++y)
+                    for (int x = 0; x < 40; ++x)
+                        EXPECT_EQ(mappedColour(dst, x, y), kFew[(x * 3 + y) % 5]);
+            }
+        }
+    }
+}
+
+TEST(FineColorConvert, TransparentEntryIsReservedAndKeepsItsNumberAndColour) {
+    for (const int t : {200, 3, 0}) {
+        SCOPED_TRACE(t);
+        Images images;
+        const KpxHandle src = images.make(32, 32, 24);
+        const KpxHandle dst = images.make(32, 32, 8);
+        paintPhoto(src);
+        setEntry(dst, t, {1, 2, 3});
+        for (int i = 0; i < 8; ++i)
+            if (i != t)
+                setEntry(dst, i, {i * 30, i * 20, i * 10});
+        setTransparentIndex(dst, t);
+        ASSERT_EQ(KPXFineColorConvert(dst, src, 0, 32, 0, 8, nullptr, 0), 1);
+        EXPECT_EQ(entry(dst, t), (Colour{1, 2, 3}));
+        for (int i = 0; i < 8; ++i) {
+            if (i != t) {
+                EXPECT_EQ(entry(dst, i), (Colour{i * 30, i * 20, i * 10}));
+            }
+        }
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                EXPECT_NE(indexAt(dst, x, y), t);
+                EXPECT_TRUE(indexAt(dst, x, y) < 32 || (t >= 32 && indexAt(dst, x, y) == t));
+            }
+        int count = 0;
+        const KpxTransparentEntry e = firstTransparency(dst, &count);
+        EXPECT_EQ(count, 1);
+        EXPECT_EQ(e.mode, 1);
+        EXPECT_EQ(e.blue, t);
+    }
+}
+
+TEST(FineColorConvert, MaskedOutPixelsGetTheTransparentIndexAndAreNotCounted) {
+    for (const bool named : {true, false}) {
+        SCOPED_TRACE(named);
+        Images images;
+        const KpxHandle src = images.make(20, 10, 24);
+        const KpxHandle dst = images.make(20, 10, 8);
+        const KpxHandle mask = images.make(20, 10, 1);
+        // Counted left half in greys, masked-out right half in pure red.
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 20; ++x) {
+                setRgb(src, x, y, x < 10 ? Colour{x * 20, x * 20, x * 20} : Colour{255, 0, 0});
+                if (x < 10)
+                    pixelAt(mask, 0, y)[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
+            }
+        if (named)
+            setTransparentIndex(dst, 5);
+        ASSERT_EQ(KPXFineColorConvert(dst, src, mask, 16, 0, 0, nullptr, 0), 1);
+        int count = 0;
+        const int t = firstTransparency(dst, &count).blue;
+        EXPECT_EQ(count, 1);
+        EXPECT_EQ(t, named ? 5 : 15);
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 20; ++x) {
+                if (x >= 10) {
+                    EXPECT_EQ(indexAt(dst, x, y), t);
+                } else {
+                    EXPECT_NE(indexAt(dst, x, y), t);
+                    EXPECT_EQ(mappedColour(dst, x, y), (Colour{x * 20, x * 20, x * 20}));
+                }
+            }
+    }
+}
+
+TEST(FineColorConvert, EightBitSourceLeavesOutItsTransparentIndex) {
+    Images images;
+    const KpxHandle src = images.make(16, 4, 8);
+    const KpxHandle dst = images.make(16, 4, 8);
+    for (int x = 0; x < 16; ++x)
+        for (int y = 0; y < 4; ++y)
+            *pixelAt(src, x, y) = static_cast<std::uint8_t>(x % 4);
+    setEntry(src, 0, {9, 9, 9});
+    setEntry(src, 1, {200, 10, 10});
+    setEntry(src, 2, {10, 200, 10});
+    setEntry(src, 3, {10, 10, 200});
+    setTransparentIndex(src, 0);
+    setTransparentIndex(dst, 7);
+    ASSERT_EQ(KPXFineColorConvert(dst, src, 0, 8, 0, 0, nullptr, 0), 1);
+    for (int x = 0; x < 16; ++x) {
+        if (x % 4 == 0) {
+            EXPECT_EQ(indexAt(dst, x, 2), 7);
+        } else {
+            EXPECT_EQ(mappedColour(dst, x, 2), entry(src, x % 4));
+        }
+    }
+}
+
+TEST(FineColorConvert, SourceMayBeTheDestination) {
+    Images images;
+    const KpxHandle image = images.make(12, 12, 8);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 12; ++x)
+            *pixelAt(image, x, y) = static_cast<std::uint8_t>(x * 12 + y);
+    std::vector<Colour> original;
+    for (int i = 0; i < 256; ++i)
+        original.push_back(entry(image, i));
+    ASSERT_EQ(KPXFineColorConvert(image, image, 0, 256, 0, 0, nullptr, 0), 1);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 12; ++x)
+            EXPECT_EQ(mappedColour(image, x, y), original[x * 12 + y]);
+}
+
+TEST(FineColorConvert, PaletteOnlyLeavesThePixelsAlone) {
+    Images images;
+    const KpxHandle src = images.make(9, 9, 24);
+    const KpxHandle dst = images.make(9, 9, 8);
+    paintFew(src);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 9; ++x)
+            *pixelAt(dst, x, y) = static_cast<std::uint8_t>(100 + x + y);
+    for (int i = 0; i < 5; ++i)
+        setEntry(dst, i, {1, 1, 1});
+    ASSERT_EQ(KPXFineColorConvert(dst, src, 0, 256, 2, 0, nullptr, 1), 1);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 9; ++x)
+            EXPECT_EQ(indexAt(dst, x, y), 100 + x + y);
+    std::set<Colour> palette;
+    for (int i = 0; i < 5; ++i)
+        palette.insert(entry(dst, i));
+    EXPECT_EQ(palette, std::set<Colour>(std::begin(kFew), std::end(kFew)));
+}
+
+TEST(FineColorConvert, ErrorDiffusionMixesTwoColoursIntoAnAverage) {
+    for (const int mode : {0, 2, 3}) {
+        SCOPED_TRACE(mode);
+        Images images;
+        const KpxHandle src = images.make(32, 32, 24);
+        const KpxHandle dst = images.make(32, 32, 8);
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+                setRgb(src, x, y, {96, 96, 96});
+        setEntry(dst, 0, {0, 0, 0});
+        setEntry(dst, 1, {255, 255, 255});
+        ASSERT_EQ(KPXFineColorConvert(dst, src, 0, 2, mode, 2, nullptr, 0), 1);
+        int white = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+                white += mappedColour(dst, x, y) == Colour{255, 255, 255};
+        if (mode == 0) {
+            EXPECT_EQ(white, 0);
+        } else {
+            EXPECT_NEAR(white / 1024.0, 96.0 / 255.0, 0.05);
+        }
+    }
+}
+
+TEST(FineColorConvert, ReportsProgressUpToTwentyAndLeaksNothing) {
+    static std::vector<std::pair<int, int>> calls;
+    calls.clear();
+    const int live = KpxLiveImageCount();
+    {
+        Images images;
+        const KpxHandle src = images.make(30, 30, 24);
+        const KpxHandle dst = images.make(30, 30, 8);
+        paintPhoto(src);
+        ASSERT_EQ(KPXFineColorConvert(
+                      dst, src, 0, 64, 3, 0,
+                      [](int step, int total) { calls.emplace_back(step, total); }, 0),
+                  1);
+    }
+    EXPECT_EQ(KpxLiveImageCount(), live);
+    ASSERT_FALSE(calls.empty());
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        EXPECT_EQ(calls[i].second, 20);
+        if (i) {
+            EXPECT_GT(calls[i].first, calls[i - 1].first);
+        }
+    }
+    EXPECT_EQ(calls.back().first, 20);
+}
+
+TEST(FineColorConvert, RejectsImagesThatDoNotFitTogether) {
+    Images images;
+    const KpxHandle rgb = images.make(8, 8, 24);
+    const KpxHandle dst = images.make(8, 8, 8);
+    const KpxHandle dst24 = images.make(8, 8, 24);
+    const KpxHandle small = images.make(8, 7, 8);
+    const KpxHandle four = images.make(8, 8, 4);
+    const KpxHandle mask = images.make(8, 8, 1);
+    const KpxHandle mask8 = images.make(8, 8, 8);
+    const KpxHandle maskSmall = images.make(4, 8, 1);
+    paintFew(rgb);
+    struct Case {
+        const char* what;
+        KpxHandle dst, src, mask;
+    };
+    const Case cases[] = {
+        {"no destination", 0, rgb, 0},          {"no source", dst, 0, 0},
+        {"unknown handle", 999, rgb, 0},        {"24-bit destination", dst24, rgb, 0},
+        {"size differs", small, rgb, 0},        {"4-bit source", dst, four, 0},
+        {"8-bit mask", dst, rgb, mask8},        {"mask size differs", dst, rgb, maskSmall},
+        {"mask is destination", dst, rgb, dst}, {"all pixels masked out", dst, rgb, mask},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(KPXFineColorConvert(c.dst, c.src, c.mask, 16, 0, 0, nullptr, 0), 0) << c.what;
+    // Out-of-range arguments are cut into range.
+    EXPECT_EQ(KPXFineColorConvert(dst, rgb, 0, 100000, 7, -4, nullptr, 0), 1);
+    EXPECT_EQ(KPXFineColorConvert(dst, rgb, 0, -5, 0, 1000, nullptr, 0), 1);
+}
+
+TEST(PaletteAsImage, ShowsEachEntryAsAStripeThreePixelsWide) {
+    PALETTEENTRY palette[256];
+    for (int i = 0; i < 256; ++i)
+        palette[i] = {static_cast<BYTE>(i), static_cast<BYTE>(255 - i), static_cast<BYTE>(i / 2),
+                      0};
+    EXPECT_EQ(KPXGetPaletteAsImage(nullptr), 0);
+    const KpxHandle image = KPXGetPaletteAsImage(palette);
+    ASSERT_NE(image, 0);
+    EXPECT_EQ(KPXWidth(image), 768);
+    EXPECT_EQ(KPXHeight(image), 48);
+    for (const int y : {0, 47})
+        for (const int x : {0, 2, 3, 383, 767}) {
+            const std::uint8_t* p = pixelAt(image, x, y);
+            const PALETTEENTRY& e = palette[x / 3];
+            EXPECT_EQ((Colour{p[2], p[1], p[0]}), (Colour{e.peRed, e.peGreen, e.peBlue}));
+        }
+    KPXDeleteImage(image);
+}
+
+TEST(GrayScaleRGB, UsesTheRoundedUpWeightedSum) {
+    Images images;
+    const KpxHandle src = images.make(4, 1, 24);
+    const KpxHandle dst = images.make(4, 1, 24);
+    const Colour in[4] = {{255, 255, 255}, {0, 0, 0}, {100, 0, 0}, {10, 20, 30}};
+    for (int x = 0; x < 4; ++x)
+        setRgb(src, x, 0, in[x]);
+    ASSERT_EQ(KPXRGB2GrayScaleRGB(dst, src), 1);
+    const int expected[4] = {255, 0, 23, 19}; // 22.2 -> 23; 2.22 + 14.14 + 2.13 = 18.49 -> 19
+    for (int x = 0; x < 4; ++x) {
+        const std::uint8_t* p = pixelAt(dst, x, 0);
+        EXPECT_EQ((Colour{p[2], p[1], p[0]}), (Colour{expected[x], expected[x], expected[x]})) << x;
+    }
+    const KpxHandle eight = images.make(4, 1, 8);
+    const KpxHandle wide = images.make(5, 1, 24);
+    EXPECT_EQ(KPXRGB2GrayScaleRGB(eight, src), 0);
+    EXPECT_EQ(KPXRGB2GrayScaleRGB(dst, eight), 0);
+    EXPECT_EQ(KPXRGB2GrayScaleRGB(wide, src), 0);
+    EXPECT_EQ(KPXRGB2GrayScaleRGB(0, src), 0);
+}
