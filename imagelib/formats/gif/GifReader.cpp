@@ -64,8 +64,8 @@ bool readWholeFile(const char* path, std::vector<std::uint8_t>& bytes) {
 std::shared_ptr<const LoadedFile> openGif(const char* path, std::int32_t offset) {
     std::error_code error;
     const auto size = std::filesystem::file_size(path, error);
-    const auto time = error ? std::filesystem::file_time_type{}
-                            : std::filesystem::last_write_time(path, error);
+    const auto time =
+        error ? std::filesystem::file_time_type{} : std::filesystem::last_write_time(path, error);
     FileCache& c = cache();
     if (!error && c.file && c.file->path == path && c.file->offset == offset &&
         c.file->size == size && c.file->time == time)
@@ -133,21 +133,24 @@ KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file) 
             setPalette(context, framePalette(file.bytes, index, f));
             context.bitsPerPixel = static_cast<std::int16_t>(f.localTableBits);
         }
-        const std::int64_t dataSize = std::int64_t{context.bitsPerPixel} * ((f.width + 7) / 8) * f.height;
+        const std::int64_t dataSize =
+            std::int64_t{context.bitsPerPixel} * ((f.width + 7) / 8) * f.height;
         context.dataSize = static_cast<std::int32_t>(std::min<std::int64_t>(dataSize, INT32_MAX));
         context.delay = f.control.delay;
         context.transparentColor = f.control.transparent;
         context.disposal = f.control.disposal;
         if (wanted == 0) {
             context.loopCount = index.loopCountAtFirstImage;
-            appendResourceText(description, f.interlaced() ? kInterlacedTextId : kNotInterlacedTextId);
+            appendResourceText(description,
+                               f.interlaced() ? kInterlacedTextId : kNotInterlacedTextId);
             if (f.control.transparent & kKpxTransparentIndexFlag &&
                 f.control.transparent < kKpxNoTransparentColor)
                 appendResourceText(description, kTransparentTextId);
         }
     }
     kpx::setDescription(context, description.c_str());
-    context.frameCount = static_cast<std::int16_t>(std::min<std::size_t>(index.frames.size(), INT16_MAX));
+    context.frameCount =
+        static_cast<std::int16_t>(std::min<std::size_t>(index.frames.size(), INT16_MAX));
     // A scan that failed after the wanted image still serves it; the frames before a damaged
     // block stay loadable.
     if (index.status != ScanStatus::Ok && wanted >= index.frames.size())
@@ -160,7 +163,8 @@ class StoreRowSink final : public LzwRowSink {
 public:
     StoreRowSink(const KpxCodecContext& context, KpxProgressProc progress)
         : storeRow_(context.storeRow), progress_(progress), width_(context.width),
-          bits_(context.bitsPerPixel), background_(static_cast<std::uint8_t>(context.backgroundIndex)),
+          bits_(context.bitsPerPixel),
+          background_(static_cast<std::uint8_t>(context.backgroundIndex)),
           indices_(static_cast<std::size_t>(std::max<int>(context.width, 0))),
           packed_(std::max<std::size_t>(KpxGetRowLayout().rowBytes, indices_.size()) + 4),
           delivered_(static_cast<std::size_t>(std::max<int>(context.height, 0)), false) {}

@@ -144,7 +144,8 @@ KpxResult buildFrame(const KpxCodecContext& context, KpxProgressProc progress, B
     appendDescriptor(out, context, tableBits);
 
     FetchRowSource rows(context, progress);
-    const RowOrder order = (context.saveOption & 0x80) ? RowOrder::Interlaced : RowOrder::Sequential;
+    const RowOrder order =
+        (context.saveOption & 0x80) ? RowOrder::Interlaced : RowOrder::Sequential;
     switch (encodeLzw(rows, context.width, context.height, bits, order, out)) {
     case LzwStatus::Ok:
         break;
