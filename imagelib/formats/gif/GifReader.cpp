@@ -305,12 +305,12 @@ GifFileCacheScope::~GifFileCacheScope() {
         cache().file.reset();
 }
 
-unsigned long fileReadCount() {
+} // namespace kpx::gif
+
+unsigned long KpxGifFileReadCountForTest() {
     std::lock_guard lock(kpx::gifCodecMutex());
     return cache().reads;
 }
-
-} // namespace kpx::gif
 
 KpxResult KpxScanGifBlocks(KpxCodecContext* context, const char* path, std::int32_t offset,
                            KpxGifBlockInfo* list, std::int32_t capacity, std::int32_t* count) {

@@ -40,6 +40,9 @@ BITRA5_API KpxResult KpxGifLoadFrame(KpxCodecContext* context, const char* path,
 // number of entries written (never more than capacity), 0 when the scan fails.
 BITRA5_API int KPXGetGifDetails(const char* path, KpxGifBlockInfo* list, int capacity);
 
+// How many times the GIF routines have read a file from disk (for tests).
+BITRA5_API unsigned long KpxGifFileReadCountForTest();
+
 namespace kpx::gif {
 
 // Keeps the file read by the GIF routines cached while it lives (scopes nest).
@@ -50,8 +53,5 @@ public:
     GifFileCacheScope(const GifFileCacheScope&) = delete;
     GifFileCacheScope& operator=(const GifFileCacheScope&) = delete;
 };
-
-// How many times the GIF routines have read a file from disk (for tests).
-unsigned long fileReadCount();
 
 } // namespace kpx::gif

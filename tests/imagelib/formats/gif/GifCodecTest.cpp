@@ -1,0 +1,487 @@
+// The GIF codec behind the library's exports: single images and animations written and read
+// back, both directions against giflib, the objects of a frame, the title convention,
+// cancelling and the break table, damaged data and the details list.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "FormatDispatch.h"
+#include "FrameChain.h"
+#include "GifBlocks.h"
+#include "GifFrames.h"
+#include "GifReader.h"
+#include "GifTestFiles.h"
+#include "GifWriter.h"
+#include "GiflibOracle.h"
+#include "ImageCreation.h"
+#include "ImageTable.h"
+#include "LoadFrontEnd.h"
+#include "ObjectRecordCompare.h"
+#include "SaveFrontEnd.h"
+#include "TestSupport.h"
+#include "Transparency.h"
+
+using namespace kfm::test::gif;
+namespace giflib = kfm::test::giflib;
+
+namespace {
+
+Bytes readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+// An image whose top-down indices are given, with a palette of distinct colours.
+KpxHandle makeImage(int width, int height, int depth, const Bytes& indices, int seed = 0) {
+    const KpxHandle image = KPXCreateImage(width, height, depth);
+    kpx::ImageLock record(image, kKpxWrite);
+    RGBQUAD* colors = record->colors();
+    for (std::uint32_t i = 0; i < record->colorCount(); ++i)
+        colors[i] = RGBQUAD{static_cast<BYTE>(i * 3 + seed), static_cast<BYTE>(255 - i),
+                            static_cast<BYTE>(i ^ 0x55), 0};
+    const auto scan =
+        static_cast<std::uint32_t>(KPXCalcScanBytes(record->width(), record->bitCount()));
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = record->bits + static_cast<std::size_t>(height - 1 - y) * scan;
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t v = indices[static_cast<std::size_t>(y * width + x)];
+            if (depth == 8)
+                row[x] = v;
+            else if (depth == 4)
+                row[x / 2] = static_cast<std::uint8_t>((x & 1) ? (row[x / 2] & 0xF0) | v
+                                                               : (row[x / 2] & 0x0F) | (v << 4));
+            else if (v)
+                row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
+            else
+                row[x / 8] &= static_cast<std::uint8_t>(~(0x80 >> (x & 7)));
+        }
+    }
+    return image;
+}
+
+// The top-down indices of an image.
+Bytes indicesOf(KpxHandle image) {
+    kpx::ImageLock record(image, kKpxRead);
+    if (!record)
+        return {};
+    const int w = record->width(), h = record->height(), depth = record->bitCount();
+    const auto scan =
+        static_cast<std::uint32_t>(KPXCalcScanBytes(record->width(), record->bitCount()));
+    Bytes out;
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* row = record->bits + static_cast<std::size_t>(h - 1 - y) * scan;
+        for (int x = 0; x < w; ++x)
+            out.push_back(depth == 8   ? row[x]
+                          : depth == 4 ? ((x & 1) ? row[x / 2] & 0x0F : row[x / 2] >> 4)
+                                       : (row[x / 8] >> (7 - (x & 7))) & 1);
+    }
+    return out;
+}
+
+std::vector<std::string> applicationIds(const Bytes& file) {
+    std::vector<kpx::gif::BlockEntry> list;
+    kpx::gif::scanGif(file, {.list = &list});
+    std::vector<std::string> ids;
+    for (const auto& e : list)
+        if (e.kind == kpx::gif::BlockKind::Application)
+            ids.emplace_back(e.text.data());
+    return ids;
+}
+
+int chainLength(KpxHandle first) {
+    return first > 0 ? KPXGetImageFramesNum(first) : 0;
+}
+
+class GifCodec : public ::testing::Test {
+protected:
+    kfm::test::TempDir dir;
+    std::string path = dir.file("out.gif");
+};
+
+} // namespace
+
+TEST_F(GifCodec, SingleImagesRoundTripAndGiflibReadsThem) {
+    struct Case {
+        int width, height, depth, option;
+    } const cases[] = {{5, 3, 1, 0},    {9, 7, 4, 0},    {33, 17, 8, 0},
+                       {1, 3, 8, 0x80}, {7, 1, 4, 0x80}, {40, 37, 8, 0x80}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " depth " << c.depth);
+        const Bytes indices =
+            indexImage(c.width, c.height, c.depth == 1 ? 1 : c.depth, Content::Noise);
+        const KpxHandle image = makeImage(c.width, c.height, c.depth, indices);
+        ASSERT_EQ(KPXSaveImage(image, path.c_str(), 20, c.option, 0, nullptr), 1);
+        const Bytes file = readFile(path);
+        const auto theirs = giflib::slurp(file);
+        ASSERT_TRUE(theirs.has_value());
+        ASSERT_EQ(theirs->images.size(), 1u);
+        EXPECT_EQ(theirs->images[0].interlaced, c.option != 0);
+        EXPECT_EQ(theirs->images[0].indices, indices);
+        const KpxHandle back = KPXLoadImage(nullptr, path.c_str(), nullptr);
+        ASSERT_NE(back, 0);
+        EXPECT_EQ(KPXbpp(back), c.depth);
+        EXPECT_EQ(indicesOf(back), indices);
+        KPXDeleteImage(back);
+        KPXDeleteImage(image);
+    }
+}
+
+TEST_F(GifCodec, GiflibFilesLoadWithTheirIndicesAndPalette) {
+    for (int bits = 1; bits <= 8; ++bits) {
+        SCOPED_TRACE(bits);
+        const Bytes indices = indexImage(23, 11, bits, Content::Noise, 5);
+        writeFile(path, giflib::spew(23, 11, bits, bits % 2 == 0, indices));
+        const KpxHandle image = KPXLoadImage(nullptr, path.c_str(), nullptr);
+        ASSERT_NE(image, 0);
+        EXPECT_EQ(indicesOf(image), indices);
+        {
+            kpx::ImageLock record(image, kKpxRead);
+            const int last = (1 << bits) - 1;
+            EXPECT_EQ(record->colors()[last].rgbRed, 255);
+        }
+        KPXDeleteImage(image);
+    }
+}
+
+TEST_F(GifCodec, GraphicControlOnlyWithTransparencyForSingleImages) {
+    const KpxHandle image = makeImage(4, 4, 8, Bytes(16, 3));
+    ASSERT_EQ(KPXSaveImage(image, path.c_str(), 20, 0, 0, nullptr), 1);
+    auto controls = [this] {
+        std::vector<kpx::gif::BlockEntry> list;
+        kpx::gif::scanGif(readFile(path), {.list = &list});
+        return std::count_if(list.begin(), list.end(), [](const kpx::gif::BlockEntry& e) {
+            return e.kind == kpx::gif::BlockKind::GraphicControl;
+        });
+    };
+    EXPECT_EQ(controls(), 0);
+    KpxTransparentEntry entry{};
+    entry.mode = kKpxTransparentIndex;
+    entry.blue = 3;
+    KPXSetImageTransparent(image, &entry, 1);
+    ASSERT_EQ(KPXSaveImage(image, path.c_str(), 20, 0, 0, nullptr), 1);
+    EXPECT_EQ(controls(), 1);
+    const Bytes file = readFile(path);
+    const Bytes gce = {0x21, 0xF9, 0x04, 0x01, 0x00, 0x00, 0x03, 0x00};
+    EXPECT_NE(std::search(file.begin(), file.end(), gce.begin(), gce.end()), file.end());
+    KPXDeleteImage(image);
+}
+
+TEST_F(GifCodec, AnimationRoundTripKeepsFramesObjectsAndComments) {
+    const char* comments[] = {"a", nullptr, "c"};
+    std::vector<Bytes> pictures;
+    KpxHandle first = 0;
+    for (int i = 0; i < 3; ++i) {
+        pictures.push_back(indexImage(12 + i, 9, 8, Content::Noise, static_cast<unsigned>(i)));
+        const KpxHandle frame = makeImage(12 + i, 9, 8, pictures.back(), i == 2 ? 9 : 0);
+        {
+            kpx::ImageLock r(frame, kKpxWrite);
+            r->delay = 10 * (i + 1);
+            r->disposal = i;
+            r->left = i;
+            r->top = 2 * i;
+            r->screenWidth = 30;
+            r->screenHeight = 20;
+            r->loopCount = 0;
+            if (comments[i])
+                r->comment = comments[i];
+            r->name = "frame" + std::to_string(i);
+            if (i == 1) {
+                r->textObject = std::make_unique<TextObjectRecord>();
+                r->textObject->text = std::string(300, 'T');
+                r->textObject->left = -5;
+                r->controlObject = std::make_unique<ControlObjectRecord>();
+                r->controlObject->text = "";
+                r->controlObject->caption = "OK";
+                r->npImageObject = std::make_unique<NPImageObjectRecord>();
+                r->npImageObject->alpha.assign(3, 1);
+                r->npImageObject->pixels8.assign(600, 4);
+                r->npImageObject->palette = {1, 2, 3};
+            }
+        }
+        if (i == 0)
+            first = frame;
+        else
+            ASSERT_EQ(KPXAddImageFrame(first, frame, -1), 1);
+    }
+    {
+        kpx::ImageLock r(first, kKpxWrite);
+        r->animationComment = "whole";
+    }
+    ASSERT_EQ(KPXSaveImageFrames(first, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    const Bytes file = readFile(path);
+    const auto ids = applicationIds(file);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), "KFMTITLE4.0"), 1);
+    const std::string title = "a||c|";
+    EXPECT_NE(std::search(file.begin(), file.end(), title.begin(), title.end()), file.end());
+
+    const auto theirs = giflib::slurp(file);
+    ASSERT_TRUE(theirs.has_value());
+    ASSERT_EQ(theirs->images.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(theirs->images[i].indices, pictures[i]) << i;
+    EXPECT_TRUE(theirs->images[0].localColors.empty());
+    EXPECT_FALSE(theirs->images[2].localColors.empty()); // its palette differs
+
+    const unsigned long readsBefore = KpxGifFileReadCountForTest();
+    const KpxHandle back = KPXLoadImageFramesOffset(path.c_str(), 0, nullptr, nullptr);
+    EXPECT_EQ(KpxGifFileReadCountForTest() - readsBefore, 1u);
+    ASSERT_GT(back, 0);
+    ASSERT_EQ(chainLength(back), 3);
+    KpxHandle original = first;
+    KpxHandle loaded = back;
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(indicesOf(loaded), pictures[static_cast<std::size_t>(i)]);
+        kpx::ImageLock a(original, kKpxRead), b(loaded, kKpxRead);
+        EXPECT_EQ(b->delay, a->delay);
+        EXPECT_EQ(b->disposal, a->disposal);
+        EXPECT_EQ(b->left, a->left);
+        EXPECT_EQ(b->top, a->top);
+        EXPECT_EQ(b->screenWidth, 30);
+        EXPECT_EQ(b->name, a->name);
+        EXPECT_EQ(b->comment, a->comment);
+        EXPECT_EQ(b->firstFrame, back);
+        EXPECT_EQ(b->frameOfAnimation, 1);
+        for (std::uint32_t k = 0; k < a->colorCount(); ++k)
+            EXPECT_EQ(b->colors()[k].rgbRed, a->colors()[k].rgbRed);
+        EXPECT_TRUE(kfm::records::frameObjectsEqual(a->textObject.get(), b->textObject.get()));
+        EXPECT_TRUE(
+            kfm::records::frameObjectsEqual(a->controlObject.get(), b->controlObject.get()));
+        EXPECT_TRUE(
+            kfm::records::frameObjectsEqual(a->npImageObject.get(), b->npImageObject.get()));
+        EXPECT_EQ(b->textObject != nullptr, a->textObject != nullptr);
+        if (i == 0) {
+            EXPECT_EQ(b->loopCount, 0);
+            EXPECT_EQ(b->animationComment, std::optional<std::string>("whole"));
+        }
+        original = static_cast<KpxHandle>(a->nextFrame);
+        loaded = static_cast<KpxHandle>(b->nextFrame);
+    }
+    KPXDeleteImage(back);
+    KPXDeleteImage(first);
+}
+
+TEST_F(GifCodec, TitleOfBarsOnlyIsNotWritten) {
+    for (const auto& [comment, written] :
+         std::vector<std::pair<std::string, bool>>{{"||", false}, {"a||", true}}) {
+        const KpxHandle image = makeImage(2, 2, 8, Bytes(4, 1));
+        {
+            kpx::ImageLock r(image, kKpxWrite);
+            r->comment = comment;
+        }
+        ASSERT_EQ(KPXSaveImage(image, path.c_str(), 20, 0, 0, nullptr), 1);
+        const auto ids = applicationIds(readFile(path));
+        EXPECT_EQ(std::count(ids.begin(), ids.end(), "KFMTITLE4.0"), written ? 1 : 0) << comment;
+        KPXDeleteImage(image);
+    }
+}
+
+namespace {
+
+// A chain of n small 8-bit frames sharing one palette.
+KpxHandle makeChain(int n, int width = 6, int height = 5) {
+    KpxHandle first = 0;
+    for (int i = 0; i < n; ++i) {
+        const KpxHandle frame =
+            makeImage(width, height, 8,
+                      indexImage(width, height, 3, Content::Noise, static_cast<unsigned>(i)));
+        if (i == 0)
+            first = frame;
+        else
+            KPXAddImageFrame(first, frame, -1);
+    }
+    return first;
+}
+
+struct ProgressLog {
+    int stopAt = -1;
+    int breakAt = -1;
+    std::vector<int> frames;
+    KpxHandle firstSeen = 0;
+};
+ProgressLog stoppingAt(int frame) {
+    return ProgressLog{frame, -1, {}, 0};
+}
+ProgressLog breakingAt(int frame) {
+    return ProgressLog{-1, frame, {}, 0};
+}
+
+int logProgress(KpxHandle first, int index, void* user) {
+    auto* log = static_cast<ProgressLog*>(user);
+    log->frames.push_back(index);
+    log->firstSeen = first;
+    if (index == log->breakAt)
+        KPXBreakLoadImageFrames(first);
+    return index == log->stopAt ? 1 : 0;
+}
+
+} // namespace
+
+TEST_F(GifCodec, LongAnimationLoadsFromOneReadOfTheFile) {
+    const KpxHandle chain = makeChain(120, 3, 2);
+    ASSERT_EQ(KPXSaveImageFrames(chain, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    ProgressLog log;
+    const unsigned long before = KpxGifFileReadCountForTest();
+    const KpxHandle back = KPXLoadImageFramesOffset(path.c_str(), 0, logProgress, &log);
+    EXPECT_EQ(KpxGifFileReadCountForTest() - before, 1u);
+    EXPECT_EQ(chainLength(back), 120);
+    EXPECT_EQ(log.frames.size(), 120u);
+    EXPECT_EQ(log.frames.back(), 119);
+    KPXDeleteImage(back);
+    KPXDeleteImage(chain);
+}
+
+TEST_F(GifCodec, ProgressStopsLoadsAndSaves) {
+    const KpxHandle chain = makeChain(4);
+    ASSERT_EQ(KPXSaveImageFrames(chain, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    const Bytes saved = readFile(path);
+
+    ProgressLog stopFirst = stoppingAt(0);
+    EXPECT_EQ(KPXLoadImageFramesOffset(path.c_str(), 0, logProgress, &stopFirst), -1);
+    EXPECT_EQ(KpxFindImage(stopFirst.firstSeen), nullptr); // nothing left alive
+
+    ProgressLog breakFirst = breakingAt(0);
+    const KpxHandle partial = KPXLoadImageFramesOffset(path.c_str(), 0, logProgress, &breakFirst);
+    EXPECT_GT(partial, 0);
+    EXPECT_EQ(chainLength(partial), 1);
+    KPXDeleteImage(partial);
+
+    // A stopped save leaves the old file as it was.
+    ProgressLog stopSave = stoppingAt(1);
+    const KpxHandle other = makeChain(3, 9, 9);
+    EXPECT_EQ(KPXSaveImageFrames(other, path.c_str(), 20, 0, 0, logProgress, &stopSave), -1);
+    EXPECT_EQ(readFile(path), saved);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    KPXDeleteImage(other);
+    KPXDeleteImage(chain);
+}
+
+TEST_F(GifCodec, BreakTableHoldsTenDistinctHandles) {
+    const KpxHandle chain = makeChain(3);
+    ASSERT_EQ(KPXSaveImageFrames(chain, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    EXPECT_EQ(KPXBreakLoadImageFrames(0), 0);
+    // Nine distinct handles, one of them twice: a slot stays free for the load's request.
+    for (KpxHandle h = 20001; h <= 20009; ++h)
+        EXPECT_EQ(KPXBreakLoadImageFrames(h), 1);
+    EXPECT_EQ(KPXBreakLoadImageFrames(20005), 1);
+    ProgressLog log = breakingAt(0);
+    KpxHandle back = KPXLoadImageFramesOffset(path.c_str(), 0, logProgress, &log);
+    EXPECT_EQ(chainLength(back), 1);
+    KPXDeleteImage(back);
+    // With all ten slots in use the request is dropped and the load runs to its end.
+    EXPECT_EQ(KPXBreakLoadImageFrames(20010), 1);
+    log = breakingAt(0);
+    back = KPXLoadImageFramesOffset(path.c_str(), 0, logProgress, &log);
+    EXPECT_EQ(chainLength(back), 3);
+    KPXDeleteImage(back);
+    for (KpxHandle h = 20001; h <= 20010; ++h)
+        KPXDeleteImage(h); // clears their slots
+    KPXDeleteImage(chain);
+}
+
+namespace {
+
+KpxResult failingSecondFrame(KpxCodecContext* context, const char* path, KpxProgressProc progress,
+                             const KpxTransparentEntry* transparent, std::int32_t count) {
+    if (context->frameNumber == 1)
+        return kKpxWriteError;
+    return KpxGifSave(context, path, progress, transparent, count);
+}
+
+} // namespace
+
+TEST_F(GifCodec, FailedSaveKeepsTheOldFile) {
+    const Bytes old = {'o', 'l', 'd'};
+    writeFile(path, old);
+    KpxCodecEntry entry = KpxFindCodec(20);
+    entry.save = failingSecondFrame;
+    KpxRegisterCodec(&entry);
+    const KpxHandle chain = makeChain(3);
+    EXPECT_EQ(KPXSaveImageFrames(chain, path.c_str(), 20, 0, 0, nullptr, nullptr), 0);
+    KpxUnregisterCodec(20);
+    EXPECT_EQ(readFile(path), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    KPXDeleteImage(chain);
+}
+
+TEST_F(GifCodec, DeepFramesAreWrittenAsEightBitCopiesAndCodeBitsCanShrink) {
+    const KpxHandle chain = makeChain(2);
+    const KpxHandle deep = KPXCreateImage(6, 5, 24);
+    KPXAddImageFrame(chain, deep, -1);
+    // Frame 0 uses five palette entries: with flag 0x400 it is written with 3 code bits.
+    Bytes five(30);
+    for (std::size_t i = 0; i < five.size(); ++i)
+        five[i] = static_cast<std::uint8_t>(i % 5);
+    const KpxHandle small = makeImage(6, 5, 8, five);
+    ASSERT_EQ(
+        KPXSaveImageFrames(small, path.c_str(), 20, kKpxSaveFewestCodeBits, 0, nullptr, nullptr),
+        1);
+    const auto index = kpx::gif::scanGif(readFile(path));
+    ASSERT_EQ(index.frames.size(), 1u);
+    EXPECT_EQ(index.frames[0].minimumCodeSize, 3);
+    EXPECT_EQ(indicesOf(KPXLoadImage(nullptr, path.c_str(), nullptr)), five);
+
+    ASSERT_EQ(KPXSaveImageFrames(chain, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    EXPECT_EQ(KPXbpp(deep), 24);
+    const auto theirs = giflib::slurp(readFile(path));
+    ASSERT_TRUE(theirs.has_value());
+    EXPECT_EQ(theirs->images.size(), 3u);
+    KPXDeleteImage(small);
+    KPXDeleteImage(chain);
+}
+
+TEST_F(GifCodec, DamagedDataGivesBackgroundRowsAndMissingFramesFail) {
+    // Two images; the second one's data stops after its first row.
+    Bytes f = header(4, 4, 2);
+    for (int i = 0; i < 2; ++i) {
+        descriptor(f, 0, 0, 4, 4, 0);
+        const Bytes pixels(16, 2);
+        Bytes data;
+        kpx::gif::encodeLzwImage(pixels, 4, 4, 2, kpx::gif::RowOrder::Sequential, data);
+        if (i == 1) {
+            Bytes chain = TrackedCodes(2).add({4, 2, 6, 7}).finish(); // 1 + 2 + 3 = 6 pixels
+            data.assign(1, 2);
+            data.insert(data.end(), chain.begin(), chain.end());
+        }
+        f.insert(f.end(), data.begin(), data.end());
+    }
+    f.push_back(0x3B);
+    writeFile(path, f);
+    KpxCodecContext context;
+    const KpxHandle second = KpxLoadImageCore(nullptr, path.c_str(), 0, 1, &context, -1, nullptr);
+    ASSERT_NE(second, 0);
+    // The first row is complete; the second was cut short and, like the rows after it, takes
+    // the background index.
+    Bytes expected(16, 0);
+    std::fill_n(expected.begin(), 4, 2);
+    EXPECT_EQ(indicesOf(second), expected);
+    EXPECT_EQ(context.frameCount, 2);
+    KPXDeleteImage(second);
+    // Frame 5 of a two-image file: nothing to decode, no image.
+    EXPECT_EQ(KpxLoadImageCore(nullptr, path.c_str(), 0, 5, &context, -1, nullptr), 0);
+}
+
+TEST_F(GifCodec, DetailsNeverWritePastTheCallersArray) {
+    Bytes f = header(2, 2, 1);
+    for (int i = 0; i < 30; ++i)
+        comment(f, "note " + std::to_string(i));
+    descriptor(f, 0, 0, 2, 2, 0);
+    f.insert(f.end(), {2, 2, 0x44, 0x01, 0x00, 0x3B});
+    writeFile(path, f);
+    std::vector<KpxGifBlockInfo> list(6);
+    list[5].kind = 12345;
+    EXPECT_EQ(KPXGetGifDetails(path.c_str(), list.data(), 5), 5);
+    EXPECT_EQ(list[5].kind, 12345);
+    EXPECT_EQ(list[0].kind, 1);
+    EXPECT_STREQ(list[2].text, "note 0");
+    EXPECT_EQ(KPXGetGifDetails(dir.file("missing.gif").c_str(), list.data(), 5), 0);
+}
