@@ -1,4 +1,5 @@
-// Fuzz target of the GIF block scanner and LZW decoder. Every image the scanner finds (up to 64,
+// Fuzz target of the GIF block scanner, the reader of the own object blocks and the LZW
+// decoder. Every image the scanner finds (up to 64,
 // none larger than 512 x 512) is decoded, encoded again and decoded once more: the second decode
 // must give the same indices.
 
@@ -10,13 +11,12 @@
 
 #include "GifBlocks.h"
 #include "GifLzw.h"
+#include "GifObjectBlocks.h"
 
 namespace {
 
 constexpr std::size_t kMaxFrames = 64;
 constexpr std::size_t kMaxPixels = 512 * 512;
-
-class IgnoreExtensions final : public kpx::gif::ExtensionVisitor {};
 
 void checkFrame(std::span<const std::uint8_t> file, const kpx::gif::FrameLocation& frame) {
     using namespace kpx::gif;
@@ -51,13 +51,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::span<const std::uint8_t> file(data, size);
     std::vector<BlockEntry> list;
     const GifFileIndex index = scanGif(file, {.list = &list, .listCapacity = 256});
-    IgnoreExtensions visitor;
     for (std::size_t i = 0; i < index.frames.size() && i < kMaxFrames; ++i) {
         const FrameLocation& frame = index.frames[i];
-        visitExtensions(file, frame.runStart, visitor);
+        // The extensions before each image, with the own object blocks read into records.
+        PendingItemsReader items(true);
+        visitExtensions(file, frame.runStart, items);
         framePalette(file, index, frame);
         checkFrame(file, frame);
     }
-    visitExtensions(file, index.trailingRunStart, visitor);
+    PendingItemsReader trailing(true);
+    visitExtensions(file, index.trailingRunStart, trailing);
     return 0;
 }
