@@ -109,8 +109,8 @@ struct VectorObjectRecord {
 };
 
 struct NPImageObjectRecord {
-    std::vector<std::uint8_t> pixels24;  // buffer 0
-    std::vector<std::uint8_t> alpha;     // buffer 1 (only with buffer 0)
+    std::vector<std::uint8_t> pixels24; // buffer 0
+    std::vector<std::uint8_t> alpha;    // buffer 1 (only with buffer 0)
     std::int32_t alphaValue = 0;
     std::int32_t transparencyWord = 0;
     std::vector<std::uint8_t> maskPixels; // buffer 2

@@ -16,7 +16,9 @@ namespace {
 
 constexpr DWORD kMask565[3] = {0xF800, 0x07E0, 0x001F};
 
-int tableSizeForDepth(int bpp) { return bpp <= 8 ? (1 << bpp) : 0; }
+int tableSizeForDepth(int bpp) {
+    return bpp <= 8 ? (1 << bpp) : 0;
+}
 
 // A BITMAPINFO block of 40 + 4 x (colours + masks) bytes with the header filled in.
 std::unique_ptr<std::uint8_t[]> makeInfoBlock(int width, int height, int bpp, bool masks565,
@@ -84,11 +86,45 @@ BYTE separationValue(BYTE red, BYTE green, BYTE blue, int plate, int keep) {
     return static_cast<BYTE>(keep ? v : 255 - v);
 }
 
+// Blue, green and red of a 16-bit pixel: 5-6-5 for bit-field images, else 5-5-5.
+void decode16(const KpxImageRecord& record, unsigned value, BYTE* bgr) {
+    DWORD masks[3] = {0x7C00, 0x03E0, 0x001F};
+    if (record.header().biCompression == BI_BITFIELDS &&
+        record.infoSize >= static_cast<std::int32_t>(sizeof(BITMAPINFOHEADER) + sizeof masks))
+        std::memcpy(masks, record.info.get() + sizeof(BITMAPINFOHEADER), sizeof masks);
+    for (int i = 0; i < 3; ++i) {
+        const DWORD mask = masks[2 - i];
+        if (!mask) {
+            bgr[i] = 0;
+            continue;
+        }
+        int shift = 0;
+        while (!((mask >> shift) & 1))
+            ++shift;
+        const DWORD max = mask >> shift;
+        bgr[i] = static_cast<BYTE>((((value & mask) >> shift) * 255 + max / 2) / max);
+    }
+}
+
 bool sameTransparency(const KpxImageRecord& a, const KpxImageRecord& b) {
     if (a.transparencyCount != b.transparencyCount)
         return false;
+    const auto count =
+        static_cast<std::size_t>(std::clamp(a.transparencyCount, 0, kKpxMaxTransparentEntries));
     return std::memcmp(a.transparency.data(), b.transparency.data(),
-                       sizeof(KpxTransparentEntry) * a.transparencyCount) == 0;
+                       sizeof(KpxTransparentEntry) * count) == 0;
+}
+
+// Equal checksums do not prove equal images (the sum skips the bottom row and can collide), so
+// the colour tables and the pixel bytes themselves decide.
+bool sameContents(const KpxImageRecord& a, const KpxImageRecord& b) {
+    if (a.colorCount() != b.colorCount() ||
+        std::memcmp(a.colors(), b.colors(), a.colorCount() * sizeof(RGBQUAD)) != 0)
+        return false;
+    if (!a.bits || !b.bits)
+        return a.bits == b.bits;
+    const std::size_t bytes = kpx::pixelBytes(a);
+    return bytes == kpx::pixelBytes(b) && std::memcmp(a.bits, b.bits, bytes) == 0;
 }
 
 } // namespace
@@ -106,8 +142,8 @@ int KpxNormalizeDepth(int depth) {
 }
 
 int KPXCalcScanBytes(int width, int depth) {
-    return static_cast<int>(kfm::gdi::dibRowBytes(static_cast<std::int16_t>(width),
-                                                  static_cast<std::int16_t>(depth)));
+    return static_cast<int>(
+        kfm::gdi::dibRowBytes(static_cast<std::int16_t>(width), static_cast<std::int16_t>(depth)));
 }
 
 KpxHandle KPXCreateImage(int width, int height, int depth) {
@@ -175,7 +211,8 @@ KpxHandle KPXCreateImageFromGlobal(HGLOBAL block) {
     std::size_t pixelOffset = header->biSize + 4 * static_cast<std::size_t>(colors);
     if (header->biCompression == BI_BITFIELDS)
         pixelOffset += 12;
-    const std::size_t needed = static_cast<std::size_t>(kfm::gdi::dibRowBytes(width, depth)) * height;
+    const std::size_t needed =
+        static_cast<std::size_t>(kfm::gdi::dibRowBytes(width, depth)) * height;
     // A block too small for its own header's pixels is refused rather than over-read.
     if (pixelOffset > blockSize || blockSize - pixelOffset < needed)
         return 0;
@@ -261,7 +298,8 @@ KpxHandle KPXCreateImageAttach(HBITMAP bitmap, HPALETTE) {
     header->biClrUsed = static_cast<DWORD>(tableSizeForDepth(bpp));
     if (masks)
         std::memcpy(info.get() + sizeof(BITMAPINFOHEADER), ds.dsBitfields, sizeof ds.dsBitfields);
-    attachToRecord(handle, bitmap, std::move(info), infoSize, static_cast<std::uint8_t*>(ds.dsBm.bmBits));
+    attachToRecord(handle, bitmap, std::move(info), infoSize,
+                   static_cast<std::uint8_t*>(ds.dsBm.bmBits));
     if (bpp <= 8)
         copyBitmapColorTable(handle, bitmap);
     return handle;
@@ -274,28 +312,47 @@ KpxHandle KPXCreateImageFromClipboard(HWND window) {
     if (IsClipboardFormatAvailable(CF_DIB))
         image = KPXCreateImageFromGlobal(static_cast<HGLOBAL>(GetClipboardData(CF_DIB)));
     else if (IsClipboardFormatAvailable(CF_BITMAP))
-        image = KPXCreateImageFromBitmap(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)), nullptr);
+        image =
+            KPXCreateImageFromBitmap(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)), nullptr);
     CloseClipboard();
     if (image && KPXbpp(image) == 32) {
         // A 32-bit picture is kept as 24 bits.
-        void* bits = nullptr;
-        HBITMAP deep = nullptr;
-        {
-            kpx::ImageLock record(image, kKpxRead);
-            BITMAPINFO info = *record->bitmapInfo();
-            deep = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-            if (deep)
-                std::memcpy(bits, record->bits, record->header().biSizeImage);
-        }
+        const KpxHandle converted = KPXCreateImageFromBitmap(KPXGetBitmap(image), nullptr);
         KPXDeleteImage(image);
-        image = 0;
-        if (deep) {
-            image = KPXCreateImageFromBitmap(deep, nullptr);
-            DeleteBitmap(deep);
-        }
+        image = converted;
     }
     return image;
 }
+
+namespace {
+
+// The depth to ask KPXCreateImage for so that a copy keeps the source's layout.
+int copyDepth(const KpxImageRecord& source) {
+    const int depth = source.header().biPlanes * source.bitCount();
+    return depth == 16 && source.header().biCompression == BI_BITFIELDS ? kKpxDepth565 : depth;
+}
+
+// A new image with the source's size, colours and pixels (the source is read-locked).
+KpxHandle copyImage(const KpxImageRecord& source) {
+    const KpxHandle result = KPXCreateImage(source.width(), source.height(), copyDepth(source));
+    if (!result)
+        return 0;
+    {
+        kpx::ImageLock target(result, kKpxWrite);
+        std::memcpy(target->colors(), source.colors(),
+                    std::min(source.colorCount(), target->colorCount()) * sizeof(RGBQUAD));
+        if (target->bitCount() == source.bitCount())
+            std::memcpy(target->bits, source.bits,
+                        std::min(kpx::pixelBytes(source), kpx::pixelBytes(*target.get())));
+        else // a 16-bit 5-5-5 image becomes 24 bits: convert rather than copy the bytes
+            GetDIBits(nullptr, source.bitmap, 0, static_cast<UINT>(target->height()), target->bits,
+                      target->bitmapInfo(), DIB_RGB_COLORS);
+    }
+    KPXFillDIBColorTable(result);
+    return result;
+}
+
+} // namespace
 
 KpxHandle KPXCreateImageFrom(KpxHandle image, int reference) {
     if (!image)
@@ -303,42 +360,27 @@ KpxHandle KPXCreateImageFrom(KpxHandle image, int reference) {
     kpx::ImageLock source(image, kKpxRead);
     if (!source)
         return 0;
-    KpxHandle result = 0;
+    // An image never serves as its own explicit transparency image; such a link is ignored.
+    const std::int32_t explicitImage =
+        source->explicitTransparency != image ? source->explicitTransparency : 0;
     if (reference) {
         KpxAddImageReference(source.get());
-        result = image;
-    } else {
-        result = KPXCreateImage(source->width(), source->height(),
-                                source->header().biPlanes * source->bitCount() == 16 &&
-                                        source->header().biCompression == BI_BITFIELDS
-                                    ? kKpxDepth565
-                                    : source->header().biPlanes * source->bitCount());
-        if (!result)
-            return 0;
-        kpx::ImageLock target(result, kKpxWrite);
-        std::memcpy(target->colors(), source->colors(),
-                    std::min(source->header().biClrUsed, target->header().biClrUsed) * sizeof(RGBQUAD));
-        std::memcpy(target->bits, source->bits,
-                    std::min(source->header().biSizeImage, target->header().biSizeImage));
-    }
-    if (!reference)
-        KPXFillDIBColorTable(result);
-    const std::int32_t explicitImage = source->explicitTransparency;
-    const std::int32_t count = source->transparencyCount;
-    const auto entries = source->transparency;
-    const std::int32_t angle = source->rotateAngle;
-    if (!reference) {
-        kpx::ImageLock target(result, kKpxWrite);
-        target->transparencyCount = count;
-        target->transparency = entries;
-        target->rotateAngle = angle;
+        // The new reference also holds one of the explicit transparency image, given back when
+        // this reference is dropped.
         if (explicitImage)
-            target->explicitTransparency =
-                KPXCreateImageFrom(static_cast<KpxHandle>(explicitImage), 0);
-    } else if (explicitImage) {
-        // A new reference also takes a reference to the explicit transparency image.
-        KPXCreateImageFrom(static_cast<KpxHandle>(explicitImage), 1);
+            KPXCreateImageFrom(static_cast<KpxHandle>(explicitImage), 1);
+        return image;
     }
+    const KpxHandle result = copyImage(*source.get());
+    if (!result)
+        return 0;
+    const KpxHandle explicitCopy =
+        explicitImage ? KPXCreateImageFrom(static_cast<KpxHandle>(explicitImage), 0) : 0;
+    kpx::ImageLock target(result, kKpxWrite);
+    target->transparencyCount = source->transparencyCount;
+    target->transparency = source->transparency;
+    target->rotateAngle = source->rotateAngle;
+    target->explicitTransparency = explicitCopy;
     return result;
 }
 
@@ -351,7 +393,8 @@ KpxHandle KPXCreateImageSeparateColor(KpxHandle image, int plate, int keep) {
         return 0;
     kpx::ImageLock target(result, kKpxWrite);
     for (int i = 0; i < 256; ++i)
-        target->colors()[i] = RGBQUAD{static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(i), 0};
+        target->colors()[i] =
+            RGBQUAD{static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(i), 0};
     const int bpp = source->bitCount();
     const int width = source->width();
     const int height = source->height();
@@ -378,6 +421,13 @@ KpxHandle KPXCreateImageSeparateColor(KpxHandle image, int plate, int keep) {
             case 8:
                 out[x] = map[in[x]];
                 break;
+            case 16: {
+                BYTE bgr[3];
+                decode16(*source.get(), in[2 * x] | (in[2 * x + 1] << 8), bgr);
+                const int chosen = (plate >= 2 && plate <= 5) ? plate : 5;
+                out[x] = separationValue(bgr[2], bgr[1], bgr[0], chosen, keep);
+                break;
+            }
             case 24:
             case 32: {
                 const int step = bpp / 8;
@@ -425,13 +475,16 @@ int KPXDeleteImage(KpxHandle image) {
 }
 
 HBITMAP KPXDeleteImageDetach(KpxHandle image) {
-    HBITMAP bitmap = nullptr;
-    {
-        kpx::ImageLock record(image, kKpxRead);
-        if (!record)
-            return nullptr;
-        bitmap = record->bitmap;
+    KpxImageRecord* record = KpxFindImage(image);
+    if (!record)
+        return nullptr;
+    // A held image is not released (the release reports it); its bitmap stays the image's and
+    // is not handed out, or the caller and the image would both free it.
+    if (KpxGetImagePermission(image, 0) != kKpxFree) {
+        KpxReleaseImage(image, 0);
+        return nullptr;
     }
+    HBITMAP bitmap = record->bitmap;
     KpxReleaseImage(image, 0);
     return bitmap;
 }
@@ -486,13 +539,14 @@ HGLOBAL KPXGetGlobalBlock(KpxHandle image) {
     kpx::ImageLock record(image, kKpxRead);
     if (!record)
         return nullptr;
-    const std::size_t bytes = static_cast<std::size_t>(record->infoSize) + record->header().biSizeImage;
+    const std::size_t pixels = kpx::pixelBytes(*record.get());
+    const std::size_t bytes = static_cast<std::size_t>(record->infoSize) + pixels;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
     if (!block)
         return nullptr;
     auto* out = static_cast<std::uint8_t*>(GlobalLock(block));
     std::memcpy(out, record->info.get(), record->infoSize);
-    std::memcpy(out + record->infoSize, record->bits, record->header().biSizeImage);
+    std::memcpy(out + record->infoSize, record->bits, pixels);
     GlobalUnlock(block);
     return block;
 }
@@ -529,7 +583,7 @@ int KPXCompareImages(KpxHandle a, KpxHandle b) {
         if (ha.biWidth != hb.biWidth || ha.biHeight != hb.biHeight ||
             ha.biBitCount != hb.biBitCount || ha.biSizeImage != hb.biSizeImage ||
             ra->rotateAngle != rb->rotateAngle || ra->checksum != rb->checksum ||
-            !sameTransparency(*ra.get(), *rb.get()))
+            !sameTransparency(*ra.get(), *rb.get()) || !sameContents(*ra.get(), *rb.get()))
             return 0;
         explicitA = ra->explicitTransparency;
         explicitB = rb->explicitTransparency;

@@ -3,6 +3,7 @@
 #include "debug/DebugOutput.h"
 #include "gdi/DibSection.h"
 
+#include <algorithm>
 #include <chrono>
 #include <new>
 #include <thread>
@@ -28,7 +29,9 @@ ImageTable& table() {
     return *instance;
 }
 
-bool inTableRange(std::int32_t id) { return id >= 1 && id < kKpxHandleTableSize; }
+bool inTableRange(std::int32_t id) {
+    return id >= 1 && id < kKpxHandleTableSize;
+}
 
 KpxImageRecord* findLocked(std::int32_t id) {
     ImageTable& t = table();
@@ -75,6 +78,12 @@ void freeRecordContents(KpxImageRecord* record, bool deleteBitmap) {
 
 std::uint32_t KpxImageRecord::rowBytes() const {
     return info ? kfm::gdi::dibRowBytes(width(), bitCount()) : 0;
+}
+
+std::size_t kpx::pixelBytes(const KpxImageRecord& record) {
+    if (!record.info || !record.bits || !record.bitmap)
+        return 0;
+    return std::min<std::size_t>(record.header().biSizeImage, record.bitmap->pixelBytes);
 }
 
 void KpxInitImageTable() {
@@ -243,14 +252,12 @@ std::int32_t KpxReleaseImage(std::int32_t id, std::int32_t deleteBitmap) {
     --record->referenceCount;
 
     if (record->referenceCount > 0) {
-        if (nextFrame && KpxReleaseImage(nextFrame, 1) == 0)
-            record->nextFrame = 0;
-        if (mask && KpxReleaseImage(mask, 1) == 0)
-            record->maskImage = 0;
+        // The image lives on, and so do the images linked to it. Only the explicit transparency
+        // image gives back the reference that a new reference of this image took on it
+        // (KPXCreateImageFrom); the next frame, mask and derived image hold no extra reference,
+        // and dropping one would free frames and masks the living image still names.
         if (explicitImage && KpxReleaseImage(explicitImage, 1) == 0)
             record->explicitTransparency = 0;
-        if (derived && KpxReleaseImage(derived, 1) == 0)
-            record->derivedImage = 0;
         return record->referenceCount;
     }
 
@@ -297,11 +304,15 @@ void KpxFreeAllImages() {
 }
 
 void KpxImageChecksum(KpxImageRecord* record) {
-    if (!record || !record->info || !record->bits)
+    if (!record || !record->info || !record->bits || !record->bitmap)
         return;
     const std::uint32_t rowBytes = record->rowBytes();
     const std::uint32_t words = rowBytes / 4;
-    const std::int32_t rows = record->height();
+    // Only whole rows that lie inside the pixel memory.
+    const std::int32_t rows =
+        rowBytes ? static_cast<std::int32_t>(std::min<std::size_t>(
+                       std::max(record->height(), 0), record->bitmap->pixelBytes / rowBytes))
+                 : 0;
     std::uint32_t sum = 0;
     for (std::int32_t r = 0; r < rows; ++r) {
         const std::uint8_t* row = record->bits + static_cast<std::size_t>(r) * rowBytes;

@@ -35,6 +35,10 @@ BITRA5_API std::int32_t KpxAddImageReference(KpxImageRecord* record);
 
 namespace kpx {
 
+// Bytes of pixel memory the record's header describes (biSizeImage), never more than the bitmap
+// really holds: a caller may have changed the header through KPXGetBitmapInfoHeader.
+std::size_t pixelBytes(const KpxImageRecord& record);
+
 // Holds a permission word for its lifetime: the usual lock, work, unlock of image functions.
 class ImageLock {
 public:

@@ -1,5 +1,7 @@
 #include "LibraryPalettes.h"
 
+#include "gdi/DeviceContext.h"
+
 #include <array>
 #include <cstring>
 
@@ -73,14 +75,6 @@ constexpr std::array<PALETTEENTRY, 64> makeColorCube() {
 }
 constexpr std::array<PALETTEENTRY, 64> kColorCube = makeColorCube();
 
-// The library HPALETTE: a LOGPALETTE of 256 entries copied from the hard palette.
-struct LibraryPalette {
-    WORD version = 0x300;
-    WORD count = 256;
-    PALETTEENTRY entries[256];
-    LibraryPalette() { std::memcpy(entries, kHardPalette.data(), sizeof entries); }
-};
-
 void toQuads(RGBQUAD* table, const PALETTEENTRY* entries, int n) {
     for (int i = 0; i < n; ++i)
         table[i] = RGBQUAD{entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
@@ -93,8 +87,18 @@ const PALETTEENTRY* KPXGetWindows16Palette() { return kWindows16Palette; }
 const PALETTEENTRY* KPXGetFinePalette() { return kFinePalette; }
 
 HPALETTE KPXGetHPalette() {
-    static LibraryPalette palette;
-    return reinterpret_cast<HPALETTE>(&palette);
+    // A LOGPALETTE (version 0x300) of the 256 hard-palette entries, made once and kept for the
+    // life of the process.
+    static const HPALETTE palette = [] {
+        struct {
+            WORD version;
+            WORD count;
+            PALETTEENTRY entries[256];
+        } logical{0x300, 256, {}};
+        std::memcpy(logical.entries, kHardPalette.data(), sizeof logical.entries);
+        return CreatePalette(reinterpret_cast<const LOGPALETTE*>(&logical));
+    }();
+    return palette;
 }
 
 namespace kpx {

@@ -6,6 +6,8 @@
 #include "FormatTable.h"
 
 #include "LanguageLibrary.h"
+#include "gdi/DeviceContext.h"
+#include "gdi/DrawDib.h"
 #include "resources/ResourceLibrary.h"
 
 #include <zlib.h>
@@ -91,10 +93,25 @@ const char* KpxGetDescriptionText(int k) {
 int KPXUseVFW() { return state().drawDibReady.load(); }
 
 void KpxWarmUpDrawDib() {
-    // Draws a 30 x 30 24-bit picture halftoned into a 50 x 50 8-bit image, as the drawing path
-    // does, so the first real draw finds everything set up.
+    // Draws a 30 x 30 24-bit picture halftoned into a 50 x 50 8-bit image through DrawDib, as
+    // the drawing path does, so the first real draw finds everything set up.
     const KpxHandle target = KPXCreateImage(50, 50, 8);
     const KpxHandle source = KPXCreateImage(30, 30, 24);
+    HDC dc = CreateCompatibleDC(nullptr);
+    const HBITMAP previous = dc ? SelectBitmap(dc, KPXGetBitmap(target)) : nullptr;
+    const BITMAPINFO* info = KPXGetBitmapInfoHeader(source);
+    const std::uint8_t* bits = KPXGetBits(source);
+    HDRAWDIB drawDib = DrawDibOpen();
+    if (info && bits) {
+        constexpr UINT flags = DDF_HALFTONE | DDF_SAME_HDC;
+        DrawDibBegin(drawDib, dc, 50, 50, &info->bmiHeader, 30, 30, flags);
+        DrawDibDraw(drawDib, dc, 0, 0, 50, 50, &info->bmiHeader, bits, 0, 0, 30, 30, flags);
+        DrawDibEnd(drawDib);
+    }
+    DrawDibClose(drawDib);
+    if (previous)
+        SelectBitmap(dc, previous);
+    DeleteDC(dc);
     KPXDeleteImage(source);
     KPXDeleteImage(target);
     state().drawDibReady = 1;

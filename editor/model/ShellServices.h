@@ -1,0 +1,54 @@
+#pragma once
+// The one road from the animation model to the application shell. The model never sees a
+// window: it asks the shell for messages, progress, the Esc key, the views' refresh and the
+// document's modified flag through this interface. The shell implements it; tests implement it
+// with a recording fake. Without an installed implementation every call is a quiet no-op.
+
+#include <string>
+
+#include "types/Win32Types.h"
+
+// The progress messages to the main window.
+constexpr UINT WM_PROGRESS_BEGIN = WM_USER + 100; // wParam caption string id, lParam total
+constexpr UINT WM_PROGRESS_STEP = WM_USER + 101;  // wParam new position, 0 = previous + 1
+constexpr UINT WM_PROGRESS_END = WM_USER + 102;
+
+// Message-box flags the model uses.
+constexpr UINT MB_OKCANCEL_ = 0x1;
+constexpr UINT MB_ICONEXCLAMATION_ = 0x30;
+
+class ShellServices {
+public:
+    virtual ~ShellServices() = default;
+
+    // A resource text of the program's language library (empty when missing).
+    virtual std::string loadString(UINT id) = 0;
+    // Shows a message box with a text; returns IDOK, IDCANCEL ...
+    virtual int messageBox(const std::string& text, UINT flags) = 0;
+
+    // The main window exists (it is the progress window of long operations).
+    virtual bool hasMainWindow() = 0;
+    // Sends a message to the main window (progress messages, command 1226 ...).
+    virtual LRESULT sendToMainWindow(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    // Removes and reports a pending Esc key press of the user-interface thread.
+    virtual bool escapePressed() = 0;
+    virtual void setWaitCursor(bool wait) = 0;
+
+    // The active document and its modified flag.
+    virtual bool hasActiveDocument() = 0;
+    virtual void setDocumentModified(bool modified) = 0;
+
+    // The views' refresh operations.
+    virtual void refreshStripView() = 0;
+    virtual void redrawViews(int canvas, int strip) = 0;
+    virtual void updateAnimationPage() = 0;
+    virtual void updateOptimizeState() = 0;
+};
+
+// The installed implementation, or a quiet stand-in when none is installed.
+ShellServices& shell();
+// Installs an implementation (not owned); null returns to the quiet stand-in.
+void setShellServices(ShellServices* services);
+
+// Shows the resource text `id` with the given flags.
+int ShellMessageBox(UINT id, UINT flags);

@@ -1,0 +1,227 @@
+#include "FrameComposition.h"
+
+#include "Compose.h"
+#include "FrameChain.h"
+#include "ImageCreation.h"
+#include "ImageFill.h"
+#include "ImageTable.h"
+#include "Transparency.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+namespace {
+
+constexpr std::int32_t kRestoreBackground = 2;
+constexpr std::int32_t kRestorePrevious = 3;
+
+struct FrameFacts {
+    std::int32_t left = 0, top = 0, width = 0, height = 0;
+    std::int32_t screenWidth = 0, screenHeight = 0;
+    std::int32_t disposal = 0;
+    KpxHandle stateHolder = 0;
+    bool transparent = false;
+};
+
+std::optional<FrameFacts> readFrame(KpxHandle frame, KpxHandle chain) {
+    kpx::ImageLock record(frame, kKpxRead);
+    if (!record || !record->info)
+        return std::nullopt;
+    FrameFacts facts;
+    facts.left = record->left;
+    facts.top = record->top;
+    facts.width = record->width();
+    facts.height = record->height();
+    facts.screenWidth = record->screenWidth;
+    facts.screenHeight = record->screenHeight;
+    facts.disposal = record->disposal;
+    facts.stateHolder = record->firstFrame ? static_cast<KpxHandle>(record->firstFrame) : chain;
+    facts.transparent = kpx::hasTransparency(*record.get());
+    return facts;
+}
+
+// A new image holding the given area of an image (clipped to it), with its colour table.
+KpxHandle copyOfArea(KpxHandle image, const kpx::Area& wanted) {
+    kpx::ImageLock source(image, kKpxRead);
+    if (!source || !source->info || !source->bits)
+        return 0;
+    const kpx::Area area = kpx::clipArea(wanted, source->width(), source->height());
+    if (area.empty())
+        return 0;
+    const KpxHandle copy = KPXCreateImage(area.width(), area.height(), source->bitCount());
+    {
+        kpx::ImageLock target(copy, kKpxWrite);
+        if (!target || target->bitCount() != source->bitCount())
+            return 0;
+        std::memcpy(target->colors(), source->colors(),
+                    sizeof(RGBQUAD) * std::min(source->colorCount(), target->colorCount()));
+        kpx::copyArea(*source.get(), area.left, area.top, *target.get(), 0, 0, area.width(),
+                      area.height());
+    }
+    KPXFillDIBColorTable(copy);
+    return copy;
+}
+
+// The translation of a palette source onto an 8-bit canvas: nearest colours of the canvas's
+// table. Not available yet, so palette images are not drawn onto 8-bit canvases.
+bool translationFor(const KpxImageRecord&, const KpxImageRecord&, kpx::IndexTranslation*) {
+    return false;
+}
+
+// Does to the canvas what the previous frame's disposal asks for.
+void applyPendingDisposal(KpxHandle canvas, KpxHandle holder, int n, COLORREF colour,
+                          KpxHandle background) {
+    std::int32_t disposal = 0;
+    RECT rect{};
+    std::int32_t saved = 0;
+    {
+        kpx::ImageLock state(holder, kKpxRead);
+        if (!state)
+            return;
+        // The first frame of a new pass starts from the background.
+        if (n == 0 && state->previousDisposal == kRestorePrevious) {
+            if (state->savedBackground)
+                KPXDeleteImage(static_cast<KpxHandle>(state->savedBackground));
+            state->savedBackground = 0;
+            state->previousDisposal = kRestoreBackground;
+        }
+        disposal = state->previousDisposal;
+        rect = state->previousRect;
+        saved = state->savedBackground;
+    }
+    if (disposal == kRestorePrevious && saved) {
+        KPXRenderImageTo(canvas, static_cast<KpxHandle>(saved), 0, rect.left, rect.top);
+    } else if (disposal == kRestoreBackground) {
+        // Exactly the frame's rectangle: right and bottom are the first column and row after it.
+        if (background) {
+            const KpxHandle part =
+                copyOfArea(background, {rect.left, rect.top, rect.right, rect.bottom});
+            if (part) {
+                KPXRenderImageTo(canvas, part, 0, rect.left, rect.top);
+                KPXDeleteImage(part);
+            }
+        } else {
+            KPXFillImageByRGBColor2(canvas, colour, rect.left, rect.top, rect.right - 1,
+                                    rect.bottom - 1);
+        }
+    }
+}
+
+void drawFrame(KpxHandle canvas, KpxHandle frame, const FrameFacts& facts, std::int32_t x,
+               std::int32_t y) {
+    if (!facts.transparent) {
+        KPXRenderImageTo(canvas, frame, 0, x, y);
+        return;
+    }
+    kpx::cacheMaskFromList(frame);
+    std::int32_t mask = 0;
+    std::int32_t explicitImage = 0;
+    {
+        kpx::ImageLock record(frame, kKpxRead);
+        if (!record)
+            return;
+        mask = record->maskImage;
+        explicitImage = record->explicitTransparency;
+    }
+    const KpxHandle through = KPXCreateMaskCombine(static_cast<KpxHandle>(mask),
+                                                   static_cast<KpxHandle>(explicitImage), 0);
+    KPXRenderImageTo(canvas, frame, through, x, y);
+    if (through)
+        KPXDeleteImage(through);
+}
+
+void recordState(KpxHandle holder, int n, std::int32_t disposal, const kpx::Area& placed,
+                 KpxHandle newSaved) {
+    std::int32_t stale = 0;
+    {
+        kpx::ImageLock state(holder, kKpxRead);
+        if (!state) {
+            stale = newSaved;
+        } else {
+            stale = state->savedBackground;
+            state->previousDisposal = disposal;
+            state->previousRect = RECT{std::max(placed.left, 0), std::max(placed.top, 0),
+                                       placed.right, placed.bottom};
+            state->savedBackground = 0;
+            if (disposal == kRestorePrevious && n != 0 && newSaved) {
+                state->savedBackground = newSaved;
+                if (stale == newSaved)
+                    stale = 0;
+            } else {
+                if (disposal == kRestorePrevious)
+                    state->previousDisposal = kRestoreBackground;
+                if (newSaved && newSaved != stale)
+                    KPXDeleteImage(newSaved);
+            }
+        }
+    }
+    if (stale)
+        KPXDeleteImage(static_cast<KpxHandle>(stale));
+}
+
+} // namespace
+
+int KPXRenderImageTo(KpxHandle canvas, KpxHandle source, KpxHandle mask, int x, int y) {
+    if (!canvas || !source || canvas == source || canvas == mask)
+        return 0;
+    kpx::ImageLock target(canvas, kKpxWrite);
+    kpx::ImageLock picture(source, kKpxRead);
+    std::optional<kpx::ImageLock> maskLock;
+    if (mask)
+        maskLock.emplace(mask, kKpxRead);
+    if (!target || !picture || (mask && !*maskLock))
+        return 0;
+    kpx::IndexTranslation translation{};
+    const kpx::IndexTranslation* table = nullptr;
+    if (target->bitCount() == 8 && picture->bitCount() <= 8) {
+        if (!translationFor(*target.get(), *picture.get(), &translation))
+            return 0;
+        table = &translation;
+    }
+    return kpx::composeImage(*target.get(), *picture.get(), mask ? maskLock->get() : nullptr, x, y,
+                             table)
+               ? 1
+               : 0;
+}
+
+int KPXStretchBltFrame(KpxHandle canvas, int left, int top, int right, int bottom, KpxHandle chain,
+                       int n, int, int, int, int, int, int, int, COLORREF colour,
+                       KpxHandle background) {
+    if (!canvas || !chain || n < -1)
+        return 0;
+    const KpxHandle frame = kpx::chainFrame(chain, n < 0 ? 0 : n, true);
+    const std::optional<FrameFacts> facts = frame ? readFrame(frame, chain) : std::nullopt;
+    if (!facts || !kpx::ImageLock(facts->stateHolder, kKpxRead))
+        return 0;
+    const kpx::Area placed =
+        kpx::placeFrame({left, top, right, bottom}, facts->screenWidth, facts->screenHeight,
+                        facts->left, facts->top, facts->width, facts->height);
+
+    applyPendingDisposal(canvas, facts->stateHolder, n, colour, background);
+    KpxHandle saved = 0;
+    if (facts->disposal == kRestorePrevious)
+        saved = copyOfArea(canvas, placed);
+    if (n >= 0)
+        drawFrame(canvas, frame, *facts, placed.left, placed.top);
+    recordState(facts->stateHolder, n, facts->disposal, placed, saved);
+    return 0;
+}
+
+int KPXRenderFrames(KpxHandle chain, KpxHandle canvas, int x, int y, int from, int to,
+                    COLORREF colour, KpxHandle background, int keep) {
+    const int frames = chain && canvas ? KPXGetImageFramesNum(chain) : 0;
+    if (frames == 0)
+        return 0;
+    from = std::max(from, 0);
+    to = std::min(std::max(to, 0), frames - 1);
+    const int width = KPXWidthFrameScreenReal(chain);
+    const int height = KPXHeightFrameScreenReal(chain);
+    for (int i = std::min(from, to); i <= to; ++i)
+        KPXStretchBltFrame(canvas, x, y, x + width, y + height, chain, i, 0, 0, 0, 0, 0, 0, 0,
+                           colour, background);
+    if (!keep)
+        KPXStretchBltFrame(canvas, x, y, x + width, y + height, chain, -1, 0, 0, 0, 0, 0, 0, 0,
+                           colour, background);
+    return 1;
+}

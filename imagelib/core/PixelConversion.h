@@ -1,0 +1,117 @@
+#pragma once
+// The pixel work behind the colour conversion between depths: reading rows of every depth,
+// the popularity palettes, the inverse colour table and the undithered row mapping.
+// Nothing here locks or creates images; the exported functions hand in views of locked records.
+
+#include "NearestColor.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct KpxImageRecord;
+
+// Progress callback of single-image conversions: called once per pixel row.
+using KpxRowCallback = void (*)();
+
+// Counts processed rows over every pass of a conversion and calls the callback once per
+// `passes` rows, so that it runs once per image row over the whole conversion.
+struct KpxRowProgress {
+    KpxRowCallback callback = nullptr;
+    int rows = 0;
+    int passes = 1;
+    void step() {
+        if (++rows < passes)
+            return;
+        rows = 0;
+        if (callback)
+            callback();
+    }
+};
+
+// Maps a colour to a working-palette index through 32 levels of red and green and 16 of blue.
+struct KpxInverseColorTable {
+    static constexpr int kCells = 16384;
+    std::array<std::uint8_t, kCells> cells{};
+
+    static int cellOf(int red, int green, int blue) {
+        return (red >> 3) + 32 * (green >> 3) + 1024 * (blue >> 4);
+    }
+    // Fills every cell with the entry nearest to the cell's colour (R x 8, G x 8, B x 16).
+    void build(const kpx::Rgb* palette, int count);
+    std::uint8_t lookup(int red, int green, int blue) const {
+        return cells[cellOf(red, green, blue)];
+    }
+};
+
+namespace kpx {
+
+using Palette = std::vector<Rgb>;
+
+// One image's pixels as stored: rows bottom-up, padded to 4 bytes.
+struct PixelSurface {
+    std::uint8_t* bits = nullptr;
+    int width = 0;
+    int height = 0;
+    int bitCount = 0; // 1, 4, 8, 16, 24 or 32
+    std::uint32_t stride = 0;
+    // The colour table of palette images, padded with black to 256 entries.
+    std::array<Rgb, 256> colors{};
+    int colorCount = 0;
+    // Red, green and blue bit fields of 16- and 32-bit pixels.
+    std::array<std::uint32_t, 3> masks{};
+
+    std::uint8_t* row(int y) const { return bits + static_cast<std::size_t>(y) * stride; }
+    bool hasPalette() const { return bitCount <= 8; }
+};
+
+// A view of a locked record (the record must stay locked while the view is used).
+PixelSurface surfaceOf(const KpxImageRecord& record);
+
+int pixelIndex(const std::uint8_t* row, int bitCount, int x);
+void setPixelIndex(std::uint8_t* row, int bitCount, int x, int index);
+// One stored row as blue, green, red bytes, 3 per pixel (palette rows through their colours).
+void expandRowToBgr(const PixelSurface& source, int y, std::uint8_t* out);
+// One stored row as grey bytes for 1-bit dithering: (R x 30 + G x 59 + B x 11) / divisor,
+// at most 255, with divisor 85 for true-colour rows and 90 for palette rows.
+void expandRowToGrey(const PixelSurface& source, int y, std::uint8_t* out);
+
+constexpr int luminance(int red, int green, int blue) {
+    return red * 30 + green * 59 + blue * 11;
+}
+
+// The fixed palette of a target depth (2, 16 or 256 entries) for conversions without one.
+Palette defaultPalette(int depth);
+
+// The popularity palette of `count` entries for a target of `depth` bits, built from one
+// counting pass over the source's rows (which steps the progress counter once per row).
+Palette popularityPalette(const PixelSurface& source, int depth, int count, bool dithered,
+                          bool reserved, KpxRowProgress& progress);
+
+// How the rows of a conversion are mapped.
+struct ConversionPlan {
+    int targetDepth = 24; // 1, 4, 8 or 24
+    int dither = 0;       // 0 none, 1 ordered, 2 Floyd-Steinberg, 3 Burkes
+    bool grey = false;
+    bool reserved = false; // the last palette entry is kept free
+    Palette palette;       // the working palette (empty for 24-bit targets)
+};
+
+// Converts every row of source into target (same size), first stored row first, stepping
+// the progress counter after each row.
+void convertPixels(const PixelSurface& source, const PixelSurface& target,
+                   const ConversionPlan& plan, KpxRowProgress& progress);
+
+// 8-bit picture of a 24-bit one on a palette of the 192 most frequent colours at 4 bits per
+// channel and the 64-colour cube; writes the 256 colours to table.
+void convert24to8Popular(const PixelSurface& source, const PixelSurface& target, RGBQUAD* table);
+// 16-bit 5-6-5 picture of a 24-bit one.
+void convert24to565(const PixelSurface& source, const PixelSurface& target);
+// Whether every byte of each row's pixel part of a 24-bit picture equals value.
+bool isFilledWith(const PixelSurface& surface, std::uint8_t value);
+// Sets the pixels selected by the 1-bit mask (same size) to colour (0x00BBGGRR for 24-bit
+// pictures, the low byte as an index for palette pictures). False for other depths.
+bool fillThroughMask(const PixelSurface& surface, const PixelSurface& mask, std::uint32_t colour);
+
+} // namespace kpx

@@ -1,0 +1,92 @@
+#pragma once
+// The codec context through which every codec receives and returns image properties, and the
+// file-information record filled for the callers of the info functions.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "Bitra5Api.h"
+#include "ObjectRecords.h"
+#include "ResultCodes.h"
+
+// Row callback: the store-row callback of loads copies one row from the codec's buffer into the
+// image, the fetch-row callback of saves copies one image row into it. Rows count from the top
+// of the picture. A non-zero answer asks the codec to stop (it then reports kKpxStopped).
+using KpxRowFunction = int (*)(std::uint8_t* row, int index);
+
+// Progress function of single-image loads, saves and conversions: called once per pixel row.
+using KpxProgressProc = void (*)();
+
+// "No transparent colour" in the context's transparent-colour word; any value from here up.
+constexpr std::uint32_t kKpxNoTransparentColor = 0xFF000000u;
+// Marks a palette index (0x01ii0000) in the transparent-colour word.
+constexpr std::uint32_t kKpxTransparentIndexFlag = 0x01000000u;
+
+// Flag-word values with a meaning of their own.
+constexpr std::int16_t kKpxFlagHasAlpha = 1;         // after an info request
+constexpr std::int16_t kKpxFlagPaletteLearned = 128; // after a load: copy the palette again
+constexpr std::int16_t kKpxFlagPhotoCdGrey = 64;     // Photo CD grey rendering
+
+constexpr int kKpxDescriptionChars = 64;
+
+// One per info, load or save request, owned by the front end that makes it. The seven owned
+// values at the end are filled by readers and moved into the image record by the loader (or
+// dropped with the context); for saves the front end copies the record's values into them.
+struct KpxCodecContext {
+    char description[kKpxDescriptionChars + 1] = {};
+    std::int16_t left = 0;
+    std::int16_t top = 0;
+    std::int16_t width = 0;
+    std::int16_t height = 0;
+    std::int16_t bitsPerPixel = 0; // on a GIF save it may carry the encoder's code bits
+    std::int16_t flags = 0;        // see the kKpxFlag values; on a GIF save non-zero = more frames
+    std::int32_t saveOption = 0;   // GIF: bit 7 interlaced
+    std::int16_t saveOption2 = 0;
+    std::int16_t backgroundIndex = 0;
+    std::int32_t fileSize = 0;
+    std::int32_t dataSize = 0;         // 0 when the codec does not know it
+    std::uint8_t palette[256][3] = {}; // red, green, blue
+    std::int16_t localTable = 0;
+    KpxRowFunction storeRow = nullptr;
+    KpxRowFunction fetchRow = nullptr;
+    std::int16_t frameCount = 1;
+    std::int16_t delay = 100;
+    std::int16_t loopCount = -1; // -1: no looping block
+    std::int16_t readExtensions = 0;
+    std::optional<std::string> frameName;
+    std::optional<std::string> frameTitle; // frame comments of an animation joined with "|"
+    std::optional<std::string> animationComment;
+    std::unique_ptr<TextObjectRecord> textObject;
+    std::unique_ptr<ControlObjectRecord> controlObject;
+    std::unique_ptr<VectorObjectRecord> vectorObject;
+    std::unique_ptr<NPImageObjectRecord> npImageObject;
+    std::uint32_t transparentColor = kKpxNoTransparentColor; // 0x01ii0000, 0x00BBGGRR or none
+    std::int16_t screenWidth = 0;
+    std::int16_t screenHeight = 0;
+    std::int16_t disposal = 0;    // GIF disposal 0..3; the requested resolution for Photo CD
+    std::int16_t frameNumber = 0; // load: image to decode; save: 0 new file, else append
+    std::int16_t rotateAngle = 0;
+    std::int16_t rowBitsPerPixel = 0; // save: depth of the image's own rows
+};
+
+// File information for callers of the info functions (104 bytes).
+struct KpxFileInfo {
+    std::int32_t formatId;
+    char description[kKpxDescriptionChars];
+    std::int32_t width;
+    std::int32_t height;
+    std::int32_t reserved[2];  // always 0
+    std::int32_t bitsPerPixel; // 1, 4, 8, 24 or 32
+    std::int32_t fileSize;
+    std::int32_t dataSize;
+    std::int32_t frameCount;
+    std::int32_t rotateAngle;
+};
+static_assert(sizeof(KpxFileInfo) == 104);
+
+namespace kpx {
+// Sets the description, cut to what the context holds.
+void setDescription(KpxCodecContext& context, const char* text);
+} // namespace kpx

@@ -1,0 +1,21 @@
+// The codecs built into the library. A codec joins by adding its entry here:
+//     {formatId, info, load, save, streamInfo, streamLoad, streamSave, readStream},
+// with null for the routines it does not have.
+
+#include "FormatDispatch.h"
+
+namespace {
+
+constexpr KpxCodecEntry kBuiltInCodecs[] = {
+    {0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr}, // keeps the table non-empty
+};
+
+} // namespace
+
+namespace kpx {
+
+CodecTableView builtInCodecs() {
+    return {kBuiltInCodecs, static_cast<int>(sizeof kBuiltInCodecs / sizeof kBuiltInCodecs[0])};
+}
+
+} // namespace kpx

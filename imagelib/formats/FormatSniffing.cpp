@@ -1,0 +1,169 @@
+#include "FormatSniffing.h"
+
+#include "FormatTable.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr std::int32_t kPcx = 10, kGif = 20, kTiff = 30, kBmp = 40, kWpg = 50, kIco = 60,
+                       kMacPaint = 70, kTarga = 80, kJpeg = 90, kPng = 100, kBmi = 110,
+                       kPhotoCd = 120;
+
+// The file-name part and the extension (with its dot, lower-cased) as _splitpath gives them.
+struct PathParts {
+    std::string name;
+    std::string extension;
+};
+
+PathParts splitPath(const char* path) {
+    const std::string text = path ? path : "";
+    const std::size_t slash = text.find_last_of("/\\");
+    const std::string file = slash == std::string::npos ? text : text.substr(slash + 1);
+    const std::size_t dot = file.rfind('.');
+    PathParts parts{file, ""};
+    if (dot != std::string::npos) {
+        parts.name = file.substr(0, dot);
+        parts.extension = file.substr(dot);
+    }
+    for (char& c : parts.extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return parts;
+}
+
+// Id of the first (or last) static row with this extension; 0 when none.
+std::int32_t idOfExtension(const std::string& extension, bool last) {
+    std::int32_t id = 0;
+    const KpxStaticFormatRow* rows = kpx::staticFormatRows();
+    for (int i = 0; i < kKpxFormatRowCount; ++i) {
+        if (!extension.empty() && extension == rows[i].extension) {
+            id = rows[i].formatId;
+            if (!last)
+                break;
+        }
+    }
+    return id;
+}
+
+bool startsWith(const std::uint8_t* bytes, const char* signature, std::size_t length) {
+    return std::memcmp(bytes, signature, length) == 0;
+}
+
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+
+} // namespace
+
+namespace kpx {
+
+std::int32_t sniffBytes(const std::uint8_t* b, std::int32_t hint, std::int32_t offset) {
+    if (startsWith(b, "KeldoBMIa", 9))
+        return kBmi;
+    if (startsWith(b, "\x89PNG\r\n\x1a\n", 8))
+        return kPng;
+    if (startsWith(b, "\xFF\xD8\xFF", 3))
+        return kJpeg;
+    if (hint == kWpg && startsWith(b, "\xFFWPC", 4))
+        return kWpg;
+    if (hint == kPcx && b[0] == 0x0A && static_cast<std::int8_t>(b[1]) < 6)
+        return kPcx;
+    if (startsWith(b, "GIF", 3))
+        return kGif;
+    if (startsWith(b, "II*", 3))
+        return kTiff;
+    if (startsWith(b, "MM\0", 3))
+        return kTiff;
+    if (startsWith(b, "BM", 2))
+        return kBmp;
+    if (startsWith(b, "\0\0\1\0", 4))
+        return kIco;
+    // Formats without a signature: MacPaint by its MacBinary header's zero first byte, Photo CD
+    // by its extension, and Targa by extension or as any unsigned data at a non-zero offset.
+    if (hint == kMacPaint && b[0] == 0)
+        return kMacPaint;
+    if (hint == kPhotoCd)
+        return kPhotoCd;
+    if (hint == kTarga || offset > 0)
+        return kTarga;
+    return 0;
+}
+
+} // namespace kpx
+
+std::int32_t KpxGetFormatFromExt(const char* path) {
+    const PathParts parts = splitPath(path);
+    if (parts.name == "*")
+        return 0;
+    return idOfExtension(parts.extension, false);
+}
+
+std::int32_t KPXGetFormatFileNDA(const char* path) {
+    return KpxGetFormatFromExt(path);
+}
+
+std::int32_t KPXGetFormatFileExt(const char* path) {
+    if (!path || std::strcmp(path, "*") == 0)
+        return 0;
+    return idOfExtension(splitPath(path).extension, true);
+}
+
+std::int32_t KPXGetFormatFile(const char* path) {
+    return KPXGetFormatFileOffset(path, 0);
+}
+
+std::int32_t KPXGetFormatFileOffset(const char* path, std::int32_t offset) {
+    if (!path)
+        return 0;
+    std::int32_t id = KpxGetFormatFromExt(path);
+    if (id == 0 && offset == 0)
+        return 0;
+    return KpxSniffFormat(&id, path, offset);
+}
+
+std::int32_t KpxSniffFormat(std::int32_t* idInOut, const char* path, std::int32_t offset) {
+    const std::int32_t hint = idInOut ? *idInOut : 0;
+    std::int32_t id = 0;
+    if (path && offset >= 0) {
+        std::unique_ptr<FILE, FileCloser> file(std::fopen(path, "rb"));
+        std::uint8_t bytes[kpx::kSniffBytes] = {};
+        if (file && std::fseek(file.get(), offset, SEEK_SET) == 0 &&
+            std::fread(bytes, 1, sizeof bytes, file.get()) == sizeof bytes)
+            id = kpx::sniffBytes(bytes, hint, offset);
+    }
+    if (idInOut)
+        *idInOut = id;
+    return id;
+}
+
+std::int32_t KpxSniffFormatOleStream(std::int32_t* idOut, KpxByteStream* stream) {
+    std::int32_t id = 0;
+    if (stream) {
+        const std::int64_t start = stream->seek(0, SEEK_CUR);
+        std::uint8_t bytes[kpx::kSniffBytes] = {};
+        const std::int64_t n = stream->read(bytes, sizeof bytes);
+        if (n >= 8 && startsWith(bytes, "KeldoBMI", 8))
+            id = kBmi;
+        else if (n >= 2 && startsWith(bytes, "BM", 2))
+            id = kBmp;
+        if (start >= 0)
+            stream->seek(start, SEEK_SET);
+    }
+    if (idOut)
+        *idOut = id;
+    return id;
+}
+
+std::int32_t KpxSniffFormatStreamCB(std::int32_t* idOut, KpxStreamCallbacks* stream) {
+    if (!stream) {
+        if (idOut)
+            *idOut = 0;
+        return 0;
+    }
+    kpx::CallbackByteStream adapter(stream);
+    return KpxSniffFormatOleStream(idOut, &adapter);
+}

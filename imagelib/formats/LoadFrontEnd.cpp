@@ -1,0 +1,324 @@
+#include "LoadFrontEnd.h"
+
+#include "ColorConversion.h"
+#include "FormatDispatch.h"
+#include "FormatSniffing.h"
+#include "ImageCreation.h"
+#include "ImageTable.h"
+#include "RowCallbacks.h"
+#include "StreamLoading.h"
+#include "Transparency.h"
+
+#include <atomic>
+#include <bit>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+namespace {
+
+constexpr auto kBusyWaitStep = std::chrono::milliseconds(25);
+constexpr int kBusyWaitSteps = 200;
+constexpr std::int32_t kBmpId = 40;
+constexpr std::int32_t kJpegId = 90;
+constexpr std::int32_t kPhotoCdId = 120;
+constexpr std::int32_t kDefaultPhotoCdResolution = 8;
+constexpr std::int32_t kLoadPhotoCdResolution = -3;
+
+std::atomic<int> busyFlag{0};
+
+// Holds the busy flag of the core loader for one load. The flag is taken with a compare and
+// swap, so two waiting loads can never both run.
+class CoreLoadSlot {
+public:
+    CoreLoadSlot() {
+        for (int wait = 0;; ++wait) {
+            int expected = 0;
+            if (busyFlag.compare_exchange_strong(expected, 1)) {
+                taken_ = true;
+                return;
+            }
+            if (wait == kBusyWaitSteps)
+                return;
+            std::this_thread::sleep_for(kBusyWaitStep);
+        }
+    }
+    ~CoreLoadSlot() {
+        if (taken_)
+            busyFlag = 0;
+    }
+    CoreLoadSlot(const CoreLoadSlot&) = delete;
+    CoreLoadSlot& operator=(const CoreLoadSlot&) = delete;
+    bool taken() const { return taken_; }
+
+private:
+    bool taken_ = false;
+};
+
+void copyPalette(const KpxCodecContext& context, KpxImageRecord* record) {
+    const std::uint32_t entries = record->colorCount();
+    if (entries < 1 || entries > 256)
+        return;
+    RGBQUAD* colors = record->colors();
+    for (std::uint32_t i = 0; i < entries; ++i)
+        colors[i] = RGBQUAD{context.palette[i][2], context.palette[i][1], context.palette[i][0], 0};
+}
+
+// The readers' texts and objects become the record's, replacing what it had.
+void moveOwnedValues(KpxCodecContext& context, KpxImageRecord* record) {
+    if (context.frameName)
+        record->name = std::move(context.frameName);
+    if (context.frameTitle)
+        record->comment = std::move(context.frameTitle);
+    if (context.animationComment)
+        record->animationComment = std::move(context.animationComment);
+    if (context.textObject)
+        record->textObject = std::move(context.textObject);
+    if (context.controlObject)
+        record->controlObject = std::move(context.controlObject);
+    if (context.vectorObject)
+        record->vectorObject = std::move(context.vectorObject);
+    if (context.npImageObject)
+        record->npImageObject = std::move(context.npImageObject);
+}
+
+using LoadCall = std::function<KpxResult(KpxTransparentEntry*, std::int32_t*)>;
+
+// Creates the image that the context describes and has the codec fill it. The image is handed
+// out only when the codec reports success; otherwise it is deleted and 0 returned.
+KpxHandle loadIntoNewImage(KpxCodecContext& context, const LoadCall& load) {
+    const int depth = KpxNormalizeBitCount(context.bitsPerPixel);
+    if (context.width < 1 || context.height < 1)
+        return 0;
+    const KpxHandle image = KPXCreateImageFast(context.width, context.height, depth, 0);
+    if (!image)
+        return 0;
+    KpxResult result = kKpxBadData;
+    {
+        kpx::ImageLock record(image, kKpxWrite);
+        if (record) {
+            record->rotateAngle = context.rotateAngle;
+            copyPalette(context, record.get());
+            KpxSetupRowLayout(&context);
+            if (KpxGetRowLayout().rowBytes == record->rowBytes()) {
+                KpxSetRowBits(record->bits);
+                result = load(record->transparency.data(), &record->transparencyCount);
+                KpxSetRowBits(nullptr);
+            }
+            if (record->transparencyCount < 0 ||
+                record->transparencyCount > kKpxMaxTransparentEntries)
+                record->transparencyCount = 0;
+            if (result == kKpxOk) {
+                if (context.flags == kKpxFlagPaletteLearned)
+                    copyPalette(context, record.get());
+                moveOwnedValues(context, record.get());
+            }
+        }
+    }
+    if (result != kKpxOk) {
+        KPXDeleteImage(image);
+        return 0;
+    }
+    KPXFillDIBColorTable(image);
+    return image;
+}
+
+// Images of more than 24 bits are handed out as 24-bit images.
+KpxHandle withoutAlphaChannel(KpxHandle image) {
+    if (KPXbpp(image) <= 24)
+        return image;
+    const KpxHandle converted =
+        KPXColorConvert(image, 24, kKpxDitherNone, kKpxPaletteFixed, 0, nullptr, nullptr);
+    KPXDeleteImage(image);
+    return converted;
+}
+
+// The Photo CD resolution: none set gives the default; a single one is used as it is.
+void choosePhotoCdResolution(KpxCodecContext& context) {
+    const unsigned choices = static_cast<unsigned>(context.disposal) & 0xFFu;
+    if (std::popcount(choices) == 0)
+        context.disposal = kDefaultPhotoCdResolution;
+}
+
+// A transparent colour that the codec found becomes the image's transparent list.
+void applyTransparentColor(KpxHandle image, std::uint32_t color) {
+    if (color >= kKpxNoTransparentColor)
+        return;
+    KpxTransparentEntry entry{};
+    if (color & kKpxTransparentIndexFlag) {
+        entry.mode = kKpxTransparentIndex;
+        entry.blue = static_cast<std::int32_t>((color >> 16) & 0xFF);
+    } else {
+        entry.mode = kKpxTransparentColor;
+        entry.red = static_cast<std::int32_t>(color & 0xFF);
+        entry.green = static_cast<std::int32_t>((color >> 8) & 0xFF);
+        entry.blue = static_cast<std::int32_t>((color >> 16) & 0xFF);
+    }
+    KPXSetImageTransparent(image, &entry, 1);
+}
+
+struct ProgressAdapter {
+    KpxProgressProc progress;
+};
+
+int callProgress(int, int, void* user) {
+    const auto* adapter = static_cast<const ProgressAdapter*>(user);
+    if (adapter && adapter->progress)
+        adapter->progress();
+    return 0;
+}
+
+enum class StreamRoad { Loaded, Stopped, NotTaken };
+
+// BMP and JPEG files go through their stream readers first, when the codec has one.
+StreamRoad loadThroughStreamReader(std::int32_t id, const char* path, std::int32_t offset,
+                                   KpxProgressProc progress, KpxHandle* image) {
+    if (id != kBmpId && id != kJpegId)
+        return StreamRoad::NotTaken;
+    const KpxCodecEntry codec = KpxFindCodec(id);
+    if (!codec.readStream)
+        return StreamRoad::NotTaken;
+    KpxStream stream{};
+    if (!KpxOpenFileStream(path, "rb", offset, &stream))
+        return StreamRoad::Stopped;
+    KpxStreamImageRequest request{};
+    request.flags = kKpxRequestEverything;
+    ProgressAdapter adapter{progress};
+    std::int32_t error = kBitraUnusable;
+    try {
+        error = codec.readStream(&stream.calls, &request, callProgress, &adapter);
+    } catch (...) {
+        error = kBitraUnusable;
+    }
+    KpxCloseFileStream(&stream);
+    if (error == kKpxOk && request.image) {
+        *image = request.image;
+        return StreamRoad::Loaded;
+    }
+    if (request.image)
+        KPXDeleteImage(request.image);
+    return error == kBitraUnusable ? StreamRoad::Stopped : StreamRoad::NotTaken;
+}
+
+// One image of a stream (frame 0, or 1 for the transparency image); 0 when it fails.
+KpxHandle loadStreamImage(KpxByteStream* stream, std::int32_t frameNumber,
+                          KpxProgressProc progress) {
+    std::int32_t id = 0;
+    KpxSetKeepLoading(1);
+    if (KpxSniffFormatOleStream(&id, stream) == 0)
+        return 0;
+    const std::int64_t start = stream->seek(0, SEEK_CUR);
+    KpxCodecContext context;
+    kpx::prepareLoadContext(context);
+    context.storeRow = KpxStoreRow;
+    context.frameNumber = static_cast<std::int16_t>(frameNumber);
+    context.frameCount = 0;
+    const KpxResult info = KpxGetInfoByFormatOleStream(&context, stream, id, nullptr, nullptr);
+    stream->seek(start, SEEK_SET);
+    if (info != kKpxOk)
+        return 0;
+    if (frameNumber > 0 && context.frameCount != 2)
+        return 0;
+    return loadIntoNewImage(context, [&](KpxTransparentEntry* list, std::int32_t* count) {
+        return KpxLoadByFormatOleStream(&context, stream, id, progress, list, count);
+    });
+}
+
+KpxHandle loadFromStream(KpxByteStream* stream, KpxProgressProc progress) {
+    if (!stream)
+        return 0;
+    const std::int64_t start = stream->seek(0, SEEK_CUR);
+    const KpxHandle image = loadStreamImage(stream, 0, progress);
+    if (!image)
+        return 0;
+    // A second image in the stream is the first one's transparency image.
+    stream->seek(start, SEEK_SET);
+    const KpxHandle transparency = loadStreamImage(stream, 1, progress);
+    if (transparency && !KPXSetImageTransparentEx(image, transparency))
+        KPXDeleteImage(transparency);
+    return image;
+}
+
+} // namespace
+
+namespace kpx {
+
+void prepareLoadContext(KpxCodecContext& context) {
+    context = KpxCodecContext{};
+    context.frameCount = 1;
+    context.readExtensions = 1;
+    context.delay = 100;
+    context.loopCount = -1;
+    context.transparentColor = kKpxNoTransparentColor;
+}
+
+} // namespace kpx
+
+int KpxIsLoadBusy() {
+    return busyFlag.load();
+}
+
+KpxHandle KpxLoadImageCore(HWND, const char* path, std::int32_t offset, std::int32_t frameNumber,
+                           KpxCodecContext* context, std::int32_t photoCdResolution,
+                           KpxProgressProc progress) {
+    if (!path || !context)
+        return 0;
+    const CoreLoadSlot slot;
+    if (!slot.taken())
+        return 0;
+    KpxSetKeepLoading(1);
+    kpx::prepareLoadContext(*context);
+    const std::int32_t id = KPXGetFormatFileOffset(path, offset);
+    if (id == 0)
+        return 0;
+    context->frameNumber = static_cast<std::int16_t>(frameNumber);
+    context->storeRow = KpxStoreRow;
+    if (id == kPhotoCdId)
+        context->disposal = static_cast<std::int16_t>(photoCdResolution);
+    if (KpxGetInfoByFormat(context, path, offset, id, nullptr, nullptr) != kKpxOk)
+        return 0;
+    if (id == kPhotoCdId)
+        choosePhotoCdResolution(*context);
+    if (!KpxKeepLoading())
+        return 0;
+    const KpxHandle image =
+        loadIntoNewImage(*context, [&](KpxTransparentEntry* list, std::int32_t* count) {
+            return KpxLoadByFormat(context, path, offset, id, progress, list, count);
+        });
+    return image ? withoutAlphaChannel(image) : 0;
+}
+
+KpxHandle KPXLoadImage(HWND window, const char* path, KpxProgressProc progress) {
+    return KPXLoadImageOffset(window, path, 0, progress);
+}
+
+KpxHandle KPXLoadImageOffset(HWND window, const char* path, std::int32_t offset,
+                             KpxProgressProc progress) {
+    if (!path)
+        return 0;
+    KpxHandle image = 0;
+    switch (loadThroughStreamReader(KpxGetFormatFromExt(path), path, offset, progress, &image)) {
+    case StreamRoad::Loaded:
+        return image;
+    case StreamRoad::Stopped:
+        return 0;
+    case StreamRoad::NotTaken:
+        break;
+    }
+    KpxCodecContext context;
+    image = KpxLoadImageCore(window, path, offset, 0, &context, kLoadPhotoCdResolution, progress);
+    if (image)
+        applyTransparentColor(image, context.transparentColor);
+    return image;
+}
+
+KpxHandle KPXLoadImageOleStream(HWND, KpxByteStream* stream, KpxProgressProc progress) {
+    return loadFromStream(stream, progress);
+}
+
+KpxHandle KPXLoadImageStreamCB(KpxStreamCallbacks* stream, KpxProgressProc progress) {
+    if (!stream)
+        return 0;
+    kpx::CallbackByteStream adapter(stream);
+    return loadFromStream(&adapter, progress);
+}

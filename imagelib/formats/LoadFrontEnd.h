@@ -1,0 +1,33 @@
+#pragma once
+// Loading images from files, byte streams and caller callback streams.
+//
+// Only one load through the core loader runs at a time: a second one polls the busy flag in
+// 25 ms steps, 200 times at most, and then fails. Stream loads do not take the flag. Every
+// failure gives the handle 0; an image is handed out only when its codec succeeded.
+
+#include <cstdint>
+
+#include "ByteStream.h"
+#include "CodecContext.h"
+
+BITRA5_API KpxHandle KPXLoadImage(HWND window, const char* path, KpxProgressProc progress);
+// The image whose data begin at the offset. The window owns the Photo CD resolution dialog.
+BITRA5_API KpxHandle KPXLoadImageOffset(HWND window, const char* path, std::int32_t offset,
+                                        KpxProgressProc progress);
+// A BMP or BMI image from a byte stream, with its transparency image when the stream holds one.
+BITRA5_API KpxHandle KPXLoadImageOleStream(HWND ignored, KpxByteStream* stream,
+                                           KpxProgressProc progress);
+BITRA5_API KpxHandle KPXLoadImageStreamCB(KpxStreamCallbacks* stream, KpxProgressProc progress);
+
+// The core loader: detects the format, asks the codec for the image's properties, creates the
+// image and has the codec fill it. Leaves the context filled.
+BITRA5_API KpxHandle KpxLoadImageCore(HWND window, const char* path, std::int32_t offset,
+                                      std::int32_t frameNumber, KpxCodecContext* context,
+                                      std::int32_t photoCdResolution, KpxProgressProc progress);
+// 1 while a core load runs (for tests and diagnostics).
+BITRA5_API int KpxIsLoadBusy();
+
+namespace kpx {
+// The context of a load: one frame, extensions read, delay 100, no loop, no transparent colour.
+void prepareLoadContext(KpxCodecContext& context);
+} // namespace kpx

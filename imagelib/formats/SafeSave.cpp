@@ -1,0 +1,69 @@
+#include "SafeSave.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kpx {
+
+namespace {
+
+constexpr int kNameAttempts = 100;
+
+std::string randomSuffix() {
+    static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    std::random_device device;
+    std::string suffix;
+    for (int i = 0; i < 8; ++i)
+        suffix += kDigits[device() % (sizeof kDigits - 1)];
+    return suffix;
+}
+
+} // namespace
+
+ReplacingFile::ReplacingFile(std::string target) : target_(std::move(target)) {
+    if (target_.empty())
+        return;
+    struct stat existing {};
+    const bool exists = ::stat(target_.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode))
+        return; // a folder or device is never replaced
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string candidate = target_ + ".kfm-" + randomSuffix() + ".tmp";
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return;
+        }
+        if (exists)
+            ::fchmod(fd, existing.st_mode & 07777);
+        ::close(fd);
+        path_ = candidate;
+        return;
+    }
+}
+
+ReplacingFile::~ReplacingFile() {
+    if (valid() && !committed_)
+        std::remove(path_.c_str());
+}
+
+bool ReplacingFile::commit() {
+    if (!valid() || committed_)
+        return false;
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    if (!synced || std::rename(path_.c_str(), target_.c_str()) != 0)
+        return false;
+    committed_ = true;
+    return true;
+}
+
+} // namespace kpx

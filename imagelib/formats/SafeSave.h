@@ -1,0 +1,32 @@
+#pragma once
+// Saving without risking the file that was there: a codec writes into a temporary file beside
+// the target, which replaces the target only once the whole write has succeeded.
+
+#include <string>
+
+namespace kpx {
+
+class ReplacingFile {
+public:
+    // Creates a new empty file in the target's folder, with the permissions the target has (or,
+    // for a new target, those a new file gets).
+    explicit ReplacingFile(std::string target);
+    // Removes the temporary file unless it replaced the target.
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    bool valid() const { return !path_.empty(); }
+    // Where the codec writes.
+    const std::string& path() const { return path_; }
+    // Flushes the temporary file to disk and renames it over the target. False when that
+    // fails; the target is then as it was.
+    bool commit();
+
+private:
+    std::string target_;
+    std::string path_;
+    bool committed_ = false;
+};
+
+} // namespace kpx

@@ -1,0 +1,173 @@
+#include "SaveFrontEnd.h"
+
+#include "ColorConversion.h"
+#include "ColorMatching.h"
+#include "FormatDispatch.h"
+#include "ImageCreation.h"
+#include "ImageTable.h"
+#include "RowCallbacks.h"
+#include "SafeSave.h"
+#include "Transparency.h"
+
+#include <utility>
+
+namespace {
+
+constexpr std::int32_t kGifId = 20, kTiffId = 30, kBmpId = 40, kWpgId = 50, kTargaId = 80,
+                       kJpegId = 90, kBmiId = 110;
+
+template <typename T> std::unique_ptr<T> copyOf(const std::unique_ptr<T>& value) {
+    return value ? std::make_unique<T>(*value) : nullptr;
+}
+
+// The context of a save, from the image record. The context gets its own copies of the
+// record's texts and objects.
+void prepareSaveContext(KpxCodecContext& c, const KpxImageRecord& record, std::int32_t option,
+                        std::int32_t option2) {
+    c = KpxCodecContext{};
+    c.width = static_cast<std::int16_t>(record.width());
+    c.height = static_cast<std::int16_t>(record.height());
+    c.bitsPerPixel = static_cast<std::int16_t>(record.bitCount());
+    c.rowBitsPerPixel = c.bitsPerPixel;
+    c.dataSize = static_cast<std::int32_t>(record.header().biSizeImage);
+    c.saveOption = option;
+    c.saveOption2 = static_cast<std::int16_t>(option2);
+    c.rotateAngle = static_cast<std::int16_t>(record.rotateAngle);
+    c.fetchRow = KpxFetchRow;
+    c.screenWidth = static_cast<std::int16_t>(record.screenWidth);
+    c.screenHeight = static_cast<std::int16_t>(record.screenHeight);
+    c.loopCount = -1;
+    c.delay = 0;
+    c.frameCount = 1;
+    c.transparentColor = kKpxNoTransparentColor;
+    c.frameName = record.name;
+    c.frameTitle = record.comment;
+    c.textObject = copyOf(record.textObject);
+    c.controlObject = copyOf(record.controlObject);
+    c.vectorObject = copyOf(record.vectorObject);
+    c.npImageObject = copyOf(record.npImageObject);
+    const int entries = record.bitCount() <= 8 ? KpxColorTableSize(record.bitCount()) : 0;
+    const std::uint32_t stored = record.colorCount();
+    for (int i = 0; i < entries && static_cast<std::uint32_t>(i) < stored; ++i) {
+        const RGBQUAD& q = record.colors()[i];
+        c.palette[i][0] = q.rgbRed;
+        c.palette[i][1] = q.rgbGreen;
+        c.palette[i][2] = q.rgbBlue;
+    }
+}
+
+// Saves one image (already locked for reading) into a stream as frame frameNumber.
+KpxResult saveToStream(const KpxImageRecord& record, KpxByteStream* stream, std::int32_t formatId,
+                       std::int16_t frameNumber) {
+    KpxCodecContext context;
+    prepareSaveContext(context, record, 0, 0);
+    context.frameNumber = frameNumber;
+    KpxSetupRowLayout(&context);
+    KpxSetRowBits(record.bits);
+    const KpxResult result = KpxSaveByFormatOleStream(
+        &context, stream, formatId, nullptr, record.transparency.data(), record.transparencyCount);
+    KpxSetRowBits(nullptr);
+    return result;
+}
+
+int saveImageToStream(KpxHandle image, KpxByteStream* stream, std::int32_t formatId) {
+    if (!image || !stream || (formatId != kBmpId && formatId != kBmiId))
+        return 0;
+    const std::int64_t start = stream->seek(0, SEEK_CUR);
+    KpxHandle transparency = 0;
+    {
+        const kpx::ImageLock record(image, kKpxRead);
+        if (!record)
+            return 0;
+        if (saveToStream(*record.get(), stream, formatId, 0) != kKpxOk) {
+            if (start >= 0)
+                stream->seek(start, SEEK_SET);
+            return 0;
+        }
+        transparency = static_cast<KpxHandle>(record->explicitTransparency);
+    }
+    if (transparency) {
+        const kpx::ImageLock second(transparency, kKpxRead);
+        if (second)
+            saveToStream(*second.get(), stream, formatId, 1);
+    }
+    return 1;
+}
+
+// A copy of the image in the depth a format needs, dithered; the image stays as it is.
+KpxHandle convertForSave(KpxHandle image, int target) {
+    return KPXColorConvert(image, static_cast<short>(target), kKpxDitherFloydSteinberg,
+                           kKpxPalettePopularity, 0, nullptr, nullptr);
+}
+
+} // namespace
+
+int KPXSaveImage(KpxHandle image, const char* path, std::int32_t formatId, std::int32_t option,
+                 std::int32_t option2, KpxProgressProc progress) {
+    if (!image || !path)
+        return 0;
+    const int background = KPXGetNearestColorIndex(image, 0xFFFFFF);
+    const kpx::ImageLock record(image, kKpxRead);
+    if (!record)
+        return 0;
+    KpxCodecContext context;
+    prepareSaveContext(context, *record.get(), option, option2);
+    context.backgroundIndex = static_cast<std::int16_t>(background);
+    kpx::ReplacingFile output(path);
+    if (!output.valid())
+        return 0;
+    KpxSetupRowLayout(&context);
+    KpxSetRowBits(record->bits);
+    const KpxResult result =
+        KpxSaveByFormat(&context, output.path().c_str(), formatId, progress,
+                        record->transparency.data(), record->transparencyCount);
+    KpxSetRowBits(nullptr);
+    return result == kKpxOk && output.commit() ? 1 : 0;
+}
+
+int KpxSaveDepthForFormat(std::int32_t formatId, std::int32_t option, int bits) {
+    switch (formatId) {
+    case kGifId:
+    case kWpgId:
+        return bits > 8 ? 8 : bits;
+    case kTiffId:
+        if (option == 8)
+            return 1;
+        if (option == 16 || option == 64)
+            return 24;
+        return bits;
+    case kJpegId:
+        return 24;
+    case kTargaId:
+        return bits == 4 ? 8 : bits;
+    default:
+        return bits;
+    }
+}
+
+int KPXSaveImageEx(KpxHandle image, const char* path, std::int32_t formatId, std::int32_t option,
+                   std::int32_t option2, KpxProgressProc progress) {
+    const int bits = KPXbpp(image);
+    if (bits <= 0)
+        return 0;
+    const int target = KpxSaveDepthForFormat(formatId, option, bits);
+    if (target == bits)
+        return KPXSaveImage(image, path, formatId, option, option2, progress);
+    const KpxHandle copy = convertForSave(image, target);
+    if (!copy)
+        return 0;
+    const int saved = KPXSaveImage(copy, path, formatId, option, option2, progress);
+    KPXDeleteImage(copy);
+    return saved;
+}
+
+int KPXSaveImageOleStream(KpxHandle image, KpxByteStream* stream, std::int32_t formatId) {
+    return saveImageToStream(image, stream, formatId);
+}
+
+int KPXSaveImageStreamCB(KpxHandle image, KpxStreamCallbacks* stream, std::int32_t formatId) {
+    if (!stream)
+        return 0;
+    kpx::CallbackByteStream adapter(stream);
+    return saveImageToStream(image, &adapter, formatId);
+}

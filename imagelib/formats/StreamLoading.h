@@ -1,0 +1,40 @@
+#pragma once
+// The stream readers' request record and the stream functions over files: format of a BMP or
+// JPEG file, and its load, with the outcome left in the calling thread's error slot.
+
+#include <cstdint>
+
+#include "ByteStream.h"
+
+// Request and result of the BMP and JPEG stream readers. The reader clears every field but the
+// flags before it starts.
+struct KpxStreamImageRequest {
+    std::uint32_t flags; // 1 report the format, 2 the size, 4 the frame count, 8 decode
+    std::int32_t formatId;
+    std::int32_t width;
+    std::int32_t height;
+    std::int32_t reserved[2];
+    std::int32_t bitsPerPixel;
+    std::int32_t frameCount;
+    std::int16_t image; // the decoded image, 0 = none
+    std::int16_t extra;
+};
+static_assert(sizeof(KpxStreamImageRequest) == 36);
+
+constexpr std::uint32_t kKpxRequestFormat = 1;
+constexpr std::uint32_t kKpxRequestEverything = 0xFFFF;
+// Bit 31: width and height on entry are a target size to decode down to (JPEG previews).
+constexpr std::uint32_t kKpxRequestFitSize = 0x80000000u;
+
+// Format code of a BMP or JPEG file: 40, 90 or 0. Without contentOnly the extension gives the
+// reader to try.
+BITRA5_API std::int32_t KpxGetFileFormat(const char* path, int contentOnly);
+// Loads a BMP or JPEG file through the stream readers; the handle or 0. The progress function
+// and its value go to the reader unchanged.
+BITRA5_API KpxHandle KpxLoadImageFromFile(const char* path, int useExtension, int reserved,
+                                          HWND window,
+                                          int (*progress)(int done, int total, void* user),
+                                          void* progressData);
+// Asks the stream readers to read only the header: hint 40 tries BMP, 90 JPEG, 0 BMP then
+// JPEG, anything else nothing. The format code of the reader that succeeds, else 0.
+BITRA5_API std::int32_t KpxSniffStreamFormat(std::int32_t hint, KpxStreamCallbacks* stream);

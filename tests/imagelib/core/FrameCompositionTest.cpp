@@ -1,0 +1,298 @@
+#include "FrameComposition.h"
+#include "FrameChain.h"
+#include "PixelHelpers.h"
+#include "Transparency.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+using kfm::test::OwnedImage;
+
+namespace {
+
+constexpr int kScreenW = 6;
+constexpr int kScreenH = 4;
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBackground = RGB(255, 0, 0);
+
+struct FrameSpec {
+    int x, y, w, h;
+    int disposal;
+    bool transparent;
+};
+
+// Pixel (i, j) of frame k: palette index 0 is the transparent colour; other pixels cycle
+// through colours unique to the frame.
+int frameIndex(const FrameSpec& f, int k, int i, int j) {
+    if (f.transparent && (i + j) % 3 == 0)
+        return 0;
+    return 1 + (i + 2 * j + k) % 5;
+}
+COLORREF paletteColor(int k, int index) {
+    return RGB(static_cast<BYTE>(30 * k + 7), static_cast<BYTE>(40 * index),
+               static_cast<BYTE>(200 - 30 * index));
+}
+
+KpxHandle makeFrame(const FrameSpec& f, int k) {
+    const KpxHandle image = KPXCreateImage(f.w, f.h, 8);
+    for (int p = 0; p < 6; ++p)
+        kfm::test::setPaletteEntry(image, p, paletteColor(k, p));
+    for (int j = 0; j < f.h; ++j)
+        for (int i = 0; i < f.w; ++i)
+            kfm::test::setIndex(image, i, j, frameIndex(f, k, i, j));
+    FrameInfo info{};
+    info.left = f.x;
+    info.top = f.y;
+    info.disposal = f.disposal;
+    info.transparency = f.transparent ? kKpxTransparencyIndexFlag : 0;
+    KPXSetImageFramesInfo(image, &info);
+    return image;
+}
+
+KpxHandle makeChain(const std::vector<FrameSpec>& specs) {
+    const KpxHandle head = makeFrame(specs[0], 0);
+    AnimateInfo animation{kScreenW, kScreenH, 0, 0, nullptr};
+    KPXSetAnimateInfo(head, &animation);
+    KPXAddImageFrame(head, head, 0); // refused; the head still needs its first-frame link
+    kpx::ImageLock(head, kKpxWrite)->firstFrame = head;
+    for (std::size_t k = 1; k < specs.size(); ++k)
+        KPXAddImageFrame(head, makeFrame(specs[k], static_cast<int>(k)), -1);
+    return head;
+}
+
+using Picture = std::vector<COLORREF>;
+
+// What a GIF viewer shows after each frame, kept as whole-screen pictures: disposal 2 clears the
+// frame's rectangle to the background, disposal 3 returns to the picture before the frame.
+std::vector<Picture> viewerPictures(const std::vector<FrameSpec>& specs) {
+    Picture screen(kScreenW * kScreenH, kWhite);
+    std::vector<Picture> shown;
+    Picture beforePrevious = screen;
+    for (std::size_t k = 0; k < specs.size(); ++k) {
+        if (k > 0) {
+            const FrameSpec& p = specs[k - 1];
+            // Restoring before the first frame gives the background, as for disposal 2.
+            const int disposal = p.disposal == 3 && k == 1 ? 2 : p.disposal;
+            if (disposal == 3) {
+                screen = beforePrevious;
+            } else if (disposal == 2) {
+                for (int j = 0; j < p.h; ++j)
+                    for (int i = 0; i < p.w; ++i) {
+                        const int x = p.x + i, y = p.y + j;
+                        if (x >= 0 && x < kScreenW && y >= 0 && y < kScreenH)
+                            screen[y * kScreenW + x] = kBackground;
+                    }
+            }
+        }
+        beforePrevious = screen;
+        const FrameSpec& f = specs[k];
+        for (int j = 0; j < f.h; ++j)
+            for (int i = 0; i < f.w; ++i) {
+                const int x = f.x + i, y = f.y + j;
+                const int index = frameIndex(f, static_cast<int>(k), i, j);
+                if (x < 0 || x >= kScreenW || y < 0 || y >= kScreenH ||
+                    (f.transparent && index == 0))
+                    continue;
+                screen[y * kScreenW + x] = paletteColor(static_cast<int>(k), index);
+            }
+        shown.push_back(screen);
+    }
+    return shown;
+}
+
+std::string describe(const std::vector<FrameSpec>& specs) {
+    std::ostringstream out;
+    for (const FrameSpec& f : specs)
+        out << "[" << f.x << "," << f.y << " " << f.w << "x" << f.h << " d" << f.disposal
+            << (f.transparent ? " t" : "") << "] ";
+    return out.str();
+}
+
+// Composes the chain frame by frame and compares every pixel with the viewer's picture.
+void expectViewerPictures(const std::vector<FrameSpec>& specs) {
+    const int liveBefore = KpxLiveImageCount();
+    {
+        OwnedImage chain(makeChain(specs));
+        OwnedImage canvas(KPXCreateImage(kScreenW, kScreenH, 24));
+        kfm::test::fillColor(canvas, kWhite);
+        const std::vector<Picture> expected = viewerPictures(specs);
+        for (std::size_t k = 0; k < specs.size(); ++k) {
+            KPXStretchBltFrame(canvas, 0, 0, kScreenW, kScreenH, chain, static_cast<int>(k), 0, 0,
+                               0, 0, 0, 0, 0, kBackground, 0);
+            for (int y = 0; y < kScreenH; ++y)
+                for (int x = 0; x < kScreenW; ++x)
+                    ASSERT_EQ(kfm::test::getColor(canvas, x, y), expected[k][y * kScreenW + x])
+                        << describe(specs) << "frame " << k << " pixel " << x << "," << y;
+        }
+    }
+    EXPECT_EQ(KpxLiveImageCount(), liveBefore) << describe(specs);
+}
+
+} // namespace
+
+// Every pair of disposal x transparency x position for two frames between an opaque full-screen
+// frame and a one-pixel frame, so that both disposals show before the next frame is drawn.
+TEST(FrameComposition, DisposalTransparencyAndPositionTable) {
+    const FrameSpec positions[] = {
+        {1, 1, 3, 2, 0, false},   // inside the screen
+        {-2, -1, 4, 3, 0, false}, // crossing the top-left edge
+        {4, 2, 3, 3, 0, false},   // crossing the bottom-right edge
+    };
+    std::vector<FrameSpec> variants;
+    for (int d = 0; d <= 3; ++d)
+        for (bool t : {false, true})
+            for (FrameSpec p : positions) {
+                p.disposal = d;
+                p.transparent = t;
+                variants.push_back(p);
+            }
+    const FrameSpec base{0, 0, kScreenW, kScreenH, 1, false};
+    const FrameSpec dot{5, 0, 1, 1, 1, false};
+    for (const FrameSpec& first : variants)
+        for (const FrameSpec& second : variants) {
+            ASSERT_NO_FATAL_FAILURE(expectViewerPictures({base, first, second, dot}));
+        }
+}
+
+TEST(FrameComposition, RestoreToPreviousAfterRestoreToBackground) {
+    ASSERT_NO_FATAL_FAILURE(expectViewerPictures({{0, 0, 6, 4, 2, false},
+                                                  {1, 0, 4, 3, 3, true},
+                                                  {2, 1, 3, 3, 2, true},
+                                                  {0, 2, 2, 2, 3, false},
+                                                  {3, 0, 3, 2, 0, false}}));
+}
+
+TEST(FrameComposition, FirstFrameWithRestoreToPreviousActsAsBackground) {
+    ASSERT_NO_FATAL_FAILURE(expectViewerPictures({{1, 1, 3, 2, 3, false}, {0, 0, 1, 1, 1, false}}));
+    ASSERT_NO_FATAL_FAILURE(
+        expectViewerPictures({{-1, -1, 8, 6, 3, true}, {2, 2, 1, 1, 0, false}}));
+}
+
+TEST(FrameComposition, RestoreToBackgroundFillsExactlyTheFramesRectangle) {
+    const KpxHandle head = KPXCreateImage(5, 5, 24);
+    OwnedImage chain(head);
+    AnimateInfo animation{30, 30, 0, 0, nullptr};
+    KPXSetAnimateInfo(head, &animation);
+    FrameInfo info{};
+    info.left = 10;
+    info.top = 10;
+    info.disposal = 2;
+    KPXSetImageFramesInfo(head, &info);
+    const KpxHandle second = KPXCreateImage(1, 1, 24);
+    ASSERT_EQ(KPXAddImageFrame(head, second, -1), 1);
+    OwnedImage canvas(KPXCreateImage(30, 30, 24));
+    kfm::test::fillColor(canvas, kWhite);
+    ASSERT_EQ(KPXRenderFrames(head, canvas, 0, 0, 0, 0, kBackground, 0, 0), 1);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 30; ++x) {
+            const bool inside = x >= 10 && x < 15 && y >= 10 && y < 15;
+            ASSERT_EQ(kfm::test::getColor(canvas, x, y), inside ? kBackground : kWhite)
+                << x << "," << y;
+        }
+}
+
+TEST(FrameComposition, BackgroundImageSuppliesTheRestoredArea) {
+    const std::vector<FrameSpec> specs = {{1, 1, 3, 2, 2, false}, {0, 0, 1, 1, 1, false}};
+    OwnedImage chain(makeChain(specs));
+    OwnedImage background(KPXCreateImage(kScreenW, kScreenH, 24));
+    for (int y = 0; y < kScreenH; ++y)
+        for (int x = 0; x < kScreenW; ++x)
+            kfm::test::setColor(background, x, y, RGB(x * 10, y * 10, 99));
+    OwnedImage canvas(KPXCreateImage(kScreenW, kScreenH, 24));
+    kfm::test::fillColor(canvas, kWhite);
+    ASSERT_EQ(KPXRenderFrames(chain, canvas, 0, 0, 0, 1, 0, background, 1), 1);
+    for (int y = 0; y < kScreenH; ++y)
+        for (int x = 0; x < kScreenW; ++x) {
+            const bool restored = x >= 1 && x < 4 && y >= 1 && y < 3;
+            const COLORREF want = x == 0 && y == 0 ? paletteColor(1, frameIndex(specs[1], 1, 0, 0))
+                                  : restored       ? RGB(x * 10, y * 10, 99)
+                                                   : kWhite;
+            ASSERT_EQ(kfm::test::getColor(canvas, x, y), want) << x << "," << y;
+        }
+}
+
+TEST(FrameComposition, RenderFramesRangesAndTheFinalDisposal) {
+    const std::vector<FrameSpec> specs = {
+        {0, 0, 6, 4, 1, false}, {1, 1, 2, 2, 2, false}, {3, 1, 2, 2, 2, false}};
+    OwnedImage chain(makeChain(specs));
+    OwnedImage canvas(KPXCreateImage(kScreenW, kScreenH, 24));
+    kfm::test::fillColor(canvas, kWhite);
+    // From greater than to draws frame to alone.
+    ASSERT_EQ(KPXRenderFrames(chain, canvas, 0, 0, 5, 1, kBackground, 0, 1), 1);
+    EXPECT_EQ(kfm::test::getColor(canvas, 0, 0), kWhite);
+    EXPECT_EQ(kfm::test::getColor(canvas, 1, 1), paletteColor(1, frameIndex(specs[1], 1, 0, 0)));
+    // Without keep, the last frame's disposal is applied after it.
+    kfm::test::fillColor(canvas, kWhite);
+    ASSERT_EQ(KPXRenderFrames(chain, canvas, 0, 0, 0, 99, kBackground, 0, 0), 1);
+    EXPECT_EQ(kfm::test::getColor(canvas, 3, 1), kBackground);
+    EXPECT_EQ(kfm::test::getColor(canvas, 0, 0), paletteColor(0, frameIndex(specs[0], 0, 0, 0)));
+    EXPECT_EQ(KPXRenderFrames(0, canvas, 0, 0, 0, 1, 0, 0, 0), 0);
+    EXPECT_EQ(KPXRenderFrames(chain, 0, 0, 0, 0, 1, 0, 0, 0), 0);
+    EXPECT_EQ(KPXRenderFrames(29999, canvas, 0, 0, 0, 1, 0, 0, 0), 0);
+    EXPECT_EQ(KPXStretchBltFrame(canvas, 0, 0, 6, 4, 29999, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0), 0);
+}
+
+TEST(FrameComposition, ScaledScreenMovesFramesWithoutScalingThem) {
+    const std::vector<FrameSpec> specs = {{2, 1, 1, 1, 0, false}};
+    OwnedImage chain(makeChain(specs));
+    OwnedImage canvas(KPXCreateImage(12, 8, 24));
+    kfm::test::fillColor(canvas, kWhite);
+    KPXStretchBltFrame(canvas, 0, 0, 12, 8, chain, 0, 0, 0, 0, 0, 0, 0, 0, kBackground, 0);
+    const COLORREF drawn = paletteColor(0, frameIndex(specs[0], 0, 0, 0));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 12; ++x)
+            ASSERT_EQ(kfm::test::getColor(canvas, x, y), x == 4 && y == 2 ? drawn : kWhite);
+    {
+        kpx::ImageLock state(chain, kKpxRead);
+        EXPECT_EQ(state->previousRect.left, 4);
+        EXPECT_EQ(state->previousRect.right, 6);
+        EXPECT_EQ(state->previousRect.bottom, 4);
+    }
+    const std::vector<FrameSpec> negative = {{-2, -3, 4, 4, 2, false}};
+    OwnedImage clipped(makeChain(negative));
+    KPXStretchBltFrame(canvas, 0, 0, 6, 4, clipped, 0, 0, 0, 0, 0, 0, 0, 0, kBackground, 0);
+    kpx::ImageLock state(clipped, kKpxRead);
+    EXPECT_EQ(state->previousRect.left, 0);
+    EXPECT_EQ(state->previousRect.top, 0);
+    EXPECT_EQ(state->previousRect.right, 2);
+    EXPECT_EQ(state->previousRect.bottom, 1);
+}
+
+TEST(RenderImageTo, ClipsAndRefusesWhatItCannotDraw) {
+    OwnedImage canvas(KPXCreateImage(4, 3, 24));
+    OwnedImage source(KPXCreateImage(3, 3, 24));
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x)
+            kfm::test::setColor(source, x, y, RGB(x, y, 1));
+    OwnedImage mask(KPXCreateImage(3, 3, 1));
+    kfm::test::setIndex(mask, 2, 2, 1);
+    ASSERT_EQ(KPXRenderImageTo(canvas, source, mask, 2, 1), 1);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x) {
+            const int sx = x - 2, sy = y - 1;
+            const bool drawn = sx >= 0 && sy >= 0 && !(sx == 2 && sy == 2) && sx < 3;
+            ASSERT_EQ(kfm::test::getColor(canvas, x, y), drawn ? RGB(sx, sy, 1) : 0u)
+                << x << "," << y;
+        }
+    kfm::test::fillColor(canvas, 0);
+    ASSERT_EQ(KPXRenderImageTo(canvas, source, 0, -2, -1), 1);
+    EXPECT_EQ(kfm::test::getColor(canvas, 0, 0), RGB(2, 1, 1));
+    EXPECT_EQ(kfm::test::getColor(canvas, 1, 0), 0u);
+    EXPECT_EQ(kfm::test::getColor(canvas, 0, 2), 0u);
+    EXPECT_EQ(KPXRenderImageTo(canvas, source, 0, 4, 0), 1);
+
+    OwnedImage smallMask(KPXCreateImage(2, 3, 1));
+    OwnedImage deepMask(KPXCreateImage(3, 3, 8));
+    OwnedImage oneBitCanvas(KPXCreateImage(4, 3, 1));
+    OwnedImage eightBitCanvas(KPXCreateImage(4, 3, 8));
+    EXPECT_EQ(KPXRenderImageTo(canvas, source, smallMask, 0, 0), 0);
+    EXPECT_EQ(KPXRenderImageTo(canvas, source, deepMask, 0, 0), 0);
+    EXPECT_EQ(KPXRenderImageTo(oneBitCanvas, source, 0, 0, 0), 0);
+    EXPECT_EQ(KPXRenderImageTo(eightBitCanvas, source, 0, 0, 0), 0);
+    EXPECT_EQ(KPXRenderImageTo(canvas, canvas, 0, 0, 0), 0);
+    EXPECT_EQ(KPXRenderImageTo(0, source, 0, 0, 0), 0);
+    EXPECT_EQ(KPXRenderImageTo(canvas, 30001, 0, 0, 0), 0);
+}

@@ -1,0 +1,156 @@
+#include "SaveFrontEnd.h"
+#include "ImageCreation.h"
+#include "ImageTable.h"
+#include "LoadFrontEnd.h"
+
+#include "FakeCodec.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SaveFrontEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        image = KPXCreateImage(3, 2, 8);
+        ASSERT_NE(image, 0);
+        std::uint8_t* bits = KPXGetBits(image);
+        for (int i = 0; i < 8; ++i)
+            bits[i] = static_cast<std::uint8_t>(i + 1);
+    }
+    void TearDown() override { KPXDeleteImage(image); }
+    int filesInFolder() const {
+        return static_cast<int>(std::distance(fs::directory_iterator(dir.path()), {}));
+    }
+    fake::FakeCodecScope codec;
+    kfm::test::TempDir dir;
+    KpxHandle image = 0;
+    const std::vector<std::uint8_t> oldContent{'o', 'l', 'd', ' ', 'f', 'i', 'l', 'e'};
+};
+
+TEST_F(SaveFrontEnd, SuccessfulSaveReplacesTheFileAndLeavesNoTemporary) {
+    const std::string target = dir.file("out.bmp");
+    fake::writeFile(target, oldContent);
+    ::chmod(target.c_str(), 0640);
+    ASSERT_EQ(KPXSaveImage(image, target.c_str(), 40, 0, 0, nullptr), 1);
+    const auto saved = fake::readFile(target);
+    ASSERT_EQ(saved.size(), 10u + 2 * 4);
+    EXPECT_EQ(saved[0], 'B');
+    EXPECT_EQ(saved[10], 5); // top row first
+    EXPECT_EQ(saved[14], 1);
+    EXPECT_EQ(filesInFolder(), 1);
+    const std::string& written = fake::behaviour().lastSavePath;
+    EXPECT_NE(written, target);
+    EXPECT_EQ(fs::path(written).parent_path(), fs::path(target).parent_path());
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST_F(SaveFrontEnd, FailedSaveKeepsTheOldFileByteForByte) {
+    const std::string target = dir.file("out.bmp");
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        std::int32_t formatId;
+    };
+    fake::Behaviour& b = fake::behaviour();
+    const Case cases[] = {
+        {"write error half way", [&] { b.saveWriteBytes = 7; }, 40},
+        {"encoder throws after writing", [&] { b.throwOnSave = true; }, 40},
+        {"format without a codec", [] {}, 555},
+    };
+    for (const Case& c : cases) {
+        const fake::FakeCodecScope fresh;
+        c.arrange();
+        fake::writeFile(target, oldContent);
+        EXPECT_EQ(KPXSaveImage(image, target.c_str(), c.formatId, 0, 0, nullptr), 0) << c.what;
+        EXPECT_EQ(fake::readFile(target), oldContent) << c.what;
+        EXPECT_EQ(filesInFolder(), 1) << c.what;
+    }
+}
+
+TEST_F(SaveFrontEnd, FailedSaveOfANewFileCreatesNothing) {
+    fake::behaviour().saveWriteBytes = 3;
+    EXPECT_EQ(KPXSaveImage(image, dir.file("new.bmp").c_str(), 40, 0, 0, nullptr), 0);
+    EXPECT_EQ(filesInFolder(), 0);
+}
+
+TEST_F(SaveFrontEnd, RefusesWhatCannotBeWritten) {
+    EXPECT_EQ(KPXSaveImage(image, dir.file("no/such/folder/x.bmp").c_str(), 40, 0, 0, nullptr), 0);
+    EXPECT_EQ(KPXSaveImage(image, dir.path().string().c_str(), 40, 0, 0, nullptr), 0);
+    EXPECT_TRUE(fs::is_directory(dir.path()));
+    EXPECT_EQ(KPXSaveImage(0, dir.file("x.bmp").c_str(), 40, 0, 0, nullptr), 0);
+    EXPECT_EQ(KPXSaveImage(image, nullptr, 40, 0, 0, nullptr), 0);
+    EXPECT_EQ(filesInFolder(), 0);
+}
+
+TEST_F(SaveFrontEnd, SavedFileLoadsBackWithTheSamePixels) {
+    const std::string target = dir.file("round.bmp");
+    ASSERT_EQ(KPXSaveImage(image, target.c_str(), 40, 0, 0, nullptr), 1);
+    const KpxHandle loaded = KPXLoadImage(nullptr, target.c_str(), nullptr);
+    ASSERT_NE(loaded, 0);
+    EXPECT_EQ(std::memcmp(KPXGetBits(loaded), KPXGetBits(image), 8), 0);
+    KPXDeleteImage(loaded);
+}
+
+TEST_F(SaveFrontEnd, StreamSaveWritesTheImageIntoTheStream) {
+    KpxMemoryStream stream;
+    ASSERT_EQ(KPXSaveImageOleStream(image, &stream, 40), 1);
+    EXPECT_EQ(stream.bytes().size(), 18u);
+    stream.seek(0, SEEK_SET);
+    const KpxHandle loaded = KPXLoadImageOleStream(nullptr, &stream, nullptr);
+    ASSERT_NE(loaded, 0);
+    EXPECT_EQ(std::memcmp(KPXGetBits(loaded), KPXGetBits(image), 8), 0);
+    KPXDeleteImage(loaded);
+    EXPECT_EQ(KPXSaveImageOleStream(image, &stream, 20), 0); // streams hold BMP or BMI only
+    EXPECT_EQ(KPXSaveImageOleStream(image, nullptr, 40), 0);
+    EXPECT_EQ(KPXSaveImageStreamCB(image, nullptr, 40), 0);
+}
+
+TEST(SaveDepth, ChosenByFormat) {
+    struct Case {
+        std::int32_t format, option;
+        int bits, expected;
+    };
+    const Case cases[] = {{20, 0, 24, 8},  {20, 0, 4, 4},   {50, 0, 32, 8},  {30, 8, 24, 1},
+                          {30, 16, 8, 24}, {30, 64, 4, 24}, {30, 0, 8, 8},   {90, 0, 8, 24},
+                          {80, 0, 4, 8},   {80, 0, 24, 24}, {40, 0, 24, 24}, {110, 0, 1, 1}};
+    for (const Case& c : cases)
+        EXPECT_EQ(KpxSaveDepthForFormat(c.format, c.option, c.bits), c.expected)
+            << c.format << "/" << c.bits;
+}
+
+TEST_F(SaveFrontEnd, SaveExSavesAConvertedCopyAndKeepsTheSource) {
+    const KpxHandle deep = KPXCreateImage(4, 3, 24);
+    ASSERT_NE(deep, 0);
+    std::memset(KPXGetBits(deep), 0x80, KPXSizeImage(deep));
+    const std::vector<std::uint8_t> before(KPXGetBits(deep), KPXGetBits(deep) + KPXSizeImage(deep));
+    // The fake codec stands in for JPEG here, which needs 24 bits, and for WPG, which needs 8.
+    const KpxCodecEntry asWpg{50, nullptr, nullptr, fake::save, nullptr, nullptr, nullptr, nullptr};
+    KpxRegisterCodec(&asWpg);
+    const std::string target = dir.file("deep.wpg");
+    EXPECT_EQ(KPXSaveImageEx(deep, target.c_str(), 50, 0, 0, nullptr), 1);
+    KpxUnregisterCodec(50);
+    const auto saved = fake::readFile(target);
+    ASSERT_GE(saved.size(), 5u);
+    EXPECT_EQ(saved[4], 8); // an 8-bit copy was written
+    EXPECT_EQ(KPXbpp(deep), 24);
+    EXPECT_EQ(std::vector<std::uint8_t>(KPXGetBits(deep), KPXGetBits(deep) + KPXSizeImage(deep)),
+              before);
+    KPXDeleteImage(deep);
+}
+
+TEST_F(SaveFrontEnd, SaveExWithoutConversionSavesAsIs) {
+    const std::string target = dir.file("ex.bmp");
+    EXPECT_EQ(KPXSaveImageEx(image, target.c_str(), 40, 0, 0, nullptr), 1);
+    EXPECT_EQ(KPXSaveImageEx(0, target.c_str(), 40, 0, 0, nullptr), 0);
+}
+
+} // namespace
