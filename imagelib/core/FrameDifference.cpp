@@ -1,5 +1,7 @@
 #include "FrameDifference.h"
 
+#include "PixelAccess.h"
+
 #include "ColorMatching.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
@@ -162,17 +164,9 @@ void fillRowEnds(KpxImageRecord& image, std::uint8_t pattern) {
     }
 }
 
-int pixelIndex(const std::uint8_t* row, int x, int bpp) {
-    if (bpp == 8)
-        return row[x];
-    if (bpp == 4)
-        return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
-    return (row[x >> 3] >> (7 - (x & 7))) & 1;
-}
-
 bool columnIsIndex(const KpxImageRecord& image, int x, int index) {
     for (int y = 0; y < image.height(); ++y)
-        if (pixelIndex(image.bits + y * image.rowBytes(), x, image.bitCount()) != index)
+        if (kpx::indexAt(image.bits + y * image.rowBytes(), x, image.bitCount()) != index)
             return false;
     return true;
 }
