@@ -297,7 +297,13 @@ KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
     if (!known || info.formatId != kGifFormat || !first)
         return first;
 
-    const std::optional<std::string> title = context.frameTitle;
+    // The loader put the joined frame comments of the file into the first frame's comment.
+    std::optional<std::string> title;
+    {
+        kpx::ImageLock record(first, kKpxRead);
+        if (record)
+            title = record->comment;
+    }
     takeFrameValues(first, context, true);
     bool stopped = progress && progress(first, 0, userData) == 1;
     KpxHandle previous = first;
