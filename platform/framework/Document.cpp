@@ -47,6 +47,17 @@ BOOL CDocument::DoSave(const char* path, BOOL replace) {
     return TRUE;
 }
 
+BOOL CDocument::OpenDocumentFile(const char* path) {
+    if (!OnOpenDocument(path)) {
+        if (IsModified())
+            OnNewDocument();
+        return FALSE;
+    }
+    SetPathName(path ? path : "");
+    SetModifiedFlag(FALSE);
+    return TRUE;
+}
+
 BOOL CDocument::OnFileSave() {
     return DoSave(pathName_.empty() ? nullptr : pathName_.c_str(), TRUE);
 }

@@ -36,6 +36,10 @@ public:
     // no dialog and fails). With replace the document takes the path after a good save.
     virtual BOOL DoSave(const char* path, BOOL replace = TRUE);
 
+    // File Open: OnOpenDocument; on success the document takes the path and is unmodified. A
+    // failed open that left the document modified (its contents half replaced) starts a new
+    // document.
+    BOOL OpenDocumentFile(const char* path);
     // File Save: DoSave with the document's path (none: Save As). File Save As: DoSave(null).
     BOOL OnFileSave();
     BOOL OnFileSaveAs();
