@@ -3,11 +3,12 @@
 // with null for the routines it does not have.
 
 #include "FormatDispatch.h"
+#include "GifEncoder.h"
 
 namespace {
 
 constexpr KpxCodecEntry kBuiltInCodecs[] = {
-    {0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr}, // keeps the table non-empty
+    {20, nullptr, nullptr, KpxGifSave, nullptr, nullptr, nullptr, nullptr},
 };
 
 } // namespace
