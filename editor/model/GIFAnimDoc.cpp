@@ -11,7 +11,6 @@
 #include "UndoHistory.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -83,13 +82,6 @@ std::string makeTemporaryFile(const char* prefix) {
     return {};
 }
 
-// The permissions a new file gets in this process.
-fs::perms newFilePermissions() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<fs::perms>(0666 & ~mask);
-}
-
 std::string hexColourRedFirst(COLORREF colour) {
     const unsigned red = colour & 0xFF;
     const unsigned green = (colour >> 8) & 0xFF;
@@ -131,29 +123,6 @@ void NormalizeFramesOrigin(FrameList& list) {
         f.left -= bounds.left;
         f.top -= bounds.top;
     }
-}
-
-int SaveChainReplacingFile(KpxHandle chain, const std::string& target, HWND progressWindow) {
-    const fs::path targetPath(target);
-    std::string pattern = target + ".kfmsave-XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        return 0;
-    ::close(fd);
-    const std::string temporary = pattern;
-    std::error_code ec;
-    const fs::file_status status = fs::status(targetPath, ec);
-    fs::permissions(temporary, fs::exists(status) ? status.permissions() : newFilePermissions(),
-                    ec);
-    int result = SaveImageFramesWithProgress(chain, temporary.c_str(), progressWindow);
-    if (result == 1) {
-        fs::rename(temporary, targetPath, ec);
-        if (ec)
-            result = 0;
-    }
-    if (result != 1)
-        fs::remove(temporary, ec);
-    return result;
 }
 
 CGIFAnimDoc::CGIFAnimDoc() = default;
@@ -393,7 +362,7 @@ int CGIFAnimDoc::writeChain(const std::string& path, UINT caption) {
         WaitCursor wait;
         ProgressBegin(caption, static_cast<int>(frames().size()) - 1);
         const auto head = static_cast<KpxHandle>(frames().front().GetDisplayImage());
-        result = SaveChainReplacingFile(head, path, nullptr);
+        result = SaveImageFramesWithProgress(head, path.c_str(), nullptr);
         ProgressEnd();
     }
     SplitFramesImage(frames(), 1);

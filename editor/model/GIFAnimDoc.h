@@ -92,7 +92,3 @@ int ImportMetafileFrame(const char* path, FrameList& list);
 std::string ReplaceFileExtension(const std::string& path, const char* extension);
 // Moves every node of list so that their union rectangle starts at 0,0.
 void NormalizeFramesOrigin(FrameList& list);
-// Writes the chain as a GIF into a new file beside target, which replaces target only when the
-// whole write succeeded: a failed save never costs the file that was there. 1 written, 0
-// failed, -1 stopped with Esc.
-int SaveChainReplacingFile(KpxHandle chain, const std::string& target, HWND progressWindow);

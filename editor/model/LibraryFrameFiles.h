@@ -7,7 +7,6 @@
 
 // The chain of the GIF's frames, 0 when nothing could be loaded, -1 when Esc stopped it.
 KpxHandle LoadImageFramesWithProgress(const char* path, HWND progressWindow);
-// Writes the chain as a GIF with the document's flags: 1 written, 0 failed, -1 Esc.
+// Writes the chain as a GIF with the document's flags: 1 written, 0 failed, -1 Esc. The file
+// that was at path is replaced only by a complete save.
 int SaveImageFramesWithProgress(KpxHandle chain, const char* path, HWND progressWindow);
-// Whether the library offers the multi-frame load and save.
-bool LibraryHasImageFrames();

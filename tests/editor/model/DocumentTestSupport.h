@@ -42,7 +42,24 @@ protected:
         ModelTest::TearDown();
     }
 
-    static bool codecPresent() { return LibraryHasImageFrames(); }
+    // Whether the library writes a GIF and reads it back (the reader may come later than the
+    // writer).
+    static bool codecPresent() {
+        static const bool present = [] {
+            kfm::test::TempDir dir;
+            const std::string path = dir.file("probe.gif");
+            const KpxHandle image = KPXCreateImage(2, 2, 8);
+            const bool saved = SaveImageFramesWithProgress(image, path.c_str(), nullptr) == 1;
+            KPXDeleteImage(image);
+            if (!saved)
+                return false;
+            const KpxHandle chain = LoadImageFramesWithProgress(path.c_str(), nullptr);
+            if (chain > 0)
+                KPXDeleteImage(chain);
+            return chain > 0;
+        }();
+        return present;
+    }
 
     // An 8-bit frame whose pixels follow a pattern of the seed, with a 16-colour palette.
     CObjFrame& addPatternFrame(int left, int top, int width, int height, int seed) {

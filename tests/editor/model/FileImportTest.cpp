@@ -315,3 +315,79 @@ TEST_F(FileImportTest, DropRecordWithoutTerminatorIsReadWithinItsBlock) {
 }
 
 } // namespace
+
+namespace {
+
+class GifImportTest : public FileImportTest {
+protected:
+    void SetUp() override {
+        FileImportTest::SetUp();
+        if (!codecPresent())
+            GTEST_SKIP() << "the library does not read GIF animations yet";
+    }
+    // Writes the animation's frames as a GIF and empties the frame list.
+    std::string saveAnimation(const std::string& name) {
+        const std::string path = files.file(name);
+        EXPECT_TRUE(doc->DoSave(path.c_str(), TRUE));
+        doc->OnNewDocument();
+        return path;
+    }
+};
+
+TEST_F(GifImportTest, ReplacedFontInFrameThreeIsReported) {
+    animation().AnimationWidth = 8;
+    animation().AnimationHeight = 8;
+    for (int i = 0; i < 3; ++i)
+        addPatternFrame(0, 0, 8, 8, i);
+    CObjFrame& text = frameAt(2);
+    text.hasText = 1;
+    std::strcpy(text.text.font.lfFaceName, "Missing Face");
+    text.text.text = "x";
+    const std::string path = saveAnimation("fonts.gif");
+    EXPECT_EQ(doc->ImportFile(path.c_str(), list, nullptr), kImportDone);
+    ASSERT_EQ(dialogsFake.reports.size(), 1u);
+    EXPECT_EQ(dialogsFake.reports[0].rfind("3|Missing Face", 0), 0u);
+
+    // Installed fonts: no report at all.
+    dialogsFake.reports.clear();
+    CObjFrame& installed = addPatternFrame(0, 0, 8, 8, 1);
+    installed.hasText = 1;
+    std::strcpy(installed.text.font.lfFaceName, "Liberation Sans");
+    const std::string plain = saveAnimation("plain.gif");
+    FrameList other;
+    EXPECT_EQ(doc->ImportFile(plain.c_str(), other, nullptr), kImportDone);
+    EXPECT_TRUE(dialogsFake.reports.empty());
+}
+
+TEST_F(GifImportTest, DroppedGifsAreClampedIntoTheAnimationUnlessElastic) {
+    animation().AnimationWidth = 30;
+    animation().AnimationHeight = 30;
+    addPatternFrame(25, 2, 4, 4, 1);
+    const std::string first = saveAnimation("first.gif");
+    animation().AnimationWidth = 30;
+    animation().AnimationHeight = 30;
+    addPatternFrame(3, 28, 4, 4, 2);
+    addPatternFrame(4, 5, 4, 4, 3);
+    const std::string second = saveAnimation("second.gif");
+
+    animation().AnimationWidth = 10;
+    animation().AnimationHeight = 10;
+    for (const int elastic : {0, 1}) {
+        animation().AnimationStateElasticSize = elastic;
+        HGLOBAL drop = makeDrop({first, second}, false);
+        auto dropped = doc->ImportDroppedFiles(drop);
+        GlobalFree(drop);
+        ASSERT_NE(dropped, nullptr);
+        ASSERT_EQ(dropped->size(), 3u);
+        auto it = dropped->begin();
+        EXPECT_EQ(it->left, elastic ? 25 : 9);
+        EXPECT_EQ(it->top, 2);
+        ++it;
+        EXPECT_EQ(it->left, 3);
+        EXPECT_EQ(it->top, elastic ? 28 : 9);
+        ++it;
+        EXPECT_EQ(it->left, 4);
+    }
+}
+
+} // namespace
