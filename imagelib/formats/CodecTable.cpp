@@ -3,12 +3,14 @@
 // with null for the routines it does not have.
 
 #include "FormatDispatch.h"
-#include "GifEncoder.h"
+#include "gif/GifReader.h"
+#include "gif/GifWriter.h"
 
 namespace {
 
 constexpr KpxCodecEntry kBuiltInCodecs[] = {
-    {20, nullptr, nullptr, KpxGifSave, nullptr, nullptr, nullptr, nullptr},
+    {0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr}, // keeps the table non-empty
+    {20, KpxGifGetInfo, KpxGifLoadFrame, KpxGifSave, nullptr, nullptr, nullptr, nullptr},
 };
 
 } // namespace

@@ -1,0 +1,202 @@
+#include "GifWriter.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "GifLzw.h"
+#include "GifObjectBlocks.h"
+#include "RowCallbacks.h"
+
+namespace {
+
+using namespace kpx::gif;
+
+void put16(ByteVector& out, int v) {
+    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
+    out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
+}
+
+void append(ByteVector& out, const ByteVector& block) {
+    out.insert(out.end(), block.begin(), block.end());
+}
+
+void appendColorTable(ByteVector& out, const KpxCodecContext& context, int tableBits) {
+    for (int i = 0; i < (1 << tableBits); ++i)
+        out.insert(out.end(), context.palette[i], context.palette[i] + 3);
+}
+
+bool isPaletteIndex(std::uint32_t transparent) {
+    return transparent < kKpxNoTransparentColor && (transparent & kKpxTransparentIndexFlag);
+}
+
+void appendHeader(ByteVector& out, const KpxCodecContext& context, int tableBits) {
+    const std::string_view signature = "GIF89a";
+    out.insert(out.end(), signature.begin(), signature.end());
+    put16(out, context.screenWidth);
+    put16(out, context.screenHeight);
+    out.push_back(static_cast<std::uint8_t>(0x80 | (((context.bitsPerPixel - 1) & 7) << 4) |
+                                            (tableBits - 1)));
+    out.push_back(static_cast<std::uint8_t>(context.backgroundIndex));
+    out.push_back(0);
+    appendColorTable(out, context, tableBits);
+}
+
+void appendGraphicControl(ByteVector& out, const KpxCodecContext& context) {
+    const std::uint32_t transparent = context.transparentColor;
+    const int packed = (isPaletteIndex(transparent) ? 1 : 0) | ((context.disposal & 7) << 2);
+    out.insert(out.end(), {0x21, 0xF9, 0x04, static_cast<std::uint8_t>(packed)});
+    put16(out, context.delay);
+    out.push_back(isPaletteIndex(transparent) ? static_cast<std::uint8_t>(transparent >> 16) : 0);
+    out.push_back(0);
+}
+
+void appendDescriptor(ByteVector& out, const KpxCodecContext& context, int tableBits) {
+    out.push_back(0x2C);
+    put16(out, context.left);
+    put16(out, context.top);
+    put16(out, context.width);
+    put16(out, context.height);
+    int packed = tableBits - 1;
+    if (context.localTable)
+        packed |= 0x80;
+    if (context.saveOption & 0x80)
+        packed |= 0x40;
+    out.push_back(static_cast<std::uint8_t>(packed));
+    if (context.localTable)
+        appendColorTable(out, context, tableBits);
+}
+
+// Fetches image rows through the context's callback and unpacks them to one index per pixel by
+// the depth of the image's own rows (the code bits may be fewer).
+class FetchRowSource final : public LzwRowSource {
+public:
+    FetchRowSource(const KpxCodecContext& context, KpxProgressProc progress)
+        : fetchRow_(context.fetchRow), progress_(progress), depth_(KpxGetRowLayout().depth),
+          raw_(std::max<std::size_t>(KpxGetRowLayout().rowBytes,
+                                     static_cast<std::size_t>(std::max<int>(context.width, 0))) +
+               4),
+          indices_(static_cast<std::size_t>(std::max<int>(context.width, 0))) {}
+
+    std::span<const std::uint8_t> row(int index) override {
+        if (progress_)
+            progress_();
+        if (!fetchRow_ || fetchRow_(raw_.data(), index) != 0)
+            return {};
+        const std::size_t w = indices_.size();
+        if (depth_ == 1) {
+            for (std::size_t x = 0; x < w; ++x)
+                indices_[x] = (raw_[x >> 3] >> (7 - (x & 7))) & 1;
+        } else if (depth_ > 1 && depth_ <= 4) {
+            for (std::size_t x = 0; x < w; ++x)
+                indices_[x] = (x & 1) ? (raw_[x >> 1] & 0x0F) : (raw_[x >> 1] >> 4);
+        } else {
+            std::copy_n(raw_.begin(), w, indices_.begin());
+        }
+        return indices_;
+    }
+
+private:
+    KpxRowFunction fetchRow_;
+    KpxProgressProc progress_;
+    int depth_;
+    std::vector<std::uint8_t> raw_;
+    std::vector<std::uint8_t> indices_;
+};
+
+bool hasTitleText(const std::optional<std::string>& title) {
+    return title && title->find_first_not_of('|') != std::string::npos;
+}
+
+// Builds every block of the frame in order; a result code on failure.
+KpxResult buildFrame(const KpxCodecContext& context, KpxProgressProc progress, ByteVector& out) {
+    const int bits = context.bitsPerPixel;
+    if (bits < 1 || bits > 8)
+        return kKpxOutOfMemory;
+    const int tableBits = colorTableBits(context.palette, bits);
+    if (context.frameNumber == 0) {
+        appendHeader(out, context, tableBits);
+        if (context.loopCount != -1)
+            append(out, loopBlock(context.loopCount));
+    }
+    if (context.frameName && !context.frameName->empty())
+        append(out, commentBlock(*context.frameName));
+    if (context.textObject && context.textObject->text && !context.textObject->text->empty())
+        append(out, textObjectBlock(*context.textObject));
+    if (context.controlObject && context.controlObject->text && context.controlObject->caption)
+        append(out, controlObjectBlock(*context.controlObject));
+    if (context.vectorObject && context.vectorObject->metafile) {
+        const auto block = vectorObjectBlock(*context.vectorObject);
+        if (!block)
+            return kKpxWriteError;
+        append(out, *block);
+    }
+    if (context.npImageObject &&
+        (!context.npImageObject->pixels24.empty() || !context.npImageObject->pixels8.empty())) {
+        const auto block = npImageObjectBlock(*context.npImageObject);
+        if (!block)
+            return kKpxWriteError;
+        append(out, *block);
+    }
+    if (isPaletteIndex(context.transparentColor) || context.readExtensions == 1)
+        appendGraphicControl(out, context);
+    appendDescriptor(out, context, tableBits);
+
+    FetchRowSource rows(context, progress);
+    const RowOrder order =
+        (context.saveOption & 0x80) ? RowOrder::Interlaced : RowOrder::Sequential;
+    switch (encodeLzw(rows, context.width, context.height, bits, order, out)) {
+    case LzwStatus::Ok:
+        break;
+    case LzwStatus::Stopped:
+        return kKpxStopped;
+    default:
+        return kKpxOutOfMemory;
+    }
+    if (context.animationComment && !context.animationComment->empty())
+        append(out, commentBlock(*context.animationComment));
+    if (hasTitleText(context.frameTitle))
+        append(out, titleBlock(*context.frameTitle));
+    if (context.flags == 0)
+        out.push_back(0x3B);
+    return kKpxOk;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+} // namespace
+
+namespace kpx::gif {
+
+int colorTableBits(const std::uint8_t (&palette)[256][3], int bits) {
+    int c = (1 << std::clamp(bits, 1, 8)) - 1;
+    while (c > 0 && std::equal(palette[c], palette[c] + 3, palette[0]))
+        --c;
+    int tableBits = 1;
+    while (tableBits < 8 && (1 << tableBits) <= c)
+        ++tableBits;
+    return tableBits;
+}
+
+} // namespace kpx::gif
+
+KpxResult KpxGifSave(KpxCodecContext* context, const char* path, KpxProgressProc progress,
+                     const KpxTransparentEntry*, std::int32_t) {
+    if (!context || !path)
+        return kKpxCannotCreate;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "ab"));
+    if (!file)
+        return kKpxCannotCreate;
+    ByteVector bytes;
+    const KpxResult built = buildFrame(*context, progress, bytes);
+    if (built != kKpxOk)
+        return built;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
+        return kKpxWriteError;
+    if (std::fclose(file.release()) != 0)
+        return kKpxWriteError;
+    return kKpxOk;
+}

@@ -1,0 +1,226 @@
+// The block scanner: the details list, the frame index it keeps, palettes, and damaged files.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "GifBlocks.h"
+#include "GifTestFiles.h"
+
+using namespace kpx::gif;
+using namespace kfm::test::gif;
+
+namespace {
+
+// A small image's data: a 2 x 2 image of index 1 at code size 2.
+void smallImage(Bytes& out, int left = 0, int top = 0, std::uint8_t packed = 0) {
+    descriptor(out, left, top, 2, 2, packed);
+    out.push_back(2);
+    out.insert(out.end(), {0x02, 0x0C, 0x0A, 0x00}); // clear, 1, 6(=1 1), 1... end
+}
+
+Bytes twoImageFile() {
+    Bytes f = header(8, 6, 2);
+    graphicControl(f, 0x01 | (2 << 2), 30, 3);
+    smallImage(f);
+    comment(f, "second");
+    smallImage(f, 4, 2);
+    f.push_back(0x3B);
+    return f;
+}
+
+} // namespace
+
+TEST(GifScanner, DetailsListsEveryBlock) {
+    Bytes f = header(8, 6, 2);
+    const std::string longText(50, 'x');
+    comment(f, longText);
+    graphicControl(f, 0x01, 10, 2);
+    smallImage(f);
+    f.push_back(0x3B);
+    std::vector<BlockEntry> list;
+    const GifFileIndex index = scanGif(f, {.list = &list});
+    ASSERT_EQ(index.status, ScanStatus::Ok);
+    ASSERT_EQ(list.size(), 5u);
+    const BlockKind kinds[] = {BlockKind::Header, BlockKind::GlobalColorTable, BlockKind::Comment,
+                               BlockKind::GraphicControl, BlockKind::Image};
+    std::size_t offset = 0;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        EXPECT_EQ(list[i].kind, kinds[i]) << i;
+        EXPECT_EQ(static_cast<std::size_t>(list[i].offset), offset) << i;
+        offset += static_cast<std::size_t>(list[i].size);
+    }
+    EXPECT_EQ(offset, f.size() - 1); // everything but the trailer
+    EXPECT_STREQ(list[0].text.data(), "GIF89a");
+    EXPECT_EQ(list[0].width, 8);
+    EXPECT_EQ(list[1].bits, 2);
+    EXPECT_EQ(std::string(list[2].text.data()), std::string(45, 'x') + "..");
+    EXPECT_EQ(list[3].bits, 0x01);
+    EXPECT_EQ(list[4].width, 2);
+    EXPECT_EQ(list[4].size, 10 + 1 + 4);
+}
+
+TEST(GifScanner, ListRespectsItsCapacity) {
+    Bytes f = header(8, 6, 2);
+    for (int i = 0; i < 20; ++i)
+        comment(f, "c");
+    smallImage(f);
+    std::vector<BlockEntry> list;
+    const GifFileIndex index = scanGif(f, {.list = &list, .listCapacity = 4});
+    EXPECT_EQ(list.size(), 4u);
+    EXPECT_EQ(index.frames.size(), 1u);
+}
+
+TEST(GifScanner, IndexRemembersWhereEachFrameStarts) {
+    const Bytes f = twoImageFile();
+    const GifFileIndex index = scanGif(f);
+    ASSERT_EQ(index.frames.size(), 2u);
+    const FrameLocation& a = index.frames[0];
+    const FrameLocation& b = index.frames[1];
+    EXPECT_EQ(a.runStart, 13u + 12u);
+    EXPECT_EQ(f[a.descriptor], 0x2C);
+    EXPECT_EQ(b.runStart, a.dataEnd);
+    EXPECT_EQ(f[b.descriptor], 0x2C);
+    EXPECT_EQ(b.left, 4);
+    EXPECT_EQ(b.top, 2);
+    EXPECT_TRUE(a.dataComplete);
+    // The graphic control stays in force for the second image, which has none of its own.
+    for (const FrameLocation* frame : {&a, &b}) {
+        EXPECT_EQ(frame->control.delay, 30);
+        EXPECT_EQ(frame->control.transparent, transparentIndexColor(3));
+        EXPECT_EQ(frame->control.disposal, 2);
+    }
+    EXPECT_EQ(index.trailingRunStart, b.dataEnd);
+    EXPECT_EQ(f[index.scanEnd], 0x3B);
+}
+
+TEST(GifScanner, PalettesFollowTheTableRule) {
+    Bytes f = header(4, 4, 2);
+    f[13 + 3 * 0] = 9; // entry 0 red
+    smallImage(f);
+    const GifFileIndex withTable = scanGif(f);
+    EXPECT_EQ(withTable.palette[0], 9);
+    EXPECT_EQ(withTable.palette[3 * 3], 255); // entry 3 of the grey table
+    EXPECT_EQ(withTable.palette[3 * 4], 9);   // entries after the table copy entry 0
+    EXPECT_EQ(withTable.palette[3 * 255], 9);
+
+    Bytes bare = {'G', 'I', 'F', '8', '7', 'a', 4, 0, 4, 0, 0x00, 0, 0};
+    smallImage(bare);
+    const GifFileIndex noTable = scanGif(bare);
+    EXPECT_EQ(noTable.status, ScanStatus::Ok);
+    EXPECT_EQ(noTable.description, "GIF87a");
+    EXPECT_EQ(noTable.globalTableBits, 0);
+    EXPECT_EQ(noTable.palette[0], 0);
+    EXPECT_EQ(noTable.palette[3], 255);
+    EXPECT_EQ(noTable.palette[5], 255);
+    EXPECT_EQ(noTable.frames.size(), 1u);
+
+    // A local table replaces the palette for its frame only.
+    Bytes local = header(4, 4, 1);
+    descriptor(local, 0, 0, 2, 2, 0x80);
+    local.insert(local.end(), {10, 20, 30, 40, 50, 60});
+    local.insert(local.end(), {2, 0x02, 0x0C, 0x0A, 0x00});
+    const GifFileIndex li = scanGif(local);
+    ASSERT_EQ(li.frames.size(), 1u);
+    const auto palette = framePalette(local, li, li.frames[0]);
+    EXPECT_EQ(palette[0], 10);
+    EXPECT_EQ(palette[5], 60);
+    EXPECT_EQ(palette[6], 10);
+}
+
+TEST(GifScanner, FillBytesAreSkippedAndOtherBytesEndTheFile) {
+    Bytes f = header(4, 4, 2);
+    f.insert(f.end(), {0xFF, 0xFF});
+    smallImage(f);
+    f.push_back(0x00); // not a block: the scan ends here
+    smallImage(f);
+    const GifFileIndex index = scanGif(f);
+    EXPECT_EQ(index.status, ScanStatus::Ok);
+    EXPECT_EQ(index.frames.size(), 1u);
+}
+
+TEST(GifScanner, LoopingBlockIsReadInAnyCase) {
+    Bytes f = header(4, 4, 2);
+    f.insert(f.end(), {0x21, 0xFF, 0x0B});
+    for (char c : std::string("netscape2.0"))
+        f.push_back(static_cast<std::uint8_t>(c));
+    f.insert(f.end(), {0x03, 0x01, 0x05, 0x00, 0x00});
+    smallImage(f);
+    const GifFileIndex index = scanGif(f);
+    EXPECT_EQ(index.loopCountAtFirstImage, 5);
+    EXPECT_EQ(index.loopCount, 5);
+    EXPECT_EQ(scanGif(twoImageFile()).loopCountAtFirstImage, -1);
+}
+
+TEST(GifScanner, DamagedFilesEndWithTheirResultCode) {
+    const Bytes good = twoImageFile();
+    const GifFileIndex full = scanGif(good);
+    const std::size_t secondDescriptor = full.frames[1].descriptor;
+    struct Case {
+        const char* name;
+        std::size_t keep;
+        ScanStatus status;
+        std::size_t frames;
+    } const cases[] = {
+        {"no header", 12, ScanStatus::Damaged, 0},
+        {"global table cut", 20, ScanStatus::Truncated, 0},
+        {"descriptor cut", secondDescriptor + 5, ScanStatus::Truncated, 1},
+        {"code size missing", secondDescriptor + 10, ScanStatus::Damaged, 1},
+        {"data cut", secondDescriptor + 12, ScanStatus::Ok, 2},
+        {"trailer missing", good.size() - 1, ScanStatus::Ok, 2},
+    };
+    for (const Case& c : cases) {
+        const Bytes cut(good.begin(), good.begin() + static_cast<long>(c.keep));
+        const GifFileIndex index = scanGif(cut);
+        EXPECT_EQ(index.status, c.status) << c.name;
+        EXPECT_EQ(index.frames.size(), c.frames) << c.name;
+    }
+    Bytes notGif = good;
+    notGif[0] = 'J';
+    EXPECT_EQ(scanGif(notGif).status, ScanStatus::Damaged);
+    const GifFileIndex cutData =
+        scanGif(Bytes(good.begin(), good.begin() + static_cast<long>(secondDescriptor + 12)));
+    EXPECT_FALSE(cutData.frames[1].dataComplete);
+}
+
+TEST(GifScanner, ScansFromAnOffset) {
+    Bytes f = {'j', 'u', 'n', 'k'};
+    const Bytes gif = twoImageFile();
+    f.insert(f.end(), gif.begin(), gif.end());
+    std::vector<BlockEntry> list;
+    const GifFileIndex index = scanGif(f, {.offset = 4, .list = &list});
+    EXPECT_EQ(index.frames.size(), 2u);
+    EXPECT_EQ(list[0].offset, 4);
+}
+
+TEST(GifScanner, LongBlockChainsScanInOnePass) {
+    // A comment of a million one-byte sub-blocks and a chain that runs off the end.
+    Bytes f = header(4, 4, 2);
+    f.insert(f.end(), {0x21, 0xFE});
+    for (int i = 0; i < 1000000; ++i)
+        f.insert(f.end(), {0x01, 'a'});
+    f.push_back(0);
+    f.insert(f.end(), {0x21, 0x99});
+    for (int i = 0; i < 1000; ++i)
+        f.insert(f.end(), {0xFF, 0x01});
+    const GifFileIndex index = scanGif(f);
+    EXPECT_EQ(index.status, ScanStatus::Ok);
+    EXPECT_EQ(index.frames.size(), 0u);
+    EXPECT_EQ(index.scanEnd, f.size());
+}
+
+TEST(GifScanner, VisitorSeesExtensionsOfOneRun) {
+    const Bytes f = twoImageFile();
+    const GifFileIndex index = scanGif(f);
+    struct Recorder : ExtensionVisitor {
+        std::vector<std::string> comments;
+        int controls = 0;
+        void comment(std::string text) override { comments.push_back(text); }
+        void graphicControl(const GraphicControl&, std::uint8_t) override { ++controls; }
+    } first, second;
+    EXPECT_EQ(visitExtensions(f, index.frames[0].runStart, first), index.frames[0].descriptor);
+    EXPECT_EQ(first.controls, 1);
+    EXPECT_TRUE(first.comments.empty());
+    EXPECT_EQ(visitExtensions(f, index.frames[1].runStart, second), index.frames[1].descriptor);
+    EXPECT_EQ(second.comments, std::vector<std::string>{"second"});
+}
