@@ -122,6 +122,7 @@ protected:
         control.hasControl = frameCommentsAndControl ? 1 : 0;
         control.control.type = 3;
         control.control.values[0] = 77;
+        control.control.text = "";
         control.control.caption = "OK";
         animation().UpdateFrameCount();
         for (CObjFrame& f : animation().frames)
@@ -133,10 +134,7 @@ protected:
     std::vector<std::vector<FrameState>> states;
 };
 
-// Frame comments and the control record do not come back from the library's reader yet (the
-// joined title stays on the first frame; the last frame's control record is lost): enable this
-// once the reader splits the title and keeps every record.
-TEST_F(RoundTripTest, DISABLED_ObjectsStayEditableAndTheFileCarriesEverything) {
+TEST_F(RoundTripTest, ObjectsStayEditableAndTheFileCarriesEverything) {
     roundTrip(true);
 }
 

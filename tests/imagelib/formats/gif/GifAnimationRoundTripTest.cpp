@@ -195,6 +195,35 @@ TEST_F(GifAnimationRoundTrip, BreakRequestStopsBeforeTheNextFrame) {
     EXPECT_EQ(KPXGetImageFramesNum(loaded), 1);
 }
 
+TEST(GifAnimationLoad, ControlWithoutFirstTextIsKept) {
+    kfm::test::TempDir dir;
+    const KpxHandle image = frameWithIndices(2, 2, 0);
+    ControlObjectRecord control;
+    control.type = 2;
+    control.caption = std::string("Only a caption");
+    FrameInfo info{};
+    info.controlObject = &control;
+    ASSERT_EQ(KPXSetImageFramesInfo(image, &info), 1);
+    const std::string path = dir.file("control.gif");
+    ASSERT_EQ(KPXSaveImageFrames(image, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    KPXDeleteImage(image);
+    const KpxHandle loaded = KPXLoadImageFramesOffset(path.c_str(), 0, nullptr, nullptr);
+    ASSERT_GT(loaded, 0);
+    FrameInfo back{};
+    ASSERT_EQ(KPXGetImageFramesInfo(loaded, &back), 1);
+    ASSERT_NE(back.controlObject, nullptr);
+    EXPECT_EQ(back.controlObject->type, 2u);
+    EXPECT_EQ(back.controlObject->text.value_or("?"), "");
+    EXPECT_EQ(back.controlObject->caption, std::string("Only a caption"));
+    delete back.controlObject;
+    std::free(back.name);
+    std::free(back.comment);
+    delete back.textObject;
+    delete back.vectorObject;
+    delete back.npImageObject;
+    KPXDeleteImage(loaded);
+}
+
 TEST(GifAnimationLoad, MissingOrDamagedFilesLoadNothing) {
     kfm::test::TempDir dir;
     EXPECT_EQ(KPXLoadImageFramesOffset(nullptr, 0, nullptr, nullptr), 0);
