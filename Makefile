@@ -4,7 +4,10 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build run test test-main test-asan clean
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 20
+
+.PHONY: all deps build run test test-main test-asan test-fuzz clean
 
 all: build
 
@@ -18,7 +21,7 @@ build: deps
 run: build
 	@./scripts/run-editor.sh $(BUILD)
 
-test: test-main test-asan
+test: test-main test-asan test-fuzz
 
 test-main: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -30,5 +33,15 @@ test-asan: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# A short, bounded libFuzzer run of the GIF decoder (clang) over the test corpus.
+test-fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DKFM_FUZZ=ON -DKFM_IMAGELIB_ONLY=ON -DKFM_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target gif_decode_fuzzer
+	@mkdir -p $(FUZZ_BUILD)/corpus
+	@$(FUZZ_BUILD)/bin/gif_decode_fuzzer -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=1024 \
+	    -print_final_stats=1 $(FUZZ_BUILD)/corpus tests/data/gif-damaged tests/data/crashers/gif \
+	    tests/data/gif/pygif tests/data/gif/pillow 2>&1 | tail -n 3
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

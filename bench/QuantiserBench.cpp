@@ -6,7 +6,9 @@
 #include "ImageCreation.h"
 
 #include <benchmark/benchmark.h>
+#ifdef KFM_HAVE_IMAGEQUANT
 #include <libimagequant.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -155,6 +157,7 @@ void kfmQuantiser(benchmark::State& state) {
     KPXDeleteImage(dst);
 }
 
+#ifdef KFM_HAVE_IMAGEQUANT
 void libimagequant(benchmark::State& state) {
     const Picture& p = picture(static_cast<int>(state.range(0)));
     const int colours = static_cast<int>(state.range(1));
@@ -189,6 +192,7 @@ void libimagequant(benchmark::State& state) {
         meanSquaredError(p, indices.data(), kWidth, false, [&](int i) { return rgb[i]; });
     state.SetLabel(kPictureNames[state.range(0)]);
 }
+#endif
 
 void pictureArguments(benchmark::internal::Benchmark* b) {
     for (const int colours : {256, 64, 16})
@@ -201,4 +205,6 @@ void pictureArguments(benchmark::internal::Benchmark* b) {
 } // namespace
 
 BENCHMARK(kfmQuantiser)->Apply(pictureArguments);
+#ifdef KFM_HAVE_IMAGEQUANT
 BENCHMARK(libimagequant)->Apply(pictureArguments);
+#endif

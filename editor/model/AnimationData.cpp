@@ -256,21 +256,27 @@ int IsAnyFrame24Bit() {
     return 0;
 }
 
-int GetSelFramesWidth() {
+namespace {
+
+// Union of the selected nodes' rectangles, the last node included.
+RECT selectedNodesRect() {
     RECT r{};
     bool first = true;
     for (const auto& f : frames())
         if (f.selected)
             unite(r, frameRect(f), first);
+    return r;
+}
+
+} // namespace
+
+int GetSelFramesWidth() {
+    const RECT r = selectedNodesRect();
     return r.right - r.left;
 }
 
 int GetSelFramesHeight() {
-    RECT r{};
-    bool first = true;
-    for (const auto& f : frames())
-        if (f.selected)
-            unite(r, frameRect(f), first);
+    const RECT r = selectedNodesRect();
     return r.bottom - r.top;
 }
 

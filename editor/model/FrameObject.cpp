@@ -157,21 +157,7 @@ void CObjFrame::copyFrom(const CObjFrame& other) {
                                         static_cast<KpxHandle>(other.maskImage_), 0))
                                   : 0;
     if (image_) {
-        FrameInfo info{};
-        info.width = -1;
-        info.height = -1;
-        info.left = left;
-        info.top = top;
-        info.delay = delay;
-        info.disposal = disposal;
-        info.transparency = transparency;
-        info.name = const_cast<char*>(name.c_str());
-        info.comment = const_cast<char*>(comment.c_str());
-        info.textObject = hasText ? &text : nullptr;
-        info.controlObject = hasControl ? &control : nullptr;
-        info.vectorObject = hasVector ? &vector : nullptr;
-        info.npImageObject = hasNPImage ? &npImage : nullptr;
-        info.keepTransparency = softAlpha;
+        FrameInfo info = infoFromFrame();
         KPXSetImageFramesInfo(static_cast<KpxHandle>(image_), &info);
     }
     selected = other.selected;
@@ -294,14 +280,12 @@ void CObjFrame::DeleteNPImageObject() {
     npImage.palette.clear();
 }
 
-int CObjFrame::PutFrameInfo(int useRendered) {
+FrameInfo CObjFrame::infoFromFrame() {
     FrameInfo info{};
     info.width = -1;
     info.height = -1;
     info.left = left;
     info.top = top;
-    if (disposal == 4)
-        disposal = 3;
     info.delay = delay;
     info.disposal = NormalizeDisposal(disposal);
     info.transparency = transparency;
@@ -312,6 +296,13 @@ int CObjFrame::PutFrameInfo(int useRendered) {
     info.vectorObject = hasVector ? &vector : nullptr;
     info.npImageObject = hasNPImage ? &npImage : nullptr;
     info.keepTransparency = softAlpha;
+    return info;
+}
+
+int CObjFrame::PutFrameInfo(int useRendered) {
+    if (disposal == 4)
+        disposal = 3;
+    FrameInfo info = infoFromFrame();
     const std::uint16_t target = (useRendered && renderedImage_) ? renderedImage_ : image_;
     return KPXSetImageFramesInfo(static_cast<KpxHandle>(target), &info);
 }

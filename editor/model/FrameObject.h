@@ -104,6 +104,9 @@ public:
 
 private:
     void copyFrom(const CObjFrame& other);
+    // The frame's information with pointers to its own strings and records (valid while the
+    // frame is unchanged).
+    FrameInfo infoFromFrame();
 
     std::int32_t id_ = 0;
     std::uint16_t image_ = 0;

@@ -4,6 +4,7 @@
 // document's modified flag through this interface. The shell implements it; tests implement it
 // with a recording fake. Without an installed implementation every call is a quiet no-op.
 
+#include <initializer_list>
 #include <string>
 
 #include "types/Win32Types.h"
@@ -14,8 +15,25 @@ constexpr UINT WM_PROGRESS_STEP = WM_USER + 101;  // wParam new position, 0 = pr
 constexpr UINT WM_PROGRESS_END = WM_USER + 102;
 
 // Message-box flags the model uses.
+constexpr UINT MB_OK_ = 0x0;
 constexpr UINT MB_OKCANCEL_ = 0x1;
+constexpr UINT MB_ICONHAND_ = 0x10;
 constexpr UINT MB_ICONEXCLAMATION_ = 0x30;
+
+// The main window's command that stops the animated preview.
+constexpr WPARAM kCommandStopPreview = 1226;
+
+// The program's open and save file dialog: paths of up to 260 characters, the chosen path in
+// file and its folder in folder, the chosen filter index.
+struct FileDialogRequest {
+    std::string file;
+    std::string folder;
+    int filterIndex = 1;
+    bool open = true;
+    std::string defaultExtension;
+    std::string filter;
+    std::string title;
+};
 
 class ShellServices {
 public:
@@ -43,6 +61,14 @@ public:
     virtual void redrawViews(int canvas, int strip) = 0;
     virtual void updateAnimationPage() = 0;
     virtual void updateOptimizeState() = 0;
+
+    // The framework's update of every view of the document.
+    virtual void updateAllViews() {}
+    // Every view of the document: invalidated (erasing the background when erase) when
+    // invalidate, then repainted at once.
+    virtual void refreshViews(BOOL invalidate, BOOL erase) {}
+    // Shows the file dialog; IDOK when the user chose a file.
+    virtual int doFileDialog(FileDialogRequest& request) { return IDCANCEL; }
 };
 
 // The installed implementation, or a quiet stand-in when none is installed.
@@ -52,3 +78,11 @@ void setShellServices(ShellServices* services);
 
 // Shows the resource text `id` with the given flags.
 int ShellMessageBox(UINT id, UINT flags);
+// The resource text `id` with its placeholders filled in order: "%s", "%d" (any printf
+// conversion) and "%1".."%9" take the values as given; "%%" is a percent sign. Placeholders
+// without a value become empty; the values are never read as format strings themselves.
+std::string FormatResourceText(UINT id, std::initializer_list<std::string> values);
+// The same over a text of its own.
+std::string FormatText(const std::string& format, std::initializer_list<std::string> values);
+// Shows FormatResourceText(id, values) with the given flags.
+int ShellMessageBoxFormatted(UINT id, UINT flags, std::initializer_list<std::string> values);

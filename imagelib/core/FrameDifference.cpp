@@ -1,8 +1,12 @@
 #include "FrameDifference.h"
 
+#include "PixelAccess.h"
+
+#include "ColorMatching.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <optional>
@@ -10,37 +14,22 @@
 
 namespace {
 
-std::uint32_t colourValue(const RGBQUAD& q) {
-    return (std::uint32_t{q.rgbRed} << 16) | (std::uint32_t{q.rgbGreen} << 8) | q.rgbBlue;
-}
-
-// A colour value after a number of low-bit elimination rounds: the rounds clear one more low
-// bit of red, green and blue in turn.
-std::uint32_t afterEliminationRounds(std::uint32_t value, int rounds) {
-    const int bits[3] = {(rounds + 2) / 3, (rounds + 1) / 3, rounds / 3};
-    std::uint32_t result = 0;
-    for (int k = 0; k < 3; ++k) {
-        const int shift = 16 - 8 * k;
-        const std::uint32_t channel = (value >> shift) & 0xFF;
-        const std::uint32_t keep = 0xFFu & ~((1u << std::min(bits[k], 8)) - 1);
-        result |= (channel & keep) << shift;
-    }
-    return result;
-}
-
-// The first pair (i, j), i < j, of table entries that become equal after the fewest elimination
-// rounds. False for tables of fewer than two entries.
+// The first pair (i, j), i < j, of table entries that become equal after the fewest low-bit
+// elimination rounds. False for tables of fewer than two entries.
 bool closestPair(const RGBQUAD* colors, int count, int* first, int* second) {
-    for (int rounds = 0; rounds <= 24; ++rounds)
-        for (int i = 0; i < count; ++i) {
-            const std::uint32_t a = afterEliminationRounds(colourValue(colors[i]), rounds);
+    std::vector<std::int32_t> values(static_cast<std::size_t>(std::max(count, 0)));
+    for (int i = 0; i < count; ++i)
+        values[i] = kpx::colourValue(colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue);
+    for (int round = 0; round <= kpx::kEliminationRounds; ++round) {
+        const std::int32_t mask = kpx::eliminationMask(round);
+        for (int i = 0; i < count; ++i)
             for (int j = i + 1; j < count; ++j)
-                if (afterEliminationRounds(colourValue(colors[j]), rounds) == a) {
+                if ((values[i] & mask) == (values[j] & mask)) {
                     *first = i;
                     *second = j;
                     return true;
                 }
-        }
+    }
     return false;
 }
 
@@ -175,17 +164,9 @@ void fillRowEnds(KpxImageRecord& image, std::uint8_t pattern) {
     }
 }
 
-int pixelIndex(const std::uint8_t* row, int x, int bpp) {
-    if (bpp == 8)
-        return row[x];
-    if (bpp == 4)
-        return (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
-    return (row[x >> 3] >> (7 - (x & 7))) & 1;
-}
-
 bool columnIsIndex(const KpxImageRecord& image, int x, int index) {
     for (int y = 0; y < image.height(); ++y)
-        if (pixelIndex(image.bits + y * image.rowBytes(), x, image.bitCount()) != index)
+        if (kpx::indexAt(image.bits + y * image.rowBytes(), x, image.bitCount()) != index)
             return false;
     return true;
 }

@@ -3,6 +3,7 @@
 #include "Dithering.h"
 #include "ImageRecord.h"
 #include "LibraryPalettes.h"
+#include "PixelAccess.h"
 
 #include <algorithm>
 #include <bit>
@@ -140,14 +141,7 @@ PixelSurface surfaceOf(const KpxImageRecord& record) {
 }
 
 int pixelIndex(const std::uint8_t* row, int bitCount, int x) {
-    switch (bitCount) {
-    case 1:
-        return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4:
-        return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
-    default:
-        return row[x];
-    }
+    return indexAt(row, x, bitCount);
 }
 
 void setPixelIndex(std::uint8_t* row, int bitCount, int x, int index) {

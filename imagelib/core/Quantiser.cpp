@@ -193,7 +193,11 @@ struct Box {
 constexpr double kSplitWeights[3] = {3.345600535296086, 1.7047391749062393, 8.741258741258742};
 constexpr double kSideLimit = 0.66;
 constexpr int kMaxFailures = 3;
-constexpr int kRefinementRounds = 16;
+constexpr int kRefinementRounds = 24;
+constexpr int kExactRefinementRounds = 3;
+// Refinement ends once no more than one member in this many changes its box.
+constexpr std::size_t kSettledShare = 1000;
+constexpr std::size_t kGroupColoursAbove = 32768;
 
 int splitAxis(const Box& box) {
     std::array<int, 3> r = box.range;
@@ -256,15 +260,14 @@ void splitBySeeds(std::vector<Box>& boxes, std::size_t wanted) {
     // Bounds the rare split-and-merge cycles that do not add a box.
     int mergesLeft = 4 * static_cast<int>(wanted) + 16;
     while (boxes.size() < wanted) {
-        std::stable_sort(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) {
-            if (a.splittable != b.splittable)
-                return a.splittable;
-            return a.weight > b.weight;
-        });
-        auto it = std::find_if(boxes.begin(), boxes.end(),
-                               [](const Box& b) { return b.splittable && b.colours.size() >= 2; });
+        // The heaviest splittable box of at least two colours.
+        auto it = boxes.end();
+        for (auto b = boxes.begin(); b != boxes.end(); ++b)
+            if (b->splittable && b->colours.size() >= 2 &&
+                (it == boxes.end() || b->weight > it->weight))
+                it = b;
         if (it == boxes.end())
-            return;
+            break;
         Box first;
         Box second;
         if (!splitBetweenSeeds(*it, first, second)) {
@@ -292,6 +295,11 @@ void splitBySeeds(std::vector<Box>& boxes, std::size_t wanted) {
             }
         }
     }
+    std::stable_sort(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) {
+        if (a.splittable != b.splittable)
+            return a.splittable;
+        return a.weight > b.weight;
+    });
 }
 
 // Second pass: cut boxes of several colours at the mean of the channel that halves their
@@ -384,19 +392,32 @@ void sortForPalette(std::vector<Box>& boxes) {
 }
 
 // Nearest-palette search: for every entry, the other entries by ascending distance from it.
+// Only the nearest few of each list are kept sorted; a search that runs past them checks the
+// rest one by one.
 class PaletteSearch {
 public:
-    PaletteSearch(std::vector<Rgb> palette, int excluded) : palette_(std::move(palette)) {
+    // Slack widens the search bound: 1.5 makes the search exact under the red-mean distance,
+    // whose channel weights vary by at most half; 1.0 is near enough for refinement.
+    PaletteSearch(std::vector<Rgb> palette, int excluded, double slack = 1.5)
+        : palette_(std::move(palette)), slack_(slack) {
         const int n = static_cast<int>(palette_.size());
+        std::vector<int> distances(static_cast<std::size_t>(n) * n);
+        for (int i = 0; i < n; ++i)
+            for (int j = i; j < n; ++j)
+                distances[i * n + j] = distances[j * n + i] = distance(palette_[i], palette_[j]);
         neighbours_.resize(palette_.size());
         for (int i = 0; i < n; ++i) {
             if (i == excluded)
                 continue;
             auto& list = neighbours_[i];
+            list.reserve(palette_.size());
             for (int j = 0; j < n; ++j)
                 if (j != excluded)
-                    list.push_back({distance(palette_[i], palette_[j]), j});
-            std::sort(list.begin(), list.end());
+                    list.push_back((std::uint64_t(distances[i * n + j]) << 9) | std::uint64_t(j));
+            const auto sorted =
+                list.begin() + std::min<std::ptrdiff_t>(kSortedNeighbours, list.size());
+            std::nth_element(list.begin(), sorted, list.end());
+            std::sort(list.begin(), sorted);
             if (firstUsable_ < 0)
                 firstUsable_ = i;
         }
@@ -412,16 +433,19 @@ public:
         const double ownRoot = std::sqrt(static_cast<double>(own));
         int best = own;
         int bestIndex = start;
-        double bound = 4.0 * own * kMetricSlack;
-        for (const auto& [d, j] : neighbours_[start]) {
-            if (d > bound)
+        double bound = 4.0 * own * slack_;
+        const auto& list = neighbours_[start];
+        const std::size_t sorted = std::min<std::size_t>(kSortedNeighbours, list.size());
+        for (std::size_t k = 0; k < list.size(); ++k) {
+            if (k<sorted&& static_cast<double>(list[k] >> 9)> bound)
                 break;
+            const int j = static_cast<int>(list[k] & 511);
             const int dj = distance(c, palette_[j]);
             if (dj < best || (dj == best && j < bestIndex)) {
                 best = dj;
                 bestIndex = j;
                 const double reach = ownRoot + std::sqrt(static_cast<double>(best));
-                bound = reach * reach * kMetricSlack;
+                bound = reach * reach * slack_;
             }
         }
         return bestIndex;
@@ -431,12 +455,12 @@ public:
     bool usable() const { return firstUsable_ >= 0; }
 
 private:
-    // The red-mean distance is not a true metric; its channel weights vary by at most half,
-    // which this factor on the triangle bound allows for.
-    static constexpr double kMetricSlack = 1.5;
+    static constexpr std::ptrdiff_t kSortedNeighbours = 32;
 
     std::vector<Rgb> palette_;
-    std::vector<std::vector<std::pair<int, int>>> neighbours_;
+    double slack_;
+    // Per entry: distance << 9 | index, the nearest kSortedNeighbours in ascending order first.
+    std::vector<std::vector<std::uint64_t>> neighbours_;
     int firstUsable_ = -1;
 };
 
@@ -451,56 +475,84 @@ std::vector<Rgb> paletteOf(const std::vector<Box>& boxes, int* reservedAt) {
     return palette;
 }
 
+// A colour (or a group of close colours) taking part in the refinement: the weighted sums of
+// its channels, its weight, its mean and the box it belongs to.
+struct Member {
+    std::uint64_t r = 0, g = 0, b = 0;
+    std::uint64_t weight = 0;
+    Rgb mean;
+    int box = 0;
+};
+
+// The refinement's members: every colour, or, for pictures of very many colours, the colours
+// grouped into cells of 4 x 4 x 4 values, which costs little precision and much time.
+std::vector<Member> refinementMembers(const std::vector<Box>& boxes, bool mayGroup) {
+    std::size_t total = 0;
+    for (const Box& box : boxes)
+        total += box.colours.size();
+    const bool grouped = mayGroup && total > kGroupColoursAbove;
+    std::vector<Member> members;
+    std::vector<int> cellMember(grouped ? 1 << 18 : 0, -1);
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        for (const Colour& c : boxes[i].colours) {
+            Member* m = nullptr;
+            if (grouped) {
+                int& slot = cellMember[((c.r >> 2) << 12) | ((c.g >> 2) << 6) | (c.b >> 2)];
+                if (slot < 0) {
+                    slot = static_cast<int>(members.size());
+                    members.push_back({});
+                    members.back().box = static_cast<int>(i);
+                }
+                m = &members[slot];
+            } else {
+                m = &members.emplace_back();
+                m->box = static_cast<int>(i);
+            }
+            m->r += std::uint64_t{c.count} * c.r;
+            m->g += std::uint64_t{c.count} * c.g;
+            m->b += std::uint64_t{c.count} * c.b;
+            m->weight += c.count;
+        }
+    for (Member& m : members) {
+        const std::uint64_t half = m.weight / 2;
+        m.mean = {static_cast<int>((m.r + half) / m.weight),
+                  static_cast<int>((m.g + half) / m.weight),
+                  static_cast<int>((m.b + half) / m.weight)};
+    }
+    return members;
+}
+
 // Lloyd refinement of the cut: every colour moves to the box whose colour is nearest, and every
 // box without a fixed colour takes the mean of its colours, for a few rounds or until no colour
 // moves. Boxes end up holding exactly the colours nearest to them.
-void refineBoxes(std::vector<Box>& boxes, int rounds) {
-    struct Member {
-        Colour colour;
-        int box;
-    };
-    std::vector<Member> members;
-    for (std::size_t i = 0; i < boxes.size(); ++i)
-        for (const Colour& c : boxes[i].colours)
-            members.push_back({c, static_cast<int>(i)});
+void refineBoxes(std::vector<Box>& boxes, int rounds, bool mayGroup) {
+    // Boxes of one colour each already hold the picture's own colours.
+    if (std::none_of(boxes.begin(), boxes.end(), [](const Box& b) { return b.colours.size() > 1; }))
+        return;
+    std::vector<Member> members = refinementMembers(boxes, mayGroup);
     if (members.empty())
         return;
-    struct Sum {
-        std::uint64_t weight = 0;
-        std::uint64_t r = 0, g = 0, b = 0;
-    };
-    for (int round = 0; round <= rounds; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         int reservedAt = -1;
-        const PaletteSearch search(paletteOf(boxes, &reservedAt), reservedAt);
+        const PaletteSearch search(paletteOf(boxes, &reservedAt), reservedAt, 1.0);
         if (!search.usable())
             return;
-        std::vector<Sum> sums(boxes.size());
+        std::vector<Member> sums(boxes.size());
         std::size_t moved = 0;
         for (Member& m : members) {
-            const int to = search.nearest({m.colour.r, m.colour.g, m.colour.b}, m.box);
+            const int to = search.nearest(m.mean, m.box);
             moved += to != m.box;
             m.box = to;
-            Sum& s = sums[to];
-            s.weight += m.colour.count;
-            s.r += std::uint64_t{m.colour.count} * m.colour.r;
-            s.g += std::uint64_t{m.colour.count} * m.colour.g;
-            s.b += std::uint64_t{m.colour.count} * m.colour.b;
+            Member& s = sums[to];
+            s.r += m.r;
+            s.g += m.g;
+            s.b += m.b;
+            s.weight += m.weight;
         }
-        const bool last = round == rounds || (round > 0 && moved == 0);
-        if (last) {
-            for (Box& box : boxes)
-                box.colours.clear();
-            for (const Member& m : members)
-                boxes[m.box].colours.push_back(m.colour);
-            for (Box& box : boxes) {
-                const Rgb colour = box.colour;
-                box.computeStatistics();
-                box.colour = colour;
-            }
-            return;
-        }
+        if (round > 0 && moved * kSettledShare <= members.size())
+            break;
         for (std::size_t i = 0; i < boxes.size(); ++i) {
-            const Sum& s = sums[i];
+            const Member& s = sums[i];
             if (boxes[i].fixedIndex >= 0 || s.weight == 0)
                 continue;
             const std::uint64_t half = s.weight / 2;
@@ -508,6 +560,45 @@ void refineBoxes(std::vector<Box>& boxes, int rounds) {
                                static_cast<int>((s.g + half) / s.weight),
                                static_cast<int>((s.b + half) / s.weight)};
         }
+    }
+    // Every colour to its nearest box, starting from its member's box.
+    int reservedAt = -1;
+    const PaletteSearch search(paletteOf(boxes, &reservedAt), reservedAt);
+    if (!search.usable())
+        return;
+    std::vector<Colour> colours;
+    std::vector<int> start;
+    const bool grouped = members.size() < [&] {
+        std::size_t n = 0;
+        for (const Box& box : boxes)
+            n += box.colours.size();
+        return n;
+    }();
+    std::vector<int> cellBox;
+    if (grouped) {
+        cellBox.assign(1 << 18, -1);
+        for (const Member& m : members)
+            cellBox[((m.mean.r >> 2) << 12) | ((m.mean.g >> 2) << 6) | (m.mean.b >> 2)] = m.box;
+    }
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        for (const Colour& c : boxes[i].colours) {
+            colours.push_back(c);
+            start.push_back(grouped ? -1 : members[next++].box);
+        }
+    for (Box& box : boxes)
+        box.colours.clear();
+    for (std::size_t k = 0; k < colours.size(); ++k) {
+        const Colour& c = colours[k];
+        int from = start[k];
+        if (from < 0)
+            from = cellBox[((c.r >> 2) << 12) | ((c.g >> 2) << 6) | (c.b >> 2)];
+        boxes[search.nearest({c.r, c.g, c.b}, from)].colours.push_back(c);
+    }
+    for (Box& box : boxes) {
+        const Rgb colour = box.colour;
+        box.computeStatistics();
+        box.colour = colour;
     }
 }
 
@@ -549,7 +640,9 @@ public:
         placeFixedEntries(boxes, job_.destColors, std::clamp(job_.fixed, 0, colours), transparent,
                           static_cast<std::size_t>(colours));
         report(11);
-        refineBoxes(boxes, kRefinementRounds);
+        // Grouped rounds first, then a few over the exact colours.
+        refineBoxes(boxes, kRefinementRounds, true);
+        refineBoxes(boxes, kExactRefinementRounds, false);
         sortForPalette(boxes);
         report(12);
         buildRemap(boxes);

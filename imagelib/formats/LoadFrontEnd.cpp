@@ -140,23 +140,6 @@ void choosePhotoCdResolution(KpxCodecContext& context) {
         context.disposal = kDefaultPhotoCdResolution;
 }
 
-// A transparent colour that the codec found becomes the image's transparent list.
-void applyTransparentColor(KpxHandle image, std::uint32_t color) {
-    if (color >= kKpxNoTransparentColor)
-        return;
-    KpxTransparentEntry entry{};
-    if (color & kKpxTransparentIndexFlag) {
-        entry.mode = kKpxTransparentIndex;
-        entry.blue = static_cast<std::int32_t>((color >> 16) & 0xFF);
-    } else {
-        entry.mode = kKpxTransparentColor;
-        entry.red = static_cast<std::int32_t>(color & 0xFF);
-        entry.green = static_cast<std::int32_t>((color >> 8) & 0xFF);
-        entry.blue = static_cast<std::int32_t>((color >> 16) & 0xFF);
-    }
-    KPXSetImageTransparent(image, &entry, 1);
-}
-
 struct ProgressAdapter {
     KpxProgressProc progress;
 };
@@ -308,7 +291,7 @@ KpxHandle KPXLoadImageOffset(HWND window, const char* path, std::int32_t offset,
     KpxCodecContext context;
     image = KpxLoadImageCore(window, path, offset, 0, &context, kLoadPhotoCdResolution, progress);
     if (image)
-        applyTransparentColor(image, context.transparentColor);
+        kpx::applyTransparentColor(image, context.transparentColor);
     return image;
 }
 
@@ -322,3 +305,24 @@ KpxHandle KPXLoadImageStreamCB(KpxStreamCallbacks* stream, KpxProgressProc progr
     kpx::CallbackByteStream adapter(stream);
     return loadFromStream(&adapter, progress);
 }
+
+namespace kpx {
+
+// A transparent colour that the codec found becomes the image's transparent list.
+void applyTransparentColor(KpxHandle image, std::uint32_t color) {
+    if (color >= kKpxNoTransparentColor)
+        return;
+    KpxTransparentEntry entry{};
+    if (color & kKpxTransparentIndexFlag) {
+        entry.mode = kKpxTransparentIndex;
+        entry.blue = static_cast<std::int32_t>((color >> 16) & 0xFF);
+    } else {
+        entry.mode = kKpxTransparentColor;
+        entry.red = static_cast<std::int32_t>(color & 0xFF);
+        entry.green = static_cast<std::int32_t>((color >> 8) & 0xFF);
+        entry.blue = static_cast<std::int32_t>((color >> 16) & 0xFF);
+    }
+    KPXSetImageTransparent(image, &entry, 1);
+}
+
+} // namespace kpx

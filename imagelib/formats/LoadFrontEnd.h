@@ -30,4 +30,7 @@ BITRA5_API int KpxIsLoadBusy();
 namespace kpx {
 // The context of a load: one frame, extensions read, delay 100, no loop, no transparent colour.
 void prepareLoadContext(KpxCodecContext& context);
+// A transparent colour that a codec found (0x01ii0000 index or 0x00BBGGRR colour) becomes the
+// image's transparent list; none leaves the list alone.
+void applyTransparentColor(KpxHandle image, std::uint32_t color);
 } // namespace kpx

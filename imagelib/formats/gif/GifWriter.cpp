@@ -124,7 +124,9 @@ KpxResult buildFrame(const KpxCodecContext& context, KpxProgressProc progress, B
         append(out, commentBlock(*context.frameName));
     if (context.textObject && context.textObject->text && !context.textObject->text->empty())
         append(out, textObjectBlock(*context.textObject));
-    if (context.controlObject && context.controlObject->text && context.controlObject->caption)
+    // A control object whose first or second text is missing is written with that text empty:
+    // the library keeps such objects on its frames, so leaving them out would lose them.
+    if (context.controlObject && (context.controlObject->text || context.controlObject->caption))
         append(out, controlObjectBlock(*context.controlObject));
     if (context.vectorObject && context.vectorObject->metafile) {
         const auto block = vectorObjectBlock(*context.vectorObject);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,10 @@ public:
         LPARAM lParam;
     };
 
-    std::string loadString(UINT id) override { return "[" + std::to_string(id) + "]"; }
+    std::string loadString(UINT id) override {
+        const auto it = strings.find(id);
+        return it != strings.end() ? it->second : "[" + std::to_string(id) + "]";
+    }
     int messageBox(const std::string& text, UINT flags) override {
         boxes.push_back(text);
         if (answers.empty())
@@ -47,6 +51,14 @@ public:
     void redrawViews(int, int) override {}
     void updateAnimationPage() override {}
     void updateOptimizeState() override {}
+    void updateAllViews() override { ++viewUpdates; }
+    void refreshViews(BOOL, BOOL) override { ++viewRefreshes; }
+    int doFileDialog(FileDialogRequest& request) override {
+        dialogRequests.push_back(request);
+        if (fileDialogAnswer == IDOK)
+            request.file = fileDialogChoice;
+        return fileDialogAnswer;
+    }
 
     int countSent(UINT message) const {
         int n = 0;
@@ -62,6 +74,12 @@ public:
     std::deque<int> answers;
     std::vector<std::string> boxes;
     std::vector<Sent> sent;
+    std::map<UINT, std::string> strings; // texts that replace "[id]"
+    int viewUpdates = 0;
+    int viewRefreshes = 0;
+    int fileDialogAnswer = IDCANCEL;
+    std::string fileDialogChoice;
+    std::vector<FileDialogRequest> dialogRequests;
 };
 
 class ModelTest : public ::testing::Test {

@@ -1,0 +1,47 @@
+#pragma once
+// The readers behind the import roads other than the image library's: the AVI and FLIC clip
+// importers, the metafile loader and renderer, and the font library's substitution check. They
+// are reached through this interface so that the import can be driven before they exist and
+// tested with scripted readers. The stand-in installed by default recognises no clip and no
+// metafile and substitutes no font, so those roads end with the import's failure.
+
+#include <string>
+
+#include "AnimationData.h"
+#include "Bitra5Api.h"
+#include "DialogServices.h"
+
+// Progress and cancel callback of the clip importers: non-zero stops.
+using ImportProgress = int (*)(int unused, int position, HWND window);
+
+class ImportReaders {
+public:
+    virtual ~ImportReaders() = default;
+
+    // 1 and the clip's information when the file is an AVI clip, else 0.
+    virtual int GetAviFileInfo(const char* path, AviFileInformation& info) = 0;
+    // Appends frames of the clip to list; with an animation record that record receives the
+    // clip's size, loop count 1, comment and frame count. The import result (1, 2, 0).
+    virtual int ImportAviFrames(CAnimationData* animation, FrameList& list, const char* path,
+                                int startFrame, int numFrames, int divFrames, BOOL mergeFrames,
+                                ImportProgress callback, HWND window) = 0;
+    // 0 with a reader when the file is a FLIC animation.
+    virtual int FLICFileOpen(FlicReader** reader, const char* path) = 0;
+    virtual void FLICFileRelease(FlicReader* reader) = 0;
+    virtual int ImportFlicFrames(CAnimationData* animation, FrameList& list, FlicReader* reader,
+                                 int startFrame, int numFrames, int divFrames, BOOL mergeFrames,
+                                 ImportProgress callback, HWND window) = 0;
+    // 1 when the metafile was loaded into the record (its metafile, source rectangle and units).
+    virtual int LoadMetaFile(const char* path, VectorObjectRecord& record) = 0;
+    // The metafile drawn into a new image of the rectangle's size; 0 on failure.
+    virtual KpxHandle RenderMetafileImage(HENHMETAFILE metafile, const RECT& rect, int angle,
+                                          int interpolation, int mirrored, int antialias) = 0;
+    // Non-zero when the font asks for a face that is not installed; the text then says what
+    // replaces it.
+    virtual int SubstituteFont(const LOGFONTA& font, std::string& substitution) = 0;
+};
+
+// The installed readers, or the stand-in that recognises nothing.
+ImportReaders& importReaders();
+// Installs readers (not owned); null returns to the stand-in.
+void setImportReaders(ImportReaders* readers);

@@ -1,0 +1,127 @@
+#include "InterimSaveSteps.h"
+
+#include "ImageCreation.h"
+#include "Transparency.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace interim {
+
+namespace {
+
+bool isObjectFrame(const CObjFrame& f) {
+    return f.hasText || f.hasVector || f.hasControl || f.softAlpha || f.hasNPImage;
+}
+
+int pixelAt(const std::uint8_t* row, int x, int bpp) {
+    if (bpp == 1)
+        return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
+}
+
+void setPixel(std::uint8_t* row, int x, int bpp, int value) {
+    if (bpp == 1) {
+        const int shift = 7 - (x & 7);
+        row[x >> 3] = static_cast<std::uint8_t>((row[x >> 3] & ~(1 << shift)) | (value << shift));
+        return;
+    }
+    const int shift = (x & 1) ? 0 : 4;
+    row[x >> 1] =
+        static_cast<std::uint8_t>((row[x >> 1] & ~(15 << shift)) | ((value & 15) << shift));
+}
+
+} // namespace
+
+int IsFrameOutsideAnimation(const CObjFrame& f, int textFlag, int vectorFlag) {
+    if (f.hasText != textFlag && f.hasVector != vectorFlag)
+        return 0;
+    const CAnimationData& a = *g_pAnimationData;
+    return f.left < 0 || f.top < 0 || f.left + f.width > a.AnimationWidth ||
+           f.top + f.height > a.AnimationHeight || f.left > a.AnimationWidth;
+}
+
+int CheckFramesInsideAnimation() {
+    return 6;
+}
+
+void CropFramesToAnimation() {}
+
+int ReduceFramesTo8Bit(FrameList& list, StepProgress callback, HWND window) {
+    int index = 0;
+    for (auto it = list.begin(); it != list.end() && std::next(it) != list.end(); ++it, ++index) {
+        const auto image = static_cast<KpxHandle>(it->GetImage());
+        if (image && KPXbpp(image) > 8 && callback && callback(0, index, window))
+            return 2;
+    }
+    return 1;
+}
+
+int RenderImagesFromFrames(FrameList& list, StepProgress callback, HWND window) {
+    int index = 0;
+    for (auto it = list.begin(); it != list.end() && std::next(it) != list.end(); ++it, ++index)
+        if (isObjectFrame(*it) && callback && callback(0, index, window))
+            return 2;
+    return 1;
+}
+
+int RenderImagesFromInfo(FrameList&, StepProgress, HWND) {
+    return 1;
+}
+
+KpxHandle CropImageEx(KpxHandle image, int left, int top, int right, int bottom,
+                      int withTransparency) {
+    if (!image)
+        return 0;
+    const int width = KPXWidth(image);
+    const int height = KPXHeight(image);
+    const int bpp = KPXbpp(image);
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, width - 1);
+    bottom = std::min(bottom, height - 1);
+    if (width <= 0 || height <= 0 || right < left || bottom < top)
+        return 0;
+    const int cropWidth = right - left + 1;
+    const int cropHeight = bottom - top + 1;
+    const KpxHandle result = KPXCreateImage(cropWidth, cropHeight, bpp);
+    if (!result)
+        return 0;
+    const BITMAPINFO* sourceInfo = KPXGetBitmapInfoHeader(image);
+    BITMAPINFO* targetInfo = KPXGetBitmapInfoHeader(result);
+    if (bpp <= 8 && sourceInfo && targetInfo)
+        std::memcpy(targetInfo->bmiColors, sourceInfo->bmiColors,
+                    sizeof(RGBQUAD) * (std::size_t{1} << bpp));
+    const std::uint8_t* in = KPXGetBits(image);
+    std::uint8_t* out = KPXGetBits(result);
+    const int inRow = KPXGetScanBytes(image);
+    const int outRow = KPXGetScanBytes(result);
+    const int bytesPerPixel = bpp / 8;
+    // Rows are stored bottom-up: the crop's top row y is stored row height - 1 - y.
+    for (int y = 0; y < cropHeight; ++y) {
+        const std::uint8_t* src = in + static_cast<std::size_t>(height - 1 - (top + y)) * inRow;
+        std::uint8_t* dst = out + static_cast<std::size_t>(cropHeight - 1 - y) * outRow;
+        if (bpp >= 8) {
+            std::memcpy(dst, src + static_cast<std::size_t>(left) * bytesPerPixel,
+                        static_cast<std::size_t>(cropWidth) * bytesPerPixel);
+            continue;
+        }
+        for (int x = 0; x < cropWidth; ++x)
+            setPixel(dst, x, bpp, pixelAt(src, left + x, bpp));
+    }
+    if (bpp <= 8)
+        KPXFillDIBColorTable(result);
+    if (withTransparency) {
+        int count = 0;
+        const KpxTransparentEntry* entries = KPXGetImageTransparentData(image, &count);
+        if (entries && count > 0)
+            KPXSetImageTransparent(result, entries, count);
+    }
+    return result;
+}
+
+int SaveAsOtherFormat(const char*) {
+    return 0;
+}
+
+} // namespace interim

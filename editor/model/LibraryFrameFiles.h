@@ -1,0 +1,12 @@
+#pragma once
+// The image library's multi-frame GIF load and save as the document uses them, with the Esc
+// key polled after every frame through the model's progress callback.
+
+#include "Bitra5Api.h"
+#include "types/Win32Types.h"
+
+// The chain of the GIF's frames, 0 when nothing could be loaded, -1 when Esc stopped it.
+KpxHandle LoadImageFramesWithProgress(const char* path, HWND progressWindow);
+// Writes the chain as a GIF with the document's flags: 1 written, 0 failed, -1 Esc. The file
+// that was at path is replaced only by a complete save.
+int SaveImageFramesWithProgress(KpxHandle chain, const char* path, HWND progressWindow);

@@ -1,0 +1,387 @@
+#include "MultiFrameFiles.h"
+
+#include "CodecContext.h"
+#include "ColorConversion.h"
+#include "ColorMatching.h"
+#include "FileInfo.h"
+#include "FormatDispatch.h"
+#include "FrameChain.h"
+#include "ImageCreation.h"
+#include "ImageTable.h"
+#include "LibraryStartup.h"
+#include "LoadFrontEnd.h"
+#include "RowCallbacks.h"
+#include "SafeSave.h"
+#include "SaveFrontEnd.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr std::int32_t kGifFormat = 20;
+// The chain walks stop here even if a damaged chain loops.
+constexpr int kMaxChainLength = 32768;
+
+bool inBreakTable(KpxHandle handle) {
+    std::lock_guard lock(kpx::breakTableMutex());
+    const KpxHandle* slots = kpx::breakTable();
+    return std::find(slots, slots + kpx::kBreakTableSize, handle) != slots + kpx::kBreakTableSize;
+}
+
+// Gives a loaded frame the context's values: timing, place, screen, disposal, loop count,
+// transparent list and the frame-of-an-animation flag.
+void takeFrameValues(KpxHandle image, const KpxCodecContext& c, bool first) {
+    {
+        kpx::ImageLock record(image, kKpxWrite);
+        if (!record)
+            return;
+        record->delay = c.delay;
+        record->left = c.left;
+        record->top = c.top;
+        record->screenWidth = c.screenWidth;
+        record->screenHeight = c.screenHeight;
+        record->disposal = c.disposal;
+        if (first)
+            record->loopCount = c.loopCount;
+        record->frameOfAnimation = 1;
+        record->transparencyCount = 0;
+    }
+    kpx::applyTransparentColor(image, c.transparentColor);
+}
+
+void linkFrame(KpxHandle previous, KpxHandle image, KpxHandle first) {
+    {
+        kpx::ImageLock record(previous, kKpxWrite);
+        if (record)
+            record->nextFrame = image;
+    }
+    kpx::ImageLock record(image, kKpxWrite);
+    if (record) {
+        record->firstFrame = first;
+        record->nextFrame = 0;
+    }
+}
+
+// The joined frame comments go back to the frames, piece by piece ("|" ends each piece).
+void distributeTitle(KpxHandle first, const std::string& title) {
+    std::vector<std::string> pieces;
+    std::string piece;
+    for (const char ch : title) {
+        if (ch == '|') {
+            pieces.push_back(piece);
+            piece.clear();
+        } else {
+            piece.push_back(ch);
+        }
+    }
+    if (!piece.empty())
+        pieces.push_back(piece);
+    KpxHandle frame = first;
+    for (std::size_t i = 0; frame && i < pieces.size(); ++i) {
+        kpx::ImageLock record(frame, kKpxWrite);
+        if (!record)
+            break;
+        if (pieces[i].empty())
+            record->comment.reset();
+        else
+            record->comment = pieces[i];
+        frame = static_cast<KpxHandle>(record->nextFrame);
+    }
+}
+
+void clearBreakRequests(KpxHandle first) {
+    kpx::clearBreakTableSlots(first);
+}
+
+// The frames of a chain in order.
+std::vector<KpxHandle> chainFrames(KpxHandle first) {
+    std::vector<KpxHandle> frames;
+    for (KpxHandle frame = first; frame && static_cast<int>(frames.size()) < kMaxChainLength;) {
+        frames.push_back(frame);
+        kpx::ImageLock record(frame, kKpxRead);
+        if (!record)
+            break;
+        frame = static_cast<KpxHandle>(record->nextFrame);
+    }
+    return frames;
+}
+
+// What the save needs to know of each frame's colours.
+struct FrameColours {
+    int usedEntries = 0;
+    bool needsLocalTable = false;
+};
+
+int usedEntries(KpxHandle frame) {
+    KpxIndexHistogramEntry histogram[256] = {};
+    int useTransparency = 0;
+    const int entries = KPXGenerateHistogramIndexImage(frame, histogram, &useTransparency);
+    int highest = -1;
+    for (int i = 0; i < entries && i < 256; ++i)
+        if (histogram[i].count)
+            highest = i;
+    return highest + 1;
+}
+
+std::vector<RGBQUAD> colourTable(KpxHandle frame) {
+    kpx::ImageLock record(frame, kKpxRead);
+    if (!record || record->bitCount() > 8)
+        return {};
+    return std::vector<RGBQUAD>(record->colors(), record->colors() + record->colorCount());
+}
+
+bool tableDiffers(const std::vector<RGBQUAD>& table, const std::vector<RGBQUAD>& reference,
+                  int count) {
+    if (table.size() > reference.size())
+        return true;
+    for (int i = 0; i < count && i < static_cast<int>(table.size()); ++i)
+        if (table[i].rgbRed != reference[i].rgbRed || table[i].rgbGreen != reference[i].rgbGreen ||
+            table[i].rgbBlue != reference[i].rgbBlue)
+            return true;
+    return false;
+}
+
+std::vector<FrameColours> summariseColours(const std::vector<KpxHandle>& frames) {
+    std::vector<FrameColours> summary(frames.size());
+    if (frames.empty())
+        return summary;
+    const std::vector<RGBQUAD> reference = colourTable(frames[0]);
+    for (std::size_t k = 0; k < frames.size(); ++k) {
+        summary[k].usedEntries = usedEntries(frames[k]);
+        if (k > 0)
+            summary[k].needsLocalTable =
+                tableDiffers(colourTable(frames[k]), reference, summary[k].usedEntries);
+    }
+    int firstUsed = summary[0].usedEntries;
+    for (std::size_t k = 1; k < frames.size(); ++k)
+        if (!summary[k].needsLocalTable)
+            firstUsed = std::max(firstUsed, summary[k].usedEntries);
+    summary[0].usedEntries = firstUsed;
+    return summary;
+}
+
+void paletteInto(KpxCodecContext& c, const KpxImageRecord& record) {
+    const std::uint32_t n = std::min<std::uint32_t>(record.colorCount(), 256);
+    for (std::uint32_t i = 0; i < n; ++i) {
+        c.palette[i][0] = record.colors()[i].rgbRed;
+        c.palette[i][1] = record.colors()[i].rgbGreen;
+        c.palette[i][2] = record.colors()[i].rgbBlue;
+    }
+}
+
+template <typename T> std::unique_ptr<T> copyOf(const std::unique_ptr<T>& value) {
+    return value ? std::make_unique<T>(*value) : nullptr;
+}
+
+// The values of the whole animation, kept in the chain's first frame.
+struct ChainValues {
+    std::int32_t screenWidth = 0;
+    std::int32_t screenHeight = 0;
+    std::int32_t loopCount = -1;
+    std::optional<std::string> animationComment;
+};
+
+// Saves one frame: pixels from `pixels` (the frame or its 8-bit copy), everything else from the
+// frame's own record.
+KpxResult saveFrame(KpxHandle frame, KpxHandle pixels, const char* path, std::int32_t formatId,
+                    std::int32_t flags, std::int32_t option2, int frameNumber, int frameCount,
+                    const ChainValues& chain, const std::string& title,
+                    const std::vector<RGBQUAD>& firstTable, const FrameColours& colours) {
+    const kpx::ImageLock attributes(frame, kKpxRead);
+    if (!attributes)
+        return kKpxBadData;
+    const bool sameImage = frame == pixels;
+    kpx::ImageLock separate(sameImage ? 0 : pixels, kKpxRead);
+    const KpxImageRecord& image = sameImage ? *attributes.get() : *separate.get();
+    if (!sameImage && !separate)
+        return kKpxOutOfMemory;
+
+    KpxCodecContext c;
+    c.width = static_cast<std::int16_t>(image.width());
+    c.height = static_cast<std::int16_t>(image.height());
+    c.bitsPerPixel = static_cast<std::int16_t>(image.bitCount());
+    c.rowBitsPerPixel = c.bitsPerPixel;
+    c.dataSize = static_cast<std::int32_t>(image.header().biSizeImage);
+    c.saveOption = flags;
+    c.saveOption2 = static_cast<std::int16_t>(option2);
+    c.rotateAngle = static_cast<std::int16_t>(attributes->rotateAngle);
+    c.fetchRow = KpxFetchRow;
+    c.screenWidth = static_cast<std::int16_t>(chain.screenWidth);
+    c.screenHeight = static_cast<std::int16_t>(chain.screenHeight);
+    c.frameNumber = static_cast<std::int16_t>(frameNumber);
+    c.frameCount = static_cast<std::int16_t>(frameCount);
+    c.left = static_cast<std::int16_t>(attributes->left);
+    c.top = static_cast<std::int16_t>(attributes->top);
+    c.loopCount = static_cast<std::int16_t>(chain.loopCount);
+    c.delay = static_cast<std::int16_t>(attributes->delay);
+    c.disposal = static_cast<std::int16_t>(attributes->disposal);
+    c.frameName = attributes->name;
+    c.textObject = copyOf(attributes->textObject);
+    c.controlObject = copyOf(attributes->controlObject);
+    c.vectorObject = copyOf(attributes->vectorObject);
+    c.npImageObject = copyOf(attributes->npImageObject);
+    c.readExtensions = 1;
+    const bool last = frameNumber + 1 == frameCount;
+    c.flags = last ? 0 : 1;
+    c.backgroundIndex = 0;
+    if (last) {
+        c.animationComment = chain.animationComment;
+        c.frameTitle = title;
+    }
+    paletteInto(c, image);
+    if (frameNumber > 0) {
+        const std::vector<RGBQUAD> table(image.colors(), image.colors() + image.colorCount());
+        c.localTable = tableDiffers(table, firstTable, static_cast<int>(table.size())) ? 1 : 0;
+    }
+    if (flags & kKpxSaveFewestCodeBits)
+        c.bitsPerPixel = static_cast<std::int16_t>(kpx::codeBitsForEntries(colours.usedEntries));
+    KpxSetupRowLayout(&c);
+    KpxSetRowBits(image.bits);
+    const KpxResult result =
+        KpxSaveByFormat(&c, path, formatId, nullptr, attributes->transparency.data(),
+                        attributes->transparencyCount);
+    KpxSetRowBits(nullptr);
+    return result;
+}
+
+} // namespace
+
+namespace kpx {
+
+int codeBitsForEntries(int n) {
+    if (n < 3)
+        return 1;
+    if (n < 5)
+        return 2;
+    if (n < 9)
+        return 3;
+    if (n < 17)
+        return 4;
+    if (n < 33)
+        return 5;
+    if (n < 65)
+        return 6;
+    if (n < 129)
+        return 7;
+    return 8;
+}
+
+} // namespace kpx
+
+int KPXBreakLoadImageFrames(KpxHandle handle) {
+    if (handle <= 0)
+        return 0;
+    std::lock_guard lock(kpx::breakTableMutex());
+    KpxHandle* slots = kpx::breakTable();
+    if (std::find(slots, slots + kpx::kBreakTableSize, handle) != slots + kpx::kBreakTableSize)
+        return 1;
+    for (int i = kpx::kBreakTableSize - 1; i >= 0; --i) {
+        if (slots[i] == 0) {
+            slots[i] = handle;
+            break;
+        }
+    }
+    return 1;
+}
+
+KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
+                                   KpxFramesProgress progress, void* userData) {
+    if (!path)
+        return 0;
+    KpxFileInfo info{};
+    const int known = KpxGetInfoFileCore(path, offset, &info, 0, -1);
+    KpxCodecContext context;
+    const KpxHandle first = KpxLoadImageCore(nullptr, path, offset, 0, &context, -1, nullptr);
+    if (!known || info.formatId != kGifFormat || !first)
+        return first;
+
+    // The loader put the joined frame comments of the file into the first frame's comment.
+    std::optional<std::string> title;
+    {
+        kpx::ImageLock record(first, kKpxRead);
+        if (record)
+            title = record->comment;
+    }
+    takeFrameValues(first, context, true);
+    bool stopped = progress && progress(first, 0, userData) == 1;
+    KpxHandle previous = first;
+    for (int i = 1; !stopped && i < info.frameCount; ++i) {
+        if (inBreakTable(first))
+            break;
+        KpxCodecContext frameContext;
+        const KpxHandle image =
+            KpxLoadImageCore(nullptr, path, offset, i, &frameContext, -1, nullptr);
+        if (progress && progress(first, i, userData) == 1) {
+            if (image)
+                KPXDeleteImage(image);
+            stopped = true;
+            break;
+        }
+        if (!image)
+            continue;
+        linkFrame(previous, image, first);
+        takeFrameValues(image, frameContext, false);
+        previous = image;
+    }
+    if (title)
+        distributeTitle(first, *title);
+    clearBreakRequests(first);
+    if (stopped) {
+        KPXDeleteImage(first);
+        return -1;
+    }
+    return first;
+}
+
+int KPXSaveImageFrames(KpxHandle firstFrame, const char* path, std::int32_t formatId,
+                       std::int32_t flags, std::int32_t option2, KpxFramesProgress progress,
+                       void* userData) {
+    if (!firstFrame || !path)
+        return 0;
+    if (formatId != kGifFormat && !(flags & kKpxSaveFrameByFrame))
+        return KPXSaveImage(firstFrame, path, formatId, flags, option2, nullptr);
+
+    const std::vector<KpxHandle> frames = chainFrames(firstFrame);
+    const std::vector<FrameColours> colours = summariseColours(frames);
+    const std::vector<RGBQUAD> firstTable = colourTable(firstFrame);
+    ChainValues chain;
+    {
+        kpx::ImageLock record(firstFrame, kKpxRead);
+        if (!record)
+            return 0;
+        chain = ChainValues{record->screenWidth, record->screenHeight, record->loopCount,
+                            record->animationComment};
+    }
+
+    // The frames go into a temporary file that replaces the target only when all were written.
+    kpx::ReplacingFile output(path);
+    if (!output.valid())
+        return 0;
+    std::string title;
+    for (std::size_t k = 0; k < frames.size(); ++k) {
+        const KpxHandle frame = frames[k];
+        {
+            kpx::ImageLock record(frame, kKpxRead);
+            if (!record)
+                return 0;
+            title += record->comment.value_or(std::string()) + "|";
+        }
+        const bool deep = KPXbpp(frame) > 8;
+        const KpxHandle pixels =
+            deep ? KPXColorConvert(frame, 8, 2, 1, 0, nullptr, nullptr) : frame;
+        if (!pixels)
+            return 0;
+        const KpxResult result = saveFrame(
+            frame, pixels, output.path().c_str(), formatId, flags, option2, static_cast<int>(k),
+            static_cast<int>(frames.size()), chain, title, firstTable, colours[k]);
+        if (deep)
+            KPXDeleteImage(pixels);
+        if (progress && progress(firstFrame, static_cast<int>(k), userData) == 1)
+            return -1;
+        if (result != kKpxOk)
+            return 0;
+    }
+    return output.commit() ? 1 : 0;
+}

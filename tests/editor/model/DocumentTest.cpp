@@ -1,0 +1,275 @@
+#include "DocumentTestSupport.h"
+
+#include "DialogServices.h"
+#include "FrameChainBuild.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class DocumentTest : public DocumentFixture {};
+
+TEST_F(DocumentTest, NewDocumentHoldsOnlyThePlaceholderAndDisablesSaving) {
+    addFrame(0, 0, 4, 4);
+    animation().comment = "old";
+    ASSERT_TRUE(doc->OnNewDocument());
+    EXPECT_EQ(animation().frames.size(), 1u);
+    EXPECT_EQ(animation().comment, "");
+    EXPECT_EQ(doc->m_nContentsOrigin, 1);
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_FALSE(TheUndoHistory().CanUndo());
+    EXPECT_FALSE(doc->OnUpdateNeedsFrames());
+    addFrame(0, 0, 4, 4);
+    EXPECT_TRUE(doc->OnUpdateNeedsFrames());
+}
+
+TEST_F(DocumentTest, NewDocumentStopsAPlayingPreview) {
+    g_bPreviewPlaying = 1;
+    doc->OnNewDocument();
+    g_bPreviewPlaying = 0;
+    ASSERT_FALSE(shellFake.sent.empty());
+    EXPECT_EQ(shellFake.sent.front().message, static_cast<UINT>(WM_COMMAND));
+    EXPECT_EQ(shellFake.sent.front().wParam, kCommandStopPreview);
+}
+
+TEST_F(DocumentTest, PathNameKeepsOnlyGifFiles) {
+    shellFake.strings[AFX_IDS_UNTITLED] = "Untitled";
+    doc->SetPathName("/pics/anim.GIF");
+    EXPECT_EQ(doc->GetPathName(), "/pics/anim.GIF");
+    EXPECT_EQ(doc->GetTitle(), "anim.GIF");
+    doc->SetModifiedFlag(TRUE);
+    doc->SetPathName("/pics/still.bmp");
+    EXPECT_EQ(doc->GetPathName(), "");
+    EXPECT_EQ(doc->GetTitle(), "Untitled");
+    EXPECT_FALSE(doc->IsModified());
+}
+
+TEST(ReplaceFileExtension, Cases) {
+    struct Case {
+        const char* path;
+        const char* extension;
+        const char* expected;
+    } cases[] = {
+        {"/tmp/kfmA1B2.tmp", "htm", "/tmp/kfmA1B2.htm"},
+        {"/tmp/kfmA1B2.tmp", ".gif", "/tmp/kfmA1B2.gif"},
+        {"/tmp/noext", "gif", "/tmp/noext.gif"},
+        {"/tmp.d/noext", "gif", "/tmp.d/noext.gif"},
+        {"", "gif", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ReplaceFileExtension(c.path, c.extension), c.expected) << c.path;
+}
+
+TEST(FormatText, FillsPlaceholdersInOrderAndNeverReadsValuesAsFormats) {
+    EXPECT_EQ(FormatText("Cannot open %s.", {"a%sb"}), "Cannot open a%sb.");
+    EXPECT_EQ(FormatText("%1 and %2, %1", {"x", "y"}), "x and y, x");
+    EXPECT_EQ(FormatText("%s is %d x %ld pixels, 100%%", {"f", "3", "4"}),
+              "f is 3 x 4 pixels, 100%");
+    EXPECT_EQ(FormatText("%s %s", {"only"}), "only ");
+    EXPECT_EQ(FormatText("trailing %", {}), "trailing %");
+}
+
+// Open failures: the Part's message through the shell, an empty untitled document afterwards.
+TEST_F(DocumentTest, OpenFailuresLeaveAnEmptyUntitledDocument) {
+    shellFake.strings[10852] = "missing %s";
+    shellFake.strings[10853] = "cannot import %s";
+    shellFake.strings[AFX_IDS_UNTITLED] = "Untitled";
+    const std::string damaged = files.file("damaged.gif");
+    writeFile(damaged, std::string("GIF89a\x10\x00\x10\x00\xF7", 11));
+    const std::string unsupported = files.file("notes.xyz");
+    writeFile(unsupported, "plain text, no picture");
+    const std::string empty = files.file("empty.gif");
+    writeFile(empty, "");
+    struct Case {
+        std::string path;
+        std::string message;
+    } cases[] = {
+        {files.file("absent.gif"), "missing " + files.file("absent.gif")},
+        {damaged, "cannot import " + damaged},
+        {unsupported, "cannot import " + unsupported},
+        {empty, "cannot import " + empty},
+    };
+    for (const Case& c : cases) {
+        doc->SetPathName(files.file("previous.gif"));
+        addFrame(0, 0, 4, 4);
+        shellFake.boxes.clear();
+        EXPECT_FALSE(doc->OpenDocumentFile(c.path.c_str())) << c.path;
+        ASSERT_EQ(shellFake.boxes.size(), 1u) << c.path;
+        EXPECT_EQ(shellFake.boxes[0], c.message);
+        EXPECT_EQ(animation().frames.size(), 1u) << c.path;
+        EXPECT_EQ(animation().frameCount, 0);
+        EXPECT_EQ(doc->GetPathName(), "");
+        EXPECT_EQ(doc->GetTitle(), "Untitled");
+        EXPECT_FALSE(doc->IsModified());
+    }
+}
+
+TEST_F(DocumentTest, SaveToANameThatIsNotGifWritesNothing) {
+    shellFake.strings[10854] = "not a GIF: %s";
+    addPatternFrame(0, 0, 4, 4, 1);
+    const std::string target = files.file("out.bmp");
+    EXPECT_FALSE(doc->OnSaveDocument(target.c_str()));
+    ASSERT_EQ(shellFake.boxes.size(), 1u);
+    EXPECT_EQ(shellFake.boxes[0], "not a GIF: " + target);
+    EXPECT_FALSE(fs::exists(target));
+}
+
+TEST_F(DocumentTest, SaveWithoutAFirstImageWritesNothingAndKeepsTheFrames) {
+    auto& frames = animation().frames;
+    frames.emplace(frames.begin()); // a frame without an image
+    addPatternFrame(0, 0, 4, 4, 1);
+    const std::string target = files.file("out.gif");
+    EXPECT_FALSE(doc->OnSaveDocument(target.c_str()));
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(frames.size(), 3u);
+}
+
+TEST_F(DocumentTest, SaveAsCancelledChangesNothing) {
+    addPatternFrame(0, 0, 4, 4, 1);
+    doc->SetModifiedFlag(TRUE);
+    shellFake.fileDialogAnswer = IDCANCEL;
+    EXPECT_FALSE(doc->DoSave(nullptr, TRUE));
+    ASSERT_EQ(shellFake.dialogRequests.size(), 1u);
+    const FileDialogRequest& request = shellFake.dialogRequests[0];
+    EXPECT_FALSE(request.open);
+    EXPECT_EQ(request.file, "image");
+    EXPECT_EQ(request.filter, "[10799]");
+    EXPECT_EQ(request.title, "[10773]");
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(doc->GetPathName(), "");
+}
+
+// A failed save never costs the file that was there; Save As removes only a file it created.
+TEST_F(DocumentTest, FailedSaveKeepsThePreviousFile) {
+    addPatternFrame(0, 0, 4, 4, 1);
+    addPatternFrame(0, 0, 4, 4, 2);
+    const std::string existing = files.file("kept.gif");
+    writeFile(existing, "previous contents");
+    // Esc while writing stops the save after the first frame (the chain build polls twice).
+    shellFake.escapeAfter = 2;
+    shellFake.fileDialogAnswer = IDOK;
+    shellFake.fileDialogChoice = existing;
+    EXPECT_FALSE(doc->DoSave(nullptr, TRUE));
+    EXPECT_EQ(readFile(existing), "previous contents");
+    EXPECT_TRUE(doc->IsModified());
+
+    shellFake.escapeAfter = 2;
+    const std::string fresh = files.file("fresh.gif");
+    shellFake.fileDialogChoice = fresh;
+    EXPECT_FALSE(doc->DoSave(nullptr, TRUE));
+    EXPECT_FALSE(fs::exists(fresh));
+    // Nothing else is left beside the target.
+    for (const auto& entry : fs::directory_iterator(files.path()))
+        EXPECT_EQ(entry.path().filename(), "kept.gif");
+}
+
+TEST_F(DocumentTest, WriteFailureShowsItsMessageAndTheFramesComeBack) {
+    shellFake.strings[10786] = "cannot write %s";
+    addPatternFrame(0, 0, 4, 4, 1);
+    addPatternFrame(2, 2, 4, 4, 2);
+    const std::string target = files.file("missing-folder/out.gif");
+    EXPECT_FALSE(doc->DoSave(target.c_str(), TRUE));
+    ASSERT_EQ(shellFake.boxes.size(), 1u);
+    EXPECT_EQ(shellFake.boxes[0], "cannot write " + target);
+    EXPECT_EQ(animation().frames.size(), 3u);
+    for (auto it = animation().frames.begin(); std::next(it) != animation().frames.end(); ++it)
+        EXPECT_EQ(KPXGetImageFramesNum(static_cast<KpxHandle>(it->GetImage())), 1);
+    EXPECT_TRUE(doc->IsModified());
+}
+
+// An export writes one frame elsewhere: the animation's modified flag and history stay.
+TEST_F(DocumentTest, ExportKeepsModifiedFlagAndUndoHistory) {
+    addPatternFrame(0, 0, 4, 4, 1);
+    TheUndoHistory().BeginStep(1);
+    frameAt(0).left = 3;
+    ASSERT_EQ(TheUndoHistory().EndStep(0), 1);
+    for (const BOOL modified : {TRUE, FALSE}) {
+        doc->SetModifiedFlag(modified);
+        g_nSaveMode = 2;
+        const std::string target = files.file("frame.bmp");
+        EXPECT_FALSE(doc->DoSave(target.c_str(), TRUE));
+        EXPECT_EQ(doc->IsModified(), modified);
+        EXPECT_TRUE(TheUndoHistory().CanUndo());
+        EXPECT_EQ(doc->GetPathName(), "");
+        EXPECT_FALSE(fs::exists(target));
+    }
+    g_nSaveMode = 1;
+}
+
+TEST_F(DocumentTest, ClipCropsObjectImagesAndRemovesFramesWhollyOutside) {
+    animation().AnimationWidth = 10;
+    animation().AnimationHeight = 10;
+    CObjFrame& partly = addPatternFrame(6, -2, 8, 8, 1);
+    partly.hasText = 1;
+    partly.SetRenderedImage(static_cast<std::uint16_t>(
+        KPXCreateImageFrom(static_cast<KpxHandle>(partly.GetImage()), 0)));
+    CObjFrame& outside = addPatternFrame(20, 20, 4, 4, 2);
+    outside.hasVector = 1;
+    outside.SetRenderedImage(static_cast<std::uint16_t>(KPXCreateImage(4, 4, 8)));
+    CObjFrame& inside = addPatternFrame(1, 1, 4, 4, 3);
+    inside.hasText = 1;
+    const auto source = static_cast<KpxHandle>(partly.GetImage());
+
+    doc->ClipObjectFramesToAnimation();
+
+    ASSERT_EQ(animation().frames.size(), 3u);
+    EXPECT_EQ(animation().frameCount, 2);
+    CObjFrame& clipped = frameAt(0);
+    EXPECT_EQ(clipped.text.left, 6);
+    EXPECT_EQ(clipped.text.top, -2);
+    EXPECT_EQ(clipped.left, 6);
+    EXPECT_EQ(clipped.top, 0);
+    const auto rendered = static_cast<KpxHandle>(clipped.GetRenderedImage());
+    ASSERT_NE(rendered, 0);
+    EXPECT_EQ(KPXWidth(rendered), 4);
+    EXPECT_EQ(KPXHeight(rendered), 6);
+    // The crop starts at the frame's column 0 and row 2.
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(pixelColour(rendered, x, y), pixelColour(source, x, y + 2));
+    EXPECT_EQ(frameAt(1).text.left, 1);
+    EXPECT_EQ(frameAt(1).GetRenderedImage(), 0);
+    DeleteRenderedImages(animation().frames);
+}
+
+TEST_F(DocumentTest, PreviewFilesAreListedAndDeletedWithTheDocument) {
+    addPatternFrame(0, 0, 4, 4, 1);
+    addPatternFrame(0, 0, 4, 4, 2);
+    doc->SaveTempGIF();
+    doc->SaveTempGIF();
+    const std::vector<std::string> entries = doc->TemporaryFiles();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_NE(entries[0], entries[1]);
+    for (const std::string& entry : entries) {
+        EXPECT_EQ(fs::path(entry).extension(), ".htm");
+        EXPECT_EQ(fs::path(entry).parent_path(), tempFolder.path());
+        EXPECT_EQ(fs::path(entry).filename().string().rfind("kfm", 0), 0u);
+        EXPECT_TRUE(fs::exists(ReplaceFileExtension(entry, "tmp")));
+    }
+    // One file already gone does not keep the others.
+    fs::remove(ReplaceFileExtension(entries[0], "tmp"));
+    // The preview changed nothing it did not undo.
+    EXPECT_EQ(animation().frames.size(), 3u);
+    EXPECT_FALSE(TheUndoHistory().CanUndo());
+    doc.reset();
+    for (const std::string& entry : entries)
+        for (const char* extension : {"tmp", "gif", "htm"})
+            EXPECT_FALSE(fs::exists(ReplaceFileExtension(entry, extension))) << entry;
+}
+
+TEST_F(DocumentTest, PreviewPageNamesTheColourRedFirst) {
+    shellFake.strings[10829] = "bg=%s img=%s w=%s h=%s";
+    g_Settings.animBkColor = 0x0000FF; // pure red as a COLORREF
+    animation().AnimationWidth = 4;
+    animation().AnimationHeight = 3;
+    addPatternFrame(0, 0, 4, 3, 1);
+    const std::string page = doc->SaveTempGIF();
+    ASSERT_FALSE(page.empty());
+    const std::string gif = fs::path(ReplaceFileExtension(page, "gif")).filename().string();
+    EXPECT_EQ(readFile(page), "bg=ff0000 img=" + gif + " w=4 h=3");
+    EXPECT_TRUE(fs::exists(ReplaceFileExtension(page, "gif")));
+}
+
+} // namespace

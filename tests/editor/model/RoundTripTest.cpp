@@ -1,0 +1,235 @@
+// End to end: animations built in the model or taken from the test corpus are saved through the
+// document, opened again and compared with what went in.
+
+#include "DocumentTestSupport.h"
+
+#include "FrameChainBuild.h"
+
+#include <cstring>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// What a frame carries through a file, with a copy of its pixels.
+struct FrameState {
+    int left, top, width, height, delay, disposal;
+    std::string name, comment;
+    int hasText, hasControl, hasVector;
+    TextObjectRecord text;
+    ControlObjectRecord control;
+    VectorObjectRecord vector;
+    KpxHandle pixels;
+};
+
+class RoundTripTest : public DocumentFixture {
+protected:
+    void SetUp() override {
+        DocumentFixture::SetUp();
+        if (!codecPresent())
+            GTEST_SKIP() << "the library does not read GIF animations yet";
+    }
+    void TearDown() override {
+        for (const auto& state : states)
+            for (const FrameState& f : state)
+                KPXDeleteImage(f.pixels);
+        DocumentFixture::TearDown();
+    }
+
+    std::vector<FrameState>& capture() {
+        states.emplace_back();
+        auto& out = states.back();
+        for (auto it = animation().frames.begin(); std::next(it) != animation().frames.end();
+             ++it) {
+            const CObjFrame& f = *it;
+            out.push_back({f.left, f.top, f.width, f.height, f.delay, f.disposal, f.name, f.comment,
+                           f.hasText, f.hasControl, f.hasVector, f.text, f.control, f.vector,
+                           KPXCreateImageFrom(static_cast<KpxHandle>(f.GetDisplayImage()), 0)});
+        }
+        return out;
+    }
+
+    void expectSameFrames(const std::vector<FrameState>& a, const std::vector<FrameState>& b,
+                          const std::string& what) {
+        using kfm::records::recordsEqual;
+        ASSERT_EQ(a.size(), b.size()) << what;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            SCOPED_TRACE(what + " frame " + std::to_string(i));
+            EXPECT_EQ(a[i].left, b[i].left);
+            EXPECT_EQ(a[i].top, b[i].top);
+            EXPECT_EQ(a[i].width, b[i].width);
+            EXPECT_EQ(a[i].height, b[i].height);
+            EXPECT_EQ(a[i].delay, b[i].delay);
+            EXPECT_EQ(a[i].disposal, b[i].disposal);
+            EXPECT_EQ(a[i].name, b[i].name);
+            EXPECT_EQ(a[i].comment, b[i].comment);
+            EXPECT_EQ(a[i].hasText, b[i].hasText);
+            EXPECT_EQ(a[i].hasControl, b[i].hasControl);
+            EXPECT_EQ(a[i].hasVector, b[i].hasVector);
+            if (a[i].hasText && b[i].hasText) {
+                EXPECT_TRUE(recordsEqual(a[i].text, b[i].text));
+            }
+            if (a[i].hasControl && b[i].hasControl) {
+                EXPECT_TRUE(recordsEqual(a[i].control, b[i].control));
+            }
+            if (a[i].hasVector && b[i].hasVector) {
+                EXPECT_TRUE(recordsEqual(a[i].vector, b[i].vector));
+            }
+            EXPECT_TRUE(samePixels(a[i].pixels, b[i].pixels));
+        }
+    }
+
+    struct AnimationState {
+        int width, height, loopCount;
+        std::string comment;
+    };
+    AnimationState animationState() {
+        return {animation().AnimationWidth, animation().AnimationHeight, animation().loopCount,
+                animation().comment};
+    }
+    void expectSameAnimation(const AnimationState& a, const AnimationState& b) {
+        EXPECT_EQ(a.width, b.width);
+        EXPECT_EQ(a.height, b.height);
+        EXPECT_EQ(a.loopCount, b.loopCount);
+        EXPECT_EQ(a.comment, b.comment);
+    }
+
+    // Three plain frames and two object frames, every attribute a file carries set.
+    void buildAnimation(bool frameCommentsAndControl = true) {
+        animation().AnimationWidth = 24;
+        animation().AnimationHeight = 16;
+        animation().loopCount = 3;
+        animation().comment = "made by the round-trip test";
+        const char* comments[] = {"first", "", "third", "text", "control"};
+        const char* noComments[] = {"", "", "", "", ""};
+        for (int i = 0; i < 5; ++i) {
+            CObjFrame& f = addPatternFrame(i * 2, i, 8 + i, 6 + i, i + 1);
+            f.delay = 10 * (i + 1);
+            f.disposal = 1 + i % 3;
+            f.name = "frame " + std::to_string(i);
+            f.comment = frameCommentsAndControl ? comments[i] : noComments[i];
+        }
+        CObjFrame& text = frameAt(3);
+        text.hasText = 1;
+        text.text.left = text.left;
+        text.text.top = text.top;
+        text.text.color = RGB(200, 10, 10);
+        std::strcpy(text.text.font.lfFaceName, "Liberation Sans");
+        text.text.font.lfHeight = -12;
+        text.text.text = "Hello";
+        CObjFrame& control = frameAt(4);
+        control.hasControl = frameCommentsAndControl ? 1 : 0;
+        control.control.type = 3;
+        control.control.values[0] = 77;
+        control.control.text = "";
+        control.control.caption = "OK";
+        animation().UpdateFrameCount();
+        for (CObjFrame& f : animation().frames)
+            f.PutFrameInfo(0);
+    }
+
+    void roundTrip(bool frameCommentsAndControl);
+
+    std::vector<std::vector<FrameState>> states;
+};
+
+TEST_F(RoundTripTest, ObjectsStayEditableAndTheFileCarriesEverything) {
+    roundTrip(true);
+}
+
+TEST_F(RoundTripTest, ObjectsStayEditableAndTheFileCarriesFramesAndText) {
+    roundTrip(false);
+}
+
+void RoundTripTest::roundTrip(bool frameCommentsAndControl) {
+    buildAnimation(frameCommentsAndControl);
+    const auto before = capture();
+    const AnimationState animationBefore = animationState();
+    const std::string path = files.file("anim.gif");
+    doc->SetModifiedFlag(TRUE);
+    ASSERT_TRUE(doc->DoSave(path.c_str(), TRUE));
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(doc->GetPathName(), path);
+    EXPECT_FALSE(TheUndoHistory().CanUndo());
+    // The frame list is as it was: the internal step was undone, the chain split again.
+    expectSameFrames(before, capture(), "after save");
+    for (auto it = animation().frames.begin(); std::next(it) != animation().frames.end(); ++it)
+        EXPECT_EQ(KPXGetImageFramesNum(static_cast<KpxHandle>(it->GetImage())), 1);
+
+    CGIFAnimDoc reopened;
+    ASSERT_TRUE(reopened.OpenDocumentFile(path.c_str()));
+    EXPECT_EQ(reopened.m_nContentsOrigin, 2);
+    expectSameFrames(before, capture(), "reopened");
+    expectSameAnimation(animationBefore, animationState());
+    EXPECT_EQ(animation().frameCount, 5);
+    EXPECT_TRUE(frameAt(3).hasText);
+    EXPECT_EQ(frameAt(3).text.text, std::optional<std::string>("Hello"));
+}
+
+TEST_F(RoundTripTest, TextWhollyOutsideIsLeftOutOfTheFileButComesBack) {
+    buildAnimation();
+    CObjFrame& text = frameAt(3);
+    text.left = 100;
+    text.top = 100;
+    text.SetRenderedImage(
+        static_cast<std::uint16_t>(KPXCreateImageFrom(static_cast<KpxHandle>(text.GetImage()), 0)));
+    const auto before = capture();
+    const std::string path = files.file("outside.gif");
+    ASSERT_TRUE(doc->DoSave(path.c_str(), TRUE));
+    const auto after = capture();
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(after[3].left, 100);
+    EXPECT_TRUE(after[3].hasText);
+
+    CGIFAnimDoc reopened;
+    ASSERT_TRUE(reopened.OpenDocumentFile(path.c_str()));
+    EXPECT_EQ(animation().RealFrameCount(), 4);
+    EXPECT_FALSE(frameAt(3).hasText);
+}
+
+TEST_F(RoundTripTest, EveryCorpusGifSurvivesOpenAndSave) {
+    const fs::path folder = kfm::test::testDataPath("gif");
+    std::vector<fs::path> gifs;
+    if (fs::is_directory(folder))
+        for (const auto& entry : fs::recursive_directory_iterator(folder))
+            if (entry.path().extension() == ".gif")
+                gifs.push_back(entry.path());
+    if (gifs.empty())
+        GTEST_SKIP() << "no GIF corpus in " << folder;
+    for (const fs::path& gif : gifs) {
+        SCOPED_TRACE(gif.string());
+        CGIFAnimDoc original;
+        if (!original.OpenDocumentFile(gif.c_str()))
+            continue; // damaged corpus files are the reader's tests
+        const auto before = capture();
+        const AnimationState animationBefore = animationState();
+        const std::string copy = files.file("copy.gif");
+        ASSERT_TRUE(original.DoSave(copy.c_str(), TRUE));
+        CGIFAnimDoc reopened;
+        ASSERT_TRUE(reopened.OpenDocumentFile(copy.c_str()));
+        expectSameFrames(before, capture(), gif.filename().string());
+        expectSameAnimation(animationBefore, animationState());
+    }
+}
+
+TEST_F(RoundTripTest, StillImageOpensAsOneFrame) {
+    // A one-frame GIF is a still image to the editor.
+    animation().AnimationWidth = 6;
+    animation().AnimationHeight = 5;
+    addPatternFrame(0, 0, 6, 5, 4);
+    const auto before = capture();
+    const std::string gif = files.file("still.gif");
+    ASSERT_TRUE(doc->DoSave(gif.c_str(), TRUE));
+    ASSERT_TRUE(doc->OnNewDocument());
+    animation().AnimationWidth = 1;
+    ASSERT_TRUE(doc->OpenDocumentFile(gif.c_str()));
+    EXPECT_EQ(animation().RealFrameCount(), 1);
+    EXPECT_EQ(animation().AnimationWidth, 6);
+    EXPECT_EQ(animation().AnimationHeight, 5);
+    expectSameFrames(before, capture(), "still");
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(doc->GetPathName(), gif);
+}
+
+} // namespace

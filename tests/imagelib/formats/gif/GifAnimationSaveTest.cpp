@@ -1,0 +1,272 @@
+#include "FrameChain.h"
+#include "ImageCreation.h"
+#include "MultiFrameFiles.h"
+#include "SaveFrontEnd.h"
+#include "Transparency.h"
+
+#include "TestSupport.h"
+
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::uint8_t> readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// An 8-bit frame whose pixel (x, y) holds (x + y + seed) % colours.
+KpxHandle makeFrame(int width, int height, int seed, int colours) {
+    const KpxHandle image = KPXCreateImage(width, height, 8);
+    std::uint8_t* bits = KPXGetBits(image);
+    const int stride = KPXGetScanBytes(image);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            bits[(height - 1 - y) * stride + x] =
+                static_cast<std::uint8_t>((x + y + seed) % colours);
+    return image;
+}
+
+void setFrameInfo(KpxHandle image, int left, int top, int delay, int disposal, const char* comment,
+                  std::uint32_t transparency = 0) {
+    FrameInfo info{};
+    info.left = left;
+    info.top = top;
+    info.delay = delay;
+    info.disposal = disposal;
+    info.transparency = transparency;
+    info.comment = const_cast<char*>(comment);
+    ASSERT_EQ(KPXSetImageFramesInfo(image, &info), 1);
+}
+
+// A decoded file with the blocks that this test looks at.
+struct Decoded {
+    GifFileType* gif = nullptr;
+    ~Decoded() {
+        int error = 0;
+        if (gif)
+            DGifCloseFile(gif, &error);
+    }
+};
+
+int readFromVector(GifFileType* gif, GifByteType* out, int n) {
+    auto* source = static_cast<std::span<const std::uint8_t>*>(gif->UserData);
+    const int k =
+        static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(n), source->size()));
+    std::memcpy(out, source->data(), static_cast<std::size_t>(k));
+    *source = source->subspan(static_cast<std::size_t>(k));
+    return k;
+}
+
+void slurp(const std::vector<std::uint8_t>& bytes, Decoded& decoded) {
+    static std::span<const std::uint8_t> source;
+    source = bytes;
+    int error = 0;
+    decoded.gif = DGifOpen(&source, readFromVector, &error);
+    ASSERT_NE(decoded.gif, nullptr);
+    ASSERT_EQ(DGifSlurp(decoded.gif), GIF_OK);
+}
+
+// The application identifiers and comments of one image's extension blocks, in file order.
+std::vector<std::string> blockNames(const SavedImage& image) {
+    std::vector<std::string> names;
+    for (int i = 0; i < image.ExtensionBlockCount; ++i) {
+        const ExtensionBlock& b = image.ExtensionBlocks[i];
+        if (b.Function == APPLICATION_EXT_FUNC_CODE)
+            names.emplace_back(reinterpret_cast<const char*>(b.Bytes),
+                               strnlen(reinterpret_cast<const char*>(b.Bytes), 11));
+        else if (b.Function == COMMENT_EXT_FUNC_CODE)
+            names.push_back("comment:" + std::string(reinterpret_cast<const char*>(b.Bytes),
+                                                     static_cast<std::size_t>(b.ByteCount)));
+    }
+    return names;
+}
+
+class GifAnimationSave : public ::testing::Test {
+protected:
+    void TearDown() override {
+        if (head)
+            KPXDeleteImage(head);
+    }
+
+    // Three frames with their own places, timing and comments "a", "" and "c".
+    void makeChain() {
+        head = makeFrame(6, 4, 0, 16);
+        setFrameInfo(head, 0, 0, 10, 1, "a");
+        const KpxHandle second = makeFrame(3, 2, 5, 16);
+        setFrameInfo(second, 2, 1, 20, 2, nullptr, kKpxTransparencyIndexFlag | 3);
+        const KpxHandle third = makeFrame(4, 4, 9, 16);
+        setFrameInfo(third, 1, 0, 30, 3, "c");
+        ASSERT_EQ(KPXAddImageFrame(head, second, -1), 1);
+        ASSERT_EQ(KPXAddImageFrame(head, third, -1), 1);
+        AnimateInfo animate{8, 6, 3, 4, const_cast<char*>("all")};
+        ASSERT_EQ(KPXSetAnimateInfo(head, &animate), 1);
+    }
+
+    kfm::test::TempDir dir;
+    KpxHandle head = 0;
+};
+
+TEST_F(GifAnimationSave, GiflibReadsEveryFrameAsWritten) {
+    makeChain();
+    const std::string path = dir.file("anim.gif");
+    ASSERT_EQ(KPXSaveImageFrames(head, path.c_str(), 20, 0x604, 70, nullptr, nullptr), 1);
+    Decoded decoded;
+    slurp(readFile(path), decoded);
+    GifFileType* gif = decoded.gif;
+    EXPECT_EQ(gif->SWidth, 8);
+    EXPECT_EQ(gif->SHeight, 6);
+    ASSERT_EQ(gif->ImageCount, 3);
+    const int delays[] = {10, 20, 30};
+    const int disposals[] = {1, 2, 3};
+    KpxHandle frame = head;
+    for (int i = 0; i < 3; ++i) {
+        const SavedImage& image = gif->SavedImages[i];
+        GraphicsControlBlock gcb{};
+        ASSERT_EQ(DGifSavedExtensionToGCB(gif, i, &gcb), GIF_OK) << "every frame has one";
+        EXPECT_EQ(gcb.DelayTime, delays[i]);
+        EXPECT_EQ(gcb.DisposalMode, disposals[i]);
+        EXPECT_EQ(gcb.TransparentColor, i == 1 ? 3 : NO_TRANSPARENT_COLOR);
+        EXPECT_EQ(image.ImageDesc.Width, KPXWidth(frame));
+        const int width = KPXWidth(frame);
+        const int height = KPXHeight(frame);
+        const std::uint8_t* bits = KPXGetBits(frame);
+        const int stride = KPXGetScanBytes(frame);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                ASSERT_EQ(image.RasterBits[y * width + x], bits[(height - 1 - y) * stride + x]);
+        frame = KPXGetImageFramesImage(head, i + 1);
+    }
+    EXPECT_EQ(gif->SavedImages[1].ImageDesc.Left, 2);
+    EXPECT_EQ(gif->SavedImages[1].ImageDesc.Top, 1);
+    // The loop block stands before the first image; the animation comment and the joined title
+    // follow the last image's data (giflib keeps them with the trailing blocks).
+    std::vector<std::string> trailing;
+    for (int i = 0; i < gif->ExtensionBlockCount; ++i) {
+        const ExtensionBlock& b = gif->ExtensionBlocks[i];
+        trailing.emplace_back(reinterpret_cast<const char*>(b.Bytes),
+                              static_cast<std::size_t>(b.ByteCount));
+    }
+    EXPECT_NE(std::find(trailing.begin(), trailing.end(), "all"), trailing.end());
+    EXPECT_NE(std::find(trailing.begin(), trailing.end(), "a||c|"), trailing.end())
+        << "the title of five characters";
+}
+
+TEST_F(GifAnimationSave, FailedOrCancelledSaveKeepsTheOldFile) {
+    makeChain();
+    const std::string path = dir.file("keep.gif");
+    { std::ofstream(path, std::ios::binary) << "precious bytes"; }
+    const auto cancelAtSecond = [](KpxHandle, int index, void*) { return index == 1 ? 1 : 0; };
+    EXPECT_EQ(KPXSaveImageFrames(head, path.c_str(), 20, 0, 0, cancelAtSecond, nullptr), -1);
+    EXPECT_EQ(readFile(path), (std::vector<std::uint8_t>{'p', 'r', 'e', 'c', 'i', 'o', 'u', 's',
+                                                         ' ', 'b', 'y', 't', 'e', 's'}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file is left";
+    // A frame the encoder cannot write (a zero-size context is impossible, so use a folder as
+    // the target: the temporary file cannot be created there).
+    EXPECT_EQ(KPXSaveImageFrames(head, dir.path().string().c_str(), 20, 0, 0, nullptr, nullptr), 0);
+}
+
+TEST_F(GifAnimationSave, DeepFramesAreWrittenAsEightBitCopies) {
+    head = KPXCreateImage(4, 4, 24);
+    std::memset(KPXGetBits(head), 0x80, KPXSizeImage(head));
+    const std::string path = dir.file("deep.gif");
+    ASSERT_EQ(KPXSaveImageFrames(head, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    EXPECT_EQ(KPXbpp(head), 24) << "the chain itself is unchanged";
+    Decoded decoded;
+    slurp(readFile(path), decoded);
+    EXPECT_EQ(decoded.gif->ImageCount, 1);
+}
+
+TEST_F(GifAnimationSave, FewestCodeBitsCoverTheUsedEntries) {
+    head = makeFrame(8, 8, 0, 5); // indices 0..4
+    const std::string path = dir.file("bits.gif");
+    ASSERT_EQ(KPXSaveImageFrames(head, path.c_str(), 20, 0x400, 0, nullptr, nullptr), 1);
+    const std::vector<std::uint8_t> bytes = readFile(path);
+    ASSERT_GT(bytes.size(), 13u);
+    const int tableBits = (bytes[10] & 7) + 1;
+    EXPECT_EQ((bytes[10] >> 4) & 7, 2) << "colour resolution of 3 bits";
+    // Header, table, graphic control (8 bytes) and image descriptor (10 bytes), then the
+    // minimum code size.
+    const std::size_t codeSizeAt = 13 + 3 * (std::size_t{1} << tableBits) + 8 + 10;
+    ASSERT_LT(codeSizeAt, bytes.size());
+    EXPECT_EQ(bytes[codeSizeAt], 3);
+    Decoded decoded;
+    slurp(bytes, decoded);
+    EXPECT_EQ(decoded.gif->SavedImages[0].RasterBits[7], 2); // (7 + 0) % 5
+}
+
+TEST_F(GifAnimationSave, ObjectBlocksAreWrittenBeforeTheImage) {
+    head = makeFrame(4, 4, 0, 4);
+    TextObjectRecord text;
+    text.text = std::string("Hello");
+    ControlObjectRecord control;
+    control.type = 1;
+    control.text = std::string("Push");
+    control.caption = std::string();
+    FrameInfo info{};
+    info.delay = 5;
+    info.name = const_cast<char*>("walk");
+    info.textObject = &text;
+    info.controlObject = &control;
+    ASSERT_EQ(KPXSetImageFramesInfo(head, &info), 1);
+    const std::string path = dir.file("objects.gif");
+    ASSERT_EQ(KPXSaveImageFrames(head, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    Decoded decoded;
+    slurp(readFile(path), decoded);
+    const std::vector<std::string> names = blockNames(decoded.gif->SavedImages[0]);
+    EXPECT_NE(std::find(names.begin(), names.end(), "comment:walk"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), "KFMTEXTI5"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), "KFMCTRLI5"), names.end());
+}
+
+TEST(GifSingleSave, TransparentIndexGivesAGraphicControlBlock) {
+    kfm::test::TempDir dir;
+    for (const bool transparent : {false, true}) {
+        const KpxHandle image = makeFrame(4, 4, 0, 4);
+        if (transparent) {
+            KpxTransparentEntry entry{};
+            entry.mode = 1;
+            entry.blue = 2;
+            ASSERT_EQ(KPXSetImageTransparent(image, &entry, 1), 1);
+        }
+        const std::string path = dir.file(transparent ? "t.gif" : "o.gif");
+        ASSERT_EQ(KPXSaveImage(image, path.c_str(), 20, 0, 0, nullptr), 1);
+        Decoded decoded;
+        slurp(readFile(path), decoded);
+        GraphicsControlBlock gcb{};
+        const bool has = DGifSavedExtensionToGCB(decoded.gif, 0, &gcb) == GIF_OK &&
+                         gcb.TransparentColor != NO_TRANSPARENT_COLOR;
+        EXPECT_EQ(has, transparent);
+        if (transparent)
+            EXPECT_EQ(gcb.TransparentColor, 2);
+        KPXDeleteImage(image);
+    }
+}
+
+TEST(GifBreakTable, OneSlotPerHandleAndTenAtMost) {
+    EXPECT_EQ(KPXBreakLoadImageFrames(0), 0);
+    std::vector<KpxHandle> images;
+    for (int i = 0; i < 11; ++i)
+        images.push_back(KPXCreateImage(1, 1, 8));
+    EXPECT_EQ(KPXBreakLoadImageFrames(images[0]), 1);
+    EXPECT_EQ(KPXBreakLoadImageFrames(images[0]), 1);
+    for (int i = 1; i < 11; ++i)
+        EXPECT_EQ(KPXBreakLoadImageFrames(images[i]), 1) << "a full table still answers 1";
+    for (KpxHandle h : images)
+        KPXDeleteImage(h); // deleting clears their slots
+}
+
+} // namespace
