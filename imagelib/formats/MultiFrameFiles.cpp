@@ -6,6 +6,7 @@
 #include "FileInfo.h"
 #include "FormatDispatch.h"
 #include "FrameChain.h"
+#include "GifReader.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "LibraryStartup.h"
@@ -16,6 +17,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <string>
+
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -115,6 +120,8 @@ struct FrameColours {
 };
 
 int usedEntries(KpxHandle frame) {
+    if (KPXbpp(frame) > 8)
+        return 256; // written as an 8-bit copy, which may use every entry
     KpxIndexHistogramEntry histogram[256] = {};
     int useTransparency = 0;
     const int entries = KPXGenerateHistogramIndexImage(frame, histogram, &useTransparency);
@@ -270,6 +277,48 @@ int codeBitsForEntries(int n) {
 
 } // namespace kpx
 
+namespace {
+
+// A path on another machine (two leading backslashes) is read from a local temporary copy with
+// the extension ".gif", which this object removes again. When the copy fails the source is read.
+class LocalCopy {
+public:
+    explicit LocalCopy(const char* path) : path_(path) {
+        if (std::strncmp(path, "\\\\", 2) != 0)
+            return;
+        std::error_code error;
+        const auto folder = std::filesystem::temp_directory_path(error);
+        if (error)
+            return;
+        for (int i = 0; i < 100 && copy_.empty(); ++i) {
+            const auto candidate =
+                folder / ("kpx" + std::to_string(::getpid()) + "_" + std::to_string(i) + ".gif");
+            if (std::filesystem::exists(candidate, error))
+                continue;
+            if (!std::filesystem::copy_file(path, candidate, error))
+                break;
+            copy_ = candidate.string();
+        }
+        if (!copy_.empty())
+            path_ = copy_.c_str();
+    }
+    ~LocalCopy() {
+        if (!copy_.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove(copy_, ignored);
+        }
+    }
+    LocalCopy(const LocalCopy&) = delete;
+    LocalCopy& operator=(const LocalCopy&) = delete;
+    const char* path() const { return path_; }
+
+private:
+    const char* path_;
+    std::string copy_;
+};
+
+} // namespace
+
 int KPXBreakLoadImageFrames(KpxHandle handle) {
     if (handle <= 0)
         return 0;
@@ -290,6 +339,11 @@ KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
                                    KpxFramesProgress progress, void* userData) {
     if (!path)
         return 0;
+    const LocalCopy source(path);
+    path = source.path();
+    // Every frame load reads the same file: the GIF reader keeps it and its scan for the whole
+    // load, so the file is read once and the load stays linear in its size.
+    const kpx::gif::GifFileCacheScope keepFile;
     KpxFileInfo info{};
     const int known = KpxGetInfoFileCore(path, offset, &info, 0, -1);
     KpxCodecContext context;
