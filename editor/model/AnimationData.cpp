@@ -156,24 +156,24 @@ void SetCurrentFrame(int n) {
         f.current = (index++ == n) ? 1 : 0;
 }
 
+namespace {
+
+// Index of the first node whose flag is set; the last node's index when none is.
+int firstNodeWith(std::int32_t CObjFrame::*flag) {
+    const auto it = std::find_if(frames().begin(), frames().end(),
+                                 [flag](const CObjFrame& f) { return f.*flag != 0; });
+    const auto index = std::distance(frames().begin(), it);
+    return static_cast<int>(it == frames().end() ? index - 1 : index);
+}
+
+} // namespace
+
 int GetCurrentFrameIndex() {
-    int index = 0;
-    for (const auto& f : frames()) {
-        if (f.current)
-            return index;
-        ++index;
-    }
-    return static_cast<int>(frames().size()) - 1;
+    return firstNodeWith(&CObjFrame::current);
 }
 
 int GetFirstSelFrameIndex() {
-    int index = 0;
-    for (const auto& f : frames()) {
-        if (f.selected)
-            return index;
-        ++index;
-    }
-    return static_cast<int>(frames().size()) - 1;
+    return firstNodeWith(&CObjFrame::selected);
 }
 
 int GetLastSelFrameIndex() {
