@@ -197,8 +197,9 @@ TEST(ReducePalette256, LeavesFewerThanNDistinctColours) {
         std::copy(KPXGetHardPalette(), KPXGetHardPalette() + 256, palette);
         ASSERT_EQ(KPXReducePalette256(palette, n), 1);
         EXPECT_LT(distinct(palette), static_cast<std::size_t>(n));
-        if (n == 256)
+        if (n == 256) {
             EXPECT_EQ(distinct(palette), 255u);
+        }
         // The kept entries keep their own colours, in their order.
         int last = -1;
         for (int i = 0; i < static_cast<int>(distinct(palette)); ++i) {

@@ -250,8 +250,9 @@ TEST(GifSingleSave, TransparentIndexGivesAGraphicControlBlock) {
         const bool has = DGifSavedExtensionToGCB(decoded.gif, 0, &gcb) == GIF_OK &&
                          gcb.TransparentColor != NO_TRANSPARENT_COLOR;
         EXPECT_EQ(has, transparent);
-        if (transparent)
+        if (transparent) {
             EXPECT_EQ(gcb.TransparentColor, 2);
+        }
         KPXDeleteImage(image);
     }
 }

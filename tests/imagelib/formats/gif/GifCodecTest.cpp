@@ -249,8 +249,9 @@ TEST_F(GifCodec, AnimationRoundTripKeepsFramesObjectsAndComments) {
         EXPECT_EQ(b->screenWidth, 30);
         EXPECT_EQ(b->name, a->name);
         EXPECT_EQ(b->comment, a->comment);
-        if (i > 0)
+        if (i > 0) {
             EXPECT_EQ(b->firstFrame, back);
+        }
         EXPECT_EQ(b->frameOfAnimation, 1);
         for (std::uint32_t k = 0; k < a->colorCount(); ++k)
             EXPECT_EQ(b->colors()[k].rgbRed, a->colors()[k].rgbRed);
