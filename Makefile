@@ -21,7 +21,8 @@ build: deps
 run: build
 	@./scripts/run-editor.sh $(BUILD)
 
-test: test-main test-asan test-fuzz
+# The main suite runs last, so its summary closes the output.
+test: test-fuzz test-asan test-main
 
 test-main: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
