@@ -1,5 +1,7 @@
 #include "DisplayHelpers.h"
 
+#include "ProgramState.h"
+
 #include <algorithm>
 #include <array>
 
@@ -45,4 +47,9 @@ void ShortenTextToWidth(const TextMeasure& measure, std::string& text, int maxWi
             return;
         }
     }
+}
+
+TransparencyGrid GetTransparencyGrid() {
+    return GetTransparencyGrid(g_Settings.transparentGridSize, g_Settings.transparentGridColor,
+                               g_Settings.animBkColor);
 }

@@ -19,6 +19,8 @@ struct TransparencyGrid {
 // otherwise cells of 2^(size + 2) pixels (at most 2^30) in the colour pair of the colour index,
 // an index outside 0..7 taking the nearest pair.
 TransparencyGrid GetTransparencyGrid(int gridSize, int gridColor, COLORREF background);
+// The same from the program's settings.
+TransparencyGrid GetTransparencyGrid();
 
 // Measures a text in pixels in the device context that will draw it.
 using TextMeasure = std::function<int(std::string_view)>;

@@ -1,6 +1,11 @@
 #include "ImageUtilities.h"
 
+#include "ColorConversion.h"
+#include "ColorMatching.h"
 #include "ImageCreation.h"
+#include "ImageDrawing.h"
+
+#include "gdi/DeviceContext.h"
 
 #include <cstdio>
 #include <cstring>
@@ -36,4 +41,54 @@ KpxHandle CreateSolidImage(int width, int height, int index) {
     std::memset(bits, index, rowBytes * static_cast<std::size_t>(KPXHeight(image)));
     KPXFillDIBColorTable(image);
     return image;
+}
+
+void DrawImageStretched(KpxHandle source, KpxHandle target, int left, int top, int right,
+                        int bottom) {
+    HBITMAP bitmap = KPXGetBitmap(target);
+    if (!source || !bitmap)
+        return;
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc)
+        return;
+    HBITMAP previous = SelectBitmap(dc, bitmap);
+    KPXStretchBlt(dc, left, top, right, bottom, source, left, top, right, bottom, 2, SRCCOPY);
+    SelectBitmap(dc, previous);
+    DeleteDC(dc);
+}
+
+void DrawImageInRect(KpxHandle source, KpxHandle target, int x, int y) {
+    DrawImageStretched(source, target, x, y, x + KPXWidth(source), y + KPXHeight(source));
+}
+
+KpxHandle CreateThresholdMask(KpxHandle image, int level) {
+    if (KPXbpp(image) != 8)
+        return 0;
+    const int width = KPXWidth(image);
+    const int height = KPXHeight(image);
+    const KpxHandle levels = KPXCreateImage(width, height, 8);
+    if (!levels)
+        return 0;
+    // Pixel values at or above the level become 255 (white), the others 0 (black), as the image
+    // library's threshold of 8-bit images does; the 1-bit conversion then marks the white ones.
+    const std::uint8_t* in = KPXGetBits(image);
+    std::uint8_t* out = KPXGetBits(levels);
+    const std::size_t stride = static_cast<std::size_t>(KPXGetScanBytes(image));
+    for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y)
+        for (std::size_t x = 0; x < static_cast<std::size_t>(width); ++x)
+            out[y * stride + x] = in[y * stride + x] >= level ? 255 : 0;
+    const KpxHandle mask = KPXColorConvert(levels, 1, 0, kKpxPaletteFixed, 0, nullptr, nullptr);
+    KPXDeleteImage(levels);
+    return mask;
+}
+
+int GetHighestGreyLevel(KpxHandle image) {
+    KpxIndexHistogramEntry histogram[256] = {};
+    int useTransparency = 0;
+    const int entries = KPXGenerateHistogramIndexImage(image, histogram, &useTransparency);
+    int highest = 0;
+    for (int i = 1; i < entries && i < 256; ++i)
+        if (histogram[i].count > 0 && histogram[i].red > highest)
+            highest = histogram[i].red;
+    return highest;
 }

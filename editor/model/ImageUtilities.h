@@ -10,3 +10,15 @@ int FileExists(const char* path);
 // A new 8-bit image with the grey palette (entry i = RGB(i, i, i)) filled with palette index
 // `index`; 0 when the size is not valid, the index lies outside 0..255, or creation fails.
 KpxHandle CreateSolidImage(int width, int height, int index);
+
+// Draws source stretched into the rectangle (right and bottom exclusive) of target's pixels.
+void DrawImageStretched(KpxHandle source, KpxHandle target, int left, int top, int right,
+                        int bottom);
+// Draws source at its own size with its upper left corner at (x, y) of target.
+void DrawImageInRect(KpxHandle source, KpxHandle target, int x, int y);
+// A 1-bit mask of an 8-bit image: bit 1 where the pixel's value reaches level; 0 for other
+// depths. The caller deletes it.
+KpxHandle CreateThresholdMask(KpxHandle image, int level);
+// The largest red value among the palette entries 1..255 that pixels use: on the grey images of
+// alpha and masks, the highest grey level present. 0 when none.
+int GetHighestGreyLevel(KpxHandle image);

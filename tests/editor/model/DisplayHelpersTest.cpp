@@ -1,4 +1,5 @@
 #include "DisplayHelpers.h"
+#include "ProgramState.h"
 
 #include <gtest/gtest.h>
 
@@ -62,4 +63,18 @@ TEST(ShortenText, CutsUntilTheEllipsisFits) {
         ShortenTextToWidth(tenPerChar, text, c.width);
         EXPECT_EQ(text, c.out) << c.in << " @" << c.width;
     }
+}
+
+TEST(TransparencyGridSettings, FollowsTheProgramSettings) {
+    const ProgramSettings saved = g_Settings;
+    g_Settings.transparentGridSize = 1;
+    g_Settings.transparentGridColor = 2;
+    const TransparencyGrid grid = GetTransparencyGrid();
+    EXPECT_EQ(grid.cell, 8);
+    EXPECT_EQ(grid.color1, 0x313031u);
+    g_Settings.transparentGridSize = 0;
+    g_Settings.animBkColor = 0x123456;
+    EXPECT_EQ(GetTransparencyGrid().cell, 0);
+    EXPECT_EQ(GetTransparencyGrid().color2, 0x123456u);
+    g_Settings = saved;
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 
 TEST(FileExists, OpensForReading) {
@@ -43,3 +44,64 @@ TEST(CreateSolidImage, RejectsBadArguments) {
     EXPECT_EQ(CreateSolidImage(3, 3, 256), 0);
     EXPECT_EQ(CreateSolidImage(3, 3, -1), 0);
 }
+
+namespace {
+
+// Pixel (x, y), counted from the top, of an 8- or 24-bit image: the index, or the blue byte.
+int pixelAt(KpxHandle image, int x, int y) {
+    const int bpp = KPXbpp(image);
+    const std::uint8_t* row =
+        KPXGetBits(image) +
+        static_cast<std::size_t>(KPXHeight(image) - 1 - y) * KPXGetScanBytes(image);
+    if (bpp == 1)
+        return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    return bpp == 8 ? row[x] : row[3 * x];
+}
+
+TEST(ImageUtilities, DrawImageInRectPlacesTheSourceAtItsOwnSize) {
+    const KpxHandle target = KPXCreateImage(6, 5, 24);
+    const KpxHandle source = KPXCreateImage(2, 2, 24);
+    std::memset(KPXGetBits(source), 0xC8, KPXSizeImage(source));
+    DrawImageInRect(source, target, 3, 1);
+    EXPECT_EQ(pixelAt(target, 3, 1), 0xC8);
+    EXPECT_EQ(pixelAt(target, 4, 2), 0xC8);
+    EXPECT_EQ(pixelAt(target, 2, 1), 0);
+    EXPECT_EQ(pixelAt(target, 5, 3), 0);
+    DrawImageStretched(source, target, 0, 0, 6, 5);
+    EXPECT_EQ(pixelAt(target, 0, 0), 0xC8);
+    EXPECT_EQ(pixelAt(target, 5, 4), 0xC8);
+    KPXDeleteImage(source);
+    KPXDeleteImage(target);
+}
+
+TEST(ImageUtilities, ThresholdMaskMarksLevelsAtOrAboveTheThreshold) {
+    const KpxHandle grey = CreateSolidImage(4, 1, 0);
+    std::uint8_t* bits = KPXGetBits(grey);
+    bits[0] = 10;
+    bits[1] = 99;
+    bits[2] = 100;
+    bits[3] = 250;
+    const KpxHandle mask = CreateThresholdMask(grey, 100);
+    ASSERT_NE(mask, 0);
+    EXPECT_EQ(KPXbpp(mask), 1);
+    EXPECT_EQ(pixelAt(mask, 0, 0), 0);
+    EXPECT_EQ(pixelAt(mask, 1, 0), 0);
+    EXPECT_EQ(pixelAt(mask, 2, 0), 1);
+    EXPECT_EQ(pixelAt(mask, 3, 0), 1);
+    KPXDeleteImage(mask);
+    const KpxHandle deep = KPXCreateImage(2, 2, 24);
+    EXPECT_EQ(CreateThresholdMask(deep, 1), 0) << "only 8-bit images";
+    KPXDeleteImage(deep);
+    KPXDeleteImage(grey);
+}
+
+TEST(ImageUtilities, HighestGreyLevelIgnoresEntryZero) {
+    const KpxHandle grey = CreateSolidImage(3, 1, 0);
+    EXPECT_EQ(GetHighestGreyLevel(grey), 0);
+    KPXGetBits(grey)[1] = 77;
+    KPXGetBits(grey)[2] = 12;
+    EXPECT_EQ(GetHighestGreyLevel(grey), 77);
+    KPXDeleteImage(grey);
+}
+
+} // namespace
