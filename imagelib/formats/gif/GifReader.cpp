@@ -106,6 +106,27 @@ std::int16_t clampToInt16(std::uint16_t v) {
     return static_cast<std::int16_t>(std::min<int>(v, INT16_MAX));
 }
 
+// Frames up to this many pixels load even when their data is cut short (the rows not reached get
+// the background); larger frames must carry data that could at least fill them.
+constexpr std::uint64_t kAlwaysLoadablePixels = std::uint64_t{1} << 22;
+
+// The most pixels the frame's LZW data could produce: every code adds at most one pixel more
+// than the code before it, and no string is longer than the 4096-entry table allows.
+std::uint64_t pixelsWithinReach(const FrameLocation& f) {
+    const std::uint64_t bits = std::uint64_t{8} * (f.dataEnd - f.dataStart);
+    const std::uint64_t codes = bits / (std::uint64_t{f.minimumCodeSize} + 1);
+    constexpr std::uint64_t kTable = 4096;
+    if (codes <= kTable)
+        return codes * (codes + 1) / 2;
+    return kTable * (kTable + 1) / 2 + (codes - kTable) * kTable;
+}
+
+// A damaged size field must not make a few bytes of file ask for a picture of a gigabyte.
+bool plausibleFrameSize(const FrameLocation& f) {
+    const std::uint64_t pixels = std::uint64_t{f.width} * f.height;
+    return pixels <= kAlwaysLoadablePixels || pixels <= pixelsWithinReach(f);
+}
+
 // Fills the context from the scan, for the context's frame number.
 KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file) {
     const GifFileIndex& index = file.index;
@@ -124,6 +145,8 @@ KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file) 
     const auto wanted = static_cast<std::size_t>(std::max<int>(context.frameNumber, 0));
     if (wanted < index.frames.size()) {
         const FrameLocation& f = index.frames[wanted];
+        if (!plausibleFrameSize(f))
+            return kKpxBadData;
         context.left = clampToInt16(f.left);
         context.top = clampToInt16(f.top);
         context.width = clampToInt16(f.width);
@@ -152,9 +175,10 @@ KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file) 
     context.frameCount =
         static_cast<std::int16_t>(std::min<std::size_t>(index.frames.size(), INT16_MAX));
     // A scan that failed after the wanted image still serves it; the frames before a damaged
-    // block stay loadable.
-    if (index.status != ScanStatus::Ok && wanted >= index.frames.size())
-        return static_cast<KpxResult>(index.status);
+    // block stay loadable. Without the wanted image there is nothing to describe: reporting the
+    // screen's size would have the loader make a picture of it for nothing.
+    if (wanted >= index.frames.size())
+        return index.status != ScanStatus::Ok ? static_cast<KpxResult>(index.status) : kKpxBadData;
     return kKpxOk;
 }
 
