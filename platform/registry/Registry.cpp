@@ -85,9 +85,10 @@ HKEY newKey(const std::string& path) {
     return reinterpret_cast<HKEY>(new RegKey{path});
 }
 
-} // namespace
+enum class Missing { Create, Fail };
 
-LONG RegCreateKeyA(HKEY parent, const char* subkey, HKEY* out) {
+// Opens the subkey of parent, creating it and every key above it when asked.
+LONG openKey(HKEY parent, const char* subkey, HKEY* out, Missing missing) {
     if (!out)
         return ERROR_INVALID_HANDLE;
     *out = nullptr;
@@ -97,37 +98,32 @@ LONG RegCreateKeyA(HKEY parent, const char* subkey, HKEY* out) {
     const std::string path = joinPath(*base, subkey);
     std::lock_guard lock(storeMutex());
     auto store = openStore();
-    // Every key along the path exists afterwards, as the registry creates intermediate keys.
-    std::string partial;
-    size_t start = 0;
-    while (start <= path.size() && !path.empty()) {
-        const size_t slash = path.find('/', start);
-        partial = path.substr(0, slash == std::string::npos ? path.size() : slash);
-        if (!keyExists(*store, partial))
-            store->setValue(valueKey(partial, nullptr) + kKeyMarker, QString());
-        if (slash == std::string::npos)
-            break;
-        start = slash + 1;
+    if (missing == Missing::Fail) {
+        if (!keyExists(*store, path))
+            return ERROR_FILE_NOT_FOUND;
+    } else {
+        // Every key along the path exists afterwards, as the registry creates intermediate keys.
+        for (size_t slash = path.find('/'); !path.empty(); slash = path.find('/', slash + 1)) {
+            const std::string partial = path.substr(0, slash);
+            if (!keyExists(*store, partial))
+                store->setValue(valueKey(partial, nullptr) + kKeyMarker, QString());
+            if (slash == std::string::npos)
+                break;
+        }
+        store->sync();
     }
-    store->sync();
     *out = newKey(path);
     return ERROR_SUCCESS;
 }
 
+} // namespace
+
+LONG RegCreateKeyA(HKEY parent, const char* subkey, HKEY* out) {
+    return openKey(parent, subkey, out, Missing::Create);
+}
+
 LONG RegOpenKeyA(HKEY parent, const char* subkey, HKEY* out) {
-    if (!out)
-        return ERROR_INVALID_HANDLE;
-    *out = nullptr;
-    const auto base = keyPath(parent);
-    if (!base)
-        return ERROR_INVALID_HANDLE;
-    const std::string path = joinPath(*base, subkey);
-    std::lock_guard lock(storeMutex());
-    auto store = openStore();
-    if (!keyExists(*store, path))
-        return ERROR_FILE_NOT_FOUND;
-    *out = newKey(path);
-    return ERROR_SUCCESS;
+    return openKey(parent, subkey, out, Missing::Fail);
 }
 
 LONG RegCloseKey(HKEY key) {
