@@ -1,5 +1,7 @@
 #include "AnimationData.h"
 
+#include "EdgeLocks.h"
+
 #include "FrameAlignment.h"
 #include "ImageCreation.h"
 #include "ShellServices.h"
@@ -35,7 +37,7 @@ template <typename F> void forEachRealFrame(F&& visit) {
 }
 
 RECT frameRect(const CObjFrame& f) {
-    return RECT{f.left, f.top, f.left + f.width, f.top + f.height};
+    return kfm::model::frameRect(f.left, f.top, f.width, f.height);
 }
 
 void unite(RECT& into, const RECT& r, bool& first) {

@@ -194,9 +194,8 @@ int KPXImageFillByColor(KpxHandle image, KpxHandle mask, COLORREF colour) {
     kpx::ImageLock target(image, kKpxWrite);
     if (!target)
         return 0;
-    // A mask that is the image itself is read through the same lock.
-    kpx::ImageLock maskLock(mask == image ? 0 : mask, kKpxRead);
-    KpxImageRecord* maskRecord = mask == image ? target.get() : maskLock.get();
+    const kpx::SecondImageLock maskLock(target, image, mask, kKpxRead);
+    KpxImageRecord* maskRecord = maskLock.get();
     if (!maskRecord || maskRecord->bitCount() != 1 || maskRecord->width() != target->width() ||
         maskRecord->height() != target->height())
         return 0;

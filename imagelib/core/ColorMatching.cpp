@@ -327,8 +327,8 @@ int KPXSetNewColorPaletteFrom(KpxHandle image, KpxHandle source) {
         kpx::ImageLock target(image, kKpxWrite);
         if (!target)
             return 0;
-        kpx::ImageLock sourceLock(source == image ? 0 : source, kKpxRead);
-        const KpxImageRecord* from = source == image ? target.get() : sourceLock.get();
+        const kpx::SecondImageLock sourceLock(target, image, source, kKpxRead);
+        const KpxImageRecord* from = sourceLock.get();
         if (!from || !target->colorCount() || !from->colorCount())
             return 0;
         const std::uint32_t count = std::min(target->colorCount(), from->colorCount());

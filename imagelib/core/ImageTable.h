@@ -63,6 +63,25 @@ public:
 private:
     KpxImageRecord* record_;
 };
+
+// A second image beside one already locked: when both handles name the same image its record
+// is shared (locking it again would wait on its own word), else the second image gets its own
+// lock.
+class SecondImageLock {
+public:
+    SecondImageLock(const ImageLock& first, std::int32_t firstId, std::int32_t secondId,
+                    std::int32_t mode)
+        : own_(secondId == firstId ? 0 : secondId, mode),
+          record_(secondId == firstId ? first.get() : own_.get()) {}
+
+    KpxImageRecord* get() const { return record_; }
+    KpxImageRecord* operator->() const { return record_; }
+    explicit operator bool() const { return record_ != nullptr; }
+
+private:
+    ImageLock own_;
+    KpxImageRecord* record_;
+};
 } // namespace kpx
 
 // Number of live records (for diagnostics and tests).

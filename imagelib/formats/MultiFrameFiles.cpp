@@ -199,11 +199,10 @@ KpxResult saveFrame(KpxHandle frame, KpxHandle pixels, const char* path, std::in
     const kpx::ImageLock attributes(frame, kKpxRead);
     if (!attributes)
         return kKpxBadData;
-    const bool sameImage = frame == pixels;
-    kpx::ImageLock separate(sameImage ? 0 : pixels, kKpxRead);
-    const KpxImageRecord& image = sameImage ? *attributes.get() : *separate.get();
-    if (!sameImage && !separate)
+    const kpx::SecondImageLock pixelLock(attributes, frame, pixels, kKpxRead);
+    if (!pixelLock)
         return kKpxOutOfMemory;
+    const KpxImageRecord& image = *pixelLock.get();
 
     KpxCodecContext c;
     c.width = static_cast<std::int16_t>(image.width());
