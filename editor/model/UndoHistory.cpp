@@ -127,6 +127,13 @@ int CUndoHistory::Undo() {
     return 1;
 }
 
+int CUndoHistory::countSteps() const {
+    int steps = 0;
+    for (int i = 0; i < size_; ++i)
+        steps += kinds_[i] != 0;
+    return steps;
+}
+
 int CUndoHistory::IsSnapshotEqual(const CAnimationData& s, const CAnimationData& a) {
     if (s.AnimationWidth != a.AnimationWidth || s.AnimationHeight != a.AnimationHeight ||
         s.comment != a.comment || s.loopCount != a.loopCount)
@@ -162,6 +169,9 @@ void CUndoHistory::SetSize(int n) {
         return;
     }
     const int kept = std::min(n, size_);
+    // Once a step is dropped, undoing every kept step no longer leads back to the file's state.
+    if (countSteps() > kept)
+        cleanAtBottom_ = 0;
     // The kept steps end at current; they move, oldest first, into slots 0..kept-1. Every other
     // slot is cleared.
     std::array<std::unique_ptr<CAnimationData>, kUndoSlotCount> next;

@@ -41,6 +41,8 @@ public:
 private:
     void copyFromAnimation(CAnimationData& slot) const;
     static void clearSlot(CAnimationData& slot);
+    // The number of undoable steps in the ring.
+    int countSteps() const;
 
     int current_ = 0;
     int oldest_ = 0;

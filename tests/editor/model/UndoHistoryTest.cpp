@@ -70,6 +70,27 @@ TEST_F(UndoHistoryTest, ShrinkingKeepsTheNewestSteps) {
     EXPECT_EQ(history->Undo(), 0);
 }
 
+TEST_F(UndoHistoryTest, UndoingToTheBottomClearsModifiedOnlyWhenNoStepWasDropped) {
+    const struct {
+        int steps;
+        int newSize;
+        bool modifiedAtBottom;
+    } cases[] = {{5, 2, true}, {3, 5, false}, {3, 3, false}, {4, 3, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("steps " + std::to_string(c.steps) + ", size " + std::to_string(c.newSize));
+        history = std::make_unique<CUndoHistory>();
+        history->SetSize(10);
+        history->Reset();
+        animation().ResetFrames();
+        for (int i = 0; i < c.steps; ++i)
+            addFrameStep(10 + i);
+        history->SetSize(c.newSize);
+        while (history->Undo())
+            ;
+        EXPECT_EQ(shellFake.modified, c.modifiedAtBottom);
+    }
+}
+
 TEST_F(UndoHistoryTest, ShorterEqualFrameListsCompareEqual) {
     addFrame(0, 0, 4, 4);
     history->BeginStep(2);
