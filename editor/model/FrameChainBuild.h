@@ -6,7 +6,9 @@
 
 enum class ChainImage { Base = 0, Display = 1 };
 
-// 1 built (or nothing to build), 0 the first frame has no image, 2 cancelled with Esc.
+// 1 built (or nothing to build), 0 the first frame has no image or a frame could not be chained
+// (nothing stays chained), 2 cancelled with Esc. A frame whose image is shared with a frame
+// before it gets a copy of its own.
 int BuildFramesImage(FrameList& list, int useDisplayImage, int showProgress);
 // 0 for an empty list; otherwise unchains the first frame's chain and returns 1.
 int SplitFramesImage(FrameList& list, int useDisplayImage);

@@ -39,6 +39,40 @@ TEST_F(FrameChainBuildTest, DisplayImagesChainRenderedObjectFrames) {
     EXPECT_EQ(object.GetRenderedImage(), 0);
 }
 
+TEST_F(FrameChainBuildTest, CopiesOfAFrameAreEachChainedWithTheirOwnPlaceAndDelay) {
+    // A copied frame holds a reference to the original's image (and rendered image).
+    for (const int useDisplayImage : {0, 1}) {
+        SCOPED_TRACE("display images " + std::to_string(useDisplayImage));
+        animation().ResetFrames();
+        CObjFrame& original = addFrame(1, 2, 4, 4);
+        original.delay = 10;
+        CObjFrame& object = addFrame(0, 0, 4, 4);
+        object.hasText = 1;
+        object.SetRenderedImage(static_cast<std::uint16_t>(KPXCreateImage(4, 4, 8)));
+        auto& frames = animation().frames;
+        for (const int copied : {0, 1}) {
+            CObjFrame& copy = *frames.insert(std::prev(frames.end()), frameAt(copied));
+            copy.left = 30 + copied;
+            copy.delay = 70 + copied;
+        }
+        animation().UpdateFrameCount();
+        ASSERT_EQ(BuildFramesImage(frames, useDisplayImage, 0), 1);
+        const auto head = static_cast<KpxHandle>(frameAt(0).GetImage());
+        ASSERT_EQ(KPXGetImageFramesNum(head), 4);
+        const int lefts[] = {1, 0, 30, 31};
+        const int delays[] = {10, 0, 70, 71};
+        for (int i = 0; i < 4; ++i) {
+            FrameInfo info{};
+            ASSERT_EQ(KPXGetImageFramesInfo(KPXGetImageFramesImage(head, i), &info), 1);
+            EXPECT_EQ(info.left, lefts[i]) << "frame " << i;
+            EXPECT_EQ(info.delay, delays[i]) << "frame " << i;
+            FreeFrameParts(info, 0);
+        }
+        SplitFramesImage(frames, useDisplayImage);
+        DeleteRenderedImages(frames);
+    }
+}
+
 TEST_F(FrameChainBuildTest, EscapeCancelsAndLeavesNothingChained) {
     for (int i = 0; i < 4; ++i)
         addFrame(0, 0, 4, 4);
