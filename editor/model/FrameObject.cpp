@@ -354,7 +354,7 @@ void CObjFrame::UpdateFromImageInfo() {
     }
     softAlpha = info.keepTransparency;
     alphaValue = 0;
-    maskImage_ = 0;
+    deleteImage(maskImage_);
     FreeFrameParts(info, 0);
 }
 

@@ -114,6 +114,17 @@ TEST(FrameObject, FrameInfoRoundTripThroughTheImage) {
     EXPECT_EQ(g.text.text.value_or(""), "Hello");
 }
 
+TEST(FrameObject, ReadingTheImageInfoDeletesTheMask) {
+    CObjFrame f;
+    f.SetImage(static_cast<std::uint16_t>(KPXCreateImage(4, 4, 8)));
+    ASSERT_EQ(f.PutFrameInfo(0), 1);
+    const int live = KpxLiveImageCount();
+    f.SetMaskImage(static_cast<std::uint16_t>(KPXCreateImage(4, 4, 1)));
+    f.UpdateFromImageInfo();
+    EXPECT_EQ(f.GetMaskImage(), 0);
+    EXPECT_EQ(KpxLiveImageCount(), live) << "the mask was dropped without being deleted";
+}
+
 TEST(FrameObject, FreeFramePartsTwiceFreesOnce) {
     CObjFrame f;
     f.name = "n";
