@@ -46,11 +46,13 @@ template <typename Routine> KpxResult guarded(Routine&& routine) {
     }
 }
 
-// Gives the GIF writer the transparent colour and logical screen it expects.
+// Gives the GIF writer the transparent colour and logical screen it expects. A single image
+// without a screen of its own is written on a screen of its size; an animation of one frame
+// keeps its screen, since the frame keeps its place on it.
 void prepareGifSave(KpxCodecContext* context, const KpxTransparentEntry* transparent,
                     std::int32_t count) {
     context->transparentColor = kKpxNoTransparentColor;
-    if (context->frameCount == 1) {
+    if (context->frameCount == 1 && (context->screenWidth <= 0 || context->screenHeight <= 0)) {
         context->screenWidth = context->width;
         context->screenHeight = context->height;
     }

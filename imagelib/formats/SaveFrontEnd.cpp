@@ -34,8 +34,9 @@ void prepareSaveContext(KpxCodecContext& c, const KpxImageRecord& record, std::i
     c.saveOption2 = static_cast<std::int16_t>(option2);
     c.rotateAngle = static_cast<std::int16_t>(record.rotateAngle);
     c.fetchRow = KpxFetchRow;
-    c.screenWidth = static_cast<std::int16_t>(record.screenWidth);
-    c.screenHeight = static_cast<std::int16_t>(record.screenHeight);
+    // One image is written at 0,0 on a screen of its own size, whatever animation it came from.
+    c.screenWidth = c.width;
+    c.screenHeight = c.height;
     c.loopCount = -1;
     c.delay = 0;
     c.frameCount = 1;

@@ -2,6 +2,7 @@
 // document, opened again and compared with what went in.
 
 #include "DocumentTestSupport.h"
+#include "GifFileBlocks.h"
 
 #include "FrameChainBuild.h"
 
@@ -211,6 +212,27 @@ TEST_F(RoundTripTest, EveryCorpusGifSurvivesOpenAndSave) {
         expectSameFrames(before, capture(), gif.filename().string());
         expectSameAnimation(animationBefore, animationState());
     }
+}
+
+TEST_F(RoundTripTest, OneFrameKeepsTheAnimationScreenAndItsPlaceOnIt) {
+    animation().AnimationWidth = 100;
+    animation().AnimationHeight = 50;
+    addPatternFrame(30, 10, 20, 20, 6);
+    const auto before = capture();
+    const std::string gif = files.file("banner.gif");
+    ASSERT_TRUE(doc->DoSave(gif.c_str(), TRUE));
+    const GifFileBlocks blocks = walkGifBlocks(readFile(gif));
+    EXPECT_EQ(blocks.screenWidth, 100);
+    EXPECT_EQ(blocks.screenHeight, 50);
+    ASSERT_EQ(blocks.images.size(), 1u);
+    EXPECT_EQ(blocks.images[0].left, 30);
+    EXPECT_EQ(blocks.images[0].top, 10);
+
+    CGIFAnimDoc reopened;
+    ASSERT_TRUE(reopened.OpenDocumentFile(gif.c_str()));
+    EXPECT_EQ(animation().AnimationWidth, 100);
+    EXPECT_EQ(animation().AnimationHeight, 50);
+    expectSameFrames(before, capture(), "banner");
 }
 
 TEST_F(RoundTripTest, StillImageOpensAsOneFrame) {
