@@ -1,5 +1,6 @@
 #include "GIFAnimDoc.h"
 
+#include "AnimationAreaCrop.h"
 #include "FormatSniffing.h"
 #include "FrameChainBuild.h"
 #include "ImageCreation.h"
@@ -267,7 +268,7 @@ BOOL CGIFAnimDoc::OnOpenDocument(const char* path) {
 BOOL CGIFAnimDoc::DoSave(const char* path, BOOL replace) {
     stopPreview();
     const int mode = g_nSaveMode == kSaveModeExport ? kSaveModeExport : kSaveModeAnimation;
-    if (mode == kSaveModeAnimation && interim::CheckFramesInsideAnimation() == IDCANCEL)
+    if (mode == kSaveModeAnimation && CheckFramesInsideAnimation() == IDCANCEL)
         return FALSE;
     const bool pathGiven = path && *path;
     std::string target = pathGiven ? path : "";
@@ -320,7 +321,7 @@ BOOL CGIFAnimDoc::DoSave(const char* path, BOOL replace) {
 int CGIFAnimDoc::prepareFramesForWrite(UINT reduceCaption, UINT renderCaption, bool cropFirst) {
     TheUndoHistory().BeginStep(kUndoKindSaveAndPreview);
     if (cropFirst)
-        interim::CropFramesToAnimation();
+        CropFramesToAnimation();
     int result = 0;
     {
         WaitCursor wait;
@@ -409,7 +410,7 @@ void CGIFAnimDoc::ClipObjectFramesToAnimation() {
             f.vector.top = f.top;
         }
         const auto rendered = static_cast<KpxHandle>(f.GetRenderedImage());
-        if (!interim::IsFrameOutsideAnimation(f, 1, 1) || !rendered) {
+        if (!IsFrameOutsideAnimation(f, 1, 1) || !rendered) {
             ++it;
             continue;
         }

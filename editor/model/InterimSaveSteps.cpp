@@ -33,20 +33,6 @@ void setPixel(std::uint8_t* row, int x, int bpp, int value) {
 
 } // namespace
 
-int IsFrameOutsideAnimation(const CObjFrame& f, int textFlag, int vectorFlag) {
-    if (f.hasText != textFlag && f.hasVector != vectorFlag)
-        return 0;
-    const CAnimationData& a = *g_pAnimationData;
-    return f.left < 0 || f.top < 0 || f.left + f.width > a.AnimationWidth ||
-           f.top + f.height > a.AnimationHeight || f.left > a.AnimationWidth;
-}
-
-int CheckFramesInsideAnimation() {
-    return 6;
-}
-
-void CropFramesToAnimation() {}
-
 int ReduceFramesTo8Bit(FrameList& list, StepProgress callback, HWND window) {
     int index = 0;
     for (auto it = list.begin(); it != list.end() && std::next(it) != list.end(); ++it, ++index) {

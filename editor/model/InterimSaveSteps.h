@@ -1,8 +1,8 @@
 #pragma once
 // The least that the document's save, preview and import roads need of units that are not
-// written yet: the optimiser's frame checks and crops, the reduction to 8 bits, the object
-// renderers, the image crop with transparency and the export to other formats. Each one does
-// only what the roads rely on today and is replaced by the real unit when it arrives:
+// written yet: the reduction to 8 bits, the object renderers, the image crop with transparency
+// and the export to other formats. Each one does only what the roads rely on today and is
+// replaced by the real unit when it arrives:
 // - frames pass through the reduction untouched (the GIF writer itself writes an 8-bit copy of a
 //   deeper frame);
 // - object frames keep the images they were loaded or built with, so text, vector and control
@@ -16,13 +16,6 @@ namespace interim {
 
 using StepProgress = int (*)(int unused, int position, HWND window);
 
-// 1 when the frame is tested (its has-text flag equals textFlag or its has-vector flag equals
-// vectorFlag) and sticks out of the animation area.
-int IsFrameOutsideAnimation(const CObjFrame& frame, int textFlag, int vectorFlag);
-// 6: no question asked, nothing cropped.
-int CheckFramesInsideAnimation();
-// Nothing cropped.
-void CropFramesToAnimation();
 // 1, or 2 when the callback stopped it (asked once per frame deeper than 8 bits).
 int ReduceFramesTo8Bit(FrameList& list, StepProgress callback, HWND window);
 // Keeps the rendered images there are: 1, or 2 when the callback stopped it (asked once per
