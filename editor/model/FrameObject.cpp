@@ -153,6 +153,7 @@ void CObjFrame::copyFrom(const CObjFrame& other) {
     npImage = other.hasNPImage ? other.npImage : NPImageObjectRecord{};
     softAlpha = other.softAlpha;
     alphaValue = other.alphaValue;
+    objectsAsRead = other.objectsAsRead;
     maskImage_ = other.maskImage_ ? static_cast<std::uint16_t>(KPXCreateImageFrom(
                                         static_cast<KpxHandle>(other.maskImage_), 0))
                                   : 0;

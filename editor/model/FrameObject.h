@@ -98,6 +98,10 @@ public:
     std::int32_t alphaValue = 0;
     std::int32_t hasNPImage = 0;
     NPImageObjectRecord npImage;
+    // 1 while the frame shows the picture it was read with and its object records are the ones
+    // read with it (nothing has rendered the objects since): a save writes those records back
+    // as they are, since the frame's place is that of the clipped picture, not the object's.
+    std::int32_t objectsAsRead = 0;
 
     // Disposal methods 0 and 4 are never kept: 0 becomes 1, 4 becomes 3.
     static std::int32_t NormalizeDisposal(std::int32_t disposal);

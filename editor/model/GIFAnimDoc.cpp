@@ -235,7 +235,7 @@ BOOL CGIFAnimDoc::OnOpenDocument(const char* path) {
             a.AnimationHeight = a.frames.front().height;
         }
         std::free(info.comment);
-        ClearNPImageObjects(a.frames);
+        interim::ClearRenderedNPImageObjects(a.frames);
         DeleteEmptyFrames();
         TheUndoHistory().Reset();
         m_nContentsOrigin = 2;
@@ -347,7 +347,7 @@ int CGIFAnimDoc::prepareFramesForWrite(UINT reduceCaption, UINT renderCaption, b
 
 void CGIFAnimDoc::undoInternalStep() {
     DeleteRenderedImages(frames());
-    ClearNPImageObjects(frames());
+    interim::ClearRenderedNPImageObjects(frames());
     // A step left open by a cancel is closed first, so whatever changed before the cancel is
     // undone too.
     if (internalStepOpen_)
@@ -400,16 +400,19 @@ void CGIFAnimDoc::ClipObjectFramesToAnimation() {
             ++it;
             continue;
         }
-        // The records keep where the object stood before the clip.
-        if (f.hasText) {
+        const auto rendered = static_cast<KpxHandle>(f.GetRenderedImage());
+        // The records keep where the object stood before the clip; a frame that shows the
+        // picture it was read with stands where that picture was clipped, so its records keep
+        // the position they were read with.
+        const bool recordPosition = rendered || !f.objectsAsRead;
+        if (f.hasText && recordPosition) {
             f.text.left = f.left;
             f.text.top = f.top;
         }
-        if (f.hasVector) {
+        if (f.hasVector && recordPosition) {
             f.vector.left = f.left;
             f.vector.top = f.top;
         }
-        const auto rendered = static_cast<KpxHandle>(f.GetRenderedImage());
         if (!IsFrameOutsideAnimation(f, 1, 1) || !rendered) {
             ++it;
             continue;

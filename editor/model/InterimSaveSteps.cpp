@@ -51,9 +51,13 @@ int RenderImagesFromFrames(FrameList& list, StepProgress callback, HWND window) 
     return 1;
 }
 
-int RenderImagesFromInfo(FrameList&, StepProgress, HWND) {
+int RenderImagesFromInfo(FrameList& list, StepProgress, HWND) {
+    for (CObjFrame& f : list)
+        f.objectsAsRead = (f.hasText || f.hasVector) ? 1 : 0;
     return 1;
 }
+
+void ClearRenderedNPImageObjects(FrameList&) {}
 
 KpxHandle CropImageEx(KpxHandle image, int left, int top, int right, int bottom,
                       int withTransparency) {

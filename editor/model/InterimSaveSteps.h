@@ -5,8 +5,8 @@
 // replaced by the real unit when it arrives:
 // - frames pass through the reduction untouched (the GIF writer itself writes an 8-bit copy of a
 //   deeper frame);
-// - object frames keep the images they were loaded or built with, so text, vector and control
-//   objects travel through open and save untouched;
+// - object frames keep the images they were loaded or built with, so text, vector, control and
+//   np-image objects travel through open and save untouched;
 // - the export to another format fails cleanly.
 
 #include "AnimationData.h"
@@ -21,8 +21,13 @@ int ReduceFramesTo8Bit(FrameList& list, StepProgress callback, HWND window);
 // Keeps the rendered images there are: 1, or 2 when the callback stopped it (asked once per
 // object frame).
 int RenderImagesFromFrames(FrameList& list, StepProgress callback, HWND window);
-// After a load: the frames keep the images they were loaded with. 1.
+// After a load: the frames keep the images they were loaded with, and the text and vector
+// frames are marked as showing the objects as read. 1.
 int RenderImagesFromInfo(FrameList& list, StepProgress callback, HWND window);
+// Drops the np-image records that a renderer has turned into pictures, after a load and after
+// a save. No renderer reads them yet, so every record stays with its frame and is written back
+// as it was read.
+void ClearRenderedNPImageObjects(FrameList& list);
 // A new image of the inclusive rectangle of image (clamped to the image), with the colour
 // table, and with the transparent-colour list when withTransparency; 0 when the rectangle
 // holds no pixel of the image or the image cannot be read.

@@ -189,6 +189,83 @@ TEST_F(RoundTripTest, TextWhollyOutsideIsLeftOutOfTheFileButComesBack) {
     EXPECT_FALSE(frameAt(3).hasText);
 }
 
+// An enhanced metafile of a header and an end record.
+std::vector<std::uint8_t> smallestMetafile() {
+    std::vector<std::uint8_t> b(88 + 20, 0);
+    b[0] = 1;
+    b[4] = 88;
+    b[40] = 0x20;
+    b[41] = 'E';
+    b[42] = 'M';
+    b[43] = 'F';
+    b[48] = static_cast<std::uint8_t>(b.size());
+    b[88] = 14;
+    b[92] = 20;
+    return b;
+}
+
+// The blocks that carry the frames' objects, in file order.
+std::vector<std::string> objectBlocks(const std::string& gifBytes) {
+    std::vector<std::string> out;
+    for (const std::string& block : walkGifBlocks(gifBytes).applicationBlocks)
+        for (const std::string id : {"KFMTEXTI5", "KFMCTRLI5", "KFMVECTI5", "KFMNPIMGI5"})
+            if (block.compare(3, id.size(), id) == 0)
+                out.push_back(block);
+    return out;
+}
+
+TEST_F(RoundTripTest, OpenAndSaveWritesEveryObjectBlockBackAsRead) {
+    // A file as a save of objects that stuck out of the animation leaves it: the text frame's
+    // picture was clipped to 0,0 while its record keeps the object's place, -20,-3.
+    animation().AnimationWidth = 30;
+    animation().AnimationHeight = 20;
+    addPatternFrame(0, 0, 30, 20, 1);
+    CObjFrame& text = addPatternFrame(0, 0, 10, 6, 2);
+    text.hasText = 1;
+    text.text.left = -20;
+    text.text.top = -3;
+    text.text.color = RGB(10, 200, 10);
+    std::strcpy(text.text.font.lfFaceName, "Liberation Sans");
+    text.text.text = "Banner";
+    CObjFrame& control = addPatternFrame(2, 2, 8, 8, 3);
+    control.hasControl = 1;
+    control.control.type = 5;
+    control.control.caption = "Go";
+    control.control.text = "";
+    CObjFrame& vector = addPatternFrame(20, 10, 10, 10, 4);
+    vector.hasVector = 1;
+    const std::vector<std::uint8_t> emf = smallestMetafile();
+    vector.vector.metafile.reset(SetEnhMetaFileBits(static_cast<UINT>(emf.size()), emf.data()));
+    vector.vector.left = 25;
+    vector.vector.top = 12;
+    vector.vector.width = 14;
+    vector.vector.height = 9;
+    CObjFrame& picture = addPatternFrame(4, 4, 6, 6, 5);
+    picture.hasNPImage = 1;
+    picture.npImage.pixels24.assign(6 * 6 * 3, 0x5A);
+    picture.npImage.alpha.assign(6 * 6, 0x80);
+    picture.npImage.alphaValue = 40;
+    const std::string original = files.file("objects.gif");
+    ASSERT_EQ(BuildFramesImage(animation().frames, 0, 0), 1);
+    ASSERT_EQ(SaveImageFramesWithProgress(static_cast<KpxHandle>(frameAt(0).GetImage()),
+                                          original.c_str(), nullptr),
+              1);
+    SplitFramesImage(animation().frames, 0);
+    const std::vector<std::string> written = objectBlocks(readFile(original));
+    ASSERT_EQ(written.size(), 4u);
+
+    CGIFAnimDoc reopened;
+    ASSERT_TRUE(reopened.OpenDocumentFile(original.c_str()));
+    ASSERT_EQ(animation().RealFrameCount(), 5);
+    EXPECT_TRUE(frameAt(4).hasNPImage);
+    const std::string copy = files.file("copy.gif");
+    ASSERT_TRUE(reopened.DoSave(copy.c_str(), TRUE));
+    EXPECT_EQ(objectBlocks(readFile(copy)), written);
+    // A second save of the same document writes them once more.
+    ASSERT_TRUE(reopened.DoSave(copy.c_str(), TRUE));
+    EXPECT_EQ(objectBlocks(readFile(copy)), written);
+}
+
 TEST_F(RoundTripTest, EveryCorpusGifSurvivesOpenAndSave) {
     const fs::path folder = kfm::test::testDataPath("gif");
     std::vector<fs::path> gifs;
