@@ -13,6 +13,7 @@
 #include "ImportReaders.h"
 #include "InterimSaveSteps.h"
 #include "LibraryFrameFiles.h"
+#include "MultiFrameFiles.h"
 #include "ProgramState.h"
 #include "RegistryHelpers.h"
 #include "ShellServices.h"
@@ -27,6 +28,7 @@
 namespace {
 
 constexpr UINT kStringMetafileFailed = 10834;
+constexpr UINT kStringFramesNotRead = 8168; // of the image library's resource library
 constexpr UINT kCaptionClip = 10872;
 constexpr UINT kCaptionLoading = 10879;
 constexpr UINT kCaptionRebuilding = 10881;
@@ -88,6 +90,23 @@ template <typename Importer> int runClipImport(const ClipChoice& choice, Importe
     return importer(g_pAnimationData);
 }
 
+// The numbers from 1 of the given positions from 0, "-" for none.
+std::string frameNumbers(const std::vector<int>& positions) {
+    std::string text;
+    for (const int position : positions)
+        text += (text.empty() ? "" : ", ") + std::to_string(position + 1);
+    return text.empty() ? "-" : text;
+}
+
+// Tells the user which frames the load left out or could not decode in full.
+void reportIncompleteLoad(const char* path, const KpxFramesLoadReport& report) {
+    if (report.complete())
+        return;
+    ShellMessageBoxLibraryText(
+        kStringFramesNotRead, MB_ICONEXCLAMATION_,
+        {path, frameNumbers(report.lostImages), frameNumbers(report.damagedFrames)});
+}
+
 int importThroughLibrary(CGIFAnimDoc& doc, const char* path, const KpxFileInfo& fileInfo,
                          FrameList& list, AnimateInfo* animateInfo) {
     KpxHandle chain = 0;
@@ -98,6 +117,7 @@ int importThroughLibrary(CGIFAnimDoc& doc, const char* path, const KpxFileInfo& 
         ProgressEnd();
         shell().setWaitCursor(false);
     }
+    const KpxFramesLoadReport loadReport = KPXGetFramesLoadReport();
     if (chain == -1)
         return kImportCancelled;
     if (chain == 0)
@@ -143,6 +163,7 @@ int importThroughLibrary(CGIFAnimDoc& doc, const char* path, const KpxFileInfo& 
         doc.RefreshViews(TRUE, TRUE);
         CDlgFontSubst(nullptr, report).DoModal();
     }
+    reportIncompleteLoad(path, loadReport);
     return result;
 }
 

@@ -34,6 +34,7 @@ constexpr UINT kStringFileMissing = 10852;
 constexpr UINT kStringOpenFailed = 10853;
 constexpr UINT kStringNotGifName = 10854;
 constexpr UINT kStringWriteFailed = 10786;
+constexpr UINT kStringCanvasTooLarge = 8169; // of the image library's resource library
 constexpr UINT kStringPreviewPage = 10829;
 constexpr UINT kStringSaveFilterAnimation = 10799;
 constexpr UINT kStringSaveFilterExport = 10794;
@@ -44,6 +45,14 @@ constexpr UINT kCaptionSaving = 10882;
 constexpr UINT kCaptionPreview = 10883;
 
 constexpr const char* kSectionFileDialog = "Dlgs\\FileOpenSave";
+
+// The largest screen the editor opens: views and previews compose frames on canvases of the
+// screen's size (a 32767 x 32767 screen would need 3 GB for one 24-bit canvas).
+constexpr std::int64_t kMaxCanvasPixels = std::int64_t{1} << 26;
+
+bool canvasFits(int width, int height) {
+    return std::int64_t{width} * height <= kMaxCanvasPixels;
+}
 
 // The page of the browser preview when the language library has none: background colour, GIF
 // file name, width and height.
@@ -221,6 +230,20 @@ BOOL CGIFAnimDoc::OnOpenDocument(const char* path) {
     }
     AnimateInfo info{};
     const int result = ImportFile(file.c_str(), a.frames, &info);
+    if (result == kImportDone && !canvasFits(info.screenWidth, info.screenHeight)) {
+        std::free(info.comment);
+        DeleteContents();
+        appendPlaceholder();
+        a.UpdateFrameCount();
+        shell().refreshStripView();
+        shell().updateAllViews();
+        RefreshViews(TRUE, TRUE);
+        ShellMessageBoxLibraryText(
+            kStringCanvasTooLarge, MB_ICONEXCLAMATION_,
+            {file, std::to_string(info.screenWidth), std::to_string(info.screenHeight)});
+        ResetTitle();
+        return FALSE;
+    }
     if (result == kImportDone) {
         appendPlaceholder();
         a.UpdateFrameCount();

@@ -1,5 +1,8 @@
 #include "ShellServices.h"
 
+#include "LibraryStartup.h"
+#include "resources/ResourceLibrary.h"
+
 #include <cctype>
 #include <string_view>
 #include <vector>
@@ -84,4 +87,10 @@ std::string FormatText(const std::string& format, std::initializer_list<std::str
 
 int ShellMessageBoxFormatted(UINT id, UINT flags, std::initializer_list<std::string> values) {
     return shell().messageBox(FormatResourceText(id, values), flags);
+}
+
+int ShellMessageBoxLibraryText(UINT id, UINT flags, std::initializer_list<std::string> values) {
+    char text[512] = {};
+    LoadStringA(KpxGetResourceInstance(), id, text, sizeof text);
+    return shell().messageBox(FormatText(text, values), flags);
 }

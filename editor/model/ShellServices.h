@@ -86,3 +86,6 @@ std::string FormatResourceText(UINT id, std::initializer_list<std::string> value
 std::string FormatText(const std::string& format, std::initializer_list<std::string> values);
 // Shows FormatResourceText(id, values) with the given flags.
 int ShellMessageBoxFormatted(UINT id, UINT flags, std::initializer_list<std::string> values);
+// Shows text `id` of the image library's resource library, its placeholders filled as FormatText
+// fills them, with the given flags.
+int ShellMessageBoxLibraryText(UINT id, UINT flags, std::initializer_list<std::string> values);

@@ -69,6 +69,12 @@ struct KpxCodecContext {
     std::int16_t frameNumber = 0; // load: image to decode; save: 0 new file, else append
     std::int16_t rotateAngle = 0;
     std::int16_t rowBitsPerPixel = 0; // save: depth of the image's own rows
+    // GIF save: the colour table written with this frame covers at least this many entries (the
+    // first frame's global table serves the later frames without a table of their own).
+    std::int16_t tableEntries = 0;
+    // Load: 1 when the image data could not be decoded to the last pixel (the pixels it did not
+    // give take the background index).
+    std::int16_t dataIncomplete = 0;
 };
 
 // File information for callers of the info functions (104 bytes).

@@ -29,6 +29,9 @@ constexpr std::int32_t kGifFormat = 20;
 // The chain walks stop here even if a damaged chain loops.
 constexpr int kMaxChainLength = 32768;
 
+// The report of the calling thread's last multi-frame load.
+thread_local KpxFramesLoadReport lastLoadReport;
+
 bool inBreakTable(KpxHandle handle) {
     std::lock_guard lock(kpx::breakTableMutex());
     const KpxHandle* slots = kpx::breakTable();
@@ -241,6 +244,7 @@ KpxResult saveFrame(KpxHandle frame, KpxHandle pixels, const char* path, std::in
         const std::vector<RGBQUAD> table(image.colors(), image.colors() + image.colorCount());
         c.localTable = tableDiffers(table, firstTable, static_cast<int>(table.size())) ? 1 : 0;
     }
+    c.tableEntries = static_cast<std::int16_t>(colours.usedEntries);
     if (flags & kKpxSaveFewestCodeBits)
         c.bitsPerPixel = static_cast<std::int16_t>(kpx::codeBitsForEntries(colours.usedEntries));
     KpxSetupRowLayout(&c);
@@ -334,8 +338,13 @@ int KPXBreakLoadImageFrames(KpxHandle handle) {
     return 1;
 }
 
+KpxFramesLoadReport KPXGetFramesLoadReport() {
+    return lastLoadReport;
+}
+
 KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
                                    KpxFramesProgress progress, void* userData) {
+    lastLoadReport = KpxFramesLoadReport{};
     if (!path)
         return 0;
     const LocalCopy source(path);
@@ -347,6 +356,12 @@ KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
     const int known = KpxGetInfoFileCore(path, offset, &info, 0, -1);
     KpxCodecContext context;
     const KpxHandle first = KpxLoadImageCore(nullptr, path, offset, 0, &context, -1, nullptr);
+    KpxFramesLoadReport& report = lastLoadReport;
+    report.imagesInFile = known ? std::max(info.frameCount, 1) : 0;
+    if (!first && known)
+        report.lostImages.push_back(0);
+    if (first && context.dataIncomplete)
+        report.damagedFrames.push_back(0);
     if (!known || info.formatId != kGifFormat || !first)
         return first;
 
@@ -360,6 +375,7 @@ KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
     takeFrameValues(first, context, true);
     bool stopped = progress && progress(first, 0, userData) == 1;
     KpxHandle previous = first;
+    int chainLength = 1;
     for (int i = 1; !stopped && i < info.frameCount; ++i) {
         if (inBreakTable(first))
             break;
@@ -372,8 +388,13 @@ KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
             stopped = true;
             break;
         }
-        if (!image)
+        if (!image) {
+            report.lostImages.push_back(i);
             continue;
+        }
+        if (frameContext.dataIncomplete)
+            report.damagedFrames.push_back(chainLength);
+        ++chainLength;
         linkFrame(previous, image, first);
         takeFrameValues(image, frameContext, false);
         previous = image;

@@ -3,6 +3,7 @@
 // of loads asked to stop.
 
 #include <cstdint>
+#include <vector>
 
 #include "Bitra5Api.h"
 
@@ -20,6 +21,18 @@ BITRA5_API int KPXBreakLoadImageFrames(KpxHandle handle);
 // loaded, -1 when the progress function stopped the load (no image is left then).
 BITRA5_API KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
                                               KpxFramesProgress progress, void* userData);
+// What the calling thread's last KPXLoadImageFramesOffset could not deliver. A frame that fails
+// to load is left out of the chain (the frames after it move up); a frame whose image data
+// cannot be decoded in full is kept, the pixels the data did not give showing the background
+// index. When the first image fails the load gives 0.
+struct KpxFramesLoadReport {
+    int imagesInFile = 0;
+    std::vector<int> lostImages;    // images of the file (from 0) missing from the chain
+    std::vector<int> damagedFrames; // chain positions (from 0) of frames decoded only in part
+    bool complete() const { return lostImages.empty() && damagedFrames.empty(); }
+};
+BITRA5_API KpxFramesLoadReport KPXGetFramesLoadReport();
+
 // Writes the chain: 1 on success, 0 when a frame could not be written, -1 when the progress
 // function stopped the save. The file at path is replaced only by a complete save.
 BITRA5_API int KPXSaveImageFrames(KpxHandle firstFrame, const char* path, std::int32_t formatId,

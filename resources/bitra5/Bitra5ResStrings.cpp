@@ -59,6 +59,10 @@ constexpr KfmStringResource kStrings[] = {
     {8165, "JPEG, YCCK"},
     {8166, "MacPaint with MacBinary header"},
     {8167, "Unsupported compression"},
+    // Messages of the editor's open.
+    {8168, "Not every frame of %s could be read.\nFrames left out (numbers in the file): %s\n"
+           "Frames decoded only in part, the rest showing the background colour: %s"},
+    {8169, "%s cannot be opened: its %s x %s pixel screen is larger than the editor can hold."},
 };
 
 constexpr KfmResourceTables kTables = {
@@ -67,4 +71,6 @@ constexpr KfmResourceTables kTables = {
 
 } // namespace
 
-KFM_RESOURCE_EXPORT const KfmResourceTables* KfmGetResourceTables() { return &kTables; }
+KFM_RESOURCE_EXPORT const KfmResourceTables* KfmGetResourceTables() {
+    return &kTables;
+}

@@ -324,6 +324,7 @@ GifFileIndex scanGif(std::span<const std::uint8_t> file, const ScanOptions& opti
         if (index.frames.empty())
             index.loopCountAtFirstImage = state.loopCount;
         index.frames.push_back(frame);
+        state.control = GraphicControl{}; // a graphic control applies to one image
         runStart = at;
     }
     index.loopCount = state.loopCount;

@@ -52,8 +52,8 @@ constexpr std::uint32_t transparentIndexColor(std::uint8_t index) {
     return 0x01000000u | (std::uint32_t{index} << 16);
 }
 
-// The graphic-control values in force for an image: the last graphic control extension before
-// it, however many images back.
+// The graphic-control values of an image: those of the graphic control extension between it and
+// the image before it (the last one when there are several), else the defaults.
 struct GraphicControl {
     std::int16_t delay = 0;
     std::uint32_t transparent = kNoTransparency;
@@ -93,7 +93,7 @@ struct FrameLocation {
     std::size_t dataStart = 0; // first sub-block length byte
     std::size_t dataEnd = 0;   // after the terminator, or the end of the file when it is missing
     bool dataComplete = false; // the chain ended with its zero-length terminator
-    GraphicControl control;    // in force for this image
+    GraphicControl control;    // of this image
 
     bool interlaced() const { return (packed & 0x40) != 0; }
     bool hasLocalTable() const { return (packed & 0x80) != 0; }

@@ -84,7 +84,11 @@ std::unique_ptr<NPImageObjectRecord> readNpImage(const SubBlockList& subs) {
 } // namespace
 
 void PendingItemsReader::comment(std::string text) {
-    items.comment = std::string(text.c_str());
+    const std::string piece(text.c_str()); // a comment ends at its first NUL
+    if (items.comment)
+        *items.comment += kCommentSeparator + piece;
+    else
+        items.comment = piece;
 }
 
 void PendingItemsReader::application(const ApplicationBlock& block) {

@@ -18,6 +18,10 @@ namespace kpx::gif {
 
 using ByteVector = std::vector<std::uint8_t>;
 
+// Several comments before one image are kept as one text, joined with "|" as the frame comments
+// of an animation are.
+constexpr char kCommentSeparator = '|';
+
 // Comment, title and objects read since the last image; they belong to the next one.
 struct PendingItems {
     std::optional<std::string> comment;

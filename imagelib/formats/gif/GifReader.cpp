@@ -102,8 +102,13 @@ void appendResourceText(std::string& text, unsigned id) {
     text += buffer;
 }
 
-std::int16_t clampToInt16(std::uint16_t v) {
-    return static_cast<std::int16_t>(std::min<int>(v, INT16_MAX));
+// The library's sizes and positions are signed 16-bit values; a GIF may store up to 65535.
+bool fitsInt16(std::uint16_t v) {
+    return v <= INT16_MAX;
+}
+
+bool frameFitsInt16(const FrameLocation& f) {
+    return fitsInt16(f.left) && fitsInt16(f.top) && fitsInt16(f.width) && fitsInt16(f.height);
 }
 
 // Frames up to this many pixels load even when their data is cut short (the rows not reached get
@@ -133,9 +138,14 @@ KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file) 
     context.fileSize = static_cast<std::int32_t>(std::min<std::uintmax_t>(file.size, INT32_MAX));
     if (index.description.empty())
         return static_cast<KpxResult>(index.status);
+    if (!fitsInt16(index.screenWidth) || !fitsInt16(index.screenHeight))
+        return kKpxBadData;
+    // The frame count is a 16-bit value too: a longer file is refused rather than cut short.
+    if (index.frames.size() > static_cast<std::size_t>(INT16_MAX))
+        return kKpxBadData;
     std::string description = index.description;
-    context.screenWidth = clampToInt16(index.screenWidth);
-    context.screenHeight = clampToInt16(index.screenHeight);
+    context.screenWidth = static_cast<std::int16_t>(index.screenWidth);
+    context.screenHeight = static_cast<std::int16_t>(index.screenHeight);
     context.width = context.screenWidth;
     context.height = context.screenHeight;
     context.backgroundIndex = index.background;
@@ -145,12 +155,12 @@ KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file) 
     const auto wanted = static_cast<std::size_t>(std::max<int>(context.frameNumber, 0));
     if (wanted < index.frames.size()) {
         const FrameLocation& f = index.frames[wanted];
-        if (!plausibleFrameSize(f))
+        if (!frameFitsInt16(f) || !plausibleFrameSize(f))
             return kKpxBadData;
-        context.left = clampToInt16(f.left);
-        context.top = clampToInt16(f.top);
-        context.width = clampToInt16(f.width);
-        context.height = clampToInt16(f.height);
+        context.left = static_cast<std::int16_t>(f.left);
+        context.top = static_cast<std::int16_t>(f.top);
+        context.width = static_cast<std::int16_t>(f.width);
+        context.height = static_cast<std::int16_t>(f.height);
         context.flags = f.packed;
         if (f.localTableBits != 0) {
             setPalette(context, framePalette(file.bytes, index, f));
@@ -172,8 +182,7 @@ KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file) 
         }
     }
     kpx::setDescription(context, description.c_str());
-    context.frameCount =
-        static_cast<std::int16_t>(std::min<std::size_t>(index.frames.size(), INT16_MAX));
+    context.frameCount = static_cast<std::int16_t>(index.frames.size());
     // A scan that failed after the wanted image still serves it; the frames before a damaged
     // block stay loadable. Without the wanted image there is nothing to describe: reporting the
     // screen's size would have the loader make a picture of it for nothing.
@@ -267,10 +276,12 @@ KpxResult loadFrame(KpxCodecContext& context, const LoadedFile& file, KpxProgres
     if (wanted >= index.frames.size())
         return index.status == ScanStatus::Ok ? kKpxBadData : static_cast<KpxResult>(index.status);
     const FrameLocation& f = index.frames[wanted];
-    context.left = clampToInt16(f.left);
-    context.top = clampToInt16(f.top);
-    context.width = clampToInt16(f.width);
-    context.height = clampToInt16(f.height);
+    if (!frameFitsInt16(f) || !fitsInt16(index.screenWidth) || !fitsInt16(index.screenHeight))
+        return kKpxBadData;
+    context.left = static_cast<std::int16_t>(f.left);
+    context.top = static_cast<std::int16_t>(f.top);
+    context.width = static_cast<std::int16_t>(f.width);
+    context.height = static_cast<std::int16_t>(f.height);
     context.delay = f.control.delay;
     context.transparentColor = f.control.transparent;
     context.disposal = f.control.disposal;
@@ -292,6 +303,7 @@ KpxResult loadFrame(KpxCodecContext& context, const LoadedFile& file, KpxProgres
         return kKpxStopped;
     if (decoded.status == LzwStatus::Unsupported)
         return kKpxOutOfMemory;
+    context.dataIncomplete = decoded.rowsDone < context.height ? 1 : 0;
 
     if (wanted == 0) {
         PendingItemsReader trailing(context.readExtensions != 0);

@@ -79,6 +79,9 @@ public:
                4),
           indices_(static_cast<std::size_t>(std::max<int>(context.width, 0))) {}
 
+    // The highest index of the rows handed out so far (-1 before the first row).
+    int highestIndex() const { return highest_; }
+
     std::span<const std::uint8_t> row(int index) override {
         if (progress_)
             progress_();
@@ -94,6 +97,8 @@ public:
         } else {
             std::copy_n(raw_.begin(), w, indices_.begin());
         }
+        if (w > 0)
+            highest_ = std::max<int>(highest_, *std::max_element(indices_.begin(), indices_.end()));
         return indices_;
     }
 
@@ -103,7 +108,27 @@ private:
     int depth_;
     std::vector<std::uint8_t> raw_;
     std::vector<std::uint8_t> indices_;
+    int highest_ = -1;
 };
+
+// Encodes the frame's rows into out; the rows' highest index goes to highestIndex.
+KpxResult encodeRows(const KpxCodecContext& context, KpxProgressProc progress, ByteVector& out,
+                     int& highestIndex) {
+    FetchRowSource rows(context, progress);
+    const RowOrder order =
+        (context.saveOption & 0x80) ? RowOrder::Interlaced : RowOrder::Sequential;
+    const LzwStatus status =
+        encodeLzw(rows, context.width, context.height, context.bitsPerPixel, order, out);
+    highestIndex = rows.highestIndex();
+    switch (status) {
+    case LzwStatus::Ok:
+        return kKpxOk;
+    case LzwStatus::Stopped:
+        return kKpxStopped;
+    default:
+        return kKpxOutOfMemory;
+    }
+}
 
 bool hasTitleText(const std::optional<std::string>& title) {
     return title && title->find_first_not_of('|') != std::string::npos;
@@ -114,7 +139,15 @@ KpxResult buildFrame(const KpxCodecContext& context, KpxProgressProc progress, B
     const int bits = context.bitsPerPixel;
     if (bits < 1 || bits > 8)
         return kKpxOutOfMemory;
-    const int tableBits = colorTableBits(context.palette, bits);
+    // The image data comes first so that the colour table written before it can cover every
+    // index the data carries.
+    ByteVector imageData;
+    int highestIndex = -1;
+    const KpxResult encoded = encodeRows(context, progress, imageData, highestIndex);
+    if (encoded != kKpxOk)
+        return encoded;
+    const int usedEntries = std::max<int>(highestIndex + 1, context.tableEntries);
+    const int tableBits = colorTableBits(context.palette, bits, usedEntries);
     if (context.frameNumber == 0) {
         appendHeader(out, context, tableBits);
         if (context.loopCount != -1)
@@ -144,18 +177,7 @@ KpxResult buildFrame(const KpxCodecContext& context, KpxProgressProc progress, B
     if (isPaletteIndex(context.transparentColor) || context.readExtensions == 1)
         appendGraphicControl(out, context);
     appendDescriptor(out, context, tableBits);
-
-    FetchRowSource rows(context, progress);
-    const RowOrder order =
-        (context.saveOption & 0x80) ? RowOrder::Interlaced : RowOrder::Sequential;
-    switch (encodeLzw(rows, context.width, context.height, bits, order, out)) {
-    case LzwStatus::Ok:
-        break;
-    case LzwStatus::Stopped:
-        return kKpxStopped;
-    default:
-        return kKpxOutOfMemory;
-    }
+    append(out, imageData);
     if (context.animationComment && !context.animationComment->empty())
         append(out, commentBlock(*context.animationComment));
     if (hasTitleText(context.frameTitle))
@@ -173,10 +195,12 @@ struct FileCloser {
 
 namespace kpx::gif {
 
-int colorTableBits(const std::uint8_t (&palette)[256][3], int bits) {
-    int c = (1 << std::clamp(bits, 1, 8)) - 1;
+int colorTableBits(const std::uint8_t (&palette)[256][3], int bits, int usedEntries) {
+    const int last = (1 << std::clamp(bits, 1, 8)) - 1;
+    int c = last;
     while (c > 0 && std::equal(palette[c], palette[c] + 3, palette[0]))
         --c;
+    c = std::max(c, std::min(usedEntries - 1, last));
     int tableBits = 1;
     while (tableBits < 8 && (1 << tableBits) <= c)
         ++tableBits;

@@ -18,6 +18,7 @@ BITRA5_API KpxResult KpxGifSave(KpxCodecContext* context, const char* path,
                                 std::int32_t count);
 
 namespace kpx::gif {
-// Table bits for a palette of 2^bits entries whose trailing entries equal to entry 0 are dropped.
-int colorTableBits(const std::uint8_t (&palette)[256][3], int bits);
+// Table bits for a palette of 2^bits entries whose trailing entries equal to entry 0 are dropped;
+// the table always keeps the first `usedEntries` entries (the pixels' highest index + 1).
+int colorTableBits(const std::uint8_t (&palette)[256][3], int bits, int usedEntries);
 } // namespace kpx::gif

@@ -273,3 +273,68 @@ TEST_F(DocumentTest, PreviewPageNamesTheColourRedFirst) {
 }
 
 } // namespace
+
+namespace {
+
+// GIF bytes: a screen with a two-colour table and 1 x 1 images; each image is given by its left
+// position and whether its data is sound (a bad code ends it before its pixel).
+std::string tinyGif(int screenWidth, int screenHeight,
+                    std::initializer_list<std::pair<int, bool>> images) {
+    std::string f = "GIF89a";
+    auto put16 = [&f](int v) {
+        f.push_back(static_cast<char>(v & 0xFF));
+        f.push_back(static_cast<char>((v >> 8) & 0xFF));
+    };
+    put16(screenWidth);
+    put16(screenHeight);
+    f += std::string("\x80\x00\x00\x00\x00\x00\xFF\xFF\xFF", 9);
+    for (const auto& [left, sound] : images) {
+        f.push_back(',');
+        put16(left);
+        put16(0);
+        put16(1);
+        put16(1);
+        f.push_back(0);
+        // Code size 2: clear, index 1, end; or clear, then code 7 before the table has it.
+        f += sound ? std::string("\x02\x02\x4C\x01\x00", 5) : std::string("\x02\x01\x3C\x00", 4);
+    }
+    f.push_back(';');
+    return f;
+}
+
+} // namespace
+
+TEST_F(DocumentTest, OpenTellsWhichFramesWereLeftOutOrDecodedInPart) {
+    const std::string gif = files.file("partly.gif");
+    writeFile(gif, tinyGif(4, 4, {{0, true}, {40000, true}, {1, true}, {2, false}}));
+    shellFake.boxes.clear();
+    ASSERT_TRUE(doc->OpenDocumentFile(gif.c_str()));
+    EXPECT_EQ(animation().RealFrameCount(), 3);
+    ASSERT_EQ(shellFake.boxes.size(), 1u);
+    const std::string& box = shellFake.boxes[0];
+    EXPECT_NE(box.find(gif), std::string::npos) << box;
+    EXPECT_NE(box.find("(numbers in the file): 2\n"), std::string::npos) << box;
+    EXPECT_NE(box.find("background colour: 3"), std::string::npos) << box;
+
+    // A sound file opens without a word.
+    writeFile(gif, tinyGif(4, 4, {{0, true}, {1, true}}));
+    shellFake.boxes.clear();
+    ASSERT_TRUE(doc->OpenDocumentFile(gif.c_str()));
+    EXPECT_TRUE(shellFake.boxes.empty());
+}
+
+TEST_F(DocumentTest, OpenRefusesAScreenTooLargeToCompose) {
+    shellFake.strings[AFX_IDS_UNTITLED] = "Untitled";
+    const std::string gif = files.file("huge.gif");
+    writeFile(gif, tinyGif(32767, 32767, {{0, true}, {5, true}}));
+    shellFake.boxes.clear();
+    EXPECT_FALSE(doc->OpenDocumentFile(gif.c_str()));
+    ASSERT_EQ(shellFake.boxes.size(), 1u);
+    EXPECT_NE(shellFake.boxes[0].find("32767 x 32767"), std::string::npos) << shellFake.boxes[0];
+    EXPECT_EQ(animation().RealFrameCount(), 0);
+    EXPECT_EQ(doc->GetTitle(), "Untitled");
+    // A long banner still opens.
+    writeFile(gif, tinyGif(32767, 2, {{0, true}}));
+    EXPECT_TRUE(doc->OpenDocumentFile(gif.c_str()));
+    EXPECT_EQ(animation().AnimationWidth, 32767);
+}

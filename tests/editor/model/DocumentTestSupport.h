@@ -87,6 +87,7 @@ protected:
         std::ofstream(path, std::ios::binary) << bytes;
     }
 
+  public:
     // The colour (0x00RRGGBB) of a pixel, x from the left and y from the top.
     static std::uint32_t pixelColour(KpxHandle image, int x, int y) {
         const int bpp = KPXbpp(image);
@@ -108,6 +109,7 @@ protected:
         return (c.rgbRed << 16) | (c.rgbGreen << 8) | c.rgbBlue;
     }
 
+  protected:
     static bool samePixels(KpxHandle a, KpxHandle b) {
         if (KPXWidth(a) != KPXWidth(b) || KPXHeight(a) != KPXHeight(b))
             return false;

@@ -9,6 +9,7 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -206,6 +207,61 @@ TEST_F(GifAnimationSave, FewestCodeBitsCoverTheUsedEntries) {
     Decoded decoded;
     slurp(bytes, decoded);
     EXPECT_EQ(decoded.gif->SavedImages[0].RasterBits[7], 2); // (7 + 0) % 5
+}
+
+// The written colour tables cover every index in the data; trailing entries equal to entry 0
+// that no pixel uses are still left out.
+TEST_F(GifAnimationSave, WrittenTablesCoverEveryIndexTheDataCarries) {
+    struct Case {
+        const char* what;
+        std::vector<int> highIndex; // per frame: one pixel of this index, -1 for none
+        int colourBase;             // per-frame palette seed; frames with another seed get a
+                                    // local table
+        bool secondOwnTable;
+        int expectedGlobalEntries;
+    };
+    const Case cases[] = {
+        {"one frame, index past the distinct entries", {200}, 0, false, 256},
+        {"one frame, low indices only", {-1}, 0, false, 32},
+        {"second frame on the global table", {-1, 200}, 0, false, 256},
+        {"second frame with its own table", {-1, 130}, 0, true, 32},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KpxHandle first = 0;
+        for (std::size_t k = 0; k < c.highIndex.size(); ++k) {
+            const KpxHandle frame = makeFrame(8, 4, static_cast<int>(k), 32);
+            RGBQUAD* colours = KPXGetBitmapInfoHeader(frame)->bmiColors;
+            const int seed = (k == 1 && c.secondOwnTable) ? 99 : c.colourBase;
+            for (int i = 0; i < 256; ++i)
+                colours[i] = i < 32 && i > 0 ? RGBQUAD{static_cast<BYTE>(i * 7 + seed),
+                                                       static_cast<BYTE>(i), 9, 0}
+                                             : RGBQUAD{0, 0, 0, 0};
+            if (c.highIndex[k] >= 0)
+                KPXGetBits(frame)[0] = static_cast<std::uint8_t>(c.highIndex[k]);
+            if (k == 0)
+                first = frame;
+            else
+                ASSERT_EQ(KPXAddImageFrame(first, frame, -1), 1);
+        }
+        head = first;
+        const std::string path = dir.file("table.gif");
+        ASSERT_EQ(KPXSaveImageFrames(head, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+        KPXDeleteImage(head);
+        head = 0;
+        Decoded decoded;
+        slurp(readFile(path), decoded);
+        ASSERT_NE(decoded.gif->SColorMap, nullptr);
+        EXPECT_EQ(decoded.gif->SColorMap->ColorCount, c.expectedGlobalEntries);
+        for (int k = 0; k < decoded.gif->ImageCount; ++k) {
+            const SavedImage& image = decoded.gif->SavedImages[k];
+            const ColorMapObject* map =
+                image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : decoded.gif->SColorMap;
+            const int n = image.ImageDesc.Width * image.ImageDesc.Height;
+            const int highest = *std::max_element(image.RasterBits, image.RasterBits + n);
+            EXPECT_LT(highest, map->ColorCount) << "frame " << k;
+        }
+    }
 }
 
 TEST_F(GifAnimationSave, ObjectBlocksAreWrittenBeforeTheImage) {

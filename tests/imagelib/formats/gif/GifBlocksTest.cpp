@@ -84,12 +84,13 @@ TEST(GifScanner, IndexRemembersWhereEachFrameStarts) {
     EXPECT_EQ(b.left, 4);
     EXPECT_EQ(b.top, 2);
     EXPECT_TRUE(a.dataComplete);
-    // The graphic control stays in force for the second image, which has none of its own.
-    for (const FrameLocation* frame : {&a, &b}) {
-        EXPECT_EQ(frame->control.delay, 30);
-        EXPECT_EQ(frame->control.transparent, transparentIndexColor(3));
-        EXPECT_EQ(frame->control.disposal, 2);
-    }
+    // A graphic control belongs to the next image only: the second image has none of its own.
+    EXPECT_EQ(a.control.delay, 30);
+    EXPECT_EQ(a.control.transparent, transparentIndexColor(3));
+    EXPECT_EQ(a.control.disposal, 2);
+    EXPECT_EQ(b.control.delay, 0);
+    EXPECT_EQ(b.control.transparent, kNoTransparency);
+    EXPECT_EQ(b.control.disposal, 0);
     EXPECT_EQ(index.trailingRunStart, b.dataEnd);
     EXPECT_EQ(f[index.scanEnd], 0x3B);
 }

@@ -487,3 +487,134 @@ TEST_F(GifCodec, DetailsNeverWritePastTheCallersArray) {
     EXPECT_STREQ(list[2].text, "note 0");
     EXPECT_EQ(KPXGetGifDetails(dir.file("missing.gif").c_str(), list.data(), 5), 0);
 }
+
+TEST_F(GifCodec, SizesAndPositionsPastSixteenBitsAreRefused) {
+    struct Case {
+        const char* what;
+        int screenWidth, screenHeight, left, top, width, height;
+    };
+    const Case cases[] = {
+        {"wide image", 40000, 2, 0, 0, 40000, 2}, {"tall image", 2, 40000, 0, 0, 2, 40000},
+        {"wide screen", 40000, 2, 0, 0, 2, 2},    {"far left", 4, 4, 40000, 0, 2, 2},
+        {"far down", 4, 4, 0, 32768, 2, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes f = header(c.screenWidth, c.screenHeight, 2);
+        descriptor(f, c.left, c.top, c.width, c.height, 0);
+        const Bytes pixels(static_cast<std::size_t>(c.width) * c.height, 1);
+        kpx::gif::encodeLzwImage(pixels, c.width, c.height, 2, kpx::gif::RowOrder::Sequential, f);
+        f.push_back(0x3B);
+        writeFile(path, f);
+        KpxCodecContext context;
+        EXPECT_EQ(KpxGifGetInfo(&context, path.c_str(), 0, nullptr, nullptr), kKpxBadData);
+        context = KpxCodecContext{};
+        EXPECT_EQ(KpxGifLoadFrame(&context, path.c_str(), 0, nullptr, nullptr, nullptr),
+                  kKpxBadData);
+        EXPECT_EQ(KPXLoadImageFramesOffset(path.c_str(), 0, nullptr, nullptr), 0);
+    }
+    // The largest size that fits still loads.
+    Bytes f = header(32767, 2, 2);
+    descriptor(f, 0, 0, 32767, 2, 0);
+    kpx::gif::encodeLzwImage(Bytes(2 * 32767, 1), 32767, 2, 2, kpx::gif::RowOrder::Sequential, f);
+    f.push_back(0x3B);
+    writeFile(path, f);
+    const KpxHandle image = KPXLoadImageFramesOffset(path.c_str(), 0, nullptr, nullptr);
+    ASSERT_GT(image, 0);
+    EXPECT_EQ(KPXWidth(image), 32767);
+    KPXDeleteImage(image);
+}
+
+namespace {
+
+// A 4 x 4 frame of index 2 with a graphic control giving its delay.
+void plainFrame(Bytes& f, int delay, int left = 0) {
+    graphicControl(f, 0, delay, 0);
+    descriptor(f, left, 0, 4, 4, 0);
+    kpx::gif::encodeLzwImage(Bytes(16, 2), 4, 4, 2, kpx::gif::RowOrder::Sequential, f);
+}
+
+std::vector<int> chainDelays(KpxHandle first) {
+    std::vector<int> delays;
+    for (int i = 0; i < chainLength(first); ++i) {
+        kpx::ImageLock record(KPXGetImageFramesImage(first, i), kKpxRead);
+        delays.push_back(record ? record->delay : -1);
+    }
+    return delays;
+}
+
+} // namespace
+
+TEST_F(GifCodec, FramesThatFailOrDecodeOnlyInPartAreReported) {
+    // Four images: the second lies past the 16-bit positions and cannot load; the fourth's data
+    // holds a code the table does not have yet after its first pixel.
+    Bytes f = header(4, 4, 2);
+    plainFrame(f, 10);
+    plainFrame(f, 20, 40000);
+    plainFrame(f, 30);
+    graphicControl(f, 0, 40, 0);
+    descriptor(f, 0, 0, 4, 4, 0);
+    f.push_back(2);
+    const Bytes chain = TrackedCodes(2).add({4, 1, 7}).finish();
+    f.insert(f.end(), chain.begin(), chain.end());
+    f.push_back(0x3B);
+    writeFile(path, f);
+
+    const KpxHandle first = KPXLoadImageFramesOffset(path.c_str(), 0, nullptr, nullptr);
+    ASSERT_GT(first, 0);
+    EXPECT_EQ(chainDelays(first), (std::vector<int>{10, 30, 40}));
+    const KpxFramesLoadReport report = KPXGetFramesLoadReport();
+    EXPECT_EQ(report.imagesInFile, 4);
+    EXPECT_EQ(report.lostImages, std::vector<int>{1});
+    EXPECT_EQ(report.damagedFrames, std::vector<int>{2});
+    EXPECT_FALSE(report.complete());
+    KPXDeleteImage(first);
+
+    // A sound file leaves a complete report; a file whose first image fails gives no chain.
+    Bytes sound = header(4, 4, 2);
+    plainFrame(sound, 10);
+    plainFrame(sound, 20);
+    sound.push_back(0x3B);
+    writeFile(path, sound);
+    const KpxHandle back = KPXLoadImageFramesOffset(path.c_str(), 0, nullptr, nullptr);
+    EXPECT_EQ(chainLength(back), 2);
+    EXPECT_TRUE(KPXGetFramesLoadReport().complete());
+    KPXDeleteImage(back);
+    Bytes firstFails = header(4, 4, 2);
+    plainFrame(firstFails, 10, 40000);
+    firstFails.push_back(0x3B);
+    writeFile(path, firstFails);
+    EXPECT_EQ(KPXLoadImageFramesOffset(path.c_str(), 0, nullptr, nullptr), 0);
+}
+
+// Files whose LZW data the decoder cannot follow (peers that give up on a bad code refuse them):
+// they open, and the load says which frames are not the picture the file holds.
+TEST_F(GifCodec, UndecodableDataIsReportedNotPassedOffAsThePicture) {
+    for (const char* name : {"pygif/max-codes.gif", "pillow/issue_2811.gif"}) {
+        SCOPED_TRACE(name);
+        const std::string file = kfm::test::testDataPath("gif/" + std::string(name)).string();
+        const KpxHandle first = KPXLoadImageFramesOffset(file.c_str(), 0, nullptr, nullptr);
+        ASSERT_GT(first, 0);
+        const KpxFramesLoadReport report = KPXGetFramesLoadReport();
+        EXPECT_FALSE(report.damagedFrames.empty());
+        KPXDeleteImage(first);
+    }
+}
+
+TEST_F(GifCodec, FilesWithMoreFramesThanTheCountHoldsAreRefused) {
+    Bytes f = header(1, 1, 1);
+    const Bytes tiny = {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0x00};
+    for (int i = 0; i < 32768; ++i)
+        f.insert(f.end(), tiny.begin(), tiny.end());
+    f.push_back(0x3B);
+    writeFile(path, f);
+    KpxCodecContext context;
+    EXPECT_EQ(KpxGifGetInfo(&context, path.c_str(), 0, nullptr, nullptr), kKpxBadData);
+    EXPECT_EQ(KPXLoadImageFramesOffset(path.c_str(), 0, nullptr, nullptr), 0);
+    // One image fewer fits: the scan takes it (the frames themselves are not loaded here).
+    f.erase(f.end() - 1 - static_cast<long>(tiny.size()), f.end() - 1);
+    writeFile(path, f);
+    context = KpxCodecContext{};
+    EXPECT_EQ(KpxGifGetInfo(&context, path.c_str(), 0, nullptr, nullptr), kKpxOk);
+    EXPECT_EQ(context.frameCount, 32767);
+}

@@ -209,3 +209,24 @@ TEST(GifObjectBlocks, OwnBlocksAreSkippedWithoutReadExtensionsAndLaterOnesReplac
     EXPECT_EQ(readBack(blocks).text->text, std::optional<std::string>("two"));
     EXPECT_FALSE(readBack(blocks, false).text);
 }
+
+TEST(GifObjectBlocks, EveryCommentBeforeAnImageIsKept) {
+    struct Case {
+        std::vector<std::string> comments;
+        std::optional<std::string> kept;
+    };
+    const Case cases[] = {
+        {{}, std::nullopt},
+        {{"one"}, "one"},
+        {{"one", "two"}, "one|two"},
+        {{"a", "", "c"}, "a||c"},
+        {{std::string("cut\0off", 7), "next"}, "cut|next"},
+    };
+    for (const Case& c : cases) {
+        Bytes blocks;
+        for (const std::string& text : c.comments)
+            comment(blocks, text);
+        EXPECT_EQ(readBack(ByteVector(blocks.begin(), blocks.end())).comment, c.kept)
+            << c.comments.size();
+    }
+}
