@@ -83,6 +83,17 @@ void setPixel(std::uint8_t* row, int bits, int x, int index) {
     }
 }
 
+// Bytes of the picture's rows: the row size times the height, cut to the whole rows the bitmap
+// holds. biSizeImage is not used: a caller may have changed it through the header pointer.
+std::size_t wholeRowBytes(const KpxImageRecord& record) {
+    const std::size_t rowBytes = record.rowBytes();
+    if (!record.bits || !record.bitmap || rowBytes == 0 || record.height() <= 0)
+        return 0;
+    const std::size_t rows =
+        std::min<std::size_t>(record.height(), record.bitmap->pixelBytes / rowBytes);
+    return rows * rowBytes;
+}
+
 std::uint8_t* storedRow(const KpxImageRecord& record, int y) {
     return record.bits + static_cast<std::size_t>(y) * record.rowBytes();
 }
@@ -273,7 +284,7 @@ int KPXConvertImageOnNewPalette(KpxHandle image, const PALETTEENTRY* palette, in
             record->colors()[i] =
                 RGBQUAD{palette[i].peBlue, palette[i].peGreen, palette[i].peRed, 0};
         std::uint8_t* bits = record->bits;
-        std::transform(bits, bits + record->header().biSizeImage, bits,
+        std::transform(bits, bits + wholeRowBytes(*record.get()), bits,
                        [&map](std::uint8_t b) { return map[b]; });
     }
     KPXFillDIBColorTable(image);

@@ -464,15 +464,16 @@ private:
     int firstUsable_ = -1;
 };
 
-std::vector<Rgb> paletteOf(const std::vector<Box>& boxes, int* reservedAt) {
+// The search over the boxes' colours that never answers the reserved transparent entry.
+PaletteSearch searchOverBoxes(const std::vector<Box>& boxes, double slack = 1.5) {
     std::vector<Rgb> palette;
-    *reservedAt = -1;
+    int reservedAt = -1;
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         palette.push_back(boxes[i].colour);
         if (boxes[i].reserved)
-            *reservedAt = static_cast<int>(i);
+            reservedAt = static_cast<int>(i);
     }
-    return palette;
+    return PaletteSearch(std::move(palette), reservedAt, slack);
 }
 
 // A colour (or a group of close colours) taking part in the refinement: the weighted sums of
@@ -533,8 +534,7 @@ void refineBoxes(std::vector<Box>& boxes, int rounds, bool mayGroup) {
     if (members.empty())
         return;
     for (int round = 0; round < rounds; ++round) {
-        int reservedAt = -1;
-        const PaletteSearch search(paletteOf(boxes, &reservedAt), reservedAt, 1.0);
+        const PaletteSearch search = searchOverBoxes(boxes, 1.0);
         if (!search.usable())
             return;
         std::vector<Member> sums(boxes.size());
@@ -562,8 +562,7 @@ void refineBoxes(std::vector<Box>& boxes, int rounds, bool mayGroup) {
         }
     }
     // Every colour to its nearest box, starting from its member's box.
-    int reservedAt = -1;
-    const PaletteSearch search(paletteOf(boxes, &reservedAt), reservedAt);
+    const PaletteSearch search = searchOverBoxes(boxes);
     if (!search.usable())
         return;
     std::vector<Colour> colours;
@@ -647,8 +646,7 @@ public:
         report(12);
         buildRemap(boxes);
         if (!job_.paletteOnly) {
-            int reservedAt = -1;
-            const PaletteSearch search(paletteOf(boxes, &reservedAt), reservedAt);
+            const PaletteSearch search = searchOverBoxes(boxes);
             if (search.usable()) {
                 indexHistogram(boxes, search);
                 report(14);

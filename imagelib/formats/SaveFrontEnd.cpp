@@ -2,6 +2,7 @@
 
 #include "ColorConversion.h"
 #include "ColorMatching.h"
+#include "ColorQuantisation.h"
 #include "FormatDispatch.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
@@ -95,8 +96,25 @@ int saveImageToStream(KpxHandle image, KpxByteStream* stream, std::int32_t forma
     return 1;
 }
 
+// A copy of the image in `target` bits with a palette computed by the histogram quantiser and
+// ordered dithering; 0 when the quantiser cannot make that depth from this image.
+KpxHandle quantisedCopy(KpxHandle image, int target) {
+    const KpxHandle copy = KPXCreateImage(KPXWidth(image), KPXHeight(image), target);
+    if (!copy)
+        return 0;
+    if (KPXFineColorConvert(copy, image, 0, 1 << target, kKpxDitherOrdered, 0, nullptr, 0) == 1)
+        return copy;
+    KPXDeleteImage(copy);
+    return 0;
+}
+
 // A copy of the image in the depth a format needs, dithered; the image stays as it is.
+// One-bit copies, and the depths and sources the quantiser does not take, come from the
+// popularity conversion.
 KpxHandle convertForSave(KpxHandle image, int target) {
+    if (target != 1)
+        if (const KpxHandle copy = quantisedCopy(image, target))
+            return copy;
     return KPXColorConvert(image, static_cast<short>(target), kKpxDitherFloydSteinberg,
                            kKpxPalettePopularity, 0, nullptr, nullptr);
 }

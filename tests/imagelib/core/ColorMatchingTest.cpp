@@ -123,6 +123,45 @@ TEST(ConvertImageOnNewPalette, RemapsPixelsAndKeepsTheFreeEntry) {
     EXPECT_EQ(KPXConvertImageOnNewPalette(image, nullptr, 0), 0);
 }
 
+TEST(ConvertImageOnNewPalette, EveryRowIsRemappedWhateverSizeTheHeaderStates) {
+    // A caller may change biSizeImage through the header pointer; the remap still covers the
+    // whole picture and never walks past it.
+    constexpr int kWidth = 5;
+    constexpr int kHeight = 4;
+    constexpr int kColours = kWidth * kHeight;
+    auto colourOf = [](int i) { return Colour{i * 10 + 5, 255 - i * 10, i * 7}; };
+    PALETTEENTRY palette[256];
+    for (PALETTEENTRY& e : palette)
+        e = PALETTEENTRY{1, 2, 3, 0};
+    for (int i = 0; i < kColours; ++i) {
+        const Colour c = colourOf(i);
+        palette[100 + i] = PALETTEENTRY{static_cast<BYTE>(c.red), static_cast<BYTE>(c.green),
+                                        static_cast<BYTE>(c.blue), 0};
+    }
+    // Stated size: the real size times keep, plus add.
+    struct Case {
+        const char* what;
+        DWORD keep;
+        int add;
+    };
+    const Case cases[] = {{"stated as 0", 0, 0}, {"one row short", 1, -8}, {"raised", 1, 4096}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScopedImage image(KPXCreateImage(kWidth, kHeight, 8));
+        for (int i = 0; i < kColours; ++i) {
+            setTableEntry(image, i, colourOf(i));
+            setIndex(image, i % kWidth, i / kWidth, i);
+        }
+        BITMAPINFOHEADER& header = KPXGetBitmapInfoHeader(image)->bmiHeader;
+        const DWORD real = header.biSizeImage;
+        header.biSizeImage = real * c.keep + static_cast<DWORD>(c.add);
+        ASSERT_EQ(KPXConvertImageOnNewPalette(image, palette, -1), 1);
+        for (int i = 0; i < kColours; ++i)
+            EXPECT_EQ(indexAt(image, i % kWidth, i / kWidth), 100 + i) << "pixel " << i;
+        header.biSizeImage = real;
+    }
+}
+
 TEST(ChangeIndexToIndex, SwapKeepsThePictureAtEveryDepth) {
     for (const int depth : {1, 4, 8}) {
         SCOPED_TRACE(depth);

@@ -264,6 +264,58 @@ TEST(FineColorConvert, MaskedOutPixelsGetTheTransparentIndexAndAreNotCounted) {
     }
 }
 
+TEST(FineColorConvert, OpaquePixelsNeverTakeTheTransparentEntryThoughItsColourIsInThePicture) {
+    // The transparent entry's colour is painted into the picture, so it is the exact nearest
+    // colour of those pixels; they must get an entry of their own all the same.
+    struct Case {
+        const char* what;
+        bool masked;
+        int named; // transparent index set on the destination, -1 for none
+        int colours;
+        Colour transparentColour;
+    };
+    const Case cases[] = {
+        {"mask, no index named", true, -1, 16, {250, 250, 250}},
+        {"eight colours, index 7", false, 7, 8, {0, 0, 255}},
+        {"mask, index 0 named", true, 0, 32, {128, 64, 160}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Images images;
+        const KpxHandle src = images.make(40, 30, 24);
+        const KpxHandle dst = images.make(40, 30, 8);
+        const KpxHandle mask = c.masked ? images.make(40, 30, 1) : 0;
+        paintPhoto(src);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) {
+                if (y < 8)
+                    setRgb(src, x, y, c.transparentColour);
+                if (mask && x < 32)
+                    pixelAt(mask, 0, y)[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
+            }
+        const int t = c.named >= 0 ? c.named : c.colours - 1;
+        setEntry(dst, t, c.transparentColour);
+        if (c.named >= 0)
+            setTransparentIndex(dst, c.named);
+        ASSERT_EQ(KPXFineColorConvert(dst, src, mask, c.colours, 0, 0, nullptr, 0), 1);
+        int count = 0;
+        EXPECT_EQ(firstTransparency(dst, &count).blue, t);
+        EXPECT_EQ(entry(dst, t), c.transparentColour);
+        int opaqueAsTransparent = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) {
+                if (mask && x >= 32) {
+                    EXPECT_EQ(indexAt(dst, x, y), t);
+                    continue;
+                }
+                opaqueAsTransparent += indexAt(dst, x, y) == t;
+            }
+        EXPECT_EQ(opaqueAsTransparent, 0);
+        // The painted band keeps its colour through an ordinary entry.
+        EXPECT_EQ(mappedColour(dst, 3, 2), c.transparentColour);
+    }
+}
+
 TEST(FineColorConvert, EightBitSourceLeavesOutItsTransparentIndex) {
     Images images;
     const KpxHandle src = images.make(16, 4, 8);

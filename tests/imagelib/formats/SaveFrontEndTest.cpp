@@ -147,6 +147,67 @@ TEST_F(SaveFrontEnd, SaveExSavesAConvertedCopyAndKeepsTheSource) {
     KPXDeleteImage(deep);
 }
 
+// Mean squared error per channel between a 24-bit picture and an 8-bit one of the same size.
+double meanSquaredError(KpxHandle truecolour, KpxHandle indexed) {
+    const RGBQUAD* colors = KPXGetBitmapInfoHeader(indexed)->bmiColors;
+    const int w = KPXWidth(truecolour);
+    const int h = KPXHeight(truecolour);
+    double sum = 0;
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* in = KPXGetBits(truecolour) + y * KPXGetScanBytes(truecolour);
+        const std::uint8_t* out = KPXGetBits(indexed) + y * KPXGetScanBytes(indexed);
+        for (int x = 0; x < w; ++x) {
+            const RGBQUAD& q = colors[out[x]];
+            const int d[3] = {in[3 * x] - q.rgbBlue, in[3 * x + 1] - q.rgbGreen,
+                              in[3 * x + 2] - q.rgbRed};
+            sum += d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+        }
+    }
+    return sum / (3.0 * w * h);
+}
+
+TEST_F(SaveFrontEnd, SaveExToGifKeepsASmoothPictureClose) {
+    // Three gradients crossing each other: far more colours than a GIF holds, none popular.
+    const int w = 128;
+    const int h = 96;
+    const KpxHandle smooth = KPXCreateImage(w, h, 24);
+    ASSERT_NE(smooth, 0);
+    for (int y = 0; y < h; ++y) {
+        std::uint8_t* row = KPXGetBits(smooth) + y * KPXGetScanBytes(smooth);
+        for (int x = 0; x < w; ++x) {
+            row[3 * x] = static_cast<std::uint8_t>((x + y) * 255 / (w + h));
+            row[3 * x + 1] = static_cast<std::uint8_t>(y * 255 / h);
+            row[3 * x + 2] = static_cast<std::uint8_t>(x * 255 / w);
+        }
+    }
+    const std::string target = dir.file("smooth.gif");
+    ASSERT_EQ(KPXSaveImageEx(smooth, target.c_str(), 20, 0, 0, nullptr), 1);
+    const KpxHandle loaded = KPXLoadImage(nullptr, target.c_str(), nullptr);
+    ASSERT_NE(loaded, 0);
+    ASSERT_EQ(KPXbpp(loaded), 8);
+    EXPECT_LT(meanSquaredError(smooth, loaded), 60.0);
+    KPXDeleteImage(loaded);
+    KPXDeleteImage(smooth);
+}
+
+TEST_F(SaveFrontEnd, SaveExFallsBackToThePopularityPaletteWhenTheQuantiserRefuses) {
+    // The quantiser takes 24- and 8-bit sources only; a 16-bit picture still saves as 8 bits.
+    const int live = KpxLiveImageCount();
+    const KpxHandle high = KPXCreateImage(5, 4, kKpxDepth565);
+    ASSERT_NE(high, 0);
+    ASSERT_EQ(KPXbpp(high), 16);
+    std::memset(KPXGetBits(high), 0x5A, KPXSizeImage(high));
+    const std::string target = dir.file("high.gif");
+    ASSERT_EQ(KPXSaveImageEx(high, target.c_str(), 20, 0, 0, nullptr), 1);
+    const KpxHandle loaded = KPXLoadImage(nullptr, target.c_str(), nullptr);
+    ASSERT_NE(loaded, 0);
+    EXPECT_EQ(KPXbpp(loaded), 8);
+    EXPECT_EQ(KPXWidth(loaded), 5);
+    KPXDeleteImage(loaded);
+    KPXDeleteImage(high);
+    EXPECT_EQ(KpxLiveImageCount(), live);
+}
+
 TEST_F(SaveFrontEnd, SaveExWithoutConversionSavesAsIs) {
     const std::string target = dir.file("ex.bmp");
     EXPECT_EQ(KPXSaveImageEx(image, target.c_str(), 40, 0, 0, nullptr), 1);
