@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +23,13 @@ std::string randomSuffix() {
     return suffix;
 }
 
+// A temporary name in the target's folder. Its length does not depend on the target's name, so
+// a target whose name has the longest length the file system allows can still be saved.
+std::string temporaryBeside(const std::string& target) {
+    return (std::filesystem::path(target).parent_path() / (".kfm-" + randomSuffix() + ".tmp"))
+        .string();
+}
+
 } // namespace
 
 ReplacingFile::ReplacingFile(std::string target) : target_(std::move(target)) {
@@ -32,7 +40,7 @@ ReplacingFile::ReplacingFile(std::string target) : target_(std::move(target)) {
     if (exists && !S_ISREG(existing.st_mode))
         return; // a folder or device is never replaced
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string candidate = target_ + ".kfm-" + randomSuffix() + ".tmp";
+        const std::string candidate = temporaryBeside(target_);
         const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EEXIST)

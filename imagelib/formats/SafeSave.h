@@ -8,8 +8,8 @@ namespace kpx {
 
 class ReplacingFile {
 public:
-    // Creates a new empty file in the target's folder, with the permissions the target has (or,
-    // for a new target, those a new file gets).
+    // Creates a new empty file with a short name of its own in the target's folder, with the
+    // permissions the target has (or, for a new target, those a new file gets).
     explicit ReplacingFile(std::string target);
     // Removes the temporary file unless it replaced the target.
     ~ReplacingFile();

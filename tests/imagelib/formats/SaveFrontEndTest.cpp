@@ -91,6 +91,20 @@ TEST_F(SaveFrontEnd, RefusesWhatCannotBeWritten) {
     EXPECT_EQ(filesInFolder(), 0);
 }
 
+// Names up to the file system's limit of 255 bytes can be saved: the temporary file's name does
+// not grow with the target's.
+TEST_F(SaveFrontEnd, NamesOfTheLongestLegalLengthCanBeSaved) {
+    for (const std::size_t length : {239u, 254u, 255u}) {
+        const std::string name = std::string(length - 4, 'n') + ".bmp";
+        const std::string target = dir.file(name);
+        fake::writeFile(target, oldContent);
+        EXPECT_EQ(KPXSaveImage(image, target.c_str(), 40, 0, 0, nullptr), 1) << length;
+        EXPECT_EQ(fake::readFile(target).size(), 18u) << length;
+        fs::remove(target);
+    }
+    EXPECT_EQ(filesInFolder(), 0);
+}
+
 TEST_F(SaveFrontEnd, SavedFileLoadsBackWithTheSamePixels) {
     const std::string target = dir.file("round.bmp");
     ASSERT_EQ(KPXSaveImage(image, target.c_str(), 40, 0, 0, nullptr), 1);

@@ -179,6 +179,16 @@ TEST_F(GifAnimationSave, FailedOrCancelledSaveKeepsTheOldFile) {
     EXPECT_EQ(KPXSaveImageFrames(head, dir.path().string().c_str(), 20, 0, 0, nullptr, nullptr), 0);
 }
 
+// The animation save takes a name of 255 bytes as a single-image save does.
+TEST_F(GifAnimationSave, LongestNamesAreSaved) {
+    makeChain();
+    const std::string longest = dir.file(std::string(251, 'n') + ".gif");
+    ASSERT_EQ(KPXSaveImageFrames(head, longest.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    Decoded fromLongest;
+    slurp(readFile(longest), fromLongest);
+    EXPECT_EQ(fromLongest.gif->ImageCount, 3);
+}
+
 TEST_F(GifAnimationSave, DeepFramesAreWrittenAsEightBitCopies) {
     head = KPXCreateImage(4, 4, 24);
     std::memset(KPXGetBits(head), 0x80, KPXSizeImage(head));
