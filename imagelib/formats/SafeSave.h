@@ -1,6 +1,7 @@
 #pragma once
 // Saving without risking the file that was there: a codec writes into a temporary file beside
-// the target, which replaces the target only once the whole write has succeeded.
+// the target, which replaces the target only once the whole write has succeeded. A target that
+// is a symbolic link is saved into the file the link points to; the link stays.
 
 #include <string>
 

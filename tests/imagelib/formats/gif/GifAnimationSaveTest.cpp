@@ -179,14 +179,26 @@ TEST_F(GifAnimationSave, FailedOrCancelledSaveKeepsTheOldFile) {
     EXPECT_EQ(KPXSaveImageFrames(head, dir.path().string().c_str(), 20, 0, 0, nullptr, nullptr), 0);
 }
 
-// The animation save takes a name of 255 bytes as a single-image save does.
-TEST_F(GifAnimationSave, LongestNamesAreSaved) {
+// The animation save keeps the targets a single-image save takes: a name of 255 bytes, and a
+// symbolic link, which stays a link while the file it points to gets the frames.
+TEST_F(GifAnimationSave, LongestNamesAndLinkedFilesAreSaved) {
     makeChain();
     const std::string longest = dir.file(std::string(251, 'n') + ".gif");
     ASSERT_EQ(KPXSaveImageFrames(head, longest.c_str(), 20, 0, 0, nullptr, nullptr), 1);
     Decoded fromLongest;
     slurp(readFile(longest), fromLongest);
     EXPECT_EQ(fromLongest.gif->ImageCount, 3);
+
+    const std::string real = dir.file("real.gif");
+    { std::ofstream(real, std::ios::binary) << "old"; }
+    const std::string link = dir.file("link.gif");
+    std::filesystem::create_symlink("real.gif", link);
+    ASSERT_EQ(KPXSaveImageFrames(head, link.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    Decoded fromLink;
+    slurp(readFile(real), fromLink);
+    EXPECT_EQ(fromLink.gif->ImageCount, 3);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
 }
 
 TEST_F(GifAnimationSave, DeepFramesAreWrittenAsEightBitCopies) {
