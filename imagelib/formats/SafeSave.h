@@ -1,6 +1,7 @@
 #pragma once
 // Saving without risking the file that was there: a codec writes into a temporary file beside
-// the target, which replaces the target only once the whole write has succeeded.
+// the target, which replaces the target only once the whole write has succeeded. A target that
+// is a symbolic link is saved into the file the link points to; the link stays.
 
 #include <string>
 
@@ -8,8 +9,8 @@ namespace kpx {
 
 class ReplacingFile {
 public:
-    // Creates a new empty file in the target's folder, with the permissions the target has (or,
-    // for a new target, those a new file gets).
+    // Creates a new empty file with a short name of its own in the target's folder, with the
+    // permissions the target has (or, for a new target, those a new file gets).
     explicit ReplacingFile(std::string target);
     // Removes the temporary file unless it replaced the target.
     ~ReplacingFile();

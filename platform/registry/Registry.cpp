@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStringDecoder>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -73,6 +75,29 @@ std::optional<std::string> keyPath(HKEY key) {
 QString valueKey(const std::string& path, const char* name) {
     const QString value = QString::fromLatin1(name ? name : "");
     return path.empty() ? value : QString::fromLatin1(path.c_str()) + "/" + value;
+}
+
+bool isUtf8(const QByteArray& bytes) {
+    // Stateless: a sequence cut off at the end is an error, not a wait for more input.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    [[maybe_unused]] const QString ignored = decoder(bytes);
+    return !decoder.hasError();
+}
+
+// The bytes of a stored text. Texts are stored as UTF-8. Earlier versions stored each byte as one
+// Latin-1 character, so a UTF-8 text written by them reads as characters below U+0100 whose
+// Latin-1 bytes form valid UTF-8 with at least one non-ASCII byte; those bytes are the text.
+std::string storedTextBytes(const QString& text) {
+    const bool oneBytePerCharacter =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100; });
+    if (oneBytePerCharacter) {
+        const QByteArray latin1 = text.toLatin1();
+        const bool nonAscii =
+            std::any_of(latin1.begin(), latin1.end(), [](char c) { return (c & 0x80) != 0; });
+        if (nonAscii && isUtf8(latin1))
+            return latin1.toStdString();
+    }
+    return text.toUtf8().toStdString();
 }
 
 bool keyExists(QSettings& store, const std::string& path) {
@@ -151,7 +176,7 @@ LONG RegQueryValueExA(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD
         bytes.assign(reinterpret_cast<const char*>(&v), sizeof v);
     } else if (text.startsWith("sz:")) {
         valueType = REG_SZ;
-        bytes = text.mid(3).toLatin1().toStdString();
+        bytes = storedTextBytes(text.mid(3));
         bytes.push_back('\0');
     } else {
         return ERROR_FILE_NOT_FOUND;
@@ -185,7 +210,7 @@ LONG RegSetValueExA(HKEY key, const char* name, DWORD type, const BYTE* data, DW
         // Stored without the terminating zero; a zero inside the data ends the text.
         std::string text(reinterpret_cast<const char*>(data), data ? size : 0);
         text = text.substr(0, text.find('\0'));
-        encoded = "sz:" + QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+        encoded = "sz:" + QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     } else {
         return ERROR_INVALID_HANDLE;
     }

@@ -1,5 +1,6 @@
 #include "Process.h"
 
+#include <cerrno>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,7 +37,11 @@ int runAndWait(const std::string& program, const std::vector<std::string>& args)
     if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
         return -1;
     int status = 0;
+    // Only an interrupted wait is repeated; any other failure (the child was reaped elsewhere,
+    // for instance when SIGCHLD is ignored) leaves its exit code unknown.
     while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
     }
     if (WIFEXITED(status))
         return WEXITSTATUS(status);

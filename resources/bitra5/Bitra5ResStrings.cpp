@@ -5,6 +5,11 @@
 namespace {
 
 constexpr KfmStringResource kStrings[] = {
+    // The notice shown for the GIF format.
+    {8105, "GIF support: the Graphics Interchange Format was created by CompuServe. GIF pictures "
+           "are compressed with the LZW method. The patents that once covered LZW compression "
+           "have expired everywhere (in the United States in 2003, in Europe, Canada and Japan "
+           "in 2004), so reading and writing GIF files needs no licence."},
     // Format names.
     {8107, "PCX - ZSoft Paintbrush"},
     {8108, "GIF - CompuServe Graphics Interchange"},

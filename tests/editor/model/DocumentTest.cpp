@@ -71,7 +71,7 @@ TEST(FormatText, FillsPlaceholdersInOrderAndNeverReadsValuesAsFormats) {
     EXPECT_EQ(FormatText("trailing %", {}), "trailing %");
 }
 
-// Open failures: the Part's message through the shell, an empty untitled document afterwards.
+// Open failures: an error message through the shell, then an empty untitled document.
 TEST_F(DocumentTest, OpenFailuresLeaveAnEmptyUntitledDocument) {
     shellFake.strings[10852] = "missing %s";
     shellFake.strings[10853] = "cannot import %s";

@@ -2,9 +2,13 @@
 #include "ConversionFixtures.h"
 #include "ImageTable.h"
 #include "LibraryPalettes.h"
+#include "gdi/DeviceContext.h"
 #include "gdi/DibSection.h"
 
 #include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
 
 #include <cstring>
 #include <string>
@@ -500,8 +504,23 @@ TEST(IsImageBlank, ComparesPixelBytesOnly) {
     EXPECT_EQ(KPXIsImageBlank(0, 0), 0);
 }
 
-TEST(IsPrintedColorWhite, NoRasterPrinterHere) {
+// Only a raster printer can print white differently from a picture's white: every other device
+// context answers 0.
+TEST(IsPrintedColorWhite, ZeroForDevicesThatAreNoRasterPrinter) {
     EXPECT_EQ(KPXIsPrintedColorWhite(nullptr), 0);
+    HDC memory = CreateCompatibleDC(nullptr);
+    ASSERT_NE(memory, nullptr);
+    EXPECT_EQ(GetDeviceCaps(memory, TECHNOLOGY), DT_RASDISPLAY);
+    EXPECT_EQ(KPXIsPrintedColorWhite(memory), 0);
+    DeleteDC(memory);
+    QImage surface(8, 8, QImage::Format_RGB32);
+    QPainter painter(&surface);
+    for (const auto kind : {kfm::gdi::DeviceKind::RasterDisplay, kfm::gdi::DeviceKind::Metafile}) {
+        HDC dc = kfm::gdi::createPainterDC(&painter, kind, 24);
+        EXPECT_EQ(GetDeviceCaps(dc, TECHNOLOGY), static_cast<int>(kind));
+        EXPECT_EQ(KPXIsPrintedColorWhite(dc), 0);
+        DeleteDC(dc);
+    }
 }
 
 TEST(ImageFillByColor, FillsMaskedPixelsOfEveryDepth) {

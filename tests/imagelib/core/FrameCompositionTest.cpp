@@ -18,7 +18,7 @@ constexpr int kScreenH = 4;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBackground = RGB(255, 0, 0);
 
-struct FrameSpec {
+struct FrameLayout {
     int x, y, w, h;
     int disposal;
     bool transparent;
@@ -26,7 +26,7 @@ struct FrameSpec {
 
 // Pixel (i, j) of frame k: palette index 0 is the transparent colour; other pixels cycle
 // through colours unique to the frame.
-int frameIndex(const FrameSpec& f, int k, int i, int j) {
+int frameIndex(const FrameLayout& f, int k, int i, int j) {
     if (f.transparent && (i + j) % 3 == 0)
         return 0;
     return 1 + (i + 2 * j + k) % 5;
@@ -36,7 +36,7 @@ COLORREF paletteColor(int k, int index) {
                static_cast<BYTE>(200 - 30 * index));
 }
 
-KpxHandle makeFrame(const FrameSpec& f, int k) {
+KpxHandle makeFrame(const FrameLayout& f, int k) {
     const KpxHandle image = KPXCreateImage(f.w, f.h, 8);
     for (int p = 0; p < 6; ++p)
         kfm::test::setPaletteEntry(image, p, paletteColor(k, p));
@@ -52,14 +52,14 @@ KpxHandle makeFrame(const FrameSpec& f, int k) {
     return image;
 }
 
-KpxHandle makeChain(const std::vector<FrameSpec>& specs) {
-    const KpxHandle head = makeFrame(specs[0], 0);
+KpxHandle makeChain(const std::vector<FrameLayout>& layouts) {
+    const KpxHandle head = makeFrame(layouts[0], 0);
     AnimateInfo animation{kScreenW, kScreenH, 0, 0, nullptr};
     KPXSetAnimateInfo(head, &animation);
     KPXAddImageFrame(head, head, 0); // refused; the head still needs its first-frame link
     kpx::ImageLock(head, kKpxWrite)->firstFrame = head;
-    for (std::size_t k = 1; k < specs.size(); ++k)
-        KPXAddImageFrame(head, makeFrame(specs[k], static_cast<int>(k)), -1);
+    for (std::size_t k = 1; k < layouts.size(); ++k)
+        KPXAddImageFrame(head, makeFrame(layouts[k], static_cast<int>(k)), -1);
     return head;
 }
 
@@ -67,13 +67,13 @@ using Picture = std::vector<COLORREF>;
 
 // What a GIF viewer shows after each frame, kept as whole-screen pictures: disposal 2 clears the
 // frame's rectangle to the background, disposal 3 returns to the picture before the frame.
-std::vector<Picture> viewerPictures(const std::vector<FrameSpec>& specs) {
+std::vector<Picture> viewerPictures(const std::vector<FrameLayout>& layouts) {
     Picture screen(kScreenW * kScreenH, kWhite);
     std::vector<Picture> shown;
     Picture beforePrevious = screen;
-    for (std::size_t k = 0; k < specs.size(); ++k) {
+    for (std::size_t k = 0; k < layouts.size(); ++k) {
         if (k > 0) {
-            const FrameSpec& p = specs[k - 1];
+            const FrameLayout& p = layouts[k - 1];
             // Restoring before the first frame gives the background, as for disposal 2.
             const int disposal = p.disposal == 3 && k == 1 ? 2 : p.disposal;
             if (disposal == 3) {
@@ -88,7 +88,7 @@ std::vector<Picture> viewerPictures(const std::vector<FrameSpec>& specs) {
             }
         }
         beforePrevious = screen;
-        const FrameSpec& f = specs[k];
+        const FrameLayout& f = layouts[k];
         for (int j = 0; j < f.h; ++j)
             for (int i = 0; i < f.w; ++i) {
                 const int x = f.x + i, y = f.y + j;
@@ -103,32 +103,32 @@ std::vector<Picture> viewerPictures(const std::vector<FrameSpec>& specs) {
     return shown;
 }
 
-std::string describe(const std::vector<FrameSpec>& specs) {
+std::string describe(const std::vector<FrameLayout>& layouts) {
     std::ostringstream out;
-    for (const FrameSpec& f : specs)
+    for (const FrameLayout& f : layouts)
         out << "[" << f.x << "," << f.y << " " << f.w << "x" << f.h << " d" << f.disposal
             << (f.transparent ? " t" : "") << "] ";
     return out.str();
 }
 
 // Composes the chain frame by frame and compares every pixel with the viewer's picture.
-void expectViewerPictures(const std::vector<FrameSpec>& specs) {
+void expectViewerPictures(const std::vector<FrameLayout>& layouts) {
     const int liveBefore = KpxLiveImageCount();
     {
-        OwnedImage chain(makeChain(specs));
+        OwnedImage chain(makeChain(layouts));
         OwnedImage canvas(KPXCreateImage(kScreenW, kScreenH, 24));
         kfm::test::fillColor(canvas, kWhite);
-        const std::vector<Picture> expected = viewerPictures(specs);
-        for (std::size_t k = 0; k < specs.size(); ++k) {
+        const std::vector<Picture> expected = viewerPictures(layouts);
+        for (std::size_t k = 0; k < layouts.size(); ++k) {
             KPXStretchBltFrame(canvas, 0, 0, kScreenW, kScreenH, chain, static_cast<int>(k), 0, 0,
                                0, 0, 0, 0, 0, kBackground, 0);
             for (int y = 0; y < kScreenH; ++y)
                 for (int x = 0; x < kScreenW; ++x)
                     ASSERT_EQ(kfm::test::getColor(canvas, x, y), expected[k][y * kScreenW + x])
-                        << describe(specs) << "frame " << k << " pixel " << x << "," << y;
+                        << describe(layouts) << "frame " << k << " pixel " << x << "," << y;
         }
     }
-    EXPECT_EQ(KpxLiveImageCount(), liveBefore) << describe(specs);
+    EXPECT_EQ(KpxLiveImageCount(), liveBefore) << describe(layouts);
 }
 
 } // namespace
@@ -136,23 +136,23 @@ void expectViewerPictures(const std::vector<FrameSpec>& specs) {
 // Every pair of disposal x transparency x position for two frames between an opaque full-screen
 // frame and a one-pixel frame, so that both disposals show before the next frame is drawn.
 TEST(FrameComposition, DisposalTransparencyAndPositionTable) {
-    const FrameSpec positions[] = {
+    const FrameLayout positions[] = {
         {1, 1, 3, 2, 0, false},   // inside the screen
         {-2, -1, 4, 3, 0, false}, // crossing the top-left edge
         {4, 2, 3, 3, 0, false},   // crossing the bottom-right edge
     };
-    std::vector<FrameSpec> variants;
+    std::vector<FrameLayout> variants;
     for (int d = 0; d <= 3; ++d)
         for (bool t : {false, true})
-            for (FrameSpec p : positions) {
+            for (FrameLayout p : positions) {
                 p.disposal = d;
                 p.transparent = t;
                 variants.push_back(p);
             }
-    const FrameSpec base{0, 0, kScreenW, kScreenH, 1, false};
-    const FrameSpec dot{5, 0, 1, 1, 1, false};
-    for (const FrameSpec& first : variants)
-        for (const FrameSpec& second : variants) {
+    const FrameLayout base{0, 0, kScreenW, kScreenH, 1, false};
+    const FrameLayout dot{5, 0, 1, 1, 1, false};
+    for (const FrameLayout& first : variants)
+        for (const FrameLayout& second : variants) {
             ASSERT_NO_FATAL_FAILURE(expectViewerPictures({base, first, second, dot}));
         }
 }
@@ -195,8 +195,8 @@ TEST(FrameComposition, RestoreToBackgroundFillsExactlyTheFramesRectangle) {
 }
 
 TEST(FrameComposition, BackgroundImageSuppliesTheRestoredArea) {
-    const std::vector<FrameSpec> specs = {{1, 1, 3, 2, 2, false}, {0, 0, 1, 1, 1, false}};
-    OwnedImage chain(makeChain(specs));
+    const std::vector<FrameLayout> layouts = {{1, 1, 3, 2, 2, false}, {0, 0, 1, 1, 1, false}};
+    OwnedImage chain(makeChain(layouts));
     OwnedImage background(KPXCreateImage(kScreenW, kScreenH, 24));
     for (int y = 0; y < kScreenH; ++y)
         for (int x = 0; x < kScreenW; ++x)
@@ -207,28 +207,29 @@ TEST(FrameComposition, BackgroundImageSuppliesTheRestoredArea) {
     for (int y = 0; y < kScreenH; ++y)
         for (int x = 0; x < kScreenW; ++x) {
             const bool restored = x >= 1 && x < 4 && y >= 1 && y < 3;
-            const COLORREF want = x == 0 && y == 0 ? paletteColor(1, frameIndex(specs[1], 1, 0, 0))
-                                  : restored       ? RGB(x * 10, y * 10, 99)
-                                                   : kWhite;
+            const COLORREF want = x == 0 && y == 0
+                                      ? paletteColor(1, frameIndex(layouts[1], 1, 0, 0))
+                                  : restored ? RGB(x * 10, y * 10, 99)
+                                             : kWhite;
             ASSERT_EQ(kfm::test::getColor(canvas, x, y), want) << x << "," << y;
         }
 }
 
 TEST(FrameComposition, RenderFramesRangesAndTheFinalDisposal) {
-    const std::vector<FrameSpec> specs = {
+    const std::vector<FrameLayout> layouts = {
         {0, 0, 6, 4, 1, false}, {1, 1, 2, 2, 2, false}, {3, 1, 2, 2, 2, false}};
-    OwnedImage chain(makeChain(specs));
+    OwnedImage chain(makeChain(layouts));
     OwnedImage canvas(KPXCreateImage(kScreenW, kScreenH, 24));
     kfm::test::fillColor(canvas, kWhite);
     // From greater than to draws frame to alone.
     ASSERT_EQ(KPXRenderFrames(chain, canvas, 0, 0, 5, 1, kBackground, 0, 1), 1);
     EXPECT_EQ(kfm::test::getColor(canvas, 0, 0), kWhite);
-    EXPECT_EQ(kfm::test::getColor(canvas, 1, 1), paletteColor(1, frameIndex(specs[1], 1, 0, 0)));
+    EXPECT_EQ(kfm::test::getColor(canvas, 1, 1), paletteColor(1, frameIndex(layouts[1], 1, 0, 0)));
     // Without keep, the last frame's disposal is applied after it.
     kfm::test::fillColor(canvas, kWhite);
     ASSERT_EQ(KPXRenderFrames(chain, canvas, 0, 0, 0, 99, kBackground, 0, 0), 1);
     EXPECT_EQ(kfm::test::getColor(canvas, 3, 1), kBackground);
-    EXPECT_EQ(kfm::test::getColor(canvas, 0, 0), paletteColor(0, frameIndex(specs[0], 0, 0, 0)));
+    EXPECT_EQ(kfm::test::getColor(canvas, 0, 0), paletteColor(0, frameIndex(layouts[0], 0, 0, 0)));
     EXPECT_EQ(KPXRenderFrames(0, canvas, 0, 0, 0, 1, 0, 0, 0), 0);
     EXPECT_EQ(KPXRenderFrames(chain, 0, 0, 0, 0, 1, 0, 0, 0), 0);
     EXPECT_EQ(KPXRenderFrames(29999, canvas, 0, 0, 0, 1, 0, 0, 0), 0);
@@ -236,12 +237,12 @@ TEST(FrameComposition, RenderFramesRangesAndTheFinalDisposal) {
 }
 
 TEST(FrameComposition, ScaledScreenMovesFramesWithoutScalingThem) {
-    const std::vector<FrameSpec> specs = {{2, 1, 1, 1, 0, false}};
-    OwnedImage chain(makeChain(specs));
+    const std::vector<FrameLayout> layouts = {{2, 1, 1, 1, 0, false}};
+    OwnedImage chain(makeChain(layouts));
     OwnedImage canvas(KPXCreateImage(12, 8, 24));
     kfm::test::fillColor(canvas, kWhite);
     KPXStretchBltFrame(canvas, 0, 0, 12, 8, chain, 0, 0, 0, 0, 0, 0, 0, 0, kBackground, 0);
-    const COLORREF drawn = paletteColor(0, frameIndex(specs[0], 0, 0, 0));
+    const COLORREF drawn = paletteColor(0, frameIndex(layouts[0], 0, 0, 0));
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 12; ++x)
             ASSERT_EQ(kfm::test::getColor(canvas, x, y), x == 4 && y == 2 ? drawn : kWhite);
@@ -251,7 +252,7 @@ TEST(FrameComposition, ScaledScreenMovesFramesWithoutScalingThem) {
         EXPECT_EQ(state->previousRect.right, 6);
         EXPECT_EQ(state->previousRect.bottom, 4);
     }
-    const std::vector<FrameSpec> negative = {{-2, -3, 4, 4, 2, false}};
+    const std::vector<FrameLayout> negative = {{-2, -3, 4, 4, 2, false}};
     OwnedImage clipped(makeChain(negative));
     KPXStretchBltFrame(canvas, 0, 0, 6, 4, clipped, 0, 0, 0, 0, 0, 0, 0, 0, kBackground, 0);
     kpx::ImageLock state(clipped, kKpxRead);

@@ -303,7 +303,7 @@ TEST_F(ImageTableTest, ALinkedImageWithItsOwnReferenceOutlivesTheChain) {
         EXPECT_FALSE(alive(h)) << "handle " << h;
 }
 
-TEST_F(ImageTableTest, ChecksumFollowsTheDocumentedSum) {
+TEST_F(ImageTableTest, ChecksumWeightsEachRowsWordSumByTheRowNumber) {
     Images images;
     // 2 x 2 at 24 bits: rows of 8 bytes, two words each.
     const KpxHandle h = images.create(2, 2, 24);

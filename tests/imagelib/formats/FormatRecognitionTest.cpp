@@ -153,9 +153,12 @@ TEST(FormatList, NameByIdTakesTheFirstRowOfRasterIds) {
     EXPECT_EQ(KPXGetFormatName(15, &entry), 0);
 }
 
-TEST(FormatList, GifNoticeTextIsCutToTheLength) {
+TEST(FormatList, GifNoticeTextExistsAndIsCutToTheLength) {
     char whole[2048] = {};
     EXPECT_EQ(KPXSupportGifLicenseText(whole, 2048), 1);
+    const std::string notice = whole;
+    EXPECT_NE(notice.find("GIF"), std::string::npos) << notice;
+    EXPECT_NE(notice.find("LZW"), std::string::npos) << notice;
     char cut[8];
     std::memset(cut, 'x', sizeof cut);
     EXPECT_EQ(KPXSupportGifLicenseText(cut, 4), 1);

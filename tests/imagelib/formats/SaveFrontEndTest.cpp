@@ -91,6 +91,50 @@ TEST_F(SaveFrontEnd, RefusesWhatCannotBeWritten) {
     EXPECT_EQ(filesInFolder(), 0);
 }
 
+// Names up to the file system's limit of 255 bytes can be saved: the temporary file's name does
+// not grow with the target's.
+TEST_F(SaveFrontEnd, NamesOfTheLongestLegalLengthCanBeSaved) {
+    for (const std::size_t length : {239u, 254u, 255u}) {
+        const std::string name = std::string(length - 4, 'n') + ".bmp";
+        const std::string target = dir.file(name);
+        fake::writeFile(target, oldContent);
+        EXPECT_EQ(KPXSaveImage(image, target.c_str(), 40, 0, 0, nullptr), 1) << length;
+        EXPECT_EQ(fake::readFile(target).size(), 18u) << length;
+        fs::remove(target);
+    }
+    EXPECT_EQ(filesInFolder(), 0);
+}
+
+// A save through a symbolic link writes the file the link points to; the link stays a link.
+TEST_F(SaveFrontEnd, SaveThroughALinkWritesTheLinkedFile) {
+    fs::create_directory(dir.path() / "real");
+    const std::string real = dir.file("real/picture.bmp");
+    fake::writeFile(real, oldContent);
+    const std::string link = dir.file("link.bmp");
+    fs::create_symlink("real/picture.bmp", link);
+    const std::string chained = dir.file("chained.bmp");
+    fs::create_symlink("link.bmp", chained);
+    for (const std::string& target : {link, chained}) {
+        fake::writeFile(real, oldContent);
+        ASSERT_EQ(KPXSaveImage(image, target.c_str(), 40, 0, 0, nullptr), 1) << target;
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_TRUE(fs::is_symlink(chained));
+        EXPECT_EQ(fake::readFile(real).size(), 18u) << target;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "real"), {}), 1);
+        EXPECT_EQ(filesInFolder(), 3);
+    }
+    // A link to a file that does not exist yet creates that file.
+    fs::remove(real);
+    ASSERT_EQ(KPXSaveImage(image, link.c_str(), 40, 0, 0, nullptr), 1);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fake::readFile(real).size(), 18u);
+    // Links that lead in a circle are refused and left alone.
+    const std::string loop = dir.file("loop.bmp");
+    fs::create_symlink("loop.bmp", loop);
+    EXPECT_EQ(KPXSaveImage(image, loop.c_str(), 40, 0, 0, nullptr), 0);
+    EXPECT_TRUE(fs::is_symlink(loop));
+}
+
 TEST_F(SaveFrontEnd, SavedFileLoadsBackWithTheSamePixels) {
     const std::string target = dir.file("round.bmp");
     ASSERT_EQ(KPXSaveImage(image, target.c_str(), 40, 0, 0, nullptr), 1);

@@ -1,5 +1,6 @@
 #include "FrameChain.h"
 #include "ImageCreation.h"
+#include "ImageTable.h"
 #include "MultiFrameFiles.h"
 #include "SaveFrontEnd.h"
 #include "Transparency.h"
@@ -180,15 +181,58 @@ TEST_F(GifAnimationSave, FailedOrCancelledSaveKeepsTheOldFile) {
     EXPECT_EQ(KPXSaveImageFrames(head, dir.path().string().c_str(), 20, 0, 0, nullptr, nullptr), 0);
 }
 
+// The animation save keeps the targets a single-image save takes: a name of 255 bytes, and a
+// symbolic link, which stays a link while the file it points to gets the frames.
+TEST_F(GifAnimationSave, LongestNamesAndLinkedFilesAreSaved) {
+    makeChain();
+    const std::string longest = dir.file(std::string(251, 'n') + ".gif");
+    ASSERT_EQ(KPXSaveImageFrames(head, longest.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    Decoded fromLongest;
+    slurp(readFile(longest), fromLongest);
+    EXPECT_EQ(fromLongest.gif->ImageCount, 3);
+
+    const std::string real = dir.file("real.gif");
+    { std::ofstream(real, std::ios::binary) << "old"; }
+    const std::string link = dir.file("link.gif");
+    std::filesystem::create_symlink("real.gif", link);
+    ASSERT_EQ(KPXSaveImageFrames(head, link.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    Decoded fromLink;
+    slurp(readFile(real), fromLink);
+    EXPECT_EQ(fromLink.gif->ImageCount, 3);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
+}
+
+// A frame of more than 8 bits is written through an 8-bit copy of its picture; the frame in the
+// chain keeps its depth and pixels, and the copy is freed.
 TEST_F(GifAnimationSave, DeepFramesAreWrittenAsEightBitCopies) {
-    head = KPXCreateImage(4, 4, 24);
-    std::memset(KPXGetBits(head), 0x80, KPXSizeImage(head));
+    head = makeFrame(4, 4, 0, 4);
+    const KpxHandle deep = KPXCreateImage(4, 4, 24);
+    std::memset(KPXGetBits(deep), 0x80, KPXSizeImage(deep)); // mid grey
+    ASSERT_EQ(KPXAddImageFrame(head, deep, -1), 1);
+    const std::vector<std::uint8_t> pixels(KPXGetBits(deep), KPXGetBits(deep) + KPXSizeImage(deep));
+    const int liveBefore = KpxLiveImageCount();
     const std::string path = dir.file("deep.gif");
     ASSERT_EQ(KPXSaveImageFrames(head, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
-    EXPECT_EQ(KPXbpp(head), 24) << "the chain itself is unchanged";
+    EXPECT_EQ(KpxLiveImageCount(), liveBefore) << "the 8-bit copy is freed";
+    EXPECT_EQ(KPXbpp(deep), 24) << "the chain itself is unchanged";
+    EXPECT_EQ(std::vector<std::uint8_t>(KPXGetBits(deep), KPXGetBits(deep) + KPXSizeImage(deep)),
+              pixels);
     Decoded decoded;
     slurp(readFile(path), decoded);
-    EXPECT_EQ(decoded.gif->ImageCount, 1);
+    ASSERT_EQ(decoded.gif->ImageCount, 2);
+    const SavedImage& written = decoded.gif->SavedImages[1];
+    const ColorMapObject* map =
+        written.ImageDesc.ColorMap ? written.ImageDesc.ColorMap : decoded.gif->SColorMap;
+    ASSERT_NE(map, nullptr);
+    for (int p = 0; p < 16; ++p) {
+        const int index = written.RasterBits[p];
+        ASSERT_LT(index, map->ColorCount);
+        const GifColorType colour = map->Colors[index];
+        EXPECT_NEAR(colour.Red, 0x80, 8) << "pixel " << p;
+        EXPECT_NEAR(colour.Green, 0x80, 8) << "pixel " << p;
+        EXPECT_NEAR(colour.Blue, 0x80, 8) << "pixel " << p;
+    }
 }
 
 TEST_F(GifAnimationSave, FewestCodeBitsCoverTheUsedEntries) {
@@ -311,19 +355,6 @@ TEST(GifSingleSave, TransparentIndexGivesAGraphicControlBlock) {
         }
         KPXDeleteImage(image);
     }
-}
-
-TEST(GifBreakTable, OneSlotPerHandleAndTenAtMost) {
-    EXPECT_EQ(KPXBreakLoadImageFrames(0), 0);
-    std::vector<KpxHandle> images;
-    for (int i = 0; i < 11; ++i)
-        images.push_back(KPXCreateImage(1, 1, 8));
-    EXPECT_EQ(KPXBreakLoadImageFrames(images[0]), 1);
-    EXPECT_EQ(KPXBreakLoadImageFrames(images[0]), 1);
-    for (int i = 1; i < 11; ++i)
-        EXPECT_EQ(KPXBreakLoadImageFrames(images[i]), 1) << "a full table still answers 1";
-    for (KpxHandle h : images)
-        KPXDeleteImage(h); // deleting clears their slots
 }
 
 } // namespace

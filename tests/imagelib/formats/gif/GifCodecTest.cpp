@@ -430,7 +430,9 @@ TEST_F(GifCodec, DeepFramesAreWrittenAsEightBitCopiesAndCodeBitsCanShrink) {
     const auto index = kpx::gif::scanGif(readFile(path));
     ASSERT_EQ(index.frames.size(), 1u);
     EXPECT_EQ(index.frames[0].minimumCodeSize, 3);
-    EXPECT_EQ(indicesOf(KPXLoadImage(nullptr, path.c_str(), nullptr)), five);
+    const KpxHandle reloaded = KPXLoadImage(nullptr, path.c_str(), nullptr);
+    EXPECT_EQ(indicesOf(reloaded), five);
+    KPXDeleteImage(reloaded);
 
     ASSERT_EQ(KPXSaveImageFrames(chain, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
     EXPECT_EQ(KPXbpp(deep), 24);
