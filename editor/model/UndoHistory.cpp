@@ -51,6 +51,9 @@ UINT CUndoHistory::KindStringId(int kind) {
 void CUndoHistory::Reset() {
     current_ = oldest_ = building_ = 0;
     kinds_.fill(0);
+    // The snapshots of the steps given up hold copies of their frames' images.
+    for (auto& slot : slots_)
+        clearSlot(*slot);
     if (g_pAnimationData) {
         slots_[0]->AnimationWidth = g_pAnimationData->AnimationWidth;
         slots_[0]->AnimationHeight = g_pAnimationData->AnimationHeight;
@@ -89,6 +92,7 @@ int CUndoHistory::EndStep(int force) {
         return 0;
     if (!force && IsSnapshotEqual(*slots_[building_], *g_pAnimationData)) {
         kinds_[building_] = 0;
+        slots_[building_]->frames.clear();
         return 0;
     }
     if (cleanAtBottom_ && oldest_ + 1 >= size_)
@@ -117,6 +121,7 @@ int CUndoHistory::Undo() {
     a.sizeBefore = snapshot.sizeBefore;
     a.sizeAfter = snapshot.sizeAfter;
     copyFrames(snapshot.frames, a.frames);
+    snapshot.frames.clear();
     kinds_[current_] = 0;
     const int previous = current_ == 0 ? size_ - 1 : current_ - 1;
     if (kinds_[previous] != 0)

@@ -148,4 +148,45 @@ TEST_F(UndoHistoryTest, SnapshotsShareImagesAndLeakNothing) {
     EXPECT_EQ(KpxLiveImageCount(), live - 20);
 }
 
+TEST_F(UndoHistoryTest, StepsGivenUpKeepNoImagesOfTheirFrames) {
+    // Once a step can no longer be undone, its snapshot must not keep the frames' images alive:
+    // a new or opened animation would otherwise carry the images of the one before it.
+    static const auto changeStep = [](CUndoHistory& h) {
+        h.BeginStep(2);
+        g_pAnimationData->frames.front().delay = 7;
+        ASSERT_EQ(h.EndStep(0), 1);
+    };
+    const struct {
+        const char* road;
+        void (*giveUp)(CUndoHistory&);
+    } cases[] = {
+        {"reset",
+         [](CUndoHistory& h) {
+             changeStep(h);
+             h.Reset();
+         }},
+        {"undo",
+         [](CUndoHistory& h) {
+             changeStep(h);
+             ASSERT_EQ(h.Undo(), 1);
+         }},
+        {"unchanged step",
+         [](CUndoHistory& h) {
+             h.BeginStep(2);
+             ASSERT_EQ(h.EndStep(0), 0);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.road);
+        CUndoHistory steps;
+        steps.Reset();
+        animation().ResetFrames();
+        const int before = KpxLiveImageCount();
+        addFrame(0, 0, 8, 8);
+        c.giveUp(steps);
+        animation().ResetFrames();
+        EXPECT_EQ(KpxLiveImageCount(), before);
+    }
+}
+
 } // namespace
