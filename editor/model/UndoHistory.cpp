@@ -51,7 +51,7 @@ UINT CUndoHistory::KindStringId(int kind) {
 void CUndoHistory::Reset() {
     current_ = oldest_ = building_ = 0;
     kinds_.fill(0);
-    // The snapshots of the steps given up hold copies of their frames' images.
+    // The snapshots of the steps given up hold references to their frames' images.
     for (auto& slot : slots_)
         clearSlot(*slot);
     if (g_pAnimationData) {
