@@ -186,8 +186,12 @@ KpxImageRecord* KpxLockImage(std::int32_t id, std::int32_t mode) {
             if (record->permission == kKpxFree || sharedRead || waited >= kLockWaitSteps) {
                 // After the wait the image is taken anyway (a stuck holder's later unlock then
                 // clears the new owner's word).
-                if (!sharedRead)
+                if (sharedRead) {
+                    ++record->holders;
+                } else {
                     record->permission = mode;
+                    record->holders = 1;
+                }
                 if (mode == kKpxWrite)
                     record->checksum = 0;
                 return record;
@@ -201,9 +205,19 @@ void KpxUnlockImage(KpxImageRecord* record, std::int32_t value) {
     if (!record)
         return;
     std::lock_guard lock(table().mutex);
-    if (value != 0 && record->permission != 0)
-        kfm::debug::printf("KPX32: PERMISSION!!! ->>> IOSetPermission, old no NULL\n");
-    record->permission = value;
+    if (value != 0) {
+        if (record->permission != 0)
+            kfm::debug::printf("KPX32: PERMISSION!!! ->>> IOSetPermission, old no NULL\n");
+        record->permission = value;
+        record->holders = 1;
+        return;
+    }
+    if (record->holders > 1) {
+        --record->holders;
+        return;
+    }
+    record->permission = kKpxFree;
+    record->holders = 0;
 }
 
 std::int32_t KpxGetImagePermission(std::int32_t id, std::int32_t clear) {
@@ -212,8 +226,10 @@ std::int32_t KpxGetImagePermission(std::int32_t id, std::int32_t clear) {
     if (!record)
         return 0;
     const std::int32_t word = record->permission;
-    if (clear)
+    if (clear) {
         record->permission = 0;
+        record->holders = 0;
+    }
     return word;
 }
 

@@ -17,10 +17,12 @@ BITRA5_API void KpxFreeImageSlot(std::int32_t id);
 BITRA5_API int KpxFindFreeHandle(std::int32_t* id, KpxImageRecord** previous,
                                  KpxImageRecord** next);
 BITRA5_API KpxImageRecord* KpxFindImage(std::int32_t id);
-// Takes the permission word in mode 1 (read), 2 (write) or 4 (draw). Readers share the word;
-// any other holder is waited for in 10 ms steps, 300 at most, after which the image is taken
-// anyway. A write lock drops the cached checksum, since the caller may change the pixels.
+// Takes the permission word in mode 1 (read), 2 (write) or 4 (draw). Readers share the word and
+// are counted; any other holder is waited for in 10 ms steps, 300 at most, after which the image
+// is taken anyway. A write lock drops the cached checksum, since the caller may change the pixels.
 BITRA5_API KpxImageRecord* KpxLockImage(std::int32_t id, std::int32_t mode);
+// Value 0 gives up one hold: the word is free once the last reader has left. A non-zero value
+// sets the word.
 BITRA5_API void KpxUnlockImage(KpxImageRecord* record, std::int32_t value);
 BITRA5_API std::int32_t KpxGetImagePermission(std::int32_t id, std::int32_t clear);
 BITRA5_API KpxImageRecord* KpxLockFirstFrame(KpxImageRecord* record, std::int32_t mode);

@@ -137,6 +137,8 @@ TEST_F(ImageTableTest, TwoReadersShareTheWord) {
     EXPECT_TRUE(got);
     EXPECT_EQ(KpxGetImagePermission(h, 0), kKpxRead);
     KpxUnlockImage(first, 0);
+    EXPECT_EQ(KpxGetImagePermission(h, 0), kKpxRead); // the second reader is still in
+    KpxUnlockImage(first, 0);
     EXPECT_EQ(KpxGetImagePermission(h, 0), kKpxFree);
 }
 
@@ -314,6 +316,70 @@ TEST_F(ImageTableTest, ChecksumFollowsTheDocumentedSum) {
     KpxImageChecksum(r.get());
     // Row 1: (1 ^ 1) + (2 ^ 0) = 2, weighted by its row number 1.
     EXPECT_EQ(r->checksum, 2u);
+}
+
+// Locks and deletes across threads. The fixture checks that no image outlives a test.
+using ImageTableThreadTest = ImageTableTest;
+
+// A writer fills every byte with one value while two readers, whose reads overlap, check that
+// the bytes they read never change under them.
+TEST_F(ImageTableThreadTest, AWriterNeverGetsInWhileAReaderIsStillReading) {
+    using std::chrono::milliseconds;
+    Images images;
+    const KpxHandle h = images.create(64, 16, 8);
+    const std::size_t bytes = KPXSizeImage(h);
+    std::atomic<bool> stop{false};
+    std::atomic<int> torn{0};
+    std::atomic<int> reads{0};
+    const auto reader = [&] {
+        while (!stop) {
+            {
+                kpx::ImageLock r(h, kKpxRead);
+                ASSERT_TRUE(r);
+                const std::vector<std::uint8_t> before(r->bits, r->bits + bytes);
+                std::this_thread::sleep_for(milliseconds(1));
+                if (std::memcmp(before.data(), r->bits, bytes) != 0)
+                    ++torn;
+                ++reads;
+            }
+            std::this_thread::sleep_for(milliseconds(1));
+        }
+    };
+    std::thread a(reader);
+    std::thread b(reader);
+    for (int round = 1; round <= 40; ++round) {
+        {
+            kpx::ImageLock w(h, kKpxWrite);
+            ASSERT_TRUE(w);
+            std::memset(w->bits, round, bytes);
+        }
+        std::this_thread::sleep_for(milliseconds(1));
+    }
+    stop = true;
+    a.join();
+    b.join();
+    EXPECT_GT(reads.load(), 0);
+    EXPECT_EQ(torn.load(), 0) << "of " << reads.load() << " reads";
+}
+
+TEST_F(ImageTableThreadTest, TheWordIsFreeOnlyWhenTheLastReaderLeaves) {
+    Images images;
+    const KpxHandle h = images.create();
+    KpxImageRecord* first = KpxLockImage(h, kKpxRead);
+    ASSERT_NE(first, nullptr);
+    ASSERT_EQ(KpxLockImage(h, kKpxRead), first);
+    KpxUnlockImage(first, 0);
+    std::atomic<bool> written{false};
+    std::thread writer([&] {
+        kpx::ImageLock w(h, kKpxWrite);
+        written = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(written) << "the writer got in beside a reader";
+    KpxUnlockImage(first, 0);
+    writer.join();
+    EXPECT_TRUE(written);
+    EXPECT_EQ(KpxGetImagePermission(h, 0), kKpxFree);
 }
 
 } // namespace
