@@ -65,7 +65,8 @@ struct KpxImageRecord {
     RECT previousRect{};
     std::int32_t savedBackground = 0;
     std::int32_t permission = kKpxFree;
-    std::int32_t holders = 0; // lock holders sharing the permission word (readers)
+    std::int32_t holders = 0;        // lock holders sharing the permission word (readers)
+    std::int32_t pendingDeletes = 0; // deletes asked for while the word was held
     std::int32_t rotateAngle = 0;
     std::int32_t derivedImage = 0;
     std::int32_t referenceCount = 1;

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <new>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -72,6 +73,16 @@ void freeRecordContents(KpxImageRecord* record, bool deleteBitmap) {
     record->controlObject.reset();
     record->vectorObject.reset();
     record->npImageObject.reset();
+}
+
+// Carries out the deletes asked for while the record was held; the caller holds the table lock
+// and has just freed the word. The record may be freed by this.
+void releaseDeferredDeletes(KpxImageRecord* record) {
+    const std::int32_t pending = std::exchange(record->pendingDeletes, 0);
+    const std::int32_t id = record->id;
+    for (std::int32_t i = 0; i < pending; ++i)
+        if (KpxReleaseImage(id, 1) == 0)
+            break;
 }
 
 } // namespace
@@ -218,6 +229,7 @@ void KpxUnlockImage(KpxImageRecord* record, std::int32_t value) {
     }
     record->permission = kKpxFree;
     record->holders = 0;
+    releaseDeferredDeletes(record);
 }
 
 std::int32_t KpxGetImagePermission(std::int32_t id, std::int32_t clear) {
@@ -296,6 +308,18 @@ std::int32_t KpxReleaseImage(std::int32_t id, std::int32_t deleteBitmap) {
     if (derived)
         KpxReleaseImage(derived, 1);
     return 0;
+}
+
+int KpxDeleteImageReference(std::int32_t id) {
+    std::lock_guard lock(table().mutex);
+    KpxImageRecord* record = findLocked(id);
+    if (!record)
+        return 0;
+    if (record->permission != kKpxFree)
+        ++record->pendingDeletes;
+    else
+        KpxReleaseImage(id, 1);
+    return 1;
 }
 
 void KpxFreeAllImages() {

@@ -382,4 +382,59 @@ TEST_F(ImageTableThreadTest, TheWordIsFreeOnlyWhenTheLastReaderLeaves) {
     EXPECT_EQ(KpxGetImagePermission(h, 0), kKpxFree);
 }
 
+// Deleting an image another thread holds: 1 is answered, and the image goes when the last
+// holder lets go, with the images linked to it.
+TEST_F(ImageTableThreadTest, DeletingAHeldImageFreesItWhenTheHolderLetsGo) {
+    const struct {
+        const char* name;
+        int readers;
+        std::int32_t mode;
+    } cases[] = {
+        {"one reader", 1, kKpxRead}, {"two readers", 2, kKpxRead}, {"a writer", 1, kKpxWrite}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const KpxHandle h = KPXCreateImage(8, 8, 8);
+        const KpxHandle mask = KPXCreateImage(8, 8, 1);
+        {
+            kpx::ImageLock r(h, kKpxWrite);
+            r->maskImage = mask;
+        }
+        std::vector<KpxImageRecord*> held;
+        for (int i = 0; i < c.readers; ++i)
+            held.push_back(KpxLockImage(h, c.mode));
+        std::thread deleter([&] { EXPECT_EQ(KPXDeleteImage(h), 1); });
+        deleter.join();
+        for (KpxImageRecord* r : held) {
+            EXPECT_TRUE(alive(h)) << "freed under a holder";
+            EXPECT_EQ(r->width(), 8);
+            KpxUnlockImage(r, 0);
+        }
+        EXPECT_FALSE(alive(h));
+        EXPECT_FALSE(alive(mask));
+    }
+}
+
+TEST_F(ImageTableThreadTest, DeletesWhileOtherThreadsReadLeakNothing) {
+    std::vector<KpxHandle> handles;
+    for (int i = 0; i < 20; ++i)
+        handles.push_back(KPXCreateImage(16, 16, 24));
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 3; ++t)
+        readers.emplace_back([&] {
+            while (!stop)
+                for (KpxHandle h : handles)
+                    KPXWidth(h);
+        });
+    for (KpxHandle h : handles) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_EQ(KPXDeleteImage(h), 1);
+    }
+    stop = true;
+    for (std::thread& t : readers)
+        t.join();
+    for (KpxHandle h : handles)
+        EXPECT_FALSE(alive(h)) << "handle " << h;
+}
+
 } // namespace
