@@ -1,13 +1,14 @@
 # The two commands of the project: `make run` and `make test`.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps build run test test-main test-asan test-fuzz clean
+.PHONY: all deps build run test test-main test-asan test-tsan test-fuzz clean
 
 all: build
 
@@ -22,7 +23,7 @@ run: build
 	@./scripts/run-editor.sh $(BUILD)
 
 # The main suite runs last, so its summary closes the output.
-test: test-fuzz test-asan test-main
+test: test-fuzz test-asan test-tsan test-main
 
 test-main: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -33,6 +34,14 @@ test-asan: deps
 	    -DKFM_IMAGELIB_ONLY=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The image library's thread tests (suites named *Thread*) under ThreadSanitizer; a report fails
+# the run.
+test-tsan: deps
+	@cmake -S . -B $(TSAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKFM_TSAN=ON \
+	    -DKFM_IMAGELIB_ONLY=ON -DKFM_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target imagelib_core_tests imagelib_formats_tests
+	@cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -R Thread
 
 # A short, bounded libFuzzer run of the GIF decoder (clang) over the test corpus.
 test-fuzz: deps
@@ -45,4 +54,4 @@ test-fuzz: deps
 	    tests/data/gif/pygif tests/data/gif/pillow 2>&1 | tail -n 3
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -469,7 +469,8 @@ int KPXCopyImageToClipboard(HWND window, KpxHandle image, int format, int empty)
 int KPXDeleteImage(KpxHandle image) {
     if (!image)
         return 0;
-    KpxReleaseImage(image, 1);
+    // An image another thread holds goes when its holder lets go, never leaked.
+    KpxDeleteImageReference(image);
     kpx::clearBreakTableSlots(image);
     return 1;
 }

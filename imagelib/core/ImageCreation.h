@@ -15,7 +15,11 @@ BITRA5_API KpxHandle KPXCreateImageFromClipboard(HWND window);
 BITRA5_API KpxHandle KPXCreateImageFrom(KpxHandle image, int reference);
 BITRA5_API KpxHandle KPXCreateImageSeparateColor(KpxHandle image, int plate, int keep);
 BITRA5_API int KPXCopyImageToClipboard(HWND window, KpxHandle image, int format, int empty);
+// Drops one reference (freeing the image with the last one); while another thread holds the
+// image the drop happens when it lets go. 0 only for handle 0.
 BITRA5_API int KPXDeleteImage(KpxHandle image);
+// Drops one reference without the bitmap and returns the bitmap; null (nothing dropped) while
+// the image is held.
 BITRA5_API HBITMAP KPXDeleteImageDetach(KpxHandle image);
 
 BITRA5_API HBITMAP KPXGetBitmap(KpxHandle image);

@@ -2,6 +2,7 @@
 // The library's record behind an image handle. Never seen outside the library.
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -33,11 +34,11 @@ enum KpxPermission : std::int32_t {
 
 struct KpxImageRecord {
     std::int32_t id = 0;
-    HBITMAP bitmap = nullptr;              // owns the pixel memory
-    std::int32_t infoSize = 0;             // bytes of the BITMAPINFO block
-    std::unique_ptr<std::uint8_t[]> info;  // BITMAPINFOHEADER + colour table or bit-field masks
-    std::uint8_t* bits = nullptr;          // pixel rows, bottom-up, owned by the bitmap
-    std::uint32_t checksum = 0;            // 0 = not computed
+    HBITMAP bitmap = nullptr;               // owns the pixel memory
+    std::int32_t infoSize = 0;              // bytes of the BITMAPINFO block
+    std::unique_ptr<std::uint8_t[]> info;   // BITMAPINFOHEADER + colour table or bit-field masks
+    std::uint8_t* bits = nullptr;           // pixel rows, bottom-up, owned by the bitmap
+    std::atomic<std::uint32_t> checksum{0}; // 0 = not computed; readers may fill it together
     KpxImageRecord* previous = nullptr;
     KpxImageRecord* next = nullptr;
     std::int32_t nextFrame = 0;
@@ -65,6 +66,8 @@ struct KpxImageRecord {
     RECT previousRect{};
     std::int32_t savedBackground = 0;
     std::int32_t permission = kKpxFree;
+    std::int32_t holders = 0;        // lock holders sharing the permission word (readers)
+    std::int32_t pendingDeletes = 0; // deletes asked for while the word was held
     std::int32_t rotateAngle = 0;
     std::int32_t derivedImage = 0;
     std::int32_t referenceCount = 1;

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <new>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -72,6 +73,16 @@ void freeRecordContents(KpxImageRecord* record, bool deleteBitmap) {
     record->controlObject.reset();
     record->vectorObject.reset();
     record->npImageObject.reset();
+}
+
+// Carries out the deletes asked for while the record was held; the caller holds the table lock
+// and has just freed the word. The record may be freed by this.
+void releaseDeferredDeletes(KpxImageRecord* record) {
+    const std::int32_t pending = std::exchange(record->pendingDeletes, 0);
+    const std::int32_t id = record->id;
+    for (std::int32_t i = 0; i < pending; ++i)
+        if (KpxReleaseImage(id, 1) == 0)
+            break;
 }
 
 } // namespace
@@ -186,8 +197,12 @@ KpxImageRecord* KpxLockImage(std::int32_t id, std::int32_t mode) {
             if (record->permission == kKpxFree || sharedRead || waited >= kLockWaitSteps) {
                 // After the wait the image is taken anyway (a stuck holder's later unlock then
                 // clears the new owner's word).
-                if (!sharedRead)
+                if (sharedRead) {
+                    ++record->holders;
+                } else {
                     record->permission = mode;
+                    record->holders = 1;
+                }
                 if (mode == kKpxWrite)
                     record->checksum = 0;
                 return record;
@@ -201,9 +216,20 @@ void KpxUnlockImage(KpxImageRecord* record, std::int32_t value) {
     if (!record)
         return;
     std::lock_guard lock(table().mutex);
-    if (value != 0 && record->permission != 0)
-        kfm::debug::printf("KPX32: PERMISSION!!! ->>> IOSetPermission, old no NULL\n");
-    record->permission = value;
+    if (value != 0) {
+        if (record->permission != 0)
+            kfm::debug::printf("KPX32: PERMISSION!!! ->>> IOSetPermission, old no NULL\n");
+        record->permission = value;
+        record->holders = 1;
+        return;
+    }
+    if (record->holders > 1) {
+        --record->holders;
+        return;
+    }
+    record->permission = kKpxFree;
+    record->holders = 0;
+    releaseDeferredDeletes(record);
 }
 
 std::int32_t KpxGetImagePermission(std::int32_t id, std::int32_t clear) {
@@ -212,8 +238,10 @@ std::int32_t KpxGetImagePermission(std::int32_t id, std::int32_t clear) {
     if (!record)
         return 0;
     const std::int32_t word = record->permission;
-    if (clear)
+    if (clear) {
         record->permission = 0;
+        record->holders = 0;
+    }
     return word;
 }
 
@@ -280,6 +308,18 @@ std::int32_t KpxReleaseImage(std::int32_t id, std::int32_t deleteBitmap) {
     if (derived)
         KpxReleaseImage(derived, 1);
     return 0;
+}
+
+int KpxDeleteImageReference(std::int32_t id) {
+    std::lock_guard lock(table().mutex);
+    KpxImageRecord* record = findLocked(id);
+    if (!record)
+        return 0;
+    if (record->permission != kKpxFree)
+        ++record->pendingDeletes;
+    else
+        KpxReleaseImage(id, 1);
+    return 1;
 }
 
 void KpxFreeAllImages() {

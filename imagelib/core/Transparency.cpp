@@ -13,6 +13,15 @@
 
 namespace {
 
+// The channel values within `spread` of `centre`, cut to 0..255.
+struct ChannelRange {
+    ChannelRange(int centre, int spread)
+        : lo(std::max(0, centre - spread)), hi(std::min(255, centre + spread)) {}
+    bool contains(int value) const { return value >= lo && value <= hi; }
+    int lo;
+    int hi;
+};
+
 bool withinTolerance(const KpxTransparentEntry& e, const RGBQUAD& c) {
     return std::abs(e.red - c.rgbRed) <= e.tolerance &&
            std::abs(e.green - c.rgbGreen) <= e.tolerance &&
@@ -301,15 +310,11 @@ int KPXMaskFillByColor(KpxHandle image, KpxHandle mask, COLORREF colour, COLORRE
     if (!kpx::hasPixels(source.get()) || !kpx::hasPixels(target.get()) || target->bitCount() != 1 ||
         target->width() != source->width() || target->height() != source->height())
         return 0;
-    const auto range = [&](BYTE channel, BYTE spread) {
-        return std::pair<int, int>{std::max(0, channel - spread), std::min(255, channel + spread)};
-    };
-    const auto [rLo, rHi] = range(GetRValue(colour), GetRValue(tolerance));
-    const auto [gLo, gHi] = range(GetGValue(colour), GetGValue(tolerance));
-    const auto [bLo, bHi] = range(GetBValue(colour), GetBValue(tolerance));
+    const ChannelRange red(GetRValue(colour), GetRValue(tolerance));
+    const ChannelRange green(GetGValue(colour), GetGValue(tolerance));
+    const ChannelRange blue(GetBValue(colour), GetBValue(tolerance));
     const auto inRange = [&](const RGBQUAD& c) {
-        return c.rgbRed >= rLo && c.rgbRed <= rHi && c.rgbGreen >= gLo && c.rgbGreen <= gHi &&
-               c.rgbBlue >= bLo && c.rgbBlue <= bHi;
+        return red.contains(c.rgbRed) && green.contains(c.rgbGreen) && blue.contains(c.rgbBlue);
     };
     const int bpp = source->bitCount();
     const bool palette = bpp == 1 || bpp == 4 || bpp == 8;

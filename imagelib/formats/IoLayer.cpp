@@ -2,7 +2,10 @@
 
 namespace {
 
-KpxByteStream* currentStream = nullptr;
+// Per thread: a stream dispatcher sets it around a codec that runs on the calling thread, and
+// file loads on other threads (their info step runs outside the loader's busy flag) must not
+// see or replace it.
+thread_local KpxByteStream* currentStream = nullptr;
 
 } // namespace
 

@@ -16,7 +16,7 @@ BITRA5_API std::size_t KpxIoWrite(const void* data, std::size_t size, std::size_
                                   FILE* file);
 BITRA5_API int KpxIoClose(FILE* file);
 
-// The current stream of the I/O layer (null: none).
+// The calling thread's current stream of the I/O layer (null: none).
 BITRA5_API void KpxSetCurrentStream(KpxByteStream* stream);
 BITRA5_API KpxByteStream* KpxGetCurrentStream();
 

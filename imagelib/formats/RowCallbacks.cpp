@@ -8,7 +8,10 @@
 
 namespace {
 
-KpxRowLayout rowLayout;
+// Each thread has its own layout: a load or save sets it up and runs its codec on the calling
+// thread, so a save never copies rows sized by a load on another thread. The keep-loading flag
+// stays process-wide, since a break request comes from another thread.
+thread_local KpxRowLayout rowLayout;
 std::atomic<int> keepLoading{0};
 std::atomic<int> breakLock{0};
 

@@ -7,9 +7,8 @@
 
 #include "CodecContext.h"
 
-// Where the rows of the current load or save live. One set per process: the single-load rule
-// keeps loads apart, and callers must not overlap a save with another load or save. Row sizes
-// are held in 32 bits, so wide images do not wrap.
+// Where the rows of the current load or save live. One set per thread, so loads and saves on
+// different threads never share it. Row sizes are held in 32 bits, so wide images do not wrap.
 struct KpxRowLayout {
     std::int32_t depth = 0;     // 1, 4, 8, 24 or 32
     std::uint32_t rowBytes = 0; // padded to a multiple of 4
@@ -21,6 +20,7 @@ struct KpxRowLayout {
 // and clears the pixel pointer; the front end points it at the image afterwards.
 BITRA5_API void KpxSetupRowLayout(const KpxCodecContext* context);
 BITRA5_API void KpxSetRowBits(std::uint8_t* bits);
+// The calling thread's layout.
 BITRA5_API KpxRowLayout KpxGetRowLayout();
 
 // Copies one row from the codec's buffer into the image (row index counted from the top).

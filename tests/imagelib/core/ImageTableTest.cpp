@@ -137,6 +137,8 @@ TEST_F(ImageTableTest, TwoReadersShareTheWord) {
     EXPECT_TRUE(got);
     EXPECT_EQ(KpxGetImagePermission(h, 0), kKpxRead);
     KpxUnlockImage(first, 0);
+    EXPECT_EQ(KpxGetImagePermission(h, 0), kKpxRead); // the second reader is still in
+    KpxUnlockImage(first, 0);
     EXPECT_EQ(KpxGetImagePermission(h, 0), kKpxFree);
 }
 
@@ -314,6 +316,125 @@ TEST_F(ImageTableTest, ChecksumWeightsEachRowsWordSumByTheRowNumber) {
     KpxImageChecksum(r.get());
     // Row 1: (1 ^ 1) + (2 ^ 0) = 2, weighted by its row number 1.
     EXPECT_EQ(r->checksum, 2u);
+}
+
+// Locks and deletes across threads. The fixture checks that no image outlives a test.
+using ImageTableThreadTest = ImageTableTest;
+
+// A writer fills every byte with one value while two readers, whose reads overlap, check that
+// the bytes they read never change under them.
+TEST_F(ImageTableThreadTest, AWriterNeverGetsInWhileAReaderIsStillReading) {
+    using std::chrono::milliseconds;
+    Images images;
+    const KpxHandle h = images.create(64, 16, 8);
+    const std::size_t bytes = KPXSizeImage(h);
+    std::atomic<bool> stop{false};
+    std::atomic<int> torn{0};
+    std::atomic<int> reads{0};
+    const auto reader = [&] {
+        while (!stop) {
+            {
+                kpx::ImageLock r(h, kKpxRead);
+                ASSERT_TRUE(r);
+                const std::vector<std::uint8_t> before(r->bits, r->bits + bytes);
+                std::this_thread::sleep_for(milliseconds(1));
+                if (std::memcmp(before.data(), r->bits, bytes) != 0)
+                    ++torn;
+                ++reads;
+            }
+            std::this_thread::sleep_for(milliseconds(1));
+        }
+    };
+    std::thread a(reader);
+    std::thread b(reader);
+    for (int round = 1; round <= 40; ++round) {
+        {
+            kpx::ImageLock w(h, kKpxWrite);
+            ASSERT_TRUE(w);
+            std::memset(w->bits, round, bytes);
+        }
+        std::this_thread::sleep_for(milliseconds(1));
+    }
+    stop = true;
+    a.join();
+    b.join();
+    EXPECT_GT(reads.load(), 0);
+    EXPECT_EQ(torn.load(), 0) << "of " << reads.load() << " reads";
+}
+
+TEST_F(ImageTableThreadTest, TheWordIsFreeOnlyWhenTheLastReaderLeaves) {
+    Images images;
+    const KpxHandle h = images.create();
+    KpxImageRecord* first = KpxLockImage(h, kKpxRead);
+    ASSERT_NE(first, nullptr);
+    ASSERT_EQ(KpxLockImage(h, kKpxRead), first);
+    KpxUnlockImage(first, 0);
+    std::atomic<bool> written{false};
+    std::thread writer([&] {
+        kpx::ImageLock w(h, kKpxWrite);
+        written = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(written) << "the writer got in beside a reader";
+    KpxUnlockImage(first, 0);
+    writer.join();
+    EXPECT_TRUE(written);
+    EXPECT_EQ(KpxGetImagePermission(h, 0), kKpxFree);
+}
+
+// Deleting an image another thread holds: 1 is answered, and the image goes when the last
+// holder lets go, with the images linked to it.
+TEST_F(ImageTableThreadTest, DeletingAHeldImageFreesItWhenTheHolderLetsGo) {
+    const struct {
+        const char* name;
+        int readers;
+        std::int32_t mode;
+    } cases[] = {
+        {"one reader", 1, kKpxRead}, {"two readers", 2, kKpxRead}, {"a writer", 1, kKpxWrite}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const KpxHandle h = KPXCreateImage(8, 8, 8);
+        const KpxHandle mask = KPXCreateImage(8, 8, 1);
+        {
+            kpx::ImageLock r(h, kKpxWrite);
+            r->maskImage = mask;
+        }
+        std::vector<KpxImageRecord*> held;
+        for (int i = 0; i < c.readers; ++i)
+            held.push_back(KpxLockImage(h, c.mode));
+        std::thread deleter([&] { EXPECT_EQ(KPXDeleteImage(h), 1); });
+        deleter.join();
+        for (KpxImageRecord* r : held) {
+            EXPECT_TRUE(alive(h)) << "freed under a holder";
+            EXPECT_EQ(r->width(), 8);
+            KpxUnlockImage(r, 0);
+        }
+        EXPECT_FALSE(alive(h));
+        EXPECT_FALSE(alive(mask));
+    }
+}
+
+TEST_F(ImageTableThreadTest, DeletesWhileOtherThreadsReadLeakNothing) {
+    std::vector<KpxHandle> handles;
+    for (int i = 0; i < 20; ++i)
+        handles.push_back(KPXCreateImage(16, 16, 24));
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 3; ++t)
+        readers.emplace_back([&] {
+            while (!stop)
+                for (KpxHandle h : handles)
+                    KPXWidth(h);
+        });
+    for (KpxHandle h : handles) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_EQ(KPXDeleteImage(h), 1);
+    }
+    stop = true;
+    for (std::thread& t : readers)
+        t.join();
+    for (KpxHandle h : handles)
+        EXPECT_FALSE(alive(h)) << "handle " << h;
 }
 
 } // namespace
