@@ -14,9 +14,9 @@
 #include "InterimSaveSteps.h"
 #include "LibraryFrameFiles.h"
 #include "ProgramState.h"
-#include "RegistryHelpers.h"
 #include "ShellServices.h"
 #include "memory/GlobalMemory.h"
+#include "registry/RegistryHelpers.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 // The registry helpers: one value of a section under the program's key.
 
-#include "RegistryHelpers.h"
+#include "registry/RegistryHelpers.h"
 
 #include "registry/Registry.h"
 
