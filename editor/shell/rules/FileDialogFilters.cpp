@@ -33,7 +33,8 @@ std::vector<std::string> ConvertFileFilter(const std::string& filter) {
         parts.push_back(part);
     std::vector<std::string> out;
     for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
-        if (parts[i].empty() && parts[i + 1].empty())
+        // "||" ends the list.
+        if (parts[i].empty())
             break;
         std::string patterns;
         std::istringstream list(parts[i + 1]);
