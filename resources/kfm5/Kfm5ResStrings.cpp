@@ -7,7 +7,7 @@ namespace {
 
 constexpr KfmStringResource kStrings[] = {
     // Framework texts.
-    {57344, "KFM5"},
+    {57344, "Keldo Flimmer 5"},
     {57345, "Ready"},
     {61443, "Untitled"},
     {61699, "Save changes to %1?"},
