@@ -72,7 +72,9 @@ bool EscapeMonitor::eventFilter(QObject* watched, QEvent* event) {
         held_.push_back({watched, new PostedMessageEvent(m->message, m->wParam, m->lParam)});
         return true;
     }
-    if (!isUserInput(event->type()) || !watched->isWidgetType())
+    // Shortcuts reach their actions, which are no widgets: they are dropped wherever they go.
+    const bool shortcut = event->type() == QEvent::Shortcut;
+    if (!isUserInput(event->type()) || (!shortcut && !watched->isWidgetType()))
         return false;
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
