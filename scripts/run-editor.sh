@@ -5,4 +5,5 @@ build=${1:-build}
 if [ -x "$build/bin/KFM5" ]; then
   exec "$build/bin/KFM5" "${@:2}"
 fi
-echo "The image library and its resources are built in $build/bin; the editor (KFM5) is not built yet."
+echo "The editor is not built in $build/bin: run make build first." >&2
+exit 1

@@ -15,9 +15,9 @@
 #include "LibraryFrameFiles.h"
 #include "MultiFrameFiles.h"
 #include "ProgramState.h"
-#include "RegistryHelpers.h"
 #include "ShellServices.h"
 #include "memory/GlobalMemory.h"
+#include "registry/RegistryHelpers.h"
 
 #include <QString>
 

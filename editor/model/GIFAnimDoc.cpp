@@ -7,9 +7,9 @@
 #include "InterimSaveSteps.h"
 #include "LibraryFrameFiles.h"
 #include "ProgramState.h"
-#include "RegistryHelpers.h"
 #include "ShellServices.h"
 #include "UndoHistory.h"
+#include "registry/RegistryHelpers.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -4,6 +4,7 @@
 
 ProgramSettings g_Settings;
 ProgressState g_Progress;
+UINT g_cfPrivateFormat = 0;
 int g_bStartingUp = 0;
 int g_bPreviewPlaying = 0;
 std::int16_t g_nSaveMode = 1;

@@ -27,6 +27,12 @@ struct ProgressState {
 
 extern ProgressState g_Progress;
 
+// The private clipboard format of frames, registered at start-up (0 until then): its name, and
+// the MIME type it travels as between programs.
+constexpr const char* kPrivateClipboardFormat = "KeldoFlimmer5";
+constexpr const char* kPrivateClipboardMimeType = "application/x-keldoflimmer5";
+extern UINT g_cfPrivateFormat;
+
 extern int g_bStartingUp;
 extern int g_bPreviewPlaying;
 extern std::int16_t g_nSaveMode;

@@ -5,7 +5,7 @@
 #include "LibraryPalettes.h"
 #include "FormatTable.h"
 
-#include "LanguageLibrary.h"
+#include "resources/LanguageLibrary.h"
 #include "gdi/DeviceContext.h"
 #include "gdi/DrawDib.h"
 #include "resources/ResourceLibrary.h"

@@ -4,6 +4,9 @@
 #include "memory/GlobalMemory.h"
 #include "metafile/EnhMetafile.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
@@ -36,7 +39,9 @@ void freeData(UINT format, HANDLE data) {
         GlobalFree(static_cast<HGLOBAL>(data));
 }
 
-bool openedByCaller(ClipboardState& s) { return s.open && s.owner == std::this_thread::get_id(); }
+bool openedByCaller(ClipboardState& s) {
+    return s.open && s.owner == std::this_thread::get_id();
+}
 
 } // namespace
 
@@ -107,3 +112,39 @@ UINT RegisterClipboardFormatA(const char* name) {
         ++s.nextFormat;
     return it->second;
 }
+
+namespace {
+
+std::string registeredName(UINT format) {
+    ClipboardState& s = state();
+    std::lock_guard lock(s.mutex);
+    for (const auto& [name, id] : s.registered)
+        if (id == format)
+            return name;
+    return {};
+}
+
+} // namespace
+
+int GetClipboardFormatNameA(UINT format, char* buffer, int size) {
+    if (!buffer || size <= 0)
+        return 0;
+    const std::string name = registeredName(format);
+    const auto n = std::min<std::size_t>(name.size(), static_cast<std::size_t>(size - 1));
+    std::memcpy(buffer, name.data(), n);
+    buffer[n] = '\0';
+    return static_cast<int>(n);
+}
+
+namespace kfm::clipboard {
+
+std::string mimeTypeOf(UINT format) {
+    std::string name = registeredName(format);
+    if (name.empty())
+        return {};
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return "application/x-" + name;
+}
+
+} // namespace kfm::clipboard

@@ -15,3 +15,13 @@ extern "C" KFM_PLATFORM_API HANDLE GetClipboardData(UINT format);
 // The clipboard takes ownership of data; null on failure (clipboard not open).
 extern "C" KFM_PLATFORM_API HANDLE SetClipboardData(UINT format, HANDLE data);
 extern "C" KFM_PLATFORM_API UINT RegisterClipboardFormatA(const char* name);
+// The name a format was registered with; its length, 0 for a format that was not registered.
+extern "C" KFM_PLATFORM_API int GetClipboardFormatNameA(UINT format, char* buffer, int size);
+
+#include <string>
+
+namespace kfm::clipboard {
+// The MIME type a registered format travels as between programs: "application/x-" and its name
+// in lower case; empty for formats that were not registered.
+KFM_PLATFORM_API std::string mimeTypeOf(UINT format);
+} // namespace kfm::clipboard

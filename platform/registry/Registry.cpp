@@ -100,10 +100,22 @@ std::string storedTextBytes(const QString& text) {
     return text.toUtf8().toStdString();
 }
 
+// Registry names ignore case: the key as already stored when one differs from it only in case,
+// else the key itself.
+QString storedKey(QSettings& store, const QString& key) {
+    if (store.contains(key))
+        return key;
+    const QStringList keys = store.allKeys();
+    for (const QString& existing : keys)
+        if (existing.compare(key, Qt::CaseInsensitive) == 0)
+            return existing;
+    return key;
+}
+
 bool keyExists(QSettings& store, const std::string& path) {
     if (path.empty())
         return true;
-    return store.contains(valueKey(path, nullptr) + kKeyMarker);
+    return store.contains(storedKey(store, valueKey(path, nullptr) + kKeyMarker));
 }
 
 HKEY newKey(const std::string& path) {
@@ -164,7 +176,7 @@ LONG RegQueryValueExA(HKEY key, const char* name, DWORD* type, BYTE* data, DWORD
         return ERROR_INVALID_HANDLE;
     std::lock_guard lock(storeMutex());
     auto store = openStore();
-    const QVariant stored = store->value(valueKey(*path, name));
+    const QVariant stored = store->value(storedKey(*store, valueKey(*path, name)));
     if (!stored.isValid())
         return ERROR_FILE_NOT_FOUND;
     const QString text = stored.toString();
@@ -216,7 +228,7 @@ LONG RegSetValueExA(HKEY key, const char* name, DWORD type, const BYTE* data, DW
     }
     std::lock_guard lock(storeMutex());
     auto store = openStore();
-    store->setValue(valueKey(*path, name), encoded);
+    store->setValue(storedKey(*store, valueKey(*path, name)), encoded);
     store->sync();
     return ERROR_SUCCESS;
 }
@@ -227,7 +239,7 @@ LONG RegDeleteValueA(HKEY key, const char* name) {
         return ERROR_INVALID_HANDLE;
     std::lock_guard lock(storeMutex());
     auto store = openStore();
-    const QString k = valueKey(*path, name);
+    const QString k = storedKey(*store, valueKey(*path, name));
     if (!store->contains(k))
         return ERROR_FILE_NOT_FOUND;
     store->remove(k);

@@ -31,6 +31,13 @@ using KfmGetResourceTablesProc = const KfmResourceTables* (*)();
 }
 
 constexpr std::uint32_t kKfmResourceTablesVersion = 1;
+
+// Types of binary resources. Menus, toolbars and accelerator tables are stored as text in the
+// library's code page (their grammar is read by the program that owns them); bitmaps as PNG.
+constexpr std::uint32_t RT_BITMAP = 2;
+constexpr std::uint32_t RT_MENU = 4;
+constexpr std::uint32_t RT_ACCELERATOR = 9;
+constexpr std::uint32_t RT_TOOLBAR = 241;
 constexpr const char* kKfmResourceTablesSymbol = "KfmGetResourceTables";
 
 #define KFM_RESOURCE_EXPORT extern "C" __attribute__((visibility("default")))

@@ -3,8 +3,8 @@
 // first language variant of a resource library beside it ("KFM5Res.<suffix>" or
 // "Bitra5Res.<suffix>"). It writes the suffix to the registry value named by the guide file.
 
-#include "LanguageLibrary.h"
 #include "registry/Registry.h"
+#include "resources/LanguageLibrary.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,8 +3,8 @@
 #include "DialogServices.h"
 #include "FileInfo.h"
 #include "ImportReaders.h"
-#include "RegistryHelpers.h"
 #include "memory/GlobalMemory.h"
+#include "registry/RegistryHelpers.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "LanguageLibrary.h"
+#include "resources/LanguageLibrary.h"
 
 #include "registry/Registry.h"
 #include "resources/ResourceLibrary.h"

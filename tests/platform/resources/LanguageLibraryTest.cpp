@@ -1,7 +1,7 @@
 // The language-library loader: the roads with and without a guide file, the silent set-up and
 // the fatal errors that end the process with exit code -1.
 
-#include "LanguageLibrary.h"
+#include "resources/LanguageLibrary.h"
 
 #include "registry/Registry.h"
 #include "resources/ResourceLibrary.h"

@@ -1,4 +1,4 @@
-#include "RegistryHelpers.h"
+#include "registry/RegistryHelpers.h"
 
 #include "registry/Registry.h"
 
@@ -87,9 +87,11 @@ int ReadRegInt(const char* section, const char* name, int defaultValue, int min,
         openSection(section, program, key);
         DWORD stored = 0;
         DWORD size = sizeof stored;
-        if (key.get() && RegQueryValueExA(key.get(), name, nullptr, reinterpret_cast<BYTE*>(&stored),
+        DWORD type = 0;
+        // Only a number counts: a short text stored under the name is no value.
+        if (key.get() && RegQueryValueExA(key.get(), name, &type, reinterpret_cast<BYTE*>(&stored),
                                           &size) == ERROR_SUCCESS &&
-            size == sizeof stored)
+            type == REG_DWORD && size == sizeof stored)
             value = static_cast<int>(stored);
     }
     if (min != max) {

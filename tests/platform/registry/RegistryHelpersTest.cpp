@@ -1,6 +1,6 @@
 // The registry helpers: one value of a section under the program's key.
 
-#include "RegistryHelpers.h"
+#include "registry/RegistryHelpers.h"
 
 #include "registry/Registry.h"
 
@@ -127,6 +127,42 @@ TEST_F(RegistryHelpersTest, DeleteRegValue) {
     // A section that does not exist: its error, and nothing is created.
     EXPECT_EQ(DeleteRegValue("NoSuchSection", "Kept"), ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(keyExists("SOFTWARE\\KELDO\\Keldo Flimmer 5\\NoSuchSection"));
+}
+
+TEST_F(RegistryHelpersTest, ATextWhereANumberBelongsKeepsTheDefault) {
+    // "abc" with its zero is four bytes, the size of a number: only the type tells them apart.
+    WriteRegString("Settings", "UndoSteps", "abc");
+    EXPECT_EQ(ReadRegInt("Settings", "UndoSteps", 10, 0, 0), 10);
+    EXPECT_EQ(ReadRegInt("Settings", "UndoSteps", 10, 1, 30), 10);
+    EXPECT_EQ(ReadRegBool("Settings", "UndoSteps", 1), 1);
+}
+
+TEST_F(RegistryHelpersTest, NamesAreFoundWithoutRegardToCase) {
+    struct Spelling {
+        const char* writtenSection;
+        const char* writtenName;
+        const char* readSection;
+        const char* readName;
+    };
+    const Spelling spellings[] = {
+        {"Settings", "ThumbnailID", "Settings", "ThumbnailId"},
+        {"settings", "TabPosition", "SETTINGS", "tabposition"},
+        {"Dlgs\\FileOpenSave", "OpenFilter", "dlgs\\fileopensave", "OPENFILTER"},
+    };
+    int value = 100;
+    for (const Spelling& s : spellings) {
+        SCOPED_TRACE(std::string(s.writtenSection) + "/" + s.writtenName);
+        WriteRegInt(s.writtenSection, s.writtenName, ++value);
+        EXPECT_EQ(ReadRegInt(s.readSection, s.readName, -1, 0, 0), value);
+        // A write under the other spelling replaces the one value instead of adding a second.
+        WriteRegInt(s.readSection, s.readName, value + 50);
+        EXPECT_EQ(ReadRegInt(s.writtenSection, s.writtenName, -1, 0, 0), value + 50);
+        EXPECT_EQ(DeleteRegValue(s.readSection, s.readName), ERROR_SUCCESS);
+        EXPECT_EQ(ReadRegInt(s.writtenSection, s.writtenName, -1, 0, 0), -1);
+    }
+    WriteRegString("Settings", "EditorPath", "/usr/bin/gimp");
+    EXPECT_EQ(ReadRegString("SETTINGS", "editorpath", ""), "/usr/bin/gimp");
+    EXPECT_TRUE(keyExists("software\\keldo\\keldo flimmer 5\\settings"));
 }
 
 TEST_F(RegistryHelpersTest, ValuesLiveInTheTemporaryFolder) {

@@ -1,0 +1,139 @@
+#include "EditorShellServices.h"
+
+#include "EscapeMonitor.h"
+#include "FileDialog.h"
+#include "FlimmerApp.h"
+#include "GIFAnimDoc.h"
+#include "Kfm5ResourceIds.h"
+#include "MainFrame.h"
+#include "ResourceAccess.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace kfm::ui {
+
+namespace {
+
+constexpr UINT kButtonMask = 0x0F;
+constexpr UINT kIconMask = 0xF0;
+constexpr int IDABORT = 3;
+constexpr int IDRETRY = 4;
+constexpr int IDIGNORE = 5;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+QMessageBox::StandardButtons buttonsOf(UINT flags) {
+    switch (flags & kButtonMask) {
+    case 1:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case 2:
+        return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case 3:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case 4:
+        return QMessageBox::Yes | QMessageBox::No;
+    case 5:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    default:
+        return QMessageBox::Ok;
+    }
+}
+
+QMessageBox::Icon iconOf(UINT flags) {
+    switch (flags & kIconMask) {
+    case 0x10:
+        return QMessageBox::Critical;
+    case 0x20:
+        return QMessageBox::Question;
+    case 0x30:
+        return QMessageBox::Warning;
+    case 0x40:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+} // namespace
+
+int MessageBoxResult(int button) {
+    switch (button) {
+    case QMessageBox::Ok:
+        return IDOK;
+    case QMessageBox::Abort:
+        return IDABORT;
+    case QMessageBox::Retry:
+        return IDRETRY;
+    case QMessageBox::Ignore:
+        return IDIGNORE;
+    case QMessageBox::Yes:
+        return IDYES;
+    case QMessageBox::No:
+        return IDNO;
+    default:
+        return IDCANCEL;
+    }
+}
+
+CMainFrame* EditorShellServices::frame() const {
+    return app_.MainFrame();
+}
+
+std::string EditorShellServices::loadString(UINT id) {
+    return ResourceText(id);
+}
+
+int EditorShellServices::messageBox(const std::string& text, UINT flags) {
+    QMessageBox box(iconOf(flags), ResourceString(kfm5res::AFX_IDS_APP_TITLE),
+                    FromCodePage1252(text), buttonsOf(flags), frame());
+    return MessageBoxResult(box.exec());
+}
+
+bool EditorShellServices::hasMainWindow() {
+    return frame() != nullptr;
+}
+
+LRESULT EditorShellServices::sendToMainWindow(UINT message, WPARAM wParam, LPARAM lParam) {
+    return frame() ? SendMessageTo(frame(), message, wParam, lParam) : 0;
+}
+
+bool EditorShellServices::escapePressed() {
+    return TheEscapeMonitor().Poll();
+}
+
+void EditorShellServices::setWaitCursor(bool wait) {
+    if (wait)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+bool EditorShellServices::hasActiveDocument() {
+    return app_.Document() != nullptr;
+}
+
+void EditorShellServices::setDocumentModified(bool modified) {
+    if (app_.Document())
+        app_.Document()->SetModifiedFlag(modified ? TRUE : FALSE);
+}
+
+void EditorShellServices::updateAllViews() {
+    if (CMainFrame* f = frame())
+        f->Router().RequestIdleUpdate();
+}
+
+void EditorShellServices::refreshViews(BOOL invalidate, BOOL) {
+    CMainFrame* f = frame();
+    if (!f)
+        return;
+    if (invalidate)
+        f->update();
+    f->Router().RequestIdleUpdate();
+}
+
+int EditorShellServices::doFileDialog(FileDialogRequest& request) {
+    return DoFileDialog(frame(), request);
+}
+
+} // namespace kfm::ui

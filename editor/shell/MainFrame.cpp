@@ -1,0 +1,223 @@
+#include "MainFrame.h"
+
+#include "AppSettings.h"
+#include "FlimmerApp.h"
+#include "GIFAnimDoc.h"
+#include "Kfm5ResourceIds.h"
+#include "ProgramState.h"
+#include "ResourceAccess.h"
+#include "ResourceWidgets.h"
+#include "ShellServices.h"
+#include "StartupValues.h"
+#include "ToolbarLayout.h"
+#include "WindowPlacement.h"
+#include "commands/EditCommands.h"
+#include "commands/FileCommands.h"
+#include "commands/FrameCommands.h"
+#include "commands/ToolCommands.h"
+#include "commands/ViewCommands.h"
+#include "registry/RegistryHelpers.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+
+namespace kfm::ui {
+
+using namespace kfm5res;
+
+namespace {
+
+constexpr const char* kSettings = "Settings";
+constexpr const char* kBarStateSection = "Toolbars\\Toolbar";
+constexpr const char* kPlacementSection = "Windows";
+constexpr const char* kPlacementName = "Main";
+
+struct BarResource {
+    UINT barId;
+    UINT toolbarId;
+    UINT captionId;
+};
+
+constexpr std::array<BarResource, CMainFrame::BarCount> kBars = {{
+    {ID_TOOLBAR_STANDARD, kToolbarStandard, IDS_TOOLBAR_STANDARD},
+    {ID_TOOLBAR_ANIMATION, kToolbarAnimation, IDS_TOOLBAR_ANIMATION},
+    {ID_TOOLBAR_FRAMES, kToolbarFrames, IDS_TOOLBAR_FRAMES},
+}};
+
+RECT toRect(const QRect& r) {
+    return RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+QRect toQRect(const RECT& r) {
+    return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+std::vector<RECT> screenRects() {
+    std::vector<RECT> rects;
+    if (QScreen* primary = QGuiApplication::primaryScreen())
+        rects.push_back(toRect(primary->availableGeometry()));
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen())
+            rects.push_back(toRect(screen->availableGeometry()));
+    return rects;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CFlimmerApp& app) : app_(app) {
+    setObjectName(QStringLiteral("MainFrame"));
+    thumbnailId_ = ReadRegInt(kSettings, "ThumbnailID", 80, 0, 0);
+    toggleBarHorizontal_ = ReadRegInt(kSettings, "ToggleBarIsHorizontal", 0, 0, 0);
+    toggleBarHorizontalSize_ = ReadRegInt(kSettings, "ToggleBarHorizontalSize", -1, 0, 0);
+    handlers_.push_back(std::make_unique<FileCommands>(*this, app_));
+    handlers_.push_back(std::make_unique<EditCommands>(*this));
+    handlers_.push_back(std::make_unique<FrameCommands>(*this));
+    handlers_.push_back(std::make_unique<ViewCommands>(*this));
+    handlers_.push_back(std::make_unique<ToolCommands>(*this));
+    for (const auto& handler : handlers_)
+        handler->RouteCommands(Router());
+}
+
+CMainFrame::~CMainFrame() {
+    if (status_ && status_->ProgressActive())
+        status_->EndProgress();
+}
+
+bool CMainFrame::OnCreate() {
+    if (!LoadMenuBar(menuBar(), kMainMenu, Router()) ||
+        !LoadAccelerators(kMainAccelerators, Router()))
+        return false;
+    createToolBars();
+    for (QToolBar* bar : bars_)
+        if (!bar)
+            return false;
+    dockToolBarsInOneRow();
+    status_ = std::make_unique<StatusPanel>(statusBar());
+    statusBar()->setObjectName(QStringLiteral("ID_%1").arg(ID_STATUS_BAR));
+    // The panes come with the views; until then the client area stays empty.
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ID_59648"));
+    client->setBackgroundRole(QPalette::Dark);
+    client->setAutoFillBackground(true);
+    setCentralWidget(client);
+    if (ReadRegInt(kSettings, "ToolbarsVersion", 0, 0, 100) == 1)
+        LoadBarState(this, kBarStateSection);
+    Router().WatchApplicationInput();
+    connect(&Router(), &CommandRouter::idle, this, [this] { updateIndicators(); });
+    Router().RequestIdleUpdate();
+    return true;
+}
+
+void CMainFrame::createToolBars() {
+    for (int i = 0; i < BarCount; ++i) {
+        auto* bar = new QToolBar(ResourceString(kBars[i].captionId), this);
+        bar->setObjectName(QStringLiteral("ID_%1").arg(kBars[i].barId));
+        bar->setAllowedAreas(Qt::AllToolBarAreas);
+        if (!LoadToolBar(bar, kBars[i].toolbarId, Router())) {
+            delete bar;
+            continue;
+        }
+        // The bar's own toggle goes through the View commands instead.
+        bar->toggleViewAction()->setVisible(false);
+        bars_[i] = bar;
+    }
+}
+
+void CMainFrame::dockToolBarsInOneRow() {
+    for (QToolBar* bar : bars_)
+        addToolBar(Qt::TopToolBarArea, bar);
+}
+
+kfm::shell::UiState CMainFrame::UiSnapshot() const {
+    kfm::shell::UiState state = kfm::shell::SnapshotModelState(GetActiveDocument() != nullptr);
+    state.previewing = g_bPreviewPlaying != 0;
+    state.editingName = labelEditing;
+    state.standardToolbarVisible = bars_[Standard] && !bars_[Standard]->isHidden();
+    state.animationToolbarVisible = bars_[Animation] && !bars_[Animation]->isHidden();
+    state.framesToolbarVisible = bars_[Frames] && !bars_[Frames]->isHidden();
+    state.statusBarVisible = !statusBar()->isHidden();
+    state.recentFileCount = app_.RecentFiles().Count();
+    return state;
+}
+
+void CMainFrame::updateIndicators() {
+    if (status_)
+        status_->SetFrameCounter(QString::fromStdString(
+            kfm::shell::FrameCounterText(UiSnapshot(), ResourceText(IDS_FRAME_COUNTER_EMPTY))));
+}
+
+LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PROGRESS_BEGIN:
+        status_->BeginProgress(static_cast<UINT>(wParam), static_cast<int>(lParam));
+        return 0;
+    case WM_PROGRESS_STEP:
+        status_->StepProgress(wParam);
+        return 0;
+    case WM_PROGRESS_END:
+        status_->EndProgress();
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+void CMainFrame::LoadPlacement() {
+    const std::vector<RECT> screens = screenRects();
+    const RECT primary = screens.empty() ? RECT{0, 0, 1024, 768} : screens.front();
+    kfm::shell::WindowPlacementValues current;
+    current.normal = toRect(normalGeometry());
+    const auto placement = kfm::shell::ReadWindowPlacement(kPlacementSection, kPlacementName,
+                                                           primary.right - primary.left,
+                                                           primary.bottom - primary.top, current);
+    const RECT normal = kfm::shell::FitRectToScreens(placement.normal, screens);
+    setGeometry(toQRect(normal));
+    if (kfm::shell::ShowAsFor(placement.showCommand) == kfm::shell::ShowAs::Maximized)
+        showMaximized();
+    else
+        showNormal();
+}
+
+void CMainFrame::SavePlacement() {
+    kfm::shell::WindowPlacementValues placement;
+    placement.showCommand =
+        isMaximized() ? kfm::shell::SW_SHOWMAXIMIZED : kfm::shell::SW_SHOWNORMAL;
+    placement.normal = toRect(isMaximized() ? normalGeometry() : geometry());
+    kfm::shell::WriteWindowPlacement(kPlacementSection, kPlacementName, placement);
+}
+
+bool CMainFrame::OnClose() {
+    if (toggleBarHorizontalSize_ >= 0)
+        WriteRegInt(kSettings, "ToggleBarHorizontalSize", toggleBarHorizontalSize_);
+    WriteRegInt(kSettings, "ToggleBarIsHorizontal", kfm::shell::BoundedFlag(toggleBarHorizontal_));
+    WriteRegInt(kSettings, "ThumbnailID", thumbnailId_);
+    WriteRegInt(kSettings, "ToolbarsVersion", 1);
+    SaveBarState(this, kBarStateSection);
+    SavePlacement();
+    return CFrameWnd::OnClose();
+}
+
+void CMainFrame::OnDocumentSaved() {
+    if (const CDocument* document = GetActiveDocument())
+        app_.AddToRecentFileList(document->GetPathName());
+    OnUpdateFrameTitle();
+}
+
+bool CMainFrame::event(QEvent* event) {
+    // Prompts of menus and buttons never overwrite a progress display.
+    if (event->type() == QEvent::StatusTip && status_ && status_->ProgressActive())
+        return true;
+    return CFrameWnd::event(event);
+}
+
+void CMainFrame::keyPressEvent(QKeyEvent* event) {
+    // Esc stops the animation preview.
+    if (event->key() == Qt::Key_Escape && g_bPreviewPlaying)
+        Router().Execute(ID_STOP_PREVIEW);
+    CFrameWnd::keyPressEvent(event);
+}
+
+} // namespace kfm::ui

@@ -1,0 +1,69 @@
+#pragma once
+// The editor's main window: menus, the three toolbars (their layout kept between runs), the
+// status bar with the frame counter and the progress display, the caption and the placement.
+// It routes every command id to one of its handler classes (file, edit, frame, view, tools)
+// and keeps none of the commands' work itself.
+
+#include <QToolBar>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "CommandRules.h"
+#include "FrameWindow.h"
+#include "StatusPanel.h"
+
+class CFlimmerApp;
+
+namespace kfm::ui {
+
+class CommandHandler;
+
+class CMainFrame : public CFrameWnd {
+public:
+    // The toolbars in creation order: standard (resource 100), animation (103), frames (104).
+    enum Bar { Standard, Animation, Frames, BarCount };
+
+    explicit CMainFrame(CFlimmerApp& app);
+    ~CMainFrame() override;
+
+    // Builds the furniture from the resources; false when a menu, toolbar or the accelerators
+    // cannot be loaded.
+    bool OnCreate();
+
+    // The placement under "Windows\Main" (shows the window), and its saving.
+    void LoadPlacement();
+    void SavePlacement();
+
+    QToolBar* ToolBar(Bar bar) const { return bars_[bar]; }
+    StatusPanel& Status() { return *status_; }
+    // The state the command rules look at.
+    kfm::shell::UiState UiSnapshot() const;
+
+    // The in-place label edit of the frame strip (most commands are disabled meanwhile).
+    bool labelEditing = false;
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnClose() override;
+    void OnDocumentSaved() override;
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void createToolBars();
+    void dockToolBarsInOneRow();
+    void updateIndicators();
+
+    CFlimmerApp& app_;
+    std::array<QToolBar*, BarCount> bars_{};
+    std::unique_ptr<StatusPanel> status_;
+    std::vector<std::unique_ptr<CommandHandler>> handlers_;
+    // Layout values of the panes, kept as read until the panes manage them.
+    int thumbnailId_ = 80;
+    int toggleBarHorizontal_ = 0;
+    int toggleBarHorizontalSize_ = -1;
+};
+
+} // namespace kfm::ui

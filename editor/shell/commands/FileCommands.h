@@ -1,0 +1,27 @@
+#pragma once
+// The File menu: new, open, save, save as, the recent files and exit.
+
+#include <QString>
+
+#include "CommandHandler.h"
+
+class CFlimmerApp;
+
+namespace kfm::ui {
+
+class FileCommands : public CommandHandler {
+public:
+    FileCommands(CMainFrame& frame, CFlimmerApp& app) : CommandHandler(frame), app_(app) {}
+    void RouteCommands(CommandRouter& router) override;
+
+private:
+    // The recent-file items under the "Recent File" placeholder: one per entry, or the
+    // disabled placeholder alone when the list is empty.
+    void updateRecentFileItems(CommandRouter& router);
+
+    CFlimmerApp& app_;
+    // The menu's text of the first entry, shown while the list is empty.
+    QString placeholderText_;
+};
+
+} // namespace kfm::ui

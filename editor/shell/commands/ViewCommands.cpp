@@ -1,0 +1,39 @@
+#include "ViewCommands.h"
+
+#include "Kfm5ResourceIds.h"
+#include "MainFrame.h"
+
+#include <QStatusBar>
+
+namespace kfm::ui {
+
+using namespace kfm5res;
+
+void ViewCommands::RouteCommands(CommandRouter& router) {
+    route(router, {ID_VIEW_TOOLBAR_STANDARD, ID_VIEW_TOOLBAR_ANIMATION, ID_VIEW_TOOLBAR_FRAMES},
+          [this](UINT id) { toggleToolBar(id); });
+    route(router, {ID_VIEW_STATUS_BAR}, [this](UINT) { toggleStatusBar(); });
+    // Without a preview in the canvas there is nothing to stop.
+    route(router, {ID_STOP_PREVIEW}, [](UINT) {});
+    routeWaiting(router,
+                 {ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT, ID_VIEW_ZOOM_ACTUAL, ID_VIEW_PREVIEW,
+                  ID_VIEW_BROWSER_CUSTOM, ID_VIEW_BROWSER_IE, ID_VIEW_BROWSER_NN, ID_STRIP_TOGGLE,
+                  ID_STRIP_STACKED, ID_STRIP_SIDE_BY_SIDE, ID_APPLY_SPLITTER_SIZES});
+    routeWaitingRange(router, ID_PLAYER_FIRST, ID_PLAYER_PAUSE);
+    routeWaitingRange(router, ID_THUMBNAIL_FIRST, ID_THUMBNAIL_LAST);
+}
+
+void ViewCommands::toggleToolBar(UINT id) {
+    const CMainFrame::Bar bar = id == ID_VIEW_TOOLBAR_STANDARD    ? CMainFrame::Standard
+                                : id == ID_VIEW_TOOLBAR_ANIMATION ? CMainFrame::Animation
+                                                                  : CMainFrame::Frames;
+    QToolBar* toolbar = frame_.ToolBar(bar);
+    toolbar->setVisible(toolbar->isHidden());
+}
+
+void ViewCommands::toggleStatusBar() {
+    QStatusBar* status = frame_.statusBar();
+    status->setVisible(status->isHidden());
+}
+
+} // namespace kfm::ui
