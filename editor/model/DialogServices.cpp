@@ -9,11 +9,11 @@ namespace {
 
 class CancellingDialogs final : public DialogServices {
 public:
-    int runAviFilter(CDlgAVIFilter&) override { return IDCANCEL; }
-    int runFlicFilter(CDlgFLICFilter&) override { return IDCANCEL; }
-    int runFontSubst(CDlgFontSubst&) override { return IDCANCEL; }
-    int runSizeVector(CDlgSizeVector&) override { return IDCANCEL; }
-    int runCompress(CDlgCompress&) override { return IDCANCEL; }
+    int runAviImportChoice(AviImportChoice&) override { return IDCANCEL; }
+    int runFlicImportChoice(FlicImportChoice&) override { return IDCANCEL; }
+    int runFontSubstitutionReport(FontSubstitutionReport&) override { return IDCANCEL; }
+    int runVectorSizeChoice(VectorSizeChoice&) override { return IDCANCEL; }
+    int runCompressionChoice(CompressionChoice&) override { return IDCANCEL; }
     int runTextSettings(CObjFrame&) override { return IDCANCEL; }
 };
 
@@ -35,59 +35,59 @@ void setDialogServices(DialogServices* services) {
     installed = services;
 }
 
-CDlgAVIFilter::CDlgAVIFilter(HWND parentWindow, std::string file, int max,
-                             const AviFileInformation& information, BOOL* soundOut, BOOL* loop,
-                             int* startFrame, int* numFrames, BOOL* selectAllFrames, int* divFrames,
-                             BOOL* mergeFrames)
+AviImportChoice::AviImportChoice(HWND parentWindow, std::string file, int max,
+                                 const AviFileInformation& information, BOOL* soundOut, BOOL* loop,
+                                 int* startFrame, int* numFrames, BOOL* selectAllFrames,
+                                 int* divFrames, BOOL* mergeFrames)
     : parent(parentWindow), path(std::move(file)), maxFrames(max), info(information),
       sound(soundOut), choice{loop,      startFrame, numFrames, selectAllFrames,
                               divFrames, mergeFrames} {}
 
-int CDlgAVIFilter::DoModal() {
-    return dialogs().runAviFilter(*this);
+int AviImportChoice::DoModal() {
+    return dialogs().runAviImportChoice(*this);
 }
 
-int CDlgAVIFilter::GetFrameCount() const {
+int AviImportChoice::GetFrameCount() const {
     return smallerFrameCount(choice, clipFrameCount);
 }
 
-CDlgFLICFilter::CDlgFLICFilter(HWND parentWindow, std::string file, int max, FlicReader* flic,
-                               BOOL* loop, int* startFrame, int* numFrames, BOOL* selectAllFrames,
-                               int* divFrames, BOOL* mergeFrames)
+FlicImportChoice::FlicImportChoice(HWND parentWindow, std::string file, int max, FlicReader* flic,
+                                   BOOL* loop, int* startFrame, int* numFrames,
+                                   BOOL* selectAllFrames, int* divFrames, BOOL* mergeFrames)
     : parent(parentWindow), path(std::move(file)), maxFrames(max),
       reader(flic), choice{loop, startFrame, numFrames, selectAllFrames, divFrames, mergeFrames} {}
 
-int CDlgFLICFilter::DoModal() {
-    return dialogs().runFlicFilter(*this);
+int FlicImportChoice::DoModal() {
+    return dialogs().runFlicImportChoice(*this);
 }
 
-int CDlgFLICFilter::GetFrameCount() const {
+int FlicImportChoice::GetFrameCount() const {
     return smallerFrameCount(choice, clipFrameCount);
 }
 
-CDlgFontSubst::CDlgFontSubst(HWND parentWindow, std::string text)
+FontSubstitutionReport::FontSubstitutionReport(HWND parentWindow, std::string text)
     : parent(parentWindow), report(std::move(text)) {}
 
-int CDlgFontSubst::DoModal() {
-    return dialogs().runFontSubst(*this);
+int FontSubstitutionReport::DoModal() {
+    return dialogs().runFontSubstitutionReport(*this);
 }
 
-CDlgSizeVector::CDlgSizeVector(HWND parentWindow, int left, int top, int right, int bottom,
-                               std::string caption)
+VectorSizeChoice::VectorSizeChoice(HWND parentWindow, int left, int top, int right, int bottom,
+                                   std::string caption)
     : parent(parentWindow), initial{left, top, right, bottom},
       title(std::move(caption)), chosen{left, top, right, bottom} {}
 
-int CDlgSizeVector::DoModal() {
-    return dialogs().runSizeVector(*this);
+int VectorSizeChoice::DoModal() {
+    return dialogs().runVectorSizeChoice(*this);
 }
 
-CDlgCompress::CDlgCompress(HWND parentWindow, int format, int bits, int* qualityInOut,
-                           int* optionBitsInOut)
+CompressionChoice::CompressionChoice(HWND parentWindow, int format, int bits, int* qualityInOut,
+                                     int* optionBitsInOut)
     : parent(parentWindow), formatId(format), bitsPerPixel(bits), quality(qualityInOut),
       optionBits(optionBitsInOut) {}
 
-int CDlgCompress::DoModal() {
-    return dialogs().runCompress(*this);
+int CompressionChoice::DoModal() {
+    return dialogs().runCompressionChoice(*this);
 }
 
 void HandTextObjectToFrame(CObjFrame& frame, const TextObjectRecord& record) {

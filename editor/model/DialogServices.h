@@ -4,7 +4,8 @@
 // installed dialog services, which the shell implements with real windows and tests with
 // scripted answers. Without an installed implementation every dialog answers IDCANCEL, so no
 // road goes on with values nobody chose. Like ShellServices, this is the model's only road to
-// the dialogs.
+// the dialogs. The records are named for what they carry (...Choice, ...Report); the shell's
+// dialog classes (CDlgAVIFilter, CDlgSizeVector, ...) keep the window names.
 
 #include <array>
 #include <cstdint>
@@ -34,11 +35,11 @@ struct ClipChoicePointers {
     BOOL* mergeFrames = nullptr;
 };
 
-class CDlgAVIFilter {
+class AviImportChoice {
 public:
-    CDlgAVIFilter(HWND parent, std::string path, int maxFrames, const AviFileInformation& info,
-                  BOOL* sound, BOOL* loop, int* startFrame, int* numFrames, BOOL* selectAllFrames,
-                  int* divFrames, BOOL* mergeFrames);
+    AviImportChoice(HWND parent, std::string path, int maxFrames, const AviFileInformation& info,
+                    BOOL* sound, BOOL* loop, int* startFrame, int* numFrames, BOOL* selectAllFrames,
+                    int* divFrames, BOOL* mergeFrames);
     // IDOK or IDCANCEL; on IDOK the values behind the pointers hold the choice.
     int DoModal();
     // The smaller of the requested frame count and the clip's frame count.
@@ -57,11 +58,11 @@ public:
 // An open FLIC file, as the FLIC reader hands it out.
 struct FlicReader;
 
-class CDlgFLICFilter {
+class FlicImportChoice {
 public:
-    CDlgFLICFilter(HWND parent, std::string path, int maxFrames, FlicReader* reader, BOOL* loop,
-                   int* startFrame, int* numFrames, BOOL* selectAllFrames, int* divFrames,
-                   BOOL* mergeFrames);
+    FlicImportChoice(HWND parent, std::string path, int maxFrames, FlicReader* reader, BOOL* loop,
+                     int* startFrame, int* numFrames, BOOL* selectAllFrames, int* divFrames,
+                     BOOL* mergeFrames);
     int DoModal();
     int GetFrameCount() const;
 
@@ -75,9 +76,9 @@ public:
 
 // The report of an import's font substitutions: entries of a 1-based frame number in decimal,
 // "|" and the substitution text.
-class CDlgFontSubst {
+class FontSubstitutionReport {
 public:
-    CDlgFontSubst(HWND parent, std::string report);
+    FontSubstitutionReport(HWND parent, std::string report);
     int DoModal();
 
     HWND parent;
@@ -85,9 +86,9 @@ public:
 };
 
 // The size of a vector frame, opened with the metafile's own rectangle (inclusive).
-class CDlgSizeVector {
+class VectorSizeChoice {
 public:
-    CDlgSizeVector(HWND parent, int left, int top, int right, int bottom, std::string title);
+    VectorSizeChoice(HWND parent, int left, int top, int right, int bottom, std::string title);
     int DoModal();
     void GetRect(RECT& out) const { out = chosen; }
     std::uint8_t GetAntialiasing() const { return antialiasing; }
@@ -101,9 +102,9 @@ public:
 };
 
 // Compression options for saving one image in another format.
-class CDlgCompress {
+class CompressionChoice {
 public:
-    CDlgCompress(HWND parent, int formatId, int bitsPerPixel, int* quality, int* optionBits);
+    CompressionChoice(HWND parent, int formatId, int bitsPerPixel, int* quality, int* optionBits);
     int DoModal();
 
     HWND parent;
@@ -116,11 +117,11 @@ public:
 class DialogServices {
 public:
     virtual ~DialogServices() = default;
-    virtual int runAviFilter(CDlgAVIFilter& dialog) = 0;
-    virtual int runFlicFilter(CDlgFLICFilter& dialog) = 0;
-    virtual int runFontSubst(CDlgFontSubst& dialog) = 0;
-    virtual int runSizeVector(CDlgSizeVector& dialog) = 0;
-    virtual int runCompress(CDlgCompress& dialog) = 0;
+    virtual int runAviImportChoice(AviImportChoice& dialog) = 0;
+    virtual int runFlicImportChoice(FlicImportChoice& dialog) = 0;
+    virtual int runFontSubstitutionReport(FontSubstitutionReport& dialog) = 0;
+    virtual int runVectorSizeChoice(VectorSizeChoice& dialog) = 0;
+    virtual int runCompressionChoice(CompressionChoice& dialog) = 0;
     // The text settings dialog of a frame: on OK it has handed its record to the frame with
     // HandTextObjectToFrame.
     virtual int runTextSettings(CObjFrame& frame) = 0;

@@ -161,7 +161,7 @@ int importThroughLibrary(CGIFAnimDoc& doc, const char* path, const KpxFileInfo& 
     }
     if (!report.empty()) {
         doc.RefreshViews(TRUE, TRUE);
-        CDlgFontSubst(nullptr, report).DoModal();
+        FontSubstitutionReport(nullptr, report).DoModal();
     }
     reportIncompleteLoad(path, loadReport);
     return result;
@@ -170,9 +170,9 @@ int importThroughLibrary(CGIFAnimDoc& doc, const char* path, const KpxFileInfo& 
 int importAvi(const char* path, const AviFileInformation& aviInfo, FrameList& list) {
     ClipChoice choice;
     choice.read(kSectionAvi, true);
-    CDlgAVIFilter dialog(nullptr, path, kMaxClipFrames, aviInfo, &choice.sound, &choice.loop,
-                         &choice.startFrame, &choice.numFrames, &choice.selectAllFrames,
-                         &choice.divFrames, &choice.mergeFrames);
+    AviImportChoice dialog(nullptr, path, kMaxClipFrames, aviInfo, &choice.sound, &choice.loop,
+                           &choice.startFrame, &choice.numFrames, &choice.selectAllFrames,
+                           &choice.divFrames, &choice.mergeFrames);
     const int answer = dialog.DoModal();
     if (answer != IDOK)
         return importResultOfDialog(answer);
@@ -191,9 +191,9 @@ int importAvi(const char* path, const AviFileInformation& aviInfo, FrameList& li
 int importFlic(const char* path, FlicReader* reader, FrameList& list) {
     ClipChoice choice;
     choice.read(kSectionFlic, false);
-    CDlgFLICFilter dialog(nullptr, path, kMaxClipFrames, reader, &choice.loop, &choice.startFrame,
-                          &choice.numFrames, &choice.selectAllFrames, &choice.divFrames,
-                          &choice.mergeFrames);
+    FlicImportChoice dialog(nullptr, path, kMaxClipFrames, reader, &choice.loop, &choice.startFrame,
+                            &choice.numFrames, &choice.selectAllFrames, &choice.divFrames,
+                            &choice.mergeFrames);
     const int answer = dialog.DoModal();
     if (answer != IDOK)
         return importResultOfDialog(answer);
@@ -272,8 +272,8 @@ int ImportMetafileFrame(const char* path, FrameList& list) {
         ShellMessageBox(kStringMetafileFailed, MB_ICONEXCLAMATION_);
         return 0;
     }
-    CDlgSizeVector dialog(nullptr, record.sourceLeft, record.sourceTop, record.sourceRight,
-                          record.sourceBottom, std::filesystem::path(path).filename().string());
+    VectorSizeChoice dialog(nullptr, record.sourceLeft, record.sourceTop, record.sourceRight,
+                            record.sourceBottom, std::filesystem::path(path).filename().string());
     if (dialog.DoModal() != IDOK)
         return 0;
     RECT rect{};

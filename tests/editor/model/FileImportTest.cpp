@@ -77,7 +77,7 @@ public:
 
 class ScriptedDialogs : public DialogServices {
 public:
-    int runAviFilter(CDlgAVIFilter& d) override {
+    int runAviImportChoice(AviImportChoice& d) override {
         seenAvi = {*d.choice.startFrame, *d.choice.numFrames, d.info.bytes[0], d.maxFrames};
         if (answer == IDOK) {
             *d.choice.startFrame = 5;
@@ -89,24 +89,24 @@ public:
         d.clipFrameCount = 120;
         return answer;
     }
-    int runFlicFilter(CDlgFLICFilter& d) override {
+    int runFlicImportChoice(FlicImportChoice& d) override {
         flicReaderSeen = d.reader;
         d.clipFrameCount = 10;
         if (answer == IDOK)
             *d.choice.numFrames = 4;
         return answer;
     }
-    int runFontSubst(CDlgFontSubst& d) override {
+    int runFontSubstitutionReport(FontSubstitutionReport& d) override {
         reports.push_back(d.report);
         return IDOK;
     }
-    int runSizeVector(CDlgSizeVector& d) override {
+    int runVectorSizeChoice(VectorSizeChoice& d) override {
         initial = d.initial;
         d.chosen = RECT{0, 0, 19, 9};
         d.antialiasing = 1;
         return answer;
     }
-    int runCompress(CDlgCompress&) override { return answer; }
+    int runCompressionChoice(CompressionChoice&) override { return answer; }
     int runTextSettings(CObjFrame& frame) override {
         TextObjectRecord record;
         record.text = "typed";
