@@ -11,7 +11,6 @@ namespace {
 
 constexpr UINT kStringCropQuestion = 10756;
 constexpr UINT kMessageDefaultSecondButton = 0x100;
-constexpr int kUndoKindCropToAnimation = 29;
 constexpr int kNoFrameOutside = 6;
 
 bool isSourceFrame(const CObjFrame& f) {
@@ -78,7 +77,7 @@ int CheckFramesInsideAnimation() {
     if (answer != IDOK)
         return IDCANCEL;
     CUndoHistory& history = TheUndoHistory();
-    history.BeginStep(kUndoKindCropToAnimation);
+    history.BeginStep(kUndoKindCrop);
     CropFramesToAnimation();
     history.EndStep(0);
     shell().refreshViews(TRUE, TRUE);

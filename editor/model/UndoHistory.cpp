@@ -114,7 +114,7 @@ int CUndoHistory::Undo() {
         return 0;
     a.AnimationWidth = snapshot.AnimationWidth;
     a.AnimationHeight = snapshot.AnimationHeight;
-    if (kinds_[current_] == 10)
+    if (kinds_[current_] == kUndoKindElasticSize)
         a.AnimationStateElasticSize = snapshot.AnimationStateElasticSize;
     a.comment = snapshot.comment;
     a.loopCount = snapshot.loopCount;

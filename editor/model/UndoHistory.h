@@ -11,8 +11,50 @@
 #include "AnimationData.h"
 
 constexpr int kUndoSlotCount = 30;
+
+// The action kinds of the steps: each names the menu text of its undo (KindStringId). An edit
+// opens its step with the kind of its command.
+constexpr int kUndoKindMove = 1;
+constexpr int kUndoKindDelay = 2;
+constexpr int kUndoKindDisposal = 3;
+constexpr int kUndoKindTransparency = 4;
+constexpr int kUndoKindTransparentColour = 5;
+constexpr int kUndoKindAlpha = 6;
+constexpr int kUndoKindFrameName = 7;
+constexpr int kUndoKindFrameLabel = 8;
+constexpr int kUndoKindAnimationSize = 9;
+// The only kind whose undo also restores the elastic-size flag.
+constexpr int kUndoKindElasticSize = 10;
+constexpr int kUndoKindLoop = 11;
+constexpr int kUndoKindLoopCount = 12;
+constexpr int kUndoKindLoopMode = 13;
+constexpr int kUndoKindAnimationComment = 14;
+constexpr int kUndoKindOptimise = 15;
+constexpr int kUndoKindMoveFrames = 16;
+constexpr int kUndoKindCut = 17;
+constexpr int kUndoKindPaste = 18;
+constexpr int kUndoKindDeleteFrames = 19;
+constexpr int kUndoKindEditObject = 20;
+constexpr int kUndoKindPalette = 21;
+constexpr int kUndoKindEditControlObject = 22;
+constexpr int kUndoKindNewFrame = 23;
+constexpr int kUndoKindNewTextObject = 24;
+constexpr int kUndoKindImport = 25;
+constexpr int kUndoKindNewControlObject = 26;
+constexpr int kUndoKindInsertVector = 27;
+constexpr int kUndoKindTween = 28;
+constexpr int kUndoKindCrop = 29;
+constexpr int kUndoKindRotate = 30;
+constexpr int kUndoKindMirrorHorizontally = 31;
+constexpr int kUndoKindMirrorVertically = 32;
+constexpr int kUndoKindPlugin = 33;
+constexpr int kUndoKindResize = 34;
 // The internal step of the save and preview roads, undone by themselves.
 constexpr int kUndoKindSaveAndPreview = 36;
+constexpr int kUndoKindDuplicateFrames = 37;
+constexpr int kUndoKindMergeFrames = 38;
+constexpr int kUndoKindObjectsToImages = 39;
+constexpr int kUndoKindRenderStates = 40;
 
 class CUndoHistory {
 public:

@@ -67,22 +67,6 @@ int transparentIndex(const KpxImageRecord& record) {
     return -1;
 }
 
-void setPixel(std::uint8_t* row, int bits, int x, int index) {
-    switch (bits) {
-    case 1:
-        kpx::setMaskBit(row, x, index & 1);
-        break;
-    case 4: {
-        const int shift = (x & 1) ? 0 : 4;
-        row[x >> 1] =
-            static_cast<std::uint8_t>((row[x >> 1] & ~(15 << shift)) | (index & 15) << shift);
-        break;
-    }
-    default:
-        row[x] = static_cast<std::uint8_t>(index);
-    }
-}
-
 // Bytes of the picture's rows: the row size times the height, cut to the whole rows the bitmap
 // holds. biSizeImage is not used: a caller may have changed it through the header pointer.
 std::size_t wholeRowBytes(const KpxImageRecord& record) {
@@ -297,37 +281,6 @@ int KPXConvertImageOnNewPalette(KpxHandle image, const PALETTEENTRY* palette, in
     } else {
         KPXSetImageTransparent(image, nullptr, 0);
     }
-    return 1;
-}
-
-int KPXChangeIndexToIndex(KpxHandle image, int from, int to, int swap) {
-    if (!image)
-        return 0;
-    {
-        kpx::ImageLock record(image, kKpxWrite);
-        if (!record || !isPaletteDepth(record->bitCount()))
-            return 0;
-        const int size = static_cast<int>(record->colorCount());
-        if (from == to || from < 0 || to < 0 || from >= size || to >= size)
-            return 0;
-        const int bits = record->bitCount();
-        for (int y = 0; y < record->height(); ++y) {
-            std::uint8_t* row = storedRow(*record.get(), y);
-            for (int x = 0; x < record->width(); ++x) {
-                const int index = kpx::indexAt(row, x, bits);
-                if (index == from)
-                    setPixel(row, bits, x, to);
-                else if (swap && index == to)
-                    setPixel(row, bits, x, from);
-            }
-        }
-        RGBQUAD* colours = record->colors();
-        const RGBQUAD former = colours[from];
-        colours[from] = colours[to];
-        if (swap)
-            colours[to] = former;
-    }
-    KPXFillDIBColorTable(image);
     return 1;
 }
 

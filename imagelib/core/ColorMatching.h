@@ -1,6 +1,6 @@
 #pragma once
 // Colour matching and palette reduction: the low-bit elimination search, colours looked up in
-// colour tables, images moved onto new palettes, index swaps, palette reduction, the exact
+// colour tables, images moved onto new palettes, palette reduction, the exact
 // 24-to-8-bit conversion of pictures with few colours, one palette for a frame chain, and
 // palette-index histograms.
 
@@ -28,7 +28,6 @@ BITRA5_API int KPXConvertPaletteTable(const BITMAPINFO* destination, const BITMA
 // Moves an 8-bit image onto palette (256 entries red, green, blue, x), keeping entry index free
 // for its transparent colour.
 BITRA5_API int KPXConvertImageOnNewPalette(KpxHandle image, const PALETTEENTRY* palette, int index);
-BITRA5_API int KPXChangeIndexToIndex(KpxHandle image, int from, int to, int swap);
 BITRA5_API int KPXSetNewColorPaletteFrom(KpxHandle image, KpxHandle source);
 // Cuts palette (256 entries) to fewer than n distinct colours, packed at the front.
 BITRA5_API int KPXReducePalette256(PALETTEENTRY* palette, int n);

@@ -2,6 +2,7 @@
 #include "ConversionFixtures.h"
 #include "FrameChain.h"
 #include "ImageTable.h"
+#include "IndexChange.h"
 #include "LibraryPalettes.h"
 #include "Transparency.h"
 
