@@ -67,22 +67,6 @@ int transparentIndex(const KpxImageRecord& record) {
     return -1;
 }
 
-void setPixel(std::uint8_t* row, int bits, int x, int index) {
-    switch (bits) {
-    case 1:
-        kpx::setMaskBit(row, x, index & 1);
-        break;
-    case 4: {
-        const int shift = (x & 1) ? 0 : 4;
-        row[x >> 1] =
-            static_cast<std::uint8_t>((row[x >> 1] & ~(15 << shift)) | (index & 15) << shift);
-        break;
-    }
-    default:
-        row[x] = static_cast<std::uint8_t>(index);
-    }
-}
-
 // Bytes of the picture's rows: the row size times the height, cut to the whole rows the bitmap
 // holds. biSizeImage is not used: a caller may have changed it through the header pointer.
 std::size_t wholeRowBytes(const KpxImageRecord& record) {
@@ -316,9 +300,9 @@ int KPXChangeIndexToIndex(KpxHandle image, int from, int to, int swap) {
             for (int x = 0; x < record->width(); ++x) {
                 const int index = kpx::indexAt(row, x, bits);
                 if (index == from)
-                    setPixel(row, bits, x, to);
+                    kpx::setIndexAt(row, x, bits, to);
                 else if (swap && index == to)
-                    setPixel(row, bits, x, from);
+                    kpx::setIndexAt(row, x, bits, from);
             }
         }
         RGBQUAD* colours = record->colors();

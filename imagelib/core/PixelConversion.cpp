@@ -145,23 +145,7 @@ int pixelIndex(const std::uint8_t* row, int bitCount, int x) {
 }
 
 void setPixelIndex(std::uint8_t* row, int bitCount, int x, int index) {
-    switch (bitCount) {
-    case 1: {
-        const std::uint8_t bit = static_cast<std::uint8_t>(0x80 >> (x & 7));
-        row[x >> 3] =
-            static_cast<std::uint8_t>((index & 1) ? (row[x >> 3] | bit) : (row[x >> 3] & ~bit));
-        break;
-    }
-    case 4: {
-        std::uint8_t& b = row[x >> 1];
-        b = (x & 1) ? static_cast<std::uint8_t>((b & 0xF0) | (index & 15))
-                    : static_cast<std::uint8_t>((b & 0x0F) | (index & 15) << 4);
-        break;
-    }
-    default:
-        row[x] = static_cast<std::uint8_t>(index);
-        break;
-    }
+    setIndexAt(row, x, bitCount, index);
 }
 
 void expandRowToBgr(const PixelSurface& source, int y, std::uint8_t* out) {
