@@ -12,6 +12,7 @@
 #include "GifObjectBlocks.h"
 #include "LibraryStartup.h"
 #include "RowCallbacks.h"
+#include "RowPacker.h"
 #include "resources/ResourceLibrary.h"
 
 namespace {
@@ -191,69 +192,15 @@ KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file) 
     return kKpxOk;
 }
 
-// Packs decoded index rows into the image's row layout and hands them to the store-row callback.
-class StoreRowSink final : public LzwRowSink {
+// Hands the decoder's index rows to the row packer.
+class PackerSink final : public LzwRowSink {
 public:
-    StoreRowSink(const KpxCodecContext& context, KpxProgressProc progress)
-        : storeRow_(context.storeRow), progress_(progress), width_(context.width),
-          bits_(context.bitsPerPixel),
-          background_(static_cast<std::uint8_t>(context.backgroundIndex)),
-          indices_(static_cast<std::size_t>(std::max<int>(context.width, 0))),
-          packed_(std::max<std::size_t>(KpxGetRowLayout().rowBytes, indices_.size()) + 4),
-          delivered_(static_cast<std::size_t>(std::max<int>(context.height, 0)), false) {}
-
-    std::span<std::uint8_t> rowBuffer(int) override { return indices_; }
-
-    bool rowDone(int row) override {
-        if (progress_)
-            progress_();
-        delivered_[static_cast<std::size_t>(row)] = true;
-        if (!storeRow_)
-            return true;
-        pack();
-        return storeRow_(packed_.data(), row) == 0;
-    }
-
-    // Gives every row the data did not reach the background index; false when stopped.
-    bool fillMissingRows() {
-        std::fill(indices_.begin(), indices_.end(), background_);
-        for (std::size_t row = 0; row < delivered_.size(); ++row)
-            if (!delivered_[row] && !rowDone(static_cast<int>(row)))
-                return false;
-        return true;
-    }
+    explicit PackerSink(kpx::RowPacker& packer) : packer_(packer) {}
+    std::span<std::uint8_t> rowBuffer(int) override { return packer_.rowBuffer(); }
+    bool rowDone(int row) override { return packer_.storeRow(row); }
 
 private:
-    void pack() {
-        const std::size_t w = indices_.size();
-        if (bits_ <= 1) {
-            std::fill(packed_.begin(), packed_.end(), 0xFF); // padding bits set
-            for (std::size_t x = 0; x < w; ++x)
-                if (indices_[x] == 0)
-                    packed_[x >> 3] &= static_cast<std::uint8_t>(~(0x80u >> (x & 7)));
-        } else if (bits_ <= 4) {
-            const std::uint8_t pad = static_cast<std::uint8_t>((background_ & 0x0F) * 0x11);
-            std::fill(packed_.begin(), packed_.end(), pad);
-            for (std::size_t x = 0; x < w; ++x) {
-                std::uint8_t& b = packed_[x >> 1];
-                const std::uint8_t v = indices_[x] & 0x0F;
-                b = (x & 1) ? static_cast<std::uint8_t>((b & 0xF0) | v)
-                            : static_cast<std::uint8_t>((b & 0x0F) | (v << 4));
-            }
-        } else {
-            std::copy(indices_.begin(), indices_.end(), packed_.begin());
-            std::fill(packed_.begin() + static_cast<long>(w), packed_.end(), background_);
-        }
-    }
-
-    KpxRowFunction storeRow_;
-    KpxProgressProc progress_;
-    int width_;
-    int bits_;
-    std::uint8_t background_;
-    std::vector<std::uint8_t> indices_;
-    std::vector<std::uint8_t> packed_;
-    std::vector<bool> delivered_;
+    kpx::RowPacker& packer_;
 };
 
 void moveItemsToContext(PendingItems& items, KpxCodecContext& context) {
@@ -294,12 +241,15 @@ KpxResult loadFrame(KpxCodecContext& context, const LoadedFile& file, KpxProgres
     visitExtensions(file.bytes, f.runStart, pending);
     moveItemsToContext(pending.items, context);
 
-    StoreRowSink sink(context, progress);
+    // Rows the data does not reach take the background index.
+    kpx::RowPacker packer(context, progress, kpx::RowPacker::Source::Indices,
+                          static_cast<std::uint8_t>(context.backgroundIndex));
+    PackerSink sink(packer);
     const auto data = std::span(file.bytes).subspan(f.dataStart, f.dataEnd - f.dataStart);
     const LzwDecodeResult decoded =
         decodeLzw(data, f.minimumCodeSize, context.width, context.height,
                   f.interlaced() ? RowOrder::Interlaced : RowOrder::Sequential, sink);
-    if (decoded.status == LzwStatus::Stopped || !sink.fillMissingRows())
+    if (decoded.status == LzwStatus::Stopped || !packer.fillMissingRows())
         return kKpxStopped;
     if (decoded.status == LzwStatus::Unsupported)
         return kKpxOutOfMemory;
