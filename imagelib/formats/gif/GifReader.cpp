@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "DecodeLimits.h"
 #include "GifBlocks.h"
 #include "GifLzw.h"
 #include "GifObjectBlocks.h"
@@ -103,46 +104,30 @@ void appendResourceText(std::string& text, unsigned id) {
     text += buffer;
 }
 
-// The library's sizes and positions are signed 16-bit values; a GIF may store up to 65535.
-bool fitsInt16(std::uint16_t v) {
-    return v <= INT16_MAX;
+bool screenWithinLimits(const GifFileIndex& index, const kpx::DecodeLimits& limits) {
+    return kpx::withinSize(limits, index.screenWidth, index.screenHeight);
 }
 
-bool frameFitsInt16(const FrameLocation& f) {
-    return fitsInt16(f.left) && fitsInt16(f.top) && fitsInt16(f.width) && fitsInt16(f.height);
-}
-
-// Frames up to this many pixels load even when their data is cut short (the rows not reached get
-// the background); larger frames must carry data that could at least fill them.
-constexpr std::uint64_t kAlwaysLoadablePixels = std::uint64_t{1} << 22;
-
-// The most pixels the frame's LZW data could produce: every code adds at most one pixel more
-// than the code before it, and no string is longer than the 4096-entry table allows.
-std::uint64_t pixelsWithinReach(const FrameLocation& f) {
-    const std::uint64_t bits = std::uint64_t{8} * (f.dataEnd - f.dataStart);
-    const std::uint64_t codes = bits / (std::uint64_t{f.minimumCodeSize} + 1);
-    constexpr std::uint64_t kTable = 4096;
-    if (codes <= kTable)
-        return codes * (codes + 1) / 2;
-    return kTable * (kTable + 1) / 2 + (codes - kTable) * kTable;
+bool frameWithinLimits(const FrameLocation& f, const kpx::DecodeLimits& limits) {
+    return kpx::withinFrame(limits, f.left, f.top, f.width, f.height);
 }
 
 // A damaged size field must not make a few bytes of file ask for a picture of a gigabyte.
-bool plausibleFrameSize(const FrameLocation& f) {
-    const std::uint64_t pixels = std::uint64_t{f.width} * f.height;
-    return pixels <= kAlwaysLoadablePixels || pixels <= pixelsWithinReach(f);
+bool dataCanFillFrame(const GifFileIndex& index, const FrameLocation& f,
+                      const kpx::DecodeLimits& limits) {
+    const int bits = KpxNormalizeBitCount(f.localTableBits != 0 ? f.localTableBits : index.bits);
+    return kpx::dataCanFill(limits, f.width, f.height, static_cast<std::uint64_t>(bits),
+                            kpx::lzwReach(f.dataEnd - f.dataStart, f.minimumCodeSize));
 }
 
 // Fills the context from the scan, for the context's frame number.
-KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file) {
+KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file,
+                              const kpx::DecodeLimits& limits) {
     const GifFileIndex& index = file.index;
     context.fileSize = static_cast<std::int32_t>(std::min<std::uintmax_t>(file.size, INT32_MAX));
     if (index.description.empty())
         return static_cast<KpxResult>(index.status);
-    if (!fitsInt16(index.screenWidth) || !fitsInt16(index.screenHeight))
-        return kKpxBadData;
-    // The frame count is a 16-bit value too: a longer file is refused rather than cut short.
-    if (index.frames.size() > static_cast<std::size_t>(INT16_MAX))
+    if (!screenWithinLimits(index, limits) || !kpx::withinFrameCount(limits, index.frames.size()))
         return kKpxBadData;
     std::string description = index.description;
     context.screenWidth = static_cast<std::int16_t>(index.screenWidth);
@@ -156,7 +141,7 @@ KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file) 
     const auto wanted = static_cast<std::size_t>(std::max<int>(context.frameNumber, 0));
     if (wanted < index.frames.size()) {
         const FrameLocation& f = index.frames[wanted];
-        if (!frameFitsInt16(f) || !plausibleFrameSize(f))
+        if (!frameWithinLimits(f, limits) || !dataCanFillFrame(index, f, limits))
             return kKpxBadData;
         context.left = static_cast<std::int16_t>(f.left);
         context.top = static_cast<std::int16_t>(f.top);
@@ -216,14 +201,15 @@ void moveItemsToContext(PendingItems& items, KpxCodecContext& context) {
         context.npImageObject = std::move(items.npImage);
 }
 
-KpxResult loadFrame(KpxCodecContext& context, const LoadedFile& file, KpxProgressProc progress) {
+KpxResult loadFrame(KpxCodecContext& context, const LoadedFile& file, KpxProgressProc progress,
+                    const kpx::DecodeLimits& limits) {
     const GifFileIndex& index = file.index;
     const auto wanted = static_cast<std::size_t>(std::max<int>(context.frameNumber, 0));
     // Without the wanted image there are no rows to hand out: that is no success.
     if (wanted >= index.frames.size())
         return index.status == ScanStatus::Ok ? kKpxBadData : static_cast<KpxResult>(index.status);
     const FrameLocation& f = index.frames[wanted];
-    if (!frameFitsInt16(f) || !fitsInt16(index.screenWidth) || !fitsInt16(index.screenHeight))
+    if (!frameWithinLimits(f, limits) || !screenWithinLimits(index, limits))
         return kKpxBadData;
     context.left = static_cast<std::int16_t>(f.left);
     context.top = static_cast<std::int16_t>(f.top);
@@ -310,7 +296,7 @@ KpxResult KpxScanGifBlocks(KpxCodecContext* context, const char* path, std::int3
         releaseUnlessKept();
         return kKpxCannotOpen;
     }
-    KpxResult result = fillContextFromScan(*context, *file);
+    KpxResult result = fillContextFromScan(*context, *file, kpx::kDefaultDecodeLimits);
     if (list && capacity > 0) {
         std::vector<BlockEntry> entries;
         scanGif(file->bytes, {.offset = static_cast<std::size_t>(std::max(offset, 0)),
@@ -341,7 +327,7 @@ KpxResult KpxGifLoadFrame(KpxCodecContext* context, const char* path, std::int32
         releaseUnlessKept();
         return kKpxCannotOpen;
     }
-    const KpxResult result = loadFrame(*context, *file, progress);
+    const KpxResult result = loadFrame(*context, *file, progress, kpx::kDefaultDecodeLimits);
     releaseUnlessKept();
     return result;
 }
