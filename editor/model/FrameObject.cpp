@@ -3,6 +3,7 @@
 #include "Geometry.h"
 #include "ImageCreation.h"
 #include "ObjectRecordCompare.h"
+#include "PackedRows.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -39,9 +40,7 @@ std::uint16_t copyAsEightBit(KpxHandle source) {
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* src = in + static_cast<std::size_t>(y) * inRow;
         std::uint8_t* dst = out + static_cast<std::size_t>(y) * outRow;
-        for (int x = 0; x < width; ++x)
-            dst[x] = bpp == 1 ? (src[x >> 3] >> (7 - (x & 7))) & 1
-                              : (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
+        kpx::unpackRow(src, bpp, std::span(dst, static_cast<std::size_t>(width)));
     }
     KPXFillDIBColorTable(target);
     return static_cast<std::uint16_t>(target);

@@ -1,6 +1,7 @@
 #include "InterimSaveSteps.h"
 
 #include "ImageCreation.h"
+#include "PackedRows.h"
 #include "Transparency.h"
 
 #include <algorithm>
@@ -12,23 +13,6 @@ namespace {
 
 bool isObjectFrame(const CObjFrame& f) {
     return f.hasText || f.hasVector || f.hasControl || f.softAlpha || f.hasNPImage;
-}
-
-int pixelAt(const std::uint8_t* row, int x, int bpp) {
-    if (bpp == 1)
-        return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
-}
-
-void setPixel(std::uint8_t* row, int x, int bpp, int value) {
-    if (bpp == 1) {
-        const int shift = 7 - (x & 7);
-        row[x >> 3] = static_cast<std::uint8_t>((row[x >> 3] & ~(1 << shift)) | (value << shift));
-        return;
-    }
-    const int shift = (x & 1) ? 0 : 4;
-    row[x >> 1] =
-        static_cast<std::uint8_t>((row[x >> 1] & ~(15 << shift)) | ((value & 15) << shift));
 }
 
 } // namespace
@@ -97,7 +81,7 @@ KpxHandle CropImageEx(KpxHandle image, int left, int top, int right, int bottom,
             continue;
         }
         for (int x = 0; x < cropWidth; ++x)
-            setPixel(dst, x, bpp, pixelAt(src, left + x, bpp));
+            kpx::setIndexAt(dst, x, bpp, kpx::indexAt(src, left + x, bpp));
     }
     if (bpp <= 8)
         KPXFillDIBColorTable(result);

@@ -17,22 +17,6 @@ std::int32_t roundHalfAway(double value) {
     return static_cast<std::int32_t>(value + (value < 0 ? -0.5 : 0.5));
 }
 
-void writeIndex(KpxImageRecord& record, std::uint8_t* row, std::int32_t x, int index) {
-    switch (record.bitCount()) {
-    case 1:
-        kpx::setMaskBit(row, x, index != 0);
-        break;
-    case 4: {
-        std::uint8_t& b = row[x >> 1];
-        b = (x & 1) ? static_cast<std::uint8_t>((b & 0xF0) | (index & 15))
-                    : static_cast<std::uint8_t>((b & 0x0F) | ((index & 15) << 4));
-        break;
-    }
-    default:
-        row[x] = static_cast<std::uint8_t>(index);
-    }
-}
-
 } // namespace
 
 bool kpx::composeImage(KpxImageRecord& canvas, const KpxImageRecord& source,
@@ -123,6 +107,6 @@ void kpx::copyArea(const KpxImageRecord& from, std::int32_t fromX, std::int32_t 
             continue;
         }
         for (std::int32_t col = 0; col < width; ++col)
-            writeIndex(to, out, toX + col, indexAt(in, fromX + col, bpp));
+            setIndexAt(out, toX + col, bpp, indexAt(in, fromX + col, bpp));
     }
 }

@@ -172,7 +172,7 @@ void ditherOrdered(const PixelSurface& source, const PixelSurface& target, const
         if (depth == 1) {
             expandRowToGrey(source, y, work.data());
             for (int x = 0; x < w; ++x)
-                setPixelIndex(out, 1, x, orderedBit(work[x], threshold(x, y)));
+                setIndexAt(out, x, 1, orderedBit(work[x], threshold(x, y)));
         } else {
             expandRowToBgr(source, y, work.data());
             for (int x = 0; x < w; ++x) {
@@ -180,7 +180,7 @@ void ditherOrdered(const PixelSurface& source, const PixelSurface& target, const
                 const int index =
                     depth == 8 ? orderedIndex8(p, threshold(x, y), palette, inverse)
                                : orderedIndex4(p, threshold(x, y), palette, inverse, neighbours);
-                setPixelIndex(out, depth, x, index);
+                setIndexAt(out, x, depth, index);
             }
         }
         progress.step();
@@ -220,7 +220,7 @@ void diffuseErrors(const PixelSurface& source, const PixelSurface& target, const
         diffuseRow(rows, w, channels, kernel, quantise);
         std::uint8_t* out = target.row(y);
         for (int x = 0; x < w; ++x)
-            setPixelIndex(out, depth, x, rows.indices()[x]);
+            setIndexAt(out, x, depth, rows.indices()[x]);
         rows.advance();
         progress.step();
     }

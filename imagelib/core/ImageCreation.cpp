@@ -3,6 +3,7 @@
 #include "ImageTable.h"
 #include "LibraryPalettes.h"
 #include "LibraryStartup.h"
+#include "PackedRows.h"
 
 #include "clipboard/Clipboard.h"
 #include "gdi/DibSection.h"
@@ -413,13 +414,9 @@ KpxHandle KPXCreateImageSeparateColor(KpxHandle image, int plate, int keep) {
         for (int x = 0; x < width; ++x) {
             switch (bpp) {
             case 1:
-                out[x] = map[(in[x >> 3] >> (7 - (x & 7))) & 1];
-                break;
             case 4:
-                out[x] = map[(in[x >> 1] >> ((x & 1) ? 0 : 4)) & 15];
-                break;
             case 8:
-                out[x] = map[in[x]];
+                out[x] = map[kpx::indexAt(in, x, bpp)];
                 break;
             case 16: {
                 BYTE bgr[3];

@@ -25,9 +25,9 @@ void kpx::changeIndexInRow(std::uint8_t* row, std::int32_t width, int bitsPerPix
     for (std::int32_t x = 0; x < width; ++x) {
         const int index = indexAt(row, x, bitsPerPixel);
         if (index == change.from)
-            setPixelIndex(row, bitsPerPixel, x, change.to);
+            setIndexAt(row, x, bitsPerPixel, change.to);
         else if (change.swap && index == change.to)
-            setPixelIndex(row, bitsPerPixel, x, change.from);
+            setIndexAt(row, x, bitsPerPixel, change.from);
     }
 }
 

@@ -3,7 +3,7 @@
 // from the top; rows are stored bottom-up, so picture row y is stored row height - 1 - y.
 
 #include "ImageRecord.h"
-#include "gdi/DibSection.h"
+#include "PackedRows.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,31 +13,16 @@ namespace kpx {
 // Start of picture row y (counted from the top) of a record with pixels.
 inline std::uint8_t* pictureRow(const KpxImageRecord& record, std::int32_t y) {
     const std::size_t stored = static_cast<std::size_t>(record.height() - 1 - y);
-    return record.bits + stored * kfm::gdi::dibRowBytes(record.width(), record.bitCount());
+    return record.bits + stored * dibRowBytes(record.width(), record.bitCount());
 }
 
-// Palette index of pixel x of a row of 1, 4 or 8 bits (most significant bits first).
-inline int indexAt(const std::uint8_t* row, std::int32_t x, int bitsPerPixel) {
-    switch (bitsPerPixel) {
-    case 1:
-        return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4:
-        return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
-    default:
-        return row[x];
-    }
-}
-
+// The bit of pixel x of a 1-bit mask row.
 inline bool maskBit(const std::uint8_t* row, std::int32_t x) {
-    return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    return indexAt(row, x, 1) != 0;
 }
 
 inline void setMaskBit(std::uint8_t* row, std::int32_t x, bool on) {
-    const std::uint8_t bit = static_cast<std::uint8_t>(0x80u >> (x & 7));
-    if (on)
-        row[x >> 3] |= bit;
-    else
-        row[x >> 3] &= static_cast<std::uint8_t>(~bit);
+    setIndexAt(row, x, 1, on ? 1 : 0);
 }
 
 // Blue, green and red of pixel x of a row: from the colour table for 1, 4 and 8 bits, the

@@ -72,7 +72,7 @@ Palette popularColours(const PixelSurface& source, int wanted, KpxRowProgress& p
         for (int y = 0; y < source.height; ++y) {
             const std::uint8_t* in = source.row(y);
             for (int x = 0; x < source.width; ++x) {
-                const int index = pixelIndex(in, source.bitCount, x);
+                const int index = indexAt(in, x, source.bitCount);
                 if (index < source.colorCount)
                     ++counts[index];
             }
@@ -111,7 +111,7 @@ void mapRowThroughTable(const PixelSurface& source, int y, const KpxInverseColor
     expandRowToBgr(source, y, work);
     for (int x = 0; x < source.width; ++x) {
         const std::uint8_t* p = work + static_cast<std::size_t>(x) * 3;
-        setPixelIndex(out, depth, x, inverse.lookup(p[2], p[1], p[0]));
+        setIndexAt(out, x, depth, inverse.lookup(p[2], p[1], p[0]));
     }
 }
 
@@ -138,30 +138,6 @@ PixelSurface surfaceOf(const KpxImageRecord& record) {
         std::copy(standard, standard + 3, s.masks.begin());
     }
     return s;
-}
-
-int pixelIndex(const std::uint8_t* row, int bitCount, int x) {
-    return indexAt(row, x, bitCount);
-}
-
-void setPixelIndex(std::uint8_t* row, int bitCount, int x, int index) {
-    switch (bitCount) {
-    case 1: {
-        const std::uint8_t bit = static_cast<std::uint8_t>(0x80 >> (x & 7));
-        row[x >> 3] =
-            static_cast<std::uint8_t>((index & 1) ? (row[x >> 3] | bit) : (row[x >> 3] & ~bit));
-        break;
-    }
-    case 4: {
-        std::uint8_t& b = row[x >> 1];
-        b = (x & 1) ? static_cast<std::uint8_t>((b & 0xF0) | (index & 15))
-                    : static_cast<std::uint8_t>((b & 0x0F) | (index & 15) << 4);
-        break;
-    }
-    default:
-        row[x] = static_cast<std::uint8_t>(index);
-        break;
-    }
 }
 
 void expandRowToBgr(const PixelSurface& source, int y, std::uint8_t* out) {
@@ -193,7 +169,7 @@ void expandRowToBgr(const PixelSurface& source, int y, std::uint8_t* out) {
     }
     default:
         for (int x = 0; x < w; ++x, out += 3) {
-            const Rgb& c = source.colors[pixelIndex(in, source.bitCount, x)];
+            const Rgb& c = source.colors[indexAt(in, x, source.bitCount)];
             out[0] = c.blue;
             out[1] = c.green;
             out[2] = c.red;
@@ -207,7 +183,7 @@ void expandRowToGrey(const PixelSurface& source, int y, std::uint8_t* out) {
     if (source.hasPalette()) {
         const std::uint8_t* in = source.row(y);
         for (int x = 0; x < w; ++x) {
-            const Rgb& c = source.colors[pixelIndex(in, source.bitCount, x)];
+            const Rgb& c = source.colors[indexAt(in, x, source.bitCount)];
             out[x] =
                 static_cast<std::uint8_t>(std::min(255, luminance(c.red, c.green, c.blue) / 90));
         }
@@ -314,7 +290,7 @@ void convertPixels(const PixelSurface& source, const PixelSurface& target,
             } else {
                 const std::uint8_t* in = source.row(y);
                 for (int x = 0; x < source.width; ++x)
-                    out[x] = map[pixelIndex(in, source.bitCount, x)];
+                    out[x] = map[indexAt(in, x, source.bitCount)];
             }
             progress.step();
         }
@@ -348,7 +324,7 @@ void convertPixels(const PixelSurface& source, const PixelSurface& target,
         const std::uint8_t* in = source.row(y);
         std::uint8_t* out = target.row(y);
         for (int x = 0; x < source.width; ++x)
-            setPixelIndex(out, target.bitCount, x, map[pixelIndex(in, source.bitCount, x)]);
+            setIndexAt(out, x, target.bitCount, map[indexAt(in, x, source.bitCount)]);
         progress.step();
     }
 }
@@ -451,7 +427,7 @@ bool fillThroughMask(const PixelSurface& surface, const PixelSurface& mask, std:
             continue;
         }
         for (int x = 0; x < surface.width; ++x) {
-            if (!pixelIndex(bits, 1, x))
+            if (!indexAt(bits, x, 1))
                 continue;
             if (depth == 24) {
                 std::uint8_t* p = out + static_cast<std::size_t>(x) * 3;
@@ -459,7 +435,7 @@ bool fillThroughMask(const PixelSurface& surface, const PixelSurface& mask, std:
                 p[1] = static_cast<std::uint8_t>((colour >> 8) & 0xFF);
                 p[2] = low;
             } else {
-                setPixelIndex(out, depth, x, low);
+                setIndexAt(out, x, depth, low);
             }
         }
     }

@@ -4,6 +4,7 @@
 // Nothing here locks or creates images; the exported functions hand in views of locked records.
 
 #include "NearestColor.h"
+#include "PackedRows.h"
 
 #include <array>
 #include <cstddef>
@@ -69,8 +70,6 @@ struct PixelSurface {
 // A view of a locked record (the record must stay locked while the view is used).
 PixelSurface surfaceOf(const KpxImageRecord& record);
 
-int pixelIndex(const std::uint8_t* row, int bitCount, int x);
-void setPixelIndex(std::uint8_t* row, int bitCount, int x, int index);
 // One stored row as blue, green, red bytes, 3 per pixel (palette rows through their colours).
 void expandRowToBgr(const PixelSurface& source, int y, std::uint8_t* out);
 // One stored row as grey bytes for 1-bit dithering: (R x 30 + G x 59 + B x 11) / divisor,

@@ -1,5 +1,7 @@
 #include "Quantiser.h"
 
+#include "PackedRows.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -671,7 +673,7 @@ private:
     bool counted(const std::uint8_t* src, const std::uint8_t* mask, int x) const {
         if (job_.sourceBitCount == 8)
             return src[x] != job_.sourceTransparent;
-        return !mask || ((mask[x >> 3] >> (7 - (x & 7))) & 1);
+        return !mask || indexAt(mask, x, 1) != 0;
     }
 
     Rgb pixel(const std::uint8_t* src, int x) const {

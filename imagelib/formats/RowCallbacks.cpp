@@ -1,6 +1,7 @@
 #include "RowCallbacks.h"
 
 #include "ImageCreation.h"
+#include "PackedRows.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -82,10 +83,7 @@ int KPXLockBreakLoad(int value) {
 }
 
 std::uint32_t KpxScanBytes(int width, int bits) {
-    if (width <= 0 || bits <= 0)
-        return 0;
-    const std::uint64_t rowBits = static_cast<std::uint64_t>(width) * static_cast<unsigned>(bits);
-    return static_cast<std::uint32_t>((rowBits + 31) / 32 * 4);
+    return kpx::dibRowBytes(width, bits);
 }
 
 int KpxNormalizeBitCount(int bits) {

@@ -7,11 +7,13 @@
 #include <mutex>
 #include <vector>
 
+#include "DecodeLimits.h"
 #include "GifBlocks.h"
 #include "GifLzw.h"
 #include "GifObjectBlocks.h"
 #include "LibraryStartup.h"
 #include "RowCallbacks.h"
+#include "RowPacker.h"
 #include "resources/ResourceLibrary.h"
 
 namespace {
@@ -102,46 +104,30 @@ void appendResourceText(std::string& text, unsigned id) {
     text += buffer;
 }
 
-// The library's sizes and positions are signed 16-bit values; a GIF may store up to 65535.
-bool fitsInt16(std::uint16_t v) {
-    return v <= INT16_MAX;
+bool screenWithinLimits(const GifFileIndex& index, const kpx::DecodeLimits& limits) {
+    return kpx::withinSize(limits, index.screenWidth, index.screenHeight);
 }
 
-bool frameFitsInt16(const FrameLocation& f) {
-    return fitsInt16(f.left) && fitsInt16(f.top) && fitsInt16(f.width) && fitsInt16(f.height);
-}
-
-// Frames up to this many pixels load even when their data is cut short (the rows not reached get
-// the background); larger frames must carry data that could at least fill them.
-constexpr std::uint64_t kAlwaysLoadablePixels = std::uint64_t{1} << 22;
-
-// The most pixels the frame's LZW data could produce: every code adds at most one pixel more
-// than the code before it, and no string is longer than the 4096-entry table allows.
-std::uint64_t pixelsWithinReach(const FrameLocation& f) {
-    const std::uint64_t bits = std::uint64_t{8} * (f.dataEnd - f.dataStart);
-    const std::uint64_t codes = bits / (std::uint64_t{f.minimumCodeSize} + 1);
-    constexpr std::uint64_t kTable = 4096;
-    if (codes <= kTable)
-        return codes * (codes + 1) / 2;
-    return kTable * (kTable + 1) / 2 + (codes - kTable) * kTable;
+bool frameWithinLimits(const FrameLocation& f, const kpx::DecodeLimits& limits) {
+    return kpx::withinFrame(limits, f.left, f.top, f.width, f.height);
 }
 
 // A damaged size field must not make a few bytes of file ask for a picture of a gigabyte.
-bool plausibleFrameSize(const FrameLocation& f) {
-    const std::uint64_t pixels = std::uint64_t{f.width} * f.height;
-    return pixels <= kAlwaysLoadablePixels || pixels <= pixelsWithinReach(f);
+bool dataCanFillFrame(const GifFileIndex& index, const FrameLocation& f,
+                      const kpx::DecodeLimits& limits) {
+    const int bits = KpxNormalizeBitCount(f.localTableBits != 0 ? f.localTableBits : index.bits);
+    return kpx::dataCanFill(limits, f.width, f.height, static_cast<std::uint64_t>(bits),
+                            kpx::lzwReach(f.dataEnd - f.dataStart, f.minimumCodeSize));
 }
 
 // Fills the context from the scan, for the context's frame number.
-KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file) {
+KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file,
+                              const kpx::DecodeLimits& limits) {
     const GifFileIndex& index = file.index;
     context.fileSize = static_cast<std::int32_t>(std::min<std::uintmax_t>(file.size, INT32_MAX));
     if (index.description.empty())
         return static_cast<KpxResult>(index.status);
-    if (!fitsInt16(index.screenWidth) || !fitsInt16(index.screenHeight))
-        return kKpxBadData;
-    // The frame count is a 16-bit value too: a longer file is refused rather than cut short.
-    if (index.frames.size() > static_cast<std::size_t>(INT16_MAX))
+    if (!screenWithinLimits(index, limits) || !kpx::withinFrameCount(limits, index.frames.size()))
         return kKpxBadData;
     std::string description = index.description;
     context.screenWidth = static_cast<std::int16_t>(index.screenWidth);
@@ -155,7 +141,7 @@ KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file) 
     const auto wanted = static_cast<std::size_t>(std::max<int>(context.frameNumber, 0));
     if (wanted < index.frames.size()) {
         const FrameLocation& f = index.frames[wanted];
-        if (!frameFitsInt16(f) || !plausibleFrameSize(f))
+        if (!frameWithinLimits(f, limits) || !dataCanFillFrame(index, f, limits))
             return kKpxBadData;
         context.left = static_cast<std::int16_t>(f.left);
         context.top = static_cast<std::int16_t>(f.top);
@@ -191,69 +177,15 @@ KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file) 
     return kKpxOk;
 }
 
-// Packs decoded index rows into the image's row layout and hands them to the store-row callback.
-class StoreRowSink final : public LzwRowSink {
+// Hands the decoder's index rows to the row packer.
+class PackerSink final : public LzwRowSink {
 public:
-    StoreRowSink(const KpxCodecContext& context, KpxProgressProc progress)
-        : storeRow_(context.storeRow), progress_(progress), width_(context.width),
-          bits_(context.bitsPerPixel),
-          background_(static_cast<std::uint8_t>(context.backgroundIndex)),
-          indices_(static_cast<std::size_t>(std::max<int>(context.width, 0))),
-          packed_(std::max<std::size_t>(KpxGetRowLayout().rowBytes, indices_.size()) + 4),
-          delivered_(static_cast<std::size_t>(std::max<int>(context.height, 0)), false) {}
-
-    std::span<std::uint8_t> rowBuffer(int) override { return indices_; }
-
-    bool rowDone(int row) override {
-        if (progress_)
-            progress_();
-        delivered_[static_cast<std::size_t>(row)] = true;
-        if (!storeRow_)
-            return true;
-        pack();
-        return storeRow_(packed_.data(), row) == 0;
-    }
-
-    // Gives every row the data did not reach the background index; false when stopped.
-    bool fillMissingRows() {
-        std::fill(indices_.begin(), indices_.end(), background_);
-        for (std::size_t row = 0; row < delivered_.size(); ++row)
-            if (!delivered_[row] && !rowDone(static_cast<int>(row)))
-                return false;
-        return true;
-    }
+    explicit PackerSink(kpx::RowPacker& packer) : packer_(packer) {}
+    std::span<std::uint8_t> rowBuffer(int) override { return packer_.rowBuffer(); }
+    bool rowDone(int row) override { return packer_.storeRow(row); }
 
 private:
-    void pack() {
-        const std::size_t w = indices_.size();
-        if (bits_ <= 1) {
-            std::fill(packed_.begin(), packed_.end(), 0xFF); // padding bits set
-            for (std::size_t x = 0; x < w; ++x)
-                if (indices_[x] == 0)
-                    packed_[x >> 3] &= static_cast<std::uint8_t>(~(0x80u >> (x & 7)));
-        } else if (bits_ <= 4) {
-            const std::uint8_t pad = static_cast<std::uint8_t>((background_ & 0x0F) * 0x11);
-            std::fill(packed_.begin(), packed_.end(), pad);
-            for (std::size_t x = 0; x < w; ++x) {
-                std::uint8_t& b = packed_[x >> 1];
-                const std::uint8_t v = indices_[x] & 0x0F;
-                b = (x & 1) ? static_cast<std::uint8_t>((b & 0xF0) | v)
-                            : static_cast<std::uint8_t>((b & 0x0F) | (v << 4));
-            }
-        } else {
-            std::copy(indices_.begin(), indices_.end(), packed_.begin());
-            std::fill(packed_.begin() + static_cast<long>(w), packed_.end(), background_);
-        }
-    }
-
-    KpxRowFunction storeRow_;
-    KpxProgressProc progress_;
-    int width_;
-    int bits_;
-    std::uint8_t background_;
-    std::vector<std::uint8_t> indices_;
-    std::vector<std::uint8_t> packed_;
-    std::vector<bool> delivered_;
+    kpx::RowPacker& packer_;
 };
 
 void moveItemsToContext(PendingItems& items, KpxCodecContext& context) {
@@ -269,14 +201,15 @@ void moveItemsToContext(PendingItems& items, KpxCodecContext& context) {
         context.npImageObject = std::move(items.npImage);
 }
 
-KpxResult loadFrame(KpxCodecContext& context, const LoadedFile& file, KpxProgressProc progress) {
+KpxResult loadFrame(KpxCodecContext& context, const LoadedFile& file, KpxProgressProc progress,
+                    const kpx::DecodeLimits& limits) {
     const GifFileIndex& index = file.index;
     const auto wanted = static_cast<std::size_t>(std::max<int>(context.frameNumber, 0));
     // Without the wanted image there are no rows to hand out: that is no success.
     if (wanted >= index.frames.size())
         return index.status == ScanStatus::Ok ? kKpxBadData : static_cast<KpxResult>(index.status);
     const FrameLocation& f = index.frames[wanted];
-    if (!frameFitsInt16(f) || !fitsInt16(index.screenWidth) || !fitsInt16(index.screenHeight))
+    if (!frameWithinLimits(f, limits) || !screenWithinLimits(index, limits))
         return kKpxBadData;
     context.left = static_cast<std::int16_t>(f.left);
     context.top = static_cast<std::int16_t>(f.top);
@@ -294,12 +227,15 @@ KpxResult loadFrame(KpxCodecContext& context, const LoadedFile& file, KpxProgres
     visitExtensions(file.bytes, f.runStart, pending);
     moveItemsToContext(pending.items, context);
 
-    StoreRowSink sink(context, progress);
+    // Rows the data does not reach take the background index.
+    kpx::RowPacker packer(context, progress, kpx::RowPacker::Source::Indices,
+                          static_cast<std::uint8_t>(context.backgroundIndex));
+    PackerSink sink(packer);
     const auto data = std::span(file.bytes).subspan(f.dataStart, f.dataEnd - f.dataStart);
     const LzwDecodeResult decoded =
         decodeLzw(data, f.minimumCodeSize, context.width, context.height,
                   f.interlaced() ? RowOrder::Interlaced : RowOrder::Sequential, sink);
-    if (decoded.status == LzwStatus::Stopped || !sink.fillMissingRows())
+    if (decoded.status == LzwStatus::Stopped || !packer.fillMissingRows())
         return kKpxStopped;
     if (decoded.status == LzwStatus::Unsupported)
         return kKpxOutOfMemory;
@@ -360,7 +296,7 @@ KpxResult KpxScanGifBlocks(KpxCodecContext* context, const char* path, std::int3
         releaseUnlessKept();
         return kKpxCannotOpen;
     }
-    KpxResult result = fillContextFromScan(*context, *file);
+    KpxResult result = fillContextFromScan(*context, *file, kpx::kDefaultDecodeLimits);
     if (list && capacity > 0) {
         std::vector<BlockEntry> entries;
         scanGif(file->bytes, {.offset = static_cast<std::size_t>(std::max(offset, 0)),
@@ -391,7 +327,7 @@ KpxResult KpxGifLoadFrame(KpxCodecContext* context, const char* path, std::int32
         releaseUnlessKept();
         return kKpxCannotOpen;
     }
-    const KpxResult result = loadFrame(*context, *file, progress);
+    const KpxResult result = loadFrame(*context, *file, progress, kpx::kDefaultDecodeLimits);
     releaseUnlessKept();
     return result;
 }

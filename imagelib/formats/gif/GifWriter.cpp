@@ -7,6 +7,7 @@
 
 #include "GifLzw.h"
 #include "GifObjectBlocks.h"
+#include "PackedRows.h"
 #include "RowCallbacks.h"
 
 namespace {
@@ -88,15 +89,7 @@ public:
         if (!fetchRow_ || fetchRow_(raw_.data(), index) != 0)
             return {};
         const std::size_t w = indices_.size();
-        if (depth_ == 1) {
-            for (std::size_t x = 0; x < w; ++x)
-                indices_[x] = (raw_[x >> 3] >> (7 - (x & 7))) & 1;
-        } else if (depth_ > 1 && depth_ <= 4) {
-            for (std::size_t x = 0; x < w; ++x)
-                indices_[x] = (x & 1) ? (raw_[x >> 1] & 0x0F) : (raw_[x >> 1] >> 4);
-        } else {
-            std::copy_n(raw_.begin(), w, indices_.begin());
-        }
+        kpx::unpackRow(raw_.data(), depth_, indices_);
         if (w > 0)
             highest_ = std::max<int>(highest_, *std::max_element(indices_.begin(), indices_.end()));
         return indices_;

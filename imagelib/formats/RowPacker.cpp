@@ -1,0 +1,76 @@
+#include "RowPacker.h"
+
+#include <algorithm>
+
+#include "PackedRows.h"
+#include "RowCallbacks.h"
+
+namespace kpx {
+
+namespace {
+
+std::size_t nonNegative(int value) {
+    return static_cast<std::size_t>(std::max(value, 0));
+}
+
+int packedDepth(const KpxCodecContext& context, RowPacker::Source source) {
+    if (source == RowPacker::Source::Bgr)
+        return 24;
+    return std::min(KpxNormalizeBitCount(context.bitsPerPixel), 8);
+}
+
+// The byte after the last pixel of a row: set bits at 1 bit a pixel, else the fill index.
+std::uint8_t paddingByte(int depth, std::uint8_t fillIndex) {
+    if (depth == 1)
+        return 0xFF;
+    if (depth == 24)
+        return 0;
+    return repeatedIndexByte(depth, fillIndex);
+}
+
+} // namespace
+
+RowPacker::RowPacker(const KpxCodecContext& context, KpxProgressProc progress, Source source,
+                     std::uint8_t fillIndex)
+    : storeRow_(context.storeRow), progress_(progress), source_(source),
+      depth_(packedDepth(context, source)), fillIndex_(fillIndex),
+      decoded_(nonNegative(context.width) * (source == Source::Bgr ? 3 : 1)),
+      packed_(
+          std::max<std::size_t>(KpxGetRowLayout().rowBytes, dibRowBytes(context.width, depth_))),
+      stored_(nonNegative(context.height), false) {}
+
+bool RowPacker::storeRow(int row) {
+    if (row < 0 || static_cast<std::size_t>(row) >= stored_.size())
+        return false;
+    if (progress_)
+        progress_();
+    stored_[static_cast<std::size_t>(row)] = true;
+    ++rowsStored_;
+    if (!storeRow_)
+        return true;
+    pack();
+    return storeRow_(packed_.data(), row) == 0;
+}
+
+bool RowPacker::fillMissingRows() {
+    std::fill(decoded_.begin(), decoded_.end(), source_ == Source::Bgr ? 0 : fillIndex_);
+    for (std::size_t row = 0; row < stored_.size(); ++row)
+        if (!stored_[row] && !storeRow(static_cast<int>(row)))
+            return false;
+    return true;
+}
+
+void RowPacker::pack() {
+    std::fill(packed_.begin(), packed_.end(), paddingByte(depth_, fillIndex_));
+    if (depth_ == 1) {
+        // Any index but 0 sets the pixel: a 1-bit image has two colours.
+        for (std::uint8_t& index : decoded_)
+            index = index != 0 ? 1 : 0;
+    }
+    if (depth_ == 24)
+        std::copy(decoded_.begin(), decoded_.end(), packed_.begin());
+    else
+        packRow(decoded_, packed_.data(), depth_);
+}
+
+} // namespace kpx
