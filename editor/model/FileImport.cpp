@@ -3,6 +3,7 @@
 
 #include "GIFAnimDoc.h"
 
+#include "Bitra5ResourceIds.h"
 #include "DialogServices.h"
 #include "EdgeLocks.h"
 #include "FileInfo.h"
@@ -28,7 +29,6 @@
 namespace {
 
 constexpr UINT kStringMetafileFailed = 10834;
-constexpr UINT kStringFramesNotRead = 8168; // of the image library's resource library
 constexpr UINT kCaptionClip = 10872;
 constexpr UINT kCaptionLoading = 10879;
 constexpr UINT kCaptionRebuilding = 10881;
@@ -103,7 +103,7 @@ void reportIncompleteLoad(const char* path, const KpxFramesLoadReport& report) {
     if (report.complete())
         return;
     ShellMessageBoxLibraryText(
-        kStringFramesNotRead, MB_ICONEXCLAMATION_,
+        bitra5res::IDS_FRAMES_NOT_READ, MB_ICONEXCLAMATION_,
         {path, frameNumbers(report.lostImages), frameNumbers(report.damagedFrames)});
 }
 

@@ -1,6 +1,8 @@
 #include "GIFAnimDoc.h"
 
 #include "AnimationAreaCrop.h"
+#include "Bitra5ResourceIds.h"
+#include "FormatId.h"
 #include "FormatSniffing.h"
 #include "FrameChainBuild.h"
 #include "ImageCreation.h"
@@ -26,7 +28,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::int32_t kFormatGif = 20;
 constexpr int kSaveModeAnimation = 1;
 constexpr int kSaveModeExport = 2;
 
@@ -34,7 +35,6 @@ constexpr UINT kStringFileMissing = 10852;
 constexpr UINT kStringOpenFailed = 10853;
 constexpr UINT kStringNotGifName = 10854;
 constexpr UINT kStringWriteFailed = 10786;
-constexpr UINT kStringCanvasTooLarge = 8169; // of the image library's resource library
 constexpr UINT kStringPreviewPage = 10829;
 constexpr UINT kStringSaveFilterAnimation = 10799;
 constexpr UINT kStringSaveFilterExport = 10794;
@@ -239,7 +239,7 @@ BOOL CGIFAnimDoc::OnOpenDocument(const char* path) {
         shell().updateAllViews();
         RefreshViews(TRUE, TRUE);
         ShellMessageBoxLibraryText(
-            kStringCanvasTooLarge, MB_ICONEXCLAMATION_,
+            bitra5res::IDS_CANVAS_TOO_LARGE, MB_ICONEXCLAMATION_,
             {file, std::to_string(info.screenWidth), std::to_string(info.screenHeight)});
         ResetTitle();
         return FALSE;
@@ -399,7 +399,7 @@ int CGIFAnimDoc::writeChain(const std::string& path, UINT caption) {
 BOOL CGIFAnimDoc::OnSaveDocument(const char* path) {
     const std::string target = path ? path : "";
     const std::string formatSource = m_bSendingMail ? GetPathName() : target;
-    if (KPXGetFormatFileExt(formatSource.c_str()) != kFormatGif) {
+    if (KPXGetFormatFileExt(formatSource.c_str()) != formatNumber(FormatId::Gif)) {
         ShellMessageBoxFormatted(kStringNotGifName, MB_OK_, {target});
         return FALSE;
     }

@@ -1,5 +1,6 @@
 #include "LibraryFrameFiles.h"
 
+#include "FormatId.h"
 #include "MultiFrameFiles.h"
 #include "ProgramState.h"
 
@@ -7,7 +8,6 @@
 
 namespace {
 
-constexpr std::int32_t kFormatGif = 20;
 // Frame by frame, fewest code bits per frame, and the writer's option 4.
 constexpr std::int32_t kDocumentSaveFlags = kKpxSaveFewestCodeBits | kKpxSaveFrameByFrame | 0x4;
 constexpr std::int32_t kDocumentSaveOption2 = 70;
@@ -24,7 +24,7 @@ KpxHandle LoadImageFramesWithProgress(const char* path, HWND window) {
 
 int SaveImageFramesWithProgress(KpxHandle chain, const char* path, HWND window) {
     // The library writes into a temporary file that replaces the target only when complete.
-    return static_cast<std::int16_t>(KPXSaveImageFrames(chain, path, kFormatGif, kDocumentSaveFlags,
-                                                        kDocumentSaveOption2, escapeAfterFrame,
-                                                        window));
+    return static_cast<std::int16_t>(KPXSaveImageFrames(chain, path, formatNumber(FormatId::Gif),
+                                                        kDocumentSaveFlags, kDocumentSaveOption2,
+                                                        escapeAfterFrame, window));
 }

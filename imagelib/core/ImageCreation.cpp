@@ -2,7 +2,7 @@
 
 #include "ImageTable.h"
 #include "LibraryPalettes.h"
-#include "LibraryStartup.h"
+#include "LibraryShared.h"
 #include "PackedRows.h"
 
 #include "clipboard/Clipboard.h"

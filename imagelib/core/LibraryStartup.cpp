@@ -1,13 +1,14 @@
 #include "LibraryStartup.h"
 
+#include "FormatTable.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "LibraryPalettes.h"
-#include "FormatTable.h"
+#include "LibraryShared.h"
 
-#include "resources/LanguageLibrary.h"
 #include "gdi/DeviceContext.h"
 #include "gdi/DrawDib.h"
+#include "resources/LanguageLibrary.h"
 #include "resources/ResourceLibrary.h"
 
 #include <zlib.h>
@@ -19,11 +20,9 @@ namespace {
 
 struct LibraryState {
     HINSTANCE moduleInstance = nullptr;
-    HINSTANCE resourceInstance = nullptr;
     HINSTANCE ownResourceInstance = nullptr;
     std::atomic<int> drawDibReady{0};
     char descriptions[kKpxDescriptionCount][kKpxDescriptionLength] = {};
-    bool errorSlotAllocated = false;
 };
 
 LibraryState& state() {
@@ -31,58 +30,34 @@ LibraryState& state() {
     return *s;
 }
 
-thread_local int threadErrorCode = 0;
-
-struct BreakTable {
-    std::recursive_mutex mutex;
-    KpxHandle slots[kpx::kBreakTableSize] = {};
-};
-
-BreakTable& breakTableState() {
-    static BreakTable* t = new BreakTable;
-    return *t;
-}
-
 void loadDescriptionTexts() {
     LibraryState& s = state();
     for (int k = 0; k < kKpxDescriptionCount; ++k)
-        LoadStringA(s.resourceInstance, kKpxFirstDescriptionId + k, s.descriptions[k],
+        LoadStringA(kpx::resourceInstance(), kKpxFirstDescriptionId + k, s.descriptions[k],
                     kKpxDescriptionLength);
 }
 
 } // namespace
 
-namespace kpx {
-
-std::recursive_mutex& breakTableMutex() { return breakTableState().mutex; }
-KpxHandle* breakTable() { return breakTableState().slots; }
-
-void clearBreakTableSlots(KpxHandle image) {
-    std::lock_guard lock(breakTableMutex());
-    for (KpxHandle& slot : breakTableState().slots)
-        if (slot == image)
-            slot = 0;
+HINSTANCE KpxGetResourceInstance() {
+    return kpx::resourceInstance();
+}
+void KpxSetModuleInstance(HINSTANCE instance) {
+    state().moduleInstance = instance;
 }
 
-std::recursive_mutex& gifCodecMutex() {
-    static auto* mutex = new std::recursive_mutex;
-    return *mutex;
+void KpxAllocErrorSlot() {
+    kpx::setErrorSlotAllocated(true);
 }
-
-} // namespace kpx
-
-HINSTANCE KpxGetResourceInstance() { return state().resourceInstance; }
-void KpxSetModuleInstance(HINSTANCE instance) { state().moduleInstance = instance; }
-
-void KpxAllocErrorSlot() { state().errorSlotAllocated = true; }
-void KpxFreeErrorSlot() { state().errorSlotAllocated = false; }
-
+void KpxFreeErrorSlot() {
+    kpx::setErrorSlotAllocated(false);
+}
 void KpxSetLastError(int code) {
-    if (state().errorSlotAllocated)
-        threadErrorCode = code;
+    kpx::setLastError(code);
 }
-
-int KpxGetLastErrorForTest() { return state().errorSlotAllocated ? threadErrorCode : -1; }
+int KpxGetLastErrorForTest() {
+    return kpx::lastError();
+}
 
 const char* KpxGetDescriptionText(int k) {
     if (k < 0 || k >= kKpxDescriptionCount)
@@ -90,7 +65,9 @@ const char* KpxGetDescriptionText(int k) {
     return state().descriptions[k];
 }
 
-int KPXUseVFW() { return state().drawDibReady.load(); }
+int KPXUseVFW() {
+    return state().drawDibReady.load();
+}
 
 void KpxWarmUpDrawDib() {
     // Draws a 30 x 30 24-bit picture halftoned into a 50 x 50 8-bit image through DrawDib, as
@@ -120,26 +97,24 @@ void KpxWarmUpDrawDib() {
 void KpxInitLibrary() {
     KPXGetHPalette();
     kpx::colorCube64();
-    {
-        std::lock_guard lock(kpx::breakTableMutex());
-        for (KpxHandle& slot : breakTableState().slots)
-            slot = 0;
-    }
+    kpx::clearBreakTable();
     KpxInitImageTable();
     state().drawDibReady = 0;
     KpxWarmUpDrawDib();
-    kpx::buildRuntimeFormatTable(state().resourceInstance);
+    kpx::buildRuntimeFormatTable(kpx::resourceInstance());
     loadDescriptionTexts();
 }
 
-void KpxExitLibrary() { KpxFreeAllImages(); }
+void KpxExitLibrary() {
+    KpxFreeAllImages();
+}
 
 void KpxProcessAttach(HINSTANCE instance) {
     KpxSetModuleInstance(instance);
     SetLanguageBaseModule(instance);
     HMODULE resources = nullptr;
     LoadLanguageLibrary("Bitra5Res", &resources);
-    state().resourceInstance = resources;
+    kpx::setResourceInstance(resources);
     state().ownResourceInstance = instance;
     KpxAllocErrorSlot();
     KpxInitLibrary();
@@ -148,8 +123,8 @@ void KpxProcessAttach(HINSTANCE instance) {
 void KpxProcessDetach() {
     KpxExitLibrary();
     KpxFreeErrorSlot();
-    FreeLanguageLibrary(state().resourceInstance);
-    state().resourceInstance = nullptr;
+    FreeLanguageLibrary(kpx::resourceInstance());
+    kpx::setResourceInstance(nullptr);
 }
 
 int KPXcompress(std::uint8_t* dest, unsigned long* destLength, const std::uint8_t* source,
@@ -168,7 +143,10 @@ void libraryEntryAnchor() {}
 } // namespace
 
 __attribute__((constructor)) static void bitra5Load() {
-    KpxProcessAttach(kfm::resources::moduleOfAddress(reinterpret_cast<const void*>(&libraryEntryAnchor)));
+    KpxProcessAttach(
+        kfm::resources::moduleOfAddress(reinterpret_cast<const void*>(&libraryEntryAnchor)));
 }
 
-__attribute__((destructor)) static void bitra5Unload() { KpxProcessDetach(); }
+__attribute__((destructor)) static void bitra5Unload() {
+    KpxProcessDetach();
+}

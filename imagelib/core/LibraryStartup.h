@@ -1,14 +1,13 @@
 #pragma once
-// The library's start-up at load and shutdown at unload, its resource library and the
-// per-thread error slot.
-
-#include <mutex>
+// The library's start-up at load and shutdown at unload, and the exported doors to its resource
+// library and per-thread error slot (the tables themselves are in LibraryShared.h).
 
 #include "Bitra5Api.h"
+#include "Bitra5ResourceIds.h"
 
-constexpr int kKpxDescriptionCount = 37;
+constexpr int kKpxDescriptionCount = bitra5res::kDescriptionCount;
 constexpr int kKpxDescriptionLength = 50;
-constexpr unsigned kKpxFirstDescriptionId = 8131;
+constexpr unsigned kKpxFirstDescriptionId = bitra5res::IDS_DESCRIPTION_FIRST;
 
 BITRA5_API void KpxProcessAttach(HINSTANCE instance);
 BITRA5_API void KpxProcessDetach();
@@ -21,23 +20,13 @@ BITRA5_API void KpxInitLibrary();
 BITRA5_API void KpxExitLibrary();
 BITRA5_API void KpxWarmUpDrawDib();
 BITRA5_API int KPXUseVFW();
-BITRA5_API int KPXcompress(std::uint8_t* dest, unsigned long* destLength, const std::uint8_t* source,
-                           unsigned long sourceLength);
+BITRA5_API int KPXcompress(std::uint8_t* dest, unsigned long* destLength,
+                           const std::uint8_t* source, unsigned long sourceLength);
 BITRA5_API int KPXdecompress(std::uint8_t* dest, unsigned long* destLength,
                              const std::uint8_t* source, unsigned long sourceLength);
 
-// Description text k (string 8131 + k), loaded at start-up; empty for k out of range.
+// Description text k (string IDS_DESCRIPTION_FIRST + k), loaded at start-up; empty for k out of
+// range.
 BITRA5_API const char* KpxGetDescriptionText(int k);
 // The calling thread's error slot (-1 when the slot is not allocated); for tests.
 BITRA5_API int KpxGetLastErrorForTest();
-
-namespace kpx {
-// The break table of multi-frame loads: ten handle slots under their own lock.
-constexpr int kBreakTableSize = 10;
-std::recursive_mutex& breakTableMutex();
-KpxHandle* breakTable();
-// Clears every slot holding this handle (under the break-table lock).
-void clearBreakTableSlots(KpxHandle image);
-// The GIF codec lock.
-std::recursive_mutex& gifCodecMutex();
-} // namespace kpx

@@ -1,6 +1,6 @@
 #include "ByteStream.h"
 
-#include "LibraryStartup.h"
+#include "LibraryShared.h"
 #include "ResultCodes.h"
 
 #include <algorithm>
@@ -76,30 +76,30 @@ std::int32_t KpxStreamTell(KpxStreamCallbacks* stream) {
 
 int KpxOpenFileStream(const char* path, const char* mode, std::int32_t offset, KpxStream* stream) {
     if (!path || !mode || !stream) {
-        KpxSetLastError(kBitraBadArgument);
+        kpx::setLastError(kBitraBadArgument);
         return 0;
     }
     *stream = KpxStream{};
     FILE* file = std::fopen(path, mode);
     if (!file) {
-        KpxSetLastError(kBitraCannotOpen);
+        kpx::setLastError(kBitraCannotOpen);
         return 0;
     }
     std::fseek(file, offset, SEEK_SET);
     stream->calls = {KpxStreamRead, KpxStreamWrite, KpxStreamSeek, KpxStreamTell};
     stream->file = file;
-    KpxSetLastError(kBitraNoError);
+    kpx::setLastError(kBitraNoError);
     return 1;
 }
 
 int KpxCloseFileStream(KpxStream* stream) {
     if (!stream || !stream->file) {
-        KpxSetLastError(kBitraBadArgument);
+        kpx::setLastError(kBitraBadArgument);
         return 0;
     }
     std::fclose(stream->file);
     *stream = KpxStream{};
-    KpxSetLastError(kBitraNoError);
+    kpx::setLastError(kBitraNoError);
     return 1;
 }
 

@@ -1,6 +1,7 @@
 #include "FileInfo.h"
 
 #include "FormatDispatch.h"
+#include "FormatId.h"
 #include "FormatSniffing.h"
 #include "RowCallbacks.h"
 
@@ -10,8 +11,6 @@
 #include <limits>
 
 namespace {
-
-constexpr std::int32_t kPhotoCdId = 120;
 
 void fillInfo(KpxFileInfo* info, std::int32_t id, const KpxCodecContext& context, int alphaAs32) {
     std::memset(info, 0, sizeof *info);
@@ -60,7 +59,7 @@ int KpxGetInfoFileCore(const char* path, std::int32_t offset, KpxFileInfo* info,
     const std::int32_t id = KPXGetFormatFileOffset(path, offset);
     if (id == 0)
         return 0;
-    if (id == kPhotoCdId)
+    if (id == formatNumber(FormatId::PhotoCd))
         context.disposal = static_cast<std::int16_t>(photoCdResolution);
     if (KpxGetInfoByFormat(&context, path, offset, id, nullptr, nullptr) != kKpxOk)
         return 0;

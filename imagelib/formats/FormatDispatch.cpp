@@ -1,5 +1,6 @@
 #include "FormatDispatch.h"
 
+#include "FormatId.h"
 #include "IoLayer.h"
 
 #include <map>
@@ -7,8 +8,6 @@
 #include <new>
 
 namespace {
-
-constexpr std::int32_t kGifFormatId = 20;
 
 struct Registrations {
     std::mutex mutex;
@@ -120,7 +119,7 @@ KpxResult KpxSaveByFormat(KpxCodecContext* context, const char* path, std::int32
     const KpxCodecEntry codec = KpxFindCodec(formatId);
     if (!context || !path || !codec.save)
         return kKpxBadData;
-    if (formatId == kGifFormatId)
+    if (formatId == formatNumber(FormatId::Gif))
         prepareGifSave(context, transparent, count);
     return guarded([&] { return codec.save(context, path, progress, transparent, count); });
 }

@@ -1,5 +1,6 @@
 #include "FormatSniffing.h"
 
+#include "FormatId.h"
 #include "FormatTable.h"
 
 #include <cctype>
@@ -9,10 +10,6 @@
 #include <string>
 
 namespace {
-
-constexpr std::int32_t kPcx = 10, kGif = 20, kTiff = 30, kBmp = 40, kWpg = 50, kIco = 60,
-                       kMacPaint = 70, kTarga = 80, kJpeg = 90, kPng = 100, kBmi = 110,
-                       kPhotoCd = 120;
 
 // The file-name part and the extension (with its dot, lower-cased) as _splitpath gives them.
 struct PathParts {
@@ -61,36 +58,36 @@ struct FileCloser {
 
 namespace kpx {
 
-std::int32_t sniffBytes(const std::uint8_t* b, std::int32_t hint, std::int32_t offset) {
+FormatId sniffBytes(const std::uint8_t* b, FormatId hint, std::int32_t offset) {
     if (startsWith(b, "KeldoBMIa", 9))
-        return kBmi;
+        return FormatId::Bmi;
     if (startsWith(b, "\x89PNG\r\n\x1a\n", 8))
-        return kPng;
+        return FormatId::Png;
     if (startsWith(b, "\xFF\xD8\xFF", 3))
-        return kJpeg;
-    if (hint == kWpg && startsWith(b, "\xFFWPC", 4))
-        return kWpg;
-    if (hint == kPcx && b[0] == 0x0A && static_cast<std::int8_t>(b[1]) < 6)
-        return kPcx;
+        return FormatId::Jpeg;
+    if (hint == FormatId::Wpg && startsWith(b, "\xFFWPC", 4))
+        return FormatId::Wpg;
+    if (hint == FormatId::Pcx && b[0] == 0x0A && static_cast<std::int8_t>(b[1]) < 6)
+        return FormatId::Pcx;
     if (startsWith(b, "GIF", 3))
-        return kGif;
+        return FormatId::Gif;
     if (startsWith(b, "II*", 3))
-        return kTiff;
+        return FormatId::Tiff;
     if (startsWith(b, "MM\0", 3))
-        return kTiff;
+        return FormatId::Tiff;
     if (startsWith(b, "BM", 2))
-        return kBmp;
+        return FormatId::Bmp;
     if (startsWith(b, "\0\0\1\0", 4))
-        return kIco;
+        return FormatId::Ico;
     // Formats without a signature: MacPaint by its MacBinary header's zero first byte, Photo CD
     // by its extension, and Targa by extension or as any unsigned data at a non-zero offset.
-    if (hint == kMacPaint && b[0] == 0)
-        return kMacPaint;
-    if (hint == kPhotoCd)
-        return kPhotoCd;
-    if (hint == kTarga || offset > 0)
-        return kTarga;
-    return 0;
+    if (hint == FormatId::MacPaint && b[0] == 0)
+        return FormatId::MacPaint;
+    if (hint == FormatId::PhotoCd)
+        return FormatId::PhotoCd;
+    if (hint == FormatId::Targa || offset > 0)
+        return FormatId::Targa;
+    return FormatId::None;
 }
 
 } // namespace kpx
@@ -133,7 +130,7 @@ std::int32_t KpxSniffFormat(std::int32_t* idInOut, const char* path, std::int32_
         std::uint8_t bytes[kpx::kSniffBytes] = {};
         if (file && std::fseek(file.get(), offset, SEEK_SET) == 0 &&
             std::fread(bytes, 1, sizeof bytes, file.get()) == sizeof bytes)
-            id = kpx::sniffBytes(bytes, hint, offset);
+            id = formatNumber(kpx::sniffBytes(bytes, toFormatId(hint), offset));
     }
     if (idInOut)
         *idInOut = id;
@@ -147,9 +144,9 @@ std::int32_t KpxSniffFormatOleStream(std::int32_t* idOut, KpxByteStream* stream)
         std::uint8_t bytes[kpx::kSniffBytes] = {};
         const std::int64_t n = stream->read(bytes, sizeof bytes);
         if (n >= 8 && startsWith(bytes, "KeldoBMI", 8))
-            id = kBmi;
+            id = formatNumber(FormatId::Bmi);
         else if (n >= 2 && startsWith(bytes, "BM", 2))
-            id = kBmp;
+            id = formatNumber(FormatId::Bmp);
         if (start >= 0)
             stream->seek(start, SEEK_SET);
     }

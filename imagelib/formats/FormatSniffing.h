@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "ByteStream.h"
+#include "FormatId.h"
 
 // Format id by extension only (first matching row), without touching the file; 0 when unknown
 // or when the file-name part is "*".
@@ -26,5 +27,5 @@ BITRA5_API std::int32_t KpxSniffFormatStreamCB(std::int32_t* idOut, KpxStreamCal
 namespace kpx {
 constexpr int kSniffBytes = 10;
 // The content tests on the first bytes of the data (exactly kSniffBytes of them).
-std::int32_t sniffBytes(const std::uint8_t* bytes, std::int32_t hint, std::int32_t offset);
+FormatId sniffBytes(const std::uint8_t* bytes, FormatId hint, std::int32_t offset);
 } // namespace kpx

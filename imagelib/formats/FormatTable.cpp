@@ -1,6 +1,8 @@
 #include "FormatTable.h"
 
-#include "LibraryStartup.h"
+#include "Bitra5ResourceIds.h"
+#include "FormatId.h"
+#include "LibraryShared.h"
 #include "resources/ResourceLibrary.h"
 
 #include <cstring>
@@ -9,10 +11,21 @@
 namespace {
 
 constexpr KpxStaticFormatRow kRows[kKpxFormatRowCount] = {
-    {".pcx", 10, 8107},  {".gif", 20, 8108},  {".tif", 30, 8109},  {".bmp", 40, 8110},
-    {".dib", 40, 8111},  {".rle", 40, 8112},  {".wpg", 50, 8113},  {".ico", 60, 8114},
-    {".mac", 70, 8115},  {".tga", 80, 8116},  {".jpg", 90, 8117},  {".jpeg", 90, 8118},
-    {".png", 100, 8119}, {".bmi", 110, 8120}, {".pcd", 120, 8121},
+    {".pcx", formatNumber(FormatId::Pcx), bitra5res::IDS_FORMAT_PCX},
+    {".gif", formatNumber(FormatId::Gif), bitra5res::IDS_FORMAT_GIF},
+    {".tif", formatNumber(FormatId::Tiff), bitra5res::IDS_FORMAT_TIF},
+    {".bmp", formatNumber(FormatId::Bmp), bitra5res::IDS_FORMAT_BMP},
+    {".dib", formatNumber(FormatId::Bmp), bitra5res::IDS_FORMAT_DIB},
+    {".rle", formatNumber(FormatId::Bmp), bitra5res::IDS_FORMAT_RLE},
+    {".wpg", formatNumber(FormatId::Wpg), bitra5res::IDS_FORMAT_WPG},
+    {".ico", formatNumber(FormatId::Ico), bitra5res::IDS_FORMAT_ICO},
+    {".mac", formatNumber(FormatId::MacPaint), bitra5res::IDS_FORMAT_MAC},
+    {".tga", formatNumber(FormatId::Targa), bitra5res::IDS_FORMAT_TGA},
+    {".jpg", formatNumber(FormatId::Jpeg), bitra5res::IDS_FORMAT_JPG},
+    {".jpeg", formatNumber(FormatId::Jpeg), bitra5res::IDS_FORMAT_JPEG},
+    {".png", formatNumber(FormatId::Png), bitra5res::IDS_FORMAT_PNG},
+    {".bmi", formatNumber(FormatId::Bmi), bitra5res::IDS_FORMAT_BMI},
+    {".pcd", formatNumber(FormatId::PhotoCd), bitra5res::IDS_FORMAT_PCD},
 };
 
 KpxFormatEntry runtimeRows[kKpxFormatRowCount] = {};
@@ -20,7 +33,6 @@ KpxFormatEntry runtimeRows[kKpxFormatRowCount] = {};
 // The rows offered for writing, as indexes into the table.
 constexpr int kExportRows[kKpxExportFormatCount] = {0, 1, 2, 3, 6, 9, 10, 12, 13};
 
-constexpr unsigned kGifNoticeId = 8105;
 constexpr int kGifNoticeMax = 2047;
 
 } // namespace
@@ -85,7 +97,7 @@ int KPXGetFormatName(int formatId, KpxFormatEntry* entry) {
 
 int KPXSupportGifLicenseText(char* buffer, int length) {
     char text[kGifNoticeMax + 1] = {};
-    LoadStringA(KpxGetResourceInstance(), kGifNoticeId, text, sizeof text);
+    LoadStringA(kpx::resourceInstance(), bitra5res::IDS_GIF_NOTICE, text, sizeof text);
     if (length >= 1 && length <= kGifNoticeMax)
         text[length - 1] = '\0';
     // A length above the limit names a buffer large enough for the whole text; a length of 0 or

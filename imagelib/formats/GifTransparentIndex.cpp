@@ -2,6 +2,7 @@
 
 #include "CodecContext.h"
 #include "FileInfo.h"
+#include "FormatId.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "LoadFrontEnd.h"
@@ -10,8 +11,6 @@
 #include "Transparency.h"
 
 namespace {
-
-constexpr std::int32_t kGifFormat = 20;
 
 // The palette index at (x, y) counted from the top, or -1 for images without a colour table.
 int indexAtPoint(KpxHandle image, int x, int y) {
@@ -26,7 +25,7 @@ int indexAtPoint(KpxHandle image, int x, int y) {
 
 int KPXSetImageTransparentOrig(const char* path, int x, int y, int clear) {
     KpxFileInfo info{};
-    if (!path || !KPXGetInfoFile(path, &info) || info.formatId != kGifFormat ||
+    if (!path || !KPXGetInfoFile(path, &info) || info.formatId != formatNumber(FormatId::Gif) ||
         info.frameCount > 1 || x < 0 || y < 0 || x >= info.width || y >= info.height)
         return 0;
     const KpxHandle image = KPXLoadImage(nullptr, path, nullptr);
@@ -43,7 +42,7 @@ int KPXSetImageTransparentOrig(const char* path, int x, int y, int clear) {
     }
     // The save writes a temporary file beside the target and renames it over the target only
     // when it is complete, so a failure leaves the file as it was.
-    const int saved = KPXSaveImage(image, path, kGifFormat, 4, 70, nullptr);
+    const int saved = KPXSaveImage(image, path, formatNumber(FormatId::Gif), 4, 70, nullptr);
     KPXDeleteImage(image);
     return saved;
 }

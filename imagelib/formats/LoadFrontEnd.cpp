@@ -2,6 +2,7 @@
 
 #include "ColorConversion.h"
 #include "FormatDispatch.h"
+#include "FormatId.h"
 #include "FormatSniffing.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
@@ -19,9 +20,6 @@ namespace {
 
 constexpr auto kBusyWaitStep = std::chrono::milliseconds(25);
 constexpr int kBusyWaitSteps = 200;
-constexpr std::int32_t kBmpId = 40;
-constexpr std::int32_t kJpegId = 90;
-constexpr std::int32_t kPhotoCdId = 120;
 constexpr std::int32_t kDefaultPhotoCdResolution = 8;
 constexpr std::int32_t kLoadPhotoCdResolution = -3;
 
@@ -156,7 +154,7 @@ enum class StreamRoad { Loaded, Stopped, NotTaken };
 // BMP and JPEG files go through their stream readers first, when the codec has one.
 StreamRoad loadThroughStreamReader(std::int32_t id, const char* path, std::int32_t offset,
                                    KpxProgressProc progress, KpxHandle* image) {
-    if (id != kBmpId && id != kJpegId)
+    if (id != formatNumber(FormatId::Bmp) && id != formatNumber(FormatId::Jpeg))
         return StreamRoad::NotTaken;
     const KpxCodecEntry codec = KpxFindCodec(id);
     if (!codec.readStream)
@@ -256,11 +254,11 @@ KpxHandle KpxLoadImageCore(HWND, const char* path, std::int32_t offset, std::int
         return 0;
     context->frameNumber = static_cast<std::int16_t>(frameNumber);
     context->storeRow = KpxStoreRow;
-    if (id == kPhotoCdId)
+    if (id == formatNumber(FormatId::PhotoCd))
         context->disposal = static_cast<std::int16_t>(photoCdResolution);
     if (KpxGetInfoByFormat(context, path, offset, id, nullptr, nullptr) != kKpxOk)
         return 0;
-    if (id == kPhotoCdId)
+    if (id == formatNumber(FormatId::PhotoCd))
         choosePhotoCdResolution(*context);
     if (!KpxKeepLoading())
         return 0;

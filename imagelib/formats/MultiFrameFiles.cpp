@@ -5,11 +5,12 @@
 #include "ColorMatching.h"
 #include "FileInfo.h"
 #include "FormatDispatch.h"
+#include "FormatId.h"
 #include "FrameChain.h"
 #include "GifReader.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
-#include "LibraryStartup.h"
+#include "LibraryShared.h"
 #include "LoadFrontEnd.h"
 #include "RowCallbacks.h"
 #include "SafeSave.h"
@@ -25,7 +26,6 @@
 
 namespace {
 
-constexpr std::int32_t kGifFormat = 20;
 // The chain walks stop here even if a damaged chain loops.
 constexpr int kMaxChainLength = 32768;
 
@@ -362,7 +362,7 @@ KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
         report.lostImages.push_back(0);
     if (first && context.dataIncomplete)
         report.damagedFrames.push_back(0);
-    if (!known || info.formatId != kGifFormat || !first)
+    if (!known || info.formatId != formatNumber(FormatId::Gif) || !first)
         return first;
 
     // The loader put the joined frame comments of the file into the first frame's comment.
@@ -414,7 +414,7 @@ int KPXSaveImageFrames(KpxHandle firstFrame, const char* path, std::int32_t form
                        void* userData) {
     if (!firstFrame || !path)
         return 0;
-    if (formatId != kGifFormat && !(flags & kKpxSaveFrameByFrame))
+    if (formatId != formatNumber(FormatId::Gif) && !(flags & kKpxSaveFrameByFrame))
         return KPXSaveImage(firstFrame, path, formatId, flags, option2, nullptr);
 
     const std::vector<KpxHandle> frames = chainFrames(firstFrame);

@@ -4,6 +4,7 @@
 #include "ColorMatching.h"
 #include "ColorQuantisation.h"
 #include "FormatDispatch.h"
+#include "FormatId.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "RowCallbacks.h"
@@ -13,9 +14,6 @@
 #include <utility>
 
 namespace {
-
-constexpr std::int32_t kGifId = 20, kTiffId = 30, kBmpId = 40, kWpgId = 50, kTargaId = 80,
-                       kJpegId = 90, kBmiId = 110;
 
 template <typename T> std::unique_ptr<T> copyOf(const std::unique_ptr<T>& value) {
     return value ? std::make_unique<T>(*value) : nullptr;
@@ -73,7 +71,8 @@ KpxResult saveToStream(const KpxImageRecord& record, KpxByteStream* stream, std:
 }
 
 int saveImageToStream(KpxHandle image, KpxByteStream* stream, std::int32_t formatId) {
-    if (!image || !stream || (formatId != kBmpId && formatId != kBmiId))
+    if (!image || !stream ||
+        (formatId != formatNumber(FormatId::Bmp) && formatId != formatNumber(FormatId::Bmi)))
         return 0;
     const std::int64_t start = stream->seek(0, SEEK_CUR);
     KpxHandle transparency = 0;
@@ -145,19 +144,19 @@ int KPXSaveImage(KpxHandle image, const char* path, std::int32_t formatId, std::
 }
 
 int KpxSaveDepthForFormat(std::int32_t formatId, std::int32_t option, int bits) {
-    switch (formatId) {
-    case kGifId:
-    case kWpgId:
+    switch (toFormatId(formatId)) {
+    case FormatId::Gif:
+    case FormatId::Wpg:
         return bits > 8 ? 8 : bits;
-    case kTiffId:
+    case FormatId::Tiff:
         if (option == 8)
             return 1;
         if (option == 16 || option == 64)
             return 24;
         return bits;
-    case kJpegId:
+    case FormatId::Jpeg:
         return 24;
-    case kTargaId:
+    case FormatId::Targa:
         return bits == 4 ? 8 : bits;
     default:
         return bits;

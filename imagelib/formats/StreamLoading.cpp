@@ -1,15 +1,13 @@
 #include "StreamLoading.h"
 
 #include "FormatDispatch.h"
+#include "FormatId.h"
 #include "FormatSniffing.h"
 #include "ImageCreation.h"
-#include "LibraryStartup.h"
+#include "LibraryShared.h"
 #include "ResultCodes.h"
 
 namespace {
-
-constexpr std::int32_t kBmpId = 40;
-constexpr std::int32_t kJpegId = 90;
 
 // Runs a stream reader; an exception that escapes it is its BitraError or 104.
 std::int32_t runReader(std::int32_t formatId, KpxStreamCallbacks* stream,
@@ -32,13 +30,13 @@ std::int32_t hintOf(const char* path, bool useExtension) {
     if (!useExtension)
         return 0;
     const std::int32_t id = KpxGetFormatFromExt(path);
-    return id == kBmpId || id == kJpegId ? id : 0;
+    return id == formatNumber(FormatId::Bmp) || id == formatNumber(FormatId::Jpeg) ? id : 0;
 }
 
 // Opens the file as a stream; false (with the error code set) when it cannot.
 bool openForReading(const char* path, KpxStream* stream) {
     if (!path) {
-        KpxSetLastError(kBitraBadArgument);
+        kpx::setLastError(kBitraBadArgument);
         return false;
     }
     return KpxOpenFileStream(path, "rb", 0, stream) != 0;
@@ -47,10 +45,12 @@ bool openForReading(const char* path, KpxStream* stream) {
 } // namespace
 
 std::int32_t KpxSniffStreamFormat(std::int32_t hint, KpxStreamCallbacks* stream) {
-    if (!stream || (hint != 0 && hint != kBmpId && hint != kJpegId))
+    if (!stream ||
+        (hint != 0 && hint != formatNumber(FormatId::Bmp) && hint != formatNumber(FormatId::Jpeg)))
         return 0;
     const std::int32_t start = stream->tell ? stream->tell(stream) : 0;
-    for (const std::int32_t candidate : {kBmpId, kJpegId}) {
+    for (const std::int32_t candidate :
+         {formatNumber(FormatId::Bmp), formatNumber(FormatId::Jpeg)}) {
         if (hint != 0 && hint != candidate)
             continue;
         KpxStreamImageRequest request{};
@@ -72,7 +72,7 @@ std::int32_t KpxGetFileFormat(const char* path, int contentOnly) {
         return 0;
     const std::int32_t id = KpxSniffStreamFormat(hintOf(path, contentOnly == 0), &stream.calls);
     KpxCloseFileStream(&stream);
-    KpxSetLastError(id ? kBitraNoError : kBitraNotRecognised);
+    kpx::setLastError(id ? kBitraNoError : kBitraNotRecognised);
     return id;
 }
 
@@ -84,7 +84,7 @@ KpxHandle KpxLoadImageFromFile(const char* path, int useExtension, int, HWND,
     const std::int32_t id = KpxSniffStreamFormat(hintOf(path, useExtension != 0), &stream.calls);
     if (id == 0) {
         KpxCloseFileStream(&stream);
-        KpxSetLastError(kBitraNotRecognised);
+        kpx::setLastError(kBitraNotRecognised);
         return 0;
     }
     KpxStreamImageRequest request{};
@@ -95,8 +95,8 @@ KpxHandle KpxLoadImageFromFile(const char* path, int useExtension, int, HWND,
         KPXDeleteImage(request.image);
         request.image = 0;
     }
-    KpxSetLastError(error != kBitraNoError ? error
-                    : request.image        ? kBitraNoError
-                                           : kBitraUnusable);
+    kpx::setLastError(error != kBitraNoError ? error
+                      : request.image        ? kBitraNoError
+                                             : kBitraUnusable);
     return request.image;
 }

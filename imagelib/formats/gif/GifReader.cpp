@@ -7,11 +7,12 @@
 #include <mutex>
 #include <vector>
 
+#include "Bitra5ResourceIds.h"
 #include "DecodeLimits.h"
 #include "GifBlocks.h"
 #include "GifLzw.h"
 #include "GifObjectBlocks.h"
-#include "LibraryStartup.h"
+#include "LibraryShared.h"
 #include "RowCallbacks.h"
 #include "RowPacker.h"
 #include "resources/ResourceLibrary.h"
@@ -19,10 +20,6 @@
 namespace {
 
 using namespace kpx::gif;
-
-constexpr unsigned kInterlacedTextId = 8155;
-constexpr unsigned kNotInterlacedTextId = 8156;
-constexpr unsigned kTransparentTextId = 8157;
 
 // A file read into memory with its scan.
 struct LoadedFile {
@@ -100,7 +97,7 @@ void setPalette(KpxCodecContext& context, const std::array<std::uint8_t, 768>& p
 
 void appendResourceText(std::string& text, unsigned id) {
     char buffer[64] = {};
-    LoadStringA(KpxGetResourceInstance(), id, buffer, sizeof buffer);
+    LoadStringA(kpx::resourceInstance(), id, buffer, sizeof buffer);
     text += buffer;
 }
 
@@ -160,11 +157,12 @@ KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file,
         context.disposal = f.control.disposal;
         if (wanted == 0) {
             context.loopCount = index.loopCountAtFirstImage;
-            appendResourceText(description,
-                               f.interlaced() ? kInterlacedTextId : kNotInterlacedTextId);
+            appendResourceText(description, f.interlaced()
+                                                ? bitra5res::IDS_DESCRIPTION_INTERLACED
+                                                : bitra5res::IDS_DESCRIPTION_NOT_INTERLACED);
             if (f.control.transparent & kKpxTransparentIndexFlag &&
                 f.control.transparent < kKpxNoTransparentColor)
-                appendResourceText(description, kTransparentTextId);
+                appendResourceText(description, bitra5res::IDS_DESCRIPTION_TRANSPARENT);
         }
     }
     kpx::setDescription(context, description.c_str());

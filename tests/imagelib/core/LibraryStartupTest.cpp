@@ -63,7 +63,7 @@ TEST(LibraryStartup, ResourceLibraryIsLoaded) {
     EXPECT_NE(std::string(path).find("Bitra5Res"), std::string::npos);
 }
 
-TEST(LibraryStartup, DescriptionTextsHoldStrings8131To8167) {
+TEST(LibraryStartup, DescriptionTextsHoldTheDescriptionStrings) {
     const HINSTANCE resources = KpxGetResourceInstance();
     std::vector<std::string> seen;
     for (int k = 0; k < kKpxDescriptionCount; ++k) {
@@ -75,13 +75,14 @@ TEST(LibraryStartup, DescriptionTextsHoldStrings8131To8167) {
         EXPECT_EQ(std::string(KpxGetDescriptionText(k)), expected);
         seen.push_back(expected);
     }
-    EXPECT_EQ(std::string(KpxGetDescriptionText(36)),
-              kfm::resources::loadString(resources, 8167).substr(0, 49));
+    EXPECT_EQ(std::string(KpxGetDescriptionText(kKpxDescriptionCount - 1)),
+              kfm::resources::loadString(resources, bitra5res::IDS_DESCRIPTION_LAST)
+                  .substr(0, kKpxDescriptionLength - 1));
     // Every buffer holds its own text.
     std::sort(seen.begin(), seen.end());
     EXPECT_EQ(std::unique(seen.begin(), seen.end()), seen.end());
     EXPECT_STREQ(KpxGetDescriptionText(-1), "");
-    EXPECT_STREQ(KpxGetDescriptionText(37), "");
+    EXPECT_STREQ(KpxGetDescriptionText(kKpxDescriptionCount), "");
 }
 
 TEST(LibraryStartup, LibraryPalette) {

@@ -1,6 +1,7 @@
 // Loads, saves, compositions, comparisons and deletes on several threads at once: every save
 // keeps its own pixels and every thread gets what it would get alone.
 
+#include "FormatId.h"
 #include "FrameComposition.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
@@ -18,8 +19,6 @@
 #include <vector>
 
 namespace {
-
-constexpr std::int32_t kGif = 20;
 
 struct Rgb {
     std::uint8_t r, g, b;
@@ -85,7 +84,7 @@ TEST_F(CodecThreadTest, SavesBesideLoadsOnOtherThreadsKeepTheirPixels) {
     {
         const KpxHandle image = patternImage(1200, 30, 0);
         wideColours = pixelColours(image);
-        ASSERT_EQ(KPXSaveImage(image, wide.c_str(), kGif, 0, 0, nullptr), 1);
+        ASSERT_EQ(KPXSaveImage(image, wide.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr), 1);
         KPXDeleteImage(image);
     }
     std::atomic<bool> stop{false};
@@ -111,7 +110,8 @@ TEST_F(CodecThreadTest, SavesBesideLoadsOnOtherThreadsKeepTheirPixels) {
         savers.emplace_back([&, t] {
             const KpxHandle image = patternImage(7 + t, 40, t);
             for (int round = 0; round < kRounds; ++round)
-                if (KPXSaveImage(image, savedPath(t, round).c_str(), kGif, 0, 0, nullptr) != 1)
+                if (KPXSaveImage(image, savedPath(t, round).c_str(), formatNumber(FormatId::Gif), 0,
+                                 0, nullptr) != 1)
                     ++failedSaves;
             KPXDeleteImage(image);
         });

@@ -5,6 +5,7 @@
 // then the pixel rows top row first, each of the library's padded row size.
 
 #include "FormatDispatch.h"
+#include "FormatId.h"
 #include "RowCallbacks.h"
 
 #include <atomic>
@@ -19,7 +20,7 @@
 
 namespace fake {
 
-constexpr std::int32_t kFormatId = 40;
+constexpr std::int32_t kFormatId = formatNumber(FormatId::Bmp);
 constexpr int kHeaderBytes = 10;
 
 struct Behaviour {

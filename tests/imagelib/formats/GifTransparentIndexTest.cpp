@@ -1,4 +1,5 @@
 #include "GifTransparentIndex.h"
+#include "FormatId.h"
 
 #include "FileInfo.h"
 #include "FrameChain.h"
@@ -32,7 +33,7 @@ std::string writeGif(const kfm::test::TempDir& dir, const char* name) {
         for (int x = 0; x < 4; ++x)
             bits[(2 - y) * stride + x] = static_cast<std::uint8_t>(x + 4 * y);
     const std::string path = dir.file(name);
-    EXPECT_EQ(KPXSaveImage(image, path.c_str(), 20, 0, 0, nullptr), 1);
+    EXPECT_EQ(KPXSaveImage(image, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr), 1);
     KPXDeleteImage(image);
     return path;
 }
@@ -68,7 +69,9 @@ TEST(GifTransparentIndex, RefusedRequestsLeaveTheFileAlone) {
     const KpxHandle head = KPXCreateImage(2, 2, 8);
     ASSERT_EQ(KPXAddImageFrame(head, KPXCreateImage(2, 2, 8), -1), 1);
     const std::string animated = dir.file("two.gif");
-    ASSERT_EQ(KPXSaveImageFrames(head, animated.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    ASSERT_EQ(KPXSaveImageFrames(head, animated.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr,
+                                 nullptr),
+              1);
     KPXDeleteImage(head);
     const std::vector<char> animatedBefore = fileBytes(animated);
     EXPECT_EQ(KPXSetImageTransparentOrig(animated.c_str(), 0, 0, 0), 0) << "an animation";

@@ -1,4 +1,5 @@
 #include "SaveFrontEnd.h"
+#include "FormatId.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "LoadFrontEnd.h"
@@ -38,7 +39,7 @@ TEST_F(SaveFrontEnd, SuccessfulSaveReplacesTheFileAndLeavesNoTemporary) {
     const std::string target = dir.file("out.bmp");
     fake::writeFile(target, oldContent);
     ::chmod(target.c_str(), 0640);
-    ASSERT_EQ(KPXSaveImage(image, target.c_str(), 40, 0, 0, nullptr), 1);
+    ASSERT_EQ(KPXSaveImage(image, target.c_str(), formatNumber(FormatId::Bmp), 0, 0, nullptr), 1);
     const auto saved = fake::readFile(target);
     ASSERT_EQ(saved.size(), 10u + 2 * 4);
     EXPECT_EQ(saved[0], 'B');
@@ -78,16 +79,23 @@ TEST_F(SaveFrontEnd, FailedSaveKeepsTheOldFileByteForByte) {
 
 TEST_F(SaveFrontEnd, FailedSaveOfANewFileCreatesNothing) {
     fake::behaviour().saveWriteBytes = 3;
-    EXPECT_EQ(KPXSaveImage(image, dir.file("new.bmp").c_str(), 40, 0, 0, nullptr), 0);
+    EXPECT_EQ(KPXSaveImage(image, dir.file("new.bmp").c_str(), formatNumber(FormatId::Bmp), 0, 0,
+                           nullptr),
+              0);
     EXPECT_EQ(filesInFolder(), 0);
 }
 
 TEST_F(SaveFrontEnd, RefusesWhatCannotBeWritten) {
-    EXPECT_EQ(KPXSaveImage(image, dir.file("no/such/folder/x.bmp").c_str(), 40, 0, 0, nullptr), 0);
-    EXPECT_EQ(KPXSaveImage(image, dir.path().string().c_str(), 40, 0, 0, nullptr), 0);
+    EXPECT_EQ(KPXSaveImage(image, dir.file("no/such/folder/x.bmp").c_str(),
+                           formatNumber(FormatId::Bmp), 0, 0, nullptr),
+              0);
+    EXPECT_EQ(KPXSaveImage(image, dir.path().string().c_str(), formatNumber(FormatId::Bmp), 0, 0,
+                           nullptr),
+              0);
     EXPECT_TRUE(fs::is_directory(dir.path()));
-    EXPECT_EQ(KPXSaveImage(0, dir.file("x.bmp").c_str(), 40, 0, 0, nullptr), 0);
-    EXPECT_EQ(KPXSaveImage(image, nullptr, 40, 0, 0, nullptr), 0);
+    EXPECT_EQ(
+        KPXSaveImage(0, dir.file("x.bmp").c_str(), formatNumber(FormatId::Bmp), 0, 0, nullptr), 0);
+    EXPECT_EQ(KPXSaveImage(image, nullptr, formatNumber(FormatId::Bmp), 0, 0, nullptr), 0);
     EXPECT_EQ(filesInFolder(), 0);
 }
 
@@ -98,7 +106,9 @@ TEST_F(SaveFrontEnd, NamesOfTheLongestLegalLengthCanBeSaved) {
         const std::string name = std::string(length - 4, 'n') + ".bmp";
         const std::string target = dir.file(name);
         fake::writeFile(target, oldContent);
-        EXPECT_EQ(KPXSaveImage(image, target.c_str(), 40, 0, 0, nullptr), 1) << length;
+        EXPECT_EQ(KPXSaveImage(image, target.c_str(), formatNumber(FormatId::Bmp), 0, 0, nullptr),
+                  1)
+            << length;
         EXPECT_EQ(fake::readFile(target).size(), 18u) << length;
         fs::remove(target);
     }
@@ -116,7 +126,9 @@ TEST_F(SaveFrontEnd, SaveThroughALinkWritesTheLinkedFile) {
     fs::create_symlink("link.bmp", chained);
     for (const std::string& target : {link, chained}) {
         fake::writeFile(real, oldContent);
-        ASSERT_EQ(KPXSaveImage(image, target.c_str(), 40, 0, 0, nullptr), 1) << target;
+        ASSERT_EQ(KPXSaveImage(image, target.c_str(), formatNumber(FormatId::Bmp), 0, 0, nullptr),
+                  1)
+            << target;
         EXPECT_TRUE(fs::is_symlink(link));
         EXPECT_TRUE(fs::is_symlink(chained));
         EXPECT_EQ(fake::readFile(real).size(), 18u) << target;
@@ -125,19 +137,19 @@ TEST_F(SaveFrontEnd, SaveThroughALinkWritesTheLinkedFile) {
     }
     // A link to a file that does not exist yet creates that file.
     fs::remove(real);
-    ASSERT_EQ(KPXSaveImage(image, link.c_str(), 40, 0, 0, nullptr), 1);
+    ASSERT_EQ(KPXSaveImage(image, link.c_str(), formatNumber(FormatId::Bmp), 0, 0, nullptr), 1);
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(fake::readFile(real).size(), 18u);
     // Links that lead in a circle are refused and left alone.
     const std::string loop = dir.file("loop.bmp");
     fs::create_symlink("loop.bmp", loop);
-    EXPECT_EQ(KPXSaveImage(image, loop.c_str(), 40, 0, 0, nullptr), 0);
+    EXPECT_EQ(KPXSaveImage(image, loop.c_str(), formatNumber(FormatId::Bmp), 0, 0, nullptr), 0);
     EXPECT_TRUE(fs::is_symlink(loop));
 }
 
 TEST_F(SaveFrontEnd, SavedFileLoadsBackWithTheSamePixels) {
     const std::string target = dir.file("round.bmp");
-    ASSERT_EQ(KPXSaveImage(image, target.c_str(), 40, 0, 0, nullptr), 1);
+    ASSERT_EQ(KPXSaveImage(image, target.c_str(), formatNumber(FormatId::Bmp), 0, 0, nullptr), 1);
     const KpxHandle loaded = KPXLoadImage(nullptr, target.c_str(), nullptr);
     ASSERT_NE(loaded, 0);
     EXPECT_EQ(std::memcmp(KPXGetBits(loaded), KPXGetBits(image), 8), 0);
@@ -146,16 +158,17 @@ TEST_F(SaveFrontEnd, SavedFileLoadsBackWithTheSamePixels) {
 
 TEST_F(SaveFrontEnd, StreamSaveWritesTheImageIntoTheStream) {
     KpxMemoryStream stream;
-    ASSERT_EQ(KPXSaveImageOleStream(image, &stream, 40), 1);
+    ASSERT_EQ(KPXSaveImageOleStream(image, &stream, formatNumber(FormatId::Bmp)), 1);
     EXPECT_EQ(stream.bytes().size(), 18u);
     stream.seek(0, SEEK_SET);
     const KpxHandle loaded = KPXLoadImageOleStream(nullptr, &stream, nullptr);
     ASSERT_NE(loaded, 0);
     EXPECT_EQ(std::memcmp(KPXGetBits(loaded), KPXGetBits(image), 8), 0);
     KPXDeleteImage(loaded);
-    EXPECT_EQ(KPXSaveImageOleStream(image, &stream, 20), 0); // streams hold BMP or BMI only
-    EXPECT_EQ(KPXSaveImageOleStream(image, nullptr, 40), 0);
-    EXPECT_EQ(KPXSaveImageStreamCB(image, nullptr, 40), 0);
+    EXPECT_EQ(KPXSaveImageOleStream(image, &stream, formatNumber(FormatId::Gif)),
+              0); // streams hold BMP or BMI only
+    EXPECT_EQ(KPXSaveImageOleStream(image, nullptr, formatNumber(FormatId::Bmp)), 0);
+    EXPECT_EQ(KPXSaveImageStreamCB(image, nullptr, formatNumber(FormatId::Bmp)), 0);
 }
 
 TEST(SaveDepth, ChosenByFormat) {
@@ -180,7 +193,7 @@ TEST_F(SaveFrontEnd, SaveExSavesAConvertedCopyAndKeepsTheSource) {
     const KpxCodecEntry asWpg{50, nullptr, nullptr, fake::save, nullptr, nullptr, nullptr, nullptr};
     KpxRegisterCodec(&asWpg);
     const std::string target = dir.file("deep.wpg");
-    EXPECT_EQ(KPXSaveImageEx(deep, target.c_str(), 50, 0, 0, nullptr), 1);
+    EXPECT_EQ(KPXSaveImageEx(deep, target.c_str(), formatNumber(FormatId::Wpg), 0, 0, nullptr), 1);
     KpxUnregisterCodec(50);
     const auto saved = fake::readFile(target);
     ASSERT_GE(saved.size(), 5u);
@@ -225,7 +238,8 @@ TEST_F(SaveFrontEnd, SaveExToGifKeepsASmoothPictureClose) {
         }
     }
     const std::string target = dir.file("smooth.gif");
-    ASSERT_EQ(KPXSaveImageEx(smooth, target.c_str(), 20, 0, 0, nullptr), 1);
+    ASSERT_EQ(KPXSaveImageEx(smooth, target.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr),
+              1);
     const KpxHandle loaded = KPXLoadImage(nullptr, target.c_str(), nullptr);
     ASSERT_NE(loaded, 0);
     ASSERT_EQ(KPXbpp(loaded), 8);
@@ -242,7 +256,7 @@ TEST_F(SaveFrontEnd, SaveExFallsBackToThePopularityPaletteWhenTheQuantiserRefuse
     ASSERT_EQ(KPXbpp(high), 16);
     std::memset(KPXGetBits(high), 0x5A, KPXSizeImage(high));
     const std::string target = dir.file("high.gif");
-    ASSERT_EQ(KPXSaveImageEx(high, target.c_str(), 20, 0, 0, nullptr), 1);
+    ASSERT_EQ(KPXSaveImageEx(high, target.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr), 1);
     const KpxHandle loaded = KPXLoadImage(nullptr, target.c_str(), nullptr);
     ASSERT_NE(loaded, 0);
     EXPECT_EQ(KPXbpp(loaded), 8);
@@ -254,8 +268,8 @@ TEST_F(SaveFrontEnd, SaveExFallsBackToThePopularityPaletteWhenTheQuantiserRefuse
 
 TEST_F(SaveFrontEnd, SaveExWithoutConversionSavesAsIs) {
     const std::string target = dir.file("ex.bmp");
-    EXPECT_EQ(KPXSaveImageEx(image, target.c_str(), 40, 0, 0, nullptr), 1);
-    EXPECT_EQ(KPXSaveImageEx(0, target.c_str(), 40, 0, 0, nullptr), 0);
+    EXPECT_EQ(KPXSaveImageEx(image, target.c_str(), formatNumber(FormatId::Bmp), 0, 0, nullptr), 1);
+    EXPECT_EQ(KPXSaveImageEx(0, target.c_str(), formatNumber(FormatId::Bmp), 0, 0, nullptr), 0);
 }
 
 } // namespace

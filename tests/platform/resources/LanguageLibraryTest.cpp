@@ -2,6 +2,7 @@
 // the fatal errors that end the process with exit code -1.
 
 #include "resources/LanguageLibrary.h"
+#include "Bitra5ResourceIds.h"
 
 #include "registry/Registry.h"
 #include "resources/ResourceLibrary.h"
@@ -111,7 +112,7 @@ TEST_F(LanguageLibraryTest, WithoutGuideTheDefaultLibraryIsLoadedWithoutTheRegis
     EXPECT_EQ(LoadLanguageLibrary("Bitra5Res", &module), S_OK);
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(fileOf(module), dir.file("Bitra5Res.so"));
-    EXPECT_FALSE(kfm::resources::loadString(module, 8108).empty());
+    EXPECT_FALSE(kfm::resources::loadString(module, bitra5res::IDS_FORMAT_GIF).empty());
     EXPECT_FALSE(fs::exists(registryFolder)) << "the registry was touched";
     EXPECT_EQ(FreeLanguageLibrary(module), S_OK);
     EXPECT_EQ(FreeLanguageLibrary(nullptr), S_OK);

@@ -1,3 +1,4 @@
+#include "FormatId.h"
 #include "FrameChain.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
@@ -105,7 +106,9 @@ protected:
 TEST_F(GifAnimationRoundTrip, ObjectsCommentsAndTimingSurvive) {
     makeChain();
     const std::string path = dir.file("objects.gif");
-    ASSERT_EQ(KPXSaveImageFrames(saved, path.c_str(), 20, 0x604, 70, nullptr, nullptr), 1);
+    ASSERT_EQ(KPXSaveImageFrames(saved, path.c_str(), formatNumber(FormatId::Gif), 0x604, 70,
+                                 nullptr, nullptr),
+              1);
     loaded = KPXLoadImageFramesOffset(path.c_str(), 0, nullptr, nullptr);
     ASSERT_GT(loaded, 0);
     EXPECT_EQ(KPXGetImageFramesNum(loaded), 3);
@@ -174,7 +177,9 @@ TEST_F(GifAnimationRoundTrip, ObjectsCommentsAndTimingSurvive) {
 TEST_F(GifAnimationRoundTrip, ProgressStopAtFirstFrameLeavesNothing) {
     makeChain();
     const std::string path = dir.file("stop.gif");
-    ASSERT_EQ(KPXSaveImageFrames(saved, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    ASSERT_EQ(KPXSaveImageFrames(saved, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr,
+                                 nullptr),
+              1);
     const int before = KpxLiveImageCount();
     const auto stop = [](KpxHandle, int, void*) { return 1; };
     EXPECT_EQ(KPXLoadImageFramesOffset(path.c_str(), 0, stop, nullptr), -1);
@@ -184,7 +189,9 @@ TEST_F(GifAnimationRoundTrip, ProgressStopAtFirstFrameLeavesNothing) {
 TEST_F(GifAnimationRoundTrip, BreakRequestStopsBeforeTheNextFrame) {
     makeChain();
     const std::string path = dir.file("break.gif");
-    ASSERT_EQ(KPXSaveImageFrames(saved, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    ASSERT_EQ(KPXSaveImageFrames(saved, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr,
+                                 nullptr),
+              1);
     const auto breakAtFirst = [](KpxHandle first, int index, void*) {
         if (index == 0)
             KPXBreakLoadImageFrames(first);
@@ -205,7 +212,9 @@ TEST(GifAnimationLoad, ControlWithoutFirstTextIsKept) {
     info.controlObject = &control;
     ASSERT_EQ(KPXSetImageFramesInfo(image, &info), 1);
     const std::string path = dir.file("control.gif");
-    ASSERT_EQ(KPXSaveImageFrames(image, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    ASSERT_EQ(KPXSaveImageFrames(image, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr,
+                                 nullptr),
+              1);
     KPXDeleteImage(image);
     const KpxHandle loaded = KPXLoadImageFramesOffset(path.c_str(), 0, nullptr, nullptr);
     ASSERT_GT(loaded, 0);

@@ -1,3 +1,4 @@
+#include "FormatId.h"
 #include "FrameChain.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
@@ -122,7 +123,9 @@ protected:
 TEST_F(GifAnimationSave, GiflibReadsEveryFrameAsWritten) {
     makeChain();
     const std::string path = dir.file("anim.gif");
-    ASSERT_EQ(KPXSaveImageFrames(head, path.c_str(), 20, 0x604, 70, nullptr, nullptr), 1);
+    ASSERT_EQ(KPXSaveImageFrames(head, path.c_str(), formatNumber(FormatId::Gif), 0x604, 70,
+                                 nullptr, nullptr),
+              1);
     Decoded decoded;
     slurp(readFile(path), decoded);
     GifFileType* gif = decoded.gif;
@@ -169,7 +172,9 @@ TEST_F(GifAnimationSave, FailedOrCancelledSaveKeepsTheOldFile) {
     const std::string path = dir.file("keep.gif");
     { std::ofstream(path, std::ios::binary) << "precious bytes"; }
     const auto cancelAtSecond = [](KpxHandle, int index, void*) { return index == 1 ? 1 : 0; };
-    EXPECT_EQ(KPXSaveImageFrames(head, path.c_str(), 20, 0, 0, cancelAtSecond, nullptr), -1);
+    EXPECT_EQ(KPXSaveImageFrames(head, path.c_str(), formatNumber(FormatId::Gif), 0, 0,
+                                 cancelAtSecond, nullptr),
+              -1);
     EXPECT_EQ(readFile(path), (std::vector<std::uint8_t>{'p', 'r', 'e', 'c', 'i', 'o', 'u', 's',
                                                          ' ', 'b', 'y', 't', 'e', 's'}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
@@ -178,7 +183,9 @@ TEST_F(GifAnimationSave, FailedOrCancelledSaveKeepsTheOldFile) {
         << "no temporary file is left";
     // A frame the encoder cannot write (a zero-size context is impossible, so use a folder as
     // the target: the temporary file cannot be created there).
-    EXPECT_EQ(KPXSaveImageFrames(head, dir.path().string().c_str(), 20, 0, 0, nullptr, nullptr), 0);
+    EXPECT_EQ(KPXSaveImageFrames(head, dir.path().string().c_str(), formatNumber(FormatId::Gif), 0,
+                                 0, nullptr, nullptr),
+              0);
 }
 
 // The animation save keeps the targets a single-image save takes: a name of 255 bytes, and a
@@ -186,7 +193,9 @@ TEST_F(GifAnimationSave, FailedOrCancelledSaveKeepsTheOldFile) {
 TEST_F(GifAnimationSave, LongestNamesAndLinkedFilesAreSaved) {
     makeChain();
     const std::string longest = dir.file(std::string(251, 'n') + ".gif");
-    ASSERT_EQ(KPXSaveImageFrames(head, longest.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    ASSERT_EQ(KPXSaveImageFrames(head, longest.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr,
+                                 nullptr),
+              1);
     Decoded fromLongest;
     slurp(readFile(longest), fromLongest);
     EXPECT_EQ(fromLongest.gif->ImageCount, 3);
@@ -195,7 +204,9 @@ TEST_F(GifAnimationSave, LongestNamesAndLinkedFilesAreSaved) {
     { std::ofstream(real, std::ios::binary) << "old"; }
     const std::string link = dir.file("link.gif");
     std::filesystem::create_symlink("real.gif", link);
-    ASSERT_EQ(KPXSaveImageFrames(head, link.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    ASSERT_EQ(
+        KPXSaveImageFrames(head, link.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr, nullptr),
+        1);
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     Decoded fromLink;
     slurp(readFile(real), fromLink);
@@ -213,7 +224,9 @@ TEST_F(GifAnimationSave, DeepFramesAreWrittenAsEightBitCopies) {
     const std::vector<std::uint8_t> pixels(KPXGetBits(deep), KPXGetBits(deep) + KPXSizeImage(deep));
     const int liveBefore = KpxLiveImageCount();
     const std::string path = dir.file("deep.gif");
-    ASSERT_EQ(KPXSaveImageFrames(head, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    ASSERT_EQ(
+        KPXSaveImageFrames(head, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr, nullptr),
+        1);
     EXPECT_EQ(KpxLiveImageCount(), liveBefore) << "the 8-bit copy is freed";
     EXPECT_EQ(KPXbpp(deep), 24) << "the chain itself is unchanged";
     EXPECT_EQ(std::vector<std::uint8_t>(KPXGetBits(deep), KPXGetBits(deep) + KPXSizeImage(deep)),
@@ -238,7 +251,9 @@ TEST_F(GifAnimationSave, DeepFramesAreWrittenAsEightBitCopies) {
 TEST_F(GifAnimationSave, FewestCodeBitsCoverTheUsedEntries) {
     head = makeFrame(8, 8, 0, 5); // indices 0..4
     const std::string path = dir.file("bits.gif");
-    ASSERT_EQ(KPXSaveImageFrames(head, path.c_str(), 20, 0x400, 0, nullptr, nullptr), 1);
+    ASSERT_EQ(KPXSaveImageFrames(head, path.c_str(), formatNumber(FormatId::Gif), 0x400, 0, nullptr,
+                                 nullptr),
+              1);
     const std::vector<std::uint8_t> bytes = readFile(path);
     ASSERT_GT(bytes.size(), 13u);
     const int tableBits = (bytes[10] & 7) + 1;
@@ -290,7 +305,9 @@ TEST_F(GifAnimationSave, WrittenTablesCoverEveryIndexTheDataCarries) {
         }
         head = first;
         const std::string path = dir.file("table.gif");
-        ASSERT_EQ(KPXSaveImageFrames(head, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+        ASSERT_EQ(KPXSaveImageFrames(head, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr,
+                                     nullptr),
+                  1);
         KPXDeleteImage(head);
         head = 0;
         Decoded decoded;
@@ -323,7 +340,9 @@ TEST_F(GifAnimationSave, ObjectBlocksAreWrittenBeforeTheImage) {
     info.controlObject = &control;
     ASSERT_EQ(KPXSetImageFramesInfo(head, &info), 1);
     const std::string path = dir.file("objects.gif");
-    ASSERT_EQ(KPXSaveImageFrames(head, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    ASSERT_EQ(
+        KPXSaveImageFrames(head, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr, nullptr),
+        1);
     Decoded decoded;
     slurp(readFile(path), decoded);
     const std::vector<std::string> names = blockNames(decoded.gif->SavedImages[0]);
@@ -343,7 +362,7 @@ TEST(GifSingleSave, TransparentIndexGivesAGraphicControlBlock) {
             ASSERT_EQ(KPXSetImageTransparent(image, &entry, 1), 1);
         }
         const std::string path = dir.file(transparent ? "t.gif" : "o.gif");
-        ASSERT_EQ(KPXSaveImage(image, path.c_str(), 20, 0, 0, nullptr), 1);
+        ASSERT_EQ(KPXSaveImage(image, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr), 1);
         Decoded decoded;
         slurp(readFile(path), decoded);
         GraphicsControlBlock gcb{};

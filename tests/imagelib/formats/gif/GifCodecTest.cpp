@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "FormatDispatch.h"
+#include "FormatId.h"
 #include "FrameChain.h"
 #include "GifBlocks.h"
 #include "GifReader.h"
@@ -119,7 +120,9 @@ TEST_F(GifCodec, SingleImagesRoundTripAndGiflibReadsThem) {
         const Bytes indices =
             indexImage(c.width, c.height, c.depth == 1 ? 1 : c.depth, Content::Noise);
         const KpxHandle image = makeImage(c.width, c.height, c.depth, indices);
-        ASSERT_EQ(KPXSaveImage(image, path.c_str(), 20, c.option, 0, nullptr), 1);
+        ASSERT_EQ(
+            KPXSaveImage(image, path.c_str(), formatNumber(FormatId::Gif), c.option, 0, nullptr),
+            1);
         const Bytes file = readFile(path);
         const auto theirs = giflib::slurp(file);
         ASSERT_TRUE(theirs.has_value());
@@ -154,7 +157,7 @@ TEST_F(GifCodec, GiflibFilesLoadWithTheirIndicesAndPalette) {
 
 TEST_F(GifCodec, GraphicControlOnlyWithTransparencyForSingleImages) {
     const KpxHandle image = makeImage(4, 4, 8, Bytes(16, 3));
-    ASSERT_EQ(KPXSaveImage(image, path.c_str(), 20, 0, 0, nullptr), 1);
+    ASSERT_EQ(KPXSaveImage(image, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr), 1);
     auto controls = [this] {
         std::vector<kpx::gif::BlockEntry> list;
         kpx::gif::scanGif(readFile(path), {.list = &list});
@@ -167,7 +170,7 @@ TEST_F(GifCodec, GraphicControlOnlyWithTransparencyForSingleImages) {
     entry.mode = kKpxTransparentIndex;
     entry.blue = 3;
     KPXSetImageTransparent(image, &entry, 1);
-    ASSERT_EQ(KPXSaveImage(image, path.c_str(), 20, 0, 0, nullptr), 1);
+    ASSERT_EQ(KPXSaveImage(image, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr), 1);
     EXPECT_EQ(controls(), 1);
     const Bytes file = readFile(path);
     const Bytes gce = {0x21, 0xF9, 0x04, 0x01, 0x00, 0x00, 0x03, 0x00};
@@ -216,7 +219,9 @@ TEST_F(GifCodec, AnimationRoundTripKeepsFramesObjectsAndComments) {
         kpx::ImageLock r(first, kKpxWrite);
         r->animationComment = "whole";
     }
-    ASSERT_EQ(KPXSaveImageFrames(first, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    ASSERT_EQ(KPXSaveImageFrames(first, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr,
+                                 nullptr),
+              1);
     const Bytes file = readFile(path);
     const auto ids = applicationIds(file);
     EXPECT_EQ(std::count(ids.begin(), ids.end(), "KFMTITLE4.0"), 1);
@@ -280,7 +285,7 @@ TEST_F(GifCodec, TitleOfBarsOnlyIsNotWritten) {
             kpx::ImageLock r(image, kKpxWrite);
             r->comment = comment;
         }
-        ASSERT_EQ(KPXSaveImage(image, path.c_str(), 20, 0, 0, nullptr), 1);
+        ASSERT_EQ(KPXSaveImage(image, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr), 1);
         const auto ids = applicationIds(readFile(path));
         EXPECT_EQ(std::count(ids.begin(), ids.end(), "KFMTITLE4.0"), written ? 1 : 0) << comment;
         KPXDeleteImage(image);
@@ -330,7 +335,9 @@ int logProgress(KpxHandle first, int index, void* user) {
 
 TEST_F(GifCodec, LongAnimationLoadsFromOneReadOfTheFile) {
     const KpxHandle chain = makeChain(120, 3, 2);
-    ASSERT_EQ(KPXSaveImageFrames(chain, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    ASSERT_EQ(KPXSaveImageFrames(chain, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr,
+                                 nullptr),
+              1);
     ProgressLog log;
     const unsigned long before = KpxGifFileReadCountForTest();
     const KpxHandle back = KPXLoadImageFramesOffset(path.c_str(), 0, logProgress, &log);
@@ -344,7 +351,9 @@ TEST_F(GifCodec, LongAnimationLoadsFromOneReadOfTheFile) {
 
 TEST_F(GifCodec, ProgressStopsLoadsAndSaves) {
     const KpxHandle chain = makeChain(4);
-    ASSERT_EQ(KPXSaveImageFrames(chain, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    ASSERT_EQ(KPXSaveImageFrames(chain, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr,
+                                 nullptr),
+              1);
     const Bytes saved = readFile(path);
 
     ProgressLog stopFirst = stoppingAt(0);
@@ -360,7 +369,9 @@ TEST_F(GifCodec, ProgressStopsLoadsAndSaves) {
     // A stopped save leaves the old file as it was.
     ProgressLog stopSave = stoppingAt(1);
     const KpxHandle other = makeChain(3, 9, 9);
-    EXPECT_EQ(KPXSaveImageFrames(other, path.c_str(), 20, 0, 0, logProgress, &stopSave), -1);
+    EXPECT_EQ(KPXSaveImageFrames(other, path.c_str(), formatNumber(FormatId::Gif), 0, 0,
+                                 logProgress, &stopSave),
+              -1);
     EXPECT_EQ(readFile(path), saved);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
     KPXDeleteImage(other);
@@ -369,7 +380,9 @@ TEST_F(GifCodec, ProgressStopsLoadsAndSaves) {
 
 TEST_F(GifCodec, BreakTableHoldsTenDistinctHandles) {
     const KpxHandle chain = makeChain(3);
-    ASSERT_EQ(KPXSaveImageFrames(chain, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    ASSERT_EQ(KPXSaveImageFrames(chain, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr,
+                                 nullptr),
+              1);
     EXPECT_EQ(KPXBreakLoadImageFrames(0), 0);
     // Nine distinct handles, one of them twice: a slot stays free for the load's request.
     for (KpxHandle h = 20001; h <= 20009; ++h)
@@ -408,7 +421,9 @@ TEST_F(GifCodec, FailedSaveKeepsTheOldFile) {
     entry.save = failingSecondFrame;
     KpxRegisterCodec(&entry);
     const KpxHandle chain = makeChain(3);
-    EXPECT_EQ(KPXSaveImageFrames(chain, path.c_str(), 20, 0, 0, nullptr, nullptr), 0);
+    EXPECT_EQ(KPXSaveImageFrames(chain, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr,
+                                 nullptr),
+              0);
     KpxUnregisterCodec(20);
     EXPECT_EQ(readFile(path), old);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
@@ -424,9 +439,9 @@ TEST_F(GifCodec, DeepFramesAreWrittenAsEightBitCopiesAndCodeBitsCanShrink) {
     for (std::size_t i = 0; i < five.size(); ++i)
         five[i] = static_cast<std::uint8_t>(i % 5);
     const KpxHandle small = makeImage(6, 5, 8, five);
-    ASSERT_EQ(
-        KPXSaveImageFrames(small, path.c_str(), 20, kKpxSaveFewestCodeBits, 0, nullptr, nullptr),
-        1);
+    ASSERT_EQ(KPXSaveImageFrames(small, path.c_str(), formatNumber(FormatId::Gif),
+                                 kKpxSaveFewestCodeBits, 0, nullptr, nullptr),
+              1);
     const auto index = kpx::gif::scanGif(readFile(path));
     ASSERT_EQ(index.frames.size(), 1u);
     EXPECT_EQ(index.frames[0].minimumCodeSize, 3);
@@ -434,7 +449,9 @@ TEST_F(GifCodec, DeepFramesAreWrittenAsEightBitCopiesAndCodeBitsCanShrink) {
     EXPECT_EQ(indicesOf(reloaded), five);
     KPXDeleteImage(reloaded);
 
-    ASSERT_EQ(KPXSaveImageFrames(chain, path.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    ASSERT_EQ(KPXSaveImageFrames(chain, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr,
+                                 nullptr),
+              1);
     EXPECT_EQ(KPXbpp(deep), 24);
     const auto theirs = giflib::slurp(readFile(path));
     ASSERT_TRUE(theirs.has_value());

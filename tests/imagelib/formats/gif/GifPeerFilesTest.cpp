@@ -1,6 +1,7 @@
 // Files written by ImageMagick and gifsicle decode here to what giflib reads from them: every
 // frame's place, size, timing, disposal, transparent index, indices and colours.
 
+#include "FormatId.h"
 #include "FrameChain.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
@@ -104,7 +105,9 @@ TEST_P(GifPeerFiles, DecodeLikeGiflib) {
     // Written again by the library, giflib reads the same colours at every pixel.
     kfm::test::TempDir dir;
     const std::string again = dir.file("again.gif");
-    ASSERT_EQ(KPXSaveImageFrames(chain, again.c_str(), 20, 0, 0, nullptr, nullptr), 1);
+    ASSERT_EQ(KPXSaveImageFrames(chain, again.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr,
+                                 nullptr),
+              1);
     GifFileType* copy = DGifOpenFileName(again.c_str(), &error);
     ASSERT_NE(copy, nullptr);
     ASSERT_EQ(DGifSlurp(copy), GIF_OK);

@@ -1,0 +1,45 @@
+#pragma once
+// The string ids of the image library's language library Bitra5Res. The library, the editor and
+// the resource tables all include this header, so a second language only has to supply the same
+// ids.
+
+#include <cstdint>
+
+namespace bitra5res {
+
+using Id = std::uint32_t;
+
+// The notice shown for the GIF format.
+constexpr Id IDS_GIF_NOTICE = 8105;
+
+// Format names, one per row of the format table.
+constexpr Id IDS_FORMAT_PCX = 8107;
+constexpr Id IDS_FORMAT_GIF = 8108;
+constexpr Id IDS_FORMAT_TIF = 8109;
+constexpr Id IDS_FORMAT_BMP = 8110;
+constexpr Id IDS_FORMAT_DIB = 8111;
+constexpr Id IDS_FORMAT_RLE = 8112;
+constexpr Id IDS_FORMAT_WPG = 8113;
+constexpr Id IDS_FORMAT_ICO = 8114;
+constexpr Id IDS_FORMAT_MAC = 8115;
+constexpr Id IDS_FORMAT_TGA = 8116;
+constexpr Id IDS_FORMAT_JPG = 8117;
+constexpr Id IDS_FORMAT_JPEG = 8118;
+constexpr Id IDS_FORMAT_PNG = 8119;
+constexpr Id IDS_FORMAT_BMI = 8120;
+constexpr Id IDS_FORMAT_PCD = 8121;
+
+// Descriptions of file kinds: IDS_DESCRIPTION_FIRST + k for k = 0 .. kDescriptionCount - 1.
+constexpr Id IDS_DESCRIPTION_FIRST = 8131;
+constexpr int kDescriptionCount = 37;
+constexpr Id IDS_DESCRIPTION_LAST = IDS_DESCRIPTION_FIRST + kDescriptionCount - 1; // 8167
+// The GIF reader's words among them.
+constexpr Id IDS_DESCRIPTION_INTERLACED = 8155;
+constexpr Id IDS_DESCRIPTION_NOT_INTERLACED = 8156;
+constexpr Id IDS_DESCRIPTION_TRANSPARENT = 8157;
+
+// Messages of the editor's open.
+constexpr Id IDS_FRAMES_NOT_READ = 8168;
+constexpr Id IDS_CANVAS_TOO_LARGE = 8169;
+
+} // namespace bitra5res
