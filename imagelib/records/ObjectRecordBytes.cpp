@@ -16,211 +16,203 @@ using kpx::ByteWriter;
 constexpr std::size_t kLogFontSize = 60;
 static_assert(sizeof(LOGFONTA) == kLogFontSize);
 
-// Pointer and handle slots carry nothing outside memory.
+// Each record's layout is written down once, as a list of its fields in stored order, and walked
+// by a reader (FieldIn) or a writer (FieldOut). A field's type gives its width; pointer and
+// handle slots are four bytes that carry nothing outside memory.
 constexpr std::size_t kPointerSlotSize = 4;
 
-void writeFont(ByteWriter& w, const LOGFONTA& f) {
-    w.i32le(f.lfHeight);
-    w.i32le(f.lfWidth);
-    w.i32le(f.lfEscapement);
-    w.i32le(f.lfOrientation);
-    w.i32le(f.lfWeight);
-    w.u8(f.lfItalic);
-    w.u8(f.lfUnderline);
-    w.u8(f.lfStrikeOut);
-    w.u8(f.lfCharSet);
-    w.u8(f.lfOutPrecision);
-    w.u8(f.lfClipPrecision);
-    w.u8(f.lfQuality);
-    w.u8(f.lfPitchAndFamily);
-    for (const CHAR c : f.lfFaceName)
-        w.u8(static_cast<std::uint8_t>(c));
-}
+class FieldIn {
+public:
+    explicit FieldIn(std::span<const std::uint8_t> bytes) : in_(bytes) {}
+    void operator()(std::uint8_t& v) { v = in_.u8(); }
+    void operator()(char& v) { v = static_cast<char>(in_.u8()); }
+    void operator()(std::uint16_t& v) { v = in_.u16le(); }
+    void operator()(std::uint32_t& v) { v = in_.u32le(); }
+    void operator()(std::int32_t& v) { v = in_.i32le(); }
+    void operator()(double& v) { v = in_.f64le(); }
+    template <typename T, std::size_t M> void operator()(T (&values)[M]) {
+        for (T& v : values)
+            (*this)(v);
+    }
+    template <typename T, std::size_t M> void operator()(std::array<T, M>& values) {
+        for (T& v : values)
+            (*this)(v);
+    }
+    void pointerSlot() { in_.skip(kPointerSlotSize); }
 
-LOGFONTA readFont(ByteReader& in) {
-    LOGFONTA f{};
-    f.lfHeight = in.i32le();
-    f.lfWidth = in.i32le();
-    f.lfEscapement = in.i32le();
-    f.lfOrientation = in.i32le();
-    f.lfWeight = in.i32le();
-    f.lfItalic = in.u8();
-    f.lfUnderline = in.u8();
-    f.lfStrikeOut = in.u8();
-    f.lfCharSet = in.u8();
-    f.lfOutPrecision = in.u8();
-    f.lfClipPrecision = in.u8();
-    f.lfQuality = in.u8();
-    f.lfPitchAndFamily = in.u8();
-    for (CHAR& c : f.lfFaceName)
-        c = static_cast<CHAR>(in.u8());
-    return f;
-}
+private:
+    ByteReader in_;
+};
 
-void writeMatrix(ByteWriter& w, const double (&m)[4]) {
-    for (const double v : m)
-        w.f64le(v);
-}
+class FieldOut {
+public:
+    explicit FieldOut(std::vector<std::uint8_t>& out) : out_(out) {}
+    void operator()(std::uint8_t v) { out_.u8(v); }
+    void operator()(char v) { out_.u8(static_cast<std::uint8_t>(v)); }
+    void operator()(std::uint16_t v) { out_.u16le(v); }
+    void operator()(std::uint32_t v) { out_.u32le(v); }
+    void operator()(std::int32_t v) { out_.i32le(v); }
+    void operator()(double v) { out_.f64le(v); }
+    template <typename T, std::size_t M> void operator()(const T (&values)[M]) {
+        for (const T& v : values)
+            (*this)(v);
+    }
+    template <typename T, std::size_t M> void operator()(const std::array<T, M>& values) {
+        for (const T& v : values)
+            (*this)(v);
+    }
+    void pointerSlot() { out_.zeros(kPointerSlotSize); }
 
-void readMatrix(ByteReader& in, double (&m)[4]) {
-    for (double& v : m)
-        v = in.f64le();
-}
+private:
+    ByteWriter out_;
+};
 
-template <std::size_t M> void readBytes(ByteReader& in, std::array<std::uint8_t, M>& out) {
-    const auto bytes = in.bytes(M);
-    std::copy(bytes.begin(), bytes.end(), out.begin());
+template <typename Io, typename Font> void fontFields(Io& io, Font& f) {
+    io(f.lfHeight);
+    io(f.lfWidth);
+    io(f.lfEscapement);
+    io(f.lfOrientation);
+    io(f.lfWeight);
+    io(f.lfItalic);
+    io(f.lfUnderline);
+    io(f.lfStrikeOut);
+    io(f.lfCharSet);
+    io(f.lfOutPrecision);
+    io(f.lfClipPrecision);
+    io(f.lfQuality);
+    io(f.lfPitchAndFamily);
+    io(f.lfFaceName);
 }
-
-// Runs a record's field writer and returns exactly the record's N bytes.
-template <std::size_t N, typename Fields> std::array<std::uint8_t, N> recordBytes(Fields fields) {
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(N);
-    ByteWriter w(bytes);
-    fields(w);
-    assert(bytes.size() == N);
-    return kpx::zeroPadded<N>(bytes);
-}
-
-} // namespace
 
 // TextObjectRecord: 0 left, 4 top, 8 colour, 12 shadow colour, 16/20 shadow offsets, 24..27 the
 // flag bytes, 28 LOGFONTA, 88 matrix, 120 interpolation, 124 shadow, 125 transparency level,
 // 126 reserved (18), 144 text pointer.
-TextRecordBytes writeTextObjectRecord(const TextObjectRecord& r) {
-    return recordBytes<kTextObjectRecordSize>([&r](ByteWriter& w) {
-        w.i32le(r.left);
-        w.i32le(r.top);
-        w.u32le(r.color);
-        w.u32le(r.shadowColor);
-        w.i32le(r.shadowXOffset);
-        w.i32le(r.shadowYOffset);
-        w.u8(r.shadowTransp);
-        w.u8(r.isShadowBlur);
-        w.u8(r.antialias);
-        w.u8(r.kern);
-        writeFont(w, r.font);
-        writeMatrix(w, r.matrix);
-        w.i32le(r.interpolation);
-        w.u8(r.isShadow);
-        w.u8(r.transparencyLevel);
-        w.bytes(r.reserved);
-        w.zeros(kPointerSlotSize);
-    });
-}
-
-TextObjectRecord readTextObjectRecord(std::span<const std::uint8_t> bytes) {
-    const auto padded = kpx::zeroPadded<kTextObjectRecordSize>(bytes);
-    ByteReader in(padded);
-    TextObjectRecord r;
-    r.left = in.i32le();
-    r.top = in.i32le();
-    r.color = in.u32le();
-    r.shadowColor = in.u32le();
-    r.shadowXOffset = in.i32le();
-    r.shadowYOffset = in.i32le();
-    r.shadowTransp = in.u8();
-    r.isShadowBlur = in.u8();
-    r.antialias = in.u8();
-    r.kern = in.u8();
-    r.font = readFont(in);
-    readMatrix(in, r.matrix);
-    r.interpolation = in.i32le();
-    r.isShadow = in.u8();
-    r.transparencyLevel = in.u8();
-    readBytes(in, r.reserved);
-    return r;
+template <typename Io, typename Record> void textFields(Io& io, Record& r) {
+    io(r.left);
+    io(r.top);
+    io(r.color);
+    io(r.shadowColor);
+    io(r.shadowXOffset);
+    io(r.shadowYOffset);
+    io(r.shadowTransp);
+    io(r.isShadowBlur);
+    io(r.antialias);
+    io(r.kern);
+    fontFields(io, r.font);
+    io(r.matrix);
+    io(r.interpolation);
+    io(r.isShadow);
+    io(r.transparencyLevel);
+    io(r.reserved);
+    io.pointerSlot();
 }
 
 // ControlObjectRecord: 0 type, 4..8 the five flags, 9 reserved byte, 10 reserved word,
 // 12 four reserved words, 28 style bits, 32 sixteen numbers, 96 text pointer, 100 caption pointer.
-ControlRecordBytes writeControlObjectRecord(const ControlObjectRecord& r) {
-    return recordBytes<kControlObjectRecordSize>([&r](ByteWriter& w) {
-        w.u32le(r.type);
-        w.u8(r.clientEdge);
-        w.u8(r.staticEdge);
-        w.u8(r.modalFrame);
-        w.u8(r.disabled);
-        w.u8(r.setFocus);
-        w.u8(r.reserved8);
-        w.u16le(r.reserved16);
-        for (const std::uint32_t v : r.reserved)
-            w.u32le(v);
-        w.u32le(r.styleBits);
-        for (const std::int32_t v : r.values)
-            w.i32le(v);
-        w.zeros(2 * kPointerSlotSize);
-    });
-}
-
-ControlObjectRecord readControlObjectRecord(std::span<const std::uint8_t> bytes) {
-    const auto padded = kpx::zeroPadded<kControlObjectRecordSize>(bytes);
-    ByteReader in(padded);
-    ControlObjectRecord r;
-    r.type = in.u32le();
-    r.clientEdge = in.u8();
-    r.staticEdge = in.u8();
-    r.modalFrame = in.u8();
-    r.disabled = in.u8();
-    r.setFocus = in.u8();
-    r.reserved8 = in.u8();
-    r.reserved16 = in.u16le();
-    for (std::uint32_t& v : r.reserved)
-        v = in.u32le();
-    r.styleBits = in.u32le();
-    for (std::int32_t& v : r.values)
-        v = in.i32le();
-    return r;
+template <typename Io, typename Record> void controlFields(Io& io, Record& r) {
+    io(r.type);
+    io(r.clientEdge);
+    io(r.staticEdge);
+    io(r.modalFrame);
+    io(r.disabled);
+    io(r.setFocus);
+    io(r.reserved8);
+    io(r.reserved16);
+    io(r.reserved);
+    io(r.styleBits);
+    io(r.values);
+    io.pointerSlot();
+    io.pointerSlot();
 }
 
 // VectorObjectRecord: 0 source rectangle, 16 units per inch, 20 metafile handle, 24 left, 28 top,
 // 32 width, 36 height, 40 matrix, 72 interpolation, 76 antialias, 77 transparency level,
 // 78 reserved (22).
-VectorRecordBytes writeVectorObjectRecord(const VectorObjectRecord& r) {
-    return recordBytes<kVectorObjectRecordSize>([&r](ByteWriter& w) {
-        w.i32le(r.sourceLeft);
-        w.i32le(r.sourceTop);
-        w.i32le(r.sourceRight);
-        w.i32le(r.sourceBottom);
-        w.i32le(r.unitsPerInch);
-        w.zeros(kPointerSlotSize);
-        w.i32le(r.left);
-        w.i32le(r.top);
-        w.i32le(r.width);
-        w.i32le(r.height);
-        writeMatrix(w, r.matrix);
-        w.i32le(r.interpolation);
-        w.u8(r.antialias);
-        w.u8(r.transparencyLevel);
-        w.bytes(r.reserved);
-    });
-}
-
-VectorObjectRecord readVectorObjectRecord(std::span<const std::uint8_t> bytes) {
-    const auto padded = kpx::zeroPadded<kVectorObjectRecordSize>(bytes);
-    ByteReader in(padded);
-    VectorObjectRecord r;
-    r.sourceLeft = in.i32le();
-    r.sourceTop = in.i32le();
-    r.sourceRight = in.i32le();
-    r.sourceBottom = in.i32le();
-    r.unitsPerInch = in.i32le();
-    in.skip(kPointerSlotSize);
-    r.left = in.i32le();
-    r.top = in.i32le();
-    r.width = in.i32le();
-    r.height = in.i32le();
-    readMatrix(in, r.matrix);
-    r.interpolation = in.i32le();
-    r.antialias = in.u8();
-    r.transparencyLevel = in.u8();
-    readBytes(in, r.reserved);
-    return r;
+template <typename Io, typename Record> void vectorFields(Io& io, Record& r) {
+    io(r.sourceLeft);
+    io(r.sourceTop);
+    io(r.sourceRight);
+    io(r.sourceBottom);
+    io(r.unitsPerInch);
+    io.pointerSlot();
+    io(r.left);
+    io(r.top);
+    io(r.width);
+    io(r.height);
+    io(r.matrix);
+    io(r.interpolation);
+    io(r.antialias);
+    io(r.transparencyLevel);
+    io(r.reserved);
 }
 
 // NPImageObjectRecord: 0/4 array 0, 8/12 array 1, 16 alpha value, 20 transparency word,
 // 24/28 array 2, 32/36 array 3, 40/44 palette (entries), 48 reserved (16); each array a count
 // followed by its pointer slot.
+template <typename Io, typename Counts, typename Record>
+void npImageFields(Io& io, Counts& counts, Record& r) {
+    const auto array = [&io, &counts](std::size_t index) {
+        io(counts[index]);
+        io.pointerSlot();
+    };
+    array(0);
+    array(1);
+    io(r.alphaValue);
+    io(r.transparencyWord);
+    for (std::size_t i = 2; i < counts.size(); ++i)
+        array(i);
+    io(r.reserved);
+}
+
+// Runs a record's field list and returns exactly the record's N bytes.
+template <std::size_t N, typename Fields> std::array<std::uint8_t, N> recordBytes(Fields fields) {
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(N);
+    FieldOut out(bytes);
+    fields(out);
+    assert(bytes.size() == N);
+    return kpx::zeroPadded<N>(bytes);
+}
+
+// Reads a record's fields from its first N bytes; bytes past the input read as zero.
+template <std::size_t N, typename Fields>
+void readRecord(std::span<const std::uint8_t> bytes, Fields fields) {
+    const auto padded = kpx::zeroPadded<N>(bytes);
+    FieldIn in(padded);
+    fields(in);
+}
+
+} // namespace
+
+TextRecordBytes writeTextObjectRecord(const TextObjectRecord& r) {
+    return recordBytes<kTextObjectRecordSize>([&r](FieldOut& out) { textFields(out, r); });
+}
+
+TextObjectRecord readTextObjectRecord(std::span<const std::uint8_t> bytes) {
+    TextObjectRecord r;
+    readRecord<kTextObjectRecordSize>(bytes, [&r](FieldIn& in) { textFields(in, r); });
+    return r;
+}
+
+ControlRecordBytes writeControlObjectRecord(const ControlObjectRecord& r) {
+    return recordBytes<kControlObjectRecordSize>([&r](FieldOut& out) { controlFields(out, r); });
+}
+
+ControlObjectRecord readControlObjectRecord(std::span<const std::uint8_t> bytes) {
+    ControlObjectRecord r;
+    readRecord<kControlObjectRecordSize>(bytes, [&r](FieldIn& in) { controlFields(in, r); });
+    return r;
+}
+
+VectorRecordBytes writeVectorObjectRecord(const VectorObjectRecord& r) {
+    return recordBytes<kVectorObjectRecordSize>([&r](FieldOut& out) { vectorFields(out, r); });
+}
+
+VectorObjectRecord readVectorObjectRecord(std::span<const std::uint8_t> bytes) {
+    VectorObjectRecord r;
+    readRecord<kVectorObjectRecordSize>(bytes, [&r](FieldIn& in) { vectorFields(in, r); });
+    return r;
+}
 
 std::uint64_t NPImageArraySizes::byteCount(int index) const {
     if (index < 0 || index >= kNPImageArrayCount)
@@ -258,38 +250,14 @@ std::optional<NPImageRecordBytes> writeNPImageObjectRecord(const NPImageObjectRe
     for (const std::uint32_t n : sizes.counts)
         if (n > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max()))
             return std::nullopt;
-    return recordBytes<kNPImageObjectRecordSize>([&r, &sizes](ByteWriter& w) {
-        const auto array = [&w, &sizes](int index) {
-            w.u32le(sizes.counts[static_cast<std::size_t>(index)]);
-            w.zeros(kPointerSlotSize);
-        };
-        array(0);
-        array(1);
-        w.i32le(r.alphaValue);
-        w.i32le(r.transparencyWord);
-        for (int i = 2; i < kNPImageArrayCount; ++i)
-            array(i);
-        for (const std::uint32_t v : r.reserved)
-            w.u32le(v);
-    });
+    return recordBytes<kNPImageObjectRecordSize>(
+        [&r, &sizes](FieldOut& out) { npImageFields(out, sizes.counts, r); });
 }
 
 StoredNPImageRecord readNPImageObjectRecord(std::span<const std::uint8_t> bytes) {
-    const auto padded = kpx::zeroPadded<kNPImageObjectRecordSize>(bytes);
-    ByteReader in(padded);
     StoredNPImageRecord stored;
-    const auto array = [&in, &stored](int index) {
-        stored.sizes.counts[static_cast<std::size_t>(index)] = in.u32le();
-        in.skip(kPointerSlotSize);
-    };
-    array(0);
-    array(1);
-    stored.record.alphaValue = in.i32le();
-    stored.record.transparencyWord = in.i32le();
-    for (int i = 2; i < kNPImageArrayCount; ++i)
-        array(i);
-    for (std::uint32_t& v : stored.record.reserved)
-        v = in.u32le();
+    readRecord<kNPImageObjectRecordSize>(
+        bytes, [&stored](FieldIn& in) { npImageFields(in, stored.sizes.counts, stored.record); });
     return stored;
 }
 
