@@ -17,10 +17,6 @@ namespace {
 constexpr std::int32_t kGifId = 20, kTiffId = 30, kBmpId = 40, kWpgId = 50, kTargaId = 80,
                        kJpegId = 90, kBmiId = 110;
 
-template <typename T> std::unique_ptr<T> copyOf(const std::unique_ptr<T>& value) {
-    return value ? std::make_unique<T>(*value) : nullptr;
-}
-
 // The context of a save, from the image record. The context gets its own copies of the
 // record's texts and objects.
 void prepareSaveContext(KpxCodecContext& c, const KpxImageRecord& record, std::int32_t option,
@@ -44,10 +40,7 @@ void prepareSaveContext(KpxCodecContext& c, const KpxImageRecord& record, std::i
     c.transparentColor = kKpxNoTransparentColor;
     c.frameName = record.name;
     c.frameTitle = record.comment;
-    c.textObject = copyOf(record.textObject);
-    c.controlObject = copyOf(record.controlObject);
-    c.vectorObject = copyOf(record.vectorObject);
-    c.npImageObject = copyOf(record.npImageObject);
+    kpx::copyObjectRecords(record, c);
     const int entries = record.bitCount() <= 8 ? KpxColorTableSize(record.bitCount()) : 0;
     const std::uint32_t stored = record.colorCount();
     for (int i = 0; i < entries && static_cast<std::uint32_t>(i) < stored; ++i) {
