@@ -27,6 +27,7 @@ constexpr std::size_t kMaxFrames = 64;
 constexpr std::size_t kMaxPixels = 512 * 512;
 
 void checkFrame(std::span<const std::uint8_t> file, const kpx::gif::FrameLocation& frame) {
+    using kpx::CodecStatus;
     using namespace kpx::gif;
     const std::size_t pixels = std::size_t{frame.width} * frame.height;
     if (pixels > kMaxPixels)
@@ -38,17 +39,17 @@ void checkFrame(std::span<const std::uint8_t> file, const kpx::gif::FrameLocatio
         decodeLzwImage(data, frame.minimumCodeSize, frame.width, frame.height, order, image);
     if (decoded.rowsDone > frame.height)
         std::abort();
-    if (decoded.status != LzwStatus::Ok || decoded.rowsDone != frame.height)
+    if (decoded.status != CodecStatus::Ok || decoded.rowsDone != frame.height)
         return;
     std::vector<std::uint8_t> encoded;
     if (encodeLzwImage(image, frame.width, frame.height, frame.minimumCodeSize, order, encoded) !=
-        LzwStatus::Ok)
+        CodecStatus::Ok)
         std::abort();
     std::vector<std::uint8_t> again(pixels, 0);
     const auto chain = std::span<const std::uint8_t>(encoded).subspan(1);
     const LzwDecodeResult second =
         decodeLzwImage(chain, encoded[0], frame.width, frame.height, order, again);
-    if (second.status != LzwStatus::Ok || again != image)
+    if (second.status != CodecStatus::Ok || again != image)
         std::abort();
 }
 
@@ -110,6 +111,7 @@ void loadThroughLibrary(std::span<const std::uint8_t> file) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using kpx::CodecStatus;
     using namespace kpx::gif;
     const std::span<const std::uint8_t> file(data, size);
     std::vector<BlockEntry> list;

@@ -2,7 +2,23 @@
 
 #include <cstring>
 
+#include "ImageRecord.h"
+
 namespace kpx {
+namespace {
+
+template <typename Record> std::unique_ptr<Record> copyOf(const std::unique_ptr<Record>& record) {
+    return record ? std::make_unique<Record>(*record) : nullptr;
+}
+
+} // namespace
+
+void copyObjectRecords(const KpxImageRecord& image, KpxCodecContext& context) {
+    context.textObject = copyOf(image.textObject);
+    context.controlObject = copyOf(image.controlObject);
+    context.vectorObject = copyOf(image.vectorObject);
+    context.npImageObject = copyOf(image.npImageObject);
+}
 
 void setDescription(KpxCodecContext& context, const char* text) {
     std::memset(context.description, 0, sizeof context.description);

@@ -92,7 +92,11 @@ struct KpxFileInfo {
 };
 static_assert(sizeof(KpxFileInfo) == 104);
 
+struct KpxImageRecord;
+
 namespace kpx {
+// Gives the context its own deep copies of the image's object records, for a save to write.
+void copyObjectRecords(const KpxImageRecord& image, KpxCodecContext& context);
 // Sets the description, cut to what the context holds.
 void setDescription(KpxCodecContext& context, const char* text);
 } // namespace kpx

@@ -181,10 +181,6 @@ void paletteInto(KpxCodecContext& c, const KpxImageRecord& record) {
     }
 }
 
-template <typename T> std::unique_ptr<T> copyOf(const std::unique_ptr<T>& value) {
-    return value ? std::make_unique<T>(*value) : nullptr;
-}
-
 // The values of the whole animation, kept in the chain's first frame.
 struct ChainValues {
     std::int32_t screenWidth = 0;
@@ -227,10 +223,7 @@ KpxResult saveFrame(KpxHandle frame, KpxHandle pixels, const char* path, std::in
     c.delay = static_cast<std::int16_t>(attributes->delay);
     c.disposal = static_cast<std::int16_t>(attributes->disposal);
     c.frameName = attributes->name;
-    c.textObject = copyOf(attributes->textObject);
-    c.controlObject = copyOf(attributes->controlObject);
-    c.vectorObject = copyOf(attributes->vectorObject);
-    c.npImageObject = copyOf(attributes->npImageObject);
+    kpx::copyObjectRecords(*attributes.get(), c);
     c.readExtensions = 1;
     const bool last = frameNumber + 1 == frameCount;
     c.flags = last ? 0 : 1;

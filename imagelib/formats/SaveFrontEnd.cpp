@@ -15,9 +15,6 @@
 
 namespace {
 
-template <typename T> std::unique_ptr<T> copyOf(const std::unique_ptr<T>& value) {
-    return value ? std::make_unique<T>(*value) : nullptr;
-}
 
 // The context of a save, from the image record. The context gets its own copies of the
 // record's texts and objects.
@@ -42,10 +39,7 @@ void prepareSaveContext(KpxCodecContext& c, const KpxImageRecord& record, std::i
     c.transparentColor = kKpxNoTransparentColor;
     c.frameName = record.name;
     c.frameTitle = record.comment;
-    c.textObject = copyOf(record.textObject);
-    c.controlObject = copyOf(record.controlObject);
-    c.vectorObject = copyOf(record.vectorObject);
-    c.npImageObject = copyOf(record.npImageObject);
+    kpx::copyObjectRecords(record, c);
     const int entries = record.bitCount() <= 8 ? KpxColorTableSize(record.bitCount()) : 0;
     const std::uint32_t stored = record.colorCount();
     for (int i = 0; i < entries && static_cast<std::uint32_t>(i) < stored; ++i) {

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "ByteReader.h"
+
 namespace kpx::gif {
 
 namespace {
@@ -16,34 +18,38 @@ constexpr std::uint8_t kGraphicControlLabel = 0xF9;
 constexpr std::uint8_t kCommentLabel = 0xFE;
 constexpr std::uint8_t kApplicationLabel = 0xFF;
 constexpr std::size_t kHeaderSize = 13;
-constexpr std::size_t kDescriptorSize = 10; // with its introducer
+constexpr std::size_t kDescriptorSize = 10;      // with its introducer
+constexpr std::size_t kPlainTextHeaderSize = 13; // its own length byte and 12 bytes
+constexpr std::size_t kApplicationIdSize = 11;
 
-std::uint16_t u16le(std::span<const std::uint8_t> file, std::size_t at) {
-    return static_cast<std::uint16_t>(file[at] | (file[at + 1] << 8));
+// A reader over the file with its cursor at `at` (at the end when `at` lies past it).
+ByteReader readerAt(std::span<const std::uint8_t> file, std::size_t at) {
+    ByteReader in(file);
+    in.skip(std::min(at, file.size()));
+    return in;
 }
 
-bool has(std::span<const std::uint8_t> file, std::size_t at, std::size_t n) {
-    return at <= file.size() && file.size() - at >= n;
-}
-
-// Skips a sub-block chain starting at `at`; returns the offset after it (the end of the file
-// when it is cut short) and whether its terminator was there.
-std::size_t skipChain(std::span<const std::uint8_t> file, std::size_t at,
-                      bool* complete = nullptr) {
-    while (at < file.size()) {
-        const std::size_t length = file[at++];
-        if (length == 0) {
-            if (complete)
-                *complete = true;
-            return at;
-        }
-        if (file.size() - at < length)
+// Steps over a sub-block chain; true when its terminator was there. A chain cut short leaves the
+// reader at the end.
+bool skipChain(ByteReader& in) {
+    while (!in.atEnd()) {
+        const std::size_t length = in.u8();
+        if (length == 0)
+            return true;
+        if (in.remaining() < length)
             break;
-        at += length;
+        in.skip(length);
     }
-    if (complete)
-        *complete = false;
-    return file.size();
+    in.skip(in.remaining());
+    return false;
+}
+
+// The bytes of the sub-block chain at the cursor, from its first length byte through its
+// terminator (or the end of the data), which the reader then steps over.
+std::span<const std::uint8_t> takeChain(ByteReader& in) {
+    const auto chain = in.rest();
+    skipChain(in);
+    return chain.first(chain.size() - in.remaining());
 }
 
 void setText(BlockEntry& entry, std::string_view text) {
@@ -86,85 +92,87 @@ std::string listedComment(const std::string& text) {
     return std::string(cText.substr(0, 45)) + "..";
 }
 
-// Reads one extension whose introducer is at `at`; returns the offset after it.
-std::size_t readExtension(std::span<const std::uint8_t> file, std::size_t at,
-                          ExtensionVisitor& visitor, BlockListWriter* list) {
-    const std::size_t start = at++;
-    if (at >= file.size())
-        return file.size();
-    const std::uint8_t label = file[at++];
+// Reads one extension whose introducer is at the cursor and steps over it.
+void readExtension(ByteReader& in, ExtensionVisitor& visitor, BlockListWriter* list) {
+    const std::size_t start = in.position();
+    in.skip(1);
+    if (in.atEnd())
+        return;
+    const std::uint8_t label = in.u8();
+    const auto size = [&in, start] { return in.position() - start; };
     switch (label) {
     case kPlainTextLabel: {
-        // A 13-byte header (its own length byte and 12 bytes), then the text sub-blocks.
-        const std::size_t end = has(file, at, 13) ? skipChain(file, at + 13) : file.size();
+        in.skip(kPlainTextHeaderSize);
+        skipChain(in);
         if (list)
-            list->add(BlockKind::PlainText, start, end - start);
-        return end;
+            list->add(BlockKind::PlainText, start, size());
+        return;
     }
     case kGraphicControlLabel: {
-        const std::size_t end = skipChain(file, at);
+        ByteReader fields = in;
+        skipChain(in);
         std::uint8_t packed = 0;
-        if (has(file, at, 5) && file[at] >= 4) {
-            packed = file[at + 1];
+        if (fields.remaining() >= 5 && fields.u8() >= 4) {
+            packed = fields.u8();
             GraphicControl control;
-            control.delay = static_cast<std::int16_t>(u16le(file, at + 2));
+            control.delay = fields.i16le();
+            const std::uint8_t transparentIndex = fields.u8();
             control.transparent =
-                (packed & 1) ? transparentIndexColor(file[at + 4]) : kNoTransparency;
+                (packed & 1) ? transparentIndexColor(transparentIndex) : kNoTransparency;
             control.disposal = static_cast<std::int16_t>((packed >> 2) & 7);
             visitor.graphicControl(control, packed);
         }
         if (list)
-            list->add(BlockKind::GraphicControl, start, end - start, 0, 0, packed);
-        return end;
+            list->add(BlockKind::GraphicControl, start, size(), 0, 0, packed);
+        return;
     }
     case kCommentLabel: {
-        const std::size_t end = skipChain(file, at);
-        std::string text = joinSubBlocks(file.subspan(at, end - at));
+        std::string text = joinSubBlocks(takeChain(in));
         if (list)
-            list->add(BlockKind::Comment, start, end - start, 0, 0, 0, listedComment(text));
+            list->add(BlockKind::Comment, start, size(), 0, 0, 0, listedComment(text));
         visitor.comment(std::move(text));
-        return end;
+        return;
     }
     case kApplicationLabel: {
-        if (at >= file.size())
-            return file.size();
-        const std::size_t size = file[at];
-        if (size != 11) {
+        if (in.atEnd())
+            return;
+        if (in.peek() != kApplicationIdSize) {
             // Not an application block this reader knows: skip it as one chain.
-            const std::size_t end = skipChain(file, at);
+            skipChain(in);
             if (list)
-                list->add(BlockKind::Application, start, end - start);
-            return end;
+                list->add(BlockKind::Application, start, size());
+            return;
         }
-        if (!has(file, at + 1, 11))
-            return file.size();
+        in.skip(1);
+        const auto identifier = in.bytes(kApplicationIdSize);
+        if (in.truncated())
+            return;
         ApplicationBlock block;
-        std::copy_n(file.begin() + static_cast<long>(at + 1), 11, block.identifier.begin());
-        const std::size_t chain = at + 12;
-        const std::size_t end = skipChain(file, chain);
-        block.subBlocks = file.subspan(chain, end - chain);
+        std::copy(identifier.begin(), identifier.end(), block.identifier.begin());
+        block.subBlocks = takeChain(in);
         if (list)
-            list->add(BlockKind::Application, start, end - start, 0, 0, 0,
-                      std::string_view(block.identifier.data(), 11));
+            list->add(BlockKind::Application, start, size(), 0, 0, 0,
+                      std::string_view(block.identifier.data(), kApplicationIdSize));
         visitor.application(block);
-        return end;
+        return;
     }
     default: {
-        const std::size_t end = skipChain(file, at);
+        skipChain(in);
         if (list)
-            list->add(BlockKind::OtherExtension, start, end - start);
-        return end;
+            list->add(BlockKind::OtherExtension, start, size());
+        return;
     }
     }
 }
 
-// Fills the palette from a table of 2^bits entries at `at`; the entries after it take entry 0's
-// colour.
-void readColorTable(std::span<const std::uint8_t> file, std::size_t at, int bits,
-                    std::array<std::uint8_t, 768>& palette) {
-    const std::size_t bytes = 3u << bits;
-    std::copy_n(file.begin() + static_cast<long>(at), bytes, palette.begin());
-    for (std::size_t i = bytes; i < palette.size(); i += 3)
+std::size_t colorTableSize(int bits) {
+    return std::size_t{3} << bits;
+}
+
+// Fills the palette from a colour table; the entries after it take entry 0's colour.
+void readColorTable(std::span<const std::uint8_t> table, std::array<std::uint8_t, 768>& palette) {
+    std::copy(table.begin(), table.end(), palette.begin());
+    for (std::size_t i = table.size(); i < palette.size(); i += 3)
         std::copy_n(palette.begin(), 3, palette.begin() + static_cast<long>(i));
 }
 
@@ -175,9 +183,13 @@ public:
     void application(const ApplicationBlock& block) override {
         if (!identifierIs(block.identifier, "NETSCAPE2.0"))
             return;
-        for (const auto& sub : splitSubBlocks(block.subBlocks).blocks)
-            if (sub.size() == 3)
-                loopCount = static_cast<std::int16_t>(sub[1] | (sub[2] << 8));
+        for (const auto& sub : splitSubBlocks(block.subBlocks).blocks) {
+            if (sub.size() != 3)
+                continue;
+            ByteReader fields(sub);
+            fields.skip(1); // the sub-block's id
+            loopCount = fields.i16le();
+        }
     }
 
     GraphicControl control;
@@ -206,32 +218,30 @@ std::string joinSubBlocks(std::span<const std::uint8_t> chain) {
 
 SubBlockList splitSubBlocks(std::span<const std::uint8_t> chain) {
     SubBlockList result;
-    std::size_t at = 0;
-    while (at < chain.size()) {
-        const std::size_t length = chain[at++];
+    ByteReader in(chain);
+    while (!in.atEnd()) {
+        const std::size_t length = in.u8();
         if (length == 0) {
             result.complete = true;
             break;
         }
-        const std::size_t n = std::min(length, chain.size() - at);
-        result.blocks.push_back(chain.subspan(at, n));
-        at += n;
+        result.blocks.push_back(in.bytes(std::min(length, in.remaining())));
     }
     return result;
 }
 
 std::size_t visitExtensions(std::span<const std::uint8_t> file, std::size_t offset,
                             ExtensionVisitor& visitor) {
-    std::size_t at = offset;
-    while (at < file.size()) {
-        if (file[at] == kExtensionIntroducer)
-            at = readExtension(file, at, visitor, nullptr);
-        else if (file[at] == kFillByte)
-            ++at;
+    ByteReader in = readerAt(file, offset);
+    while (!in.atEnd()) {
+        if (in.peek() == kExtensionIntroducer)
+            readExtension(in, visitor, nullptr);
+        else if (in.peek() == kFillByte)
+            in.skip(1);
         else
             break;
     }
-    return std::min(at, file.size());
+    return in.position();
 }
 
 GifFileIndex scanGif(std::span<const std::uint8_t> file, const ScanOptions& options) {
@@ -239,46 +249,48 @@ GifFileIndex scanGif(std::span<const std::uint8_t> file, const ScanOptions& opti
     BlockListWriter list(options);
     BlockListWriter* listPtr = list.active() ? &list : nullptr;
     index.start = options.offset;
-    std::size_t at = options.offset;
-    if (!has(file, at, kHeaderSize) || std::memcmp(file.data() + at, "GIF", 3) != 0) {
-        index.status = ScanStatus::Damaged;
+    ByteReader in = readerAt(file, options.offset);
+    const std::size_t headerStart = in.position();
+    if (options.offset > file.size() || in.remaining() < kHeaderSize ||
+        std::memcmp(in.rest().data(), "GIF", 3) != 0) {
+        index.status = CodecStatus::Damaged;
         return index;
     }
-    index.description.assign(reinterpret_cast<const char*>(file.data() + at), 6);
-    index.screenWidth = u16le(file, at + 6);
-    index.screenHeight = u16le(file, at + 8);
-    index.screenPacked = file[at + 10];
-    index.background = file[at + 11];
+    const auto signature = in.bytes(6);
+    index.description.assign(signature.begin(), signature.end());
+    index.screenWidth = in.u16le();
+    index.screenHeight = in.u16le();
+    index.screenPacked = in.u8();
+    index.background = in.u8();
+    in.skip(1); // aspect ratio
     index.bits = (index.screenPacked & 7) + 1;
-    list.add(BlockKind::Header, at, kHeaderSize, index.screenWidth, index.screenHeight, 0,
+    list.add(BlockKind::Header, headerStart, kHeaderSize, index.screenWidth, index.screenHeight, 0,
              index.description);
-    at += kHeaderSize;
 
     index.palette.fill(0);
     std::fill_n(index.palette.begin() + 3, 3, 255);
     if (index.screenPacked & 0x80) {
         const int bits = index.bits;
-        const std::size_t bytes = 3u << bits;
-        if (!has(file, at, bytes)) {
-            index.status = ScanStatus::Truncated;
+        const std::size_t bytes = colorTableSize(bits);
+        if (in.remaining() < bytes) {
+            index.status = CodecStatus::Truncated;
             return index;
         }
-        readColorTable(file, at, bits, index.palette);
+        list.add(BlockKind::GlobalColorTable, in.position(), bytes, 0, 0, bits);
+        readColorTable(in.bytes(bytes), index.palette);
         index.globalTableBits = bits;
-        list.add(BlockKind::GlobalColorTable, at, bytes, 0, 0, bits);
-        at += bytes;
     }
 
     ScanState state;
-    std::size_t runStart = at;
-    while (at < file.size()) {
-        const std::uint8_t introducer = file[at];
+    std::size_t runStart = in.position();
+    while (!in.atEnd()) {
+        const std::uint8_t introducer = in.peek();
         if (introducer == kExtensionIntroducer) {
-            at = readExtension(file, at, state, listPtr);
+            readExtension(in, state, listPtr);
             continue;
         }
         if (introducer == kFillByte) {
-            ++at;
+            in.skip(1);
             continue;
         }
         if (introducer != kImageIntroducer)
@@ -286,59 +298,63 @@ GifFileIndex scanGif(std::span<const std::uint8_t> file, const ScanOptions& opti
 
         FrameLocation frame;
         frame.runStart = runStart;
-        frame.descriptor = at;
-        if (!has(file, at, kDescriptorSize)) {
-            index.status = ScanStatus::Truncated;
+        frame.descriptor = in.position();
+        if (in.remaining() < kDescriptorSize) {
+            index.status = CodecStatus::Truncated;
             break;
         }
-        frame.left = u16le(file, at + 1);
-        frame.top = u16le(file, at + 3);
-        frame.width = u16le(file, at + 5);
-        frame.height = u16le(file, at + 7);
-        frame.packed = file[at + 9];
-        at += kDescriptorSize;
+        in.skip(1);
+        frame.left = in.u16le();
+        frame.top = in.u16le();
+        frame.width = in.u16le();
+        frame.height = in.u16le();
+        frame.packed = in.u8();
         std::size_t tableBytes = 0;
         if (frame.hasLocalTable()) {
             frame.localTableBits = (frame.packed & 7) + 1;
-            tableBytes = 3u << frame.localTableBits;
-            if (!has(file, at, tableBytes)) {
-                index.status = ScanStatus::Truncated;
+            tableBytes = colorTableSize(frame.localTableBits);
+            if (in.remaining() < tableBytes) {
+                index.status = CodecStatus::Truncated;
                 break;
             }
-            frame.localTable = at;
+            frame.localTable = in.position();
             list.add(BlockKind::LocalColorTable, frame.descriptor, tableBytes, 0, 0,
                      frame.localTableBits);
-            at += tableBytes;
+            in.skip(tableBytes);
         }
-        if (at >= file.size()) {
-            index.status = ScanStatus::Damaged;
+        if (in.atEnd()) {
+            index.status = CodecStatus::Damaged;
             break;
         }
-        frame.minimumCodeSize = file[at++];
-        frame.dataStart = at;
-        frame.dataEnd = skipChain(file, at, &frame.dataComplete);
+        frame.minimumCodeSize = in.u8();
+        frame.dataStart = in.position();
+        frame.dataComplete = skipChain(in);
+        frame.dataEnd = in.position();
         frame.control = state.control;
-        at = frame.dataEnd;
         list.add(BlockKind::Image, frame.descriptor + tableBytes,
-                 at - frame.descriptor - tableBytes, frame.width, frame.height);
+                 frame.dataEnd - frame.descriptor - tableBytes, frame.width, frame.height);
         if (index.frames.empty())
             index.loopCountAtFirstImage = state.loopCount;
         index.frames.push_back(frame);
         state.control = GraphicControl{}; // a graphic control applies to one image
-        runStart = at;
+        runStart = frame.dataEnd;
     }
     index.loopCount = state.loopCount;
     index.trailingRunStart = runStart;
-    index.scanEnd = std::min(at, file.size());
+    index.scanEnd = in.position();
     return index;
 }
 
 std::array<std::uint8_t, 768> framePalette(std::span<const std::uint8_t> file,
                                            const GifFileIndex& index, const FrameLocation& frame) {
-    if (frame.localTableBits == 0 || !has(file, frame.localTable, 3u << frame.localTableBits))
+    if (frame.localTableBits == 0)
+        return index.palette;
+    ByteReader in = readerAt(file, frame.localTable);
+    const auto table = in.bytes(colorTableSize(frame.localTableBits));
+    if (in.truncated())
         return index.palette;
     std::array<std::uint8_t, 768> palette{};
-    readColorTable(file, frame.localTable, frame.localTableBits, palette);
+    readColorTable(table, palette);
     return palette;
 }
 

@@ -13,14 +13,9 @@
 #include <string_view>
 #include <vector>
 
-namespace kpx::gif {
+#include "CodecStatus.h"
 
-// Result codes of scanning and reading, as the loader reports them.
-enum class ScanStatus : int {
-    Ok = 0,
-    Damaged = 2,   // no "GIF" signature, or the file ends where a code size is expected
-    Truncated = 3, // a colour table or an image descriptor is cut short
-};
+namespace kpx::gif {
 
 // Block kinds of the details list.
 enum class BlockKind : std::int32_t {
@@ -101,7 +96,9 @@ struct FrameLocation {
 
 // What one pass over the file found.
 struct GifFileIndex {
-    ScanStatus status = ScanStatus::Ok;
+    // Damaged: no "GIF" signature, or the file ends where a code size is expected; Truncated: a
+    // colour table or an image descriptor is cut short.
+    CodecStatus status = CodecStatus::Ok;
     std::size_t start = 0;   // offset of the "GIF" signature
     std::string description; // "GIF87a" or "GIF89a" as stored
     std::uint16_t screenWidth = 0;

@@ -8,15 +8,16 @@
 #include <span>
 #include <vector>
 
+#include "CodecStatus.h"
+
 namespace kpx::gif {
 
-// Outcome of a coding run; the values are the codec result codes the loader and writer report.
-enum class LzwStatus : int {
-    Ok = 0,          // the end code was reached (decoding) or the data is complete (encoding)
-    Damaged = 2,     // bad code, missing terminator, truncated or short sub-block
-    Unsupported = 4, // code size outside 2..8, or an index the code size cannot carry
-    Stopped = 8,     // the row sink or source asked to stop
-};
+// Outcome of a coding run:
+// - Ok: the end code was reached (decoding) or the data is complete (encoding);
+// - Damaged (decoding): bad code or code size, missing terminator, truncated or short sub-block;
+// - OutOfMemory: the code tables could not be allocated;
+// - Unsupported (encoding): code size outside 2..8, or an index the code size cannot carry;
+// - Stopped: the row sink or source asked to stop.
 
 enum class RowOrder { Sequential, Interlaced };
 
@@ -55,7 +56,7 @@ public:
 };
 
 struct LzwDecodeResult {
-    LzwStatus status = LzwStatus::Ok;
+    CodecStatus status = CodecStatus::Ok;
     int rowsDone = 0; // rows handed to rowDone, in file order
 };
 
@@ -73,11 +74,11 @@ LzwDecodeResult decodeLzwImage(std::span<const std::uint8_t> subBlocks, int mini
 
 // Encodes height rows of width indices, appending the minimum-code-size byte, the sub-blocks
 // (255 bytes each but the last) and the terminator to out. minimumCodeSize 1 is raised to 2.
-LzwStatus encodeLzw(LzwRowSource& source, int width, int height, int minimumCodeSize,
-                    RowOrder order, std::vector<std::uint8_t>& out);
+CodecStatus encodeLzw(LzwRowSource& source, int width, int height, int minimumCodeSize,
+                      RowOrder order, std::vector<std::uint8_t>& out);
 
 // Encodes a top-down buffer of width x height indices.
-LzwStatus encodeLzwImage(std::span<const std::uint8_t> pixels, int width, int height,
-                         int minimumCodeSize, RowOrder order, std::vector<std::uint8_t>& out);
+CodecStatus encodeLzwImage(std::span<const std::uint8_t> pixels, int width, int height,
+                           int minimumCodeSize, RowOrder order, std::vector<std::uint8_t>& out);
 
 } // namespace kpx::gif

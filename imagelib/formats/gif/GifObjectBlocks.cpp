@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ByteReader.h"
+#include "ByteWriter.h"
 #include "ObjectRecordBytes.h"
 #include "metafile/EnhMetafile.h"
 
@@ -11,6 +13,8 @@ namespace kpx::gif {
 namespace {
 
 namespace rec = kfm::records;
+using kpx::ByteReader;
+using kpx::ByteWriter;
 
 constexpr std::string_view kLoopId = "NETSCAPE2.0";
 constexpr std::string_view kTitleId = "KFMTITLE4.0";
@@ -27,29 +31,29 @@ void appendText(std::string& text, std::span<const std::uint8_t> piece) {
     text.append(piece.begin(), end);
 }
 
+constexpr std::size_t kIdentifierSize = 11;
+
 ByteVector applicationHeader(std::string_view identifier) {
-    ByteVector out = {0x21, 0xFF, 0x0B};
-    for (std::size_t i = 0; i < 11; ++i)
-        out.push_back(i < identifier.size() ? static_cast<std::uint8_t>(identifier[i]) : 0);
+    ByteVector out;
+    ByteWriter w(out);
+    w.u8(0x21);
+    w.u8(0xFF);
+    w.u8(kIdentifierSize);
+    const std::string_view id = identifier.substr(0, kIdentifierSize);
+    w.text(id);
+    w.zeros(kIdentifierSize - id.size());
     return out;
 }
 
+// A record travels as the first sub-block of its block.
 void appendRecord(ByteVector& out, std::span<const std::uint8_t> record) {
-    out.push_back(static_cast<std::uint8_t>(record.size()));
-    out.insert(out.end(), record.begin(), record.end());
+    ByteWriter w(out);
+    w.u8(static_cast<std::uint8_t>(record.size()));
+    w.bytes(record);
 }
 
 std::string_view asText(const std::vector<std::uint8_t>& bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-}
-
-std::int32_t signExtend16(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::int16_t>(b[at] | (b[at + 1] << 8));
-}
-
-void put32(std::span<std::uint8_t> b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 std::unique_ptr<TextObjectRecord> readTextRecord(std::span<const std::uint8_t> first) {
@@ -164,13 +168,12 @@ void PendingItemsReader::application(const ApplicationBlock& block) {
 }
 
 void appendSubBlocks(ByteVector& out, std::string_view bytes) {
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        const std::size_t n = std::min<std::size_t>(255, bytes.size() - at);
-        out.push_back(static_cast<std::uint8_t>(n));
-        out.insert(out.end(), bytes.begin() + static_cast<long>(at),
-                   bytes.begin() + static_cast<long>(at + n));
-        at += n;
+    constexpr std::size_t kMaxSubBlock = 255;
+    ByteWriter w(out);
+    for (std::size_t at = 0; at < bytes.size(); at += kMaxSubBlock) {
+        const std::string_view piece = bytes.substr(at, kMaxSubBlock);
+        w.u8(static_cast<std::uint8_t>(piece.size()));
+        w.text(piece);
     }
 }
 
@@ -183,9 +186,11 @@ ByteVector commentBlock(std::string_view text) {
 
 ByteVector loopBlock(std::int16_t loopCount) {
     ByteVector out = applicationHeader(kLoopId);
-    const auto count = static_cast<std::uint16_t>(loopCount);
-    out.insert(out.end(), {0x03, 0x01, static_cast<std::uint8_t>(count & 0xFF),
-                           static_cast<std::uint8_t>(count >> 8), 0x00});
+    ByteWriter w(out);
+    w.u8(3); // one sub-block: its id 1 and the count
+    w.u8(1);
+    w.i16le(loopCount);
+    w.u8(0);
     return out;
 }
 
@@ -248,21 +253,35 @@ std::optional<ByteVector> npImageObjectBlock(const NPImageObjectRecord& record) 
     return out;
 }
 
+// The old record: 0/2 position (16-bit), 4 colour, 8 shadow flag, 9 shadow colour, 13/15 shadow
+// offsets (16-bit), 17 the four flag bytes, 21 LOGFONTA, 81 unused. The new record takes the
+// positions and offsets widened to 32 bits; its matrix, interpolation and the rest stay zero.
 std::array<std::uint8_t, 148> convertOldTextRecord(std::span<const std::uint8_t> oldBytes) {
-    std::array<std::uint8_t, kOldTextRecordSize> old{};
-    std::copy_n(oldBytes.begin(), std::min(oldBytes.size(), old.size()), old.begin());
-    std::array<std::uint8_t, 148> out{};
-    const std::span<const std::uint8_t> o(old);
-    put32(out, 0, static_cast<std::uint32_t>(signExtend16(o, 0)));
-    put32(out, 4, static_cast<std::uint32_t>(signExtend16(o, 2)));
-    std::copy_n(old.begin() + 4, 4, out.begin() + 8);
-    out[124] = old[8];
-    std::copy_n(old.begin() + 9, 4, out.begin() + 12);
-    put32(out, 16, static_cast<std::uint32_t>(signExtend16(o, 13)));
-    put32(out, 20, static_cast<std::uint32_t>(signExtend16(o, 15)));
-    std::copy_n(old.begin() + 17, 4, out.begin() + 24);
-    std::copy_n(old.begin() + 21, 60, out.begin() + 28);
-    return out; // the text pointer at 144 stays null
+    const auto old = kpx::zeroPadded<kOldTextRecordSize>(oldBytes);
+    ByteReader in(old);
+    const std::int16_t left = in.i16le();
+    const std::int16_t top = in.i16le();
+    const auto color = in.bytes(4);
+    const std::uint8_t isShadow = in.u8();
+    const auto shadowColor = in.bytes(4);
+    const std::int16_t shadowX = in.i16le();
+    const std::int16_t shadowY = in.i16le();
+    const auto flags = in.bytes(4);
+    const auto font = in.bytes(60);
+
+    ByteVector out;
+    ByteWriter w(out);
+    w.i32le(left);
+    w.i32le(top);
+    w.bytes(color);
+    w.bytes(shadowColor);
+    w.i32le(shadowX);
+    w.i32le(shadowY);
+    w.bytes(flags);
+    w.bytes(font);
+    w.zeros(124 - w.size()); // matrix and interpolation
+    w.u8(isShadow);
+    return kpx::zeroPadded<148>(out); // the text pointer at 144 stays null
 }
 
 } // namespace kpx::gif

@@ -19,6 +19,7 @@
 
 namespace {
 
+using kpx::CodecStatus;
 using namespace kpx::gif;
 
 // A file read into memory with its scan.
@@ -80,7 +81,7 @@ std::shared_ptr<const LoadedFile> openGif(const char* path, std::int32_t offset)
     if (offset >= 0)
         file->index = scanGif(file->bytes, {.offset = static_cast<std::size_t>(offset)});
     else
-        file->index.status = ScanStatus::Damaged;
+        file->index.status = CodecStatus::Damaged;
     c.file = file;
     return file;
 }
@@ -123,7 +124,7 @@ KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file,
     const GifFileIndex& index = file.index;
     context.fileSize = static_cast<std::int32_t>(std::min<std::uintmax_t>(file.size, INT32_MAX));
     if (index.description.empty())
-        return static_cast<KpxResult>(index.status);
+        return toResult(index.status);
     if (!screenWithinLimits(index, limits) || !kpx::withinFrameCount(limits, index.frames.size()))
         return kKpxBadData;
     std::string description = index.description;
@@ -171,7 +172,7 @@ KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file,
     // block stay loadable. Without the wanted image there is nothing to describe: reporting the
     // screen's size would have the loader make a picture of it for nothing.
     if (wanted >= index.frames.size())
-        return index.status != ScanStatus::Ok ? static_cast<KpxResult>(index.status) : kKpxBadData;
+        return index.status != CodecStatus::Ok ? toResult(index.status) : kKpxBadData;
     return kKpxOk;
 }
 
@@ -205,7 +206,7 @@ KpxResult loadFrame(KpxCodecContext& context, const LoadedFile& file, KpxProgres
     const auto wanted = static_cast<std::size_t>(std::max<int>(context.frameNumber, 0));
     // Without the wanted image there are no rows to hand out: that is no success.
     if (wanted >= index.frames.size())
-        return index.status == ScanStatus::Ok ? kKpxBadData : static_cast<KpxResult>(index.status);
+        return index.status == CodecStatus::Ok ? kKpxBadData : toResult(index.status);
     const FrameLocation& f = index.frames[wanted];
     if (!frameWithinLimits(f, limits) || !screenWithinLimits(index, limits))
         return kKpxBadData;
@@ -233,10 +234,11 @@ KpxResult loadFrame(KpxCodecContext& context, const LoadedFile& file, KpxProgres
     const LzwDecodeResult decoded =
         decodeLzw(data, f.minimumCodeSize, context.width, context.height,
                   f.interlaced() ? RowOrder::Interlaced : RowOrder::Sequential, sink);
-    if (decoded.status == LzwStatus::Stopped || !packer.fillMissingRows())
-        return kKpxStopped;
-    if (decoded.status == LzwStatus::Unsupported)
-        return kKpxOutOfMemory;
+    if (decoded.status == CodecStatus::Stopped || !packer.fillMissingRows())
+        return toResult(CodecStatus::Stopped);
+    // Damaged data still loads: the rows it did not reach were filled above.
+    if (decoded.status == CodecStatus::OutOfMemory)
+        return toResult(decoded.status);
     context.dataIncomplete = decoded.rowsDone < context.height ? 1 : 0;
 
     if (wanted == 0) {
@@ -304,7 +306,7 @@ KpxResult KpxScanGifBlocks(KpxCodecContext* context, const char* path, std::int3
             toBlockInfo(entries[i], list[i]);
         if (count)
             *count = static_cast<std::int32_t>(entries.size());
-        result = static_cast<KpxResult>(file->index.status);
+        result = toResult(file->index.status);
     }
     releaseUnlessKept();
     return result;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "ByteWriter.h"
 #include "GifLzw.h"
 #include "GifObjectBlocks.h"
 #include "PackedRows.h"
@@ -12,20 +13,22 @@
 
 namespace {
 
+using kpx::ByteWriter;
+using kpx::CodecStatus;
 using namespace kpx::gif;
 
-void put16(ByteVector& out, int v) {
-    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
-}
-
 void append(ByteVector& out, const ByteVector& block) {
-    out.insert(out.end(), block.begin(), block.end());
+    ByteWriter(out).bytes(block);
 }
 
-void appendColorTable(ByteVector& out, const KpxCodecContext& context, int tableBits) {
+void appendColorTable(ByteWriter& w, const KpxCodecContext& context, int tableBits) {
     for (int i = 0; i < (1 << tableBits); ++i)
-        out.insert(out.end(), context.palette[i], context.palette[i] + 3);
+        w.bytes(context.palette[i]);
+}
+
+// Sizes and positions are 16-bit fields; the context holds them as such.
+void put16(ByteWriter& w, int v) {
+    w.u16le(static_cast<std::uint16_t>(v));
 }
 
 bool isPaletteIndex(std::uint32_t transparent) {
@@ -33,40 +36,45 @@ bool isPaletteIndex(std::uint32_t transparent) {
 }
 
 void appendHeader(ByteVector& out, const KpxCodecContext& context, int tableBits) {
-    const std::string_view signature = "GIF89a";
-    out.insert(out.end(), signature.begin(), signature.end());
-    put16(out, context.screenWidth);
-    put16(out, context.screenHeight);
-    out.push_back(static_cast<std::uint8_t>(0x80 | (((context.bitsPerPixel - 1) & 7) << 4) |
-                                            (tableBits - 1)));
-    out.push_back(static_cast<std::uint8_t>(context.backgroundIndex));
-    out.push_back(0);
-    appendColorTable(out, context, tableBits);
+    ByteWriter w(out);
+    w.text("GIF89a");
+    put16(w, context.screenWidth);
+    put16(w, context.screenHeight);
+    w.u8(static_cast<std::uint8_t>(0x80 | (((context.bitsPerPixel - 1) & 7) << 4) |
+                                   (tableBits - 1)));
+    w.u8(static_cast<std::uint8_t>(context.backgroundIndex));
+    w.u8(0); // aspect ratio
+    appendColorTable(w, context, tableBits);
 }
 
 void appendGraphicControl(ByteVector& out, const KpxCodecContext& context) {
     const std::uint32_t transparent = context.transparentColor;
     const int packed = (isPaletteIndex(transparent) ? 1 : 0) | ((context.disposal & 7) << 2);
-    out.insert(out.end(), {0x21, 0xF9, 0x04, static_cast<std::uint8_t>(packed)});
-    put16(out, context.delay);
-    out.push_back(isPaletteIndex(transparent) ? static_cast<std::uint8_t>(transparent >> 16) : 0);
-    out.push_back(0);
+    ByteWriter w(out);
+    w.u8(0x21);
+    w.u8(0xF9);
+    w.u8(4); // block size
+    w.u8(static_cast<std::uint8_t>(packed));
+    put16(w, context.delay);
+    w.u8(isPaletteIndex(transparent) ? static_cast<std::uint8_t>(transparent >> 16) : 0);
+    w.u8(0);
 }
 
 void appendDescriptor(ByteVector& out, const KpxCodecContext& context, int tableBits) {
-    out.push_back(0x2C);
-    put16(out, context.left);
-    put16(out, context.top);
-    put16(out, context.width);
-    put16(out, context.height);
+    ByteWriter w(out);
+    w.u8(0x2C);
+    put16(w, context.left);
+    put16(w, context.top);
+    put16(w, context.width);
+    put16(w, context.height);
     int packed = tableBits - 1;
     if (context.localTable)
         packed |= 0x80;
     if (context.saveOption & 0x80)
         packed |= 0x40;
-    out.push_back(static_cast<std::uint8_t>(packed));
+    w.u8(static_cast<std::uint8_t>(packed));
     if (context.localTable)
-        appendColorTable(out, context, tableBits);
+        appendColorTable(w, context, tableBits);
 }
 
 // Fetches image rows through the context's callback and unpacks them to one index per pixel by
@@ -110,17 +118,10 @@ KpxResult encodeRows(const KpxCodecContext& context, KpxProgressProc progress, B
     FetchRowSource rows(context, progress);
     const RowOrder order =
         (context.saveOption & 0x80) ? RowOrder::Interlaced : RowOrder::Sequential;
-    const LzwStatus status =
+    const CodecStatus status =
         encodeLzw(rows, context.width, context.height, context.bitsPerPixel, order, out);
     highestIndex = rows.highestIndex();
-    switch (status) {
-    case LzwStatus::Ok:
-        return kKpxOk;
-    case LzwStatus::Stopped:
-        return kKpxStopped;
-    default:
-        return kKpxOutOfMemory;
-    }
+    return toResult(status);
 }
 
 bool hasTitleText(const std::optional<std::string>& title) {
@@ -131,7 +132,7 @@ bool hasTitleText(const std::optional<std::string>& title) {
 KpxResult buildFrame(const KpxCodecContext& context, KpxProgressProc progress, ByteVector& out) {
     const int bits = context.bitsPerPixel;
     if (bits < 1 || bits > 8)
-        return kKpxOutOfMemory;
+        return toResult(CodecStatus::Unsupported);
     // The image data comes first so that the colour table written before it can cover every
     // index the data carries.
     ByteVector imageData;
@@ -176,7 +177,7 @@ KpxResult buildFrame(const KpxCodecContext& context, KpxProgressProc progress, B
     if (hasTitleText(context.frameTitle))
         append(out, titleBlock(*context.frameTitle));
     if (context.flags == 0)
-        out.push_back(0x3B);
+        ByteWriter(out).u8(0x3B); // trailer
     return kKpxOk;
 }
 

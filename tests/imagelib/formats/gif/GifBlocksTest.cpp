@@ -7,6 +7,7 @@
 #include "GifBlocks.h"
 #include "GifTestFiles.h"
 
+using kpx::CodecStatus;
 using namespace kpx::gif;
 using namespace kfm::test::gif;
 
@@ -40,7 +41,7 @@ TEST(GifScanner, DetailsListsEveryBlock) {
     f.push_back(0x3B);
     std::vector<BlockEntry> list;
     const GifFileIndex index = scanGif(f, {.list = &list});
-    ASSERT_EQ(index.status, ScanStatus::Ok);
+    ASSERT_EQ(index.status, CodecStatus::Ok);
     ASSERT_EQ(list.size(), 5u);
     const BlockKind kinds[] = {BlockKind::Header, BlockKind::GlobalColorTable, BlockKind::Comment,
                                BlockKind::GraphicControl, BlockKind::Image};
@@ -108,7 +109,7 @@ TEST(GifScanner, PalettesFollowTheTableRule) {
     Bytes bare = {'G', 'I', 'F', '8', '7', 'a', 4, 0, 4, 0, 0x00, 0, 0};
     smallImage(bare);
     const GifFileIndex noTable = scanGif(bare);
-    EXPECT_EQ(noTable.status, ScanStatus::Ok);
+    EXPECT_EQ(noTable.status, CodecStatus::Ok);
     EXPECT_EQ(noTable.description, "GIF87a");
     EXPECT_EQ(noTable.globalTableBits, 0);
     EXPECT_EQ(noTable.palette[0], 0);
@@ -136,7 +137,7 @@ TEST(GifScanner, FillBytesAreSkippedAndOtherBytesEndTheFile) {
     f.push_back(0x00); // not a block: the scan ends here
     smallImage(f);
     const GifFileIndex index = scanGif(f);
-    EXPECT_EQ(index.status, ScanStatus::Ok);
+    EXPECT_EQ(index.status, CodecStatus::Ok);
     EXPECT_EQ(index.frames.size(), 1u);
 }
 
@@ -160,15 +161,15 @@ TEST(GifScanner, DamagedFilesEndWithTheirResultCode) {
     struct Case {
         const char* name;
         std::size_t keep;
-        ScanStatus status;
+        CodecStatus status;
         std::size_t frames;
     } const cases[] = {
-        {"no header", 12, ScanStatus::Damaged, 0},
-        {"global table cut", 20, ScanStatus::Truncated, 0},
-        {"descriptor cut", secondDescriptor + 5, ScanStatus::Truncated, 1},
-        {"code size missing", secondDescriptor + 10, ScanStatus::Damaged, 1},
-        {"data cut", secondDescriptor + 12, ScanStatus::Ok, 2},
-        {"trailer missing", good.size() - 1, ScanStatus::Ok, 2},
+        {"no header", 12, CodecStatus::Damaged, 0},
+        {"global table cut", 20, CodecStatus::Truncated, 0},
+        {"descriptor cut", secondDescriptor + 5, CodecStatus::Truncated, 1},
+        {"code size missing", secondDescriptor + 10, CodecStatus::Damaged, 1},
+        {"data cut", secondDescriptor + 12, CodecStatus::Ok, 2},
+        {"trailer missing", good.size() - 1, CodecStatus::Ok, 2},
     };
     for (const Case& c : cases) {
         const Bytes cut(good.begin(), good.begin() + static_cast<long>(c.keep));
@@ -178,7 +179,7 @@ TEST(GifScanner, DamagedFilesEndWithTheirResultCode) {
     }
     Bytes notGif = good;
     notGif[0] = 'J';
-    EXPECT_EQ(scanGif(notGif).status, ScanStatus::Damaged);
+    EXPECT_EQ(scanGif(notGif).status, CodecStatus::Damaged);
     const GifFileIndex cutData =
         scanGif(Bytes(good.begin(), good.begin() + static_cast<long>(secondDescriptor + 12)));
     EXPECT_FALSE(cutData.frames[1].dataComplete);
@@ -205,7 +206,7 @@ TEST(GifScanner, LongBlockChainsScanInOnePass) {
     for (int i = 0; i < 1000; ++i)
         f.insert(f.end(), {0xFF, 0x01});
     const GifFileIndex index = scanGif(f);
-    EXPECT_EQ(index.status, ScanStatus::Ok);
+    EXPECT_EQ(index.status, CodecStatus::Ok);
     EXPECT_EQ(index.frames.size(), 0u);
     EXPECT_EQ(index.scanEnd, f.size());
 }

@@ -10,6 +10,7 @@
 #include "GifTestFiles.h"
 #include "GiflibOracle.h"
 
+using kpx::CodecStatus;
 using namespace kpx::gif;
 using namespace kfm::test::gif;
 namespace giflib = kfm::test::giflib;
@@ -30,7 +31,7 @@ struct Decoded {
 };
 Decoded decodeFirstImage(const Bytes& file) {
     const GifFileIndex index = scanGif(file);
-    EXPECT_EQ(index.status, ScanStatus::Ok);
+    EXPECT_EQ(index.status, CodecStatus::Ok);
     EXPECT_FALSE(index.frames.empty());
     if (index.frames.empty())
         return {};
@@ -119,7 +120,7 @@ TEST_P(GifLzwInterop, GiflibEncodingDecodesHere) {
     const auto pixels = indexImage(c.width, c.height, c.bits, c.content, 7);
     const Bytes file = giflib::spew(c.width, c.height, c.bits, c.interlaced, pixels);
     const Decoded d = decodeFirstImage(file);
-    EXPECT_EQ(d.result.status, LzwStatus::Ok);
+    EXPECT_EQ(d.result.status, CodecStatus::Ok);
     EXPECT_EQ(d.result.rowsDone, c.height);
     EXPECT_EQ(d.pixels, pixels);
 }
@@ -130,7 +131,7 @@ TEST_P(GifLzwInterop, OurDataIsNoLargerThanGiflibs) {
     Bytes ours;
     ASSERT_EQ(encodeLzwImage(pixels, c.width, c.height, c.bits,
                              c.interlaced ? RowOrder::Interlaced : RowOrder::Sequential, ours),
-              LzwStatus::Ok);
+              CodecStatus::Ok);
     const Bytes theirs = giflib::spew(c.width, c.height, c.bits, c.interlaced, pixels);
     const GifFileIndex index = scanGif(theirs);
     ASSERT_EQ(index.frames.size(), 1u);
@@ -158,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(GifLzwEncoder, ClearsOnceTheNextFreeCodeReaches4095) {
     const auto pixels = indexImage(200, 200, 8, Content::Noise);
     Bytes encoded;
-    ASSERT_EQ(encodeLzwImage(pixels, 200, 200, 8, RowOrder::Sequential, encoded), LzwStatus::Ok);
+    ASSERT_EQ(encodeLzwImage(pixels, 200, 200, 8, RowOrder::Sequential, encoded), CodecStatus::Ok);
     const std::vector<int> clears = clearPoints(encoded);
     ASSERT_GT(clears.size(), 3u);
     EXPECT_EQ(clears[0], 258); // the leading clear
@@ -169,7 +170,7 @@ TEST(GifLzwEncoder, ClearsOnceTheNextFreeCodeReaches4095) {
 TEST(GifLzwEncoder, OneBitImagesUseCodeSizeTwo) {
     const std::vector<std::uint8_t> pixels = {0, 1, 1, 0, 1, 0};
     Bytes encoded;
-    ASSERT_EQ(encodeLzwImage(pixels, 3, 2, 1, RowOrder::Sequential, encoded), LzwStatus::Ok);
+    ASSERT_EQ(encodeLzwImage(pixels, 3, 2, 1, RowOrder::Sequential, encoded), CodecStatus::Ok);
     EXPECT_EQ(encoded[0], 2);
     EXPECT_EQ(decodeStream(Bytes(encoded.begin() + 1, encoded.end()), 2, 3, 2).pixels, pixels);
 }
@@ -177,9 +178,9 @@ TEST(GifLzwEncoder, OneBitImagesUseCodeSizeTwo) {
 TEST(GifLzwEncoder, RefusesWhatTheCodeSizeCannotCarry) {
     Bytes out;
     const std::vector<std::uint8_t> pixels = {0, 1, 4};
-    EXPECT_EQ(encodeLzwImage(pixels, 3, 1, 2, RowOrder::Sequential, out), LzwStatus::Unsupported);
-    EXPECT_EQ(encodeLzwImage(pixels, 3, 1, 9, RowOrder::Sequential, out), LzwStatus::Unsupported);
-    EXPECT_EQ(encodeLzwImage(pixels, 3, 2, 8, RowOrder::Sequential, out), LzwStatus::Stopped);
+    EXPECT_EQ(encodeLzwImage(pixels, 3, 1, 2, RowOrder::Sequential, out), CodecStatus::Unsupported);
+    EXPECT_EQ(encodeLzwImage(pixels, 3, 1, 9, RowOrder::Sequential, out), CodecStatus::Unsupported);
+    EXPECT_EQ(encodeLzwImage(pixels, 3, 2, 8, RowOrder::Sequential, out), CodecStatus::Stopped);
 }
 
 TEST(GifLzwEncoder, InterlacedRowsAreFetchedInPassOrder) {
@@ -203,7 +204,7 @@ TEST(GifLzwDecoder, FirstCodeNeedNotBeAClearCode) {
     // Code size 2: clear 4, end 5; "1 2" becomes code 6.
     const Bytes chain = TrackedCodes(2).add({1, 2, 6, 5}).finish();
     const Decoded d = decodeStream(chain, 2, 4, 1);
-    EXPECT_EQ(d.result.status, LzwStatus::Ok);
+    EXPECT_EQ(d.result.status, CodecStatus::Ok);
     EXPECT_EQ(d.pixels, (std::vector<std::uint8_t>{1, 2, 1, 2}));
     EXPECT_EQ(giflib::slurp(fileWithChain(4, 1, 2, chain))->images[0].indices, d.pixels);
 }
@@ -223,7 +224,7 @@ TEST(GifLzwDecoder, FullTableContinuesWithTwelveBitCodesUntilAClear) {
     const Bytes chain = codes.finish();
     const int width = static_cast<int>(pixels);
     const Decoded d = decodeStream(chain, 2, width, 1);
-    EXPECT_EQ(d.result.status, LzwStatus::Ok);
+    EXPECT_EQ(d.result.status, CodecStatus::Ok);
     std::vector<std::uint8_t> expected(pixels, 0);
     expected.back() = 3;
     EXPECT_EQ(d.pixels, expected);
@@ -240,10 +241,10 @@ TEST(GifLzwDecoder, StringsCrossRowsAndExtraPixelsAreDropped) {
     EXPECT_EQ(decodeStream(chain, 2, 7, 5).pixels, pixels);
     // Fewer rows than the data holds: the surplus is dropped, nothing written past the buffer.
     const Decoded d = decodeStream(chain, 2, 7, 3);
-    EXPECT_EQ(d.result.status, LzwStatus::Ok);
+    EXPECT_EQ(d.result.status, CodecStatus::Ok);
     EXPECT_EQ(d.result.rowsDone, 3);
     // No rows at all (a zero-size image) still reads to the end code.
-    EXPECT_EQ(decodeStream(chain, 2, 0, 0).result.status, LzwStatus::Ok);
+    EXPECT_EQ(decodeStream(chain, 2, 0, 0).result.status, CodecStatus::Ok);
 }
 
 struct DamageCase {
@@ -270,11 +271,11 @@ TEST(GifLzwDecoder, DamagedDataKeepsTheRowsDecodedSoFar) {
     };
     for (const DamageCase& c : cases) {
         const Decoded d = decodeStream(c.chain, c.codeSize, 3, 2);
-        EXPECT_EQ(d.result.status, LzwStatus::Damaged) << c.name;
+        EXPECT_EQ(d.result.status, CodecStatus::Damaged) << c.name;
         EXPECT_EQ(d.result.rowsDone, c.rowsExpected) << c.name;
     }
     const Decoded d = decodeStream(good, 2, 2, 2);
-    EXPECT_EQ(d.result.status, LzwStatus::Ok);
+    EXPECT_EQ(d.result.status, CodecStatus::Ok);
     EXPECT_EQ(d.pixels, (std::vector<std::uint8_t>{1, 1, 2, 2}));
 }
 
@@ -290,11 +291,11 @@ TEST(GifLzwDecoder, SinkCanStopAfterAnyRow) {
     encodeLzwImage(pixels, 8, 6, 3, RowOrder::Sequential, encoded);
     const LzwDecodeResult r =
         decodeLzw(std::span(encoded).subspan(1), 3, 8, 6, RowOrder::Sequential, sink);
-    EXPECT_EQ(r.status, LzwStatus::Stopped);
+    EXPECT_EQ(r.status, CodecStatus::Stopped);
     EXPECT_EQ(r.rowsDone, 1);
     // A row buffer shorter than the width stops the decoder before it writes.
     std::vector<std::uint8_t> small(10);
     EXPECT_EQ(
         decodeLzwImage(std::span(encoded).subspan(1), 3, 8, 6, RowOrder::Sequential, small).status,
-        LzwStatus::Stopped);
+        CodecStatus::Stopped);
 }
