@@ -96,6 +96,7 @@ void StatusPanel::BeginProgress(UINT captionId, int total) {
     progress_->raise();
     label_->repaint();
     progress_->repaint();
+    lastPaint_.start();
 }
 
 void StatusPanel::StepProgress(WPARAM position) {
@@ -114,8 +115,14 @@ void StatusPanel::moveBar(int position) {
         return;
     progress_->setValue(std::min(position, total_));
     label_->setText(captionText(position));
+    // A long operation paints the bar itself, as it does not return to the event loop; between
+    // such paints the change waits for the next one or for the loop.
+    constexpr qint64 kPaintIntervalMs = 40;
+    if (position < total_ && lastPaint_.isValid() && lastPaint_.elapsed() < kPaintIntervalMs)
+        return;
     label_->repaint();
     progress_->repaint();
+    lastPaint_.start();
 }
 
 void StatusPanel::EndProgress() {

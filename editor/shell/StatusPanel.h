@@ -3,6 +3,7 @@
 // buttons (and the idle text), the frame counter pane, and the progress display of long
 // operations (a percentage label and a bar laid over the message pane from begin to end).
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
@@ -45,6 +46,8 @@ private:
     QLabel* counter_;
     QPointer<QLabel> label_;
     QPointer<QProgressBar> progress_;
+    // Paints of the bar while the event loop does not run: a few a second are enough.
+    QElapsedTimer lastPaint_;
     bool active_ = false;
     int total_ = 0;
     int position_ = 0;

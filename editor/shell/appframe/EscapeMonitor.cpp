@@ -51,6 +51,10 @@ bool EscapeMonitor::Poll() {
         escapeSeen_ = false;
         return seen;
     }
+    constexpr qint64 kPollIntervalMs = 15;
+    if (lastPoll_.isValid() && lastPoll_.elapsed() < kPollIntervalMs)
+        return false;
+    lastPoll_.start();
     polling_ = true;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     polling_ = false;

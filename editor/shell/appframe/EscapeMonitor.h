@@ -4,6 +4,7 @@
 // press, drops every other key and mouse input meant for the program's windows and holds back
 // posted private messages until the poll ends, so no command runs inside the operation.
 
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QObject>
 
@@ -19,7 +20,9 @@ public:
     EscapeMonitor& operator=(const EscapeMonitor&) = delete;
 
     // True when Esc was pressed since the last poll; the press is used up. A poll inside a poll
-    // only reports what the outer one has seen.
+    // only reports what the outer one has seen. The window system is asked at most every few
+    // milliseconds: an operation that polls for each small step would otherwise spend its time
+    // in the event loop.
     bool Poll();
 
 protected:
@@ -32,6 +35,7 @@ private:
     };
     bool polling_ = false;
     bool escapeSeen_ = false;
+    QElapsedTimer lastPoll_;
     std::vector<HeldMessage> held_;
 };
 
