@@ -23,11 +23,6 @@
 
 namespace {
 
-std::vector<std::uint8_t> readBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::vector<std::uint8_t> mutate(std::vector<std::uint8_t> bytes, std::mt19937& random) {
     if (bytes.empty())
         return bytes;
@@ -92,14 +87,10 @@ TEST(GifMutation, DamagedVariantsLoadOrFailCleanly) {
     const int live = KpxLiveImageCount();
     std::mt19937 random(20261210);
     for (const auto& source : sources) {
-        const std::vector<std::uint8_t> original = readBytes(source);
+        const std::vector<std::uint8_t> original = kfm::test::readFileBytes(source);
         for (int round = 0; round < 24; ++round) {
             const std::vector<std::uint8_t> bytes = mutate(original, random);
-            {
-                std::ofstream out(path, std::ios::binary | std::ios::trunc);
-                out.write(reinterpret_cast<const char*>(bytes.data()),
-                          static_cast<std::streamsize>(bytes.size()));
-            }
+            ASSERT_TRUE(kfm::test::writeFileBytes(path, bytes));
             SCOPED_TRACE(source.filename().string() + " round " + std::to_string(round));
             KpxFileInfo info{};
             KPXGetInfoFile(path.c_str(), &info);
