@@ -283,8 +283,7 @@ struct OracleFrames {
     std::vector<int> transparent; // index, or -1
 };
 std::optional<OracleFrames> oracleFrames(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    const std::vector<std::uint8_t> bytes = kfm::test::readFileBytes(path);
     auto file = kfm::test::giflib::slurp(bytes);
     if (!file)
         return std::nullopt;

@@ -6,6 +6,7 @@
 
 #include "FileInfo.h"
 #include "FrameChain.h"
+#include "FrameInfoSupport.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "MultiFrameFiles.h"
@@ -57,12 +58,7 @@ void readChain(KpxHandle chain) {
         const KpxHandle frame = KPXGetImageFramesImage(chain, i);
         FrameInfo info{};
         ASSERT_EQ(KPXGetImageFramesInfo(frame, &info), 1);
-        std::free(info.name);
-        std::free(info.comment);
-        delete info.textObject;
-        delete info.controlObject;
-        delete info.vectorObject;
-        delete info.npImageObject;
+        kfm::test::freeFrameInfo(info);
         // Every pixel byte of a frame is readable.
         const std::uint8_t* bits = KPXGetBits(frame);
         unsigned sum = 0;

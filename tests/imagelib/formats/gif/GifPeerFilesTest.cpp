@@ -3,6 +3,7 @@
 
 #include "FormatId.h"
 #include "FrameChain.h"
+#include "FrameInfoSupport.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "MultiFrameFiles.h"
@@ -34,15 +35,6 @@ int indexAt(KpxHandle image, int x, int y) {
     default:
         return row[x];
     }
-}
-
-void freeInfo(FrameInfo& info) {
-    std::free(info.name);
-    std::free(info.comment);
-    delete info.textObject;
-    delete info.controlObject;
-    delete info.vectorObject;
-    delete info.npImageObject;
 }
 
 class GifPeerFiles : public ::testing::TestWithParam<std::string> {};
@@ -82,7 +74,7 @@ TEST_P(GifPeerFiles, DecodeLikeGiflib) {
                     : kKpxTransparencyIndexFlag | static_cast<std::uint32_t>(gcb.TransparentColor);
             EXPECT_EQ(info.transparency, expected);
         }
-        freeInfo(info);
+        kfm::test::freeFrameInfo(info);
 
         const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
         ASSERT_NE(map, nullptr);
