@@ -60,4 +60,18 @@ bool writeFileBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes
     return static_cast<bool>(out);
 }
 
+std::vector<std::uint8_t> smallestMetafileBytes() {
+    std::vector<std::uint8_t> b(88 + 20, 0);
+    b[0] = 1;
+    b[4] = 88;
+    b[40] = 0x20;
+    b[41] = 'E';
+    b[42] = 'M';
+    b[43] = 'F';
+    b[48] = static_cast<std::uint8_t>(b.size());
+    b[88] = 14;
+    b[92] = 20;
+    return b;
+}
+
 } // namespace kfm::test

@@ -44,4 +44,8 @@ std::vector<std::uint8_t> readFileBytes(const std::filesystem::path& path);
 // Replaces the file with exactly these bytes; false when it cannot be written.
 bool writeFileBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
+// The bytes of the smallest enhanced metafile: a header record (type 1, 88 bytes) with the " EMF"
+// signature, then the end record.
+std::vector<std::uint8_t> smallestMetafileBytes();
+
 } // namespace kfm::test
