@@ -7,6 +7,7 @@
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "MultiFrameFiles.h"
+#include "PackedPixels.h"
 
 #include "TestSupport.h"
 
@@ -27,14 +28,7 @@ int indexAt(KpxHandle image, int x, int y) {
     const std::uint8_t* row =
         KPXGetBits(image) +
         static_cast<std::size_t>(KPXHeight(image) - 1 - y) * KPXGetScanBytes(image);
-    switch (KPXbpp(image)) {
-    case 1:
-        return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4:
-        return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
-    default:
-        return row[x];
-    }
+    return kfm::test::packedIndexAt(row, x, KPXbpp(image));
 }
 
 class GifPeerFiles : public ::testing::TestWithParam<std::string> {};
