@@ -11,20 +11,17 @@
 #include <vector>
 
 #include "GifBlocks.h"
+#include "GifInputBounds.h"
 #include "GifLzw.h"
 #include "GifObjectBlocks.h"
 #include "ImageCreation.h"
+#include "MemoryFile.h"
 #include "MultiFrameFiles.h"
-
-#include <sys/mman.h>
-#include <unistd.h>
-
-#include <string>
 
 namespace {
 
-constexpr std::size_t kMaxFrames = 64;
-constexpr std::size_t kMaxPixels = 512 * 512;
+using gif_fuzz::kMaxFrames;
+using gif_fuzz::kMaxPixels;
 
 void checkFrame(std::span<const std::uint8_t> file, const kpx::gif::FrameLocation& frame) {
     using kpx::CodecStatus;
@@ -53,53 +50,8 @@ void checkFrame(std::span<const std::uint8_t> file, const kpx::gif::FrameLocatio
         std::abort();
 }
 
-// The input as a file the load can open: an anonymous in-memory file reached through its
-// descriptor's path, rewritten for every input.
-class InputFile {
-public:
-    InputFile() : fd_(memfd_create("gif_decode_fuzzer", 0)) {
-        if (fd_ >= 0)
-            path_ = "/proc/self/fd/" + std::to_string(fd_);
-    }
-    ~InputFile() {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-
-    // The path holding exactly these bytes, or null when they could not be written.
-    const char* write(std::span<const std::uint8_t> bytes) {
-        if (fd_ < 0 || ftruncate(fd_, 0) != 0)
-            return nullptr;
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n =
-                pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-            if (n <= 0)
-                return nullptr;
-            done += static_cast<std::size_t>(n);
-        }
-        return path_.c_str();
-    }
-
-private:
-    int fd_;
-    std::string path_;
-};
-
-// Inputs whose frames all pass the decode bounds go through the library's animation load.
-bool withinLoadBounds(const kpx::gif::GifFileIndex& index) {
-    if (index.frames.empty() || index.frames.size() > kMaxFrames)
-        return false;
-    for (const kpx::gif::FrameLocation& frame : index.frames)
-        if (std::size_t{frame.width} * frame.height > kMaxPixels)
-            return false;
-    return true;
-}
-
 void loadThroughLibrary(std::span<const std::uint8_t> file) {
-    static InputFile input;
+    static MemoryFile input("gif_decode_fuzzer");
     const char* path = input.write(file);
     if (!path)
         return;
@@ -126,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     PendingItemsReader trailing(true);
     visitExtensions(file, index.trailingRunStart, trailing);
-    if (withinLoadBounds(index))
+    if (gif_fuzz::withinLoadBounds(index))
         loadThroughLibrary(file);
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "ImageCreation.h"
 #include "InterimSaveSteps.h"
+#include "Kfm5ResourceIds.h"
 #include "ShellServices.h"
 #include "UndoHistory.h"
 
@@ -9,7 +10,6 @@
 
 namespace {
 
-constexpr UINT kStringCropQuestion = 10756;
 constexpr UINT kMessageDefaultSecondButton = 0x100;
 constexpr int kNoFrameOutside = 6;
 
@@ -73,7 +73,7 @@ int CheckFramesInsideAnimation() {
     if (!anyOutside)
         return kNoFrameOutside;
     const int answer =
-        ShellMessageBox(kStringCropQuestion, MB_OKCANCEL_ | kMessageDefaultSecondButton);
+        ShellMessageBox(kfm5res::IDS_QUESTION_CROP, MB_OKCANCEL_ | kMessageDefaultSecondButton);
     if (answer != IDOK)
         return IDCANCEL;
     CUndoHistory& history = TheUndoHistory();

@@ -1,6 +1,7 @@
 #include "AnimationData.h"
 
 #include "EdgeLocks.h"
+#include "Kfm5ResourceIds.h"
 
 #include "FrameAlignment.h"
 #include "ImageCreation.h"
@@ -12,8 +13,6 @@
 CAnimationData* g_pAnimationData = nullptr;
 
 namespace {
-
-constexpr UINT kMessageEmptyFramesRemoved = 10785;
 
 FrameList& frames() {
     return g_pAnimationData->frames;
@@ -408,7 +407,7 @@ int DeleteEmptyFrames() {
     g_pAnimationData->UpdateFrameCount();
     if (!removed)
         return 1;
-    ShellMessageBox(kMessageEmptyFramesRemoved, MB_ICONEXCLAMATION_);
+    ShellMessageBox(kfm5res::IDS_EMPTY_FRAMES_REMOVED, MB_ICONEXCLAMATION_);
     return 0;
 }
 

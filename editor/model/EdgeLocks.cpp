@@ -51,13 +51,10 @@ int resolveEdgeLocks(EdgeLockState& state, const RECT& rect, const std::function
 
 } // namespace kfm::model
 
+#include "Kfm5ResourceIds.h"
 #include "ShellServices.h"
 
 #include <vector>
-
-namespace {
-constexpr UINT kQuestionEdgeLocks = 10688;
-} // namespace
 
 void GetFramesBounds(RECT& out, const FrameList* list) {
     const FrameList& frames = list ? *list : g_pAnimationData->frames;
@@ -80,7 +77,8 @@ int CheckEdgeLocks(const FrameList* list, const RECT* rect) {
         a.AnimationStateLockLeft,  a.AnimationStateLockTop, a.AnimationStateLockRight,
         a.AnimationStateLockBottom};
     const int result = kfm::model::resolveEdgeLocks(state, bounds, [] {
-        return ShellMessageBox(kQuestionEdgeLocks, MB_OKCANCEL_ | MB_ICONEXCLAMATION_) == IDOK;
+        return ShellMessageBox(kfm5res::IDS_QUESTION_EDGE_LOCKS,
+                               MB_OKCANCEL_ | MB_ICONEXCLAMATION_) == IDOK;
     });
     a.AnimationStateLockLeft = state.lockLeft;
     a.AnimationStateLockTop = state.lockTop;

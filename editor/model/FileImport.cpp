@@ -13,6 +13,7 @@
 #include "ImageCreation.h"
 #include "ImportReaders.h"
 #include "InterimSaveSteps.h"
+#include "Kfm5ResourceIds.h"
 #include "LibraryFrameFiles.h"
 #include "MultiFrameFiles.h"
 #include "ProgramState.h"
@@ -28,10 +29,6 @@
 
 namespace {
 
-constexpr UINT kStringMetafileFailed = 10834;
-constexpr UINT kCaptionClip = 10872;
-constexpr UINT kCaptionLoading = 10879;
-constexpr UINT kCaptionRebuilding = 10881;
 // The drop import shows a fixed total, whatever the number of files.
 constexpr int kDropProgressTotal = 5;
 
@@ -81,7 +78,7 @@ template <typename Importer> int runClipImport(const ClipChoice& choice, Importe
         shell().setWaitCursor(true);
         // A stored step of 0 or less takes every frame; it never divides the total by zero.
         const int step = choice.divFrames > 0 ? choice.divFrames : 1;
-        ProgressBegin(kCaptionClip, choice.numFrames / step);
+        ProgressBegin(kfm5res::IDS_CAPTION_CLIP, choice.numFrames / step);
         const int result = importer(nullptr);
         ProgressEnd();
         shell().setWaitCursor(false);
@@ -112,7 +109,7 @@ int importThroughLibrary(CGIFAnimDoc& doc, const char* path, const KpxFileInfo& 
     KpxHandle chain = 0;
     {
         shell().setWaitCursor(true);
-        ProgressBegin(kCaptionLoading, fileInfo.frameCount);
+        ProgressBegin(kfm5res::IDS_CAPTION_LOADING, fileInfo.frameCount);
         chain = LoadImageFramesWithProgress(path, nullptr);
         ProgressEnd();
         shell().setWaitCursor(false);
@@ -154,7 +151,7 @@ int importThroughLibrary(CGIFAnimDoc& doc, const char* path, const KpxFileInfo& 
     int result = kImportDone;
     {
         shell().setWaitCursor(true);
-        ProgressBegin(kCaptionRebuilding, CountObjectFrames(-1));
+        ProgressBegin(kfm5res::IDS_CAPTION_REBUILDING, CountObjectFrames(-1));
         result = interim::RenderImagesFromInfo(list, IsEscapePressed, nullptr);
         ProgressEnd();
         shell().setWaitCursor(false);
@@ -269,7 +266,7 @@ std::vector<std::string> droppedNames(const std::uint8_t* block, std::size_t siz
 int ImportMetafileFrame(const char* path, FrameList& list) {
     VectorObjectRecord record;
     if (!importReaders().LoadMetaFile(path, record)) {
-        ShellMessageBox(kStringMetafileFailed, MB_ICONEXCLAMATION_);
+        ShellMessageBox(kfm5res::IDS_METAFILE_FAILED, MB_ICONEXCLAMATION_);
         return 0;
     }
     VectorSizeChoice dialog(nullptr, record.sourceLeft, record.sourceTop, record.sourceRight,
@@ -354,7 +351,7 @@ int CGIFAnimDoc::InsertFile(FrameList& list, const char* names, BOOL multiple) {
     const bool mainWindow = shell().hasMainWindow();
     shell().setWaitCursor(true);
     if (mainWindow) {
-        ProgressBegin(kCaptionLoading, static_cast<int>(paths.size()));
+        ProgressBegin(kfm5res::IDS_CAPTION_LOADING, static_cast<int>(paths.size()));
     }
     for (const std::string& path : paths) {
         FrameList imported;
@@ -382,7 +379,7 @@ std::unique_ptr<FrameList> CGIFAnimDoc::ImportDroppedFiles(HGLOBAL drop) {
     const bool mainWindow = shell().hasMainWindow();
     shell().setWaitCursor(true);
     if (mainWindow) {
-        ProgressBegin(kCaptionLoading, kDropProgressTotal);
+        ProgressBegin(kfm5res::IDS_CAPTION_LOADING, kDropProgressTotal);
     }
     const CAnimationData& a = *g_pAnimationData;
     for (const std::string& name : names) {

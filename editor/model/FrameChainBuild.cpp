@@ -2,14 +2,13 @@
 
 #include "FrameChain.h"
 #include "ImageCreation.h"
+#include "Kfm5ResourceIds.h"
 #include "ProgramState.h"
 #include "ShellServices.h"
 
 #include <set>
 
 namespace {
-
-constexpr UINT kCaptionBuildingFrames = 10880;
 
 std::uint16_t chosenImage(const CObjFrame& f, int useDisplayImage) {
     return useDisplayImage ? f.GetDisplayImage() : f.GetImage();
@@ -39,7 +38,7 @@ public:
         if (!show_)
             return;
         shell().setWaitCursor(true);
-        ProgressBegin(kCaptionBuildingFrames, total);
+        ProgressBegin(kfm5res::IDS_CAPTION_BUILDING_FRAMES, total);
     }
     ~BuildProgress() {
         if (!show_)

@@ -7,6 +7,7 @@
 #include "FrameChainBuild.h"
 #include "ImageCreation.h"
 #include "InterimSaveSteps.h"
+#include "Kfm5ResourceIds.h"
 #include "LibraryFrameFiles.h"
 #include "ProgramState.h"
 #include "ShellServices.h"
@@ -30,19 +31,6 @@ namespace {
 
 constexpr int kSaveModeAnimation = 1;
 constexpr int kSaveModeExport = 2;
-
-constexpr UINT kStringFileMissing = 10852;
-constexpr UINT kStringOpenFailed = 10853;
-constexpr UINT kStringNotGifName = 10854;
-constexpr UINT kStringWriteFailed = 10786;
-constexpr UINT kStringPreviewPage = 10829;
-constexpr UINT kStringSaveFilterAnimation = 10799;
-constexpr UINT kStringSaveFilterExport = 10794;
-constexpr UINT kStringSaveTitle = 10773;
-constexpr UINT kCaptionReducing = 10885;
-constexpr UINT kCaptionRendering = 10873;
-constexpr UINT kCaptionSaving = 10882;
-constexpr UINT kCaptionPreview = 10883;
 
 constexpr const char* kSectionFileDialog = "Dlgs\\FileOpenSave";
 
@@ -171,7 +159,7 @@ void CGIFAnimDoc::RefreshViews(BOOL invalidate, BOOL erase) {
 }
 
 void CGIFAnimDoc::ResetTitle() {
-    std::string untitled = shell().loadString(AFX_IDS_UNTITLED);
+    std::string untitled = shell().loadString(kfm5res::AFX_IDS_UNTITLED);
     SetTitle(untitled.empty() ? "Untitled" : untitled);
     ClearPathName();
     SetModifiedFlag(FALSE);
@@ -183,7 +171,7 @@ BOOL CGIFAnimDoc::OnUpdateNeedsFrames() const {
 
 void CGIFAnimDoc::stopPreview() {
     if (g_bPreviewPlaying)
-        shell().sendToMainWindow(WM_COMMAND, kCommandStopPreview, 0);
+        shell().sendToMainWindow(WM_COMMAND, kfm5res::ID_STOP_PREVIEW, 0);
 }
 
 void CGIFAnimDoc::appendPlaceholder() {
@@ -225,7 +213,7 @@ BOOL CGIFAnimDoc::OnOpenDocument(const char* path) {
         shell().updateAllViews();
         RefreshViews(TRUE, TRUE);
         ResetTitle();
-        ShellMessageBoxFormatted(kStringFileMissing, MB_OK_, {file});
+        ShellMessageBoxFormatted(kfm5res::IDS_FILE_MISSING, MB_OK_, {file});
         return FALSE;
     }
     AnimateInfo info{};
@@ -282,7 +270,7 @@ BOOL CGIFAnimDoc::OnOpenDocument(const char* path) {
     shell().refreshStripView();
     shell().updateAllViews();
     RefreshViews(TRUE, TRUE);
-    ShellMessageBoxFormatted(kStringOpenFailed, MB_OK_, {file});
+    ShellMessageBoxFormatted(kfm5res::IDS_OPEN_FAILED, MB_OK_, {file});
     ResetTitle();
     SetModifiedFlag(TRUE);
     return FALSE;
@@ -305,9 +293,9 @@ BOOL CGIFAnimDoc::DoSave(const char* path, BOOL replace) {
         request.filterIndex = ReadRegInt(kSectionFileDialog, "SaveFilter", 1, 0, 0);
         request.open = false;
         request.defaultExtension = "*.gif";
-        request.filter = shell().loadString(mode == kSaveModeAnimation ? kStringSaveFilterAnimation
-                                                                       : kStringSaveFilterExport);
-        request.title = shell().loadString(kStringSaveTitle);
+        request.filter = shell().loadString(
+            mode == kSaveModeAnimation ? kfm5res::IDS_FILTER_GIF_ONLY : kfm5res::IDS_FILTER_EXPORT);
+        request.title = shell().loadString(kfm5res::IDS_TITLE_SAVE);
         if (shell().doFileDialog(request) != IDOK || request.file.empty())
             return FALSE;
         WriteRegString(kSectionFileDialog, "SaveInitPath", request.folder.c_str());
@@ -392,7 +380,7 @@ int CGIFAnimDoc::writeChain(const std::string& path, UINT caption) {
     SplitFramesImage(frames(), 1);
     DeleteRenderedImages(frames());
     if (result == 0)
-        ShellMessageBoxFormatted(kStringWriteFailed, MB_ICONHAND_, {path});
+        ShellMessageBoxFormatted(kfm5res::IDS_WRITE_FAILED, MB_ICONHAND_, {path});
     return result;
 }
 
@@ -400,15 +388,16 @@ BOOL CGIFAnimDoc::OnSaveDocument(const char* path) {
     const std::string target = path ? path : "";
     const std::string formatSource = m_bSendingMail ? GetPathName() : target;
     if (KPXGetFormatFileExt(formatSource.c_str()) != formatNumber(FormatId::Gif)) {
-        ShellMessageBoxFormatted(kStringNotGifName, MB_OK_, {target});
+        ShellMessageBoxFormatted(kfm5res::IDS_NOT_GIF_NAME, MB_OK_, {target});
         return FALSE;
     }
     internalStepOpen_ = true;
     int result = 0;
-    if (prepareFramesForWrite(kCaptionReducing, kCaptionRendering, false) == 1) {
+    if (prepareFramesForWrite(kfm5res::IDS_CAPTION_REDUCING, kfm5res::IDS_CAPTION_RENDERING,
+                              false) == 1) {
         PutAllFramesInfo(1);
         if (BuildFramesImage(frames(), 1, 1) == 1)
-            result = writeChain(target, kCaptionSaving);
+            result = writeChain(target, kfm5res::IDS_CAPTION_SAVING);
     }
     undoInternalStep();
     return result;
@@ -471,16 +460,18 @@ std::string CGIFAnimDoc::SaveTempGIF() {
     m_TempFiles.push_back(result);
     const std::string gifPath = ReplaceFileExtension(temporary, "gif");
     internalStepOpen_ = true;
-    if (prepareFramesForWrite(kCaptionReducing, kCaptionRendering, true) != 1) {
+    if (prepareFramesForWrite(kfm5res::IDS_CAPTION_REDUCING, kfm5res::IDS_CAPTION_RENDERING,
+                              true) != 1) {
         result.clear();
-    } else if (BuildFramesImage(frames(), 1, 1) != 1 || writeChain(gifPath, kCaptionPreview) != 1) {
+    } else if (BuildFramesImage(frames(), 1, 1) != 1 ||
+               writeChain(gifPath, kfm5res::IDS_CAPTION_PREVIEW) != 1) {
         // A page without its picture is of no use to the preview.
         result.clear();
     }
     undoInternalStep();
     if (result.empty())
         return result;
-    const std::string stored = shell().loadString(kStringPreviewPage);
+    const std::string stored = shell().loadString(kfm5res::IDS_PREVIEW_PAGE);
     const CAnimationData& a = *g_pAnimationData;
     const std::string page = FormatText(
         stored.empty() ? kDefaultPreviewPage : stored,

@@ -12,9 +12,6 @@
 #include "AnimationData.h"
 #include "framework/Document.h"
 
-// The framework's string of an untitled document.
-constexpr UINT AFX_IDS_UNTITLED = 61443;
-
 // Import results.
 constexpr int kImportFailed = 0;
 constexpr int kImportDone = 1;

@@ -20,9 +20,6 @@ constexpr UINT MB_OKCANCEL_ = 0x1;
 constexpr UINT MB_ICONHAND_ = 0x10;
 constexpr UINT MB_ICONEXCLAMATION_ = 0x30;
 
-// The main window's command that stops the animated preview.
-constexpr WPARAM kCommandStopPreview = 1226;
-
 // The program's open and save file dialog: paths of up to 260 characters, the chosen path in
 // file and its folder in folder, the chosen filter index.
 struct FileDialogRequest {
@@ -46,7 +43,7 @@ public:
 
     // The main window exists (it is the progress window of long operations).
     virtual bool hasMainWindow() = 0;
-    // Sends a message to the main window (progress messages, command 1226 ...).
+    // Sends a message to the main window (progress messages, the stop-preview command ...).
     virtual LRESULT sendToMainWindow(UINT message, WPARAM wParam, LPARAM lParam) = 0;
     // Removes and reports a pending Esc key press of the user-interface thread.
     virtual bool escapePressed() = 0;

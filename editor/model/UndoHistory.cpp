@@ -1,6 +1,7 @@
 #include "UndoHistory.h"
 
 #include "EdgeLocks.h"
+#include "Kfm5ResourceIds.h"
 #include "ProgramState.h"
 #include "ShellServices.h"
 
@@ -8,15 +9,49 @@
 
 namespace {
 
-constexpr UINT kStringUndo = 10781;
-constexpr UINT kStringUndoTail = 10782;
-constexpr UINT kStringSizeChanges = 10950;
-
+// The name of each undo kind, by kind number; 0 for kinds without one.
 constexpr UINT kKindStrings[41] = {
-    0,     10979, 10951, 10983, 10981, 10982, 10980, 10953, 10955, 10949, 10952,
-    10975, 10976, 10977, 10948, 10978, 10969, 10956, 10970, 10957, 10958, 10959,
-    10960, 10964, 10967, 10965, 10966, 10968, 10974, 10973, 10972, 10962, 10963,
-    10961, 10971, 0,     0,     10954, 10996, 10997, 10998,
+    0,
+    kfm5res::IDS_UNDO_MOVE,
+    kfm5res::IDS_UNDO_DELAY,
+    kfm5res::IDS_UNDO_DISPOSAL,
+    kfm5res::IDS_UNDO_TRANSPARENCY,
+    kfm5res::IDS_UNDO_TRANSPARENT_COLOUR,
+    kfm5res::IDS_UNDO_ALPHA,
+    kfm5res::IDS_UNDO_FRAME_NAME,
+    kfm5res::IDS_UNDO_FRAME_LABEL,
+    kfm5res::IDS_UNDO_ANIMATION_SIZE,
+    kfm5res::IDS_UNDO_ELASTIC_SIZE,
+    kfm5res::IDS_UNDO_LOOP,
+    kfm5res::IDS_UNDO_LOOP_COUNT,
+    kfm5res::IDS_UNDO_LOOP_MODE,
+    kfm5res::IDS_UNDO_ANIMATION_COMMENT,
+    kfm5res::IDS_UNDO_OPTIMISE,
+    kfm5res::IDS_UNDO_MOVE_FRAMES,
+    kfm5res::IDS_UNDO_CUT,
+    kfm5res::IDS_UNDO_PASTE,
+    kfm5res::IDS_UNDO_DELETE_FRAMES,
+    kfm5res::IDS_UNDO_EDIT_OBJECT,
+    kfm5res::IDS_UNDO_PALETTE,
+    kfm5res::IDS_UNDO_EDIT_CONTROL_OBJECT,
+    kfm5res::IDS_UNDO_NEW_FRAME,
+    kfm5res::IDS_UNDO_NEW_TEXT_OBJECT,
+    kfm5res::IDS_UNDO_IMPORT,
+    kfm5res::IDS_UNDO_NEW_CONTROL_OBJECT,
+    kfm5res::IDS_UNDO_INSERT_VECTOR,
+    kfm5res::IDS_UNDO_TWEEN,
+    kfm5res::IDS_UNDO_CROP,
+    kfm5res::IDS_UNDO_ROTATE,
+    kfm5res::IDS_UNDO_MIRROR_HORIZONTALLY,
+    kfm5res::IDS_UNDO_MIRROR_VERTICALLY,
+    kfm5res::IDS_UNDO_PLUGIN,
+    kfm5res::IDS_UNDO_RESIZE,
+    0,
+    0,
+    kfm5res::IDS_UNDO_DUPLICATE_FRAMES,
+    kfm5res::IDS_UNDO_MERGE_FRAMES,
+    kfm5res::IDS_UNDO_OBJECTS_TO_IMAGES,
+    kfm5res::IDS_UNDO_RENDER_STATES,
 };
 
 void copyFrames(const FrameList& from, FrameList& to) {
@@ -152,15 +187,15 @@ int CUndoHistory::IsSnapshotEqual(const CAnimationData& s, const CAnimationData&
 }
 
 std::string CUndoHistory::GetStepText(UINT actionStringId) const {
-    std::string text = shell().loadString(kStringUndo) + " ";
+    std::string text = shell().loadString(kfm5res::IDS_UNDO) + " ";
     if (actionStringId)
         text += shell().loadString(actionStringId);
     const CAnimationData& snapshot = *slots_[current_];
     if (g_pAnimationData && snapshot.AnimationStateElasticSize &&
         (snapshot.AnimationWidth != g_pAnimationData->AnimationWidth ||
          snapshot.AnimationHeight != g_pAnimationData->AnimationHeight))
-        text += shell().loadString(kStringSizeChanges);
-    return text + " " + shell().loadString(kStringUndoTail);
+        text += shell().loadString(kfm5res::IDS_UNDO_SIZE_CHANGES);
+    return text + " " + shell().loadString(kfm5res::IDS_UNDO_SHORTCUT);
 }
 
 std::string CUndoHistory::GetUndoMenuText() const {

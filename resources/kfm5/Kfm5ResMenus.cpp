@@ -5,6 +5,7 @@
 // Toolbar grammar: BUTTON id or SEPARATOR; the n-th button shows picture n of the bitmap with
 // the toolbar's id. Accelerator grammar: "key", id, with keys written as "Ctrl+Shift+N", "Del".
 
+#include "Kfm5ResourceIds.h"
 #include "Kfm5Resources.h"
 
 #include <cstring>
@@ -243,11 +244,11 @@ const unsigned char* bytes(const char* text) {
 }
 
 const KfmBinaryResource kResources[] = {
-    {RT_MENU, 100, bytes(kMainMenu), textSize(kMainMenu)},
-    {RT_TOOLBAR, 100, bytes(kToolbarStandard), textSize(kToolbarStandard)},
-    {RT_TOOLBAR, 103, bytes(kToolbarAnimation), textSize(kToolbarAnimation)},
-    {RT_TOOLBAR, 104, bytes(kToolbarFrames), textSize(kToolbarFrames)},
-    {RT_ACCELERATOR, 100, bytes(kAccelerators), textSize(kAccelerators)},
+    {RT_MENU, kfm5res::kMainMenu, bytes(kMainMenu), textSize(kMainMenu)},
+    {RT_TOOLBAR, kfm5res::kToolbarStandard, bytes(kToolbarStandard), textSize(kToolbarStandard)},
+    {RT_TOOLBAR, kfm5res::kToolbarAnimation, bytes(kToolbarAnimation), textSize(kToolbarAnimation)},
+    {RT_TOOLBAR, kfm5res::kToolbarFrames, bytes(kToolbarFrames), textSize(kToolbarFrames)},
+    {RT_ACCELERATOR, kfm5res::kMainAccelerators, bytes(kAccelerators), textSize(kAccelerators)},
 };
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "registry/Registry.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <stdexcept>
 
@@ -28,8 +30,12 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ec);
 }
 
-ScopedRegistry::ScopedRegistry() { kfm::registry::setStorageFolder(dir_.path().string()); }
-ScopedRegistry::~ScopedRegistry() { kfm::registry::setStorageFolder(""); }
+ScopedRegistry::ScopedRegistry() {
+    kfm::registry::setStorageFolder(dir_.path().string());
+}
+ScopedRegistry::~ScopedRegistry() {
+    kfm::registry::setStorageFolder("");
+}
 
 fs::path programFolder() {
     std::error_code ec;
@@ -40,6 +46,32 @@ fs::path testDataPath(const std::string& relative) {
     const char* root = std::getenv("KFM_TEST_DATA");
     const fs::path base = root && *root ? fs::path(root) : fs::path(KFM_TEST_DATA_DIR);
     return base / relative;
+}
+
+std::vector<std::uint8_t> readFileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool writeFileBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+std::vector<std::uint8_t> smallestMetafileBytes() {
+    std::vector<std::uint8_t> b(88 + 20, 0);
+    b[0] = 1;
+    b[4] = 88;
+    b[40] = 0x20;
+    b[41] = 'E';
+    b[42] = 'M';
+    b[43] = 'F';
+    b[48] = static_cast<std::uint8_t>(b.size());
+    b[88] = 14;
+    b[92] = 20;
+    return b;
 }
 
 } // namespace kfm::test

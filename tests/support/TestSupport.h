@@ -1,8 +1,10 @@
 #pragma once
 // Helpers shared by the test suites.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace kfm::test {
 
@@ -36,5 +38,14 @@ private:
 std::filesystem::path programFolder();
 // A file of tests/data in the source tree.
 std::filesystem::path testDataPath(const std::string& relative);
+
+// The bytes of a file; empty when it cannot be read.
+std::vector<std::uint8_t> readFileBytes(const std::filesystem::path& path);
+// Replaces the file with exactly these bytes; false when it cannot be written.
+bool writeFileBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+
+// The bytes of the smallest enhanced metafile: a header record (type 1, 88 bytes) with the " EMF"
+// signature, then the end record.
+std::vector<std::uint8_t> smallestMetafileBytes();
 
 } // namespace kfm::test

@@ -2,6 +2,7 @@
 
 #include "DialogServices.h"
 #include "FrameChainBuild.h"
+#include "Kfm5ResourceIds.h"
 
 #include <filesystem>
 
@@ -31,11 +32,11 @@ TEST_F(DocumentTest, NewDocumentStopsAPlayingPreview) {
     g_bPreviewPlaying = 0;
     ASSERT_FALSE(shellFake.sent.empty());
     EXPECT_EQ(shellFake.sent.front().message, static_cast<UINT>(WM_COMMAND));
-    EXPECT_EQ(shellFake.sent.front().wParam, kCommandStopPreview);
+    EXPECT_EQ(shellFake.sent.front().wParam, kfm5res::ID_STOP_PREVIEW);
 }
 
 TEST_F(DocumentTest, PathNameKeepsOnlyGifFiles) {
-    shellFake.strings[AFX_IDS_UNTITLED] = "Untitled";
+    shellFake.strings[kfm5res::AFX_IDS_UNTITLED] = "Untitled";
     doc->SetPathName("/pics/anim.GIF");
     EXPECT_EQ(doc->GetPathName(), "/pics/anim.GIF");
     EXPECT_EQ(doc->GetTitle(), "anim.GIF");
@@ -73,9 +74,9 @@ TEST(FormatText, FillsPlaceholdersInOrderAndNeverReadsValuesAsFormats) {
 
 // Open failures: an error message through the shell, then an empty untitled document.
 TEST_F(DocumentTest, OpenFailuresLeaveAnEmptyUntitledDocument) {
-    shellFake.strings[10852] = "missing %s";
-    shellFake.strings[10853] = "cannot import %s";
-    shellFake.strings[AFX_IDS_UNTITLED] = "Untitled";
+    shellFake.strings[kfm5res::IDS_FILE_MISSING] = "missing %s";
+    shellFake.strings[kfm5res::IDS_OPEN_FAILED] = "cannot import %s";
+    shellFake.strings[kfm5res::AFX_IDS_UNTITLED] = "Untitled";
     const std::string damaged = files.file("damaged.gif");
     writeFile(damaged, std::string("GIF89a\x10\x00\x10\x00\xF7", 11));
     const std::string unsupported = files.file("notes.xyz");
@@ -107,7 +108,7 @@ TEST_F(DocumentTest, OpenFailuresLeaveAnEmptyUntitledDocument) {
 }
 
 TEST_F(DocumentTest, SaveToANameThatIsNotGifWritesNothing) {
-    shellFake.strings[10854] = "not a GIF: %s";
+    shellFake.strings[kfm5res::IDS_NOT_GIF_NAME] = "not a GIF: %s";
     addPatternFrame(0, 0, 4, 4, 1);
     const std::string target = files.file("out.bmp");
     EXPECT_FALSE(doc->OnSaveDocument(target.c_str()));
@@ -166,7 +167,7 @@ TEST_F(DocumentTest, FailedSaveKeepsThePreviousFile) {
 }
 
 TEST_F(DocumentTest, WriteFailureShowsItsMessageAndTheFramesComeBack) {
-    shellFake.strings[10786] = "cannot write %s";
+    shellFake.strings[kfm5res::IDS_WRITE_FAILED] = "cannot write %s";
     addPatternFrame(0, 0, 4, 4, 1);
     addPatternFrame(2, 2, 4, 4, 2);
     const std::string target = files.file("missing-folder/out.gif");
@@ -260,7 +261,7 @@ TEST_F(DocumentTest, PreviewFilesAreListedAndDeletedWithTheDocument) {
 }
 
 TEST_F(DocumentTest, PreviewPageNamesTheColourRedFirst) {
-    shellFake.strings[10829] = "bg=%s img=%s w=%s h=%s";
+    shellFake.strings[kfm5res::IDS_PREVIEW_PAGE] = "bg=%s img=%s w=%s h=%s";
     g_Settings.animBkColor = 0x0000FF; // pure red as a COLORREF
     animation().AnimationWidth = 4;
     animation().AnimationHeight = 3;
@@ -324,7 +325,7 @@ TEST_F(DocumentTest, OpenTellsWhichFramesWereLeftOutOrDecodedInPart) {
 }
 
 TEST_F(DocumentTest, OpenRefusesAScreenTooLargeToCompose) {
-    shellFake.strings[AFX_IDS_UNTITLED] = "Untitled";
+    shellFake.strings[kfm5res::AFX_IDS_UNTITLED] = "Untitled";
     const std::string gif = files.file("huge.gif");
     writeFile(gif, tinyGif(32767, 32767, {{0, true}, {5, true}}));
     shellFake.boxes.clear();

@@ -196,21 +196,6 @@ TEST_F(RoundTripTest, TextWhollyOutsideIsLeftOutOfTheFileButComesBack) {
     EXPECT_FALSE(frameAt(3).hasText);
 }
 
-// An enhanced metafile of a header and an end record.
-std::vector<std::uint8_t> smallestMetafile() {
-    std::vector<std::uint8_t> b(88 + 20, 0);
-    b[0] = 1;
-    b[4] = 88;
-    b[40] = 0x20;
-    b[41] = 'E';
-    b[42] = 'M';
-    b[43] = 'F';
-    b[48] = static_cast<std::uint8_t>(b.size());
-    b[88] = 14;
-    b[92] = 20;
-    return b;
-}
-
 // The blocks that carry the frames' objects, in file order.
 std::vector<std::string> objectBlocks(const std::string& gifBytes) {
     std::vector<std::string> out;
@@ -241,7 +226,7 @@ TEST_F(RoundTripTest, OpenAndSaveWritesEveryObjectBlockBackAsRead) {
     control.control.text = "";
     CObjFrame& vector = addPatternFrame(20, 10, 10, 10, 4);
     vector.hasVector = 1;
-    const std::vector<std::uint8_t> emf = smallestMetafile();
+    const std::vector<std::uint8_t> emf = kfm::test::smallestMetafileBytes();
     vector.vector.metafile.reset(SetEnhMetaFileBits(static_cast<UINT>(emf.size()), emf.data()));
     vector.vector.left = 25;
     vector.vector.top = 12;
@@ -283,8 +268,7 @@ struct OracleFrames {
     std::vector<int> transparent; // index, or -1
 };
 std::optional<OracleFrames> oracleFrames(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    const std::vector<std::uint8_t> bytes = kfm::test::readFileBytes(path);
     auto file = kfm::test::giflib::slurp(bytes);
     if (!file)
         return std::nullopt;

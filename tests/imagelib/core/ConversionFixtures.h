@@ -4,6 +4,7 @@
 
 #include "ColorConversion.h"
 #include "ImageCreation.h"
+#include "PackedPixels.h"
 
 #include <cstdint>
 #include <vector>
@@ -74,14 +75,7 @@ inline void setIndex(KpxHandle image, int x, int y, int index) {
 
 inline int indexAt(KpxHandle image, int x, int y) {
     const std::uint8_t* row = rowOf(image, y);
-    switch (KPXbpp(image)) {
-    case 1:
-        return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4:
-        return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
-    default:
-        return row[x];
-    }
+    return packedIndexAt(row, x, KPXbpp(image));
 }
 
 inline void setTableEntry(KpxHandle image, int i, Colour c) {

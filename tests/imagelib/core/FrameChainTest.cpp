@@ -1,4 +1,5 @@
 #include "FrameChain.h"
+#include "FrameInfoSupport.h"
 #include "PixelHelpers.h"
 #include "Transparency.h"
 #include "gdi/DeviceContext.h"
@@ -46,16 +47,6 @@ HENHMETAFILE smallMetafile() {
     const std::uint32_t signature = 0x464D4520u;
     std::memcpy(bytes.data() + 40, &signature, 4);
     return SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
-}
-
-void freeFrameInfo(FrameInfo& info) {
-    std::free(info.name);
-    std::free(info.comment);
-    delete info.textObject;
-    delete info.controlObject;
-    delete info.vectorObject;
-    delete info.npImageObject;
-    info = FrameInfo{};
 }
 
 } // namespace
@@ -171,7 +162,7 @@ TEST(FrameInfoRecord, AttributesAndCommentsRoundTrip) {
     EXPECT_STREQ(out.name, "intro");
     EXPECT_NE(out.name, name);
     EXPECT_STREQ(out.comment, "a]b]c");
-    freeFrameInfo(out);
+    kfm::test::freeFrameInfo(out);
 
     in.name = nullptr;
     in.comment = nullptr;
@@ -258,9 +249,9 @@ TEST(FrameInfoRecord, ObjectRecordsAreCopiesOwnedByTheCaller) {
     FrameInfo again{};
     KPXGetImageFramesInfo(image, &again);
     EXPECT_NE(again.textObject, out.textObject);
-    freeFrameInfo(out);
+    kfm::test::freeFrameInfo(out);
     EXPECT_EQ(again.textObject->text, "Hello");
-    freeFrameInfo(again);
+    kfm::test::freeFrameInfo(again);
 
     // Records without their essential parts are neither stored nor returned.
     FrameInfo empty{};

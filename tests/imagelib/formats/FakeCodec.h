@@ -7,6 +7,7 @@
 #include "FormatDispatch.h"
 #include "FormatId.h"
 #include "RowCallbacks.h"
+#include "TestSupport.h"
 
 #include <atomic>
 #include <chrono>
@@ -62,17 +63,6 @@ inline std::vector<std::uint8_t> makeFile(int width, int height, int bits, int f
     return bytes;
 }
 
-inline void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::vector<std::uint8_t> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 inline KpxResult readHeader(KpxCodecContext* c, const std::vector<std::uint8_t>& b,
                             std::int32_t offset) {
     if (offset < 0 || b.size() < static_cast<std::size_t>(offset) + kHeaderBytes)
@@ -114,7 +104,7 @@ inline KpxResult info(KpxCodecContext* c, const char* path, std::int32_t offset,
                       KpxTransparentEntry*, std::int32_t*) {
     if (behaviour().infoResult != kKpxOk)
         return behaviour().infoResult;
-    return readHeader(c, readFile(path), offset);
+    return readHeader(c, kfm::test::readFileBytes(path), offset);
 }
 
 inline KpxResult load(KpxCodecContext* c, const char* path, std::int32_t offset,
@@ -130,7 +120,7 @@ inline KpxResult load(KpxCodecContext* c, const char* path, std::int32_t offset,
     c->frameName = "fake frame";
     if (b.throwBitraOnLoad)
         throw BitraException(kBitraReadError);
-    const std::vector<std::uint8_t> bytes = readFile(path);
+    const std::vector<std::uint8_t> bytes = kfm::test::readFileBytes(path);
     const KpxResult header = readHeader(c, bytes, offset);
     if (header != kKpxOk)
         return header;

@@ -13,7 +13,7 @@ TEST(FileInfo, FillsTheRecordFromTheCodec) {
     const fake::FakeCodecScope codec;
     const kfm::test::TempDir dir;
     const std::string path = dir.file("a.bmp");
-    fake::writeFile(path, fake::makeFile(5, 3, 6, 0, 1));
+    kfm::test::writeFileBytes(path, fake::makeFile(5, 3, 6, 0, 1));
     KpxFileInfo info{};
     ASSERT_EQ(KPXGetInfoFile(path.c_str(), &info), 1);
     EXPECT_EQ(info.formatId, 40);
@@ -32,7 +32,7 @@ TEST(FileInfo, AlphaReports32BitsOnlyInTheExtendedRequest) {
     const fake::FakeCodecScope codec;
     const kfm::test::TempDir dir;
     const std::string path = dir.file("a.bmp");
-    fake::writeFile(path, fake::makeFile(2, 2, 24, kKpxFlagHasAlpha, 0));
+    kfm::test::writeFileBytes(path, fake::makeFile(2, 2, 24, kKpxFlagHasAlpha, 0));
     KpxFileInfo info{};
     ASSERT_EQ(KPXGetInfoFile(path.c_str(), &info), 1);
     EXPECT_EQ(info.bitsPerPixel, 24);
@@ -45,24 +45,24 @@ TEST(FileInfo, FailuresGiveZero) {
     const kfm::test::TempDir dir;
     KpxFileInfo info{};
     const std::string empty = dir.file("empty.bmp");
-    fake::writeFile(empty, fake::makeFile(0, 3, 8, 0, 0)); // width 0
+    kfm::test::writeFileBytes(empty, fake::makeFile(0, 3, 8, 0, 0)); // width 0
     EXPECT_EQ(KPXGetInfoFile(empty.c_str(), &info), 0);
     EXPECT_EQ(KPXGetInfoFile(dir.file("missing.bmp").c_str(), &info), 0);
     const std::string unknown = dir.file("a.xyz");
-    fake::writeFile(unknown, fake::makeFile(4, 4, 8, 0, 0));
+    kfm::test::writeFileBytes(unknown, fake::makeFile(4, 4, 8, 0, 0));
     EXPECT_EQ(KPXGetInfoFile(unknown.c_str(), &info), 0);
     EXPECT_EQ(KPXGetInfoFile(nullptr, &info), 0);
     EXPECT_EQ(KPXGetInfoFile(empty.c_str(), nullptr), 0);
     fake::behaviour().infoResult = kKpxReadError;
     const std::string good = dir.file("good.bmp");
-    fake::writeFile(good, fake::makeFile(4, 4, 8, 0, 0));
+    kfm::test::writeFileBytes(good, fake::makeFile(4, 4, 8, 0, 0));
     EXPECT_EQ(KPXGetInfoFile(good.c_str(), &info), 0);
 }
 
 TEST(FileInfo, FormatWithoutCodecIsBadDataNotACrash) {
     const kfm::test::TempDir dir;
     const std::string path = dir.file("a.pcd"); // no Photo CD codec is registered here
-    fake::writeFile(path, std::vector<std::uint8_t>(64, 0));
+    kfm::test::writeFileBytes(path, std::vector<std::uint8_t>(64, 0));
     KpxFileInfo info{};
     if (KpxFindCodec(120).info == nullptr) {
         EXPECT_EQ(KPXGetInfoFile(path.c_str(), &info), 0);

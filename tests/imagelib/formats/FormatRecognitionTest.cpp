@@ -14,12 +14,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void writeFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
 Bytes padded(const std::string& head, std::size_t size = 16, std::size_t offset = 0) {
     Bytes bytes(offset, 0);
     bytes.insert(bytes.end(), head.begin(), head.end());
@@ -44,7 +38,7 @@ TEST_P(ContentRecognition, GivesTheFormatOfTheDataAtTheOffset) {
     const kfm::test::TempDir dir;
     const ContentCase& c = GetParam();
     const std::string path = dir.file(c.name);
-    writeFile(path, c.bytes);
+    kfm::test::writeFileBytes(path, c.bytes);
     EXPECT_EQ(KPXGetFormatFileOffset(path.c_str(), c.offset), c.expected) << c.name;
 }
 
@@ -82,7 +76,7 @@ TEST(ContentRecognition, MissingFileOrBadOffsetGivesZero) {
     EXPECT_EQ(KPXGetFormatFile(dir.file("missing.gif").c_str()), 0);
     EXPECT_EQ(KPXGetFormatFileOffset(dir.file("missing.bin").c_str(), 100), 0);
     const std::string path = dir.file("a.gif");
-    writeFile(path, padded("GIF89a"));
+    kfm::test::writeFileBytes(path, padded("GIF89a"));
     EXPECT_EQ(KPXGetFormatFileOffset(path.c_str(), -5), 0);
     EXPECT_EQ(KPXGetFormatFileOffset(path.c_str(), 1000), 0);
     EXPECT_EQ(KPXGetFormatFile(nullptr), 0);

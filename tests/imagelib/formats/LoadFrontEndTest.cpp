@@ -23,7 +23,7 @@ protected:
     void TearDown() override { EXPECT_EQ(KpxLiveImageCount(), liveBefore); }
     std::string file(const std::string& name, const std::vector<std::uint8_t>& bytes) {
         const std::string path = dir.file(name);
-        fake::writeFile(path, bytes);
+        kfm::test::writeFileBytes(path, bytes);
         return path;
     }
     fake::FakeCodecScope codec;

@@ -37,10 +37,10 @@ protected:
 
 TEST_F(SaveFrontEnd, SuccessfulSaveReplacesTheFileAndLeavesNoTemporary) {
     const std::string target = dir.file("out.bmp");
-    fake::writeFile(target, oldContent);
+    kfm::test::writeFileBytes(target, oldContent);
     ::chmod(target.c_str(), 0640);
     ASSERT_EQ(KPXSaveImage(image, target.c_str(), formatNumber(FormatId::Bmp), 0, 0, nullptr), 1);
-    const auto saved = fake::readFile(target);
+    const auto saved = kfm::test::readFileBytes(target);
     ASSERT_EQ(saved.size(), 10u + 2 * 4);
     EXPECT_EQ(saved[0], 'B');
     EXPECT_EQ(saved[10], 5); // top row first
@@ -70,9 +70,9 @@ TEST_F(SaveFrontEnd, FailedSaveKeepsTheOldFileByteForByte) {
     for (const Case& c : cases) {
         const fake::FakeCodecScope fresh;
         c.arrange();
-        fake::writeFile(target, oldContent);
+        kfm::test::writeFileBytes(target, oldContent);
         EXPECT_EQ(KPXSaveImage(image, target.c_str(), c.formatId, 0, 0, nullptr), 0) << c.what;
-        EXPECT_EQ(fake::readFile(target), oldContent) << c.what;
+        EXPECT_EQ(kfm::test::readFileBytes(target), oldContent) << c.what;
         EXPECT_EQ(filesInFolder(), 1) << c.what;
     }
 }
@@ -105,11 +105,11 @@ TEST_F(SaveFrontEnd, NamesOfTheLongestLegalLengthCanBeSaved) {
     for (const std::size_t length : {239u, 254u, 255u}) {
         const std::string name = std::string(length - 4, 'n') + ".bmp";
         const std::string target = dir.file(name);
-        fake::writeFile(target, oldContent);
+        kfm::test::writeFileBytes(target, oldContent);
         EXPECT_EQ(KPXSaveImage(image, target.c_str(), formatNumber(FormatId::Bmp), 0, 0, nullptr),
                   1)
             << length;
-        EXPECT_EQ(fake::readFile(target).size(), 18u) << length;
+        EXPECT_EQ(kfm::test::readFileBytes(target).size(), 18u) << length;
         fs::remove(target);
     }
     EXPECT_EQ(filesInFolder(), 0);
@@ -119,19 +119,19 @@ TEST_F(SaveFrontEnd, NamesOfTheLongestLegalLengthCanBeSaved) {
 TEST_F(SaveFrontEnd, SaveThroughALinkWritesTheLinkedFile) {
     fs::create_directory(dir.path() / "real");
     const std::string real = dir.file("real/picture.bmp");
-    fake::writeFile(real, oldContent);
+    kfm::test::writeFileBytes(real, oldContent);
     const std::string link = dir.file("link.bmp");
     fs::create_symlink("real/picture.bmp", link);
     const std::string chained = dir.file("chained.bmp");
     fs::create_symlink("link.bmp", chained);
     for (const std::string& target : {link, chained}) {
-        fake::writeFile(real, oldContent);
+        kfm::test::writeFileBytes(real, oldContent);
         ASSERT_EQ(KPXSaveImage(image, target.c_str(), formatNumber(FormatId::Bmp), 0, 0, nullptr),
                   1)
             << target;
         EXPECT_TRUE(fs::is_symlink(link));
         EXPECT_TRUE(fs::is_symlink(chained));
-        EXPECT_EQ(fake::readFile(real).size(), 18u) << target;
+        EXPECT_EQ(kfm::test::readFileBytes(real).size(), 18u) << target;
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "real"), {}), 1);
         EXPECT_EQ(filesInFolder(), 3);
     }
@@ -139,7 +139,7 @@ TEST_F(SaveFrontEnd, SaveThroughALinkWritesTheLinkedFile) {
     fs::remove(real);
     ASSERT_EQ(KPXSaveImage(image, link.c_str(), formatNumber(FormatId::Bmp), 0, 0, nullptr), 1);
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(fake::readFile(real).size(), 18u);
+    EXPECT_EQ(kfm::test::readFileBytes(real).size(), 18u);
     // Links that lead in a circle are refused and left alone.
     const std::string loop = dir.file("loop.bmp");
     fs::create_symlink("loop.bmp", loop);
@@ -195,7 +195,7 @@ TEST_F(SaveFrontEnd, SaveExSavesAConvertedCopyAndKeepsTheSource) {
     const std::string target = dir.file("deep.wpg");
     EXPECT_EQ(KPXSaveImageEx(deep, target.c_str(), formatNumber(FormatId::Wpg), 0, 0, nullptr), 1);
     KpxUnregisterCodec(50);
-    const auto saved = fake::readFile(target);
+    const auto saved = kfm::test::readFileBytes(target);
     ASSERT_GE(saved.size(), 5u);
     EXPECT_EQ(saved[4], 8); // an 8-bit copy was written
     EXPECT_EQ(KPXbpp(deep), 24);

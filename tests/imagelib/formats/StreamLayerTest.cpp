@@ -69,7 +69,7 @@ TEST(FileStream, OpenAndCloseReportThroughTheErrorSlot) {
     EXPECT_EQ(KpxGetLastErrorForTest(), kBitraBadArgument);
 
     const std::string path = dir.file("data");
-    fake::writeFile(path, {0, 1, 2, 3, 4, 5});
+    kfm::test::writeFileBytes(path, {0, 1, 2, 3, 4, 5});
     ASSERT_EQ(KpxOpenFileStream(path.c_str(), "rb", 2, &stream), 1);
     EXPECT_EQ(KpxGetLastErrorForTest(), kBitraNoError);
     std::uint8_t buffer[8] = {};
@@ -89,7 +89,7 @@ TEST(StreamLoading, MissingOrUnknownFilesLeaveTheirErrorCode) {
     EXPECT_EQ(KpxGetFileFormat(nullptr, 0), 0);
     EXPECT_EQ(KpxGetLastErrorForTest(), kBitraBadArgument);
     const std::string text = dir.file("notes.txt");
-    fake::writeFile(text, {'h', 'e', 'l', 'l', 'o'});
+    kfm::test::writeFileBytes(text, {'h', 'e', 'l', 'l', 'o'});
     EXPECT_EQ(KpxGetFileFormat(text.c_str(), 1), 0);
     EXPECT_EQ(KpxGetLastErrorForTest(), kBitraNotRecognised);
     EXPECT_EQ(KpxLoadImageFromFile(text.c_str(), 1, 0, nullptr, nullptr, nullptr), 0);

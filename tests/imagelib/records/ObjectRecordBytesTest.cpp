@@ -1,5 +1,6 @@
 #include "ObjectRecordBytes.h"
 #include "ObjectRecordCompare.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -255,26 +256,11 @@ const std::vector<Patch> kSampleVectorBytes = {
     {99, {0x5A}},
 };
 
-std::vector<std::uint8_t> minimalEmf() {
-    // An EMR_HEADER record (type 1, size 88) with the " EMF" signature, then EMR_EOF.
-    std::vector<std::uint8_t> b(88 + 20, 0);
-    b[0] = 1;
-    b[4] = 88;
-    b[40] = 0x20;
-    b[41] = 'E';
-    b[42] = 'M';
-    b[43] = 'F';
-    b[48] = static_cast<std::uint8_t>(b.size());
-    b[88] = 14;
-    b[92] = 20;
-    return b;
-}
-
 } // namespace
 
 TEST(VectorObjectRecordBytes, RoundTripsAndLeavesTheMetafileOut) {
     VectorObjectRecord r = sampleVector();
-    const auto emf = minimalEmf();
+    const auto emf = kfm::test::smallestMetafileBytes();
     r.metafile.reset(SetEnhMetaFileBits(static_cast<UINT>(emf.size()), emf.data()));
     const Bytes expected = build(kVectorObjectRecordSize, kSampleVectorBytes);
     EXPECT_EQ(toVector(writeVectorObjectRecord(r)), expected);

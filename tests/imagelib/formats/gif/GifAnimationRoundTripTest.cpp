@@ -1,5 +1,6 @@
 #include "FormatId.h"
 #include "FrameChain.h"
+#include "FrameInfoSupport.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "MultiFrameFiles.h"
@@ -139,12 +140,7 @@ TEST_F(GifAnimationRoundTrip, ObjectsCommentsAndTimingSurvive) {
     EXPECT_EQ(info.npImageObject->alphaValue, 50);
     EXPECT_STREQ(info.name, "first");
     EXPECT_STREQ(info.comment, "a");
-    std::free(info.name);
-    std::free(info.comment);
-    delete info.textObject;
-    delete info.controlObject;
-    delete info.vectorObject;
-    delete info.npImageObject;
+    kfm::test::freeFrameInfo(info);
 
     const char* comments[] = {"a", nullptr, "c"};
     for (int i = 0; i < 3; ++i) {
@@ -156,12 +152,7 @@ TEST_F(GifAnimationRoundTrip, ObjectsCommentsAndTimingSurvive) {
             EXPECT_STREQ(f.comment, comments[i]);
         else
             EXPECT_EQ(f.comment, nullptr);
-        std::free(f.name);
-        std::free(f.comment);
-        delete f.textObject;
-        delete f.controlObject;
-        delete f.vectorObject;
-        delete f.npImageObject;
+        kfm::test::freeFrameInfo(f);
         const KpxHandle original = KPXGetImageFramesImage(saved, i);
         ASSERT_EQ(KPXWidth(frame), KPXWidth(original));
         ASSERT_EQ(KPXHeight(frame), KPXHeight(original));
@@ -224,12 +215,7 @@ TEST(GifAnimationLoad, ControlWithoutFirstTextIsKept) {
     EXPECT_EQ(back.controlObject->type, 2u);
     EXPECT_EQ(back.controlObject->text.value_or("?"), "");
     EXPECT_EQ(back.controlObject->caption, std::string("Only a caption"));
-    delete back.controlObject;
-    std::free(back.name);
-    std::free(back.comment);
-    delete back.textObject;
-    delete back.vectorObject;
-    delete back.npImageObject;
+    kfm::test::freeFrameInfo(back);
     KPXDeleteImage(loaded);
 }
 

@@ -23,11 +23,6 @@
 
 namespace {
 
-std::vector<std::uint8_t> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // An 8-bit frame whose pixel (x, y) holds (x + y + seed) % colours.
 KpxHandle makeFrame(int width, int height, int seed, int colours) {
     const KpxHandle image = KPXCreateImage(width, height, 8);
@@ -127,7 +122,7 @@ TEST_F(GifAnimationSave, GiflibReadsEveryFrameAsWritten) {
                                  nullptr, nullptr),
               1);
     Decoded decoded;
-    slurp(readFile(path), decoded);
+    slurp(kfm::test::readFileBytes(path), decoded);
     GifFileType* gif = decoded.gif;
     EXPECT_EQ(gif->SWidth, 8);
     EXPECT_EQ(gif->SHeight, 6);
@@ -175,8 +170,9 @@ TEST_F(GifAnimationSave, FailedOrCancelledSaveKeepsTheOldFile) {
     EXPECT_EQ(KPXSaveImageFrames(head, path.c_str(), formatNumber(FormatId::Gif), 0, 0,
                                  cancelAtSecond, nullptr),
               -1);
-    EXPECT_EQ(readFile(path), (std::vector<std::uint8_t>{'p', 'r', 'e', 'c', 'i', 'o', 'u', 's',
-                                                         ' ', 'b', 'y', 't', 'e', 's'}));
+    EXPECT_EQ(kfm::test::readFileBytes(path),
+              (std::vector<std::uint8_t>{'p', 'r', 'e', 'c', 'i', 'o', 'u', 's', ' ', 'b', 'y', 't',
+                                         'e', 's'}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
               1)
@@ -197,7 +193,7 @@ TEST_F(GifAnimationSave, LongestNamesAndLinkedFilesAreSaved) {
                                  nullptr),
               1);
     Decoded fromLongest;
-    slurp(readFile(longest), fromLongest);
+    slurp(kfm::test::readFileBytes(longest), fromLongest);
     EXPECT_EQ(fromLongest.gif->ImageCount, 3);
 
     const std::string real = dir.file("real.gif");
@@ -209,7 +205,7 @@ TEST_F(GifAnimationSave, LongestNamesAndLinkedFilesAreSaved) {
         1);
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     Decoded fromLink;
-    slurp(readFile(real), fromLink);
+    slurp(kfm::test::readFileBytes(real), fromLink);
     EXPECT_EQ(fromLink.gif->ImageCount, 3);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
 }
@@ -232,7 +228,7 @@ TEST_F(GifAnimationSave, DeepFramesAreWrittenAsEightBitCopies) {
     EXPECT_EQ(std::vector<std::uint8_t>(KPXGetBits(deep), KPXGetBits(deep) + KPXSizeImage(deep)),
               pixels);
     Decoded decoded;
-    slurp(readFile(path), decoded);
+    slurp(kfm::test::readFileBytes(path), decoded);
     ASSERT_EQ(decoded.gif->ImageCount, 2);
     const SavedImage& written = decoded.gif->SavedImages[1];
     const ColorMapObject* map =
@@ -254,7 +250,7 @@ TEST_F(GifAnimationSave, FewestCodeBitsCoverTheUsedEntries) {
     ASSERT_EQ(KPXSaveImageFrames(head, path.c_str(), formatNumber(FormatId::Gif), 0x400, 0, nullptr,
                                  nullptr),
               1);
-    const std::vector<std::uint8_t> bytes = readFile(path);
+    const std::vector<std::uint8_t> bytes = kfm::test::readFileBytes(path);
     ASSERT_GT(bytes.size(), 13u);
     const int tableBits = (bytes[10] & 7) + 1;
     EXPECT_EQ((bytes[10] >> 4) & 7, 2) << "colour resolution of 3 bits";
@@ -311,7 +307,7 @@ TEST_F(GifAnimationSave, WrittenTablesCoverEveryIndexTheDataCarries) {
         KPXDeleteImage(head);
         head = 0;
         Decoded decoded;
-        slurp(readFile(path), decoded);
+        slurp(kfm::test::readFileBytes(path), decoded);
         ASSERT_NE(decoded.gif->SColorMap, nullptr);
         EXPECT_EQ(decoded.gif->SColorMap->ColorCount, c.expectedGlobalEntries);
         for (int k = 0; k < decoded.gif->ImageCount; ++k) {
@@ -344,7 +340,7 @@ TEST_F(GifAnimationSave, ObjectBlocksAreWrittenBeforeTheImage) {
         KPXSaveImageFrames(head, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr, nullptr),
         1);
     Decoded decoded;
-    slurp(readFile(path), decoded);
+    slurp(kfm::test::readFileBytes(path), decoded);
     const std::vector<std::string> names = blockNames(decoded.gif->SavedImages[0]);
     EXPECT_NE(std::find(names.begin(), names.end(), "comment:walk"), names.end());
     EXPECT_NE(std::find(names.begin(), names.end(), "KFMTEXTI5"), names.end());
@@ -364,7 +360,7 @@ TEST(GifSingleSave, TransparentIndexGivesAGraphicControlBlock) {
         const std::string path = dir.file(transparent ? "t.gif" : "o.gif");
         ASSERT_EQ(KPXSaveImage(image, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr), 1);
         Decoded decoded;
-        slurp(readFile(path), decoded);
+        slurp(kfm::test::readFileBytes(path), decoded);
         GraphicsControlBlock gcb{};
         const bool has = DGifSavedExtensionToGCB(decoded.gif, 0, &gcb) == GIF_OK &&
                          gcb.TransparentColor != NO_TRANSPARENT_COLOR;

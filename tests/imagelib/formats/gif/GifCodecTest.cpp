@@ -30,17 +30,6 @@ namespace giflib = kfm::test::giflib;
 
 namespace {
 
-Bytes readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
-
 // An image whose top-down indices are given, with a palette of distinct colours.
 KpxHandle makeImage(int width, int height, int depth, const Bytes& indices, int seed = 0) {
     const KpxHandle image = KPXCreateImage(width, height, depth);
@@ -123,7 +112,7 @@ TEST_F(GifCodec, SingleImagesRoundTripAndGiflibReadsThem) {
         ASSERT_EQ(
             KPXSaveImage(image, path.c_str(), formatNumber(FormatId::Gif), c.option, 0, nullptr),
             1);
-        const Bytes file = readFile(path);
+        const Bytes file = kfm::test::readFileBytes(path);
         const auto theirs = giflib::slurp(file);
         ASSERT_TRUE(theirs.has_value());
         ASSERT_EQ(theirs->images.size(), 1u);
@@ -142,7 +131,7 @@ TEST_F(GifCodec, GiflibFilesLoadWithTheirIndicesAndPalette) {
     for (int bits = 1; bits <= 8; ++bits) {
         SCOPED_TRACE(bits);
         const Bytes indices = indexImage(23, 11, bits, Content::Noise, 5);
-        writeFile(path, giflib::spew(23, 11, bits, bits % 2 == 0, indices));
+        kfm::test::writeFileBytes(path, giflib::spew(23, 11, bits, bits % 2 == 0, indices));
         const KpxHandle image = KPXLoadImage(nullptr, path.c_str(), nullptr);
         ASSERT_NE(image, 0);
         EXPECT_EQ(indicesOf(image), indices);
@@ -160,7 +149,7 @@ TEST_F(GifCodec, GraphicControlOnlyWithTransparencyForSingleImages) {
     ASSERT_EQ(KPXSaveImage(image, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr), 1);
     auto controls = [this] {
         std::vector<kpx::gif::BlockEntry> list;
-        kpx::gif::scanGif(readFile(path), {.list = &list});
+        kpx::gif::scanGif(kfm::test::readFileBytes(path), {.list = &list});
         return std::count_if(list.begin(), list.end(), [](const kpx::gif::BlockEntry& e) {
             return e.kind == kpx::gif::BlockKind::GraphicControl;
         });
@@ -172,7 +161,7 @@ TEST_F(GifCodec, GraphicControlOnlyWithTransparencyForSingleImages) {
     KPXSetImageTransparent(image, &entry, 1);
     ASSERT_EQ(KPXSaveImage(image, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr), 1);
     EXPECT_EQ(controls(), 1);
-    const Bytes file = readFile(path);
+    const Bytes file = kfm::test::readFileBytes(path);
     const Bytes gce = {0x21, 0xF9, 0x04, 0x01, 0x00, 0x00, 0x03, 0x00};
     EXPECT_NE(std::search(file.begin(), file.end(), gce.begin(), gce.end()), file.end());
     KPXDeleteImage(image);
@@ -222,7 +211,7 @@ TEST_F(GifCodec, AnimationRoundTripKeepsFramesObjectsAndComments) {
     ASSERT_EQ(KPXSaveImageFrames(first, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr,
                                  nullptr),
               1);
-    const Bytes file = readFile(path);
+    const Bytes file = kfm::test::readFileBytes(path);
     const auto ids = applicationIds(file);
     EXPECT_EQ(std::count(ids.begin(), ids.end(), "KFMTITLE4.0"), 1);
     const std::string title = "a||c|";
@@ -286,7 +275,7 @@ TEST_F(GifCodec, TitleOfBarsOnlyIsNotWritten) {
             r->comment = comment;
         }
         ASSERT_EQ(KPXSaveImage(image, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr), 1);
-        const auto ids = applicationIds(readFile(path));
+        const auto ids = applicationIds(kfm::test::readFileBytes(path));
         EXPECT_EQ(std::count(ids.begin(), ids.end(), "KFMTITLE4.0"), written ? 1 : 0) << comment;
         KPXDeleteImage(image);
     }
@@ -354,7 +343,7 @@ TEST_F(GifCodec, ProgressStopsLoadsAndSaves) {
     ASSERT_EQ(KPXSaveImageFrames(chain, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr,
                                  nullptr),
               1);
-    const Bytes saved = readFile(path);
+    const Bytes saved = kfm::test::readFileBytes(path);
 
     ProgressLog stopFirst = stoppingAt(0);
     EXPECT_EQ(KPXLoadImageFramesOffset(path.c_str(), 0, logProgress, &stopFirst), -1);
@@ -372,7 +361,7 @@ TEST_F(GifCodec, ProgressStopsLoadsAndSaves) {
     EXPECT_EQ(KPXSaveImageFrames(other, path.c_str(), formatNumber(FormatId::Gif), 0, 0,
                                  logProgress, &stopSave),
               -1);
-    EXPECT_EQ(readFile(path), saved);
+    EXPECT_EQ(kfm::test::readFileBytes(path), saved);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
     KPXDeleteImage(other);
     KPXDeleteImage(chain);
@@ -416,7 +405,7 @@ KpxResult failingSecondFrame(KpxCodecContext* context, const char* path, KpxProg
 
 TEST_F(GifCodec, FailedSaveKeepsTheOldFile) {
     const Bytes old = {'o', 'l', 'd'};
-    writeFile(path, old);
+    kfm::test::writeFileBytes(path, old);
     KpxCodecEntry entry = KpxFindCodec(20);
     entry.save = failingSecondFrame;
     KpxRegisterCodec(&entry);
@@ -425,7 +414,7 @@ TEST_F(GifCodec, FailedSaveKeepsTheOldFile) {
                                  nullptr),
               0);
     KpxUnregisterCodec(20);
-    EXPECT_EQ(readFile(path), old);
+    EXPECT_EQ(kfm::test::readFileBytes(path), old);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
     KPXDeleteImage(chain);
 }
@@ -442,7 +431,7 @@ TEST_F(GifCodec, DeepFramesAreWrittenAsEightBitCopiesAndCodeBitsCanShrink) {
     ASSERT_EQ(KPXSaveImageFrames(small, path.c_str(), formatNumber(FormatId::Gif),
                                  kKpxSaveFewestCodeBits, 0, nullptr, nullptr),
               1);
-    const auto index = kpx::gif::scanGif(readFile(path));
+    const auto index = kpx::gif::scanGif(kfm::test::readFileBytes(path));
     ASSERT_EQ(index.frames.size(), 1u);
     EXPECT_EQ(index.frames[0].minimumCodeSize, 3);
     const KpxHandle reloaded = KPXLoadImage(nullptr, path.c_str(), nullptr);
@@ -453,7 +442,7 @@ TEST_F(GifCodec, DeepFramesAreWrittenAsEightBitCopiesAndCodeBitsCanShrink) {
                                  nullptr),
               1);
     EXPECT_EQ(KPXbpp(deep), 24);
-    const auto theirs = giflib::slurp(readFile(path));
+    const auto theirs = giflib::slurp(kfm::test::readFileBytes(path));
     ASSERT_TRUE(theirs.has_value());
     EXPECT_EQ(theirs->images.size(), 3u);
     KPXDeleteImage(small);
@@ -476,7 +465,7 @@ TEST_F(GifCodec, DamagedDataGivesBackgroundRowsAndMissingFramesFail) {
         f.insert(f.end(), data.begin(), data.end());
     }
     f.push_back(0x3B);
-    writeFile(path, f);
+    kfm::test::writeFileBytes(path, f);
     KpxCodecContext context;
     const KpxHandle second = KpxLoadImageCore(nullptr, path.c_str(), 0, 1, &context, -1, nullptr);
     ASSERT_NE(second, 0);
@@ -497,7 +486,7 @@ TEST_F(GifCodec, DetailsNeverWritePastTheCallersArray) {
         comment(f, "note " + std::to_string(i));
     descriptor(f, 0, 0, 2, 2, 0);
     f.insert(f.end(), {2, 2, 0x44, 0x01, 0x00, 0x3B});
-    writeFile(path, f);
+    kfm::test::writeFileBytes(path, f);
     std::vector<KpxGifBlockInfo> list(6);
     list[5].kind = 12345;
     EXPECT_EQ(KPXGetGifDetails(path.c_str(), list.data(), 5), 5);
@@ -524,7 +513,7 @@ TEST_F(GifCodec, SizesAndPositionsPastSixteenBitsAreRefused) {
         const Bytes pixels(static_cast<std::size_t>(c.width) * c.height, 1);
         kpx::gif::encodeLzwImage(pixels, c.width, c.height, 2, kpx::gif::RowOrder::Sequential, f);
         f.push_back(0x3B);
-        writeFile(path, f);
+        kfm::test::writeFileBytes(path, f);
         KpxCodecContext context;
         EXPECT_EQ(KpxGifGetInfo(&context, path.c_str(), 0, nullptr, nullptr), kKpxBadData);
         context = KpxCodecContext{};
@@ -537,7 +526,7 @@ TEST_F(GifCodec, SizesAndPositionsPastSixteenBitsAreRefused) {
     descriptor(f, 0, 0, 32767, 2, 0);
     kpx::gif::encodeLzwImage(Bytes(2 * 32767, 1), 32767, 2, 2, kpx::gif::RowOrder::Sequential, f);
     f.push_back(0x3B);
-    writeFile(path, f);
+    kfm::test::writeFileBytes(path, f);
     const KpxHandle image = KPXLoadImageFramesOffset(path.c_str(), 0, nullptr, nullptr);
     ASSERT_GT(image, 0);
     EXPECT_EQ(KPXWidth(image), 32767);
@@ -577,7 +566,7 @@ TEST_F(GifCodec, FramesThatFailOrDecodeOnlyInPartAreReported) {
     const Bytes chain = TrackedCodes(2).add({4, 1, 7}).finish();
     f.insert(f.end(), chain.begin(), chain.end());
     f.push_back(0x3B);
-    writeFile(path, f);
+    kfm::test::writeFileBytes(path, f);
 
     const KpxHandle first = KPXLoadImageFramesOffset(path.c_str(), 0, nullptr, nullptr);
     ASSERT_GT(first, 0);
@@ -594,7 +583,7 @@ TEST_F(GifCodec, FramesThatFailOrDecodeOnlyInPartAreReported) {
     plainFrame(sound, 10);
     plainFrame(sound, 20);
     sound.push_back(0x3B);
-    writeFile(path, sound);
+    kfm::test::writeFileBytes(path, sound);
     const KpxHandle back = KPXLoadImageFramesOffset(path.c_str(), 0, nullptr, nullptr);
     EXPECT_EQ(chainLength(back), 2);
     EXPECT_TRUE(KPXGetFramesLoadReport().complete());
@@ -602,7 +591,7 @@ TEST_F(GifCodec, FramesThatFailOrDecodeOnlyInPartAreReported) {
     Bytes firstFails = header(4, 4, 2);
     plainFrame(firstFails, 10, 40000);
     firstFails.push_back(0x3B);
-    writeFile(path, firstFails);
+    kfm::test::writeFileBytes(path, firstFails);
     EXPECT_EQ(KPXLoadImageFramesOffset(path.c_str(), 0, nullptr, nullptr), 0);
 }
 
@@ -626,13 +615,13 @@ TEST_F(GifCodec, FilesWithMoreFramesThanTheCountHoldsAreRefused) {
     for (int i = 0; i < 32768; ++i)
         f.insert(f.end(), tiny.begin(), tiny.end());
     f.push_back(0x3B);
-    writeFile(path, f);
+    kfm::test::writeFileBytes(path, f);
     KpxCodecContext context;
     EXPECT_EQ(KpxGifGetInfo(&context, path.c_str(), 0, nullptr, nullptr), kKpxBadData);
     EXPECT_EQ(KPXLoadImageFramesOffset(path.c_str(), 0, nullptr, nullptr), 0);
     // One image fewer fits: the scan takes it (the frames themselves are not loaded here).
     f.erase(f.end() - 1 - static_cast<long>(tiny.size()), f.end() - 1);
-    writeFile(path, f);
+    kfm::test::writeFileBytes(path, f);
     context = KpxCodecContext{};
     EXPECT_EQ(KpxGifGetInfo(&context, path.c_str(), 0, nullptr, nullptr), kKpxOk);
     EXPECT_EQ(context.frameCount, 32767);

@@ -20,11 +20,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-Bytes readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 std::vector<std::filesystem::path> gifsIn(const std::string& folder) {
     std::vector<std::filesystem::path> files;
     for (const auto& e : std::filesystem::directory_iterator(kfm::test::testDataPath(folder)))
@@ -69,7 +64,7 @@ TEST(GifCorpus, EveryImageDecodesToGiflibsIndices) {
     for (const std::string folder : {"gif/pygif", "gif/pillow"}) {
         for (const auto& path : gifsIn(folder)) {
             SCOPED_TRACE(path.filename().string());
-            const Bytes file = readFile(path);
+            const Bytes file = kfm::test::readFileBytes(path);
             const auto theirs = giflib::slurp(file);
             if (!theirs)
                 continue; // giflib rejects it; the damaged-file test covers such files
@@ -97,13 +92,13 @@ TEST(GifCorpus, PygifSingleImagesMatchTheirExpectedPixels) {
             continue;
         SCOPED_TRACE(path.filename().string());
         const auto keys = readConf(conf);
-        const Bytes file = readFile(path);
+        const Bytes file = kfm::test::readFileBytes(path);
         const GifFileIndex index = scanGif(file);
         ASSERT_FALSE(index.frames.empty());
         EXPECT_EQ(index.description, keys.at("version"));
         EXPECT_EQ(std::to_string(index.screenWidth), keys.at("width"));
         const FrameLocation& f = index.frames[0];
-        const Bytes expected = readFile(path.parent_path() / keys.at("pixels"));
+        const Bytes expected = kfm::test::readFileBytes(path.parent_path() / keys.at("pixels"));
         // Only images that cover the screen without transparency map straight to the pixels;
         // code sizes above 8 (max-codes.gif uses 11) are refused here as giflib refuses them.
         if (f.minimumCodeSize > 8 || f.left != 0 || f.top != 0 || f.width != index.screenWidth ||
@@ -124,7 +119,7 @@ TEST(GifCorpus, PygifSingleImagesMatchTheirExpectedPixels) {
 TEST(GifCorpus, DamagedFilesEndCleanly) {
     for (const auto& path : gifsIn("gif-damaged")) {
         SCOPED_TRACE(path.filename().string());
-        const Bytes file = readFile(path);
+        const Bytes file = kfm::test::readFileBytes(path);
         std::vector<BlockEntry> list;
         const GifFileIndex index = scanGif(file, {.list = &list, .listCapacity = 64});
         EXPECT_LE(list.size(), 64u);

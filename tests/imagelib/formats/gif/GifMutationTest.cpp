@@ -6,6 +6,7 @@
 
 #include "FileInfo.h"
 #include "FrameChain.h"
+#include "FrameInfoSupport.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "MultiFrameFiles.h"
@@ -22,11 +23,6 @@
 #include <vector>
 
 namespace {
-
-std::vector<std::uint8_t> readBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::vector<std::uint8_t> mutate(std::vector<std::uint8_t> bytes, std::mt19937& random) {
     if (bytes.empty())
@@ -62,12 +58,7 @@ void readChain(KpxHandle chain) {
         const KpxHandle frame = KPXGetImageFramesImage(chain, i);
         FrameInfo info{};
         ASSERT_EQ(KPXGetImageFramesInfo(frame, &info), 1);
-        std::free(info.name);
-        std::free(info.comment);
-        delete info.textObject;
-        delete info.controlObject;
-        delete info.vectorObject;
-        delete info.npImageObject;
+        kfm::test::freeFrameInfo(info);
         // Every pixel byte of a frame is readable.
         const std::uint8_t* bits = KPXGetBits(frame);
         unsigned sum = 0;
@@ -92,14 +83,10 @@ TEST(GifMutation, DamagedVariantsLoadOrFailCleanly) {
     const int live = KpxLiveImageCount();
     std::mt19937 random(20261210);
     for (const auto& source : sources) {
-        const std::vector<std::uint8_t> original = readBytes(source);
+        const std::vector<std::uint8_t> original = kfm::test::readFileBytes(source);
         for (int round = 0; round < 24; ++round) {
             const std::vector<std::uint8_t> bytes = mutate(original, random);
-            {
-                std::ofstream out(path, std::ios::binary | std::ios::trunc);
-                out.write(reinterpret_cast<const char*>(bytes.data()),
-                          static_cast<std::streamsize>(bytes.size()));
-            }
+            ASSERT_TRUE(kfm::test::writeFileBytes(path, bytes));
             SCOPED_TRACE(source.filename().string() + " round " + std::to_string(round));
             KpxFileInfo info{};
             KPXGetInfoFile(path.c_str(), &info);

@@ -3,9 +3,11 @@
 
 #include "FormatId.h"
 #include "FrameChain.h"
+#include "FrameInfoSupport.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "MultiFrameFiles.h"
+#include "PackedPixels.h"
 
 #include "TestSupport.h"
 
@@ -26,23 +28,7 @@ int indexAt(KpxHandle image, int x, int y) {
     const std::uint8_t* row =
         KPXGetBits(image) +
         static_cast<std::size_t>(KPXHeight(image) - 1 - y) * KPXGetScanBytes(image);
-    switch (KPXbpp(image)) {
-    case 1:
-        return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4:
-        return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
-    default:
-        return row[x];
-    }
-}
-
-void freeInfo(FrameInfo& info) {
-    std::free(info.name);
-    std::free(info.comment);
-    delete info.textObject;
-    delete info.controlObject;
-    delete info.vectorObject;
-    delete info.npImageObject;
+    return kfm::test::packedIndexAt(row, x, KPXbpp(image));
 }
 
 class GifPeerFiles : public ::testing::TestWithParam<std::string> {};
@@ -82,7 +68,7 @@ TEST_P(GifPeerFiles, DecodeLikeGiflib) {
                     : kKpxTransparencyIndexFlag | static_cast<std::uint32_t>(gcb.TransparentColor);
             EXPECT_EQ(info.transparency, expected);
         }
-        freeInfo(info);
+        kfm::test::freeFrameInfo(info);
 
         const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
         ASSERT_NE(map, nullptr);
