@@ -2,8 +2,8 @@
 
 #include "EdgeLocks.h"
 
+#include "Bitra5.h"
 #include "FrameAlignment.h"
-#include "ImageCreation.h"
 #include "ShellServices.h"
 
 #include <algorithm>
