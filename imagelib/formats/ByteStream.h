@@ -4,7 +4,8 @@
 // KpxByteStream is the seekable byte stream that the stream loads and saves work on (the road
 // that went through OLE streams): read, write, seek and size. KpxMemoryStream keeps its bytes in
 // memory. KpxStreamCallbacks is a caller's table of four functions (read, write, seek, tell),
-// and KpxStream is the library's own such table over a standard-library FILE.
+// and KpxStream is the library's own such table over a standard-library FILE. The first
+// three cross the interface and are declared in Bitra5.h.
 
 #include <cstdint>
 #include <cstdio>

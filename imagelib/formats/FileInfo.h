@@ -1,9 +1,9 @@
 #pragma once
 // File information for callers: size, depth, frames and description of a file's image.
 
-#include "Bitra5.h"
 #include <cstdint>
 
+#include "Bitra5.h"
 #include "ByteStream.h"
 #include "CodecContext.h"
 

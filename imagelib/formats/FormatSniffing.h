@@ -1,9 +1,9 @@
 #pragma once
 // Recognition of a file's format by its extension and by its first bytes.
 
-#include "Bitra5.h"
 #include <cstdint>
 
+#include "Bitra5.h"
 #include "ByteStream.h"
 #include "FormatId.h"
 

@@ -5,9 +5,9 @@
 // 25 ms steps, 200 times at most, and then fails. Stream loads do not take the flag. Every
 // failure gives the handle 0; an image is handed out only when its codec succeeded.
 
-#include "Bitra5.h"
 #include <cstdint>
 
+#include "Bitra5.h"
 #include "ByteStream.h"
 #include "CodecContext.h"
 

@@ -3,9 +3,9 @@
 // codec and a library image, the keep-loading flag with its break lock, and the row arithmetic
 // the codecs use.
 
-#include "Bitra5.h"
 #include <cstdint>
 
+#include "Bitra5.h"
 #include "CodecContext.h"
 
 // Where the rows of the current load or save live. One set per thread, so loads and saves on

@@ -4,9 +4,9 @@
 // A file save never costs the file that was there: the codec writes into a temporary file in
 // the same folder, which replaces the target only when the whole write succeeded.
 
-#include "Bitra5.h"
 #include <cstdint>
 
+#include "Bitra5.h"
 #include "ByteStream.h"
 #include "CodecContext.h"
 

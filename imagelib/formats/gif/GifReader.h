@@ -6,9 +6,9 @@
 // and the index stay cached between the per-frame calls (checked against the file's size and
 // time), so loading every frame of a file reads and scans it only once.
 
-#include "Bitra5.h"
 #include <cstdint>
 
+#include "Bitra5.h"
 #include "CodecContext.h"
 #include "ImageRecord.h"
 
