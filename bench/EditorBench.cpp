@@ -13,10 +13,7 @@
 #include "MainFrame.h"
 #include "registry/Registry.h"
 
-#include "Bitra5Api.h"
-#include "FrameChain.h"
-#include "ImageCreation.h"
-#include "MultiFrameFiles.h"
+#include "Bitra5.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #include "AnimationAreaCrop.h"
 
-#include "ImageCreation.h"
+#include "Bitra5.h"
 #include "InterimSaveSteps.h"
 #include "Kfm5ResourceIds.h"
 #include "ShellServices.h"

@@ -3,8 +3,8 @@
 #include "EdgeLocks.h"
 #include "Kfm5ResourceIds.h"
 
+#include "Bitra5.h"
 #include "FrameAlignment.h"
-#include "ImageCreation.h"
 #include "ShellServices.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "CObjText.h"
 
+#include "Bitra5.h"
 #include "Geometry.h"
-#include "ImageCreation.h"
 
 #include <algorithm>
 

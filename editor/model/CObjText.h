@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "Bitra5Api.h"
-#include "ObjectRecords.h"
+#include "Bitra5.h"
 
 class CObjText {
 public:

@@ -1,7 +1,6 @@
 #include "FrameChainBuild.h"
 
-#include "FrameChain.h"
-#include "ImageCreation.h"
+#include "Bitra5.h"
 #include "Kfm5ResourceIds.h"
 #include "ProgramState.h"
 #include "ShellServices.h"

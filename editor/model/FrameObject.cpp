@@ -1,9 +1,7 @@
 #include "FrameObject.h"
 
+#include "Bitra5.h"
 #include "Geometry.h"
-#include "ImageCreation.h"
-#include "ObjectRecordCompare.h"
-#include "PackedRows.h"
 
 #include <cstdlib>
 #include <cstring>

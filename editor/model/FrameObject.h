@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "FrameChain.h"
-#include "ObjectRecords.h"
+#include "Bitra5.h"
 
 class CObjFrame {
 public:

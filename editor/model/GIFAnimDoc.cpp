@@ -1,11 +1,9 @@
 #include "GIFAnimDoc.h"
 
 #include "AnimationAreaCrop.h"
+#include "Bitra5.h"
 #include "Bitra5ResourceIds.h"
-#include "FormatId.h"
-#include "FormatSniffing.h"
 #include "FrameChainBuild.h"
-#include "ImageCreation.h"
 #include "InterimSaveSteps.h"
 #include "Kfm5ResourceIds.h"
 #include "LibraryFrameFiles.h"

@@ -1,9 +1,6 @@
 #include "ImageUtilities.h"
 
-#include "ColorConversion.h"
-#include "ColorMatching.h"
-#include "ImageCreation.h"
-#include "ImageDrawing.h"
+#include "Bitra5.h"
 
 #include "gdi/DeviceContext.h"
 

@@ -2,7 +2,7 @@
 // Small file and image helpers over the image library that the frame model and the renderers
 // share.
 
-#include "Bitra5Api.h"
+#include "Bitra5.h"
 
 // 0 for a null or empty path; otherwise 1 when the file can be opened for reading.
 int FileExists(const char* path);

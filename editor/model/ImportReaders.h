@@ -8,7 +8,7 @@
 #include <string>
 
 #include "AnimationData.h"
-#include "Bitra5Api.h"
+#include "Bitra5.h"
 #include "DialogServices.h"
 
 // Progress and cancel callback of the clip importers: non-zero stops.

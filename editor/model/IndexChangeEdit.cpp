@@ -1,7 +1,6 @@
 #include "IndexChangeEdit.h"
 
-#include "ImageCreation.h"
-#include "IndexChange.h"
+#include "Bitra5.h"
 #include "UndoHistory.h"
 
 int ChangeFrameIndex(CObjFrame& frame, int from, int to, int swap) {

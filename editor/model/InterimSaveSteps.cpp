@@ -1,8 +1,6 @@
 #include "InterimSaveSteps.h"
 
-#include "ImageCreation.h"
-#include "PackedRows.h"
-#include "Transparency.h"
+#include "Bitra5.h"
 
 #include <algorithm>
 #include <cstring>

@@ -10,7 +10,7 @@
 // - the export to another format fails cleanly.
 
 #include "AnimationData.h"
-#include "Bitra5Api.h"
+#include "Bitra5.h"
 
 namespace interim {
 

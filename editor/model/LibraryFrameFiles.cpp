@@ -1,7 +1,6 @@
 #include "LibraryFrameFiles.h"
 
-#include "FormatId.h"
-#include "MultiFrameFiles.h"
+#include "Bitra5.h"
 #include "ProgramState.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // The image library's multi-frame GIF load and save as the document uses them, with the Esc
 // key polled after every frame through the model's progress callback.
 
-#include "Bitra5Api.h"
+#include "Bitra5.h"
 #include "types/Win32Types.h"
 
 // The chain of the GIF's frames, 0 when nothing could be loaded, -1 when Esc stopped it.

@@ -1,6 +1,6 @@
 #include "ShellServices.h"
 
-#include "LibraryStartup.h"
+#include "Bitra5.h"
 #include "resources/ResourceLibrary.h"
 
 #include <cctype>

@@ -2,26 +2,8 @@
 // Plain fills of images: a palette index, a colour, a rectangle, a chequer board, and clearing
 // by an alpha plane. Colours are COLORREF values (red in the low byte).
 
+#include "Bitra5.h"
 #include "ImageRecord.h"
-
-// Fills an image of 1, 4 or 8 bits with a palette index.
-BITRA5_API int KPXFillImageByIndexColor(KpxHandle image, int index);
-// Fills an image with a colour: images of 1 to 8 bits with the nearest palette index, 24-bit
-// images as a chequer board whose two colours are equal; other depths give 0.
-BITRA5_API int KPXFillImageByRGBColor(KpxHandle image, COLORREF colour);
-// Fills the rectangle left..right x top..bottom (edges included, rows from the top, clipped to
-// the image) of an 8-bit image (nearest palette index) or a 24-bit image with a colour.
-BITRA5_API int KPXFillImageByRGBColor2(KpxHandle image, COLORREF colour, int left, int top,
-                                       int right, int bottom);
-// Fills a 24-bit image with a chequer pattern: pixel (x, y) from the top-left gets colour1 when
-// (x + offsetX) / cellWidth + (y + offsetY) / cellHeight is even, else colour2. Cell width 0
-// fills with colour2, cell height 0 with colour1.
-BITRA5_API int KPXFillImageByChessBoard(KpxHandle image, int cellWidth, int cellHeight, int offsetX,
-                                        int offsetY, COLORREF colour1, COLORREF colour2);
-// Sets the pixels of an 8- or 24-bit image to colour (8 bits: its low byte as index) wherever
-// the 8-bit alpha image placed at (x, y) is 255, and everywhere outside that placed image.
-BITRA5_API int KPXImageClearByAlpha(KpxHandle image, KpxHandle alpha, int x, int y,
-                                    COLORREF colour);
 
 namespace kpx {
 struct FillRect {

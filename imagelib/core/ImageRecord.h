@@ -8,22 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "Bitra5Api.h"
+#include "Bitra5.h"
 #include "ObjectRecords.h"
-
-// One transparent colour of an image: seven 32-bit values.
-struct KpxTransparentEntry {
-    std::int32_t red;       // mode 0
-    std::int32_t green;     // mode 0
-    std::int32_t blue;      // mode 0: blue; mode 1: palette index
-    std::int32_t tolerance; // mode 0: largest difference per channel
-    std::int32_t mode;      // 0 colour within tolerance, 1 palette index, 2 flood-filled region
-    std::int32_t seedX;     // mode 2
-    std::int32_t seedY;     // mode 2
-};
-static_assert(sizeof(KpxTransparentEntry) == 28);
-
-constexpr int kKpxMaxTransparentEntries = 10;
 
 enum KpxPermission : std::int32_t {
     kKpxFree = 0,

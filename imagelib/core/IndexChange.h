@@ -6,13 +6,10 @@
 // The edit's shape (see README.md): the kernels below work on one row or one colour table and
 // know nothing of handles or locks; KPXChangeIndexToIndex checks, locks and calls them.
 
+#include "Bitra5.h"
 #include "ImageRecord.h"
 
 #include <cstdint>
-
-// Images of 1, 4 or 8 bits; from and to must differ and lie inside the colour table. 1, or 0
-// when nothing was done.
-BITRA5_API int KPXChangeIndexToIndex(KpxHandle image, int from, int to, int swap);
 
 namespace kpx {
 

@@ -1,12 +1,7 @@
 #pragma once
 // The library's fixed palettes (entries red, green, blue, 0) and the library HPALETTE.
 
-#include "Bitra5Api.h"
-
-BITRA5_API const PALETTEENTRY* KPXGetHardPalette();
-BITRA5_API const PALETTEENTRY* KPXGetWindows16Palette();
-BITRA5_API const PALETTEENTRY* KPXGetFinePalette();
-BITRA5_API HPALETTE KPXGetHPalette();
+#include "Bitra5.h"
 
 namespace kpx {
 // The 64-colour cube: entry 16r + 4g + b = (85r, 85g, 85b, 0).

@@ -1,4 +1,5 @@
 #include "LibraryStartup.h"
+#include "Bitra5Testing.h"
 
 #include "FormatTable.h"
 #include "ImageCreation.h"

@@ -2,7 +2,7 @@
 // The library's start-up at load and shutdown at unload, and the exported doors to its resource
 // library and per-thread error slot (the tables themselves are in LibraryShared.h).
 
-#include "Bitra5Api.h"
+#include "Bitra5.h"
 #include "Bitra5ResourceIds.h"
 
 constexpr int kKpxDescriptionCount = bitra5res::kDescriptionCount;
@@ -11,7 +11,6 @@ constexpr unsigned kKpxFirstDescriptionId = bitra5res::IDS_DESCRIPTION_FIRST;
 
 BITRA5_API void KpxProcessAttach(HINSTANCE instance);
 BITRA5_API void KpxProcessDetach();
-BITRA5_API HINSTANCE KpxGetResourceInstance();
 BITRA5_API void KpxSetModuleInstance(HINSTANCE instance);
 BITRA5_API void KpxAllocErrorSlot();
 BITRA5_API void KpxFreeErrorSlot();
@@ -19,14 +18,7 @@ BITRA5_API void KpxSetLastError(int code);
 BITRA5_API void KpxInitLibrary();
 BITRA5_API void KpxExitLibrary();
 BITRA5_API void KpxWarmUpDrawDib();
-BITRA5_API int KPXUseVFW();
-BITRA5_API int KPXcompress(std::uint8_t* dest, unsigned long* destLength,
-                           const std::uint8_t* source, unsigned long sourceLength);
-BITRA5_API int KPXdecompress(std::uint8_t* dest, unsigned long* destLength,
-                             const std::uint8_t* source, unsigned long sourceLength);
 
 // Description text k (string IDS_DESCRIPTION_FIRST + k), loaded at start-up; empty for k out of
 // range.
 BITRA5_API const char* KpxGetDescriptionText(int k);
-// The calling thread's error slot (-1 when the slot is not allocated); for tests.
-BITRA5_API int KpxGetLastErrorForTest();

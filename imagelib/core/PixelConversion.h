@@ -3,6 +3,7 @@
 // the popularity palettes, the inverse colour table and the undithered row mapping.
 // Nothing here locks or creates images; the exported functions hand in views of locked records.
 
+#include "Bitra5.h"
 #include "NearestColor.h"
 #include "PackedRows.h"
 
@@ -12,9 +13,6 @@
 #include <vector>
 
 struct KpxImageRecord;
-
-// Progress callback of single-image conversions: called once per pixel row.
-using KpxRowCallback = void (*)();
 
 // Counts processed rows over every pass of a conversion and calls the callback once per
 // `passes` rows, so that it runs once per image row over the whole conversion.

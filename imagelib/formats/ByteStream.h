@@ -4,57 +4,14 @@
 // KpxByteStream is the seekable byte stream that the stream loads and saves work on (the road
 // that went through OLE streams): read, write, seek and size. KpxMemoryStream keeps its bytes in
 // memory. KpxStreamCallbacks is a caller's table of four functions (read, write, seek, tell),
-// and KpxStream is the library's own such table over a standard-library FILE.
+// and KpxStream is the library's own such table over a standard-library FILE. The first
+// three cross the interface and are declared in Bitra5.h.
 
 #include <cstdint>
 #include <cstdio>
 #include <vector>
 
-#include "Bitra5Api.h"
-
-// Classes that callers of the library use directly.
-#define BITRA5_CLASS __attribute__((visibility("default")))
-
-class BITRA5_CLASS KpxByteStream {
-public:
-    virtual ~KpxByteStream() = default;
-    // Reads up to count bytes; returns the number read (0 at the end), or -1 on failure.
-    virtual std::int64_t read(void* buffer, std::uint32_t count) = 0;
-    // Writes count bytes; returns the number written, or -1 on failure.
-    virtual std::int64_t write(const void* data, std::uint32_t count) = 0;
-    // Moves by offset from origin (0 start, 1 current position, 2 end); returns the new
-    // position, or -1 when it would lie before the start or the stream cannot seek.
-    virtual std::int64_t seek(std::int64_t offset, int origin) = 0;
-    virtual std::int64_t size() const = 0;
-};
-
-// A growable stream in memory; writing past the end extends it.
-class BITRA5_CLASS KpxMemoryStream : public KpxByteStream {
-public:
-    KpxMemoryStream() = default;
-    explicit KpxMemoryStream(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
-    std::int64_t read(void* buffer, std::uint32_t count) override;
-    std::int64_t write(const void* data, std::uint32_t count) override;
-    std::int64_t seek(std::int64_t offset, int origin) override;
-    std::int64_t size() const override { return static_cast<std::int64_t>(bytes_.size()); }
-    const std::vector<std::uint8_t>& bytes() const { return bytes_; }
-
-private:
-    std::vector<std::uint8_t> bytes_;
-    std::size_t position_ = 0;
-};
-
-// A caller's callback stream; the library calls only these four functions, each with the table
-// itself first, so a caller may keep its own data behind them.
-struct KpxStreamCallbacks {
-    // Returns the number of bytes read.
-    std::uint32_t (*read)(KpxStreamCallbacks* stream, void* buffer, std::uint32_t count);
-    // Returns the number of bytes written.
-    std::uint32_t (*write)(KpxStreamCallbacks* stream, const void* data, std::uint32_t count);
-    // Positions the stream with the fseek origins 0, 1, 2; returns 0.
-    std::int32_t (*seek)(KpxStreamCallbacks* stream, std::int32_t offset, std::int32_t origin);
-    std::int32_t (*tell)(KpxStreamCallbacks* stream);
-};
+#include "Bitra5.h"
 
 // The library's callback stream over a FILE.
 struct KpxStream {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "Bitra5Api.h"
+#include "Bitra5.h"
 #include "ObjectRecords.h"
 #include "ResultCodes.h"
 
@@ -15,9 +15,6 @@
 // image, the fetch-row callback of saves copies one image row into it. Rows count from the top
 // of the picture. A non-zero answer asks the codec to stop (it then reports kKpxStopped).
 using KpxRowFunction = int (*)(std::uint8_t* row, int index);
-
-// Progress function of single-image loads, saves and conversions: called once per pixel row.
-using KpxProgressProc = void (*)();
 
 // "No transparent colour" in the context's transparent-colour word; any value from here up.
 constexpr std::uint32_t kKpxNoTransparentColor = 0xFF000000u;
@@ -28,8 +25,6 @@ constexpr std::uint32_t kKpxTransparentIndexFlag = 0x01000000u;
 constexpr std::int16_t kKpxFlagHasAlpha = 1;         // after an info request
 constexpr std::int16_t kKpxFlagPaletteLearned = 128; // after a load: copy the palette again
 constexpr std::int16_t kKpxFlagPhotoCdGrey = 64;     // Photo CD grey rendering
-
-constexpr int kKpxDescriptionChars = 64;
 
 // One per info, load or save request, owned by the front end that makes it. The seven owned
 // values at the end are filled by readers and moved into the image record by the loader (or
@@ -76,21 +71,6 @@ struct KpxCodecContext {
     // give take the background index).
     std::int16_t dataIncomplete = 0;
 };
-
-// File information for callers of the info functions (104 bytes).
-struct KpxFileInfo {
-    std::int32_t formatId;
-    char description[kKpxDescriptionChars];
-    std::int32_t width;
-    std::int32_t height;
-    std::int32_t reserved[2];  // always 0
-    std::int32_t bitsPerPixel; // 1, 4, 8, 24 or 32
-    std::int32_t fileSize;
-    std::int32_t dataSize;
-    std::int32_t frameCount;
-    std::int32_t rotateAngle;
-};
-static_assert(sizeof(KpxFileInfo) == 104);
 
 struct KpxImageRecord;
 

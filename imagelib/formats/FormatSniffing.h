@@ -3,19 +3,13 @@
 
 #include <cstdint>
 
+#include "Bitra5.h"
 #include "ByteStream.h"
 #include "FormatId.h"
 
 // Format id by extension only (first matching row), without touching the file; 0 when unknown
 // or when the file-name part is "*".
 BITRA5_API std::int32_t KpxGetFormatFromExt(const char* path);
-BITRA5_API std::int32_t KPXGetFormatFileNDA(const char* path);
-// Format id by extension only; 0 when unknown or when the whole path is "*".
-BITRA5_API std::int32_t KPXGetFormatFileExt(const char* path);
-BITRA5_API std::int32_t KPXGetFormatFile(const char* path);
-// Format id of the data at the offset: the extension gives a hint, then the first 10 bytes
-// decide. Without a hint at offset 0 the file is not opened. 0 when not recognised.
-BITRA5_API std::int32_t KPXGetFormatFileOffset(const char* path, std::int32_t offset);
 
 // Content recognition: *idInOut carries the hint in and the result out; returns the result.
 BITRA5_API std::int32_t KpxSniffFormat(std::int32_t* idInOut, const char* path,

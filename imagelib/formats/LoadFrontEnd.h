@@ -7,17 +7,9 @@
 
 #include <cstdint>
 
+#include "Bitra5.h"
 #include "ByteStream.h"
 #include "CodecContext.h"
-
-BITRA5_API KpxHandle KPXLoadImage(HWND window, const char* path, KpxProgressProc progress);
-// The image whose data begin at the offset. The window owns the Photo CD resolution dialog.
-BITRA5_API KpxHandle KPXLoadImageOffset(HWND window, const char* path, std::int32_t offset,
-                                        KpxProgressProc progress);
-// A BMP or BMI image from a byte stream, with its transparency image when the stream holds one.
-BITRA5_API KpxHandle KPXLoadImageOleStream(HWND ignored, KpxByteStream* stream,
-                                           KpxProgressProc progress);
-BITRA5_API KpxHandle KPXLoadImageStreamCB(KpxStreamCallbacks* stream, KpxProgressProc progress);
 
 // The core loader: detects the format, asks the codec for the image's properties, creates the
 // image and has the codec fill it. Leaves the context filled.

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "Bitra5.h"
 #include "CodecContext.h"
 
 // Where the rows of the current load or save live. One set per thread, so loads and saves on
@@ -32,9 +33,6 @@ BITRA5_API int KpxFetchRow(std::uint8_t* row, int index);
 // The keep-loading flag: set when a load starts, cleared by KPXBreakLoad.
 BITRA5_API void KpxSetKeepLoading(int value);
 BITRA5_API int KpxKeepLoading();
-// Clears the keep-loading flag and returns 1, unless the break lock is set (then returns 0).
-BITRA5_API int KPXBreakLoad();
-BITRA5_API int KPXLockBreakLoad(int value);
 
 // Row size of a DIB row: ((width x bits + 31) / 32) x 4, in 32 bits.
 BITRA5_API std::uint32_t KpxScanBytes(int width, int bits);

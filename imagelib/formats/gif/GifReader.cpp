@@ -1,4 +1,5 @@
 #include "GifReader.h"
+#include "Bitra5Testing.h"
 
 #include <algorithm>
 #include <cstdio>

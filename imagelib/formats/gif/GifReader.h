@@ -8,21 +8,9 @@
 
 #include <cstdint>
 
+#include "Bitra5.h"
 #include "CodecContext.h"
 #include "ImageRecord.h"
-
-// One block of a GIF file, as KPXGetGifDetails lists it (72 bytes).
-struct KpxGifBlockInfo {
-    std::int32_t kind; // 0 other extension, 1 header, 2 global table, 3 comment, 4 application,
-                       // 5 graphic control, 6 local table, 7 image, 8 plain text
-    std::int32_t offset;
-    std::int32_t size;
-    std::int32_t width;
-    std::int32_t height;
-    std::int32_t bits;
-    char text[48];
-};
-static_assert(sizeof(KpxGifBlockInfo) == 72);
 
 // Scans the file into the context (and the list, at most capacity entries); count receives the
 // number of entries written.
@@ -36,12 +24,6 @@ BITRA5_API KpxResult KpxGifGetInfo(KpxCodecContext* context, const char* path, s
 BITRA5_API KpxResult KpxGifLoadFrame(KpxCodecContext* context, const char* path,
                                      std::int32_t offset, KpxProgressProc progress,
                                      KpxTransparentEntry* transparent, std::int32_t* count);
-// Lists the blocks of the file into the caller's array of `capacity` entries; returns the
-// number of entries written (never more than capacity), 0 when the scan fails.
-BITRA5_API int KPXGetGifDetails(const char* path, KpxGifBlockInfo* list, int capacity);
-
-// How many times the GIF routines have read a file from disk (for tests).
-BITRA5_API unsigned long KpxGifFileReadCountForTest();
 
 namespace kpx::gif {
 

@@ -1,6 +1,7 @@
 // The library's start-up at load, its shutdown at unload and the objects made at start-up.
 
 #include "LibraryStartup.h"
+#include "Bitra5Testing.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "LibraryPalettes.h"

@@ -1,3 +1,4 @@
+#include "Bitra5Testing.h"
 #include "FormatDispatch.h"
 #include "IoLayer.h"
 #include "LibraryStartup.h"

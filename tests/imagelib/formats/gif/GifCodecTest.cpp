@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "Bitra5Testing.h"
 #include "FormatDispatch.h"
 #include "FormatId.h"
 #include "FrameChain.h"
