@@ -5,39 +5,11 @@
 // record's links, reference count and permission word. Image functions reach a record only
 // through KpxLockImage / KpxUnlockImage.
 
+#include "Bitra5Testing.h"
 #include "ImageRecord.h"
 
 // Lowest id found through the table; higher ids are found by walking the record list.
 constexpr int kKpxHandleTableSize = 16384;
-
-BITRA5_API void KpxInitImageTable();
-BITRA5_API KpxHandle KpxNewImageHandle();
-BITRA5_API void KpxStoreImageSlot(KpxImageRecord* record);
-BITRA5_API void KpxFreeImageSlot(std::int32_t id);
-BITRA5_API int KpxFindFreeHandle(std::int32_t* id, KpxImageRecord** previous,
-                                 KpxImageRecord** next);
-BITRA5_API KpxImageRecord* KpxFindImage(std::int32_t id);
-// Takes the permission word in mode 1 (read), 2 (write) or 4 (draw). Readers share the word and
-// are counted; any other holder is waited for in 10 ms steps, 300 at most, after which the image
-// is taken anyway. A write lock drops the cached checksum, since the caller may change the pixels.
-BITRA5_API KpxImageRecord* KpxLockImage(std::int32_t id, std::int32_t mode);
-// Value 0 gives up one hold: the word is free once the last reader has left, and then the
-// deletes asked for while it was held are carried out (the record may be gone afterwards).
-// A non-zero value sets the word.
-BITRA5_API void KpxUnlockImage(KpxImageRecord* record, std::int32_t value);
-BITRA5_API std::int32_t KpxGetImagePermission(std::int32_t id, std::int32_t clear);
-BITRA5_API KpxImageRecord* KpxLockFirstFrame(KpxImageRecord* record, std::int32_t mode);
-// Drops one reference; returns the remaining count (0 when freed or refused).
-BITRA5_API std::int32_t KpxReleaseImage(std::int32_t id, std::int32_t deleteBitmap);
-// Drops one reference with the bitmap: at once when no one holds the image, else when its last
-// holder lets go. Returns 0 only when no image has the id.
-BITRA5_API int KpxDeleteImageReference(std::int32_t id);
-BITRA5_API void KpxFreeAllImages();
-BITRA5_API void KpxImageChecksum(KpxImageRecord* record);
-// Forgets the cached checksum after a change of pixels or colour table.
-BITRA5_API void KpxInvalidateChecksum(KpxImageRecord* record);
-// Adds one reference under the table lock; returns the new count (0 for a null record).
-BITRA5_API std::int32_t KpxAddImageReference(KpxImageRecord* record);
 
 namespace kpx {
 
@@ -89,6 +61,3 @@ private:
     KpxImageRecord* record_;
 };
 } // namespace kpx
-
-// Number of live records (for diagnostics and tests).
-BITRA5_API int KpxLiveImageCount();

@@ -4,11 +4,9 @@
 #include <cstdint>
 
 #include "Bitra5.h"
+#include "Bitra5Testing.h"
 #include "ByteStream.h"
 #include "CodecContext.h"
-
-BITRA5_API int KpxGetInfoFileCore(const char* path, std::int32_t offset, KpxFileInfo* info,
-                                  int alphaAs32, int photoCdResolution);
 
 namespace kpx {
 // The context of an info request: frame count 1, delay 100, no loop, no transparent colour.

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "Bitra5Testing.h"
 #include "ByteStream.h"
 #include "CodecContext.h"
 #include "ImageRecord.h"
@@ -52,51 +53,6 @@ struct KpxCodecEntry {
     KpxStreamSaveRoutine streamSave;
     KpxStreamReader readStream;
 };
-
-// Replaces the entry of entry->formatId for the running process (the built-in entry of that id,
-// if any, is hidden until the registration is dropped). Returns 1, or 0 for a null entry.
-BITRA5_API int KpxRegisterCodec(const KpxCodecEntry* entry);
-// Drops a registration made by KpxRegisterCodec; the built-in entry applies again.
-BITRA5_API void KpxUnregisterCodec(std::int32_t formatId);
-// The entry of a format; all routines null when the format has no codec.
-BITRA5_API KpxCodecEntry KpxFindCodec(std::int32_t formatId);
-
-BITRA5_API KpxResult KpxGetInfoByFormat(KpxCodecContext* context, const char* path,
-                                        std::int32_t offset, std::int32_t formatId,
-                                        KpxTransparentEntry* transparent, std::int32_t* count);
-BITRA5_API KpxResult KpxLoadByFormat(KpxCodecContext* context, const char* path,
-                                     std::int32_t offset, std::int32_t formatId,
-                                     KpxProgressProc progress, KpxTransparentEntry* transparent,
-                                     std::int32_t* count);
-// For GIF first sets the transparent colour from the list (a palette-index first entry) and,
-// for a single frame, the logical screen to the image size.
-BITRA5_API KpxResult KpxSaveByFormat(KpxCodecContext* context, const char* path,
-                                     std::int32_t formatId, KpxProgressProc progress,
-                                     const KpxTransparentEntry* transparent, std::int32_t count);
-
-BITRA5_API KpxResult KpxGetInfoByFormatOleStream(KpxCodecContext* context, KpxByteStream* stream,
-                                                 std::int32_t formatId,
-                                                 KpxTransparentEntry* transparent,
-                                                 std::int32_t* count);
-BITRA5_API KpxResult KpxLoadByFormatOleStream(KpxCodecContext* context, KpxByteStream* stream,
-                                              std::int32_t formatId, KpxProgressProc progress,
-                                              KpxTransparentEntry* transparent,
-                                              std::int32_t* count);
-BITRA5_API KpxResult KpxSaveByFormatOleStream(KpxCodecContext* context, KpxByteStream* stream,
-                                              std::int32_t formatId, KpxProgressProc progress,
-                                              const KpxTransparentEntry* transparent,
-                                              std::int32_t count);
-BITRA5_API KpxResult KpxGetInfoByFormatStreamCB(KpxCodecContext* context,
-                                                KpxStreamCallbacks* stream, std::int32_t formatId,
-                                                KpxTransparentEntry* transparent,
-                                                std::int32_t* count);
-BITRA5_API KpxResult KpxLoadByFormatStreamCB(KpxCodecContext* context, KpxStreamCallbacks* stream,
-                                             std::int32_t formatId, KpxProgressProc progress,
-                                             KpxTransparentEntry* transparent, std::int32_t* count);
-BITRA5_API KpxResult KpxSaveByFormatStreamCB(KpxCodecContext* context, KpxStreamCallbacks* stream,
-                                             std::int32_t formatId, KpxProgressProc progress,
-                                             const KpxTransparentEntry* transparent,
-                                             std::int32_t count);
 
 namespace kpx {
 // The codecs built into the library, one entry per format that has one.

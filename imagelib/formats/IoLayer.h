@@ -7,18 +7,8 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "Bitra5Testing.h"
 #include "ByteStream.h"
-
-BITRA5_API int KpxIoSeek(FILE* file, long offset, int origin);
-BITRA5_API long KpxIoTell(FILE* file);
-BITRA5_API std::size_t KpxIoRead(void* buffer, std::size_t size, std::size_t count, FILE* file);
-BITRA5_API std::size_t KpxIoWrite(const void* data, std::size_t size, std::size_t count,
-                                  FILE* file);
-BITRA5_API int KpxIoClose(FILE* file);
-
-// The calling thread's current stream of the I/O layer (null: none).
-BITRA5_API void KpxSetCurrentStream(KpxByteStream* stream);
-BITRA5_API KpxByteStream* KpxGetCurrentStream();
 
 namespace kpx {
 // Makes a stream the current one for its lifetime and restores the previous one after.

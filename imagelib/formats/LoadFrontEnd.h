@@ -8,16 +8,9 @@
 #include <cstdint>
 
 #include "Bitra5.h"
+#include "Bitra5Testing.h"
 #include "ByteStream.h"
 #include "CodecContext.h"
-
-// The core loader: detects the format, asks the codec for the image's properties, creates the
-// image and has the codec fill it. Leaves the context filled.
-BITRA5_API KpxHandle KpxLoadImageCore(HWND window, const char* path, std::int32_t offset,
-                                      std::int32_t frameNumber, KpxCodecContext* context,
-                                      std::int32_t photoCdResolution, KpxProgressProc progress);
-// 1 while a core load runs (for tests and diagnostics).
-BITRA5_API int KpxIsLoadBusy();
 
 namespace kpx {
 // The context of a load: one frame, extensions read, delay 100, no loop, no transparent colour.

@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <exception>
 
-// Result of a codec routine; the front ends turn any non-zero value into a null handle or 0.
-using KpxResult = std::uint16_t;
+#include "Bitra5Testing.h" // KpxResult
 
 constexpr KpxResult kKpxOk = 0;
 constexpr KpxResult kKpxCannotOpen = 1; // the file cannot be opened

@@ -7,9 +7,6 @@
 #include <cstdint>
 
 #include "Bitra5.h"
+#include "Bitra5Testing.h"
 #include "ByteStream.h"
 #include "CodecContext.h"
-
-// The depth a format needs for an image of `bits` bits (option: the TIFF save option); the
-// image's own depth when nothing is to be converted.
-BITRA5_API int KpxSaveDepthForFormat(std::int32_t formatId, std::int32_t option, int bits);

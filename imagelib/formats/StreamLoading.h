@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "Bitra5Testing.h"
 #include "ByteStream.h"
 
 // Request and result of the BMP and JPEG stream readers. The reader clears every field but the
@@ -25,16 +26,3 @@ constexpr std::uint32_t kKpxRequestFormat = 1;
 constexpr std::uint32_t kKpxRequestEverything = 0xFFFF;
 // Bit 31: width and height on entry are a target size to decode down to (JPEG previews).
 constexpr std::uint32_t kKpxRequestFitSize = 0x80000000u;
-
-// Format code of a BMP or JPEG file: 40, 90 or 0. Without contentOnly the extension gives the
-// reader to try.
-BITRA5_API std::int32_t KpxGetFileFormat(const char* path, int contentOnly);
-// Loads a BMP or JPEG file through the stream readers; the handle or 0. The progress function
-// and its value go to the reader unchanged.
-BITRA5_API KpxHandle KpxLoadImageFromFile(const char* path, int useExtension, int reserved,
-                                          HWND window,
-                                          int (*progress)(int done, int total, void* user),
-                                          void* progressData);
-// Asks the stream readers to read only the header: hint 40 tries BMP, 90 JPEG, 0 BMP then
-// JPEG, anything else nothing. The format code of the reader that succeeds, else 0.
-BITRA5_API std::int32_t KpxSniffStreamFormat(std::int32_t hint, KpxStreamCallbacks* stream);

@@ -9,21 +9,9 @@
 #include <cstdint>
 
 #include "Bitra5.h"
+#include "Bitra5Testing.h"
 #include "CodecContext.h"
 #include "ImageRecord.h"
-
-// Scans the file into the context (and the list, at most capacity entries); count receives the
-// number of entries written.
-BITRA5_API KpxResult KpxScanGifBlocks(KpxCodecContext* context, const char* path,
-                                      std::int32_t offset, KpxGifBlockInfo* list,
-                                      std::int32_t capacity, std::int32_t* count);
-// The info routine of the format table.
-BITRA5_API KpxResult KpxGifGetInfo(KpxCodecContext* context, const char* path, std::int32_t offset,
-                                   KpxTransparentEntry* transparent, std::int32_t* count);
-// The load routine: decodes the image whose index the context's frame number names.
-BITRA5_API KpxResult KpxGifLoadFrame(KpxCodecContext* context, const char* path,
-                                     std::int32_t offset, KpxProgressProc progress,
-                                     KpxTransparentEntry* transparent, std::int32_t* count);
 
 namespace kpx::gif {
 
