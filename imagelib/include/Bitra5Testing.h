@@ -26,6 +26,12 @@ BITRA5_API int KpxGetLastErrorForTest();
 // How many times the GIF routines have read a file from disk (for tests).
 BITRA5_API unsigned long KpxGifFileReadCountForTest();
 
+// KpxFindCodec and KpxGetRowLayout return internal records by value; only C++ callers use them.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wreturn-type-c-linkage"
+#endif
+
 // -------------------- LibraryStartup: start-up, shutdown, resource texts, error slot
 BITRA5_API void KpxProcessAttach(HINSTANCE instance);
 BITRA5_API void KpxProcessDetach();
@@ -242,3 +248,7 @@ BITRA5_API KpxResult KpxGifLoadFrame(KpxCodecContext* context, const char* path,
 BITRA5_API KpxResult KpxGifSave(KpxCodecContext* context, const char* path,
                                 KpxProgressProc progress, const KpxTransparentEntry* transparent,
                                 std::int32_t count);
+
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
