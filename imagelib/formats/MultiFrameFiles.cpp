@@ -331,8 +331,29 @@ int KPXBreakLoadImageFrames(KpxHandle handle) {
     return 1;
 }
 
-KpxFramesLoadReport KPXGetFramesLoadReport() {
-    return lastLoadReport;
+namespace {
+
+// Copies at most capacity numbers and gives how many there are.
+std::int32_t copyNumbers(const std::vector<std::int32_t>& numbers, std::int32_t* out,
+                         std::int32_t capacity) {
+    if (out && capacity > 0)
+        std::copy_n(numbers.begin(), std::min(numbers.size(), static_cast<std::size_t>(capacity)),
+                    out);
+    return static_cast<std::int32_t>(numbers.size());
+}
+
+} // namespace
+
+std::int32_t KPXGetFramesLoadImageCount() {
+    return lastLoadReport.imagesInFile;
+}
+
+std::int32_t KPXGetFramesLoadLost(std::int32_t* images, std::int32_t capacity) {
+    return copyNumbers(lastLoadReport.lostImages, images, capacity);
+}
+
+std::int32_t KPXGetFramesLoadDamaged(std::int32_t* frames, std::int32_t capacity) {
+    return copyNumbers(lastLoadReport.damagedFrames, frames, capacity);
 }
 
 KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,

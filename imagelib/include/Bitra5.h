@@ -166,8 +166,9 @@ constexpr std::int32_t kKpxSaveFewestCodeBits = 0x400;
 // index. When the first image fails the load gives 0.
 struct KpxFramesLoadReport {
     int imagesInFile = 0;
-    std::vector<int> lostImages;    // images of the file (from 0) missing from the chain
-    std::vector<int> damagedFrames; // chain positions (from 0) of frames decoded only in part
+    std::vector<std::int32_t> lostImages; // images of the file (from 0) missing from the chain
+    std::vector<std::int32_t>
+        damagedFrames; // chain positions (from 0) of frames decoded only in part
     bool complete() const { return lostImages.empty() && damagedFrames.empty(); }
 };
 
@@ -655,7 +656,26 @@ BITRA5_API int KPXBreakLoadImageFrames(KpxHandle handle);
 BITRA5_API KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
                                               KpxFramesProgress progress, void* userData);
 
-BITRA5_API KpxFramesLoadReport KPXGetFramesLoadReport();
+// The calling thread's last KPXLoadImageFramesOffset in numbers a C caller can take: the count
+// of images in the file; the images missing from the chain and the chain positions of frames
+// decoded only in part, each call copying at most capacity of them into its array (which may be
+// null) and giving how many there are.
+BITRA5_API std::int32_t KPXGetFramesLoadImageCount();
+BITRA5_API std::int32_t KPXGetFramesLoadLost(std::int32_t* images, std::int32_t capacity);
+BITRA5_API std::int32_t KPXGetFramesLoadDamaged(std::int32_t* frames, std::int32_t capacity);
+
+// The same as one record.
+inline KpxFramesLoadReport KPXGetFramesLoadReport() {
+    KpxFramesLoadReport report;
+    report.imagesInFile = KPXGetFramesLoadImageCount();
+    report.lostImages.resize(static_cast<std::size_t>(KPXGetFramesLoadLost(nullptr, 0)));
+    KPXGetFramesLoadLost(report.lostImages.data(),
+                         static_cast<std::int32_t>(report.lostImages.size()));
+    report.damagedFrames.resize(static_cast<std::size_t>(KPXGetFramesLoadDamaged(nullptr, 0)));
+    KPXGetFramesLoadDamaged(report.damagedFrames.data(),
+                            static_cast<std::int32_t>(report.damagedFrames.size()));
+    return report;
+}
 
 // Writes the chain: 1 on success, 0 when a frame could not be written, -1 when the progress
 // function stopped the save. The file at path is replaced only by a complete save.

@@ -577,6 +577,14 @@ TEST_F(GifCodec, FramesThatFailOrDecodeOnlyInPartAreReported) {
     EXPECT_EQ(report.lostImages, std::vector<int>{1});
     EXPECT_EQ(report.damagedFrames, std::vector<int>{2});
     EXPECT_FALSE(report.complete());
+    // The plain calls copy no more than the caller's array holds.
+    std::int32_t lost[2] = {-1, -1};
+    EXPECT_EQ(KPXGetFramesLoadLost(lost, 0), 1);
+    EXPECT_EQ(lost[0], -1);
+    EXPECT_EQ(KPXGetFramesLoadLost(lost, 2), 1);
+    EXPECT_EQ(lost[0], 1);
+    EXPECT_EQ(lost[1], -1);
+    EXPECT_EQ(KPXGetFramesLoadDamaged(nullptr, 5), 1);
     KPXDeleteImage(first);
 
     // A sound file leaves a complete report; a file whose first image fails gives no chain.
