@@ -93,6 +93,16 @@ void releaseUnlessKept() {
         cache().file.reset();
 }
 
+// Runs work on the opened file under the codec lock, then lets the file go unless a multi-frame
+// load keeps it. kKpxCannotOpen when the file cannot be read.
+template <typename Work> KpxResult withOpenGif(const char* path, std::int32_t offset, Work work) {
+    std::lock_guard lock(kpx::gifCodecMutex());
+    const auto file = openGif(path, offset);
+    const KpxResult result = file ? work(*file) : kKpxCannotOpen;
+    releaseUnlessKept();
+    return result;
+}
+
 void setPalette(KpxCodecContext& context, const std::array<std::uint8_t, 768>& palette) {
     std::memcpy(context.palette, palette.data(), palette.size());
 }
@@ -291,26 +301,20 @@ KpxResult KpxScanGifBlocks(KpxCodecContext* context, const char* path, std::int3
         *count = 0;
     if (!context || !path)
         return kKpxCannotOpen;
-    std::lock_guard lock(kpx::gifCodecMutex());
-    const auto file = openGif(path, offset);
-    if (!file) {
-        releaseUnlessKept();
-        return kKpxCannotOpen;
-    }
-    KpxResult result = fillContextFromScan(*context, *file, kpx::kDefaultDecodeLimits);
-    if (list && capacity > 0) {
+    return withOpenGif(path, offset, [&](const LoadedFile& file) {
+        const KpxResult result = fillContextFromScan(*context, file, kpx::kDefaultDecodeLimits);
+        if (!list || capacity <= 0)
+            return result;
         std::vector<BlockEntry> entries;
-        scanGif(file->bytes, {.offset = static_cast<std::size_t>(std::max(offset, 0)),
-                              .list = &entries,
-                              .listCapacity = static_cast<std::size_t>(capacity)});
+        scanGif(file.bytes, {.offset = static_cast<std::size_t>(std::max(offset, 0)),
+                             .list = &entries,
+                             .listCapacity = static_cast<std::size_t>(capacity)});
         for (std::size_t i = 0; i < entries.size(); ++i)
             toBlockInfo(entries[i], list[i]);
         if (count)
             *count = static_cast<std::int32_t>(entries.size());
-        result = toResult(file->index.status);
-    }
-    releaseUnlessKept();
-    return result;
+        return toResult(file.index.status);
+    });
 }
 
 KpxResult KpxGifGetInfo(KpxCodecContext* context, const char* path, std::int32_t offset,
@@ -322,15 +326,9 @@ KpxResult KpxGifLoadFrame(KpxCodecContext* context, const char* path, std::int32
                           KpxProgressProc progress, KpxTransparentEntry*, std::int32_t*) {
     if (!context || !path)
         return kKpxCannotOpen;
-    std::lock_guard lock(kpx::gifCodecMutex());
-    const auto file = openGif(path, offset);
-    if (!file) {
-        releaseUnlessKept();
-        return kKpxCannotOpen;
-    }
-    const KpxResult result = loadFrame(*context, *file, progress, kpx::kDefaultDecodeLimits);
-    releaseUnlessKept();
-    return result;
+    return withOpenGif(path, offset, [&](const LoadedFile& file) {
+        return loadFrame(*context, file, progress, kpx::kDefaultDecodeLimits);
+    });
 }
 
 int KPXGetGifDetails(const char* path, KpxGifBlockInfo* list, int capacity) {
