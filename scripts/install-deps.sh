@@ -11,6 +11,10 @@ packages=(
   clang libclang-rt-14-dev
   libgif-dev gifsicle imagemagick libimagequant-dev
   fonts-liberation fonts-dejavu-core
+  libopencv-imgproc-dev
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
+  libuemf-dev
+  netpbm python3-pil
 )
 
 missing=()
