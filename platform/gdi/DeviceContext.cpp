@@ -645,6 +645,11 @@ BOOL stretchDibToDC(HDC dc, int x, int y, int width, int height, const BITMAPINF
                        rop, halftone);
 }
 
+QImage dibStoredRows(const BITMAPINFOHEADER* header, const void* colors, const void* bits) {
+    const auto pixels = pixelsOf(header, colors, bits);
+    return pixels ? sourceImage(*pixels) : QImage();
+}
+
 } // namespace kfm::gdi
 
 HDC CreateCompatibleDC(HDC reference) {

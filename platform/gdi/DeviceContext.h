@@ -13,6 +13,7 @@
 #include "types/Export.h"
 #include "types/Win32Types.h"
 
+class QImage;
 class QPainter;
 
 // GetDeviceCaps indices and TECHNOLOGY values.
@@ -76,6 +77,12 @@ KFM_PLATFORM_API BOOL stretchDibToDC(HDC dc, int x, int y, int width, int height
                                      const BITMAPINFOHEADER* header, const void* colors,
                                      const void* bits, int srcX, int srcY, int srcWidth,
                                      int srcHeight, DWORD rop, bool halftone);
+
+// The pixels of a DIB as a QImage of its rows in stored order (a bottom-up DIB comes out upside
+// down). The QImage views the DIB's memory where Qt has the layout (1, 8, 24 and 32 bits, 16 bits
+// as 5-5-5 or 5-6-5) and is a 32-bit copy otherwise; a null QImage for an unusable header.
+KFM_PLATFORM_API QImage dibStoredRows(const BITMAPINFOHEADER* header, const void* colors,
+                                      const void* bits);
 
 } // namespace kfm::gdi
 
