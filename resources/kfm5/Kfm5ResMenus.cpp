@@ -149,6 +149,13 @@ POPUP "&Help"
 END
 )";
 
+constexpr const char kImageEditMenu[] = R"(POPUP "Zoom"
+    MENUITEM "Zoom &In", 20078
+    MENUITEM "Zoom &Out", 20077
+    MENUITEM "Actual Si&ze", 20076
+END
+)";
+
 // Pictures 23 and 27 show the outside editor and the custom browser.
 constexpr const char kToolbarStandard[] = R"(BUTTON 57600
 BUTTON 57601
@@ -245,6 +252,7 @@ const unsigned char* bytes(const char* text) {
 
 const KfmBinaryResource kResources[] = {
     {RT_MENU, kfm5res::kMainMenu, bytes(kMainMenu), textSize(kMainMenu)},
+    {RT_MENU, kfm5res::kMenuImageEdit, bytes(kImageEditMenu), textSize(kImageEditMenu)},
     {RT_TOOLBAR, kfm5res::kToolbarStandard, bytes(kToolbarStandard), textSize(kToolbarStandard)},
     {RT_TOOLBAR, kfm5res::kToolbarAnimation, bytes(kToolbarAnimation), textSize(kToolbarAnimation)},
     {RT_TOOLBAR, kfm5res::kToolbarFrames, bytes(kToolbarFrames), textSize(kToolbarFrames)},

@@ -15,6 +15,8 @@ constexpr Id kMainAccelerators = 100;
 constexpr Id kToolbarStandard = 100;
 constexpr Id kToolbarAnimation = 103;
 constexpr Id kToolbarFrames = 104;
+// The context menu of the image edit window (sub-menu 0: zoom in, zoom out, actual size).
+constexpr Id kMenuImageEdit = 111;
 
 // Framework commands.
 constexpr Id ID_FILE_NEW = 57600;
@@ -120,6 +122,14 @@ constexpr Id ID_FRAME_RENDER_STATES = 20156;
 // has no frames.
 constexpr Id kBitmapPreviewToolbar = 10000;
 constexpr Id IDS_PREVIEW_EMPTY = 10687;
+
+// The cursors of the image edit window's tools (pictures with a transparent background).
+constexpr Id kCursorSelect = 10126;
+constexpr Id kCursorZoomIn = 10594;
+constexpr Id kCursorZoomOut = 10593;
+constexpr Id kCursorPick = 10051;
+constexpr Id kCursorPickVariantA = 10053;
+constexpr Id kCursorPickVariantB = 10052;
 
 // Framework strings.
 constexpr Id AFX_IDS_APP_TITLE = 57344;
