@@ -113,6 +113,13 @@ void CNumEdit::focusInEvent(QFocusEvent* event) {
 }
 
 void CNumEdit::focusOutEvent(QFocusEvent* event) {
+    // A field losing the focus because its window is hidden or torn down commits nothing: its
+    // parent may be half destroyed already.
+    if (!isVisible() || window()->isHidden()) {
+        timer_.stop();
+        QLineEdit::focusOutEvent(event);
+        return;
+    }
     NumEditField f = field();
     const NumEditActions actions = logic_.OnKillFocus(f);
     takeField(f);

@@ -82,6 +82,17 @@ TEST(NumEdit, LeavingTheFieldCommitsOnlyAChange) {
     EXPECT_EQ(page.edit->GetValue(), 73);
 }
 
+// A window that closes (or goes) takes the focus from a changed field: the field commits nothing
+// to a parent that may be half destroyed.
+TEST(NumEdit, ClosingTheWindowCommitsNothing) {
+    Page page;
+    QTest::keyClicks(page.edit, "12");
+    page.close();
+    QApplication::processEvents();
+    EXPECT_TRUE(page.senders.empty());
+    EXPECT_EQ(page.signalled, 0);
+}
+
 TEST(NumEdit, AutoApplyCommitsOnceASecondAfterTheLastKey) {
     Page page;
     page.edit->SetAutoApply(true);
