@@ -15,6 +15,7 @@ using kfm::shell::NumEditLogic;
 
 CNumEdit::CNumEdit(QWidget* parent) : QLineEdit(parent) {
     timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(NumEditLogic::kAutoApplyMs);
     connect(&timer_, &QTimer::timeout, this, [this] {
         NumEditField f = field();

@@ -185,6 +185,9 @@ void PreviewPlayer::onLoaded(unsigned load, KpxHandle chain) {
 }
 
 bool PreviewPlayer::SetFrames(KpxHandle chain) {
+    // Another chain replaces one still loading: the loader ends first, as it still adds frames.
+    if (loader_ && chain != frames_)
+        StopLoading();
     state_.loading = false;
     if (!chain)
         return false;
