@@ -13,7 +13,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   libopencv-imgproc-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
-  libuemf-dev
+  libuemf-dev libwmf-bin
   netpbm python3-pil
 )
 
