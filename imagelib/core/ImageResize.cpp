@@ -39,11 +39,14 @@ KpxHandle kpx::stretchedCopy(KpxHandle image, std::int64_t width, std::int64_t h
     }
     if (!result)
         return 0;
+    // The whole picture in one stretch: the engine's tiles round their source edges to whole
+    // pixels, which leaves tiles without source (drawn as nothing) when a small picture is
+    // enlarged more than the tile size.
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP previous = dc ? SelectBitmap(dc, KPXGetBitmap(result)) : nullptr;
     const bool drawn =
         previous && kpx::stretchImagePixels(dc, 0, 0, static_cast<int>(width),
-                                            static_cast<int>(height), image, 1, SRCCOPY) != 0;
+                                            static_cast<int>(height), image, 2, SRCCOPY) != 0;
     if (previous)
         SelectBitmap(dc, previous);
     if (dc)

@@ -534,6 +534,23 @@ BITRA5_API KpxHandle KPXGetImageRotateImage(KpxHandle image);
 // the uncovered corners transparent, built and kept on first use. Owned by the library.
 BITRA5_API KpxHandle KPXGetImageRotateImageMask(KpxHandle image, int angle);
 
+// -------------------- Transparent stretch blit onto a 24-bit DIB
+
+// Composes image onto a bottom-up 24-bit DIB (header and bits) into the rectangle left, top,
+// right, bottom (DIB pixels from the top-left, right and bottom excluded, given in either
+// order): stretched to the rectangle's size, clipped at the DIB's edges, pixels whose mask bit
+// is 1 left untouched. The mask is the given one, else the image's own transparency; without a
+// mask nothing is composed. A plane (8-bit, 0 opaque .. 255 transparent), given or with
+// useExplicit the image's explicit transparency image, blends the pixels. An image with a rotate
+// angle is composed as its rotated copy. separation 2..5 composes the cyan, magenta, yellow or
+// black separation (KPXCreateImageSeparateColor with separationFlag). reserved is not read.
+// 1 when it composed, 0 when it did nothing (the DIB then stays unchanged).
+BITRA5_API int KPXStretchBltTransparent(int reserved, const BITMAPINFOHEADER* header,
+                                        std::uint8_t* bits, int left, int top, int right,
+                                        int bottom, KpxHandle image, int useExplicit,
+                                        KpxHandle plane, KpxHandle mask, int separation,
+                                        int separationFlag);
+
 // -------------------- Flood fill
 
 // A new 1-bit mask of the image's size with bit 1 on the region around (entry->seedX,
