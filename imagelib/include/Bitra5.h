@@ -796,3 +796,160 @@ BITRA5_API int KPXGetGifDetails(const char* path, KpxGifBlockInfo* list, int cap
 // Clears the keep-loading flag and returns 1, unless the break lock is set (then returns 0).
 BITRA5_API int KPXBreakLoad();
 BITRA5_API int KPXLockBreakLoad(int value);
+
+// -------------------- Image processing (IPL) wrappers
+//
+// Each wrapper describes the pixel rows of library images to the image processing layer and
+// runs one operation on them in place. They are exported with C++ names (some are overloaded).
+// Coordinates (anchors, centres, rectangles, quadrangles) count x from the left and y from the
+// top of the picture. Images of 1, 8 and 24 bits are described as they are; 4-bit and other
+// depths are refused, except by the wrappers that make a new image, which work on a 24-bit copy
+// of any source that is not 1- or 24-bit. A failure (a null or unknown handle, sizes or depths
+// that do not match, an anchor outside its kernel, a rectangle outside its image, a failure of
+// the processing layer) gives 0 or the null handle; nothing is thrown.
+
+// Interpolation codes of the resizing, rotating and warping wrappers; the smooth-edge flag may
+// be added to a method.
+enum : int {
+    kKpxIplNearest = 0,
+    kKpxIplLinear = 1,
+    kKpxIplCubic = 2,
+    kKpxIplSuper = 3, // area averaging when shrinking
+    kKpxIplSmoothEdge = 16,
+};
+
+// The fixed kernels of IPLFixedFilter.
+enum KPXIplFilter : int {
+    kKpxIplPrewitt3x3Vertical = 0,
+    kKpxIplPrewitt3x3Horizontal = 1,
+    kKpxIplSobel3x3Vertical = 2,
+    kKpxIplSobel3x3Horizontal = 3,
+    kKpxIplLaplacian3x3 = 4,
+    kKpxIplLaplacian5x5 = 5,
+    kKpxIplGaussian3x3 = 6,
+    kKpxIplGaussian5x5 = 7,
+    kKpxIplHipass3x3 = 8,
+    kKpxIplHipass5x5 = 9,
+    kKpxIplSharpen3x3 = 10,
+};
+
+// Axis codes of IPLMirror.
+enum : int {
+    kKpxIplMirrorUpsideDown = 0,
+    kKpxIplMirrorLeftRight = 1,
+    kKpxIplMirrorBoth = -1,
+};
+
+// New images: the median, largest and smallest value of every cols x rows neighbourhood
+// (anchor inside the kernel), a fixed kernel, and iterated 3 x 3 erosion or dilation.
+BITRA5_CPP_API KpxHandle IPLMedianFilter(KpxHandle src, int cols, int rows, int anchorX,
+                                         int anchorY);
+BITRA5_CPP_API KpxHandle IPLMaxFilter(KpxHandle src, int cols, int rows, int anchorX, int anchorY);
+BITRA5_CPP_API KpxHandle IPLMinFilter(KpxHandle src, int cols, int rows, int anchorX, int anchorY);
+BITRA5_CPP_API KpxHandle IPLFixedFilter(KpxHandle src, KPXIplFilter filter);
+BITRA5_CPP_API KpxHandle IPLErode(KpxHandle src, int iterations);
+BITRA5_CPP_API KpxHandle IPLDilate(KpxHandle src, int iterations);
+
+// The mean of every cols x rows neighbourhood of src into dst (same size and depth; dst may be
+// src), the picture's edge repeated beyond it. 1 on success.
+BITRA5_CPP_API int IPLBlur(KpxHandle src, KpxHandle dst, int cols, int rows, int anchorX,
+                           int anchorY);
+// The same over a size x size kernel anchored at its middle.
+BITRA5_CPP_API int IPLBlurCenter(KpxHandle src, KpxHandle dst, int size);
+
+// A new 24-bit image: a x alphaA / 255 + b x alphaB / 255 (both alphas 0..255), the two taken
+// to 24 bits and to the larger of their widths and heights first. flag non-zero divides by the
+// summed alpha.
+BITRA5_CPP_API KpxHandle IPLAlphaCompositeC(KpxHandle a, KpxHandle b, int alphaA, int alphaB,
+                                            int flag);
+
+// Draws the rectangle rectInA of a over the rectangle rectInB of b (right and bottom exclusive,
+// both anchored at their top-left corners, the smaller extent used), in place on b. a and b have
+// the same depth. With alphaA (an 8-bit image of a's size, 255 opaque) a is blended over b by
+// it, b's own alpha image alphaB (or opaque) weighting b; without, a is copied. The optional
+// 1-bit mask limits the drawing to the pixels whose bit is 1; it is placed like a when it has
+// a's size, else like b. rectInA must lie inside a; rectInB is normalised and clipped to b, and
+// when nothing of it lies inside b nothing is drawn (result 1). 1 on success, 0 on a failure.
+BITRA5_CPP_API int IPLTransparentBlt2(KpxHandle a, KpxHandle b, KpxHandle alphaA, KpxHandle alphaB,
+                                      KpxHandle mask, const RECT* rectInB, const RECT* rectInA);
+// The same with the whole of a.
+BITRA5_CPP_API int IPLTransparentBlt(KpxHandle a, KpxHandle b, KpxHandle alphaA, KpxHandle alphaB,
+                                     KpxHandle mask, const RECT* rectInB);
+
+// A shadow of colour shaped by alpha (an 8-bit image, 255 opaque) drawn onto target: an image of
+// alpha's size and target's depth filled with the colour goes through IPLTransparentBlt (or
+// IPLTransparentBlt2 with rectInShadow). 1 on success.
+BITRA5_CPP_API int IPLSoftShadow(COLORREF colour, KpxHandle target, KpxHandle alpha, KpxHandle mask,
+                                 const RECT* rectInTarget);
+BITRA5_CPP_API int IPLSoftShadow2(COLORREF colour, KpxHandle target, KpxHandle alpha,
+                                  KpxHandle mask, const RECT* rectInTarget,
+                                  const RECT* rectInShadow);
+
+// Resampling of src into dst (same depth) by xDst / xSrc across and yDst / ySrc down, the
+// picture's top-left corner kept: a larger result is cut to dst, a smaller one leaves the rest
+// of dst alone. The short form scales by xDst / width of src and yDst / height of src. 8-bit
+// images are resampled as grey levels (interpolating palette indices is the caller's choice).
+// 1 on success.
+BITRA5_CPP_API int IPLResize(KpxHandle src, KpxHandle dst, int xDst, int xSrc, int yDst, int ySrc,
+                             int interpolation);
+BITRA5_CPP_API int IPLResize(KpxHandle src, KpxHandle dst, int xDst, int yDst, int interpolation);
+// Shrinking only: by width of dst / xDen and height of dst / yDen, or from one rectangle into
+// another (right and bottom exclusive).
+BITRA5_CPP_API int IPLDecimate(KpxHandle src, KpxHandle dst, int xDen, int yDen, int interpolation);
+BITRA5_CPP_API int IPLDecimate2(KpxHandle src, KpxHandle dst, const RECT* rectInSrc,
+                                const RECT* rectInDst, int interpolation);
+// Enlarging only.
+BITRA5_CPP_API int IPLZoom(KpxHandle src, KpxHandle dst, int xDst, int xSrc, int yDst, int ySrc,
+                           int interpolation);
+
+// Turns src by angle degrees (counter-clockwise as the picture is seen) about its pixel (0, 0)
+// and moves it by the shifts into dst (same depth): pixel (x, y) of src lands on
+// (x cos + y sin + xShift, -x sin + y cos + yShift); pixels of dst that nothing lands on keep
+// their values. The centred form turns about pixel (x, y). 1 on success.
+BITRA5_CPP_API int IPLRotate(KpxHandle src, KpxHandle dst, double angle, double xShift,
+                             double yShift, int interpolation);
+BITRA5_CPP_API int IPLRotateCenter(KpxHandle src, KpxHandle dst, double angle, double x, double y,
+                                   int interpolation);
+// The shifts of IPLRotate that turn about pixel (x, y). 1, or 0 for null pointers.
+BITRA5_CPP_API int IPLGetRotateShift(double x, double y, double angle, double* xShift,
+                                     double* yShift);
+
+// Mirrors src into dst (same size and depth; dst may be src). 1 on success.
+BITRA5_CPP_API int IPLMirror(KpxHandle src, KpxHandle dst, int axis);
+
+// Warps a onto b (same depth) so that a's top-left, top-right, bottom-right and bottom-left
+// corners land on quad[0..3], given as corners of b's pixels (b itself spans (0, 0) to
+// (width, height)); b's pixels outside the quadrangle keep their values. Without a mask and
+// without transparency of a the warp goes straight into b. Otherwise a and its transparency
+// image are warped into temporaries of the quadrangle's bounding box (clipped to b, which must
+// leave something) and a is blended onto b through the warped opacity and the mask (1-bit, of
+// b's size; only pixels whose bit is 1 are drawn). 1 on success.
+BITRA5_CPP_API int IPLWarpPerspectiveQ(KpxHandle a, KpxHandle b, KpxHandle mask,
+                                       const double quad[4][2], int interpolation);
+
+// Changes image in place by factor: kind 0 adds factor x 255 to every channel, kind 1
+// subtracts it (from factor x 255 when flag is non-zero), kind 2 multiplies by factor. 1 on
+// success.
+BITRA5_CPP_API int IPLTransformColor(KpxHandle image, float factor, int flag, int kind);
+
+// With a mask, KPXImageFillByColor; without, 24-bit images get the colour and 8- and 1-bit
+// images the low byte of colour in every byte. 1 on success.
+BITRA5_CPP_API int IPLImageFillByColor(KpxHandle image, KpxHandle mask, COLORREF colour);
+
+// The pixels of src converted into dst (same size; dst's depth and, for palette depths, its
+// colour table are kept) with the dither method of KPXColorConvert. 1 on success.
+BITRA5_CPP_API int IPLConvertToDIB(KpxHandle src, KpxHandle dst, int dither, int palette);
+
+// Per channel, cut to the range of the depth: dst = src + value, src x value, src - value (or
+// value - src when fromValue is non-zero). 1 on success.
+BITRA5_CPP_API int IPLAddS(KpxHandle src, KpxHandle dst, int value);
+BITRA5_CPP_API int IPLMultiplyS(KpxHandle src, KpxHandle dst, int value);
+BITRA5_CPP_API int IPLSubtractS(KpxHandle src, KpxHandle dst, int value, int fromValue);
+// dst = a + b, a - b, a & b, a ^ b (all three of one size, a and b of one depth). 1 on success.
+BITRA5_CPP_API int IPLAdd(KpxHandle a, KpxHandle b, KpxHandle dst);
+BITRA5_CPP_API int IPLSubtract(KpxHandle a, KpxHandle b, KpxHandle dst);
+BITRA5_CPP_API int IPLAnd(KpxHandle a, KpxHandle b, KpxHandle dst);
+BITRA5_CPP_API int IPLXor(KpxHandle a, KpxHandle b, KpxHandle dst);
+// dst = ~src; dst = the depth's largest value where src reaches level, else 0. 1 on success.
+BITRA5_CPP_API int IPLNot(KpxHandle src, KpxHandle dst);
+BITRA5_CPP_API int IPLThreshold(KpxHandle src, KpxHandle dst, int level);
