@@ -12,11 +12,11 @@
 #include <atomic>
 #include <random>
 
-using kfm::test::Drawing;
-using kfm::test::kLetterF;
+using kfm::test::kF;
+using kfm::test::makeColouredPicture;
 using kfm::test::makeMask;
-using kfm::test::makePicture;
 using kfm::test::OwnedImage;
+using kfm::test::Picture;
 using kfm::test::readMask;
 using kfm::test::readPicture;
 
@@ -48,7 +48,7 @@ KpxTransparentEntry regionAt(int x, int y) {
 TEST(FlipImage, MirrorsTheLetterAtEveryDepthAndKeepsThePalette) {
     struct Case {
         int flags;
-        Drawing expected;
+        Picture expected;
     };
     const Case cases[] = {
         {kKpxFlipLeftRight, {"####", "...#", ".###", "...#", "...#"}},
@@ -57,7 +57,7 @@ TEST(FlipImage, MirrorsTheLetterAtEveryDepthAndKeepsThePalette) {
     };
     for (const int depth : kPictureDepths)
         for (const Case& c : cases) {
-            OwnedImage image(makePicture(kLetterF, depth));
+            OwnedImage image(makeColouredPicture(kF, depth));
             ASSERT_EQ(KPXFlipImage(image, c.flags), 1);
             EXPECT_EQ(readPicture(image), c.expected) << depth << " bits, flags " << c.flags;
             EXPECT_TRUE(kfm::test::keepsInkAndPaper(image)) << depth;
@@ -80,37 +80,37 @@ TEST(FlipImage, FlippingTwiceRestoresEveryByteAtOddWidths) {
 }
 
 TEST(FlipImage, AttachedImagesAndRegionSeedsFollowThePicture) {
-    OwnedImage image(makePicture(kLetterF, 8));
+    OwnedImage image(makeColouredPicture(kF, 8));
     // The region entry names the top-right pixel.
     const KpxTransparentEntry region = regionAt(3, 0);
     ASSERT_EQ(KPXSetImageTransparent(image, &region, 1), 1);
-    ASSERT_EQ(KPXSetImageTransparentMask(image, makeMask(kLetterF)), 1);
-    const KpxHandle plane = makePicture(kLetterF, 8);
+    ASSERT_EQ(KPXSetImageTransparentMask(image, makeMask(kF)), 1);
+    const KpxHandle plane = makeColouredPicture(kF, 8);
     ASSERT_EQ(KPXSetImageTransparentEx(image, plane), 1);
     ASSERT_EQ(KPXSetImageRotateAngle(image, 180), 1);
     const KpxHandle turned = KPXGetImageRotateImage(image);
     ASSERT_NE(turned, 0);
 
     ASSERT_EQ(KPXFlipImage(image, kKpxFlipLeftRight), 1);
-    const Drawing mirrored = {"####", "...#", ".###", "...#", "...#"};
+    const Picture mirrored = {"####", "...#", ".###", "...#", "...#"};
     EXPECT_EQ(readPicture(image), mirrored);
     kpx::ImageLock record(image, kKpxRead);
     EXPECT_EQ(readMask(static_cast<KpxHandle>(record->maskImage)), mirrored);
     EXPECT_EQ(readPicture(plane), mirrored);
     // The cached rotated copy (the "F" turned upside down) is mirrored as well.
     EXPECT_EQ(record->derivedImage, turned);
-    EXPECT_EQ(readPicture(turned), (Drawing{"#...", "#...", "###.", "#...", "####"}));
+    EXPECT_EQ(readPicture(turned), (Picture{"#...", "#...", "###.", "#...", "####"}));
     EXPECT_EQ(record->transparency[0].seedX, 0);
     EXPECT_EQ(record->transparency[0].seedY, 0);
 }
 
 TEST(FlipImage, ImagesLinkedInALoopAreFlippedOnceEach) {
-    const KpxHandle a = makePicture(kLetterF, 8);
-    const KpxHandle b = makePicture(kLetterF, 8);
+    const KpxHandle a = makeColouredPicture(kF, 8);
+    const KpxHandle b = makeColouredPicture(kF, 8);
     ASSERT_EQ(KPXSetImageTransparentEx(a, b), 1);
     ASSERT_EQ(KPXSetImageTransparentEx(b, a), 1);
     ASSERT_EQ(KPXFlipImage(a, kKpxFlipUpsideDown), 1);
-    const Drawing upsideDown = {"#...", "#...", "###.", "#...", "####"};
+    const Picture upsideDown = {"#...", "#...", "###.", "#...", "####"};
     EXPECT_EQ(readPicture(a), upsideDown);
     EXPECT_EQ(readPicture(b), upsideDown);
     KPXDeleteImage(a);
@@ -124,11 +124,11 @@ TEST(FlipImage, BadHandlesGiveZero) {
 TEST(CropImage, CutsTheLetterAtEveryDepth) {
     struct Case {
         int left, top, right, bottom;
-        Drawing expected;
+        Picture expected;
     };
     const Case cases[] = {
         {1, 1, 3, 3, {"...", "##.", "..."}},
-        {0, 0, 3, 4, kLetterF},
+        {0, 0, 3, 4, kF},
         // Reversed corners are put in order.
         {3, 4, 0, 2, {"###.", "#...", "#..."}},
         // At and beyond the right and bottom edges: clamped into the picture.
@@ -139,7 +139,7 @@ TEST(CropImage, CutsTheLetterAtEveryDepth) {
     };
     for (const int depth : kPictureDepths)
         for (const Case& c : cases) {
-            OwnedImage image(makePicture(kLetterF, depth));
+            OwnedImage image(makeColouredPicture(kF, depth));
             OwnedImage crop(KPXCropImage(image, c.left, c.top, c.right, c.bottom));
             ASSERT_NE(crop.get(), 0);
             EXPECT_EQ(KPXbpp(crop), depth);
@@ -166,22 +166,22 @@ TEST(CropImage, PackedRowsStartAtAnyPixel) {
 }
 
 TEST(CropImage, WithTransparencyTakesTheListAndTheExplicitImage) {
-    OwnedImage image(makePicture(kLetterF, 24));
-    const KpxTransparentEntry list[2] = {{0, 90, 255, 0, kKpxTransparentColor, 0, 0},
+    OwnedImage image(makeColouredPicture(kF, 24));
+    const KpxTransparentEntry list[2] = {{250, 251, 252, 0, kKpxTransparentColor, 0, 0},
                                          regionAt(2, 2)};
     ASSERT_EQ(KPXSetImageTransparent(image, list, 2), 1);
-    ASSERT_EQ(KPXSetImageTransparentEx(image, makeMask(kLetterF)), 1);
+    ASSERT_EQ(KPXSetImageTransparentEx(image, makeMask(kF)), 1);
 
     OwnedImage crop(KPXCropImageEx(image, 1, 1, 3, 3, 1));
     ASSERT_NE(crop.get(), 0);
     int count = 0;
     const KpxTransparentEntry* entries = KPXGetImageTransparentData(crop, &count);
     ASSERT_EQ(count, 2);
-    EXPECT_EQ(entries[0].blue, 255);
+    EXPECT_EQ(entries[0].blue, 252);
     // The region's seed names the same pixel of the picture in the crop.
     EXPECT_EQ(entries[1].seedX, 1);
     EXPECT_EQ(entries[1].seedY, 1);
-    EXPECT_EQ(readMask(KPXGetImageTransparentImageEx(crop)), (Drawing{"...", "##.", "..."}));
+    EXPECT_EQ(readMask(KPXGetImageTransparentImageEx(crop)), (Picture{"...", "##.", "..."}));
 
     OwnedImage plain(KPXCropImageEx(image, 1, 1, 3, 3, 0));
     EXPECT_EQ(KPXGetImageTransparentData(plain, &count), nullptr);
@@ -202,8 +202,8 @@ void countProgress() {
 }
 
 // Every pixel of the drawing doubled in both directions.
-Drawing doubled(const Drawing& rows) {
-    Drawing out;
+Picture doubled(const Picture& rows) {
+    Picture out;
     for (const std::string& row : rows) {
         std::string wide;
         for (const char c : row)
@@ -217,31 +217,31 @@ Drawing doubled(const Drawing& rows) {
 } // namespace
 
 TEST(NewSizeImage, StretchesTheLetterAndKeepsThePalette) {
-    const Drawing expected = {"########", "########", "##......", "##......", "######..",
+    const Picture expected = {"########", "########", "##......", "##......", "######..",
                               "######..", "##......", "##......", "##......", "##......"};
-    ASSERT_EQ(doubled(kLetterF), expected);
+    ASSERT_EQ(doubled(kF), expected);
     for (const int depth : kPictureDepths) {
-        OwnedImage image(makePicture(kLetterF, depth));
+        OwnedImage image(makeColouredPicture(kF, depth));
         OwnedImage large(KPXNewSizeImage(image, 8, 10, nullptr));
         ASSERT_NE(large.get(), 0) << depth;
         EXPECT_EQ(KPXbpp(large), depth);
         EXPECT_EQ(readPicture(large), expected) << depth << " bits";
         EXPECT_TRUE(kfm::test::keepsInkAndPaper(large)) << depth;
         OwnedImage back(KPXNewSizeImage(large, 4, 5, nullptr));
-        EXPECT_EQ(readPicture(back), kLetterF) << depth << " bits";
+        EXPECT_EQ(readPicture(back), kF) << depth << " bits";
     }
 }
 
 TEST(NewSizeImage, ARotatedImageIsResizedByItsPixels) {
     // The drawing engine shows a rotated image as a placeholder; a resize must not.
-    OwnedImage image(makePicture(kLetterF, 24));
+    OwnedImage image(makeColouredPicture(kF, 24));
     ASSERT_EQ(KPXSetImageRotateAngle(image, 90), 1);
     OwnedImage large(KPXNewSizeImage(image, 8, 10, nullptr));
-    EXPECT_EQ(readPicture(large), doubled(kLetterF));
+    EXPECT_EQ(readPicture(large), doubled(kF));
 }
 
 TEST(NewSizeImage, OwnSizeGivesACopyAndCallsProgressHeightTimes) {
-    OwnedImage image(makePicture(kLetterF, 8));
+    OwnedImage image(makeColouredPicture(kF, 8));
     progressCalls = 0;
     OwnedImage copy(KPXNewSizeImageEx(image, 4, 5, kKpxResizeStretchBlt, countProgress));
     ASSERT_NE(copy.get(), 0);
@@ -251,8 +251,8 @@ TEST(NewSizeImage, OwnSizeGivesACopyAndCallsProgressHeightTimes) {
 }
 
 TEST(NewSizeImage, BadArgumentsAndSizesGiveZero) {
-    OwnedImage image(makePicture(kLetterF, 8));
-    OwnedImage mono(makePicture(kLetterF, 1));
+    OwnedImage image(makeColouredPicture(kF, 8));
+    OwnedImage mono(makeColouredPicture(kF, 1));
     EXPECT_EQ(KPXNewSizeImage(0, 8, 8, nullptr), 0);
     EXPECT_EQ(KPXNewSizeImage(image, 1, 8, nullptr), 0);
     EXPECT_EQ(KPXNewSizeImage(image, 8, 0, nullptr), 0);
@@ -264,25 +264,25 @@ TEST(NewSizeImage, BadArgumentsAndSizesGiveZero) {
     EXPECT_EQ(KPXNewSizeImageEx(mono, 8, 8, -1, nullptr), 0);
     // The interpolating modes refuse 4- and 8-bit images, even at their own size.
     EXPECT_EQ(KPXNewSizeImageEx(image, 4, 5, kKpxResizeLinear, nullptr), 0);
-    OwnedImage four(makePicture(kLetterF, 4));
+    OwnedImage four(makeColouredPicture(kF, 4));
     EXPECT_EQ(KPXNewSizeImageEx(four, 8, 10, kKpxResizeCubic, nullptr), 0);
 }
 
 TEST(InvertImage, InvertsPixelsOrTheColourTable) {
-    OwnedImage rgb(makePicture(kLetterF, 24));
+    OwnedImage rgb(makeColouredPicture(kF, 24));
     ASSERT_EQ(KPXInvert(rgb), 1);
-    EXPECT_EQ(kfm::test::getColor(rgb, 0, 0), RGB(55, 245, 225));
-    EXPECT_EQ(kfm::test::getColor(rgb, 3, 4), RGB(255, 165, 0));
+    EXPECT_EQ(kfm::test::getColor(rgb, 0, 0), RGB(245, 135, 25));
+    EXPECT_EQ(kfm::test::getColor(rgb, 3, 4), RGB(5, 4, 3));
 
-    OwnedImage indexed(makePicture(kLetterF, 8));
+    OwnedImage indexed(makeColouredPicture(kF, 8));
     ASSERT_EQ(KPXInvert(indexed), 1);
     EXPECT_EQ(kfm::test::getIndex(indexed, 0, 0), 7);
-    EXPECT_EQ(KPXGetColorFromPalette(indexed, 7), RGB(55, 245, 225));
-    EXPECT_EQ(KPXGetColorFromPalette(indexed, 2), RGB(255, 165, 0));
+    EXPECT_EQ(KPXGetColorFromPalette(indexed, 7), RGB(245, 135, 25));
+    EXPECT_EQ(KPXGetColorFromPalette(indexed, 0), RGB(5, 4, 3));
 
-    OwnedImage mono(makePicture(kLetterF, 1));
+    OwnedImage mono(makeColouredPicture(kF, 1));
     ASSERT_EQ(KPXInvert(mono), 1);
-    EXPECT_EQ(readPicture(mono), (Drawing{"....", ".###", "...#", ".###", ".###"}));
+    EXPECT_EQ(readPicture(mono), (Picture{"....", ".###", "...#", ".###", ".###"}));
     EXPECT_TRUE(kfm::test::keepsInkAndPaper(mono));
 
     EXPECT_EQ(KPXInvert(0), 0);
@@ -309,20 +309,20 @@ TEST(SuckColor, AveragesTheClampedRectangle) {
         EXPECT_EQ(KPXSuckColor(image, c.x1, c.y1, c.x2, c.y2), c.expected)
             << c.x1 << "," << c.y1 << "," << c.x2 << "," << c.y2;
 
-    OwnedImage indexed(makePicture(kLetterF, 4));
-    EXPECT_EQ(KPXSuckColor(indexed, 0, 0, 1, 0), static_cast<int>(kfm::test::kInk));
+    OwnedImage indexed(makeColouredPicture(kF, 4));
+    EXPECT_EQ(KPXSuckColor(indexed, 0, 0, 1, 0), static_cast<int>(kfm::test::kInkColour));
     EXPECT_EQ(KPXSuckColor(0, 0, 0, 1, 1), -1);
 }
 
 TEST(SuckColorIndex, ReadsPaletteIndicesOnly) {
     for (const int depth : {1, 4, 8}) {
-        OwnedImage image(makePicture(kLetterF, depth));
+        OwnedImage image(makeColouredPicture(kF, depth));
         EXPECT_EQ(KPXSuckColorIndex(image, 2, 2), kfm::test::inkIndex(depth)) << depth;
         EXPECT_EQ(KPXSuckColorIndex(image, 3, 2), kfm::test::paperIndex(depth)) << depth;
         EXPECT_EQ(KPXSuckColorIndex(image, 4, 0), -1);
         EXPECT_EQ(KPXSuckColorIndex(image, 0, -1), -1);
     }
-    OwnedImage rgb(makePicture(kLetterF, 24));
+    OwnedImage rgb(makeColouredPicture(kF, 24));
     EXPECT_EQ(KPXSuckColorIndex(rgb, 0, 0), -1);
     EXPECT_EQ(KPXSuckColorIndex(0, 0, 0), -1);
 }

@@ -8,27 +8,27 @@
 
 #include <atomic>
 
-using kfm::test::Drawing;
-using kfm::test::kLetterF;
+using kfm::test::kF;
+using kfm::test::makeColouredPicture;
 using kfm::test::makeMask;
-using kfm::test::makePicture;
 using kfm::test::OwnedImage;
+using kfm::test::Picture;
 using kfm::test::readMask;
 using kfm::test::readPicture;
 
 namespace {
 
 // The "F" turned clockwise, drawn by hand.
-const Drawing kQuarterClockwise = {"#####", //
+const Picture kQuarterClockwise = {"#####", //
                                    "..#.#", //
                                    "..#.#", //
                                    "....#"};
-const Drawing kHalfTurn = {"...#", //
+const Picture kHalfTurn = {"...#", //
                            "...#", //
                            ".###", //
                            "...#", //
                            "####"};
-const Drawing kQuarterCounterClockwise = {"#....", //
+const Picture kQuarterCounterClockwise = {"#....", //
                                           "#.#..", //
                                           "#.#..", //
                                           "#####"};
@@ -57,7 +57,7 @@ std::int32_t derivedOf(KpxHandle image) {
 TEST(RotateImage, QuarterTurnsOfTheLetterAtEveryDepth) {
     struct Case {
         int angle;
-        const Drawing& expected;
+        const Picture& expected;
     };
     const Case cases[] = {
         {90, kQuarterClockwise},
@@ -70,7 +70,7 @@ TEST(RotateImage, QuarterTurnsOfTheLetterAtEveryDepth) {
     };
     for (const int depth : {1, 4, 8, 24})
         for (const Case& c : cases) {
-            OwnedImage image(makePicture(kLetterF, depth));
+            OwnedImage image(makeColouredPicture(kF, depth));
             OwnedImage turned(KPXRotateImage(image, c.angle, 1, nullptr));
             ASSERT_NE(turned.get(), 0) << depth << " bits, " << c.angle;
             EXPECT_EQ(KPXbpp(turned), depth);
@@ -81,22 +81,22 @@ TEST(RotateImage, QuarterTurnsOfTheLetterAtEveryDepth) {
 
 TEST(RotateImage, QuarterTurnsOfOnePixelWideImages) {
     for (const int depth : {1, 4, 8, 24}) {
-        OwnedImage column(makePicture({"#", ".", ".", "#", "#", ".", "."}, depth));
+        OwnedImage column(makeColouredPicture({"#", ".", ".", "#", "#", ".", "."}, depth));
         OwnedImage right(KPXRotateImage(column, 90, 0, nullptr));
-        EXPECT_EQ(readPicture(right), (Drawing{"..##..#"})) << depth;
+        EXPECT_EQ(readPicture(right), (Picture{"..##..#"})) << depth;
         OwnedImage left(KPXRotateImage(column, -90, 0, nullptr));
-        EXPECT_EQ(readPicture(left), (Drawing{"#..##.."})) << depth;
-        OwnedImage row(makePicture({"##.#......"}, depth));
+        EXPECT_EQ(readPicture(left), (Picture{"#..##.."})) << depth;
+        OwnedImage row(makeColouredPicture({"##.#......"}, depth));
         OwnedImage down(KPXRotateImage(row, 90, 0, nullptr));
-        EXPECT_EQ(readPicture(down), (Drawing{"#", "#", ".", "#", ".", ".", ".", ".", ".", "."}))
+        EXPECT_EQ(readPicture(down), (Picture{"#", "#", ".", "#", ".", ".", ".", ".", ".", "."}))
             << depth;
         OwnedImage back(KPXRotateImage(row, 180, 0, nullptr));
-        EXPECT_EQ(readPicture(back), (Drawing{"......#.##"})) << depth;
+        EXPECT_EQ(readPicture(back), (Picture{"......#.##"})) << depth;
     }
 }
 
 TEST(RotateImage, WholeTurnsGiveAnIdenticalCopy) {
-    OwnedImage image(makePicture(kLetterF, 8));
+    OwnedImage image(makeColouredPicture(kF, 8));
     for (const int angle : {0, 360, -360, 720}) {
         OwnedImage copy(KPXRotateImage(image, angle, 1, nullptr));
         ASSERT_NE(copy.get(), 0);
@@ -128,7 +128,7 @@ TEST(RotateImage, FreeRotationSizeAndCentre) {
 
 TEST(RotateImage, FreeRotationBackgroundByDepth) {
     // Palette images: the entry nearest to white with fillWhite, else all bits set.
-    OwnedImage indexed(makePicture(kLetterF, 8));
+    OwnedImage indexed(makeColouredPicture(kF, 8));
     blackTable(indexed);
     kfm::test::setPaletteEntry(indexed, 9, RGB(255, 255, 255));
     OwnedImage white(KPXRotateImage(indexed, 45, 1, nullptr));
@@ -137,22 +137,22 @@ TEST(RotateImage, FreeRotationBackgroundByDepth) {
     OwnedImage ones(KPXRotateImage(indexed, 45, 0, nullptr));
     EXPECT_EQ(kfm::test::getIndex(ones, 0, 0), 255);
 
-    OwnedImage mono(makePicture(kLetterF, 1));
+    OwnedImage mono(makeColouredPicture(kF, 1));
     kfm::test::setPaletteEntry(mono, 0, RGB(255, 255, 255));
     OwnedImage monoWhite(KPXRotateImage(mono, -30, 1, nullptr));
     EXPECT_EQ(kfm::test::getIndex(monoWhite, 0, 0), 0);
     OwnedImage monoSet(KPXRotateImage(mono, -30, 0, nullptr));
     EXPECT_EQ(kfm::test::getIndex(monoSet, 0, 0), 1);
 
-    OwnedImage four(makePicture(kLetterF, 4));
+    OwnedImage four(makeColouredPicture(kF, 4));
     blackTable(four);
-    kfm::test::setPaletteEntry(four, 12, RGB(250, 250, 250));
+    kfm::test::setPaletteEntry(four, 12, RGB(254, 254, 254));
     OwnedImage fourWhite(KPXRotateImage(four, 10, 1, nullptr));
     EXPECT_EQ(kfm::test::getIndex(fourWhite, 0, 0), 12);
 }
 
 TEST(RotateImage, ProgressPerRow) {
-    OwnedImage image(makePicture(kLetterF, 8));
+    OwnedImage image(makeColouredPicture(kF, 8));
     progressCalls = 0;
     OwnedImage turned(KPXRotateImage(image, 90, 0, countProgress));
     EXPECT_EQ(progressCalls, 5); // once per source row
@@ -216,7 +216,7 @@ TEST(RotateRect, WholeDegreesPickTheirTableStep) {
 }
 
 TEST(RotateAngle, StoredAsTheSignedRemainder) {
-    OwnedImage image(makePicture(kLetterF, 8));
+    OwnedImage image(makeColouredPicture(kF, 8));
     EXPECT_EQ(KPXGetImageRotateAngle(image), 0);
     ASSERT_EQ(KPXSetImageRotateAngle(image, -90), 1);
     EXPECT_EQ(KPXGetImageRotateAngle(image), -90);
@@ -230,7 +230,7 @@ TEST(RotateAngle, StoredAsTheSignedRemainder) {
 }
 
 TEST(RotateAngle, TheRotatedCopyIsBuiltOnceAndDroppedWithTheAngle) {
-    OwnedImage image(makePicture(kLetterF, 8));
+    OwnedImage image(makeColouredPicture(kF, 8));
     ASSERT_EQ(KPXSetImageRotateAngle(image, 90), 1);
     const KpxHandle first = KPXGetImageRotateImage(image);
     ASSERT_NE(first, 0);
@@ -239,7 +239,7 @@ TEST(RotateAngle, TheRotatedCopyIsBuiltOnceAndDroppedWithTheAngle) {
     EXPECT_TRUE(kfm::test::keepsInkAndPaper(first));
     // Quarter turns uncover nothing.
     EXPECT_EQ(readMask(KPXGetImageRotateImageMask(image, 90)),
-              (Drawing{".....", ".....", ".....", "....."}));
+              (Picture{".....", ".....", ".....", "....."}));
 
     ASSERT_EQ(KPXSetImageRotateAngle(image, -90), 1);
     EXPECT_EQ(derivedOf(image), 0);
@@ -279,11 +279,11 @@ TEST(RotateAngle, FreeAnglesMarkTheUncoveredCorners) {
 
 TEST(RotateAngle, MasksTurnWithTheImage) {
     // Paper is transparent by the list; the cached mask of a turned image turns with it.
-    OwnedImage image(makePicture(kLetterF, 24));
-    const KpxTransparentEntry paper{0, 90, 255, 0, kKpxTransparentColor, 0, 0};
+    OwnedImage image(makeColouredPicture(kF, 24));
+    const KpxTransparentEntry paper{250, 251, 252, 0, kKpxTransparentColor, 0, 0};
     ASSERT_EQ(KPXSetImageTransparent(image, &paper, 1), 1);
     ASSERT_EQ(KPXSetImageRotateAngle(image, 90), 1);
-    const Drawing paperOfTurnedF = {".....", "##.#.", "##.#.", "####."};
+    const Picture paperOfTurnedF = {".....", "##.#.", "##.#.", "####."};
     OwnedImage combined(KPXGetImageTransparentImage(image));
     ASSERT_NE(combined.get(), 0);
     EXPECT_EQ(readMask(combined), paperOfTurnedF);
@@ -291,20 +291,20 @@ TEST(RotateAngle, MasksTurnWithTheImage) {
     // A new angle drops the cached turns: the masks follow the new angle.
     ASSERT_EQ(KPXSetImageRotateAngle(image, 180), 1);
     OwnedImage again(KPXGetImageTransparentImage(image));
-    EXPECT_EQ(readMask(again), (Drawing{"###.", "###.", "#...", "###.", "...."}));
+    EXPECT_EQ(readMask(again), (Picture{"###.", "###.", "#...", "###.", "...."}));
 
     // An explicit transparency image alone turns too.
-    OwnedImage other(makePicture(kLetterF, 8));
-    ASSERT_EQ(KPXSetImageTransparentEx(other, makeMask(kLetterF)), 1);
+    OwnedImage other(makeColouredPicture(kF, 8));
+    ASSERT_EQ(KPXSetImageTransparentEx(other, makeMask(kF)), 1);
     ASSERT_EQ(KPXSetImageRotateAngle(other, -90), 1);
     OwnedImage turnedExplicit(KPXGetImageTransparentImage(other));
     EXPECT_EQ(readMask(turnedExplicit), kQuarterCounterClockwise);
 }
 
 TEST(RotateAngle, FlippingTurnsTheCachedCopyAlong) {
-    OwnedImage image(makePicture(kLetterF, 4));
+    OwnedImage image(makeColouredPicture(kF, 4));
     ASSERT_EQ(KPXSetImageRotateAngle(image, 90), 1);
     const KpxHandle turned = KPXGetImageRotateImage(image);
     ASSERT_EQ(KPXFlipImage(image, 2), 1);
-    EXPECT_EQ(readPicture(turned), (Drawing{"....#", "..#.#", "..#.#", "#####"}));
+    EXPECT_EQ(readPicture(turned), (Picture{"....#", "..#.#", "..#.#", "#####"}));
 }

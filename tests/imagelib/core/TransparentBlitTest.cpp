@@ -8,13 +8,13 @@
 
 #include <vector>
 
-using kfm::test::Drawing;
-using kfm::test::kInk;
-using kfm::test::kLetterF;
-using kfm::test::kPaper;
+using kfm::test::kF;
+using kfm::test::kInkColour;
+using kfm::test::kPaperColour;
+using kfm::test::makeColouredPicture;
 using kfm::test::makeMask;
-using kfm::test::makePicture;
 using kfm::test::OwnedImage;
+using kfm::test::Picture;
 
 namespace {
 
@@ -45,13 +45,13 @@ public:
         return RGB(p[2], p[1], p[0]);
     }
     // '#' ink, '.' paper, '-' the untouched ground, '?' anything else.
-    Drawing drawing() const {
-        Drawing rows;
+    Picture drawing() const {
+        Picture rows;
         for (int y = 0; y < header_.biHeight; ++y) {
             std::string row;
             for (int x = 0; x < header_.biWidth; ++x) {
                 const COLORREF c = at(x, y);
-                row += c == kInk ? '#' : c == kPaper ? '.' : c == kGround ? '-' : '?';
+                row += c == kInkColour ? '#' : c == kPaperColour ? '.' : c == kGround ? '-' : '?';
             }
             rows.push_back(row);
         }
@@ -83,9 +83,14 @@ private:
 
 // The "F" with its paper transparent by a colour entry of its list.
 KpxHandle letterWithClearPaper(int depth) {
-    const KpxHandle image = makePicture(kLetterF, depth);
-    const KpxTransparentEntry paper{
-        GetRValue(kPaper), GetGValue(kPaper), GetBValue(kPaper), 0, kKpxTransparentColor, 0, 0};
+    const KpxHandle image = makeColouredPicture(kF, depth);
+    const KpxTransparentEntry paper{GetRValue(kPaperColour),
+                                    GetGValue(kPaperColour),
+                                    GetBValue(kPaperColour),
+                                    0,
+                                    kKpxTransparentColor,
+                                    0,
+                                    0};
     KPXSetImageTransparent(image, &paper, 1);
     return image;
 }
@@ -100,7 +105,7 @@ KpxHandle solid(int width, int height, COLORREF c) {
 } // namespace
 
 TEST(StretchBltTransparent, PlacesTheLetterThroughItsMaskAtEveryDepth) {
-    const Drawing expected = {"------", "-####-", "-#----", "-###--", "-#----", "-#----", "------"};
+    const Picture expected = {"------", "-####-", "-#----", "-###--", "-#----", "-#----", "------"};
     for (const int depth : {1, 4, 8, 24}) {
         OwnedImage image(letterWithClearPaper(depth));
         Dib dib(6, 7);
@@ -119,11 +124,11 @@ TEST(StretchBltTransparent, ClipsAtEveryEdgeTakingTheMatchingSourcePixels) {
     // One column left of and two rows above the DIB: source pixels from (1, 2) on.
     ASSERT_EQ(above.blit(-1, -2, 3, 3, image), 1);
     EXPECT_EQ(above.drawing(),
-              (Drawing{"##----", "------", "------", "------", "------", "------", "------"}));
+              (Picture{"##----", "------", "------", "------", "------", "------", "------"}));
     Dib below(6, 7);
     ASSERT_EQ(below.blit(4, 4, 8, 9, image), 1);
     EXPECT_EQ(below.drawing(),
-              (Drawing{"------", "------", "------", "------", "----##", "----#-", "----##"}));
+              (Picture{"------", "------", "------", "------", "----##", "----#-", "----##"}));
 }
 
 TEST(StretchBltTransparent, StretchesWholeAndClippedRectangles) {
@@ -132,7 +137,7 @@ TEST(StretchBltTransparent, StretchesWholeAndClippedRectangles) {
         Dib whole(8, 10);
         ASSERT_EQ(whole.blit(0, 0, 8, 10, image), 1);
         EXPECT_EQ(whole.drawing(),
-                  (Drawing{"########", "########", "##------", "##------", "######--", "######--",
+                  (Picture{"########", "########", "##------", "##------", "######--", "######--",
                            "##------", "##------", "##------", "##------"}))
             << depth << " bits";
         // Doubled and moved two pixels up and left: source columns 1..3 and rows 1..4 are
@@ -140,7 +145,7 @@ TEST(StretchBltTransparent, StretchesWholeAndClippedRectangles) {
         Dib clipped(8, 10);
         ASSERT_EQ(clipped.blit(-2, -2, 6, 8, image), 1);
         EXPECT_EQ(clipped.drawing(),
-                  (Drawing{"--------", "--------", "####----", "####----", "--------", "--------",
+                  (Picture{"--------", "--------", "####----", "####----", "--------", "--------",
                            "--------", "--------", "--------", "--------"}))
             << depth << " bits";
     }
@@ -151,7 +156,7 @@ TEST(StretchBltTransparent, ShrinksOntoASingleRow) {
         OwnedImage image(letterWithClearPaper(depth));
         Dib dib(4, 2);
         ASSERT_EQ(dib.blit(0, 0, 4, 1, image), 1) << depth;
-        EXPECT_EQ(dib.drawing(), (Drawing{"###-", "----"})) << depth << " bits";
+        EXPECT_EQ(dib.drawing(), (Picture{"###-", "----"})) << depth << " bits";
     }
 }
 
@@ -194,25 +199,25 @@ TEST(StretchBltTransparent, AMaskOfOnesComposesNothingButSucceeds) {
 }
 
 TEST(StretchBltTransparent, RotatedImagesComposeAsTheirRotatedCopy) {
-    OwnedImage image(makePicture(kLetterF, 24));
+    OwnedImage image(makeColouredPicture(kF, 24));
     ASSERT_EQ(KPXSetImageRotateAngle(image, 90), 1);
     Dib dib(5, 4);
     ASSERT_EQ(dib.blit(0, 0, 5, 4, image), 1);
-    EXPECT_EQ(dib.drawing(), (Drawing{"#####", "..#.#", "..#.#", "....#"}));
+    EXPECT_EQ(dib.drawing(), (Picture{"#####", "..#.#", "..#.#", "....#"}));
 
     // A free angle leaves the uncovered corners of the DIB alone.
-    OwnedImage block(solid(20, 10, kInk));
+    OwnedImage block(solid(20, 10, kInkColour));
     ASSERT_EQ(KPXSetImageRotateAngle(block, 30), 1);
     const KpxHandle turned = KPXGetImageRotateImage(block);
     ASSERT_NE(turned, 0);
     Dib wide(KPXWidth(turned), KPXHeight(turned));
     ASSERT_EQ(wide.blit(0, 0, KPXWidth(turned), KPXHeight(turned), block), 1);
     EXPECT_EQ(wide.at(0, 0), kGround);
-    EXPECT_EQ(wide.at(KPXWidth(turned) / 2, KPXHeight(turned) / 2), kInk);
+    EXPECT_EQ(wide.at(KPXWidth(turned) / 2, KPXHeight(turned) / 2), kInkColour);
     int ink = 0;
     for (int y = 0; y < KPXHeight(turned); ++y)
         for (int x = 0; x < KPXWidth(turned); ++x)
-            ink += wide.at(x, y) == kInk;
+            ink += wide.at(x, y) == kInkColour;
     EXPECT_GT(ink, 150);
     EXPECT_EQ(wide.drawing().size(), static_cast<std::size_t>(KPXHeight(turned)));
     for (const std::string& row : wide.drawing())
@@ -222,15 +227,15 @@ TEST(StretchBltTransparent, RotatedImagesComposeAsTheirRotatedCopy) {
 TEST(StretchBltTransparent, TheExplicitPlaneOfARotatedImageTurnsWithIt) {
     // A clear 1-bit mask composes every pixel; the 8-bit explicit image (all 0, opaque) is the
     // plane. Both have the unturned image's size.
-    OwnedImage image(makePicture(kLetterF, 24));
+    OwnedImage image(makeColouredPicture(kF, 24));
     ASSERT_EQ(KPXSetImageTransparentMask(image, KPXCreateImage(4, 5, 1)), 1);
     ASSERT_EQ(KPXSetImageTransparentEx(image, KPXCreateImage(4, 5, 8)), 1);
     ASSERT_EQ(KPXSetImageRotateAngle(image, 90), 1);
     Dib dib(5, 4, RGB(0, 0, 0));
     ASSERT_EQ(
         KPXStretchBltTransparent(0, dib.header(), dib.bits(), 0, 0, 5, 4, image, 1, 0, 0, 0, 0), 1);
-    // Ink (200, 10, 30) over black through plane value 0.
-    EXPECT_EQ(dib.at(0, 0), RGB(199, 9, 29));
+    // Ink (10, 120, 230) over black through plane value 0.
+    EXPECT_EQ(dib.at(0, 0), RGB(9, 119, 229));
 }
 
 TEST(StretchBltTransparent, ComposesColourSeparations) {
@@ -248,7 +253,7 @@ TEST(StretchBltTransparent, ComposesColourSeparations) {
 
 TEST(StretchBltTransparent, RefusalsLeaveTheDibAlone) {
     OwnedImage image(letterWithClearPaper(24));
-    OwnedImage opaque(solid(4, 5, kInk)); // no transparency: no mask
+    OwnedImage opaque(solid(4, 5, kInkColour)); // no transparency: no mask
     OwnedImage rgbPlane(solid(4, 5, 0));
     OwnedImage smallMask(KPXCreateImage(3, 5, 1));
     Dib dib(6, 7);
@@ -280,7 +285,7 @@ TEST(StretchBltTransparent, RefusalsLeaveTheDibAlone) {
 TEST(StretchBltTransparent, ARectangleBeyondTheImageSizesFailsCleanly) {
     // A DIB 70000 pixels wide is only 210 kB, but a stretch across it would need an image wider
     // than 32767 pixels.
-    OwnedImage image(solid(2, 1, kInk));
+    OwnedImage image(solid(2, 1, kInkColour));
     OwnedImage mask(KPXCreateImage(2, 1, 1));
     Dib dib(70000, 1);
     const std::vector<std::uint8_t> before = dib.bytes();
@@ -289,6 +294,6 @@ TEST(StretchBltTransparent, ARectangleBeyondTheImageSizesFailsCleanly) {
     EXPECT_EQ(dib.bytes(), before);
     // A stretch within the sizes still composes.
     EXPECT_EQ(dib.blit(100, 0, 30100, 1, image, 0, mask), 1);
-    EXPECT_EQ(dib.at(30099, 0), kInk);
+    EXPECT_EQ(dib.at(30099, 0), kInkColour);
     EXPECT_EQ(dib.at(30100, 0), kGround);
 }
