@@ -58,6 +58,28 @@ KpxHandle kpx::stretchedCopy(KpxHandle image, std::int64_t width, std::int64_t h
     return result;
 }
 
+namespace {
+
+// The IPL resize into a new image of the source's depth; super-sampling only shrinks, so an
+// image that grows is interpolated cubically.
+KpxHandle resizeByInterpolation(KpxHandle image, int width, int height, int mode) {
+    kpx::ScopedImage result;
+    {
+        kpx::ImageLock source(image, kKpxRead);
+        if (!kpx::hasWholePixels(source.get()))
+            return 0;
+        if (mode == kKpxResizeSuperSampling &&
+            (width > source->width() || height > source->height()))
+            mode = kKpxResizeCubic;
+        result.reset(kpx::createImageLike(*source.get(), width, height));
+    }
+    if (!result || !IPLResize(image, result.get(), width, height, mode))
+        return 0;
+    return result.release();
+}
+
+} // namespace
+
 KpxHandle KPXNewSizeImage(KpxHandle image, int width, int height, KpxProgressProc progress) {
     return KPXNewSizeImageEx(image, width, height, kKpxResizeStretchBlt, progress);
 }
@@ -85,6 +107,8 @@ KpxHandle KPXNewSizeImageEx(KpxHandle image, int width, int height, int mode,
         result = KPXCreateImageFrom(image, 0);
     else if (mode == kKpxResizeStretchBlt)
         result = kpx::stretchedCopy(image, width, height);
+    else
+        result = resizeByInterpolation(image, width, height, mode);
     if (result && progress) {
         std::this_thread::sleep_for(kProgressPause);
         callProgress(progress, height - height / 2);

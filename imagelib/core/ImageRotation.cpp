@@ -5,6 +5,7 @@
 #include "NearestColor.h"
 #include "PixelAccess.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -312,6 +313,106 @@ KpxHandle KPXRotateImage(KpxHandle image, int angle, int fillWhite, KpxProgressP
     if (angle % 90 == 0)
         return turnByQuarters(*source.get(), angle, progress);
     return rotateFreely(*source.get(), angle, fillWhite != 0, progress);
+}
+
+namespace {
+
+constexpr double kRadiansPerDegree = 0.017453292519943295;
+// Cubic interpolation with smoothed edges.
+constexpr int kFreeTurnInterpolation = kKpxIplCubic | kKpxIplSmoothEdge;
+
+bool isWholeTurn(double angle) {
+    return angle == 0 || angle == 360 || angle == -360;
+}
+
+bool isQuarterTurn(double angle) {
+    for (const double quarter : {90.0, 180.0, 270.0, -90.0, -180.0, -270.0})
+        if (angle == quarter)
+            return true;
+    return false;
+}
+
+// Where the source's top-left, top-right, bottom-right and bottom-left corners land when a
+// width x height picture is turned by the angle, moved so that the smallest coordinates are 0,
+// and the size of the picture that holds them.
+struct TurnedCorners {
+    double quad[4][2];
+    std::int64_t width;
+    std::int64_t height;
+};
+
+TurnedCorners turnedCorners(std::int32_t width, std::int32_t height, double angle) {
+    const double s = std::sin(-angle * kRadiansPerDegree);
+    const double c = std::cos(-angle * kRadiansPerDegree);
+    const double w = width;
+    const double h = height;
+    // Twice the corners' coordinates, halved with integer division after rounding.
+    const double doubled[4][2] = {{w - w * c - h * s, h - h * c + w * s},
+                                  {w + w * c - h * s, h - h * c - w * s},
+                                  {w * c + w + h * s, h + h * c - w * s},
+                                  {h * s + w - w * c, h * c + w * s + h}};
+    std::int64_t corner[4][2];
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 2; ++j)
+            corner[i][j] = static_cast<std::int64_t>(std::trunc(doubled[i][j] + 0.5)) / 2;
+    std::int64_t minX = corner[0][0], maxX = minX, minY = corner[0][1], maxY = minY;
+    for (const auto& p : corner) {
+        minX = std::min(minX, p[0]);
+        maxX = std::max(maxX, p[0]);
+        minY = std::min(minY, p[1]);
+        maxY = std::max(maxY, p[1]);
+    }
+    TurnedCorners turned{{}, maxX - minX, maxY - minY};
+    for (int i = 0; i < 4; ++i) {
+        turned.quad[i][0] = static_cast<double>(corner[i][0] - minX);
+        turned.quad[i][1] = static_cast<double>(corner[i][1] - minY);
+    }
+    return turned;
+}
+
+} // namespace
+
+KpxHandle KPXRotateImageEx(KpxHandle image, double angle) {
+    if (!image || !std::isfinite(angle))
+        return 0;
+    if (isWholeTurn(angle))
+        return KPXCreateImageFrom(image, 0);
+    if (isQuarterTurn(angle))
+        return KPXRotateImage(image, static_cast<int>(angle), 0, nullptr);
+    std::int32_t width = 0, height = 0, depth = 0;
+    {
+        kpx::ImageLock source(image, kKpxRead);
+        if (!kpx::hasWholePixels(source.get()))
+            return 0;
+        width = source->width();
+        height = source->height();
+        depth = source->bitCount();
+    }
+    const TurnedCorners turned = turnedCorners(width, height, angle);
+    // Checked before anything is made: the 24-bit copy of a large source costs as much as the
+    // target.
+    if (!kpx::isImageSize(turned.width, turned.height))
+        return 0;
+    kpx::ScopedImage target(
+        KPXCreateImage(static_cast<int>(turned.width), static_cast<int>(turned.height), 24));
+    if (!target)
+        return 0;
+    {
+        kpx::ImageLock pixels(target.get(), kKpxWrite);
+        std::memset(pixels->bits, 0xFF,
+                    static_cast<std::size_t>(pixels->rowBytes()) *
+                        static_cast<std::size_t>(pixels->height()));
+    }
+    const kpx::ScopedImage converted(
+        depth == 24
+            ? 0
+            : KPXColorConvert(image, 24, kKpxDitherNone, kKpxPaletteFixed, 0, nullptr, nullptr));
+    if (depth != 24 && !converted)
+        return 0;
+    const KpxHandle source = depth == 24 ? image : converted.get();
+    if (!IPLWarpPerspectiveQ(source, target.get(), 0, turned.quad, kFreeTurnInterpolation))
+        return 0;
+    return target.release();
 }
 
 int KPXGetImageRotateAngle(KpxHandle image) {

@@ -268,6 +268,31 @@ TEST(NewSizeImage, BadArgumentsAndSizesGiveZero) {
     EXPECT_EQ(KPXNewSizeImageEx(four, 8, 10, kKpxResizeCubic, nullptr), 0);
 }
 
+TEST(NewSizeImage, InterpolatedModesKeepDepthAndPalette) {
+    OwnedImage mono(makeColouredPicture(kF, 1));
+    OwnedImage rgb(makeColouredPicture(kF, 24));
+    for (const int mode : {kKpxResizeLinear, kKpxResizeCubic, kKpxResizeSuperSampling}) {
+        OwnedImage large(KPXNewSizeImageEx(mono, 8, 10, mode, nullptr));
+        ASSERT_NE(large.get(), 0) << mode;
+        EXPECT_EQ(KPXbpp(large), 1);
+        EXPECT_TRUE(kfm::test::keepsInkAndPaper(large)) << mode;
+        OwnedImage small(KPXNewSizeImageEx(rgb, 2, 3, mode, nullptr));
+        ASSERT_NE(small.get(), 0) << mode;
+        EXPECT_EQ(KPXWidth(small), 2);
+        EXPECT_EQ(KPXHeight(small), 3);
+        EXPECT_EQ(KPXbpp(small), 24);
+    }
+    // Super-sampling only shrinks: a growing image is interpolated cubically instead.
+    OwnedImage cubic(KPXNewSizeImageEx(rgb, 9, 11, kKpxResizeCubic, nullptr));
+    OwnedImage super(KPXNewSizeImageEx(rgb, 9, 11, kKpxResizeSuperSampling, nullptr));
+    OwnedImage linear(KPXNewSizeImageEx(rgb, 9, 11, kKpxResizeLinear, nullptr));
+    EXPECT_EQ(pixelBytes(super), pixelBytes(cubic));
+    EXPECT_NE(pixelBytes(linear), pixelBytes(cubic));
+    // Depths the interpolating resize cannot describe give 0.
+    OwnedImage high(KPXCreateImage(4, 4, kKpxDepth565));
+    EXPECT_EQ(KPXNewSizeImageEx(high, 8, 8, kKpxResizeLinear, nullptr), 0);
+}
+
 TEST(InvertImage, InvertsPixelsOrTheColourTable) {
     OwnedImage rgb(makeColouredPicture(kF, 24));
     ASSERT_EQ(KPXInvert(rgb), 1);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 
 using kfm::test::kF;
 using kfm::test::makeColouredPicture;
@@ -175,6 +176,71 @@ TEST(RotateImage, RefusesBadImagesAndTooLargeResults) {
     ASSERT_NE(huge.get(), 0);
     const int before = KpxLiveImageCount();
     EXPECT_EQ(KPXRotateImage(huge, 45, 0, nullptr), 0);
+    EXPECT_EQ(KpxLiveImageCount(), before);
+}
+
+TEST(RotateImageEx, WholeAndQuarterTurnsAreExact) {
+    OwnedImage image(makeColouredPicture(kF, 8));
+    for (const double angle : {0.0, 360.0, -360.0}) {
+        OwnedImage copy(KPXRotateImageEx(image, angle));
+        EXPECT_EQ(KPXCompareImages(copy, image), 1) << angle;
+    }
+    OwnedImage right(KPXRotateImageEx(image, 90.0));
+    EXPECT_EQ(readPicture(right), kQuarterClockwise);
+    EXPECT_TRUE(kfm::test::keepsInkAndPaper(right));
+    OwnedImage left(KPXRotateImageEx(image, -90.0));
+    EXPECT_EQ(readPicture(left), kQuarterCounterClockwise);
+    OwnedImage half(KPXRotateImageEx(image, -180.0));
+    EXPECT_EQ(readPicture(half), kHalfTurn);
+}
+
+TEST(RotateImageEx, FreeAnglesGiveATwentyFourBitPictureOnWhite) {
+    // 30 degrees: the corners of 20 x 10, doubled, rounded and halved, land at (4, -4), (21, 5),
+    // (16, 14) and (0, 4), so the picture is 21 x 18.
+    OwnedImage block(KPXCreateImage(20, 10, 24));
+    kfm::test::fillColor(block, RGB(10, 120, 230));
+    OwnedImage turned(KPXRotateImageEx(block, 30.0));
+    ASSERT_NE(turned.get(), 0);
+    EXPECT_EQ(KPXWidth(turned), 21);
+    EXPECT_EQ(KPXHeight(turned), 18);
+    EXPECT_EQ(KPXbpp(turned), 24);
+    EXPECT_EQ(kfm::test::getColor(turned, 0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(kfm::test::getColor(turned, 20, 17), RGB(255, 255, 255));
+    EXPECT_EQ(kfm::test::getColor(turned, 10, 9), RGB(10, 120, 230));
+
+    // Nearly a quarter turn clockwise: the left half goes to the top, the right half down.
+    OwnedImage halves(KPXCreateImage(40, 10, 24));
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 40; ++x)
+            kfm::test::setColor(halves, x, y, x < 20 ? RGB(200, 0, 0) : RGB(0, 0, 200));
+    OwnedImage upright(KPXRotateImageEx(halves, 89.0));
+    ASSERT_NE(upright.get(), 0);
+    EXPECT_LT(KPXWidth(upright), KPXHeight(upright));
+    const int middle = KPXWidth(upright) / 2;
+    EXPECT_EQ(kfm::test::getColor(upright, middle, 5), RGB(200, 0, 0));
+    EXPECT_EQ(kfm::test::getColor(upright, middle, KPXHeight(upright) - 6), RGB(0, 0, 200));
+
+    OwnedImage indexed(makeColouredPicture(kF, 8));
+    OwnedImage diamond(KPXRotateImageEx(indexed, 45.0));
+    ASSERT_NE(diamond.get(), 0);
+    EXPECT_EQ(KPXbpp(diamond), 24);
+    EXPECT_EQ(kfm::test::getColor(diamond, 0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(kfm::test::getColor(diamond, KPXWidth(diamond) - 1, KPXHeight(diamond) - 1),
+              RGB(255, 255, 255));
+}
+
+TEST(RotateImageEx, RefusesBadAnglesImagesAndTooLargeResults) {
+    OwnedImage image(makeColouredPicture(kF, 24));
+    EXPECT_EQ(KPXRotateImageEx(image, std::nan("")), 0);
+    EXPECT_EQ(KPXRotateImageEx(image, HUGE_VAL), 0);
+    EXPECT_EQ(KPXRotateImageEx(0, 30.0), 0);
+    EXPECT_EQ(KPXRotateImageEx(12345, 30.0), 0);
+    // A 24-bit copy of this 1-bit source alone would take 1.7 GB; the result would be too wide
+    // anyway, so nothing is made.
+    OwnedImage huge(KPXCreateImage(24000, 24000, 1));
+    ASSERT_NE(huge.get(), 0);
+    const int before = KpxLiveImageCount();
+    EXPECT_EQ(KPXRotateImageEx(huge, 45.0), 0);
     EXPECT_EQ(KpxLiveImageCount(), before);
 }
 
