@@ -717,6 +717,21 @@ BITRA5_API KpxHandle KPXLoadImage(HWND window, const char* path, KpxProgressProc
 BITRA5_API KpxHandle KPXLoadImageOffset(HWND window, const char* path, std::int32_t offset,
                                         KpxProgressProc progress);
 
+// The image at the offset fitted into a box of boxWidth x boxHeight with its aspect ratio kept
+// (BitraNormalizePreviewSize); JPEG files are decoded straight to about the box's size. The
+// first argument is not read.
+BITRA5_API KpxHandle KPXLoadImagePreviewOffset(HWND ignored, const char* path, std::int32_t offset,
+                                               int boxWidth, int boxHeight,
+                                               KpxProgressProc progress);
+
+// A new 24-bit image of the picture scaled into the box with its aspect ratio kept: as high as
+// the box and proportionally wide when the box is relatively wider, else as wide as the box.
+// Area-averaged, except large palette pictures, which are stretched. 0 when a side would be 0
+// or the resampling fails; the image itself when the fitted size is no image size. With
+// deleteSource the image is deleted unless it is what is returned.
+BITRA5_API KpxHandle BitraNormalizePreviewSize(KpxHandle image, int boxWidth, int boxHeight,
+                                               int deleteSource);
+
 // A BMP or BMI image from a byte stream, with its transparency image when the stream holds one.
 BITRA5_API KpxHandle KPXLoadImageOleStream(HWND ignored, KpxByteStream* stream,
                                            KpxProgressProc progress);
