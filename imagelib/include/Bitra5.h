@@ -968,3 +968,65 @@ BITRA5_CPP_API int IPLXor(KpxHandle a, KpxHandle b, KpxHandle dst);
 // dst = ~src; dst = the depth's largest value where src reaches level, else 0. 1 on success.
 BITRA5_CPP_API int IPLNot(KpxHandle src, KpxHandle dst);
 BITRA5_CPP_API int IPLThreshold(KpxHandle src, KpxHandle dst, int level);
+
+// -------------------- Image headers for other programs
+
+// One channel of a KpxImageHeader.
+struct KpxChannelDescriptor {
+    std::int32_t code;      // 1 red, 2 green, 3 blue, 6 palette index, 8 bit of a mask
+    std::int32_t rowStride; // bytes from one stored row to the next (rows are bottom-up)
+    std::int32_t pixelStep; // bytes from one pixel to the next
+    std::uint8_t* first;    // the channel's byte of the first stored pixel
+};
+static_assert(sizeof(KpxChannelDescriptor) == (sizeof(void*) == 8 ? 24 : 16));
+
+// Type flags of KpxImageHeader.
+constexpr std::uint32_t kKpxHeaderPixelsInPlace = 0x80000001;
+constexpr std::uint32_t kKpxHeaderPixelsUnpacked = 0x80000002; // 4-bit pixels, one byte each
+constexpr std::uint32_t kKpxHeaderMaskAttached = 0x80000004;
+constexpr std::uint32_t kKpxHeaderPaletteAttached = 0x80000008; // written back on deletion
+
+// The description of a library image's pixels that KpxCreateImageHeader hands out. The channel
+// descriptors (`channels` of them) follow the record, and for palette images the palette
+// (`paletteEntries` entries of red, green, blue) follows them; `size` counts all three.
+struct KpxImageHeader {
+    std::uint32_t size;
+    std::uint32_t flags;
+    std::int32_t width;
+    std::int32_t height;
+    std::int32_t hasPalette; // 1 for palette images
+    std::int32_t paletteEntries;
+    std::int32_t paletteEntriesAgain;
+    std::int32_t reserved1; // -1
+    std::int32_t reserved2; // 0
+    std::int32_t reserved3; // -1
+    std::int32_t channels;
+    std::int32_t bitsPerChannel;
+    KpxChannelDescriptor* channelDescriptors;
+    KpxImageHeader* maskHeader; // the explicit transparency image's header, or null
+    void* reserved4;            // null
+    std::uint8_t* pixels;       // the image's rows; null for 4-bit images (see the descriptor)
+    std::int32_t image;         // the image's handle
+};
+// Seventeen fields in their interface order at this platform's natural sizes: twelve 32-bit
+// values, four pointers and the handle (68 bytes with 32-bit pointers, 88 with 64-bit).
+static_assert(sizeof(KpxImageHeader) == (sizeof(void*) == 8 ? 88 : 68));
+
+// The palette behind the channel descriptors (null for images without one).
+inline std::uint8_t* KpxImageHeaderPalette(KpxImageHeader* header) {
+    return header->hasPalette
+               ? reinterpret_cast<std::uint8_t*>(header->channelDescriptors + header->channels)
+               : nullptr;
+}
+
+// A new header for an image of 1, 4, 8 or 24 bits (null for other depths or handles): 24-bit
+// pixels as blue, green and red channels in place, palette pixels as one index channel in
+// place, 4-bit pixels unpacked into one byte each (rows in the image's order). A transparent
+// image with an explicit transparency image gets that image's header attached. Release it with
+// KpxDeleteImageHeader.
+BITRA5_CPP_API KpxImageHeader* KpxCreateImageHeader(KpxHandle image);
+// Packs unpacked 4-bit pixels back, writes an attached palette back into the image's colour
+// table, deletes the attached mask header the same way and frees the record. 1, or 0 for null.
+BITRA5_CPP_API int KpxDeleteImageHeader(KpxImageHeader* header);
+// Not offered: always null.
+BITRA5_CPP_API KpxImageHeader* KpxCreateSubImage(KpxImageHeader* header, const RECT* rect);

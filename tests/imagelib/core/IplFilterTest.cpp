@@ -98,3 +98,148 @@ TEST(IplBlur, RefusesBadKernelsAndImagesBeforeTouchingTheTarget) {
 }
 
 } // namespace
+
+namespace {
+
+using kfm::test::getColor;
+using kfm::test::setColor;
+
+struct KernelCase {
+    const char* name;
+    KpxHandle (*filter)(KpxHandle, int, int, int, int);
+    int cols, rows, anchorX, anchorY;
+    Picture expected;
+};
+
+// Ink is darker than paper in every channel, so the smallest value spreads ink and the largest
+// spreads paper.
+const KernelCase kKernelCases[] = {
+    {"median down the column, centred",
+     IPLMedianFilter,
+     1,
+     3,
+     0,
+     1,
+     {"####", "###.", "#...", "#...", "#..."}},
+    {"median of the pixel and the two below",
+     IPLMedianFilter,
+     1,
+     3,
+     0,
+     0,
+     {"###.", "#...", "#...", "#...", "#..."}},
+    {"median of the pixel and the two above",
+     IPLMedianFilter,
+     1,
+     3,
+     0,
+     2,
+     {"####", "####", "###.", "#...", "#..."}},
+    {"smallest of the pixel and the one below",
+     IPLMinFilter,
+     1,
+     2,
+     0,
+     0,
+     {"####", "###.", "###.", "#...", "#..."}},
+    {"smallest of the pixel and the one left",
+     IPLMinFilter,
+     2,
+     1,
+     1,
+     0,
+     {
+         "####",
+         "##..",
+         "####",
+         "##..",
+         "##..",
+     }},
+    {"largest of the pixel and the one below",
+     IPLMaxFilter,
+     1,
+     2,
+     0,
+     0,
+     {"#...", "#...", "#...", "#...", "#..."}},
+};
+
+TEST(IplKernelFilters, NewImagesFollowTheKernelAndItsAnchorDownThePicture) {
+    for (const KernelCase& c : kKernelCases) {
+        OwnedImage source(makePicture(kF, 24));
+        OwnedImage result(c.filter(source, c.cols, c.rows, c.anchorX, c.anchorY));
+        ASSERT_NE(result.get(), 0) << c.name;
+        EXPECT_EQ(KPXbpp(result), 24) << c.name;
+        EXPECT_EQ(shown(readPicture(result)), shown(c.expected)) << c.name;
+    }
+}
+
+TEST(IplKernelFilters, SquareMedianRemovesALonePixel) {
+    OwnedImage source(makePicture({".....", ".#...", ".....", "...##", "...##"}, 24));
+    OwnedImage result(IPLMedianFilter(source, 3, 3, 1, 1));
+    ASSERT_NE(result.get(), 0);
+    // The block's top-left pixel sees 4 ink cells of 9; beyond the edge the block repeats.
+    EXPECT_EQ(shown(readPicture(result)), shown({".....", ".....", ".....", "....#", "...##"}));
+}
+
+TEST(IplKernelFilters, PaletteSourcesWorkOnA24BitCopyAndOneBitStaysOneBit) {
+    for (int depth : {4, 8}) {
+        OwnedImage source(KPXCreateImage(4, 5, depth));
+        OwnedImage result(IPLMinFilter(source, 3, 3, 1, 1));
+        ASSERT_NE(result.get(), 0) << depth;
+        EXPECT_EQ(KPXbpp(result), 24) << depth;
+    }
+    OwnedImage bits(makePicture(kF, 1));
+    OwnedImage result(IPLMaxFilter(bits, 1, 2, 0, 0));
+    ASSERT_NE(result.get(), 0);
+    EXPECT_EQ(KPXbpp(result), 1);
+    // On bits the largest value is ink.
+    EXPECT_EQ(shown(readPicture(result)), shown({"####", "###.", "###.", "#...", "#..."}));
+}
+
+TEST(IplKernelFilters, RefuseAnchorsOutsideTheKernelAndEmptyKernels) {
+    OwnedImage source(makePicture(kF, 24));
+    for (auto filter : {IPLMedianFilter, IPLMinFilter, IPLMaxFilter}) {
+        EXPECT_EQ(filter(source, 3, 3, 3, 0), 0);
+        EXPECT_EQ(filter(source, 3, 3, 0, 3), 0);
+        EXPECT_EQ(filter(source, 3, 3, -1, 0), 0);
+        EXPECT_EQ(filter(source, 0, 3, 0, 0), 0);
+        EXPECT_EQ(filter(source, 3, -2, 0, 0), 0);
+        EXPECT_EQ(filter(0, 3, 3, 1, 1), 0);
+    }
+}
+
+TEST(IplFixedFilter, HorizontalSobelMeetsAnEdgeWithTheRightSign) {
+    // Bright above dark: the horizontal Sobel kernel (1 2 1 over -1 -2 -1) is positive at the
+    // edge. Turned upside down it would be negative there and cut to 0.
+    OwnedImage source(KPXCreateImage(3, 4, 24));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 3; ++x)
+            setColor(source, x, y, y < 2 ? RGB(40, 40, 40) : RGB(0, 0, 0));
+    OwnedImage result(IPLFixedFilter(source, kKpxIplSobel3x3Horizontal));
+    ASSERT_NE(result.get(), 0);
+    const COLORREF expected[4] = {RGB(0, 0, 0), RGB(160, 160, 160), RGB(160, 160, 160),
+                                  RGB(0, 0, 0)};
+    for (int y = 0; y < 4; ++y)
+        EXPECT_EQ(getColor(result, 1, y), expected[y]) << "row " << y;
+    EXPECT_EQ(IPLFixedFilter(source, static_cast<KPXIplFilter>(11)), 0);
+    EXPECT_EQ(IPLFixedFilter(source, static_cast<KPXIplFilter>(-1)), 0);
+}
+
+TEST(IplMorphology, DilateGrowsInkAndErodeShrinksIt) {
+    OwnedImage f(makePicture(kF, 1));
+    OwnedImage grown(IPLDilate(f, 1));
+    ASSERT_NE(grown.get(), 0);
+    EXPECT_EQ(shown(readPicture(grown)), shown({"####", "####", "####", "####", "##.."}));
+    OwnedImage block(makePicture({".....", ".###.", ".###.", ".###.", "....."}, 1));
+    OwnedImage shrunk(IPLErode(block, 1));
+    ASSERT_NE(shrunk.get(), 0);
+    EXPECT_EQ(shown(readPicture(shrunk)), shown({".....", ".....", "..#..", ".....", "....."}));
+    OwnedImage same(IPLErode(block, 0));
+    ASSERT_NE(same.get(), 0);
+    EXPECT_EQ(shown(readPicture(same)), shown(readPicture(block)));
+    EXPECT_EQ(IPLErode(block, -1), 0);
+    EXPECT_EQ(IPLDilate(0, 1), 0);
+}
+
+} // namespace
