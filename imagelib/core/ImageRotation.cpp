@@ -102,21 +102,25 @@ void turnPixels(const KpxImageRecord& source, KpxImageRecord& target, QuarterTur
                 KpxProgressProc progress) {
     const std::int32_t w = source.width();
     const std::int32_t h = source.height();
+    std::vector<std::uint8_t*> rows(static_cast<std::size_t>(target.height()));
+    for (std::int32_t y = 0; y < target.height(); ++y)
+        rows[static_cast<std::size_t>(y)] = kpx::pictureRow(target, y);
     for (std::int32_t sy = 0; sy < h; ++sy) {
         callProgress(progress);
         const std::uint8_t* in = kpx::pictureRow(source, sy);
-        for (std::int32_t sx = 0; sx < w; ++sx) {
-            switch (turn) {
-            case QuarterTurn::Clockwise:
-                copyPixel<Bits>(in, sx, kpx::pictureRow(target, sx), h - 1 - sy);
-                break;
-            case QuarterTurn::HalfTurn:
-                copyPixel<Bits>(in, sx, kpx::pictureRow(target, h - 1 - sy), w - 1 - sx);
-                break;
-            case QuarterTurn::CounterClockwise:
-                copyPixel<Bits>(in, sx, kpx::pictureRow(target, w - 1 - sx), sy);
-                break;
-            }
+        switch (turn) {
+        case QuarterTurn::Clockwise: // the row becomes a column, its left end at the top
+            for (std::int32_t sx = 0; sx < w; ++sx)
+                copyPixel<Bits>(in, sx, rows[static_cast<std::size_t>(sx)], h - 1 - sy);
+            break;
+        case QuarterTurn::HalfTurn:
+            for (std::int32_t sx = 0; sx < w; ++sx)
+                copyPixel<Bits>(in, sx, rows[static_cast<std::size_t>(h - 1 - sy)], w - 1 - sx);
+            break;
+        case QuarterTurn::CounterClockwise: // its left end at the bottom
+            for (std::int32_t sx = 0; sx < w; ++sx)
+                copyPixel<Bits>(in, sx, rows[static_cast<std::size_t>(w - 1 - sx)], sy);
+            break;
         }
     }
 }
