@@ -175,7 +175,6 @@ void releaseHeader(KpxImageHeader* header) {
 KpxImageHeader* KpxCreateImageHeader(KpxHandle image) {
     if (!image)
         return nullptr;
-    kpx::cacheMaskFromList(image);
     std::int32_t explicitImage = 0;
     KpxImageHeader* header = nullptr;
     {

@@ -823,8 +823,9 @@ BITRA5_API int KPXLockBreakLoad(int value);
 // that do not match, an anchor outside its kernel, a rectangle outside its image, a failure of
 // the processing layer) gives 0 or the null handle; nothing is thrown.
 
-// Interpolation codes of the resizing, rotating and warping wrappers; the smooth-edge flag may
-// be added to a method.
+// Interpolation codes of the resizing, rotating and warping wrappers. The smooth-edge flag may
+// be added to a method: rotation and warps then blend the picture's edges onto the target by
+// how much of each pixel they cover.
 enum : int {
     kKpxIplNearest = 0,
     kKpxIplLinear = 1,

@@ -63,6 +63,32 @@ Status resizeIntoPart(const Image& src, const Image& dst, const Rect& visible, d
     return Status::Ok;
 }
 
+// Warps in onto out by a forward transform (3 x 3 perspective or 2 x 3 affine); pixels of out
+// that the picture does not reach keep their values. With the smooth-edge flag the picture is
+// blended onto out by how much of each pixel it covers, so that its edges do not step.
+void warpOnto(const cv::Mat& in, cv::Mat& out, const cv::Mat& transform, int interpolation) {
+    auto warp = [&](const cv::Mat& from, cv::Mat& to, int method, int border) {
+        if (transform.rows == 3)
+            cv::warpPerspective(from, to, transform, to.size(), method, border);
+        else
+            cv::warpAffine(from, to, transform, to.size(), method, border);
+    };
+    const int method = detail::cvInterpolation(interpolation);
+    if (!(interpolation & kSmoothEdge)) {
+        warp(in, out, method, cv::BORDER_TRANSPARENT);
+        return;
+    }
+    cv::Mat coverage(out.size(), CV_32F, cv::Scalar(0));
+    warp(cv::Mat(in.size(), CV_32F, cv::Scalar(1)), coverage, cv::INTER_LINEAR,
+         cv::BORDER_CONSTANT);
+    cv::Mat picture(out.size(), out.type());
+    warp(in, picture, method, cv::BORDER_REPLICATE);
+    const cv::Mat rest = 1.0 - coverage;
+    cv::Mat blended;
+    cv::blendLinear(picture, out, coverage, rest, blended);
+    blended.copyTo(out);
+}
+
 bool notCollinear(const cv::Point2d& a, const cv::Point2d& b, const cv::Point2d& c) {
     const double cross = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
     return std::abs(cross) > 1e-9;
@@ -179,8 +205,7 @@ Status warpPerspectiveQ(const Image& src, const Image& dst, const double quad[4]
         MatView source(src, Use::Read);
         MatView target(dst, Use::ReadWrite);
         const cv::Mat in = detail::independentSource(source, src, dst);
-        cv::warpPerspective(in, target.mat(), transform, target.mat().size(),
-                            detail::cvInterpolation(interpolation), cv::BORDER_TRANSPARENT);
+        warpOnto(in, target.mat(), transform, interpolation);
         target.commit();
         return Status::Ok;
     });
@@ -201,8 +226,7 @@ Status rotate(const Image& src, const Image& dst, double angle, double xShift, d
         const cv::Mat in = detail::independentSource(source, src, dst);
         const cv::Matx33d map =
             storageFlip(dst, target.mat().rows) * turn * storageFlip(src, in.rows);
-        cv::warpAffine(in, target.mat(), affinePart(map), target.mat().size(),
-                       detail::cvInterpolation(interpolation), cv::BORDER_TRANSPARENT);
+        warpOnto(in, target.mat(), affinePart(map), interpolation);
         target.commit();
         return Status::Ok;
     });

@@ -26,14 +26,16 @@ Status mirror(const Image& src, const Image& dst, int axis);
 // Warps the source area so that its top-left, top-right, bottom-right and bottom-left corners
 // land on quad[0..3] (x, y of the destination image, corners of pixels: the destination's own
 // corners are (0, 0) and (width, height)). Destination pixels outside the quadrangle keep their
-// values. Same layout; a quadrangle with three points on one line is refused.
+// values; with the smooth-edge flag those on its edges are blended by how much of them it
+// covers. Same layout; a quadrangle with three points on one line is refused.
 Status warpPerspectiveQ(const Image& src, const Image& dst, const double quad[4][2],
                         int interpolation);
 
 // Rotates the source area by angle degrees (counter-clockwise as the picture is seen) about its
 // pixel (0, 0) and moves it by the shifts: source pixel (x, y) lands on
 // (x cos + y sin + xShift, -x sin + y cos + yShift) of the destination area. Pixels that
-// nothing lands on keep their values.
+// nothing lands on keep their values; the smooth-edge flag blends the picture's edges as the
+// warp does.
 Status rotate(const Image& src, const Image& dst, double angle, double xShift, double yShift,
               int interpolation);
 

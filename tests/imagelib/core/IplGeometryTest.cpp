@@ -274,3 +274,35 @@ TEST(IplRotate, ShiftsMoveThePictureDownAndRight) {
 }
 
 } // namespace
+
+namespace {
+
+int blendedPixels(KpxHandle image) {
+    int count = 0;
+    for (const std::string& row : readPicture(image))
+        for (char c : row)
+            count += c == '?';
+    return count;
+}
+
+TEST(IplWarpPerspectiveQ, SmoothEdgesBlendOnlyTheBorderOfTheQuadrangle) {
+    const double diamond[4][2] = {{5, 0}, {10, 5}, {5, 10}, {0, 5}};
+    OwnedImage ink(makePicture(plainPicture(6, 6, '#'), 24));
+    OwnedImage stepped(makePicture(plainPicture(10, 10, '.'), 24));
+    ASSERT_EQ(IPLWarpPerspectiveQ(ink, stepped, 0, diamond, kKpxIplNearest), 1);
+    EXPECT_EQ(blendedPixels(stepped), 0);
+    OwnedImage smooth(makePicture(plainPicture(10, 10, '.'), 24));
+    ASSERT_EQ(IPLWarpPerspectiveQ(ink, smooth, 0, diamond, kKpxIplNearest | kKpxIplSmoothEdge), 1);
+    const Picture picture = readPicture(smooth);
+    EXPECT_GT(blendedPixels(smooth), 0) << shown(picture);
+    EXPECT_EQ(picture[5][5], '#') << "the middle is covered whole";
+    EXPECT_EQ(picture[0][0], '.') << "the corner is not covered at all";
+    // A quadrangle on whole pixels covers each of them whole: nothing is blended.
+    OwnedImage f(makePicture(kF, 24));
+    OwnedImage copy(makePicture(plainPicture(4, 5, 'a'), 24));
+    const double whole[4][2] = {{0, 0}, {4, 0}, {4, 5}, {0, 5}};
+    ASSERT_EQ(IPLWarpPerspectiveQ(f, copy, 0, whole, kKpxIplCubic | kKpxIplSmoothEdge), 1);
+    EXPECT_EQ(shown(readPicture(copy)), shown(kF));
+}
+
+} // namespace
