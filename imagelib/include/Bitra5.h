@@ -428,7 +428,9 @@ BITRA5_API KpxHandle KPXCreateMaskImageFrom(KpxHandle image, const KpxTransparen
                                             int count);
 
 // The combined transparency image as a new reference that the caller deletes: the cached mask
-// (built from the list when needed) or else the explicit transparency image; 0 when neither.
+// (built from the list when needed) or else the explicit transparency image; 0 when neither. For
+// an image with a rotate angle the same masks rotated with it (uncovered corners transparent),
+// or else the outline of its rotated copy.
 BITRA5_API KpxHandle KPXGetImageTransparentImage(KpxHandle image);
 
 // Attaches a mask of 1 or 8 bits in place of the cached one (which is deleted); the image owns
@@ -456,6 +458,98 @@ BITRA5_API KpxHandle KPXCreateMaskCombineEx(KpxHandle a, KpxHandle b);
 // the tolerance of colour; colour and tolerance are COLORREF values, per channel.
 BITRA5_API int KPXMaskFillByColor(KpxHandle image, KpxHandle mask, COLORREF colour,
                                   COLORREF tolerance, int set);
+
+// -------------------- Geometry: flip, resize, crop, invert and colour pick-up
+
+// Mirrors the image in place: flags 1 left to right, 2 upside down (both may be given). Its
+// mask, explicit transparency image and rotated copy are mirrored with it, and the seeds of its
+// region entries follow the picture. 1, or 0 for a 0 handle or an image that cannot be locked.
+BITRA5_API int KPXFlipImage(KpxHandle image, int flags);
+
+// KPXNewSizeImageEx with mode 0.
+BITRA5_API KpxHandle KPXNewSizeImage(KpxHandle image, int width, int height,
+                                     KpxProgressProc progress);
+
+// A new image of width x height (2..32767 each) with the whole picture stretched into it: mode 0
+// through the stretch blit at the source's depth and colour table, modes 1 linear, 2 cubic and
+// 3 super-sampling through the IPL resize (1-bit and true-colour images only; 3 becomes 2 when
+// the image grows). The source's own size gives a copy. progress, when given, is called height
+// times in all, half before the work and half after a pause of half a second. 0 on failure.
+BITRA5_API KpxHandle KPXNewSizeImageEx(KpxHandle image, int width, int height, int mode,
+                                       KpxProgressProc progress);
+
+// A new image of the rectangle (right and bottom included, rows from the top), put in order and
+// clamped into the image, at the source's depth and colour table. 0 on failure.
+BITRA5_API KpxHandle KPXCropImage(KpxHandle image, int left, int top, int right, int bottom);
+
+// KPXCropImage; with withTransparency the crop also gets the transparent list (region seeds
+// moved with the crop) and the explicit transparency image cropped alike. The crop is returned
+// even when its transparency cannot be attached.
+BITRA5_API KpxHandle KPXCropImageEx(KpxHandle image, int left, int top, int right, int bottom,
+                                    int withTransparency);
+
+// Inverts in place: the pixels of 1-bit and true-colour images, the colour table of 4- and 8-bit
+// images. 1, or 0 for a 0 handle or an image that cannot be locked.
+BITRA5_API int KPXInvert(KpxHandle image);
+
+// The average colour (0x00BBGGRR) of the rectangle, corners included and clamped into the image;
+// -1 when none of its four corners lies in the image.
+BITRA5_API int KPXSuckColor(KpxHandle image, int x1, int y1, int x2, int y2);
+
+// The palette index (0..255) of the pixel of a 1-, 4- or 8-bit image; -1 otherwise.
+BITRA5_API int KPXSuckColorIndex(KpxHandle image, int x, int y);
+
+// -------------------- Rotation and the rotate angle
+
+// Rotates four points in place about (cx, cy) by the whole-degree angle; a multiple of 90 leaves
+// them unchanged.
+BITRA5_API void KPXRotateRect(int cx, int cy, int angle, POINT* p1, POINT* p2, POINT* p3,
+                              POINT* p4);
+
+// A new image turned clockwise by the whole-degree angle (its remainder by 360): 0 gives a copy,
+// quarter turns are exact, other angles map nearest neighbours onto a larger image whose
+// uncovered corners are white (fillWhite non-zero, palette images: the entry nearest to white)
+// or all bits set. Depths 1, 4, 8 and 24 keep their colour table. progress is called once per
+// row. 0 on failure, also when the result would exceed the library's image sizes.
+BITRA5_API KpxHandle KPXRotateImage(KpxHandle image, int angle, int fillWhite,
+                                    KpxProgressProc progress);
+
+// A new image turned by any angle: 0 and +-360 give a copy, +-90, +-180 and +-270 the exact
+// turn; other angles give a 24-bit image, white outside the picture, with cubic interpolation.
+BITRA5_API KpxHandle KPXRotateImageEx(KpxHandle image, double angle);
+
+// The rotate angle attribute (-359..359); 0 for a 0 handle or an image that cannot be locked.
+BITRA5_API int KPXGetImageRotateAngle(KpxHandle image);
+
+// Stores the angle's remainder by 360 and drops the cached rotated copy and rotated masks.
+BITRA5_API int KPXSetImageRotateAngle(KpxHandle image, int angle);
+
+// The rotated copy for the image's rotate angle, built when missing, with the corners outside
+// the picture marked in its explicit transparency image. The image keeps owning it (the caller
+// does not delete it). 0 for angle 0 or on failure.
+BITRA5_API KpxHandle KPXGetImageRotateImage(KpxHandle image);
+
+// The rotated transparency: for an image with a rotate angle, the corners of its rotated copy
+// (0 while there is none); for a 1- or 8-bit mask without one, the mask rotated by angle with
+// the uncovered corners transparent, built and kept on first use. Owned by the library.
+BITRA5_API KpxHandle KPXGetImageRotateImageMask(KpxHandle image, int angle);
+
+// -------------------- Transparent stretch blit onto a 24-bit DIB
+
+// Composes image onto a bottom-up 24-bit DIB (header and bits) into the rectangle left, top,
+// right, bottom (DIB pixels from the top-left, right and bottom excluded, given in either
+// order): stretched to the rectangle's size, clipped at the DIB's edges, pixels whose mask bit
+// is 1 left untouched. The mask is the given one, else the image's own transparency; without a
+// mask nothing is composed. A plane (8-bit, 0 opaque .. 255 transparent), given or with
+// useExplicit the image's explicit transparency image, blends the pixels. An image with a rotate
+// angle is composed as its rotated copy. separation 2..5 composes the cyan, magenta, yellow or
+// black separation (KPXCreateImageSeparateColor with separationFlag). reserved is not read.
+// 1 when it composed, 0 when it did nothing (the DIB then stays unchanged).
+BITRA5_API int KPXStretchBltTransparent(int reserved, const BITMAPINFOHEADER* header,
+                                        std::uint8_t* bits, int left, int top, int right,
+                                        int bottom, KpxHandle image, int useExplicit,
+                                        KpxHandle plane, KpxHandle mask, int separation,
+                                        int separationFlag);
 
 // -------------------- Flood fill
 
@@ -622,6 +716,21 @@ BITRA5_API KpxHandle KPXLoadImage(HWND window, const char* path, KpxProgressProc
 // The image whose data begin at the offset. The window owns the Photo CD resolution dialog.
 BITRA5_API KpxHandle KPXLoadImageOffset(HWND window, const char* path, std::int32_t offset,
                                         KpxProgressProc progress);
+
+// The image at the offset fitted into a box of boxWidth x boxHeight with its aspect ratio kept
+// (BitraNormalizePreviewSize); JPEG files are decoded straight to about the box's size. The
+// first argument is not read.
+BITRA5_API KpxHandle KPXLoadImagePreviewOffset(HWND ignored, const char* path, std::int32_t offset,
+                                               int boxWidth, int boxHeight,
+                                               KpxProgressProc progress);
+
+// A new 24-bit image of the picture scaled into the box with its aspect ratio kept: as high as
+// the box and proportionally wide when the box is relatively wider, else as wide as the box.
+// Area-averaged, except large palette pictures, which are stretched. 0 when a side would be 0
+// or the resampling fails; the image itself when the fitted size is no image size. With
+// deleteSource the image is deleted unless it is what is returned.
+BITRA5_API KpxHandle BitraNormalizePreviewSize(KpxHandle image, int boxWidth, int boxHeight,
+                                               int deleteSource);
 
 // A BMP or BMI image from a byte stream, with its transparency image when the stream holds one.
 BITRA5_API KpxHandle KPXLoadImageOleStream(HWND ignored, KpxByteStream* stream,
