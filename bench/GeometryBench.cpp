@@ -126,6 +126,29 @@ const Operation kOperations[] = {
          cv::warpAffine(s, d, m, d.size(), cv::INTER_LINEAR, cv::BORDER_TRANSPARENT);
      },
      1.0, "-rotate 30"},
+    // The library's own rotation calls, which make a new (larger) image each time.
+    {"KPXRotateImage30",
+     [](KpxHandle s, KpxHandle) {
+         const KpxHandle turned = KPXRotateImage(s, 30, 1, nullptr);
+         KPXDeleteImage(turned);
+         return turned ? 1 : 0;
+     },
+     [](const cv::Mat& s, cv::Mat& d) {
+         const cv::Mat m = cv::getRotationMatrix2D({kSide / 2.0f, kSide / 2.0f}, 30.0, 1.0);
+         cv::warpAffine(s, d, m, d.size(), cv::INTER_NEAREST, cv::BORDER_TRANSPARENT);
+     },
+     1.0, "-rotate 30"},
+    {"KPXRotateImageEx30",
+     [](KpxHandle s, KpxHandle) {
+         const KpxHandle turned = KPXRotateImageEx(s, 30.0);
+         KPXDeleteImage(turned);
+         return turned ? 1 : 0;
+     },
+     [](const cv::Mat& s, cv::Mat& d) {
+         const cv::Mat m = cv::getRotationMatrix2D({kSide / 2.0f, kSide / 2.0f}, 30.0, 1.0);
+         cv::warpAffine(s, d, m, d.size(), cv::INTER_CUBIC, cv::BORDER_TRANSPARENT);
+     },
+     1.0, "-rotate 30"},
     {"warpQuad",
      [](KpxHandle s, KpxHandle d) { return IPLWarpPerspectiveQ(s, d, 0, kQuad, kKpxIplLinear); },
      [](const cv::Mat& s, cv::Mat& d) {
