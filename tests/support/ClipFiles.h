@@ -53,6 +53,8 @@ struct ClipRecipe {
     std::string name;
     std::string source;
     std::string output;
+    std::string encoder = ""; // one the tool must offer, or the clip is left out ("" for none)
+    bool decoded = false;     // whether ffmpeg's decode of it is wanted
 };
 
 // The moving test pattern: frames at rateNumerator / rateDenominator frames a second.
@@ -104,35 +106,48 @@ inline std::vector<ClipPicture> bgrPictures(const std::filesystem::path& folder,
     return pictures;
 }
 
-// The clips of a suite and ffmpeg's decode of the named ones, made once for every test program
-// of the build: CTest runs each test in a process of its own. The folder lies beside the build's
-// programs and is named after the recipes; it appears whole or not at all. prepare may add files
-// made from the clips before they are decoded. Empty when the tool fails.
+// The clips of a suite and ffmpeg's decode of those that ask for it, made once for every test
+// program of the build: CTest runs each test in a process of its own. The folder lies beside
+// the build's programs and is named after the recipes; it appears whole or not at all. Clips
+// whose encoder is missing are left out. prepare may add files made from the clips; those
+// named in alsoDecoded are decoded too. Empty when the tool is missing or fails.
 template <typename Prepare>
-std::filesystem::path sharedClipFolder(const std::string& suite,
-                                       const std::vector<ClipRecipe>& clips,
-                                       const std::vector<std::string>& decoded, Prepare prepare) {
+std::filesystem::path
+sharedClipFolder(const std::string& suite, const std::vector<ClipRecipe>& clips,
+                 const std::vector<std::string>& alsoDecoded, Prepare prepare) {
     std::string recipe;
     for (const ClipRecipe& c : clips)
-        recipe += c.name + "|" + c.source + "|" + c.output + "\n";
-    for (const std::string& name : decoded)
+        recipe += c.name + "|" + c.source + "|" + c.output + "|" + c.encoder + "\n";
+    for (const std::string& name : alsoDecoded)
         recipe += name + "\n";
     const std::filesystem::path root = programFolder().parent_path() / "test-clips";
     const std::filesystem::path folder =
         root / (suite + "-" + std::to_string(std::hash<std::string>{}(recipe)));
     if (std::filesystem::exists(folder))
         return folder;
+    if (!haveFfmpeg())
+        return {};
+    std::vector<ClipRecipe> made;
+    std::vector<std::string> decoded;
+    for (const ClipRecipe& c : clips) {
+        if (!c.encoder.empty() && !ffmpegHasEncoder(c.encoder))
+            continue;
+        made.push_back(c);
+        if (c.decoded)
+            decoded.push_back(c.name);
+    }
+    decoded.insert(decoded.end(), alsoDecoded.begin(), alsoDecoded.end());
     const std::filesystem::path building =
         root / (folder.filename().string() + ".part" + std::to_string(::getpid()));
     std::error_code error;
     std::filesystem::remove_all(building, error);
     std::filesystem::create_directories(building, error);
-    const bool made = !error && makeClips(building, clips) && prepare(building) &&
-                      ffmpegDecodeToBgr(building, decoded);
-    if (made)
+    const bool ok = !error && makeClips(building, made) && prepare(building) &&
+                    ffmpegDecodeToBgr(building, decoded);
+    if (ok)
         std::filesystem::rename(building, folder, error); // another program may have been first
     std::filesystem::remove_all(building, error);
-    return made && std::filesystem::exists(folder) ? folder : std::filesystem::path();
+    return ok && std::filesystem::exists(folder) ? folder : std::filesystem::path();
 }
 
 } // namespace kfm::test

@@ -96,28 +96,21 @@ constexpr int kFrames = 40;
 class AviFileTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (!kfm::test::haveFfmpeg())
-            return;
         std::vector<kfm::test::ClipRecipe> clips;
-        std::vector<std::string> videos;
-        for (const Codec& codec : kCodecs) {
-            if (!kfm::test::ffmpegHasEncoder(codec.encoder))
-                continue;
+        for (const Codec& codec : kCodecs)
             clips.push_back({std::string(codec.name) + ".avi",
-                             kfm::test::patternSource(kFrames, 25), codec.arguments});
-            videos.push_back(clips.back().name);
-        }
-        clips.push_back(
-            {"gop.avi", kfm::test::patternSource(kFrames, 25), "-c:v mpeg4 -g 10 -bf 0"});
+                             kfm::test::patternSource(kFrames, 25), codec.arguments, codec.encoder,
+                             true});
+        clips.push_back({"gop.avi", kfm::test::patternSource(kFrames, 25), "-c:v mpeg4 -g 10 -bf 0",
+                         "mpeg4", true});
         // Frames 5 to 9 of the pattern left out: the file keeps empty chunks in their place, 35
         // positions for 30 pictures.
         clips.push_back({"variable.avi",
                          kfm::test::patternSource(35, 10) + ",select='not(between(n,5,9))'",
-                         "-fps_mode passthrough -c:v mjpeg"});
-        videos.insert(videos.end(), {"gop.avi", "variable.avi"});
+                         "-fps_mode passthrough -c:v mjpeg", "mjpeg", true});
         for (const Rate& rate : kRates)
-            clips.push_back(
-                {rate.name, kfm::test::patternSource(4, rate.rate, rate.scale), "-c:v mjpeg"});
+            clips.push_back({rate.name, kfm::test::patternSource(4, rate.rate, rate.scale),
+                             "-c:v mjpeg", "mjpeg"});
         clips.push_back({"sound.avi", "sine=duration=0.5", "-c:a pcm_s16le"});
         clips.push_back({"pattern.mp4", kfm::test::patternSource(3, 25), "-c:v mpeg4"});
         // The first half of the MJPEG clip: the header still announces every frame.
@@ -126,8 +119,7 @@ protected:
             bytes.resize(bytes.size() / 2);
             return kfm::test::writeFileBytes(at / "cut.avi", bytes);
         };
-        videos.push_back("cut.avi");
-        folder = kfm::test::sharedClipFolder("avifile", clips, videos, cut);
+        folder = kfm::test::sharedClipFolder("avifile", clips, {"cut.avi"}, cut);
     }
     void SetUp() override {
         if (folder.empty())

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QByteArray>
-#include <QCryptographicHash>
 #include <QImage>
 
 #include <cstdio>
@@ -17,6 +15,7 @@
 #include <random>
 #include <sstream>
 
+#include "FlicCorpus.h"
 #include "FlicStreamSupport.h"
 #include "FlicTestFiles.h"
 #include "TestSupport.h"
@@ -25,32 +24,6 @@ using flic_test::Bytes;
 using flic_test::OpenFlic;
 
 namespace {
-
-std::string md5(const std::vector<std::uint8_t>& bytes) {
-    return QCryptographicHash::hash(
-               QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
-                                       static_cast<qsizetype>(bytes.size())),
-               QCryptographicHash::Md5)
-        .toHex()
-        .toStdString();
-}
-
-// The index MD5 per frame of expected/<file>.frames.tsv: ffmpeg's column, or Pillow's where
-// ffmpeg gave none.
-std::vector<std::string> expectedFrames(const std::string& file) {
-    std::ifstream in(kfm::test::testDataPath("flic/expected/" + file + ".frames.tsv"));
-    std::vector<std::string> frames;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        std::istringstream fields(line);
-        std::string number, ffmpeg, pillow;
-        fields >> number >> ffmpeg >> pillow;
-        frames.push_back(ffmpeg != "-" ? ffmpeg : pillow);
-    }
-    return frames;
-}
 
 std::string dataFile(const std::string& name) {
     return kfm::test::testDataPath("flic/" + name).string();
@@ -61,20 +34,20 @@ std::string dataFile(const std::string& name) {
 TEST(FlicCorpus, EveryFrameOfTheRealAnimationsMatches) {
     for (const std::string name : {"a.fli", "2422.flc"}) {
         SCOPED_TRACE(name);
-        const auto expected = expectedFrames(name);
+        const auto expected = kfm::test::expectedFlicFrames(name);
         OpenFlic flic(dataFile(name));
         ASSERT_EQ(flic.result(), 0);
         // The expected list ends with the ring frame.
         ASSERT_EQ(expected.size(), std::size_t{flic->frameCount} + 1);
         for (std::size_t i = 0; i < expected.size(); ++i) {
             ASSERT_EQ(FLICStreamGetNextFrame(flic.get()), 0) << "frame " << i;
-            EXPECT_EQ(md5(flic_test::currentPicture(flic.get()).indices), expected[i])
+            EXPECT_EQ(kfm::test::md5Hex(flic_test::currentPicture(flic.get()).indices), expected[i])
                 << "frame " << i;
         }
         EXPECT_EQ(flic->currentFrame, 1);
         // Playing on after the ring frame gives the second frame again.
         ASSERT_EQ(FLICStreamGetNextFrame(flic.get()), 0);
-        EXPECT_EQ(md5(flic_test::currentPicture(flic.get()).indices), expected[1]);
+        EXPECT_EQ(kfm::test::md5Hex(flic_test::currentPicture(flic.get()).indices), expected[1]);
     }
 }
 
@@ -115,7 +88,7 @@ TEST(FlicCorpus, HeadersAndPalettesMatchPillowsChecks) {
 }
 
 TEST(FlicCorpus, TheColourChunkMayComeAfterThePicture) {
-    const auto expected = expectedFrames("hopper.fli");
+    const auto expected = kfm::test::expectedFlicFrames("hopper.fli");
     ASSERT_EQ(expected.size(), 1u);
     std::array<std::uint8_t, 768> firstPalette{};
     for (const std::string name : {"hopper.fli", "hopper_palette_chunk_second.fli"}) {
@@ -124,7 +97,7 @@ TEST(FlicCorpus, TheColourChunkMayComeAfterThePicture) {
         ASSERT_EQ(flic.result(), 0);
         ASSERT_EQ(FLICStreamGetNextFrame(flic.get()), 0);
         const auto picture = flic_test::currentPicture(flic.get());
-        EXPECT_EQ(md5(picture.indices), expected[0]);
+        EXPECT_EQ(kfm::test::md5Hex(picture.indices), expected[0]);
         if (name == "hopper.fli")
             firstPalette = picture.palette;
         else
