@@ -3,7 +3,6 @@
 #include "Bitra5.h"
 #include "Kfm5ResourceIds.h"
 #include "ShellServices.h"
-#include "memory/GlobalMemory.h"
 #include "video/AviFile.h"
 
 #include <algorithm>
@@ -137,8 +136,8 @@ public:
     const AVIFILEINFOA& info() const { return info_; }
     const AVISTREAMINFOA& streamInfo() const { return streamInfo_; }
 
-    // The frame as a new 24-bit image, through a copy of its DIB in a global block; 0 when the
-    // decoder gives none.
+    // The frame as a new image of the DIB's size and depth holding a copy of its rows (the
+    // decoder gives 24-bit DIBs, without a colour table); 0 when the decoder gives none.
     KpxHandle image(int position) {
         const auto* dib = static_cast<const std::uint8_t*>(AVIStreamGetFrame(frames_, position));
         if (!dib)
@@ -146,22 +145,17 @@ public:
         BITMAPINFOHEADER header;
         std::memcpy(&header, dib, sizeof header);
         const int depth = header.biPlanes * header.biBitCount;
-        const std::size_t colours = depth < 9 ? std::size_t{1} << depth : 0;
-        const std::size_t pixels =
-            header.biSizeImage ? header.biSizeImage
-                               : static_cast<std::size_t>(KPXCalcScanBytes(header.biWidth, depth)) *
-                                     std::abs(header.biHeight);
-        const std::size_t bytes = pixels + sizeof header + 4 * colours;
-        HGLOBAL block = GlobalAlloc(GHND, bytes);
-        void* target = GlobalLock(block);
-        if (!target) {
-            GlobalFree(block);
+        if (depth != 24 || header.biCompression != BI_RGB || header.biHeight <= 0)
+            return 0;
+        const KpxHandle image = KPXCreateImage(header.biWidth, header.biHeight, depth);
+        std::uint8_t* bits = image ? KPXGetBits(image) : nullptr;
+        if (!bits) {
+            KPXDeleteImage(image);
             return 0;
         }
-        std::memcpy(target, dib, bytes);
-        GlobalUnlock(block);
-        const KpxHandle image = KPXCreateImageFromGlobal(block);
-        GlobalFree(block);
+        const std::size_t rows = static_cast<std::size_t>(KPXGetScanBytes(image)) *
+                                 static_cast<std::size_t>(header.biHeight);
+        std::memcpy(bits, dib + header.biSize, std::min<std::size_t>(rows, header.biSizeImage));
         return image;
     }
 
