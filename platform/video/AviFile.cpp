@@ -8,6 +8,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -15,6 +16,9 @@ extern "C" {
 #include <vector>
 
 namespace {
+
+// Pictures in a row the decoder may fail to make before the rest of the stream is given up.
+constexpr int kMostFailuresInARow = 64;
 
 // FFmpeg's objects with their own release functions.
 struct FormatCloser {
@@ -155,6 +159,7 @@ struct AviFrameDecoder {
 
 private:
     bool decodeInto(AVFrame* frame, std::int64_t& position);
+    std::int64_t takePosition();
     bool readPacket();
     void seekTo(std::int64_t position);
     std::int64_t keyFrameAtOrBefore(std::int64_t position) const;
@@ -231,27 +236,37 @@ bool AviFrameDecoder::readPacket() {
     return true;
 }
 
+// Chunks are stored in decoding order, each at its own position; pictures come out in
+// presentation order and take the positions in ascending order.
+std::int64_t AviFrameDecoder::takePosition() {
+    if (pendingPositions.empty())
+        return std::max(currentPosition, nextPosition) + 1;
+    const auto smallest = std::min_element(pendingPositions.begin(), pendingPositions.end());
+    const std::int64_t position = *smallest;
+    pendingPositions.erase(smallest);
+    return position;
+}
+
 // The next picture in presentation order and its position; false at the end of the stream.
 bool AviFrameDecoder::decodeInto(AVFrame* frame, std::int64_t& position) {
+    int failures = 0;
     while (!drained) {
         const int received = avcodec_receive_frame(codec.get(), frame);
         if (received == 0) {
             ++pictures;
-            // Chunks are stored in decoding order, each at its own position; pictures come out
-            // in presentation order and take the positions in ascending order.
-            const std::int64_t previous = std::max(currentPosition, nextPosition);
-            if (pendingPositions.empty()) {
-                position = previous + 1;
-            } else {
-                const auto smallest =
-                    std::min_element(pendingPositions.begin(), pendingPositions.end());
-                position = *smallest;
-                pendingPositions.erase(smallest);
-            }
+            position = takePosition();
             return true;
         }
-        if (received != AVERROR(EAGAIN) || !readPacket())
+        if (received == AVERROR(EAGAIN)) {
+            if (!readPacket())
+                drained = true;
+        } else if (received == AVERROR_EOF || ++failures > kMostFailuresInARow) {
             drained = true;
+        } else {
+            // A picture the decoder could not make is left out; the one before it shows in its
+            // place, and decoding goes on.
+            takePosition();
+        }
     }
     return false;
 }

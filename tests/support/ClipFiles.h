@@ -106,20 +106,26 @@ inline std::vector<ClipPicture> bgrPictures(const std::filesystem::path& folder,
     return pictures;
 }
 
+// A file that a suite makes from its clips, and whether ffmpeg's decode of it is wanted.
+struct PreparedFile {
+    std::string name;
+    bool decoded = false;
+};
+
 // The clips of a suite and ffmpeg's decode of those that ask for it, made once for every test
 // program of the build: CTest runs each test in a process of its own. The folder lies beside
 // the build's programs and is named after the recipes; it appears whole or not at all. Clips
-// whose encoder is missing are left out. prepare may add files made from the clips; those
-// named in alsoDecoded are decoded too. Empty when the tool is missing or fails.
+// whose encoder is missing are left out. prepare(folder) makes the prepared files from the
+// clips. Empty when the tool is missing or fails.
 template <typename Prepare>
-std::filesystem::path
-sharedClipFolder(const std::string& suite, const std::vector<ClipRecipe>& clips,
-                 const std::vector<std::string>& alsoDecoded, Prepare prepare) {
+std::filesystem::path sharedClipFolder(const std::string& suite,
+                                       const std::vector<ClipRecipe>& clips,
+                                       const std::vector<PreparedFile>& prepared, Prepare prepare) {
     std::string recipe;
     for (const ClipRecipe& c : clips)
         recipe += c.name + "|" + c.source + "|" + c.output + "|" + c.encoder + "\n";
-    for (const std::string& name : alsoDecoded)
-        recipe += name + "\n";
+    for (const PreparedFile& file : prepared)
+        recipe += file.name + (file.decoded ? "|decoded\n" : "\n");
     const std::filesystem::path root = programFolder().parent_path() / "test-clips";
     const std::filesystem::path folder =
         root / (suite + "-" + std::to_string(std::hash<std::string>{}(recipe)));
@@ -136,7 +142,9 @@ sharedClipFolder(const std::string& suite, const std::vector<ClipRecipe>& clips,
         if (c.decoded)
             decoded.push_back(c.name);
     }
-    decoded.insert(decoded.end(), alsoDecoded.begin(), alsoDecoded.end());
+    for (const PreparedFile& file : prepared)
+        if (file.decoded)
+            decoded.push_back(file.name);
     const std::filesystem::path building =
         root / (folder.filename().string() + ".part" + std::to_string(::getpid()));
     std::error_code error;

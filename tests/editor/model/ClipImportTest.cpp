@@ -83,7 +83,7 @@ protected:
             bytes.resize(bytes.size() / 2);
             return kfm::test::writeFileBytes(at / "cut.avi", bytes);
         };
-        folder = kfm::test::sharedClipFolder("clipimport", clips, {"cut.avi"}, cut);
+        folder = kfm::test::sharedClipFolder("clipimport", clips, {{"cut.avi", true}}, cut);
     }
 
     void SetUp() override {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -77,6 +78,27 @@ private:
     PGETFRAME frames_ = nullptr;
 };
 
+// Zeroes the data of the n-th video chunk ("00dc", from 0) of an AVI file's movie list.
+bool wipeChunk(std::vector<std::uint8_t>& avi, int n) {
+    const std::uint8_t movie[] = {'m', 'o', 'v', 'i'};
+    const std::uint8_t tag[] = {'0', '0', 'd', 'c'};
+    auto at = std::search(avi.begin(), avi.end(), std::begin(movie), std::end(movie));
+    for (int found = 0;; ++found) {
+        at = std::search(at, avi.end(), std::begin(tag), std::end(tag));
+        if (at == avi.end() || avi.end() - at < 8)
+            return false;
+        if (found == n)
+            break;
+        at += 4;
+    }
+    std::uint32_t size = 0;
+    std::memcpy(&size, &*(at + 4), 4);
+    if (static_cast<std::size_t>(avi.end() - at) < 8 + size)
+        return false;
+    std::fill(at + 8, at + 8 + size, 0);
+    return true;
+}
+
 struct Codec {
     const char* name;
     const char* encoder; // must be listed by the tool, or the codec is skipped
@@ -113,13 +135,17 @@ protected:
                              "-c:v mjpeg", "mjpeg"});
         clips.push_back({"sound.avi", "sine=duration=0.5", "-c:a pcm_s16le"});
         clips.push_back({"pattern.mp4", kfm::test::patternSource(3, 25), "-c:v mpeg4"});
-        // The first half of the MJPEG clip: the header still announces every frame.
-        auto cut = [](const std::filesystem::path& at) {
+        // From the MJPEG clip: its first half (the header still announces every frame), and a
+        // copy whose 21st picture is wiped out.
+        auto damage = [](const std::filesystem::path& at) {
             auto bytes = kfm::test::readFileBytes(at / "mjpeg.avi");
-            bytes.resize(bytes.size() / 2);
-            return kfm::test::writeFileBytes(at / "cut.avi", bytes);
+            auto half = bytes;
+            half.resize(bytes.size() / 2);
+            return wipeChunk(bytes, 20) && kfm::test::writeFileBytes(at / "damaged.avi", bytes) &&
+                   kfm::test::writeFileBytes(at / "cut.avi", half);
         };
-        folder = kfm::test::sharedClipFolder("avifile", clips, {"cut.avi"}, cut);
+        folder = kfm::test::sharedClipFolder("avifile", clips,
+                                             {{"cut.avi", true}, {"damaged.avi", false}}, damage);
     }
     void SetUp() override {
         if (folder.empty())
@@ -273,6 +299,16 @@ TEST_F(AviFileTest, ACutOffClipGivesTheFramesItHolds) {
     EXPECT_EQ(delivered, theirs.size());
     EXPECT_GT(delivered, 5u);
     EXPECT_LT(delivered, 40u);
+}
+
+TEST_F(AviFileTest, ADamagedPictureIsLeftOutAndTheRestFollows) {
+    const auto theirs = references("mjpeg.avi");
+    OpenClip clip(path("damaged.avi"));
+    ASSERT_NE(clip.frames(), nullptr);
+    for (int i = 0; i < kFrames; ++i) {
+        const int shown = i == 20 ? 19 : i; // the picture before shows in its place
+        EXPECT_EQ(clip.picture(i), theirs[shown]) << "frame " << i;
+    }
 }
 
 TEST_F(AviFileTest, FilesThatAreNoAviAreRefused) {
