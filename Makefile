@@ -44,25 +44,37 @@ test-tsan: deps
 	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target imagelib_core_tests imagelib_formats_tests
 	@cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -R Thread
 
-# A short, bounded libFuzzer run of each GIF fuzz target over the test corpus: the span-level
-# decoder and the whole load road share FUZZ_SECONDS. A crash fails the run after its last lines.
+# A short, bounded libFuzzer run of each fuzz target over the test corpus: all targets share
+# FUZZ_SECONDS. A crash fails the run after its last lines.
+# GIF: the span-level decoder and the whole load road.
 GIF_FUZZ_TARGETS := gif_decode_fuzzer gif_load_fuzzer
 GIF_FUZZ_INPUTS := tests/data/gif-damaged tests/data/crashers/gif tests/data/gif/pygif \
     tests/data/gif/pillow
-FUZZ_TARGET_SECONDS = $(shell echo $$(( $(FUZZ_SECONDS) > 1 ? $(FUZZ_SECONDS) / 2 : 1 )))
+# FLIC: the span level and the exported reader in one target.
+FLIC_FUZZ_TARGETS := flic_decode_fuzzer
+FLIC_FUZZ_INPUTS := tests/data/flic-damaged tests/data/crashers/flic tests/data/flic
+FUZZ_TARGET_COUNT := $(words $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS))
+FUZZ_TARGET_SECONDS = $(shell echo $$(( $(FUZZ_SECONDS) > $(FUZZ_TARGET_COUNT) ? \
+    $(FUZZ_SECONDS) / $(FUZZ_TARGET_COUNT) : 1 )))
+
+# $(call run_fuzz_targets,targets,inputs): each target for its share of the time.
+define run_fuzz_targets
+	@for target in $(1); do \
+	    mkdir -p $(FUZZ_BUILD)/corpus/$$target; \
+	    $(FUZZ_BUILD)/bin/$$target -max_total_time=$(FUZZ_TARGET_SECONDS) -rss_limit_mb=1024 \
+	        -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus/$$target \
+	        $(2) >$(FUZZ_BUILD)/$$target.log 2>&1; status=$$?; \
+	    tail -n 3 $(FUZZ_BUILD)/$$target.log; \
+	    [ $$status -eq 0 ] || exit $$status; \
+	done
+endef
 
 test-fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DKFM_FUZZ=ON -DKFM_IMAGELIB_ONLY=ON -DKFM_BUILD_BENCH=OFF >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(GIF_FUZZ_TARGETS)
-	@for target in $(GIF_FUZZ_TARGETS); do \
-	    mkdir -p $(FUZZ_BUILD)/corpus/$$target; \
-	    $(FUZZ_BUILD)/bin/$$target -max_total_time=$(FUZZ_TARGET_SECONDS) -rss_limit_mb=1024 \
-	        -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus/$$target \
-	        $(GIF_FUZZ_INPUTS) >$(FUZZ_BUILD)/$$target.log 2>&1; status=$$?; \
-	    tail -n 3 $(FUZZ_BUILD)/$$target.log; \
-	    [ $$status -eq 0 ] || exit $$status; \
-	done
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS)
+	$(call run_fuzz_targets,$(GIF_FUZZ_TARGETS),$(GIF_FUZZ_INPUTS))
+	$(call run_fuzz_targets,$(FLIC_FUZZ_TARGETS),$(FLIC_FUZZ_INPUTS))
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

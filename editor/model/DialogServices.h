@@ -55,8 +55,9 @@ public:
     int clipFrameCount = 0;
 };
 
-// An open FLIC file, as the FLIC reader hands it out.
-struct FlicReader;
+// An open FLIC file, as the image library's FLIC reader hands it out.
+struct KpxFlicReader;
+using FlicReader = KpxFlicReader;
 
 class FlicImportChoice {
 public:

@@ -68,20 +68,21 @@ int importResultOfDialog(int answer) {
     return answer == IDCANCEL ? kImportCancelled : kImportFailed;
 }
 
-// Runs a clip importer with progress on the main window, or without progress into the
-// animation record when there is no main window or no frame count.
+// Runs a clip importer with progress on the main window, which moves with every frame taken and
+// stops at Esc, or without progress into the animation record when there is no main window or
+// no frame count.
 template <typename Importer> int runClipImport(const ClipChoice& choice, Importer importer) {
     if (shell().hasMainWindow() && choice.numFrames > 0) {
         shell().setWaitCursor(true);
         // A stored step of 0 or less takes every frame; it never divides the total by zero.
         const int step = choice.divFrames > 0 ? choice.divFrames : 1;
         ProgressBegin(kfm5res::IDS_CAPTION_CLIP, choice.numFrames / step);
-        const int result = importer(nullptr);
+        const int result = importer(nullptr, IsEscapePressed);
         ProgressEnd();
         shell().setWaitCursor(false);
         return result;
     }
-    return importer(g_pAnimationData);
+    return importer(g_pAnimationData, nullptr);
 }
 
 // The numbers from 1 of the given positions from 0, "-" for none.
@@ -175,10 +176,10 @@ int importAvi(const char* path, const AviFileInformation& aviInfo, FrameList& li
         choice.startFrame = 1;
         choice.numFrames = dialog.GetFrameCount();
     }
-    return runClipImport(choice, [&](CAnimationData* animation) {
+    return runClipImport(choice, [&](CAnimationData* animation, ImportProgress progress) {
         return importReaders().ImportAviFrames(animation, list, path, choice.startFrame - 1,
                                                choice.numFrames, choice.divFrames,
-                                               choice.mergeFrames, nullptr, nullptr);
+                                               choice.mergeFrames, progress, nullptr);
     });
 }
 
@@ -196,10 +197,10 @@ int importFlic(const char* path, FlicReader* reader, FrameList& list) {
         choice.startFrame = 1;
         choice.numFrames = dialog.GetFrameCount();
     }
-    return runClipImport(choice, [&](CAnimationData* animation) {
+    return runClipImport(choice, [&](CAnimationData* animation, ImportProgress progress) {
         return importReaders().ImportFlicFrames(animation, list, reader, choice.startFrame - 1,
                                                 choice.numFrames, choice.divFrames,
-                                                choice.mergeFrames, nullptr, nullptr);
+                                                choice.mergeFrames, progress, nullptr);
     });
 }
 

@@ -1,23 +1,30 @@
 #include "ImportReaders.h"
 
+#include "ClipImport.h"
+
 namespace {
 
-class NoReaders final : public ImportReaders {
+// AVI clips and FLIC animations are read; metafiles and fonts are not.
+class DefaultReaders final : public ImportReaders {
 public:
-    int GetAviFileInfo(const char*, AviFileInformation&) override { return 0; }
-    int ImportAviFrames(CAnimationData*, FrameList&, const char*, int, int, int, BOOL,
-                        ImportProgress, HWND) override {
-        return 0;
+    int GetAviFileInfo(const char* path, AviFileInformation& info) override {
+        return ::GetAviFileInfo(path, info);
     }
-    int FLICFileOpen(FlicReader** reader, const char*) override {
-        if (reader)
-            *reader = nullptr;
-        return 1;
+    int ImportAviFrames(CAnimationData* animation, FrameList& list, const char* path, int start,
+                        int count, int step, BOOL merge, ImportProgress progress,
+                        HWND window) override {
+        return ::ImportAviFrames(animation, list, path, start, count, step, merge, progress,
+                                 window);
     }
-    void FLICFileRelease(FlicReader*) override {}
-    int ImportFlicFrames(CAnimationData*, FrameList&, FlicReader*, int, int, int, BOOL,
-                         ImportProgress, HWND) override {
-        return 0;
+    int FLICFileOpen(FlicReader** reader, const char* path) override {
+        return ::FLICFileOpen(reader, path);
+    }
+    void FLICFileRelease(FlicReader* reader) override { ::FLICFileRelease(reader); }
+    int ImportFlicFrames(CAnimationData* animation, FrameList& list, FlicReader* reader, int start,
+                         int count, int step, BOOL merge, ImportProgress progress,
+                         HWND window) override {
+        return ::ImportFlicFrames(animation, list, reader, start, count, step, merge, progress,
+                                  window);
     }
     int LoadMetaFile(const char*, VectorObjectRecord&) override { return 0; }
     KpxHandle RenderMetafileImage(HENHMETAFILE, const RECT&, int, int, int, int) override {
@@ -26,13 +33,13 @@ public:
     int SubstituteFont(const LOGFONTA&, std::string&) override { return 0; }
 };
 
-NoReaders noReaders;
+DefaultReaders defaultReaders;
 ImportReaders* installed = nullptr;
 
 } // namespace
 
 ImportReaders& importReaders() {
-    return installed ? *installed : noReaders;
+    return installed ? *installed : defaultReaders;
 }
 
 void setImportReaders(ImportReaders* readers) {

@@ -1,9 +1,10 @@
 #pragma once
 // The readers behind the import roads other than the image library's: the AVI and FLIC clip
 // importers, the metafile loader and renderer, and the font library's substitution check. They
-// are reached through this interface so that the import can be driven before they exist and
-// tested with scripted readers. The stand-in installed by default recognises no clip and no
-// metafile and substitutes no font, so those roads end with the import's failure.
+// are reached through this interface so that the import can be driven before they all exist and
+// tested with scripted readers. The readers installed by default read AVI clips and FLIC
+// animations (ClipImport.h); they recognise no metafile and substitute no font, so those roads
+// end with the import's failure.
 
 #include <string>
 
@@ -25,7 +26,7 @@ public:
     virtual int ImportAviFrames(CAnimationData* animation, FrameList& list, const char* path,
                                 int startFrame, int numFrames, int divFrames, BOOL mergeFrames,
                                 ImportProgress callback, HWND window) = 0;
-    // 0 with a reader when the file is a FLIC animation.
+    // 0 with a reader when the file is a FLIC animation (the image library's reader).
     virtual int FLICFileOpen(FlicReader** reader, const char* path) = 0;
     virtual void FLICFileRelease(FlicReader* reader) = 0;
     virtual int ImportFlicFrames(CAnimationData* animation, FrameList& list, FlicReader* reader,

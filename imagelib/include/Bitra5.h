@@ -806,6 +806,48 @@ BITRA5_API int KPXSetImageTransparentOrig(const char* path, int x, int y, int cl
 // number of entries written (never more than capacity), 0 when the scan fails.
 BITRA5_API int KPXGetGifDetails(const char* path, KpxGifBlockInfo* list, int capacity);
 
+// -------------------- FLIC animations (FLI and FLC), read frame by frame
+
+// The reader's file, frame positions, picture and palette: the library's own.
+struct KpxFlicStream;
+
+// An open FLIC animation, from FLICFileOpen until FLICFileRelease. Callers read the header
+// values and the frame position; the stream belongs to the library.
+struct KpxFlicReader {
+    std::uint16_t paletteChanged; // 1 after opening or rewinding and after frames with colours
+    std::uint16_t frameCount;
+    std::uint16_t currentFrame; // 0 after opening or rewinding, else the frame shown (from 1)
+    std::uint16_t width;
+    std::uint16_t height;
+    std::uint32_t delay; // milliseconds each frame is shown
+    KpxFlicStream* stream;
+};
+
+// Opens a FLI or FLC file: 0 and a reader before the first frame; otherwise *reader is null and
+// the result is -1 when the file cannot be opened, memory is short or the picture exceeds the
+// library's limits, 1 when the header cannot be read or is no FLIC header or has no picture, 2
+// when its depth is neither 8 nor 0.
+BITRA5_API int FLICFileOpen(KpxFlicReader** reader, const char* path);
+
+// Closes the file and frees the reader (null is ignored); 0.
+BITRA5_API int FLICFileRelease(KpxFlicReader* reader);
+
+// Decodes the next frame into the reader's picture and palette: 0; 1 when no frame can be read
+// there; -1 for a null reader. A frame cut short by the end of the file keeps what its data
+// hold. After the last frame the ring frame turns the picture back into the first one and
+// counts as frame 1, so the next call gives frame 2.
+BITRA5_API int FLICStreamGetNextFrame(KpxFlicReader* reader);
+
+// Copies the picture into an 8-bit image of the reader's size (the top row into the image's top
+// row) and, unless onlyChangedPalette is non-zero and the last frame carried no colours, the
+// palette into the image's colour table: 0. -1, with the image unchanged, for a null reader or
+// image, another depth or another size.
+BITRA5_API int FLICStreamFillImage8(KpxFlicReader* reader, KpxHandle image, int onlyChangedPalette);
+
+// Goes back before the first frame; the picture keeps its content until the next frame. The
+// frame argument of older callers is ignored. 0.
+BITRA5_API int FLICStreamSetCurFrame(KpxFlicReader* reader, int unusedFrame = 0);
+
 // -------------------- Row helpers
 
 // Clears the keep-loading flag and returns 1, unless the break lock is set (then returns 0).

@@ -137,6 +137,8 @@ constexpr KfmStringResource kStrings[] = {
     {kfm5res::IDS_EMPTY_FRAMES_REMOVED, "Frames without a picture were removed."},
     {kfm5res::IDS_WRITE_FAILED, "The file %s could not be written."},
     {kfm5res::IDS_FILTER_ALL_FILES, "All Files (*.*)|*.*||"},
+    {kfm5res::IDS_COMMENT_AVI_IMPORT, "Imported from a video clip"},
+    {kfm5res::IDS_COMMENT_FLIC_IMPORT, "Imported from a FLIC animation"},
     {kfm5res::IDS_FILTER_GIF, "GIF Animations (*.gif)|*.gif|"},
     {kfm5res::IDS_FILTER_EXPORT,
      "GIF (*.gif)|*.gif|BMP (*.bmp)|*.bmp|PNG (*.png)|*.png|JPEG (*.jpg)|*.jpg|TIFF (*.tif)|*.tif|"

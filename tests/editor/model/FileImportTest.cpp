@@ -1,5 +1,6 @@
 #include "DocumentTestSupport.h"
 
+#include "ClipFiles.h"
 #include "DialogServices.h"
 #include "FileInfo.h"
 #include "ImportReaders.h"
@@ -7,11 +8,6 @@
 #include "registry/RegistryHelpers.h"
 
 #include <cstring>
-
-// The FLIC reader is opaque to the model; the test's readers hand out one of their own.
-struct FlicReader {
-    int id = 7;
-};
 
 namespace {
 
@@ -26,8 +22,8 @@ public:
         return 1;
     }
     int ImportAviFrames(CAnimationData* animation, FrameList& list, const char*, int start, int num,
-                        int div, BOOL merge, ImportProgress, HWND) override {
-        clipCalls.push_back({animation, start, num, div, merge});
+                        int div, BOOL merge, ImportProgress progress, HWND) override {
+        clipCalls.push_back({animation, start, num, div, merge, progress});
         list.emplace_back();
         return 1;
     }
@@ -37,8 +33,8 @@ public:
     }
     void FLICFileRelease(FlicReader*) override { ++releases; }
     int ImportFlicFrames(CAnimationData* animation, FrameList& list, FlicReader*, int start,
-                         int num, int div, BOOL merge, ImportProgress, HWND) override {
-        clipCalls.push_back({animation, start, num, div, merge});
+                         int num, int div, BOOL merge, ImportProgress progress, HWND) override {
+        clipCalls.push_back({animation, start, num, div, merge, progress});
         return 1;
     }
     int LoadMetaFile(const char*, VectorObjectRecord& record) override {
@@ -64,11 +60,12 @@ public:
         CAnimationData* animation;
         int start, num, div;
         BOOL merge;
+        ImportProgress progress;
     };
     bool avi = false;
     bool flic = false;
     bool metafile = false;
-    FlicReader reader;
+    FlicReader reader{};
     int releases = 0;
     int renderAntialias = -1;
     std::vector<std::string> askedPaths;
@@ -82,7 +79,7 @@ public:
         if (answer == IDOK) {
             *d.choice.startFrame = 5;
             *d.choice.numFrames = 300;
-            *d.choice.divFrames = 0;
+            *d.choice.divFrames = divFrames;
             *d.choice.selectAllFrames = selectAll;
             *d.sound = 0;
         }
@@ -119,6 +116,7 @@ public:
     } seenAvi{};
     int answer = IDOK;
     BOOL selectAll = 1;
+    int divFrames = 0;
     FlicReader* flicReaderSeen = nullptr;
     RECT initial{};
     std::vector<std::string> reports;
@@ -191,6 +189,12 @@ TEST_F(FileImportTest, AviSelectAllStartsAtTheFirstFrameWhateverWasStored) {
     EXPECT_EQ(call.div, 0);
     EXPECT_EQ(call.animation, nullptr); // with a main window, progress instead of the record
     EXPECT_EQ(shellFake.countSent(WM_PROGRESS_BEGIN), 1);
+    // The progress moves with the frames and stops at Esc.
+    ASSERT_NE(call.progress, nullptr);
+    EXPECT_EQ(call.progress(0, 1, nullptr), 0);
+    EXPECT_EQ(shellFake.countSent(WM_PROGRESS_STEP), 1);
+    shellFake.escapeAfter = 0;
+    EXPECT_NE(call.progress(0, 2, nullptr), 0);
     EXPECT_EQ(ReadRegInt("Dlgs\\AVIFilter", "StartFrame", 0, 0, 0), 5);
     EXPECT_EQ(ReadRegBool("Dlgs\\AVIFilter", "Sound", 1), 0);
     EXPECT_EQ(list.size(), 1u);
@@ -203,6 +207,7 @@ TEST_F(FileImportTest, AviWithoutMainWindowImportsIntoTheAnimationRecord) {
     EXPECT_EQ(doc->ImportFile(unknownFile("clip.avi").c_str(), list, nullptr), kImportDone);
     ASSERT_EQ(readers.clipCalls.size(), 1u);
     EXPECT_EQ(readers.clipCalls[0].animation, g_pAnimationData);
+    EXPECT_EQ(readers.clipCalls[0].progress, nullptr);
     EXPECT_EQ(readers.clipCalls[0].start, 4);
     EXPECT_EQ(readers.clipCalls[0].num, 300);
 }
@@ -218,6 +223,29 @@ TEST_F(FileImportTest, FlicRoadShowsItsDialogAndReleasesTheReader) {
     dialogsFake.answer = IDCANCEL;
     EXPECT_EQ(doc->ImportFile(unknownFile("anim2.fli").c_str(), list, nullptr), kImportCancelled);
     EXPECT_EQ(readers.releases, 2);
+}
+
+TEST_F(FileImportTest, TheInstalledReadersOpenFlicFilesAndAviClips) {
+    setImportReaders(nullptr);
+    dialogsFake.divFrames = 1;
+    // The FLIC dialog asks for four frames.
+    const std::string flic = kfm::test::testDataPath("flic/2422.flc").string();
+    EXPECT_EQ(doc->ImportFile(flic.c_str(), list, nullptr), kImportDone);
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list.front().delay, 17);
+    EXPECT_GT(shellFake.countSent(WM_PROGRESS_STEP), 0);
+
+    if (!kfm::test::haveFfmpeg())
+        GTEST_SKIP() << "the ffmpeg tool is not installed";
+    // The AVI dialog selects all frames.
+    const std::string clip = files.file("clip.avi");
+    ASSERT_TRUE(kfm::test::makeClips(
+        files.path(), {{"clip.avi", kfm::test::patternSource(12, 25), "-c:v mjpeg"}}));
+    list.clear();
+    EXPECT_EQ(doc->ImportFile(clip.c_str(), list, nullptr), kImportDone);
+    ASSERT_EQ(list.size(), 12u);
+    EXPECT_EQ(list.front().delay, 4);
+    EXPECT_EQ(list.front().width, 64);
 }
 
 TEST_F(FileImportTest, MetafileBecomesOneVectorFrameOfTheChosenSize) {
