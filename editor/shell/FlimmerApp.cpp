@@ -15,6 +15,7 @@
 #include "registry/RegistryHelpers.h"
 #include "resources/LanguageLibrary.h"
 #include "resources/ResourceLibrary.h"
+#include "views/MainPanes.h"
 
 #include <QApplication>
 #include <QDate>
@@ -110,6 +111,7 @@ int CFlimmerApp::ExitInstance() {
 void CFlimmerApp::afterDocumentChanged() {
     if (!frame_)
         return;
+    frame_->Panes().OnDocumentChanged();
     frame_->OnUpdateFrameTitle();
     frame_->update();
     frame_->Router().RequestIdleUpdate();
