@@ -28,10 +28,11 @@ test: test-fuzz test-asan test-tsan test-main
 test-main: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-# The image library and its tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The image library, the model and their tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, with the shared views and their widget tests (a few units more).
 test-asan: deps
 	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DKFM_SANITIZE=ON \
-	    -DKFM_IMAGELIB_ONLY=ON >/dev/null
+	    -DKFM_IMAGELIB_ONLY=ON -DKFM_WITH_VIEWS=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 

@@ -13,6 +13,9 @@ constexpr KfmStringResource kStrings[] = {
     {kfm5res::AFX_IDS_UNTITLED, "Untitled"},
     {kfm5res::AFX_IDP_ASK_TO_SAVE, "Save changes to %1?"},
 
+    // The animated preview window.
+    {kfm5res::IDS_PREVIEW_EMPTY, "No animation to play"},
+
     // Framework commands.
     {kfm5res::ID_FILE_NEW, "Create an empty animation\nNew"},
     {kfm5res::ID_FILE_OPEN, "Open an animated GIF\nOpen"},

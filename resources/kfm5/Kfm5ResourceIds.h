@@ -127,6 +127,11 @@ constexpr Id ID_VIEW_ZOOM_IN = 20078;
 constexpr Id ID_FRAME_MERGE = 20152;
 constexpr Id ID_FRAME_RENDER_STATES = 20156;
 
+// The animated preview window: its toolbar bitmap (play/pause, stretch) and its text when it
+// has no frames.
+constexpr Id kBitmapPreviewToolbar = 10000;
+constexpr Id IDS_PREVIEW_EMPTY = 10687;
+
 // Framework strings.
 constexpr Id AFX_IDS_APP_TITLE = 57344;
 constexpr Id AFX_IDS_IDLEMESSAGE = 57345;
