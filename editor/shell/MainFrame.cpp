@@ -138,6 +138,10 @@ kfm::shell::UiState CMainFrame::UiSnapshot() const {
         state.zoom = canvas->GetZoom();
         state.stacked = panes_->ToggleBar()->IsStacked();
         state.thumbnailId = panes_->ThumbnailId();
+        state.playing = canvas->IsPlaying();
+        state.fill = canvas->IsFilling();
+        state.playerFrame = canvas->GetPreviewCurrentFrame();
+        state.playerFrameCount = canvas->GetPreviewFrameCount();
     }
     state.standardToolbarVisible = bars_[Standard] && !bars_[Standard]->isHidden();
     state.animationToolbarVisible = bars_[Animation] && !bars_[Animation]->isHidden();
@@ -227,9 +231,9 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
 }
 
 void CMainFrame::keyPressEvent(QKeyEvent* event) {
-    // Esc stops the animation preview.
+    // Esc ends the animation preview.
     if (event->key() == Qt::Key_Escape && g_bPreviewPlaying)
-        Router().Execute(ID_STOP_PREVIEW);
+        Router().Execute(ID_VIEW_PREVIEW);
     CFrameWnd::keyPressEvent(event);
 }
 

@@ -16,8 +16,18 @@ void ViewCommands::RouteCommands(CommandRouter& router) {
     route(router, {ID_VIEW_TOOLBAR_STANDARD, ID_VIEW_TOOLBAR_ANIMATION, ID_VIEW_TOOLBAR_FRAMES},
           [this](UINT id) { toggleToolBar(id); });
     route(router, {ID_VIEW_STATUS_BAR}, [this](UINT) { toggleStatusBar(); });
-    // Without a preview in the canvas there is nothing to stop.
-    route(router, {ID_STOP_PREVIEW}, [](UINT) {});
+    route(router, {ID_STOP_PREVIEW}, [this](UINT) {
+        if (CImageView* canvas = frame_.Panes().Canvas())
+            canvas->StopPreview();
+    });
+    route(router, {ID_VIEW_PREVIEW}, [this](UINT) {
+        if (CImageView* canvas = frame_.Panes().Canvas())
+            canvas->TogglePreview();
+    });
+    routeRange(router, ID_PLAYER_FIRST, ID_PLAYER_PAUSE, [this](UINT id) {
+        if (CImageView* canvas = frame_.Panes().Canvas())
+            canvas->OnPlayerCommand(id);
+    });
     route(router, {ID_VIEW_ZOOM_OUT, ID_VIEW_ZOOM_ACTUAL, ID_VIEW_ZOOM_IN},
           [this](UINT id) { zoom(id); });
     route(router, {ID_STRIP_TOGGLE, ID_STRIP_STACKED, ID_STRIP_SIDE_BY_SIDE},

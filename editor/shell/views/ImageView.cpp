@@ -6,9 +6,13 @@
 #include "CommandRouter.h"
 #include "DisplayHelpers.h"
 #include "EdgeLocks.h"
+#include "FrameChainBuild.h"
+#include "InterimSaveSteps.h"
 #include "Kfm5ResourceIds.h"
+#include "PreviewPlayer.h"
 #include "ProgramState.h"
 #include "ResourceWidgets.h"
+#include "ShellServices.h"
 #include "StripEdits.h"
 #include "UndoHistory.h"
 #include "ViewHost.h"
@@ -75,7 +79,10 @@ CImageView::CImageView(ViewHost& host, QWidget* parent)
     RecalcCanvas();
 }
 
-CImageView::~CImageView() = default;
+CImageView::~CImageView() {
+    if (preview_)
+        stopPreview(false);
+}
 
 bool CImageView::previewRunning() const {
     return g_bPreviewPlaying != 0;
@@ -107,7 +114,10 @@ void CImageView::RecalcCanvas(int, int) {
 }
 
 void CImageView::updateScrollRange() {
-    const QSize area(static_cast<int>(zoomed_.cx) + 2, static_cast<int>(zoomed_.cy) + 2);
+    QSize area(static_cast<int>(zoomed_.cx) + 2, static_cast<int>(zoomed_.cy) + 2);
+    // The preview shows the animation at its own size, or fills the pane.
+    if (preview_)
+        area = fill_ ? QSize(0, 0) : background_.size() + QSize(2, 2);
     const QSize view = viewport()->size();
     horizontalScrollBar()->setRange(0, std::max(area.width() - view.width(), 0));
     horizontalScrollBar()->setPageStep(view.width());
@@ -148,11 +158,13 @@ void CImageView::Zoom(int mode) {
 
 void CImageView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    if (!previewRunning())
+    if (!previewRunning() || preview_)
         updateScrollRange();
+    placePreview();
 }
 
 void CImageView::scrollContentsBy(int, int) {
+    placePreview();
     viewport()->update();
 }
 
@@ -338,6 +350,172 @@ void CImageView::showContextMenu(const QPoint& globalPosition) {
     viewport()->setCursor(Qt::ArrowCursor);
     menu->exec(globalPosition);
     contextMenuShown_ = false;
+}
+
+// ---------------------------------------------------------------- preview
+
+namespace {
+
+class WaitCursor {
+public:
+    WaitCursor() { ::shell().setWaitCursor(true); }
+    ~WaitCursor() { ::shell().setWaitCursor(false); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// The preview inside the pane: no toolbar, the size the pane gives it.
+constexpr unsigned kPreviewStyle = 0x03 | PreviewPlayer::NoToolbar | PreviewPlayer::NoResize;
+
+} // namespace
+
+void CImageView::TogglePreview() {
+    if (previewRunning()) {
+        stopPreview(true);
+        return;
+    }
+    if (!g_pAnimationData || g_pAnimationData->RealFrameCount() < 1)
+        return;
+    host_.EnableViews(false);
+    FrameList& frames = g_pAnimationData->frames;
+    TheUndoHistory().BeginStep(kUndoKindSaveAndPreview);
+    int rendered = 0;
+    {
+        WaitCursor wait;
+        ProgressBegin(IDS_CAPTION_RENDERING, CountObjectFrames(-1));
+        rendered = interim::RenderImagesFromFrames(frames, IsEscapePressed, nullptr);
+        ProgressEnd();
+    }
+    TheUndoHistory().EndStep(0);
+    if (rendered == 2) {
+        // Cancelled: everything the start did is taken back at once.
+        g_bPreviewPlaying = 1;
+        stopPreview(false);
+        return;
+    }
+    PutAllFramesInfo(1);
+    if (BuildFramesImage(frames, 1, 1) != 1) {
+        g_bPreviewPlaying = 1;
+        stopPreview(false);
+        return;
+    }
+    savedScroll_ = ScrollPosition();
+    preview_ = std::make_unique<PreviewPlayer>(kPreviewStyle, viewport());
+    preview_->setObjectName(QStringLiteral("PlayANIMGIF"));
+    const auto head = static_cast<KpxHandle>(frames.front().GetDisplayImage());
+    preview_->SetFrames(head);
+    preview_->TakeFrames(true);
+    preview_->SetEndCommand(static_cast<int>(ID_PLAYER_PAUSE));
+    preview_->SetStretch(fill_);
+    preview_->SetBackground(g_Settings.animBkColor);
+    preview_->SetNotify(this, WM_CANVAS_PREVIEW_FRAME);
+    playing_ = true;
+    g_bPreviewPlaying = 1;
+    updateScrollRange();
+    placePreview();
+    preview_->show();
+}
+
+void CImageView::StopPreview() {
+    stopPreview(false);
+}
+
+void CImageView::stopPreview(bool toggled) {
+    if (!previewRunning())
+        return;
+    host_.EnableViews(true);
+    if (toggled)
+        host_.SelectionChanged();
+    if (preview_) {
+        preview_->Pause();
+        preview_.reset();
+    }
+    if (g_pAnimationData) {
+        SplitFramesImage(g_pAnimationData->frames, 1);
+        DeleteRenderedImages(g_pAnimationData->frames);
+    }
+    g_bPreviewPlaying = 0;
+    playing_ = false;
+    if (TheUndoHistory().GetCurrentKind() == kUndoKindSaveAndPreview)
+        TheUndoHistory().Undo();
+    if (!toggled && g_pAnimationData)
+        ClearNPImageObjects(g_pAnimationData->frames);
+    updateScrollRange();
+    if (toggled)
+        ScrollToPosition(savedScroll_);
+    viewport()->update();
+}
+
+void CImageView::placePreview() {
+    if (!preview_)
+        return;
+    const QSize view = viewport()->size();
+    if (fill_) {
+        preview_->setGeometry(QRect(QPoint(0, 0), view));
+        return;
+    }
+    const QSize area = background_.size() + QSize(2, 2);
+    const POINT scroll = ScrollPosition();
+    preview_->setGeometry(QRect(QPoint(static_cast<int>(-scroll.x), static_cast<int>(-scroll.y)),
+                                area.expandedTo(view)));
+}
+
+void CImageView::OnPlayerCommand(UINT id) {
+    if (!preview_)
+        return;
+    switch (id) {
+    case ID_PLAYER_PLAY:
+        playing_ = true;
+        if (preview_->IsPaused())
+            preview_->Play();
+        return;
+    case ID_PLAYER_PAUSE:
+        playing_ = false;
+        preview_->Pause();
+        return;
+    case ID_PLAYER_FILL:
+        fill_ = !fill_;
+        updateScrollRange();
+        preview_->SetStretch(fill_);
+        placePreview();
+        if (preview_->IsPaused())
+            preview_->update();
+        return;
+    default:
+        break;
+    }
+    playing_ = false;
+    preview_->Pause();
+    switch (id) {
+    case ID_PLAYER_FIRST:
+        preview_->FirstFrame();
+        break;
+    case ID_PLAYER_PREVIOUS:
+        preview_->PreviousFrame();
+        break;
+    case ID_PLAYER_NEXT:
+        preview_->NextFrame();
+        break;
+    case ID_PLAYER_LAST:
+        preview_->LastFrame();
+        break;
+    default:
+        break;
+    }
+}
+
+LRESULT CImageView::WindowProc(UINT message, WPARAM, LPARAM) {
+    if (message == WM_CANVAS_PREVIEW_FRAME)
+        host_.Router().RequestIdleUpdate();
+    return 0;
+}
+
+int CImageView::GetPreviewFrameCount() const {
+    return preview_ ? preview_->FrameCount() : 0;
+}
+
+int CImageView::GetPreviewCurrentFrame() const {
+    return preview_ ? preview_->CurrentFrame() : 0;
 }
 
 } // namespace kfm::ui

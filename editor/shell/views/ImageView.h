@@ -10,13 +10,18 @@
 #include <memory>
 
 #include "FramePictures.h"
+#include "MessageTarget.h"
 #include "types/Win32Types.h"
 
 namespace kfm::ui {
 
+class PreviewPlayer;
 class ViewHost;
 
-class CImageView : public QAbstractScrollArea {
+// The preview tells the canvas of every frame it shows (the status bar counts them).
+constexpr UINT WM_CANVAS_PREVIEW_FRAME = WM_USER + 240;
+
+class CImageView : public QAbstractScrollArea, public MessageTarget {
     Q_OBJECT
 public:
     explicit CImageView(ViewHost& host, QWidget* parent = nullptr);
@@ -42,6 +47,20 @@ public:
     // Full-size pictures of the frames shown.
     FramePictureCache& Pictures() { return pictures_; }
 
+    // The animation preview in the pane: starts it (rendering the object frames inside an
+    // internal undo step) or stops it (undoing that step, so the objects stay editable).
+    void TogglePreview();
+    void StopPreview();
+    // The transport commands 20039 to 20045 while the preview runs.
+    void OnPlayerCommand(UINT id);
+    bool IsPlaying() const { return playing_; }
+    bool IsFilling() const { return fill_; }
+    int GetPreviewFrameCount() const;
+    int GetPreviewCurrentFrame() const;
+    PreviewPlayer* Preview() const { return preview_.get(); }
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -65,6 +84,8 @@ private:
     void showContextMenu(const QPoint& globalPosition);
     void updateCursor(const QPoint& at);
     bool previewRunning() const;
+    void stopPreview(bool toggled);
+    void placePreview();
 
     ViewHost& host_;
     QImage background_;
@@ -78,6 +99,10 @@ private:
     bool keyRun_ = false;
     bool contextMenuShown_ = false;
     FramePictureCache pictures_;
+    std::unique_ptr<PreviewPlayer> preview_;
+    POINT savedScroll_{0, 0};
+    bool playing_ = false;
+    bool fill_ = false;
 };
 
 } // namespace kfm::ui
