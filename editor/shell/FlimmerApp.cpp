@@ -84,6 +84,8 @@ bool CFlimmerApp::InitInstance(const std::vector<std::string>& arguments) {
         return false;
 
     frame_->LoadPlacement();
+    // The panes take their sizes once the window has its own.
+    frame_->Panes().SetToggleBarSize();
     g_bStartingUp = 0;
 
     const QDate today = QDate::currentDate();

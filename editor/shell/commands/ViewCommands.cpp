@@ -40,9 +40,7 @@ void ViewCommands::RouteCommands(CommandRouter& router) {
                [this](UINT id) { frame_.Panes().OnThumbnailCommand(id); });
     // The custom size asks in a dialog of its own.
     routeWaiting(router, {ID_THUMBNAIL_CUSTOM_SIZE});
-    routeWaiting(router,
-                 {ID_VIEW_PREVIEW, ID_VIEW_BROWSER_CUSTOM, ID_VIEW_BROWSER_IE, ID_VIEW_BROWSER_NN});
-    routeWaitingRange(router, ID_PLAYER_FIRST, ID_PLAYER_PAUSE);
+    routeWaiting(router, {ID_VIEW_BROWSER_CUSTOM, ID_VIEW_BROWSER_IE, ID_VIEW_BROWSER_NN});
 }
 
 void ViewCommands::zoom(UINT id) {

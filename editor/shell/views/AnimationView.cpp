@@ -223,6 +223,7 @@ bool CAnimationView::event(QEvent* event) {
 
 void CAnimationView::onCoalescedRefresh() {
     refreshPending_ = false;
+    ++refreshCount_;
     if (GetSelFramesCount() == 0)
         return;
     host_.SelectionChanged();
@@ -316,7 +317,7 @@ bool CAnimationView::EditLabel() {
     if (first < 0 || first >= model_.rowCount())
         return false;
     editByCommand_ = true;
-    const bool started = QListView::edit(model_.index(first), AllEditTriggers, nullptr);
+    const bool started = edit(model_.index(first), AllEditTriggers, nullptr);
     editByCommand_ = false;
     return started;
 }

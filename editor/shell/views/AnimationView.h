@@ -63,6 +63,8 @@ public:
     // The item under a drag and its drop mode (-1 none).
     int DropItem() const { return paint_.dropItem; }
     int DropMode() const { return paint_.dropMode; }
+    // How many coalesced refreshes ran (one per burst of selection changes).
+    int RefreshCount() const { return refreshCount_; }
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -112,6 +114,7 @@ private:
     FrameStripDelegate delegate_;
 
     bool refreshPending_ = false;
+    int refreshCount_ = 0;
     bool syncing_ = false;
     int dragSourceItem_ = -1;
     bool dragFromThisView_ = false;

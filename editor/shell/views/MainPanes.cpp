@@ -41,12 +41,14 @@ void MainPanes::Create() {
     canvas_ = new CImageView(*this, toggleBar_);
     toggleBar_->addWidget(strip_);
     toggleBar_->addWidget(canvas_);
-    toggleBar_->setStretchFactor(1, 1);
     toggleBar_->stripBarReleased = [this](int x) { onStripBarReleased(x); };
     outer_->addWidget(sheetColumn_);
     outer_->addWidget(toggleBar_);
     frame_.setCentralWidget(outer_);
-    toggleBar_->SetPaneSizes(frame_.width(), frame_.height());
+    // The strip keeps its size when the window grows or shrinks; the canvas takes the change.
+    toggleBar_->setStretchFactor(0, 0);
+    toggleBar_->setStretchFactor(1, 1);
+    outer_->setStretchFactor(1, 1);
 }
 
 QWidget* MainPanes::GetPaneView(int n) const {
@@ -173,7 +175,6 @@ void MainPanes::OnFrameResized() {
         return;
     if (toggleBar_->IsStacked() && thumbnailId_ == rules::kThumbnailFitStrip)
         SetThumbnailID(rules::kThumbnailFitStrip, true, false, true);
-    toggleBar_->SetPaneSizes(frame_.width(), frame_.height());
 }
 
 void MainPanes::SaveLayout() {

@@ -97,6 +97,11 @@ QSplitterHandle* CToggleSplitterWnd::createHandle() {
     return new ToggleHandle(orientation(), this);
 }
 
+void CToggleSplitterWnd::resizeEvent(QResizeEvent* event) {
+    QSplitter::resizeEvent(event);
+    SetPaneSizes(width(), height());
+}
+
 void CToggleSplitterWnd::SetStacked(bool stacked) {
     setOrientation(stacked ? Qt::Vertical : Qt::Horizontal);
 }

@@ -40,7 +40,7 @@ public:
     bool IsStacked() const { return orientation() == Qt::Vertical; }
     // Sets a layout without keeping the current split (at creation).
     void SetStacked(bool stacked);
-    // The total size the two panes share.
+    // The total size the two panes share (the splitter's own size, kept as it changes).
     void SetPaneSizes(int cx, int cy) { total_ = SIZE{cx, cy}; }
     SIZE PaneTotal() const { return total_; }
     // Keeps the current split, flips the layout and applies the new layout's split.
@@ -59,6 +59,7 @@ public:
 
 protected:
     QSplitterHandle* createHandle() override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     friend class ToggleHandle;
