@@ -412,25 +412,31 @@ void CAnimationView::dragMoveEvent(QDragMoveEvent* event) {
     }
     if (event->buttons() & Qt::RightButton)
         rightButtonDrag_ = true;
-    const QPoint at = event->position().toPoint();
-    scrollDirection_ = kfm::shell::DragScrollDirection(at.y(), viewport()->height());
+    dragPoint_ = event->position().toPoint();
+    scrollDirection_ = kfm::shell::DragScrollDirection(dragPoint_.y(), viewport()->height());
     if (scrollDirection_ != 0 && !autoScroll_.isActive()) {
         autoScrollStep();
         autoScroll_.start();
     } else if (scrollDirection_ == 0) {
         autoScroll_.stop();
     }
-    const int count = model_.rowCount();
-    int item = itemAt(at);
-    if (item < 0)
-        item = count - 1;
-    const QRect rect = visualRect(model_.index(item));
-    setDropTarget(item, kfm::shell::DropModeFor(item, count, at.y() - rect.top(), rect.height()));
+    trackDropTarget();
     const DropEffect effect = kfm::shell::ProposedDropEffect(
         IsDragFrom(*data, this), event->modifiers() & Qt::ShiftModifier,
         event->modifiers() & Qt::ControlModifier);
     event->setDropAction(toAction(effect));
     event->accept();
+}
+
+void CAnimationView::trackDropTarget() {
+    // Beyond the last item the drop goes to the last one, the placeholder.
+    const int count = model_.rowCount();
+    int item = itemAt(dragPoint_);
+    if (item < 0)
+        item = count - 1;
+    const QRect rect = visualRect(model_.index(item));
+    setDropTarget(item,
+                  kfm::shell::DropModeFor(item, count, dragPoint_.y() - rect.top(), rect.height()));
 }
 
 void CAnimationView::dragLeaveEvent(QDragLeaveEvent* event) {
@@ -446,6 +452,8 @@ void CAnimationView::autoScrollStep() {
     }
     QScrollBar* bar = verticalScrollBar();
     bar->setValue(bar->value() + scrollDirection_ * static_cast<int>(paint_.rowSize.cy));
+    // The items moved under the resting mouse.
+    trackDropTarget();
     viewport()->update();
 }
 

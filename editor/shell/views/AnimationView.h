@@ -102,6 +102,7 @@ private:
     void setDropTarget(int item, int mode);
     void clearDropTarget();
     void autoScrollStep();
+    void trackDropTarget();
     std::optional<kfm::shell::DropEffect> chooseDropEffect(const QPoint& at,
                                                            kfm::shell::DropEffect proposed);
     int itemAt(const QPoint& point) const;
@@ -128,6 +129,7 @@ private:
     bool clickEditPending_ = false;
     bool editing_ = false;
     int scrollDirection_ = 0;
+    QPoint dragPoint_;
     QTimer autoScroll_;
     DragRunner dragRunner_;
 };

@@ -5,6 +5,8 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace kfm::ui {
 
 using kfm::shell::FitPictureInThumbnail;
@@ -159,7 +161,8 @@ const Thumbnail& FramePictureCache::Get(const CObjFrame& frame, const Maker& mak
     // Holding the images keeps their handles from being given to other images while the
     // picture made from them is kept.
     for (const std::uint16_t handle : {key.image, key.display, key.mask})
-        if (handle && KPXCreateImageFrom(static_cast<KpxHandle>(handle), 1))
+        if (handle && std::find(entry.held.begin(), entry.held.end(), handle) == entry.held.end() &&
+            KPXCreateImageFrom(static_cast<KpxHandle>(handle), 1))
             entry.held.push_back(handle);
     ages_.push_front(key);
     entry.age = ages_.begin();

@@ -236,8 +236,9 @@ void MainPanes::SelectionMoved() {
 void MainPanes::RedrawViews(bool canvas, bool strip) {
     if (canvas && canvas_)
         canvas_->RefreshCanvas();
+    // The strip rebuilds its rows: the animation's size may have changed its thumbnails.
     if (strip && strip_)
-        strip_->viewport()->update();
+        strip_->RefreshItems();
 }
 
 void MainPanes::EnableViews(bool enable) {

@@ -166,6 +166,24 @@ TEST_F(FrameStripTest, LabelsAreEditedInPlaceAsOneUndoStep) {
     EXPECT_FALSE(TheUndoHistory().CanUndo());
 }
 
+TEST_F(FrameStripTest, TheEditedLabelIsTheSelectedFramesEvenWhenAnotherIsCurrent) {
+    fourFrames();
+    // Frame 2 selected alone while frame 0 stays current (a Ctrl+click leaves it so).
+    DeselectAllFrames();
+    SelectFrame(2);
+    SetCurrentFrame(0);
+    strip().SyncSelection();
+    strip().SyncFocus();
+    ASSERT_TRUE(strip().EditLabel());
+    ASSERT_NE(labelEditor(), nullptr);
+    EXPECT_EQ(labelEditor()->text(), QString("f2"));
+    labelEditor()->selectAll();
+    QTest::keyClicks(labelEditor(), "moon");
+    QTest::keyClick(labelEditor(), Qt::Key_Return);
+    editor.Idle();
+    EXPECT_EQ(FrameLabels(), (Labels{"f0", "f1", "moon", "f3"}));
+}
+
 TEST_F(FrameStripTest, AClickOnTheLabelEditsAndOnTheNumberOnlySelects) {
     fourFrames();
     const QRect item = strip().visualRect(strip().model()->index(0, 0));
