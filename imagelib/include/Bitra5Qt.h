@@ -58,6 +58,9 @@ public:
     void draw(QPainter& painter, const QRectF& target, const QRectF& source) const;
     // The picture the right way up, as a copy in the stored format.
     QImage upright() const;
+    // The picture the right way up in 32-bit RGB, written into target (which keeps its memory
+    // when it already has the size and format): the quickest form to paint again and again.
+    void uprightRgb32(QImage& target) const;
 
 private:
     KpxImageRecord* record_ = nullptr;

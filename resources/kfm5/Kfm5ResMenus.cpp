@@ -166,20 +166,18 @@ constexpr const char kStripMenu[] = R"(POPUP "Frames"
 END
 )";
 
-constexpr const char kCanvasMenu[] = R"(POPUP "Canvas"
-    MENUITEM "Zoom &In", 20078
-    MENUITEM "Zoom &Out", 20077
-    MENUITEM "Actual Si&ze", 20076
-    MENUITEM SEPARATOR
-    MENUITEM "&Edit Object...", 20012
-END
-)";
-
 constexpr const char kDropMenu[] = R"(POPUP "Drop"
     MENUITEM "&Move Here", 20002
     MENUITEM "&Copy Here", 20001
     MENUITEM SEPARATOR
     MENUITEM "Cancel", 2
+END
+)";
+
+constexpr const char kImageEditMenu[] = R"(POPUP "Zoom"
+    MENUITEM "Zoom &In", 20078
+    MENUITEM "Zoom &Out", 20077
+    MENUITEM "Actual Si&ze", 20076
 END
 )";
 
@@ -279,12 +277,12 @@ const unsigned char* bytes(const char* text) {
 
 const KfmBinaryResource kResources[] = {
     {RT_MENU, kfm5res::kMainMenu, bytes(kMainMenu), textSize(kMainMenu)},
+    {RT_MENU, kfm5res::kMenuImageEdit, bytes(kImageEditMenu), textSize(kImageEditMenu)},
     {RT_TOOLBAR, kfm5res::kToolbarStandard, bytes(kToolbarStandard), textSize(kToolbarStandard)},
     {RT_TOOLBAR, kfm5res::kToolbarAnimation, bytes(kToolbarAnimation), textSize(kToolbarAnimation)},
     {RT_TOOLBAR, kfm5res::kToolbarFrames, bytes(kToolbarFrames), textSize(kToolbarFrames)},
     {RT_ACCELERATOR, kfm5res::kMainAccelerators, bytes(kAccelerators), textSize(kAccelerators)},
     {RT_MENU, kfm5res::kStripMenu, bytes(kStripMenu), textSize(kStripMenu)},
-    {RT_MENU, kfm5res::kCanvasMenu, bytes(kCanvasMenu), textSize(kCanvasMenu)},
     {RT_MENU, kfm5res::kDropMenu, bytes(kDropMenu), textSize(kDropMenu)},
 };
 

@@ -15,11 +15,13 @@ constexpr Id kMainAccelerators = 100;
 constexpr Id kToolbarStandard = 100;
 constexpr Id kToolbarAnimation = 103;
 constexpr Id kToolbarFrames = 104;
+// The context menu of the image edit window (sub-menu 0: zoom in, zoom out, actual size).
+constexpr Id kMenuImageEdit = 111;
 
-// The context menus of the frame strip and the canvas, and the strip's drop menu (submenu 0 of
-// each is shown).
+// The context menu of the frame strip and its drop menu (submenu 0 of each is shown); the canvas
+// shows the image edit window's zoom menu.
 constexpr Id kStripMenu = 110;
-constexpr Id kCanvasMenu = 111;
+constexpr Id kCanvasMenu = kMenuImageEdit;
 constexpr Id kDropMenu = 112;
 
 // The frame strip's drop arrows (4 bits a pixel; entry 0 the background, entry 15 the arrow).
@@ -131,6 +133,14 @@ constexpr Id ID_FRAME_RENDER_STATES = 20156;
 // has no frames.
 constexpr Id kBitmapPreviewToolbar = 10000;
 constexpr Id IDS_PREVIEW_EMPTY = 10687;
+
+// The cursors of the image edit window's tools (pictures with a transparent background).
+constexpr Id kCursorSelect = 10126;
+constexpr Id kCursorZoomIn = 10594;
+constexpr Id kCursorZoomOut = 10593;
+constexpr Id kCursorPick = 10051;
+constexpr Id kCursorPickVariantA = 10053;
+constexpr Id kCursorPickVariantB = 10052;
 
 // Framework strings.
 constexpr Id AFX_IDS_APP_TITLE = 57344;

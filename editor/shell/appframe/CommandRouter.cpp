@@ -68,11 +68,6 @@ UINT CommandRouter::IdOf(const QAction* action) {
     return action ? action->property(kIdProperty).toUInt() : 0;
 }
 
-void CommandRouter::SetIdOf(QAction* action, UINT id) {
-    if (action)
-        action->setProperty(kIdProperty, id);
-}
-
 CmdUI CommandRouter::Update(UINT id) {
     CmdUI ui;
     ui.id = id;

@@ -53,8 +53,6 @@ public:
     QAction* Action(UINT id);
     // The command id of an action made here; 0 for other actions.
     static UINT IdOf(const QAction* action);
-    // Gives an action of its own a command id that IdOf reads (it runs no command).
-    static void SetIdOf(QAction* action, UINT id);
 
     // Runs the update handler of id and applies the result to its action.
     CmdUI Update(UINT id);

@@ -14,7 +14,6 @@
 #include <QPixmap>
 #include <QToolBar>
 
-#include <functional>
 #include <map>
 
 namespace kfm::ui {
@@ -40,11 +39,8 @@ void describe(QAction* action, UINT id, const std::string& menuText) {
         action->setToolTip(tip);
 }
 
-// The action of a menu item: the router's command action, or one of the menu's own.
-using ItemAction = std::function<QAction*(QMenu*, UINT id)>;
-
 void fillMenu(QMenu* menu, const std::vector<kfm::shell::MenuEntry>& entries,
-              const ItemAction& actionFor, CommandRouter* router) {
+              CommandRouter& router) {
     using Kind = kfm::shell::MenuEntry::Kind;
     for (const auto& entry : entries) {
         switch (entry.kind) {
@@ -53,37 +49,19 @@ void fillMenu(QMenu* menu, const std::vector<kfm::shell::MenuEntry>& entries,
             break;
         case Kind::Popup: {
             QMenu* sub = menu->addMenu(FromCodePage1252(entry.text));
-            if (router)
-                QObject::connect(sub, &QMenu::aboutToShow, router,
-                                 [sub, router] { router->UpdateMenu(sub); });
-            fillMenu(sub, entry.children, actionFor, router);
+            QObject::connect(sub, &QMenu::aboutToShow, &router,
+                             [sub, &router] { router.UpdateMenu(sub); });
+            fillMenu(sub, entry.children, router);
             break;
         }
         case Kind::Item: {
-            QAction* action = actionFor(menu, entry.id);
+            QAction* action = router.Action(entry.id);
             describe(action, entry.id, entry.text);
             menu->addAction(action);
             break;
         }
         }
     }
-}
-
-ItemAction commandAction(CommandRouter& router) {
-    return [&router](QMenu*, UINT id) { return router.Action(id); };
-}
-
-std::unique_ptr<QMenu> popupOf(UINT menuId, int index, const ItemAction& actionFor,
-                               CommandRouter* router, QWidget* parent) {
-    const auto entries = kfm::shell::ParseMenuScript(scriptOf(RT_MENU, menuId));
-    if (!entries || index < 0 || index >= static_cast<int>(entries->size()))
-        return nullptr;
-    const kfm::shell::MenuEntry& popup = (*entries)[static_cast<std::size_t>(index)];
-    if (popup.kind != kfm::shell::MenuEntry::Kind::Popup)
-        return nullptr;
-    auto menu = std::make_unique<QMenu>(FromCodePage1252(popup.text), parent);
-    fillMenu(menu.get(), popup.children, actionFor, router);
-    return menu;
 }
 
 } // namespace
@@ -98,29 +76,24 @@ bool LoadMenuBar(QMenuBar* bar, UINT menuId, CommandRouter& router) {
         QMenu* menu = bar->addMenu(FromCodePage1252(top.text));
         QObject::connect(menu, &QMenu::aboutToShow, &router,
                          [menu, &router] { router.UpdateMenu(menu); });
-        fillMenu(menu, top.children, commandAction(router), &router);
+        fillMenu(menu, top.children, router);
     }
     return true;
 }
 
-std::unique_ptr<QMenu> LoadPopupMenu(UINT menuId, int index, CommandRouter& router,
-                                     QWidget* parent) {
-    auto menu = popupOf(menuId, index, commandAction(router), &router, parent);
-    if (menu) {
-        QMenu* raw = menu.get();
-        QObject::connect(raw, &QMenu::aboutToShow, &router,
-                         [raw, &router] { router.UpdateMenu(raw); });
-    }
+std::unique_ptr<QMenu> LoadCommandMenu(UINT menuId, int index, CommandRouter& router,
+                                       QWidget* parent) {
+    const auto entries = kfm::shell::ParseMenuScript(scriptOf(RT_MENU, menuId));
+    if (!entries || index < 0 || index >= static_cast<int>(entries->size()))
+        return nullptr;
+    const kfm::shell::MenuEntry& popup = (*entries)[static_cast<std::size_t>(index)];
+    if (popup.kind != kfm::shell::MenuEntry::Kind::Popup)
+        return nullptr;
+    auto menu = std::make_unique<QMenu>(FromCodePage1252(popup.text), parent);
+    fillMenu(menu.get(), popup.children, router);
+    QMenu* raw = menu.get();
+    QObject::connect(raw, &QMenu::aboutToShow, &router, [raw, &router] { router.UpdateMenu(raw); });
     return menu;
-}
-
-std::unique_ptr<QMenu> LoadChoiceMenu(UINT menuId, int index, QWidget* parent) {
-    const ItemAction own = [](QMenu* menu, UINT id) {
-        auto* action = new QAction(menu);
-        CommandRouter::SetIdOf(action, id);
-        return action;
-    };
-    return popupOf(menuId, index, own, nullptr, parent);
 }
 
 bool LoadToolBar(QToolBar* bar, UINT toolbarId, CommandRouter& router) {

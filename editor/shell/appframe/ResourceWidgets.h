@@ -20,13 +20,10 @@ bool LoadMenuBar(QMenuBar* bar, UINT menuId, CommandRouter& router);
 // Fills a toolbar from toolbar resource id and the bitmap of the same id (16 x 16 pictures side
 // by side); false when the resource is missing or malformed.
 bool LoadToolBar(QToolBar* bar, UINT toolbarId, CommandRouter& router);
-// Submenu `index` of menu resource menuId as a popup menu of the router's command actions
+// Submenu `index` of menu resource menuId as a context menu of the router's command actions
 // (brought up to date before it opens); null when the resource or the submenu is missing.
-std::unique_ptr<QMenu> LoadPopupMenu(UINT menuId, int index, CommandRouter& router,
-                                     QWidget* parent);
-// The same with actions of its own that run no command: the caller reads the chosen item's id
-// with CommandRouter::IdOf.
-std::unique_ptr<QMenu> LoadChoiceMenu(UINT menuId, int index, QWidget* parent);
+std::unique_ptr<QMenu> LoadCommandMenu(UINT menuId, int index, CommandRouter& router,
+                                       QWidget* parent);
 // Gives the commands the keys of accelerator table id (several keys per command may be listed).
 bool LoadAccelerators(UINT tableId, CommandRouter& router);
 

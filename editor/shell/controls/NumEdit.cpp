@@ -15,6 +15,7 @@ using kfm::shell::NumEditLogic;
 
 CNumEdit::CNumEdit(QWidget* parent) : QLineEdit(parent) {
     timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(NumEditLogic::kAutoApplyMs);
     connect(&timer_, &QTimer::timeout, this, [this] {
         NumEditField f = field();
@@ -113,6 +114,13 @@ void CNumEdit::focusInEvent(QFocusEvent* event) {
 }
 
 void CNumEdit::focusOutEvent(QFocusEvent* event) {
+    // A field losing the focus because its window is hidden or torn down commits nothing: its
+    // parent may be half destroyed already.
+    if (!isVisible() || window()->isHidden()) {
+        timer_.stop();
+        QLineEdit::focusOutEvent(event);
+        return;
+    }
     NumEditField f = field();
     const NumEditActions actions = logic_.OnKillFocus(f);
     takeField(f);

@@ -4,7 +4,6 @@
 // window may stop and join it at any time; it is never killed.
 
 #include <QPointer>
-#include <QWidget>
 
 #include <atomic>
 #include <functional>

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <QRegion>
 #include <QToolBar>
 
 #include <algorithm>
@@ -184,6 +185,9 @@ void PreviewPlayer::onLoaded(unsigned load, KpxHandle chain) {
 }
 
 bool PreviewPlayer::SetFrames(KpxHandle chain) {
+    // Another chain replaces one still loading: the loader ends first, as it still adds frames.
+    if (loader_ && chain != frames_)
+        StopLoading();
     state_.loading = false;
     if (!chain)
         return false;
@@ -210,6 +214,7 @@ void PreviewPlayer::adoptChain(KpxHandle chain) {
     if (!canvas_ || KPXWidth(canvas_) != width || KPXHeight(canvas_) != height) {
         KPXDeleteImage(canvas_);
         canvas_ = width > 0 && height > 0 ? KPXCreateImage(width, height, 24) : 0;
+        shown_ = QImage();
     }
     drawn_ = -100;
     sizeToCanvas();
@@ -228,6 +233,7 @@ void PreviewPlayer::releaseFrames() {
     ownerKeepsFrames_ = false;
     KPXDeleteImage(canvas_);
     canvas_ = 0;
+    shown_ = QImage();
     drawn_ = -100;
     state_ = kfm::shell::PlaybackState{};
 }
@@ -454,11 +460,12 @@ COLORREF PreviewPlayer::backgroundColour() const {
                                             : background_;
 }
 
-void PreviewPlayer::composeCanvas() {
-    const int available = KPXGetImageFramesNum(frames_);
+bool PreviewPlayer::composeCanvas() {
+    // While frames still arrive, only those in the chain so far can be drawn.
+    const int available = state_.loading ? KPXGetImageFramesNum(frames_) : state_.frameCount;
     const int target = std::min(state_.current, available - 1);
     if (!canvas_ || target < 0 || target == drawn_)
-        return;
+        return false;
     const COLORREF colour = backgroundColour();
     if (target == drawn_ + 1) {
         KPXStretchBltFrame(canvas_, 0, 0, KPXWidth(canvas_), KPXHeight(canvas_), frames_, target, 0,
@@ -468,27 +475,35 @@ void PreviewPlayer::composeCanvas() {
         KPXRenderFrames(frames_, canvas_, 0, 0, 0, target, colour, 0, 1);
     }
     drawn_ = target;
+    return true;
 }
 
 void PreviewPlayer::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect area = pictureArea();
-    painter.fillRect(area, toQColor(backgroundColour()));
-    if (!frames_) {
-        painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop,
-                         ResourceString(kfm5res::IDS_PREVIEW_EMPTY));
+    const QColor background = toQColor(backgroundColour());
+    if (!frames_ || !canvas_) {
+        painter.fillRect(area, background);
+        if (!frames_)
+            painter.drawText(area, Qt::AlignHCenter | Qt::AlignTop,
+                             ResourceString(kfm5res::IDS_PREVIEW_EMPTY));
         return;
     }
-    composeCanvas();
-    if (!canvas_)
-        return;
-    QRect target(QPoint(0, 0), QSize(KPXWidth(canvas_), KPXHeight(canvas_)));
-    if (stretch_)
+    if (composeCanvas() || shown_.isNull())
+        KpxImageView(canvas_).uprightRgb32(shown_);
+    QRect target(QPoint(0, 0), shown_.size());
+    if (stretch_) {
         target = area;
-    else
-        target.moveCenter(area.center());
-    KPXStretchBlt(painter, target.left(), target.top(), target.right() + 1, target.bottom() + 1,
-                  canvas_, area.left(), area.top(), area.right(), area.bottom(), 2, SRCCOPY);
+        painter.fillRect(area, background);
+        painter.drawImage(target, shown_);
+        return;
+    }
+    target.moveCenter(area.center());
+    // The background only around the picture, which covers the rest.
+    const QRegion around = QRegion(area) - QRegion(target);
+    for (const QRect& part : around)
+        painter.fillRect(part, background);
+    painter.drawImage(target.topLeft(), shown_);
 }
 
 void PreviewPlayer::keyPressEvent(QKeyEvent* event) {

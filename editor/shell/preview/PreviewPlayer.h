@@ -8,6 +8,7 @@
 // when the window closes, loads another file, stops loading or is destroyed.
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 
@@ -130,7 +131,8 @@ private:
     void takeAnimation(KpxHandle chain);
     void joinLoader();
     void sizeToCanvas();
-    void composeCanvas();
+    // Composes the current frame onto the canvas; false when it was there already.
+    bool composeCanvas();
     QRect pictureArea() const;
     COLORREF backgroundColour() const;
     void onFirstFrame(unsigned load, KpxHandle chain);
@@ -141,6 +143,7 @@ private:
     kfm::shell::PlaybackState state_;
     KpxHandle frames_ = 0;
     KpxHandle canvas_ = 0;
+    QImage shown_; // the canvas the right way up, as painted
     int drawn_ = -100;
     bool ownerKeepsFrames_ = false;
     bool stretch_ = false;

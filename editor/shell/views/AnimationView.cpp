@@ -4,6 +4,7 @@
 #include "CommandRouter.h"
 #include "FrameTransfer.h"
 #include "Kfm5ResourceIds.h"
+#include "PopupMenu.h"
 #include "ProgramState.h"
 #include "ResourceAccess.h"
 #include "ResourceWidgets.h"
@@ -294,7 +295,7 @@ void CAnimationView::keyPressEvent(QKeyEvent* event) {
 
 void CAnimationView::showContextMenu(const QPoint& at) {
     contextMenuShown_ = true;
-    std::unique_ptr<QMenu> menu = LoadPopupMenu(kStripMenu, 0, host_.Router(), window());
+    std::unique_ptr<QMenu> menu = LoadCommandMenu(kStripMenu, 0, host_.Router(), window());
     if (menu)
         menu->exec(at);
 }
@@ -458,15 +459,13 @@ void CAnimationView::autoScrollStep() {
 }
 
 std::optional<DropEffect> CAnimationView::chooseDropEffect(const QPoint& at, DropEffect proposed) {
-    std::unique_ptr<QMenu> menu = LoadChoiceMenu(kDropMenu, 0, window());
+    std::unique_ptr<QMenu> menu = LoadPopupMenu(kDropMenu, 0, window());
     if (!menu)
         return proposed;
-    const UINT preferred = proposed == DropEffect::Move ? ID_DROP_MOVE : ID_DROP_COPY;
-    for (QAction* action : menu->actions())
-        if (CommandRouter::IdOf(action) == preferred)
-            menu->setDefaultAction(action);
+    menu->setDefaultAction(
+        FindMenuCommand(*menu, proposed == DropEffect::Move ? ID_DROP_MOVE : ID_DROP_COPY));
     const QAction* chosen = menu->exec(at, menu->defaultAction());
-    switch (CommandRouter::IdOf(chosen)) {
+    switch (MenuCommandOf(chosen)) {
     case ID_DROP_MOVE:
         return DropEffect::Move;
     case ID_DROP_COPY:

@@ -343,7 +343,7 @@ void CImageView::updateCursor(const QPoint& at) {
 }
 
 void CImageView::showContextMenu(const QPoint& globalPosition) {
-    std::unique_ptr<QMenu> menu = LoadPopupMenu(kCanvasMenu, 0, host_.Router(), window());
+    std::unique_ptr<QMenu> menu = LoadCommandMenu(kCanvasMenu, 0, host_.Router(), window());
     if (!menu)
         return;
     contextMenuShown_ = true;

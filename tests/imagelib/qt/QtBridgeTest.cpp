@@ -165,6 +165,28 @@ TEST(QtImageView, SharesTheImageMemoryWhereQtHasTheDepth) {
     }
 }
 
+TEST(QtImageView, UprightRgb32IsThePictureAndReusesItsTarget) {
+    QImage target;
+    for (const int depth : {24, 8, 1}) {
+        for (const int width : {13, 16, 1}) {
+            SCOPED_TRACE(std::to_string(depth) + " bits, " + std::to_string(width) + " wide");
+            const OwnedImage image(patternImage(width, 5, depth));
+            KpxImageView(image).uprightRgb32(target);
+            ASSERT_EQ(target.format(), QImage::Format_RGB32);
+            ASSERT_EQ(target.size(), QSize(width, 5));
+            for (int y = 0; y < 5; ++y)
+                for (int x = 0; x < width; ++x)
+                    ASSERT_EQ(target.pixel(x, y), libraryColour(image, x, y)) << x << "," << y;
+        }
+    }
+    // A target of the right size and format keeps its memory.
+    const OwnedImage image(patternImage(13, 5, 24));
+    target = QImage(13, 5, QImage::Format_RGB32);
+    const uchar* memory = target.constBits();
+    KpxImageView(image).uprightRgb32(target);
+    EXPECT_EQ(target.constBits(), memory);
+}
+
 TEST(QtImageView, HoldsTheImageUntilTheViewEnds) {
     const int before = KpxLiveImageCount();
     const KpxHandle image = patternImage(5, 5, 24);

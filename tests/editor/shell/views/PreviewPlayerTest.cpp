@@ -145,6 +145,20 @@ TEST_F(PreviewPlayerTest, PlaysTheLoopsThenSendsTheEndCommand) {
     EXPECT_EQ(player.CurrentFrame(), 3);
 }
 
+TEST_F(PreviewPlayerTest, FramesGivenWhileAFileLoadsEndTheLoad) {
+    const std::string path = animationFile("loading.gif", 200, 1, 48);
+    PreviewPlayer player(0);
+    ASSERT_TRUE(player.LoadFile(QString::fromStdString(path)));
+    ASSERT_TRUE(WaitFor([&] { return player.Frames() != 0 || !player.IsLoading(); }));
+    const KpxHandle given = kfm::test::MakeAnimation(5, 16, 12, 5, 0);
+    ASSERT_TRUE(player.SetFrames(given));
+    EXPECT_FALSE(player.IsLoading());
+    EXPECT_EQ(player.Frames(), given);
+    EXPECT_EQ(player.FrameCount(), 5);
+    QTest::qWait(20); // reports of the ended load change nothing
+    EXPECT_EQ(player.Frames(), given);
+}
+
 TEST_F(PreviewPlayerTest, OwnerKeepsFramesItSaysItKeeps) {
     const KpxHandle chain = kfm::test::MakeAnimation(3, 8, 8, 5, 0);
     {
