@@ -245,12 +245,9 @@ int CAnimationView::itemAt(const QPoint& point) const {
 
 void CAnimationView::mousePressEvent(QMouseEvent* event) {
     pressPoint_ = event->position().toPoint();
-    if (event->button() == Qt::RightButton) {
+    // A right press that moves starts a drag; one that is released shows the menu.
+    if (event->button() == Qt::RightButton)
         rightButtonDown_ = true;
-        contextMenuShown_ = false;
-    } else if (event->button() == Qt::LeftButton) {
-        leftButtonDown_ = true;
-    }
     QListView::mousePressEvent(event);
 }
 
@@ -275,8 +272,6 @@ void CAnimationView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     QListView::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton)
-        leftButtonDown_ = false;
 }
 
 void CAnimationView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -294,7 +289,6 @@ void CAnimationView::keyPressEvent(QKeyEvent* event) {
 }
 
 void CAnimationView::showContextMenu(const QPoint& at) {
-    contextMenuShown_ = true;
     std::unique_ptr<QMenu> menu = LoadCommandMenu(kStripMenu, 0, host_.Router(), window());
     if (menu)
         menu->exec(at);
@@ -359,7 +353,6 @@ void CAnimationView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEdit
 // ---------------------------------------------------------------- dragging out
 
 void CAnimationView::startDrag(Qt::DropActions) {
-    leftButtonDown_ = false;
     StartFrameDrag(itemAt(pressPoint_), Qt::LeftButton);
 }
 

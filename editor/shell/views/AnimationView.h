@@ -5,12 +5,12 @@
 // pictures in from outside and prints the frames. The strip keeps no frame data: selection,
 // current frame and labels live in the animation, which the strip mirrors.
 
-#include <QElapsedTimer>
 #include <QListView>
 #include <QTimer>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "FramePictures.h"
 #include "FrameStripDelegate.h"
@@ -121,9 +121,7 @@ private:
     bool dragFromThisView_ = false;
     bool droppedHere_ = false;
     bool rightButtonDrag_ = false;
-    bool leftButtonDown_ = false;
     bool rightButtonDown_ = false;
-    bool contextMenuShown_ = false;
     QPoint pressPoint_;
     bool editByCommand_ = false;
     bool clickEditPending_ = false;

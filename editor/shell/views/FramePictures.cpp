@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <set>
 
 namespace kfm::ui {
 
@@ -174,9 +175,9 @@ const Thumbnail& FramePictureCache::Get(const CObjFrame& frame, const Maker& mak
 }
 
 void FramePictureCache::KeepOnly(const std::list<CObjFrame>& frames) {
-    std::map<Signature, bool> live;
+    std::set<Signature> live;
     for (const CObjFrame& f : frames)
-        live.emplace(SignatureOf(f), true);
+        live.insert(SignatureOf(f));
     for (auto it = entries_.begin(); it != entries_.end();) {
         const auto next = std::next(it);
         if (!live.contains(it->first))

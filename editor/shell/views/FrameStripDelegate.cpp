@@ -5,7 +5,6 @@
 #include "ResourceAccess.h"
 #include "ShellServices.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPolygon>

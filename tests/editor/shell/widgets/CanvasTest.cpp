@@ -152,8 +152,9 @@ TEST_F(CanvasTest, ThePreviewPlaysInThePaneAndGivesEverythingBack) {
     EXPECT_EQ(g_pAnimationData->RealFrameCount(), frames);
     EXPECT_EQ(TheUndoHistory().CanUndo() != 0, couldUndo);
     for (const CObjFrame& f : g_pAnimationData->frames) {
-        if (f.GetImage())
+        if (f.GetImage()) {
             EXPECT_EQ(KPXGetImageFramesNum(static_cast<KpxHandle>(f.GetImage())), 1);
+        }
     }
 }
 

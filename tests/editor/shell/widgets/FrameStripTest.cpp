@@ -368,8 +368,9 @@ TEST_F(FrameStripTest, PrintingPaginatesAndLeavesTheAnimationAsItWas) {
     EXPECT_FALSE(TheUndoHistory().CanUndo());
     for (const CObjFrame& f : g_pAnimationData->frames) {
         EXPECT_EQ(f.GetRenderedImage(), 0);
-        if (f.GetImage())
+        if (f.GetImage()) {
             EXPECT_EQ(KPXGetImageFramesNum(static_cast<KpxHandle>(f.GetImage())), 1);
+        }
     }
 }
 
