@@ -7,6 +7,8 @@
 #include "Kfm5ResourceIds.h"
 #include "MainFrame.h"
 #include "ResourceAccess.h"
+#include "views/AnimationView.h"
+#include "views/MainPanes.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -116,6 +118,17 @@ bool EditorShellServices::hasActiveDocument() {
 void EditorShellServices::setDocumentModified(bool modified) {
     if (app_.Document())
         app_.Document()->SetModifiedFlag(modified ? TRUE : FALSE);
+}
+
+void EditorShellServices::refreshStripView() {
+    if (CMainFrame* f = frame())
+        if (CAnimationView* strip = f->Panes().Strip())
+            strip->RefreshItems();
+}
+
+void EditorShellServices::redrawViews(int canvas, int strip) {
+    if (CMainFrame* f = frame())
+        f->Panes().RedrawViews(canvas != 0, strip != 0);
 }
 
 void EditorShellServices::updateAllViews() {

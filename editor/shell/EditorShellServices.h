@@ -26,9 +26,9 @@ public:
     void setWaitCursor(bool wait) override;
     bool hasActiveDocument() override;
     void setDocumentModified(bool modified) override;
-    // The views arrive with their own parts of the program; until then these change nothing.
-    void refreshStripView() override {}
-    void redrawViews(int, int) override {}
+    void refreshStripView() override;
+    void redrawViews(int canvas, int strip) override;
+    // The property sheet's pages are not part of this build.
     void updateAnimationPage() override {}
     void updateOptimizeState() override {}
     void updateAllViews() override;

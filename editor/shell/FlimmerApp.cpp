@@ -15,6 +15,7 @@
 #include "registry/RegistryHelpers.h"
 #include "resources/LanguageLibrary.h"
 #include "resources/ResourceLibrary.h"
+#include "views/MainPanes.h"
 
 #include <QApplication>
 #include <QDate>
@@ -83,6 +84,8 @@ bool CFlimmerApp::InitInstance(const std::vector<std::string>& arguments) {
         return false;
 
     frame_->LoadPlacement();
+    // The panes take their sizes once the window has its own.
+    frame_->Panes().SetToggleBarSize();
     g_bStartingUp = 0;
 
     const QDate today = QDate::currentDate();
@@ -110,6 +113,7 @@ int CFlimmerApp::ExitInstance() {
 void CFlimmerApp::afterDocumentChanged() {
     if (!frame_)
         return;
+    frame_->Panes().OnDocumentChanged();
     frame_->OnUpdateFrameTitle();
     frame_->update();
     frame_->Router().RequestIdleUpdate();

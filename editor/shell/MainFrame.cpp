@@ -17,6 +17,9 @@
 #include "commands/ToolCommands.h"
 #include "commands/ViewCommands.h"
 #include "registry/RegistryHelpers.h"
+#include "views/AnimationView.h"
+#include "views/ImageView.h"
+#include "views/MainPanes.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -69,9 +72,7 @@ std::vector<RECT> screenRects() {
 
 CMainFrame::CMainFrame(CFlimmerApp& app) : app_(app) {
     setObjectName(QStringLiteral("MainFrame"));
-    thumbnailId_ = ReadRegInt(kSettings, "ThumbnailID", 80, 0, 0);
-    toggleBarHorizontal_ = ReadRegInt(kSettings, "ToggleBarIsHorizontal", 0, 0, 0);
-    toggleBarHorizontalSize_ = ReadRegInt(kSettings, "ToggleBarHorizontalSize", -1, 0, 0);
+    panes_ = std::make_unique<MainPanes>(*this, app);
     handlers_.push_back(std::make_unique<FileCommands>(*this, app_));
     handlers_.push_back(std::make_unique<EditCommands>(*this));
     handlers_.push_back(std::make_unique<FrameCommands>(*this));
@@ -84,6 +85,8 @@ CMainFrame::CMainFrame(CFlimmerApp& app) : app_(app) {
 CMainFrame::~CMainFrame() {
     if (status_ && status_->ProgressActive())
         status_->EndProgress();
+    // The panes go before the router and the handlers they call.
+    const std::unique_ptr<QWidget> panes(takeCentralWidget());
 }
 
 bool CMainFrame::OnCreate() {
@@ -97,12 +100,7 @@ bool CMainFrame::OnCreate() {
     dockToolBarsInOneRow();
     status_ = std::make_unique<StatusPanel>(statusBar());
     statusBar()->setObjectName(QStringLiteral("ID_%1").arg(ID_STATUS_BAR));
-    // The panes come with the views; until then the client area stays empty.
-    auto* client = new QWidget(this);
-    client->setObjectName(QStringLiteral("ID_59648"));
-    client->setBackgroundRole(QPalette::Dark);
-    client->setAutoFillBackground(true);
-    setCentralWidget(client);
+    panes_->Create();
     if (ReadRegInt(kSettings, "ToolbarsVersion", 0, 0, 100) == 1)
         LoadBarState(this, kBarStateSection);
     Router().WatchApplicationInput();
@@ -135,6 +133,16 @@ kfm::shell::UiState CMainFrame::UiSnapshot() const {
     kfm::shell::UiState state = kfm::shell::SnapshotModelState(GetActiveDocument() != nullptr);
     state.previewing = g_bPreviewPlaying != 0;
     state.editingName = labelEditing;
+    if (const CImageView* canvas = panes_->Canvas()) {
+        state.viewsExist = true;
+        state.zoom = canvas->GetZoom();
+        state.stacked = panes_->ToggleBar()->IsStacked();
+        state.thumbnailId = panes_->ThumbnailId();
+        state.playing = canvas->IsPlaying();
+        state.fill = canvas->IsFilling();
+        state.playerFrame = canvas->GetPreviewCurrentFrame();
+        state.playerFrameCount = canvas->GetPreviewFrameCount();
+    }
     state.standardToolbarVisible = bars_[Standard] && !bars_[Standard]->isHidden();
     state.animationToolbarVisible = bars_[Animation] && !bars_[Animation]->isHidden();
     state.framesToolbarVisible = bars_[Frames] && !bars_[Frames]->isHidden();
@@ -190,10 +198,9 @@ void CMainFrame::SavePlacement() {
 }
 
 bool CMainFrame::OnClose() {
-    if (toggleBarHorizontalSize_ >= 0)
-        WriteRegInt(kSettings, "ToggleBarHorizontalSize", toggleBarHorizontalSize_);
-    WriteRegInt(kSettings, "ToggleBarIsHorizontal", kfm::shell::BoundedFlag(toggleBarHorizontal_));
-    WriteRegInt(kSettings, "ThumbnailID", thumbnailId_);
+    if (g_bPreviewPlaying)
+        Router().Execute(ID_STOP_PREVIEW);
+    panes_->SaveLayout();
     WriteRegInt(kSettings, "ToolbarsVersion", 1);
     SaveBarState(this, kBarStateSection);
     SavePlacement();
@@ -213,10 +220,20 @@ bool CMainFrame::event(QEvent* event) {
     return CFrameWnd::event(event);
 }
 
+QWidget* CMainFrame::GetPaneView(int n) const {
+    return panes_ ? panes_->GetPaneView(n) : nullptr;
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    CFrameWnd::resizeEvent(event);
+    if (!g_bStartingUp)
+        panes_->OnFrameResized();
+}
+
 void CMainFrame::keyPressEvent(QKeyEvent* event) {
-    // Esc stops the animation preview.
+    // Esc ends the animation preview.
     if (event->key() == Qt::Key_Escape && g_bPreviewPlaying)
-        Router().Execute(ID_STOP_PREVIEW);
+        Router().Execute(ID_VIEW_PREVIEW);
     CFrameWnd::keyPressEvent(event);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The editor's main window: menus, the three toolbars (their layout kept between runs), the
-// status bar with the frame counter and the progress display, the caption and the placement.
+// status bar with the frame counter and the progress display, the panes (frame strip and
+// canvas in their splitters), the caption and the placement.
 // It routes every command id to one of its handler classes (file, edit, frame, view, tools)
 // and keeps none of the commands' work itself.
 
@@ -19,6 +20,7 @@ class CFlimmerApp;
 namespace kfm::ui {
 
 class CommandHandler;
+class MainPanes;
 
 class CMainFrame : public CFrameWnd {
 public:
@@ -37,6 +39,10 @@ public:
     void SavePlacement();
 
     QToolBar* ToolBar(Bar bar) const { return bars_[bar]; }
+    // The panes: 1 the property sheet, 2 the frame strip, 3 the canvas; null when the pane does
+    // not exist.
+    QWidget* GetPaneView(int n) const;
+    MainPanes& Panes() { return *panes_; }
     StatusPanel& Status() { return *status_; }
     // The state the command rules look at.
     kfm::shell::UiState UiSnapshot() const;
@@ -50,6 +56,7 @@ protected:
     void OnDocumentSaved() override;
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void createToolBars();
@@ -60,10 +67,7 @@ private:
     std::array<QToolBar*, BarCount> bars_{};
     std::unique_ptr<StatusPanel> status_;
     std::vector<std::unique_ptr<CommandHandler>> handlers_;
-    // Layout values of the panes, kept as read until the panes manage them.
-    int thumbnailId_ = 80;
-    int toggleBarHorizontal_ = 0;
-    int toggleBarHorizontalSize_ = -1;
+    std::unique_ptr<MainPanes> panes_;
 };
 
 } // namespace kfm::ui

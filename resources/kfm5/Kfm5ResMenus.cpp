@@ -149,6 +149,31 @@ POPUP "&Help"
 END
 )";
 
+constexpr const char kStripMenu[] = R"(POPUP "Frames"
+    MENUITEM "Edit &Label\tF2", 20000
+    MENUITEM "&Edit Object...", 20012
+    MENUITEM SEPARATOR
+    MENUITEM "Cu&t", 57635
+    MENUITEM "&Copy", 57634
+    MENUITEM "&Paste", 57637
+    MENUITEM "&Delete", 20004
+    MENUITEM SEPARATOR
+    MENUITEM "D&uplicate Frames", 20026
+    MENUITEM "Move &Earlier", 20023
+    MENUITEM "Move L&ater", 20022
+    MENUITEM SEPARATOR
+    MENUITEM "Select &All", 57642
+END
+)";
+
+constexpr const char kDropMenu[] = R"(POPUP "Drop"
+    MENUITEM "&Move Here", 20002
+    MENUITEM "&Copy Here", 20001
+    MENUITEM SEPARATOR
+    MENUITEM "Cancel", 2
+END
+)";
+
 constexpr const char kImageEditMenu[] = R"(POPUP "Zoom"
     MENUITEM "Zoom &In", 20078
     MENUITEM "Zoom &Out", 20077
@@ -257,6 +282,8 @@ const KfmBinaryResource kResources[] = {
     {RT_TOOLBAR, kfm5res::kToolbarAnimation, bytes(kToolbarAnimation), textSize(kToolbarAnimation)},
     {RT_TOOLBAR, kfm5res::kToolbarFrames, bytes(kToolbarFrames), textSize(kToolbarFrames)},
     {RT_ACCELERATOR, kfm5res::kMainAccelerators, bytes(kAccelerators), textSize(kAccelerators)},
+    {RT_MENU, kfm5res::kStripMenu, bytes(kStripMenu), textSize(kStripMenu)},
+    {RT_MENU, kfm5res::kDropMenu, bytes(kDropMenu), textSize(kDropMenu)},
 };
 
 } // namespace

@@ -167,6 +167,8 @@ constexpr KfmStringResource kStrings[] = {
     {kfm5res::IDS_CAPTION_REDUCING, "Reducing colours: %d%%"},
     {kfm5res::IDS_QUESTION_REVERT, "Drop the changes and load %s again?"},
     {kfm5res::IDS_FRAME_COUNTER_EMPTY, "No frames"},
+    {kfm5res::IDS_FRAME_LABEL_PLACEHOLDER, "(drop frames here)"},
+    {kfm5res::IDS_FRAME_LABEL_PREFIX, "%d: "},
     {kfm5res::IDS_TOOLBAR_FRAMES, "Frames"},
     {kfm5res::IDS_TOOLBAR_ANIMATION, "Animation"},
     {kfm5res::IDS_TOOLBAR_STANDARD, "Standard"},

@@ -18,6 +18,16 @@ constexpr Id kToolbarFrames = 104;
 // The context menu of the image edit window (sub-menu 0: zoom in, zoom out, actual size).
 constexpr Id kMenuImageEdit = 111;
 
+// The context menu of the frame strip and its drop menu (submenu 0 of each is shown); the canvas
+// shows the image edit window's zoom menu.
+constexpr Id kStripMenu = 110;
+constexpr Id kCanvasMenu = kMenuImageEdit;
+constexpr Id kDropMenu = 112;
+
+// The frame strip's drop arrows (4 bits a pixel; entry 0 the background, entry 15 the arrow).
+constexpr Id IDB_DROP_AFTER = 10006;
+constexpr Id IDB_DROP_BEFORE = 10007;
+
 // Framework commands.
 constexpr Id ID_FILE_NEW = 57600;
 constexpr Id ID_FILE_OPEN = 57601;
@@ -108,6 +118,7 @@ constexpr Id ID_TOOLS_PREFERENCES = 20057;
 constexpr Id ID_EDIT_SELECT_PREVIOUS = 20058;
 constexpr Id ID_THUMBNAIL_FIRST = 20059; // thumbnail sizes 20059 to 20071
 constexpr Id ID_THUMBNAIL_LAST = 20071;
+constexpr Id ID_THUMBNAIL_CUSTOM_SIZE = 20070; // asks for the custom size
 constexpr Id ID_STRIP_TOGGLE = 20072;
 constexpr Id ID_STRIP_STACKED = 20073;
 constexpr Id ID_STRIP_SIDE_BY_SIDE = 20074;
@@ -172,6 +183,8 @@ constexpr Id IDS_CAPTION_PREVIEW = 10883;
 constexpr Id IDS_CAPTION_REDUCING = 10885;
 constexpr Id IDS_QUESTION_REVERT = 10887;
 constexpr Id IDS_FRAME_COUNTER_EMPTY = 10900;
+constexpr Id IDS_FRAME_LABEL_PLACEHOLDER = 10901;
+constexpr Id IDS_FRAME_LABEL_PREFIX = 10903; // "%d" the frame's number from 1
 constexpr Id IDS_TOOLBAR_FRAMES = 10905;
 constexpr Id IDS_TOOLBAR_ANIMATION = 10906;
 constexpr Id IDS_TOOLBAR_STANDARD = 10907;

@@ -81,6 +81,21 @@ bool LoadMenuBar(QMenuBar* bar, UINT menuId, CommandRouter& router) {
     return true;
 }
 
+std::unique_ptr<QMenu> LoadCommandMenu(UINT menuId, int index, CommandRouter& router,
+                                       QWidget* parent) {
+    const auto entries = kfm::shell::ParseMenuScript(scriptOf(RT_MENU, menuId));
+    if (!entries || index < 0 || index >= static_cast<int>(entries->size()))
+        return nullptr;
+    const kfm::shell::MenuEntry& popup = (*entries)[static_cast<std::size_t>(index)];
+    if (popup.kind != kfm::shell::MenuEntry::Kind::Popup)
+        return nullptr;
+    auto menu = std::make_unique<QMenu>(FromCodePage1252(popup.text), parent);
+    fillMenu(menu.get(), popup.children, router);
+    QMenu* raw = menu.get();
+    QObject::connect(raw, &QMenu::aboutToShow, &router, [raw, &router] { router.UpdateMenu(raw); });
+    return menu;
+}
+
 bool LoadToolBar(QToolBar* bar, UINT toolbarId, CommandRouter& router) {
     const auto buttons = kfm::shell::ParseToolbarScript(scriptOf(RT_TOOLBAR, toolbarId));
     if (!buttons)

@@ -1,6 +1,6 @@
 #pragma once
-// The Edit menu: undo, the clipboard, delete, selection and the label edit. Their windows (the
-// frame strip, the canvas) are not part of this build yet, so the commands stay disabled.
+// The Edit menu: undo, the clipboard, delete, selection and the label edit. The label edit runs
+// in the frame strip; the others wait for their parts of the program and stay disabled.
 
 #include "CommandHandler.h"
 

@@ -4,6 +4,8 @@
 #include "Kfm5ResourceIds.h"
 #include "MainFrame.h"
 #include "ResourceAccess.h"
+#include "views/AnimationView.h"
+#include "views/MainPanes.h"
 
 #include <QDir>
 #include <QMenu>
@@ -22,8 +24,13 @@ void FileCommands::RouteCommands(CommandRouter& router) {
     routeRange(router, ID_FILE_MRU_FILE1, lastRecent,
                [this](UINT id) { app_.OpenRecentFile(static_cast<int>(id - ID_FILE_MRU_FILE1)); });
     routeWaiting(router, {ID_FILE_NEW_ANIMATION, ID_FILE_REVERT, ID_FILE_SAVE_FRAME, ID_FILE_IMPORT,
-                          ID_FILE_INSERT_VECTOR, ID_FILE_GIF_DETAILS, ID_FILE_PRINT,
-                          ID_FILE_PRINT_OPTIONS, ID_FILE_SEND_MAIL});
+                          ID_FILE_INSERT_VECTOR, ID_FILE_GIF_DETAILS, ID_FILE_PRINT_OPTIONS,
+                          ID_FILE_SEND_MAIL});
+    // Printing is the frame strip's.
+    route(router, {ID_FILE_PRINT}, [this](UINT) {
+        if (CAnimationView* strip = frame_.Panes().Strip())
+            strip->Print();
+    });
     // The recent files are listed afresh at every idle pass.
     QObject::connect(&router, &CommandRouter::idle, &router,
                      [this, &router] { updateRecentFileItems(router); });

@@ -1,7 +1,10 @@
 #include "ViewCommands.h"
 
+#include "CanvasGeometry.h"
 #include "Kfm5ResourceIds.h"
 #include "MainFrame.h"
+#include "views/ImageView.h"
+#include "views/MainPanes.h"
 
 #include <QStatusBar>
 
@@ -13,14 +16,39 @@ void ViewCommands::RouteCommands(CommandRouter& router) {
     route(router, {ID_VIEW_TOOLBAR_STANDARD, ID_VIEW_TOOLBAR_ANIMATION, ID_VIEW_TOOLBAR_FRAMES},
           [this](UINT id) { toggleToolBar(id); });
     route(router, {ID_VIEW_STATUS_BAR}, [this](UINT) { toggleStatusBar(); });
-    // Without a preview in the canvas there is nothing to stop.
-    route(router, {ID_STOP_PREVIEW}, [](UINT) {});
-    routeWaiting(router,
-                 {ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT, ID_VIEW_ZOOM_ACTUAL, ID_VIEW_PREVIEW,
-                  ID_VIEW_BROWSER_CUSTOM, ID_VIEW_BROWSER_IE, ID_VIEW_BROWSER_NN, ID_STRIP_TOGGLE,
-                  ID_STRIP_STACKED, ID_STRIP_SIDE_BY_SIDE, ID_APPLY_SPLITTER_SIZES});
-    routeWaitingRange(router, ID_PLAYER_FIRST, ID_PLAYER_PAUSE);
-    routeWaitingRange(router, ID_THUMBNAIL_FIRST, ID_THUMBNAIL_LAST);
+    route(router, {ID_STOP_PREVIEW}, [this](UINT) {
+        if (CImageView* canvas = frame_.Panes().Canvas())
+            canvas->StopPreview();
+    });
+    route(router, {ID_VIEW_PREVIEW}, [this](UINT) {
+        if (CImageView* canvas = frame_.Panes().Canvas())
+            canvas->TogglePreview();
+    });
+    routeRange(router, ID_PLAYER_FIRST, ID_PLAYER_PAUSE, [this](UINT id) {
+        if (CImageView* canvas = frame_.Panes().Canvas())
+            canvas->OnPlayerCommand(id);
+    });
+    route(router, {ID_VIEW_ZOOM_OUT, ID_VIEW_ZOOM_ACTUAL, ID_VIEW_ZOOM_IN},
+          [this](UINT id) { zoom(id); });
+    route(router, {ID_STRIP_TOGGLE, ID_STRIP_STACKED, ID_STRIP_SIDE_BY_SIDE},
+          [this](UINT id) { frame_.Panes().OnOrientationCommand(id); });
+    route(router, {ID_APPLY_SPLITTER_SIZES}, [this](UINT) {
+        frame_.Panes().SetToggleBarSize();
+        frame_.show();
+    });
+    routeRange(router, ID_THUMBNAIL_FIRST, ID_THUMBNAIL_LAST,
+               [this](UINT id) { frame_.Panes().OnThumbnailCommand(id); });
+    // The custom size asks in a dialog of its own.
+    routeWaiting(router, {ID_THUMBNAIL_CUSTOM_SIZE});
+    routeWaiting(router, {ID_VIEW_BROWSER_CUSTOM, ID_VIEW_BROWSER_IE, ID_VIEW_BROWSER_NN});
+}
+
+void ViewCommands::zoom(UINT id) {
+    const int mode = id == ID_VIEW_ZOOM_OUT      ? kfm::shell::kZoomOut
+                     : id == ID_VIEW_ZOOM_ACTUAL ? kfm::shell::kZoomActual
+                                                 : kfm::shell::kZoomIn;
+    if (CImageView* canvas = frame_.Panes().Canvas())
+        canvas->Zoom(mode);
 }
 
 void ViewCommands::toggleToolBar(UINT id) {

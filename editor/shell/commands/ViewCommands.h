@@ -1,7 +1,6 @@
 #pragma once
-// The View and Animation menus: the toolbar and status-bar toggles, stopping the preview, and
-// the commands of the canvas, the strip and the splitters (disabled until those panes are part
-// of the build).
+// The View and Animation menus: the toolbar and status-bar toggles, the canvas's zoom, the
+// strip's thumbnail sizes and layout, stopping the preview and its transport.
 
 #include "CommandHandler.h"
 
@@ -15,6 +14,7 @@ public:
 private:
     void toggleToolBar(UINT id);
     void toggleStatusBar();
+    void zoom(UINT id);
 };
 
 } // namespace kfm::ui

@@ -22,6 +22,14 @@ struct UiState {
     int playerFrame = 0;
     int playerFrameCount = 0;
     bool editingName = false;
+    // The panes: the canvas's zoom, the strip's layout and thumbnail size id; the preview's
+    // playing and fill flags.
+    bool viewsExist = false;
+    float zoom = 1.0f;
+    bool stacked = false;
+    int thumbnailId = 80;
+    bool playing = false;
+    bool fill = false;
     bool standardToolbarVisible = true;
     bool animationToolbarVisible = true;
     bool framesToolbarVisible = true;

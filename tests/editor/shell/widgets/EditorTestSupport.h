@@ -31,6 +31,8 @@ public:
     bool Restart(const std::vector<std::string>& arguments = {});
 
     CFlimmerApp& App() { return *app_; }
+    // Started and not stopped yet.
+    bool Running() const { return app_ && !stopped_; }
     kfm::ui::CMainFrame& Frame() { return *app_->MainFrame(); }
     QAction* Action(unsigned id) { return Frame().Router().Action(id); }
     // Lets the event loop run the idle update.

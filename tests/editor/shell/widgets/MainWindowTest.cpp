@@ -165,7 +165,8 @@ TEST_F(MainWindowTest, OpenSaveAsAndTheRecentFiles) {
     EXPECT_EQ(frame.windowTitle(), "Keldo Flimmer 5 - anim.gif");
     const int frames = g_pAnimationData->RealFrameCount();
     ASSERT_GT(frames, 1);
-    EXPECT_EQ(counterText(frame), QString("0 / %1").arg(frames));
+    // An opened animation starts with its first frame selected.
+    EXPECT_EQ(counterText(frame), QString("1 / %1").arg(frames));
     EXPECT_TRUE(editor.Action(ID_FILE_SAVE)->isEnabled());
     EXPECT_EQ(ReadRegString("Dlgs\\FileOpenSave", "OpenInitPath", ""), files.path().string() + "/");
 

@@ -1,0 +1,124 @@
+#include "FrameTransfer.h"
+
+#include "Bitra5Qt.h"
+#include "GIFAnimDoc.h"
+#include "ProgramState.h"
+#include "StripEdits.h"
+#include "memory/GlobalMemory.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QUrl>
+#include <QWidget>
+
+#include <cstring>
+
+namespace kfm::ui {
+
+namespace {
+
+constexpr std::uint32_t kDropFilesHeader = 20;
+
+// A new 24-bit image of the picture; transparent parts show the animation's background colour.
+KpxHandle imageFromPicture(const QImage& picture) {
+    if (picture.isNull() || picture.width() > 65535 || picture.height() > 65535)
+        return 0;
+    QImage opaque(picture.size(), QImage::Format_RGB32);
+    const COLORREF bk = g_Settings.animBkColor;
+    opaque.fill(QColor(GetRValue(bk), GetGValue(bk), GetBValue(bk)));
+    {
+        QPainter painter(&opaque);
+        painter.drawImage(0, 0, picture);
+    }
+    return KPXCreateImageFromQImage(opaque);
+}
+
+FrameList framesOfFiles(const std::vector<std::string>& paths, CGIFAnimDoc* document) {
+    FrameList frames;
+    if (paths.empty() || !document)
+        return frames;
+    const HGLOBAL block = MakeDropFilesBlock(paths);
+    if (std::unique_ptr<FrameList> imported = document->ImportDroppedFiles(block))
+        frames.splice(frames.end(), *imported);
+    GlobalFree(block);
+    return frames;
+}
+
+} // namespace
+
+QString FramesMimeType() {
+    return QString::fromLatin1(kPrivateClipboardMimeType);
+}
+
+FramesMimeData::FramesMimeData(const QWidget* source, FrameList frames)
+    : source_(source), frames_(std::move(frames)) {}
+
+QStringList FramesMimeData::formats() const {
+    return {FramesMimeType()};
+}
+
+bool FramesMimeData::hasFormat(const QString& mimeType) const {
+    return mimeType == FramesMimeType();
+}
+
+QVariant FramesMimeData::retrieveData(const QString& mimeType, QMetaType) const {
+    // The frames' byte form for other programs is the clipboard block, which this build does
+    // not write yet: they receive no bytes and take nothing from the drop.
+    return mimeType == FramesMimeType() ? QVariant(QByteArray()) : QVariant();
+}
+
+bool OffersFrames(const QMimeData& data) {
+    return data.hasFormat(FramesMimeType()) || data.hasImage() || data.hasUrls();
+}
+
+bool IsDragFrom(const QMimeData& data, const QWidget* strip) {
+    const auto* frames = qobject_cast<const FramesMimeData*>(&data);
+    return frames && strip && frames->Source() == strip;
+}
+
+std::vector<std::string> DroppedLocalFiles(const QMimeData& data) {
+    std::vector<std::string> paths;
+    for (const QUrl& url : data.urls())
+        if (url.isLocalFile())
+            paths.push_back(url.toLocalFile().toStdString());
+    return paths;
+}
+
+HGLOBAL MakeDropFilesBlock(const std::vector<std::string>& paths) {
+    if (paths.empty())
+        return nullptr;
+    std::u16string names;
+    for (const std::string& path : paths) {
+        names += QString::fromStdString(path).toStdU16String();
+        names.push_back(u'\0');
+    }
+    names.push_back(u'\0');
+    const std::size_t size = kDropFilesHeader + names.size() * sizeof(char16_t);
+    const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    auto* bytes = block ? static_cast<std::uint8_t*>(GlobalLock(block)) : nullptr;
+    if (!bytes) {
+        if (block)
+            GlobalFree(block);
+        return nullptr;
+    }
+    const std::uint32_t offset = kDropFilesHeader;
+    const std::int32_t wide = 1;
+    std::memcpy(bytes, &offset, sizeof offset);
+    std::memcpy(bytes + 16, &wide, sizeof wide);
+    std::memcpy(bytes + kDropFilesHeader, names.data(), names.size() * sizeof(char16_t));
+    GlobalUnlock(block);
+    return block;
+}
+
+FrameList FramesFromDrop(const QMimeData& data, CGIFAnimDoc* document) {
+    if (const auto* own = qobject_cast<const FramesMimeData*>(&data))
+        return own->Frames();
+    FrameList frames = framesOfFiles(DroppedLocalFiles(data), document);
+    if (!frames.empty() || !data.hasImage())
+        return frames;
+    if (const KpxHandle image = imageFromPicture(qvariant_cast<QImage>(data.imageData())))
+        frames.push_back(kfm::shell::FrameFromImage(image));
+    return frames;
+}
+
+} // namespace kfm::ui
