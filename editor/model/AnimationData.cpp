@@ -4,10 +4,13 @@
 #include "Kfm5ResourceIds.h"
 
 #include "Bitra5.h"
+#include "DisplayHelpers.h"
 #include "FrameAlignment.h"
+#include "ImageUtilities.h"
 #include "ShellServices.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 
 CAnimationData* g_pAnimationData = nullptr;
@@ -336,6 +339,61 @@ int GetSelFramesDuration() {
             total += f.delay;
     });
     return total;
+}
+
+namespace {
+
+// A frame whose picture has an 8-bit plane of graded transparency (vector and soft-alpha
+// frames) is blended through it; the plane's own 1-bit counterpart, when the image has none,
+// is a clear mask, so that every pixel is blended.
+void drawThroughPlane(KpxHandle image, KpxHandle preview, const RECT& r) {
+    const KpxHandle plane = KPXGetImageTransparentImageEx(image);
+    const KpxHandle transparency = KPXGetImageTransparentImage(image);
+    const bool ownMask = transparency && KPXbpp(transparency) == 1;
+    if (transparency)
+        KPXDeleteImage(transparency);
+    const KpxHandle clear = ownMask ? 0 : KPXCreateImage(KPXWidth(image), KPXHeight(image), 1);
+    KPXStretchBltTransparent(0, &KPXGetBitmapInfoHeader(preview)->bmiHeader, KPXGetBits(preview),
+                             r.left, r.top, r.right, r.bottom, image, 0,
+                             plane && KPXbpp(plane) == 8 ? plane : 0, clear, 0, 0);
+    if (clear)
+        KPXDeleteImage(clear);
+}
+
+void drawPreviewFrame(const CObjFrame& f, KpxHandle preview, const RECT& r) {
+    const auto image = static_cast<KpxHandle>(f.GetImage());
+    if (f.hasVector || f.softAlpha) {
+        drawThroughPlane(image, preview, r);
+    } else if (KPXIsImageTransparent(image)) {
+        KPXStretchBltTransparent(0, &KPXGetBitmapInfoHeader(preview)->bmiHeader,
+                                 KPXGetBits(preview), r.left, r.top, r.right, r.bottom, image, 0, 0,
+                                 0, 0, 0);
+    } else {
+        DrawImageStretched(image, preview, r.left, r.top, r.right, r.bottom);
+    }
+}
+
+} // namespace
+
+KpxHandle CreatePreviewImage(int left, int top, int right, int bottom, int dx, int dy,
+                             int includeCurrent) {
+    const std::int64_t width = static_cast<std::int64_t>(right) - left + 1;
+    const std::int64_t height = static_cast<std::int64_t>(bottom) - top + 1;
+    if (!g_pAnimationData || width < 1 || height < 1 || width > INT16_MAX || height > INT16_MAX)
+        return 0;
+    const KpxHandle preview = KPXCreateImage(static_cast<int>(width), static_cast<int>(height), 24);
+    if (!preview)
+        return 0;
+    const TransparencyGrid grid = GetTransparencyGrid();
+    KPXFillImageByChessBoard(preview, grid.cell, grid.cell, left, top, grid.color1, grid.color2);
+    for (const CObjFrame& f : frames()) {
+        if (!f.selected || !f.GetImage() || (f.current && !includeCurrent))
+            continue;
+        const int x = f.left - left + dx;
+        const int y = f.top - top + dy;
+        drawPreviewFrame(f, preview, RECT{x, y, x + f.width, y + f.height});
+    }
+    return preview;
 }
 
 int DeleteSelFrames() {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Bitra5.h"
 #include "FrameObject.h"
 
 // One frame being edited in an outside editor; the shell owns what it holds.
@@ -103,6 +104,14 @@ void GetSelFramesBounds(RECT& out);
 int GetSelFramesIntersection(RECT& out);
 void GetFramesRect(const FrameList& list, int upTo, RECT& out);
 int GetSelFramesDuration();
+
+// A new 24-bit image of the animation's rectangle left..right x top..bottom (edges included)
+// over the transparency checkerboard (anchored at left, top), with every selected frame (the
+// current one only with includeCurrent) drawn through its transparency in list order at its own
+// size, moved by dx, dy. The object dialogs show it behind the frame they edit. 0 when the
+// rectangle is no image size; the caller deletes the image.
+KpxHandle CreatePreviewImage(int left, int top, int right, int bottom, int dx, int dy,
+                             int includeCurrent);
 
 // List changes.
 int DeleteSelFrames();

@@ -61,20 +61,14 @@ void DrawImageInRect(KpxHandle source, KpxHandle target, int x, int y) {
 KpxHandle CreateThresholdMask(KpxHandle image, int level) {
     if (KPXbpp(image) != 8)
         return 0;
-    const int width = KPXWidth(image);
-    const int height = KPXHeight(image);
-    const KpxHandle levels = KPXCreateImage(width, height, 8);
+    const KpxHandle levels = KPXCreateImage(KPXWidth(image), KPXHeight(image), 8);
     if (!levels)
         return 0;
-    // Pixel values at or above the level become 255 (white), the others 0 (black), as the image
-    // library's threshold of 8-bit images does; the 1-bit conversion then marks the white ones.
-    const std::uint8_t* in = KPXGetBits(image);
-    std::uint8_t* out = KPXGetBits(levels);
-    const std::size_t stride = static_cast<std::size_t>(KPXGetScanBytes(image));
-    for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y)
-        for (std::size_t x = 0; x < static_cast<std::size_t>(width); ++x)
-            out[y * stride + x] = in[y * stride + x] >= level ? 255 : 0;
-    const KpxHandle mask = KPXColorConvert(levels, 1, 0, kKpxPaletteFixed, 0, nullptr, nullptr);
+    // Pixel values at or above the level become 255 (white), the others 0 (black); the 1-bit
+    // conversion then marks the white ones.
+    KpxHandle mask = 0;
+    if (IPLThreshold(image, levels, level))
+        mask = KPXColorConvert(levels, 1, 0, kKpxPaletteFixed, 0, nullptr, nullptr);
     KPXDeleteImage(levels);
     return mask;
 }

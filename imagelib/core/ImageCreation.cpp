@@ -327,15 +327,10 @@ KpxHandle KPXCreateImageFromClipboard(HWND window) {
 
 namespace {
 
-// The depth to ask KPXCreateImage for so that a copy keeps the source's layout.
-int copyDepth(const KpxImageRecord& source) {
-    const int depth = source.header().biPlanes * source.bitCount();
-    return depth == 16 && source.header().biCompression == BI_BITFIELDS ? kKpxDepth565 : depth;
-}
-
 // A new image with the source's size, colours and pixels (the source is read-locked).
 KpxHandle copyImage(const KpxImageRecord& source) {
-    const KpxHandle result = KPXCreateImage(source.width(), source.height(), copyDepth(source));
+    const KpxHandle result =
+        KPXCreateImage(source.width(), source.height(), kpx::creationDepth(source));
     if (!result)
         return 0;
     {
@@ -354,6 +349,28 @@ KpxHandle copyImage(const KpxImageRecord& source) {
 }
 
 } // namespace
+
+int kpx::creationDepth(const KpxImageRecord& source) {
+    const int depth = source.header().biPlanes * source.bitCount();
+    return depth == 16 && source.header().biCompression == BI_BITFIELDS ? kKpxDepth565 : depth;
+}
+
+KpxHandle kpx::createImageLike(const KpxImageRecord& source, std::int64_t width,
+                               std::int64_t height) {
+    if (!isImageSize(width, height))
+        return 0;
+    const KpxHandle result =
+        KPXCreateImage(static_cast<int>(width), static_cast<int>(height), creationDepth(source));
+    if (!result)
+        return 0;
+    {
+        kpx::ImageLock target(result, kKpxWrite);
+        std::memcpy(target->colors(), source.colors(),
+                    std::min(source.colorCount(), target->colorCount()) * sizeof(RGBQUAD));
+    }
+    KPXFillDIBColorTable(result);
+    return result;
+}
 
 KpxHandle KPXCreateImageFrom(KpxHandle image, int reference) {
     if (!image)

@@ -258,32 +258,38 @@ short KPXBitmapDrawVFW(KpxHandle image, const BITMAPINFO* info, const void* bits
     return static_cast<short>(result);
 }
 
-short KPXStretchBlt(HDC dc, int left, int top, int right, int bottom, KpxHandle image, int clipLeft,
-                    int clipTop, int clipRight, int clipBottom, int mode, DWORD rop) {
-    if (!dc)
-        return 0;
-    int width, height, rowBytes, rotateAngle;
-    const BITMAPINFO* info;
-    const void* bits;
-    HBITMAP bitmap;
-    {
-        kpx::ImageLock record(image, kKpxRead);
-        if (!record || !record->info || !record->bits)
-            return 0;
-        width = record->width();
-        height = record->height();
-        rowBytes = static_cast<int>(record->rowBytes());
-        rotateAngle = record->rotateAngle;
-        info = record->bitmapInfo();
-        bits = record->bits;
-        bitmap = record->bitmap;
-    }
-    const bool display = isRasterDisplay(dc);
-    if ((mode == 0 && display) || rotateAngle != 0) {
-        drawPlaceholder(dc, left, top, right, bottom);
-        return 1;
-    }
-    if (!display) {
+namespace {
+
+// What the drawing of an image needs of its record, read under a short read lock.
+struct DrawSource {
+    int width = 0, height = 0, rowBytes = 0, rotateAngle = 0;
+    const BITMAPINFO* info = nullptr;
+    const void* bits = nullptr;
+    HBITMAP bitmap = nullptr;
+};
+
+bool readDrawSource(KpxHandle image, DrawSource& s) {
+    kpx::ImageLock record(image, kKpxRead);
+    if (!record || !record->info || !record->bits)
+        return false;
+    s.width = record->width();
+    s.height = record->height();
+    s.rowBytes = static_cast<int>(record->rowBytes());
+    s.rotateAngle = record->rotateAngle;
+    s.info = record->bitmapInfo();
+    s.bits = record->bits;
+    s.bitmap = record->bitmap;
+    return true;
+}
+
+// The pixels of the image, whatever its rotate angle, through the drawing engine.
+short drawPixels(HDC dc, int left, int top, int right, int bottom, KpxHandle image,
+                 const DrawSource& s, int clipLeft, int clipTop, int clipRight, int clipBottom,
+                 int mode, DWORD rop) {
+    const int width = s.width;
+    const int height = s.height;
+    const int rowBytes = s.rowBytes;
+    if (!isRasterDisplay(dc)) {
         const int w = right - left;
         const int h = bottom - top;
         if (w <= 0 || h <= 0)
@@ -294,8 +300,31 @@ short KPXStretchBlt(HDC dc, int left, int top, int right, int bottom, KpxHandle 
             ratioX < kPrinterWholeRatio && ratioY < kPrinterWholeRatio)
             mode = 2;
     }
-    return KPXBitmapDrawVFW(image, info, bits, dc, left, top, right, bottom, 0, 0, width, height,
-                            clipLeft, clipTop, clipRight, clipBottom, mode, rop, bitmap);
+    return KPXBitmapDrawVFW(image, s.info, s.bits, dc, left, top, right, bottom, 0, 0, width,
+                            height, clipLeft, clipTop, clipRight, clipBottom, mode, rop, s.bitmap);
+}
+
+} // namespace
+
+short kpx::stretchImagePixels(HDC dc, int left, int top, int right, int bottom, KpxHandle image,
+                              int mode, DWORD rop) {
+    DrawSource s;
+    if (!dc || !readDrawSource(image, s))
+        return 0;
+    return drawPixels(dc, left, top, right, bottom, image, s, left, top, right, bottom, mode, rop);
+}
+
+short KPXStretchBlt(HDC dc, int left, int top, int right, int bottom, KpxHandle image, int clipLeft,
+                    int clipTop, int clipRight, int clipBottom, int mode, DWORD rop) {
+    DrawSource s;
+    if (!dc || !readDrawSource(image, s))
+        return 0;
+    if ((mode == 0 && isRasterDisplay(dc)) || s.rotateAngle != 0) {
+        drawPlaceholder(dc, left, top, right, bottom);
+        return 1;
+    }
+    return drawPixels(dc, left, top, right, bottom, image, s, clipLeft, clipTop, clipRight,
+                      clipBottom, mode, rop);
 }
 
 short KPXBitBlt(HDC dc, int left, int top, int right, int bottom, KpxHandle image, int clipLeft,

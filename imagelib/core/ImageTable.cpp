@@ -97,6 +97,14 @@ std::size_t kpx::pixelBytes(const KpxImageRecord& record) {
     return std::min<std::size_t>(record.header().biSizeImage, record.bitmap->pixelBytes);
 }
 
+bool kpx::hasWholePixels(const KpxImageRecord* record) {
+    if (!record || record->width() <= 0 || record->height() <= 0)
+        return false;
+    const std::uint64_t needed = static_cast<std::uint64_t>(record->rowBytes()) *
+                                 static_cast<std::uint64_t>(record->height());
+    return needed <= pixelBytes(*record);
+}
+
 void KpxInitImageTable() {
     ImageTable& t = table();
     std::lock_guard lock(t.mutex);

@@ -16,6 +16,8 @@ namespace kpx {
 // Bytes of pixel memory the record's header describes (biSizeImage), never more than the bitmap
 // really holds: a caller may have changed the header through KPXGetBitmapInfoHeader.
 std::size_t pixelBytes(const KpxImageRecord& record);
+// True when the record has pixels and every row its header describes lies inside them.
+bool hasWholePixels(const KpxImageRecord* record);
 
 // Holds a permission word for its lifetime: the usual lock, work, unlock of image functions.
 class ImageLock {

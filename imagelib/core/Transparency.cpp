@@ -2,6 +2,7 @@
 
 #include "FloodFill.h"
 #include "ImageCreation.h"
+#include "ImageRotation.h"
 #include "ImageTable.h"
 #include "PixelAccess.h"
 
@@ -233,19 +234,28 @@ KpxHandle KPXGetImageTransparentImage(KpxHandle image) {
     kpx::cacheMaskFromList(image);
     std::int32_t mask = 0;
     std::int32_t explicitImage = 0;
+    std::int32_t angle = 0;
     {
         kpx::ImageLock record(image, kKpxRead);
         if (!record)
             return 0;
-        // The rotated masks of a turned image come from the rotation, which is not available:
-        // no combined image rather than one that does not fit the rotated copy.
-        if (record->rotateAngle != 0)
-            return 0;
         mask = record->maskImage;
         explicitImage = record->explicitTransparency;
+        angle = record->rotateAngle;
     }
-    return KPXCreateMaskCombine(static_cast<KpxHandle>(mask), static_cast<KpxHandle>(explicitImage),
-                                0);
+    if (angle == 0)
+        return KPXCreateMaskCombine(static_cast<KpxHandle>(mask),
+                                    static_cast<KpxHandle>(explicitImage), 0);
+    // A turned image is composed as its rotated copy: its masks are rotated alike (their uncovered
+    // corners transparent), and without any it is the outline of the rotated copy, which is built
+    // here when it is missing. A cached mask carries the image's angle too, so it is rotated as a
+    // mask rather than asked for a rotated copy of its own.
+    KPXGetImageRotateImage(image);
+    const auto rotated = [angle](std::int32_t handle) {
+        return handle ? kpx::rotatedMaskOf(static_cast<KpxHandle>(handle), angle) : KpxHandle{0};
+    };
+    return KPXCreateMaskCombine(rotated(mask), rotated(explicitImage),
+                                KPXGetImageRotateImageMask(image, angle));
 }
 
 int KPXSetImageTransparentMask(KpxHandle image, KpxHandle mask) {

@@ -22,6 +22,8 @@ constexpr auto kBusyWaitStep = std::chrono::milliseconds(25);
 constexpr int kBusyWaitSteps = 200;
 constexpr std::int32_t kDefaultPhotoCdResolution = 8;
 constexpr std::int32_t kLoadPhotoCdResolution = -3;
+// A stream request that decodes (8) to about the size given in the request.
+constexpr std::uint32_t kPreviewRequest = kKpxRequestFitSize | 8u;
 
 std::atomic<int> busyFlag{0};
 
@@ -153,7 +155,8 @@ enum class StreamRoad { Loaded, Stopped, NotTaken };
 
 // BMP and JPEG files go through their stream readers first, when the codec has one.
 StreamRoad loadThroughStreamReader(std::int32_t id, const char* path, std::int32_t offset,
-                                   KpxProgressProc progress, KpxHandle* image) {
+                                   KpxProgressProc progress, KpxHandle* image,
+                                   const KpxStreamImageRequest& asked = {kKpxRequestEverything}) {
     if (id != formatNumber(FormatId::Bmp) && id != formatNumber(FormatId::Jpeg))
         return StreamRoad::NotTaken;
     const KpxCodecEntry codec = KpxFindCodec(id);
@@ -162,8 +165,7 @@ StreamRoad loadThroughStreamReader(std::int32_t id, const char* path, std::int32
     KpxStream stream{};
     if (!KpxOpenFileStream(path, "rb", offset, &stream))
         return StreamRoad::Stopped;
-    KpxStreamImageRequest request{};
-    request.flags = kKpxRequestEverything;
+    KpxStreamImageRequest request = asked;
     ProgressAdapter adapter{progress};
     std::int32_t error = kBitraUnusable;
     try {
@@ -291,6 +293,27 @@ KpxHandle KPXLoadImageOffset(HWND window, const char* path, std::int32_t offset,
     if (image)
         kpx::applyTransparentColor(image, context.transparentColor);
     return image;
+}
+
+KpxHandle KPXLoadImagePreviewOffset(HWND, const char* path, std::int32_t offset, int boxWidth,
+                                    int boxHeight, KpxProgressProc progress) {
+    if (!path)
+        return 0;
+    KpxHandle image = 0;
+    const std::int32_t id = KpxGetFormatFromExt(path);
+    if (id == formatNumber(FormatId::Jpeg)) {
+        // The JPEG reader scales while it decodes, to about the box's size.
+        KpxStreamImageRequest request{};
+        request.flags = kPreviewRequest;
+        request.width = boxWidth;
+        request.height = boxHeight;
+        if (loadThroughStreamReader(id, path, offset, progress, &image, request) ==
+            StreamRoad::Stopped)
+            return 0;
+    }
+    if (!image)
+        image = KPXLoadImageOffset(nullptr, path, offset, progress);
+    return image ? BitraNormalizePreviewSize(image, boxWidth, boxHeight, 1) : 0;
 }
 
 KpxHandle KPXLoadImageOleStream(HWND, KpxByteStream* stream, KpxProgressProc progress) {

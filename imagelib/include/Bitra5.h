@@ -428,7 +428,9 @@ BITRA5_API KpxHandle KPXCreateMaskImageFrom(KpxHandle image, const KpxTransparen
                                             int count);
 
 // The combined transparency image as a new reference that the caller deletes: the cached mask
-// (built from the list when needed) or else the explicit transparency image; 0 when neither.
+// (built from the list when needed) or else the explicit transparency image; 0 when neither. For
+// an image with a rotate angle the same masks rotated with it (uncovered corners transparent),
+// or else the outline of its rotated copy.
 BITRA5_API KpxHandle KPXGetImageTransparentImage(KpxHandle image);
 
 // Attaches a mask of 1 or 8 bits in place of the cached one (which is deleted); the image owns
@@ -456,6 +458,98 @@ BITRA5_API KpxHandle KPXCreateMaskCombineEx(KpxHandle a, KpxHandle b);
 // the tolerance of colour; colour and tolerance are COLORREF values, per channel.
 BITRA5_API int KPXMaskFillByColor(KpxHandle image, KpxHandle mask, COLORREF colour,
                                   COLORREF tolerance, int set);
+
+// -------------------- Geometry: flip, resize, crop, invert and colour pick-up
+
+// Mirrors the image in place: flags 1 left to right, 2 upside down (both may be given). Its
+// mask, explicit transparency image and rotated copy are mirrored with it, and the seeds of its
+// region entries follow the picture. 1, or 0 for a 0 handle or an image that cannot be locked.
+BITRA5_API int KPXFlipImage(KpxHandle image, int flags);
+
+// KPXNewSizeImageEx with mode 0.
+BITRA5_API KpxHandle KPXNewSizeImage(KpxHandle image, int width, int height,
+                                     KpxProgressProc progress);
+
+// A new image of width x height (2..32767 each) with the whole picture stretched into it: mode 0
+// through the stretch blit at the source's depth and colour table, modes 1 linear, 2 cubic and
+// 3 super-sampling through the IPL resize (1-bit and true-colour images only; 3 becomes 2 when
+// the image grows). The source's own size gives a copy. progress, when given, is called height
+// times in all, half before the work and half after a pause of half a second. 0 on failure.
+BITRA5_API KpxHandle KPXNewSizeImageEx(KpxHandle image, int width, int height, int mode,
+                                       KpxProgressProc progress);
+
+// A new image of the rectangle (right and bottom included, rows from the top), put in order and
+// clamped into the image, at the source's depth and colour table. 0 on failure.
+BITRA5_API KpxHandle KPXCropImage(KpxHandle image, int left, int top, int right, int bottom);
+
+// KPXCropImage; with withTransparency the crop also gets the transparent list (region seeds
+// moved with the crop) and the explicit transparency image cropped alike. The crop is returned
+// even when its transparency cannot be attached.
+BITRA5_API KpxHandle KPXCropImageEx(KpxHandle image, int left, int top, int right, int bottom,
+                                    int withTransparency);
+
+// Inverts in place: the pixels of 1-bit and true-colour images, the colour table of 4- and 8-bit
+// images. 1, or 0 for a 0 handle or an image that cannot be locked.
+BITRA5_API int KPXInvert(KpxHandle image);
+
+// The average colour (0x00BBGGRR) of the rectangle, corners included and clamped into the image;
+// -1 when none of its four corners lies in the image.
+BITRA5_API int KPXSuckColor(KpxHandle image, int x1, int y1, int x2, int y2);
+
+// The palette index (0..255) of the pixel of a 1-, 4- or 8-bit image; -1 otherwise.
+BITRA5_API int KPXSuckColorIndex(KpxHandle image, int x, int y);
+
+// -------------------- Rotation and the rotate angle
+
+// Rotates four points in place about (cx, cy) by the whole-degree angle; a multiple of 90 leaves
+// them unchanged.
+BITRA5_API void KPXRotateRect(int cx, int cy, int angle, POINT* p1, POINT* p2, POINT* p3,
+                              POINT* p4);
+
+// A new image turned clockwise by the whole-degree angle (its remainder by 360): 0 gives a copy,
+// quarter turns are exact, other angles map nearest neighbours onto a larger image whose
+// uncovered corners are white (fillWhite non-zero, palette images: the entry nearest to white)
+// or all bits set. Depths 1, 4, 8 and 24 keep their colour table. progress is called once per
+// row. 0 on failure, also when the result would exceed the library's image sizes.
+BITRA5_API KpxHandle KPXRotateImage(KpxHandle image, int angle, int fillWhite,
+                                    KpxProgressProc progress);
+
+// A new image turned by any angle: 0 and +-360 give a copy, +-90, +-180 and +-270 the exact
+// turn; other angles give a 24-bit image, white outside the picture, with cubic interpolation.
+BITRA5_API KpxHandle KPXRotateImageEx(KpxHandle image, double angle);
+
+// The rotate angle attribute (-359..359); 0 for a 0 handle or an image that cannot be locked.
+BITRA5_API int KPXGetImageRotateAngle(KpxHandle image);
+
+// Stores the angle's remainder by 360 and drops the cached rotated copy and rotated masks.
+BITRA5_API int KPXSetImageRotateAngle(KpxHandle image, int angle);
+
+// The rotated copy for the image's rotate angle, built when missing, with the corners outside
+// the picture marked in its explicit transparency image. The image keeps owning it (the caller
+// does not delete it). 0 for angle 0 or on failure.
+BITRA5_API KpxHandle KPXGetImageRotateImage(KpxHandle image);
+
+// The rotated transparency: for an image with a rotate angle, the corners of its rotated copy
+// (0 while there is none); for a 1- or 8-bit mask without one, the mask rotated by angle with
+// the uncovered corners transparent, built and kept on first use. Owned by the library.
+BITRA5_API KpxHandle KPXGetImageRotateImageMask(KpxHandle image, int angle);
+
+// -------------------- Transparent stretch blit onto a 24-bit DIB
+
+// Composes image onto a bottom-up 24-bit DIB (header and bits) into the rectangle left, top,
+// right, bottom (DIB pixels from the top-left, right and bottom excluded, given in either
+// order): stretched to the rectangle's size, clipped at the DIB's edges, pixels whose mask bit
+// is 1 left untouched. The mask is the given one, else the image's own transparency; without a
+// mask nothing is composed. A plane (8-bit, 0 opaque .. 255 transparent), given or with
+// useExplicit the image's explicit transparency image, blends the pixels. An image with a rotate
+// angle is composed as its rotated copy. separation 2..5 composes the cyan, magenta, yellow or
+// black separation (KPXCreateImageSeparateColor with separationFlag). reserved is not read.
+// 1 when it composed, 0 when it did nothing (the DIB then stays unchanged).
+BITRA5_API int KPXStretchBltTransparent(int reserved, const BITMAPINFOHEADER* header,
+                                        std::uint8_t* bits, int left, int top, int right,
+                                        int bottom, KpxHandle image, int useExplicit,
+                                        KpxHandle plane, KpxHandle mask, int separation,
+                                        int separationFlag);
 
 // -------------------- Flood fill
 
@@ -623,6 +717,21 @@ BITRA5_API KpxHandle KPXLoadImage(HWND window, const char* path, KpxProgressProc
 BITRA5_API KpxHandle KPXLoadImageOffset(HWND window, const char* path, std::int32_t offset,
                                         KpxProgressProc progress);
 
+// The image at the offset fitted into a box of boxWidth x boxHeight with its aspect ratio kept
+// (BitraNormalizePreviewSize); JPEG files are decoded straight to about the box's size. The
+// first argument is not read.
+BITRA5_API KpxHandle KPXLoadImagePreviewOffset(HWND ignored, const char* path, std::int32_t offset,
+                                               int boxWidth, int boxHeight,
+                                               KpxProgressProc progress);
+
+// A new 24-bit image of the picture scaled into the box with its aspect ratio kept: as high as
+// the box and proportionally wide when the box is relatively wider, else as wide as the box.
+// Area-averaged, except large palette pictures, which are stretched. 0 when a side would be 0
+// or the resampling fails; the image itself when the fitted size is no image size. With
+// deleteSource the image is deleted unless it is what is returned.
+BITRA5_API KpxHandle BitraNormalizePreviewSize(KpxHandle image, int boxWidth, int boxHeight,
+                                               int deleteSource);
+
 // A BMP or BMI image from a byte stream, with its transparency image when the stream holds one.
 BITRA5_API KpxHandle KPXLoadImageOleStream(HWND ignored, KpxByteStream* stream,
                                            KpxProgressProc progress);
@@ -702,3 +811,223 @@ BITRA5_API int KPXGetGifDetails(const char* path, KpxGifBlockInfo* list, int cap
 // Clears the keep-loading flag and returns 1, unless the break lock is set (then returns 0).
 BITRA5_API int KPXBreakLoad();
 BITRA5_API int KPXLockBreakLoad(int value);
+
+// -------------------- Image processing (IPL) wrappers
+//
+// Each wrapper describes the pixel rows of library images to the image processing layer and
+// runs one operation on them in place. They are exported with C++ names (some are overloaded).
+// Coordinates (anchors, centres, rectangles, quadrangles) count x from the left and y from the
+// top of the picture. Images of 1, 8 and 24 bits are described as they are; 4-bit and other
+// depths are refused, except by the wrappers that make a new image, which work on a 24-bit copy
+// of any source that is not 1- or 24-bit. A failure (a null or unknown handle, sizes or depths
+// that do not match, an anchor outside its kernel, a rectangle outside its image, a failure of
+// the processing layer) gives 0 or the null handle; nothing is thrown.
+
+// Interpolation codes of the resizing, rotating and warping wrappers. The smooth-edge flag may
+// be added to a method: rotation and warps then blend the picture's edges onto the target by
+// how much of each pixel they cover.
+enum : int {
+    kKpxIplNearest = 0,
+    kKpxIplLinear = 1,
+    kKpxIplCubic = 2,
+    kKpxIplSuper = 3, // area averaging when shrinking
+    kKpxIplSmoothEdge = 16,
+};
+
+// The fixed kernels of IPLFixedFilter.
+enum KPXIplFilter : int {
+    kKpxIplPrewitt3x3Vertical = 0,
+    kKpxIplPrewitt3x3Horizontal = 1,
+    kKpxIplSobel3x3Vertical = 2,
+    kKpxIplSobel3x3Horizontal = 3,
+    kKpxIplLaplacian3x3 = 4,
+    kKpxIplLaplacian5x5 = 5,
+    kKpxIplGaussian3x3 = 6,
+    kKpxIplGaussian5x5 = 7,
+    kKpxIplHipass3x3 = 8,
+    kKpxIplHipass5x5 = 9,
+    kKpxIplSharpen3x3 = 10,
+};
+
+// Axis codes of IPLMirror.
+enum : int {
+    kKpxIplMirrorUpsideDown = 0,
+    kKpxIplMirrorLeftRight = 1,
+    kKpxIplMirrorBoth = -1,
+};
+
+// New images: the median, largest and smallest value of every cols x rows neighbourhood
+// (anchor inside the kernel), a fixed kernel, and iterated 3 x 3 erosion or dilation.
+BITRA5_CPP_API KpxHandle IPLMedianFilter(KpxHandle src, int cols, int rows, int anchorX,
+                                         int anchorY);
+BITRA5_CPP_API KpxHandle IPLMaxFilter(KpxHandle src, int cols, int rows, int anchorX, int anchorY);
+BITRA5_CPP_API KpxHandle IPLMinFilter(KpxHandle src, int cols, int rows, int anchorX, int anchorY);
+BITRA5_CPP_API KpxHandle IPLFixedFilter(KpxHandle src, KPXIplFilter filter);
+BITRA5_CPP_API KpxHandle IPLErode(KpxHandle src, int iterations);
+BITRA5_CPP_API KpxHandle IPLDilate(KpxHandle src, int iterations);
+
+// The mean of every cols x rows neighbourhood of src into dst (same size and depth; dst may be
+// src), the picture's edge repeated beyond it. 1 on success.
+BITRA5_CPP_API int IPLBlur(KpxHandle src, KpxHandle dst, int cols, int rows, int anchorX,
+                           int anchorY);
+// The same over a size x size kernel anchored at its middle.
+BITRA5_CPP_API int IPLBlurCenter(KpxHandle src, KpxHandle dst, int size);
+
+// A new 24-bit image: a x alphaA / 255 + b x alphaB / 255 (both alphas 0..255), the two taken
+// to 24 bits and to the larger of their widths and heights first. flag non-zero divides by the
+// summed alpha.
+BITRA5_CPP_API KpxHandle IPLAlphaCompositeC(KpxHandle a, KpxHandle b, int alphaA, int alphaB,
+                                            int flag);
+
+// Draws the rectangle rectInA of a over the rectangle rectInB of b (right and bottom exclusive,
+// both anchored at their top-left corners, the smaller extent used), in place on b. a and b have
+// the same depth. With alphaA (an 8-bit image of a's size, 255 opaque) a is blended over b by
+// it, b's own alpha image alphaB (or opaque) weighting b; without, a is copied. The optional
+// 1-bit mask limits the drawing to the pixels whose bit is 1; it is placed like a when it has
+// a's size, else like b. rectInA must lie inside a; rectInB is normalised and clipped to b, and
+// when nothing of it lies inside b nothing is drawn (result 1). 1 on success, 0 on a failure.
+BITRA5_CPP_API int IPLTransparentBlt2(KpxHandle a, KpxHandle b, KpxHandle alphaA, KpxHandle alphaB,
+                                      KpxHandle mask, const RECT* rectInB, const RECT* rectInA);
+// The same with the whole of a.
+BITRA5_CPP_API int IPLTransparentBlt(KpxHandle a, KpxHandle b, KpxHandle alphaA, KpxHandle alphaB,
+                                     KpxHandle mask, const RECT* rectInB);
+
+// A shadow of colour shaped by alpha (an 8-bit image, 255 opaque) drawn onto target: an image of
+// alpha's size and target's depth filled with the colour goes through IPLTransparentBlt (or
+// IPLTransparentBlt2 with rectInShadow). 1 on success.
+BITRA5_CPP_API int IPLSoftShadow(COLORREF colour, KpxHandle target, KpxHandle alpha, KpxHandle mask,
+                                 const RECT* rectInTarget);
+BITRA5_CPP_API int IPLSoftShadow2(COLORREF colour, KpxHandle target, KpxHandle alpha,
+                                  KpxHandle mask, const RECT* rectInTarget,
+                                  const RECT* rectInShadow);
+
+// Resampling of src into dst (same depth) by xDst / xSrc across and yDst / ySrc down, the
+// picture's top-left corner kept: a larger result is cut to dst, a smaller one leaves the rest
+// of dst alone. The short form scales by xDst / width of src and yDst / height of src. 8-bit
+// images are resampled as grey levels (interpolating palette indices is the caller's choice).
+// 1 on success.
+BITRA5_CPP_API int IPLResize(KpxHandle src, KpxHandle dst, int xDst, int xSrc, int yDst, int ySrc,
+                             int interpolation);
+BITRA5_CPP_API int IPLResize(KpxHandle src, KpxHandle dst, int xDst, int yDst, int interpolation);
+// Shrinking only: by width of dst / xDen and height of dst / yDen, or from one rectangle into
+// another (right and bottom exclusive).
+BITRA5_CPP_API int IPLDecimate(KpxHandle src, KpxHandle dst, int xDen, int yDen, int interpolation);
+BITRA5_CPP_API int IPLDecimate2(KpxHandle src, KpxHandle dst, const RECT* rectInSrc,
+                                const RECT* rectInDst, int interpolation);
+// Enlarging only.
+BITRA5_CPP_API int IPLZoom(KpxHandle src, KpxHandle dst, int xDst, int xSrc, int yDst, int ySrc,
+                           int interpolation);
+
+// Turns src by angle degrees (counter-clockwise as the picture is seen) about its pixel (0, 0)
+// and moves it by the shifts into dst (same depth): pixel (x, y) of src lands on
+// (x cos + y sin + xShift, -x sin + y cos + yShift); pixels of dst that nothing lands on keep
+// their values. The centred form turns about pixel (x, y). 1 on success.
+BITRA5_CPP_API int IPLRotate(KpxHandle src, KpxHandle dst, double angle, double xShift,
+                             double yShift, int interpolation);
+BITRA5_CPP_API int IPLRotateCenter(KpxHandle src, KpxHandle dst, double angle, double x, double y,
+                                   int interpolation);
+// The shifts of IPLRotate that turn about pixel (x, y). 1, or 0 for null pointers.
+BITRA5_CPP_API int IPLGetRotateShift(double x, double y, double angle, double* xShift,
+                                     double* yShift);
+
+// Mirrors src into dst (same size and depth; dst may be src). 1 on success.
+BITRA5_CPP_API int IPLMirror(KpxHandle src, KpxHandle dst, int axis);
+
+// Warps a onto b (same depth) so that a's top-left, top-right, bottom-right and bottom-left
+// corners land on quad[0..3], given as corners of b's pixels (b itself spans (0, 0) to
+// (width, height)); b's pixels outside the quadrangle keep their values. Without a mask and
+// without transparency of a the warp goes straight into b. Otherwise a and its transparency
+// image are warped into temporaries of the quadrangle's bounding box (clipped to b, which must
+// leave something) and a is blended onto b through the warped opacity and the mask (1-bit, of
+// b's size; only pixels whose bit is 1 are drawn). 1 on success.
+BITRA5_CPP_API int IPLWarpPerspectiveQ(KpxHandle a, KpxHandle b, KpxHandle mask,
+                                       const double quad[4][2], int interpolation);
+
+// Changes image in place by factor: kind 0 adds factor x 255 to every channel, kind 1
+// subtracts it (from factor x 255 when flag is non-zero), kind 2 multiplies by factor. 1 on
+// success.
+BITRA5_CPP_API int IPLTransformColor(KpxHandle image, float factor, int flag, int kind);
+
+// With a mask, KPXImageFillByColor; without, 24-bit images get the colour and 8- and 1-bit
+// images the low byte of colour in every byte. 1 on success.
+BITRA5_CPP_API int IPLImageFillByColor(KpxHandle image, KpxHandle mask, COLORREF colour);
+
+// The pixels of src converted into dst (same size; dst's depth and, for palette depths, its
+// colour table are kept) with the dither method of KPXColorConvert. 1 on success.
+BITRA5_CPP_API int IPLConvertToDIB(KpxHandle src, KpxHandle dst, int dither, int palette);
+
+// Per channel, cut to the range of the depth: dst = src + value, src x value, src - value (or
+// value - src when fromValue is non-zero). 1 on success.
+BITRA5_CPP_API int IPLAddS(KpxHandle src, KpxHandle dst, int value);
+BITRA5_CPP_API int IPLMultiplyS(KpxHandle src, KpxHandle dst, int value);
+BITRA5_CPP_API int IPLSubtractS(KpxHandle src, KpxHandle dst, int value, int fromValue);
+// dst = a + b, a - b, a & b, a ^ b (all three of one size, a and b of one depth). 1 on success.
+BITRA5_CPP_API int IPLAdd(KpxHandle a, KpxHandle b, KpxHandle dst);
+BITRA5_CPP_API int IPLSubtract(KpxHandle a, KpxHandle b, KpxHandle dst);
+BITRA5_CPP_API int IPLAnd(KpxHandle a, KpxHandle b, KpxHandle dst);
+BITRA5_CPP_API int IPLXor(KpxHandle a, KpxHandle b, KpxHandle dst);
+// dst = ~src; dst = the depth's largest value where src reaches level, else 0. 1 on success.
+BITRA5_CPP_API int IPLNot(KpxHandle src, KpxHandle dst);
+BITRA5_CPP_API int IPLThreshold(KpxHandle src, KpxHandle dst, int level);
+
+// -------------------- Image headers for other programs
+
+// One channel of a KpxImageHeader.
+struct KpxChannelDescriptor {
+    std::int32_t code;      // 1 red, 2 green, 3 blue, 6 palette index, 8 bit of a mask
+    std::int32_t rowStride; // bytes from one stored row to the next (rows are bottom-up)
+    std::int32_t pixelStep; // bytes from one pixel to the next
+    std::uint8_t* first;    // the channel's byte of the first stored pixel
+};
+static_assert(sizeof(KpxChannelDescriptor) == (sizeof(void*) == 8 ? 24 : 16));
+
+// Type flags of KpxImageHeader.
+constexpr std::uint32_t kKpxHeaderPixelsInPlace = 0x80000001;
+constexpr std::uint32_t kKpxHeaderPixelsUnpacked = 0x80000002; // 4-bit pixels, one byte each
+constexpr std::uint32_t kKpxHeaderMaskAttached = 0x80000004;
+constexpr std::uint32_t kKpxHeaderPaletteAttached = 0x80000008; // written back on deletion
+
+// The description of a library image's pixels that KpxCreateImageHeader hands out. The channel
+// descriptors (`channels` of them) follow the record, and for palette images the palette
+// (`paletteEntries` entries of red, green, blue) follows them; `size` counts all three.
+struct KpxImageHeader {
+    std::uint32_t size;
+    std::uint32_t flags;
+    std::int32_t width;
+    std::int32_t height;
+    std::int32_t hasPalette; // 1 for palette images
+    std::int32_t paletteEntries;
+    std::int32_t paletteEntriesAgain;
+    std::int32_t reserved1; // -1
+    std::int32_t reserved2; // 0
+    std::int32_t reserved3; // -1
+    std::int32_t channels;
+    std::int32_t bitsPerChannel;
+    KpxChannelDescriptor* channelDescriptors;
+    KpxImageHeader* maskHeader; // the explicit transparency image's header, or null
+    void* reserved4;            // null
+    std::uint8_t* pixels;       // the image's rows; null for 4-bit images (see the descriptor)
+    std::int32_t image;         // the image's handle
+};
+// Seventeen fields in their interface order at this platform's natural sizes: twelve 32-bit
+// values, four pointers and the handle (68 bytes with 32-bit pointers, 88 with 64-bit).
+static_assert(sizeof(KpxImageHeader) == (sizeof(void*) == 8 ? 88 : 68));
+
+// The palette behind the channel descriptors (null for images without one).
+inline std::uint8_t* KpxImageHeaderPalette(KpxImageHeader* header) {
+    return header->hasPalette
+               ? reinterpret_cast<std::uint8_t*>(header->channelDescriptors + header->channels)
+               : nullptr;
+}
+
+// A new header for an image of 1, 4, 8 or 24 bits (null for other depths or handles): 24-bit
+// pixels as blue, green and red channels in place, palette pixels as one index channel in
+// place, 4-bit pixels unpacked into one byte each (rows in the image's order). A transparent
+// image with an explicit transparency image gets that image's header attached. Release it with
+// KpxDeleteImageHeader.
+BITRA5_CPP_API KpxImageHeader* KpxCreateImageHeader(KpxHandle image);
+// Packs unpacked 4-bit pixels back, writes an attached palette back into the image's colour
+// table, deletes the attached mask header the same way and frees the record. 1, or 0 for null.
+BITRA5_CPP_API int KpxDeleteImageHeader(KpxImageHeader* header);
+// Not offered: always null.
+BITRA5_CPP_API KpxImageHeader* KpxCreateSubImage(KpxImageHeader* header, const RECT* rect);

@@ -9,3 +9,6 @@
 
 // A signed 16-bit number naming one image of the library; 0 means no image.
 using KpxHandle = std::int16_t;
+
+// Exported functions with C++ names (overloaded ones among them).
+#define BITRA5_CPP_API __attribute__((visibility("default")))

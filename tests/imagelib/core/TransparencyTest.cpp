@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 using kfm::test::maskAt;
@@ -337,6 +338,48 @@ TEST(FloodFill, MarksOnlyTheFourConnectedRegion) {
     EXPECT_EQ(KPXFloodFillMask(image, &off), 0);
     const KpxTransparentEntry outside = regionEntry(9, 9, 9, 0, 5, 0);
     EXPECT_EQ(KPXFloodFillMask(image, &outside), 0);
+}
+
+TEST(FloodFill, SeedsOnTheBorderAndThroughOnePixelGaps) {
+    // '#' is the seed colour. Each case: the picture, the seed, and the region drawn by hand.
+    struct Case {
+        std::vector<const char*> rows;
+        int x, y;
+        std::vector<const char*> expected;
+    };
+    const Case cases[] = {
+        // Seeded in the corners and on an edge of the picture.
+        {{"##.#", "#..#", "####"}, 0, 0, {"##.#", "#..#", "####"}},
+        {{"##.#", "#..#", "####"}, 3, 2, {"##.#", "#..#", "####"}},
+        {{"..#..", "..#..", "#####"}, 4, 2, {"..#..", "..#..", "#####"}},
+        {{"..#..", "..#..", "..#.."}, 2, 0, {"..#..", "..#..", "..#.."}},
+        // Two rooms joined through a gap one pixel wide, across and down.
+        {{"##.##", "#####", "##.##"}, 0, 0, {"##.##", "#####", "##.##"}},
+        {{"###", "...", ".#.", "...", "###"}, 1, 2, {"...", "...", ".#.", "...", "..."}},
+        {{"##.##", "##.##", "#####"}, 0, 0, {"##.##", "##.##", "#####"}},
+        {{"#.#", "#.#", "#.#", "###"}, 2, 0, {"#.#", "#.#", "#.#", "###"}},
+        // Rooms that touch only at a corner stay apart.
+        {{"##..", "##..", "..##", "..##"}, 3, 3, {"....", "....", "..##", "..##"}},
+        // A one-pixel-wide corridor winding through the picture.
+        {{"#....", "#.###", "#.#.#", "###.#"}, 0, 0, {"#....", "#.###", "#.#.#", "###.#"}},
+    };
+    for (const Case& c : cases) {
+        const int width = static_cast<int>(std::strlen(c.rows[0]));
+        const int height = static_cast<int>(c.rows.size());
+        OwnedImage image(KPXCreateImage(width, height, 24));
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                kfm::test::setColor(image, x, y,
+                                    c.rows[y][x] == '#' ? RGB(9, 9, 9) : RGB(200, 0, 0));
+        const KpxTransparentEntry e = regionEntry(9, 9, 9, 0, c.x, c.y);
+        OwnedImage mask(KPXFloodFillMask(image, &e));
+        ASSERT_NE(mask.get(), 0) << c.rows[0];
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                ASSERT_EQ(maskAt(mask, x, y), c.expected[y][x] == '#')
+                    << c.rows[0] << " seeded at " << c.x << "," << c.y << ": pixel " << x << ","
+                    << y;
+    }
 }
 
 TEST(FloodFill, PaletteDuplicatesAndLargeRegions) {
