@@ -10,6 +10,7 @@
 #include "FrameObject.h"
 #include "ImageUtilities.h"
 #include "ProgramState.h"
+#include "TextRender.h"
 
 namespace {
 
@@ -320,4 +321,45 @@ int RenderImagesFromFrames(FrameList* frames, int lastIndex, RenderProgress call
 
 int RenderImagesFromFrames(FrameList* frames, RenderProgress callback, HWND window) {
     return RenderImagesFromFrames(frames, -1, callback, window);
+}
+
+namespace {
+
+// The frame's base image becomes its text rendered from the record; false when it cannot be.
+bool rebuildTextImage(CObjFrame& frame) {
+    FrameInfo info{};
+    info.textObject = &frame.text;
+    const short image = CreateTextImage(&info);
+    if (!image)
+        return false;
+    KPXFillDIBColorTable(image);
+    if (const std::uint16_t old = frame.SetImage(static_cast<std::uint16_t>(image)))
+        KPXDeleteImage(old);
+    frame.left = frame.text.left;
+    frame.top = frame.text.top;
+    frame.width = info.width;
+    frame.height = info.height;
+    frame.transparency = 0x1000000;
+    frame.PutFrameInfo(0);
+    return true;
+}
+
+} // namespace
+
+int RenderImagesFromInfo(FrameList* frames, RenderProgress callback, HWND window) {
+    if (!frames)
+        return 1;
+    int index = 0;
+    bool rebuilt = false;
+    for (CObjFrame& frame : *frames) {
+        frame.objectsAsRead = (frame.hasText || frame.hasVector) ? 1 : 0;
+        if (frame.hasText && frame.GetImage() && rebuildTextImage(frame)) {
+            frame.objectsAsRead = frame.hasVector ? 1 : 0;
+            rebuilt = true;
+        }
+        if (rebuilt && callback && callback(0, index, window))
+            return 2;
+        ++index;
+    }
+    return 1;
 }

@@ -56,3 +56,9 @@ short CreateRenderedImage(short head, CObjFrame* frame, int prevIndex, int* out)
 // stopped at lastIndex or rendered a frame, 0 when none, 2 when the callback cancelled.
 int RenderImagesFromFrames(FrameList* frames, int lastIndex, RenderProgress callback, HWND window);
 int RenderImagesFromFrames(FrameList* frames, RenderProgress callback, HWND window);
+
+// After a load: every text frame is rendered again from its record (standing where the record
+// says); a text frame whose font cannot be made, and every vector frame, keeps the picture it
+// was read with and is marked as showing its objects as read. 1, or 2 when the callback
+// cancelled.
+int RenderImagesFromInfo(FrameList* frames, RenderProgress callback, HWND window);
