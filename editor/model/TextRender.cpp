@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -18,13 +19,6 @@ namespace {
 
 // Images wider or higher than this are refused: library sizes are 16-bit.
 constexpr int kLargestImageSide = 16000;
-
-// An 8-bit image's pixel (x, y) counted from the top row.
-std::uint8_t* pixelAt(KpxHandle image, int x, int y) {
-    const int height = KPXHeight(image);
-    return KPXGetBits(image) + static_cast<std::size_t>(height - 1 - y) * KPXGetScanBytes(image) +
-           x;
-}
 
 template <typename Visit> void forEachPixel(KpxHandle image, Visit visit) {
     const int width = KPXWidth(image);
@@ -79,33 +73,44 @@ std::uint8_t inkToCoverageByte(int value, int format) {
     return static_cast<std::uint8_t>(255 - std::min(value << shift, 255));
 }
 
-void drawGlyph(KpxHandle image, const kfm::text::GlyphBitmap& glyph, int left, int top,
+// An 8-bit image's rows, read once: pixel (x, y) counted from the top row.
+struct PixelRows {
+    explicit PixelRows(KpxHandle image)
+        : bits(KPXGetBits(image)), stride(KPXGetScanBytes(image)), width(KPXWidth(image)),
+          height(KPXHeight(image)) {}
+    std::uint8_t& at(int x, int y) const {
+        return bits[static_cast<std::size_t>(height - 1 - y) * stride + x];
+    }
+    std::uint8_t* bits;
+    int stride;
+    int width;
+    int height;
+};
+
+void drawGlyph(const PixelRows& image, const kfm::text::GlyphBitmap& glyph, int left, int top,
                int format) {
-    const int width = KPXWidth(image);
-    const int height = KPXHeight(image);
     for (int gy = 0; gy < glyph.blackBoxY; ++gy) {
         const int y = top + gy;
-        if (y < 0 || y >= height)
+        if (y < 0 || y >= image.height)
             continue;
+        const std::uint8_t* cells =
+            glyph.coverage.data() + static_cast<std::size_t>(gy) * glyph.blackBoxX;
         for (int gx = 0; gx < glyph.blackBoxX; ++gx) {
             const int x = left + gx;
-            if (x < 0 || x >= width)
+            if (x < 0 || x >= image.width)
                 continue;
-            const std::uint8_t g = inkToCoverageByte(
-                glyph.coverage[static_cast<std::size_t>(gy) * glyph.blackBoxX + gx], format);
-            std::uint8_t& pixel = *pixelAt(image, x, y);
+            const std::uint8_t g = inkToCoverageByte(cells[gx], format);
+            std::uint8_t& pixel = image.at(x, y);
             if (g < 255 && (pixel == 255 || g == 0))
                 pixel = g;
         }
     }
 }
 
-void inkRows(KpxHandle image, int firstRow, int rows, int fromColumn, int toColumn) {
-    const int width = KPXWidth(image);
-    const int height = KPXHeight(image);
-    for (int y = std::max(firstRow, 0); y < std::min(firstRow + rows, height); ++y)
-        for (int x = std::max(fromColumn, 0); x < std::min(toColumn, width); ++x)
-            *pixelAt(image, x, y) = 0;
+void inkRows(const PixelRows& image, int firstRow, int rows, int fromColumn, int toColumn) {
+    for (int y = std::max(firstRow, 0); y < std::min(firstRow + rows, image.height); ++y)
+        for (int x = std::max(fromColumn, 0); x < std::min(toColumn, image.width); ++x)
+            image.at(x, y) = 0;
 }
 
 TextSize measure(const Font& font, std::string_view text, const TextStyle& style,
@@ -314,6 +319,8 @@ TextSize LayoutGlyphs(const Font& font, KpxHandle image, int x, int y, std::stri
             return {};
         glyphs.push_back(std::move(*glyph));
     }
+    const std::optional<PixelRows> rows =
+        image ? std::optional<PixelRows>(PixelRows(image)) : std::nullopt;
     int pen = start;
     kfm::text::AbcWidths widths;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -324,18 +331,18 @@ TextSize LayoutGlyphs(const Font& font, KpxHandle image, int x, int y, std::stri
             if (kerning)
                 pen += font.kerning(static_cast<std::uint8_t>(text[i - 1]), code);
         }
-        if (image)
-            drawGlyph(image, glyphs[i], pen, baseline - glyphs[i].originY, format);
+        if (rows)
+            drawGlyph(*rows, glyphs[i], pen, baseline - glyphs[i].originY, format);
         pen += widths.b + widths.c;
     }
     pen += 1 - widths.c;
-    if (image) {
+    if (rows) {
         const int thickness = metrics.height / 20;
         if (underline)
-            inkRows(image, thickness ? baseline + thickness + 1 : baseline + 1,
+            inkRows(*rows, thickness ? baseline + thickness + 1 : baseline + 1,
                     std::max(thickness, 1), start, pen);
         if (strikeOut)
-            inkRows(image, baseline - metrics.ascent / 4, std::max(thickness, 1), start, pen);
+            inkRows(*rows, baseline - metrics.ascent / 4, std::max(thickness, 1), start, pen);
     }
     return {pen - start + 4, metrics.height + 4};
 }

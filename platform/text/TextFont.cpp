@@ -327,11 +327,13 @@ std::optional<GlyphBitmap> Font::rasterise(std::uint8_t code, int format) const 
         painter.fillPath(path, QColor(255, 255, 255));
     }
     glyph.coverage.assign(static_cast<std::size_t>(glyph.blackBoxX) * glyph.blackBoxY, 0);
-    for (int y = 0; y < fine.height(); ++y) {
+    const int fineWidth = fine.width();
+    const int fineHeight = fine.height();
+    for (int y = 0; y < fineHeight; ++y) {
         const uchar* row = fine.constScanLine(y);
         std::uint8_t* cells =
             glyph.coverage.data() + static_cast<std::size_t>(y / scale) * glyph.blackBoxX;
-        for (int x = 0; x < fine.width(); ++x)
+        for (int x = 0; x < fineWidth; ++x)
             cells[x / scale] += row[x] != 0;
     }
     trimToInk(glyph);
