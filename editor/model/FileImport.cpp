@@ -13,6 +13,7 @@
 #include "InterimSaveSteps.h"
 #include "Kfm5ResourceIds.h"
 #include "LibraryFrameFiles.h"
+#include "PaletteRender.h"
 #include "ProgramState.h"
 #include "ShellServices.h"
 #include "memory/GlobalMemory.h"
@@ -150,7 +151,7 @@ int importThroughLibrary(CGIFAnimDoc& doc, const char* path, const KpxFileInfo& 
     {
         shell().setWaitCursor(true);
         ProgressBegin(kfm5res::IDS_CAPTION_REBUILDING, CountObjectFrames(-1));
-        result = interim::RenderImagesFromInfo(list, IsEscapePressed, nullptr);
+        result = RenderImagesFromInfo(&list, IsEscapePressed, nullptr);
         ProgressEnd();
         shell().setWaitCursor(false);
     }

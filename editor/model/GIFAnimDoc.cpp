@@ -7,6 +7,7 @@
 #include "InterimSaveSteps.h"
 #include "Kfm5ResourceIds.h"
 #include "LibraryFrameFiles.h"
+#include "PaletteRender.h"
 #include "ProgramState.h"
 #include "ShellServices.h"
 #include "UndoHistory.h"
@@ -343,7 +344,7 @@ int CGIFAnimDoc::prepareFramesForWrite(UINT reduceCaption, UINT renderCaption, b
     {
         WaitCursor wait;
         ProgressBegin(renderCaption, CountObjectFrames(-1));
-        result = interim::RenderImagesFromFrames(frames(), IsEscapePressed, nullptr);
+        result = RenderImagesFromFrames(&frames(), IsEscapePressed, nullptr);
         ProgressEnd();
     }
     if (result == 2)
@@ -414,7 +415,7 @@ void CGIFAnimDoc::ClipObjectFramesToAnimation() {
         // The records keep where the object stood before the clip; a frame that shows the
         // picture it was read with stands where that picture was clipped, so its records keep
         // the position they were read with.
-        const bool recordPosition = rendered || !f.objectsAsRead;
+        const bool recordPosition = !f.objectsAsRead;
         if (f.hasText && recordPosition) {
             f.text.left = f.left;
             f.text.top = f.top;

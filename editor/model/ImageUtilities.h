@@ -22,3 +22,32 @@ KpxHandle CreateThresholdMask(KpxHandle image, int level);
 // The largest red value among the palette entries 1..255 that pixels use: on the grey images of
 // alpha and masks, the highest grey level present. 0 when none.
 int GetHighestGreyLevel(KpxHandle image);
+
+// Owns a library image and deletes it when it goes out of scope.
+class ScopedImage {
+public:
+    explicit ScopedImage(KpxHandle image = 0) : image_(image) {}
+    ScopedImage(ScopedImage&& other) noexcept : image_(other.release()) {}
+    ScopedImage& operator=(ScopedImage&& other) noexcept {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+    ScopedImage(const ScopedImage&) = delete;
+    ScopedImage& operator=(const ScopedImage&) = delete;
+    ~ScopedImage() { reset(0); }
+    KpxHandle get() const { return image_; }
+    KpxHandle release() {
+        const KpxHandle image = image_;
+        image_ = 0;
+        return image;
+    }
+    void reset(KpxHandle image) {
+        if (image_)
+            KPXDeleteImage(image_);
+        image_ = image;
+    }
+
+private:
+    KpxHandle image_;
+};

@@ -7,14 +7,6 @@
 
 namespace interim {
 
-namespace {
-
-bool isObjectFrame(const CObjFrame& f) {
-    return f.hasText || f.hasVector || f.hasControl || f.softAlpha || f.hasNPImage;
-}
-
-} // namespace
-
 int ReduceFramesTo8Bit(FrameList& list, StepProgress callback, HWND window) {
     int index = 0;
     for (auto it = list.begin(); it != list.end() && std::next(it) != list.end(); ++it, ++index) {
@@ -22,20 +14,6 @@ int ReduceFramesTo8Bit(FrameList& list, StepProgress callback, HWND window) {
         if (image && KPXbpp(image) > 8 && callback && callback(0, index, window))
             return 2;
     }
-    return 1;
-}
-
-int RenderImagesFromFrames(FrameList& list, StepProgress callback, HWND window) {
-    int index = 0;
-    for (auto it = list.begin(); it != list.end() && std::next(it) != list.end(); ++it, ++index)
-        if (isObjectFrame(*it) && callback && callback(0, index, window))
-            return 2;
-    return 1;
-}
-
-int RenderImagesFromInfo(FrameList& list, StepProgress, HWND) {
-    for (CObjFrame& f : list)
-        f.objectsAsRead = (f.hasText || f.hasVector) ? 1 : 0;
     return 1;
 }
 

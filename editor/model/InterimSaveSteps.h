@@ -5,8 +5,8 @@
 // replaced by the real unit when it arrives:
 // - frames pass through the reduction untouched (the GIF writer itself writes an 8-bit copy of a
 //   deeper frame);
-// - object frames keep the images they were loaded or built with, so text, vector, control and
-//   np-image objects travel through open and save untouched;
+// - vector, control and np-image objects travel through open and save untouched (text objects
+//   are rendered by PaletteRender);
 // - the export to another format fails cleanly.
 
 #include "AnimationData.h"
@@ -18,12 +18,6 @@ using StepProgress = int (*)(int unused, int position, HWND window);
 
 // 1, or 2 when the callback stopped it (asked once per frame deeper than 8 bits).
 int ReduceFramesTo8Bit(FrameList& list, StepProgress callback, HWND window);
-// Keeps the rendered images there are: 1, or 2 when the callback stopped it (asked once per
-// object frame).
-int RenderImagesFromFrames(FrameList& list, StepProgress callback, HWND window);
-// After a load: the frames keep the images they were loaded with, and the text and vector
-// frames are marked as showing the objects as read. 1.
-int RenderImagesFromInfo(FrameList& list, StepProgress callback, HWND window);
 // Drops the np-image records that a renderer has turned into pictures, after a load and after
 // a save. No renderer reads them yet, so every record stays with its frame and is written back
 // as it was read.

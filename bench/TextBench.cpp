@@ -1,0 +1,98 @@
+// The text rasteriser against QPainter::drawText of the same string into a QImage: a
+// 40-character text at 12, 48 and 144 pixels, each glyph format, with and without shadow,
+// upright and turned by 30 degrees. Each case measures a fresh font, so glyphs are rasterised
+// every time, as one CreateTextImage call does.
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "TextRender.h"
+
+namespace {
+
+constexpr const char* kText = "The quick brown fox jumps over a lazy do";
+static_assert(std::char_traits<char>::length(kText) == 40);
+
+TextObjectRecord record(int pixels, int format, bool shadow, int degrees) {
+    TextObjectRecord r;
+    r.color = RGB(20, 40, 200);
+    r.antialias = format != kfm::text::kGlyphBitmap;
+    r.font.lfHeight = -pixels;
+    r.font.lfWeight = 400;
+    std::strcpy(r.font.lfFaceName, "Liberation Sans");
+    r.text = kText;
+    r.isShadow = shadow;
+    r.shadowXOffset = r.shadowYOffset = pixels / 12 + 1;
+    r.isShadowBlur = shadow;
+    const double radians = degrees * 3.14159265358979 / 180.0;
+    r.matrix[0] = std::cos(radians);
+    r.matrix[1] = std::sin(radians);
+    r.matrix[2] = -std::sin(radians);
+    r.matrix[3] = std::cos(radians);
+    return r;
+}
+
+// args: pixels, antialias (0 bitmap, 1 grey 65 levels), shadow, degrees.
+void BM_CreateTextImage(benchmark::State& state) {
+    TextObjectRecord r = record(static_cast<int>(state.range(0)),
+                                state.range(1) ? kfm::text::kGlyphGray8 : kfm::text::kGlyphBitmap,
+                                state.range(2) != 0, static_cast<int>(state.range(3)));
+    for (auto _ : state) {
+        FrameInfo info{};
+        info.textObject = &r;
+        const short image = CreateTextImage(&info);
+        if (!image) {
+            state.SkipWithError("no image (is Liberation Sans installed?)");
+            return;
+        }
+        KPXDeleteImage(image);
+    }
+}
+
+void BM_QPainterDrawText(benchmark::State& state) {
+    const int pixels = static_cast<int>(state.range(0));
+    const int degrees = static_cast<int>(state.range(3));
+    for (auto _ : state) {
+        QFont font("Liberation Sans");
+        font.setPixelSize(pixels);
+        QImage image(pixels * 30, pixels * 12, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::TextAntialiasing, state.range(1) != 0);
+        painter.setFont(font);
+        painter.setPen(QColor(20, 40, 200));
+        painter.translate(pixels * 2, pixels * 6);
+        painter.rotate(degrees);
+        painter.drawText(0, 0, QString::fromLatin1(kText));
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+void textArguments(benchmark::internal::Benchmark* b) {
+    for (const int pixels : {12, 48, 144})
+        for (const int antialias : {0, 1})
+            for (const int shadow : {0, 1})
+                for (const int degrees : {0, 30})
+                    b->Args({pixels, antialias, shadow, degrees});
+}
+
+BENCHMARK(BM_CreateTextImage)->Apply(textArguments)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QPainterDrawText)->Apply(textArguments)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

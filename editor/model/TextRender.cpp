@@ -1,0 +1,454 @@
+#include "TextRender.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "Geometry.h"
+#include "ImageUtilities.h"
+#include "PaletteRender.h"
+
+using kfm::text::Font;
+
+namespace {
+
+// Images wider or higher than this are refused: library sizes are 16-bit.
+constexpr int kLargestImageSide = 16000;
+
+template <typename Visit> void forEachPixel(KpxHandle image, Visit visit) {
+    const int width = KPXWidth(image);
+    const int height = KPXHeight(image);
+    std::uint8_t* bits = KPXGetBits(image);
+    const int stride = KPXGetScanBytes(image);
+    for (int row = 0; row < height; ++row)
+        for (int x = 0; x < width; ++x)
+            visit(bits[static_cast<std::size_t>(row) * stride + x],
+                  static_cast<std::size_t>(row) * stride + x);
+}
+
+void setPaletteEntries(KpxHandle image, std::initializer_list<COLORREF> colours) {
+    PALETTEENTRY palette[256] = {};
+    const BITMAPINFO* info = KPXGetBitmapInfoHeader(image);
+    for (int i = 0; i < 256; ++i)
+        palette[i] = PALETTEENTRY{info->bmiColors[i].rgbRed, info->bmiColors[i].rgbGreen,
+                                  info->bmiColors[i].rgbBlue, 0};
+    int i = 0;
+    for (const COLORREF colour : colours)
+        palette[i++] = PALETTEENTRY{GetRValue(colour), GetGValue(colour), GetBValue(colour), 0};
+    KPXSetNewPalette(image, palette, 256);
+    KPXFillDIBColorTable(image);
+}
+
+void setGreyRamp(KpxHandle image) {
+    PALETTEENTRY palette[256];
+    for (int i = 0; i < 256; ++i) {
+        const auto v = static_cast<BYTE>(i);
+        palette[i] = PALETTEENTRY{v, v, v, v};
+    }
+    KPXSetNewPalette(image, palette, 256);
+    KPXFillDIBColorTable(image);
+}
+
+void fillImage(KpxHandle image, std::uint8_t value) {
+    std::memset(KPXGetBits(image), value,
+                static_cast<std::size_t>(KPXGetScanBytes(image)) * KPXHeight(image));
+}
+
+int averageOf(COLORREF colour) {
+    return (GetRValue(colour) + GetGValue(colour) + GetBValue(colour)) / 3;
+}
+
+// Coverage 0..levels becomes the absence of ink, 255 none .. 0 full.
+std::uint8_t inkToCoverageByte(int value, int format) {
+    if (format == kfm::text::kGlyphBitmap)
+        return value ? 0 : 255;
+    const int shift = format == kfm::text::kGlyphGray2   ? 6
+                      : format == kfm::text::kGlyphGray4 ? 4
+                                                         : 2;
+    return static_cast<std::uint8_t>(255 - std::min(value << shift, 255));
+}
+
+// An 8-bit image's rows, read once: pixel (x, y) counted from the top row.
+struct PixelRows {
+    explicit PixelRows(KpxHandle image)
+        : bits(KPXGetBits(image)), stride(KPXGetScanBytes(image)), width(KPXWidth(image)),
+          height(KPXHeight(image)) {}
+    std::uint8_t& at(int x, int y) const {
+        return bits[static_cast<std::size_t>(height - 1 - y) * stride + x];
+    }
+    std::uint8_t* bits;
+    int stride;
+    int width;
+    int height;
+};
+
+void drawGlyph(const PixelRows& image, const kfm::text::GlyphBitmap& glyph, int left, int top,
+               int format) {
+    for (int gy = 0; gy < glyph.blackBoxY; ++gy) {
+        const int y = top + gy;
+        if (y < 0 || y >= image.height)
+            continue;
+        const std::uint8_t* cells =
+            glyph.coverage.data() + static_cast<std::size_t>(gy) * glyph.blackBoxX;
+        for (int gx = 0; gx < glyph.blackBoxX; ++gx) {
+            const int x = left + gx;
+            if (x < 0 || x >= image.width)
+                continue;
+            const std::uint8_t g = inkToCoverageByte(cells[gx], format);
+            std::uint8_t& pixel = image.at(x, y);
+            if (g < 255 && (pixel == 255 || g == 0))
+                pixel = g;
+        }
+    }
+}
+
+void inkRows(const PixelRows& image, int firstRow, int rows, int fromColumn, int toColumn) {
+    for (int y = std::max(firstRow, 0); y < std::min(firstRow + rows, image.height); ++y)
+        for (int x = std::max(fromColumn, 0); x < std::min(toColumn, image.width); ++x)
+            image.at(x, y) = 0;
+}
+
+TextSize measure(const Font& font, std::string_view text, const TextStyle& style,
+                 bool rotatedExtent) {
+    const int margin = TextMargin(font);
+    const int angle = style.mirrored ? -style.angle : style.angle;
+    TextSize size = LayoutGlyphs(font, 0, 0, 0, text, false, false, style.format, style.kerning);
+    size.width += margin;
+    size.height += margin;
+    if (style.shadow) {
+        size.width += std::abs(style.shadowDx);
+        size.height += std::abs(style.shadowDy);
+    }
+    if (rotatedExtent && angle != 0)
+        GetRotatedSize(static_cast<float>(angle), size.width, size.height);
+    return size;
+}
+
+// The unrotated layout warped by the angle into the coverage image.
+TextSize layoutRotated(const Font& font, KpxHandle coverage, int x, int y, std::string_view text,
+                       const TextStyle& style, int angle) {
+    fillImage(coverage, 255);
+    const TextSize unrotated = measure(font, text, style, false);
+    ScopedImage upright(KPXCreateImage(unrotated.width, unrotated.height, 8));
+    if (!upright.get())
+        return {};
+    const TextSize result = LayoutGlyphs(font, upright.get(), x, y, text, style.underline,
+                                         style.strikeOut, style.format, style.kerning);
+    ScopedImage upright24(KPXColorConvert(upright.get(), 24, 0, 0, 0, nullptr, nullptr));
+    ScopedImage warped(KPXCreateImage(KPXWidth(coverage), KPXHeight(coverage), 24));
+    if (!upright24.get() || !warped.get())
+        return result;
+    fillImage(warped.get(), 255);
+    const auto corners =
+        GetRotatedCorners(static_cast<float>(angle), unrotated.width, unrotated.height);
+    double quad[4][2];
+    for (int i = 0; i < 4; ++i) {
+        quad[i][0] = corners[static_cast<std::size_t>(i)].x;
+        quad[i][1] = corners[static_cast<std::size_t>(i)].y;
+    }
+    IPLWarpPerspectiveQ(upright24.get(), warped.get(), 0, quad, style.interpolation);
+    // The warp keeps grey pixels grey: one channel is the coverage level.
+    const int height = KPXHeight(coverage);
+    const std::uint8_t* in = KPXGetBits(warped.get());
+    const int inStride = KPXGetScanBytes(warped.get());
+    const int outStride = KPXGetScanBytes(coverage);
+    std::uint8_t* out = KPXGetBits(coverage);
+    for (int row = 0; row < height; ++row)
+        for (int column = 0; column < KPXWidth(coverage); ++column)
+            out[static_cast<std::size_t>(row) * outStride + column] =
+                in[static_cast<std::size_t>(row) * inStride + column * 3 + 1];
+    return result;
+}
+
+// A colour that differs from both so that the quantiser keeps the edge colours apart.
+COLORREF compositionBackground(int average, COLORREF shadowColour) {
+    const int channel[3] = {GetRValue(shadowColour), GetGValue(shadowColour),
+                            GetBValue(shadowColour)};
+    int out[3];
+    const bool light = average <= 128;
+    std::fill(std::begin(out), std::end(out), light ? 255 : 0);
+    for (int i = 0; i < 3; ++i)
+        if (light ? channel[i] >= 128 : channel[i] < 128) {
+            out[i] = light ? 0 : 255;
+            break;
+        }
+    return RGB(static_cast<BYTE>(out[0]), static_cast<BYTE>(out[1]), static_cast<BYTE>(out[2]));
+}
+
+int findPaletteIndex(KpxHandle image, COLORREF colour) {
+    const BITMAPINFO* info = KPXGetBitmapInfoHeader(image);
+    for (int i = 0; i < 256; ++i) {
+        const RGBQUAD& q = info->bmiColors[i];
+        if (RGB(q.rgbRed, q.rgbGreen, q.rgbBlue) == colour)
+            return i;
+    }
+    return -1;
+}
+
+void composeWithoutShadow(KpxHandle image, ScopedImage& coverage, const TextStyle& style) {
+    const COLORREF paper = averageOf(style.colour) <= 192 ? RGB(255, 255, 255) : RGB(0, 0, 0);
+    setPaletteEntries(image, {paper, style.colour});
+    fillImage(image, 0);
+    const std::uint8_t* g = KPXGetBits(coverage.get());
+    forEachPixel(image, [&](std::uint8_t& pixel, std::size_t at) {
+        if (g[at] < 255)
+            pixel = 1;
+    });
+    KPXSetImageTransparentEx(image, coverage.release());
+}
+
+ScopedImage makeShadow(const Font& font, KpxHandle coverage, const TextStyle& style, int angle) {
+    ScopedImage shadow(KPXCreateImageFrom(coverage, 0));
+    if (!shadow.get())
+        return shadow;
+    int dx = style.shadowDx;
+    int dy = style.shadowDy;
+    if (angle != 0) {
+        const double r = std::sqrt(double(dx) * dx + double(dy) * dy);
+        const double phi = std::atan2(double(dy), double(dx)) + angle * 0.017453292;
+        dx = static_cast<int>(r * std::cos(phi));
+        dy = static_cast<int>(r * std::sin(phi));
+    }
+    ShiftImageContent(shadow.get(), dx, dy);
+    if (style.shadowBlur) {
+        IPLBlurCenter(shadow.get(), shadow.get(), TextMargin(font));
+        forEachPixel(shadow.get(), [](std::uint8_t& v, std::size_t) {
+            if (v == 254)
+                v = 255;
+        });
+    }
+    const int p = style.shadowTransparency;
+    if (p > 0)
+        forEachPixel(shadow.get(), [p](std::uint8_t& v, std::size_t) {
+            v = p >= 100 ? 255 : static_cast<std::uint8_t>(255 - (255 - v) * (100 - p) / 100);
+        });
+    return shadow;
+}
+
+void composeWithShadow(const Font& font, KpxHandle image, ScopedImage& coverage,
+                       const TextStyle& style, int angle) {
+    ScopedImage shadow = makeShadow(font, coverage.get(), style, angle);
+    const std::uint8_t* g = KPXGetBits(coverage.get());
+    const std::uint8_t* s = shadow.get() ? KPXGetBits(shadow.get()) : nullptr;
+    const int average = (GetRValue(style.colour) + GetGValue(style.colour) +
+                         GetBValue(style.colour) + GetRValue(style.shadowColour) +
+                         GetGValue(style.shadowColour) + GetBValue(style.shadowColour)) /
+                        6;
+    const COLORREF background = compositionBackground(average, style.shadowColour);
+    setPaletteEntries(image, {background, style.colour, style.shadowColour});
+    fillImage(image, 0);
+    forEachPixel(image, [&](std::uint8_t& pixel, std::size_t at) {
+        if (g[at] < 255)
+            pixel = 1;
+        if (s && s[at] < 255)
+            pixel = 2;
+    });
+    ScopedImage truecolour(KPXColorConvert(image, 24, 0, 0, 0, nullptr, nullptr));
+    if (truecolour.get()) {
+        ScopedImage text(KPXCreateImage(KPXWidth(image), KPXHeight(image), 8));
+        if (text.get()) {
+            setPaletteEntries(text.get(),
+                              {average <= 128 ? RGB(255, 255, 255) : RGB(0, 0, 0), style.colour});
+            fillImage(text.get(), 0);
+            forEachPixel(text.get(), [&](std::uint8_t& pixel, std::size_t at) {
+                if (g[at] < 255)
+                    pixel = 1;
+            });
+            SetImageTransparent(static_cast<short>(text.get()), 0);
+            BITMAPINFO* info = KPXGetBitmapInfoHeader(truecolour.get());
+            KPXStretchBltTransparent(0, &info->bmiHeader, KPXGetBits(truecolour.get()), 0, 0,
+                                     KPXWidth(image), KPXHeight(image), text.get(), 0,
+                                     coverage.get(), 0, 0, 0);
+        }
+        int count = 0;
+        ScopedImage exact(KPXColorConvert24to8(truecolour.get(), background, style.colour,
+                                               style.shadowColour, &count));
+        truecolour.reset(0);
+        if (exact.get()) {
+            std::memcpy(KPXGetBits(image), KPXGetBits(exact.get()),
+                        static_cast<std::size_t>(KPXGetScanBytes(image)) * KPXHeight(image));
+            PALETTEENTRY palette[256];
+            GetImagePalette(static_cast<short>(exact.get()), palette);
+            KPXSetNewPalette(image, palette, 256);
+            KPXFillDIBColorTable(image);
+            const COLORREF wanted[3] = {background, style.colour, style.shadowColour};
+            for (int i = 0; i < 3; ++i) {
+                const int found = findPaletteIndex(image, wanted[i]);
+                if (found >= 0 && found != i)
+                    SwapPaletteIndexes(image, found, i);
+            }
+        }
+    }
+    ScopedImage combined(KPXCreateImageFrom(coverage.get(), 0));
+    if (combined.get() && s) {
+        forEachPixel(combined.get(),
+                     [&](std::uint8_t& v, std::size_t at) { v = std::min(v, s[at]); });
+        KPXSetImageTransparentEx(image, combined.release());
+    }
+    setPaletteEntries(image, {average <= 192 ? RGB(255, 255, 255) : RGB(0, 0, 0)});
+}
+
+} // namespace
+
+int TextMargin(const Font& font) {
+    return font.metrics().height / 10 + 2;
+}
+
+TextSize LayoutGlyphs(const Font& font, KpxHandle image, int x, int y, std::string_view text,
+                      bool underline, bool strikeOut, int format, bool kerning) {
+    if (text.empty())
+        return {};
+    if (image) {
+        setGreyRamp(image);
+        fillImage(image, 255);
+    }
+    const kfm::text::TextMetrics& metrics = font.metrics();
+    const int margin = TextMargin(font);
+    const int baseline = y + 2 + margin / 2 + metrics.ascent;
+    const int start = x + 2 + margin / 2;
+    std::vector<kfm::text::GlyphBitmap> glyphs;
+    glyphs.reserve(text.size());
+    for (const char c : text) {
+        auto glyph = font.glyph(static_cast<std::uint8_t>(c), format);
+        if (!glyph)
+            return {};
+        glyphs.push_back(std::move(*glyph));
+    }
+    const std::optional<PixelRows> rows =
+        image ? std::optional<PixelRows>(PixelRows(image)) : std::nullopt;
+    int pen = start;
+    kfm::text::AbcWidths widths;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto code = static_cast<std::uint8_t>(text[i]);
+        widths = font.abcWidths(code);
+        if (i > 0) {
+            pen += widths.a;
+            if (kerning)
+                pen += font.kerning(static_cast<std::uint8_t>(text[i - 1]), code);
+        }
+        if (rows)
+            drawGlyph(*rows, glyphs[i], pen, baseline - glyphs[i].originY, format);
+        pen += widths.b + widths.c;
+    }
+    pen += 1 - widths.c;
+    if (rows) {
+        const int thickness = metrics.height / 20;
+        if (underline)
+            inkRows(*rows, thickness ? baseline + thickness + 1 : baseline + 1,
+                    std::max(thickness, 1), start, pen);
+        if (strikeOut)
+            inkRows(*rows, baseline - metrics.ascent / 4, std::max(thickness, 1), start, pen);
+    }
+    return {pen - start + 4, metrics.height + 4};
+}
+
+TextSize RenderText(const Font& font, KpxHandle image, int x, int y, std::string_view text,
+                    const TextStyle& style) {
+    if (!image)
+        return measure(font, text, style, style.rotatedExtent);
+    const int angle = style.mirrored ? -style.angle : style.angle;
+    ScopedImage coverage(KPXCreateImage(KPXWidth(image), KPXHeight(image), 8));
+    if (!coverage.get())
+        return {};
+    const TextSize result = angle == 0
+                                ? LayoutGlyphs(font, coverage.get(), x, y, text, style.underline,
+                                               style.strikeOut, style.format, style.kerning)
+                                : layoutRotated(font, coverage.get(), x, y, text, style, angle);
+    if (style.shadow)
+        composeWithShadow(font, image, coverage, style, angle);
+    else
+        composeWithoutShadow(image, coverage, style);
+    if (style.mirrored)
+        KPXFlipImage(image, 1);
+    return result;
+}
+
+short CreateTextImage(FrameInfo* info) {
+    if (!info || !info->textObject)
+        return 0;
+    const TextObjectRecord& record = *info->textObject;
+    const std::unique_ptr<Font> font = Font::create(record.font);
+    if (!font)
+        return 0;
+    const std::string_view text = record.text ? std::string_view(*record.text) : "";
+    TextStyle style;
+    style.colour = record.color;
+    style.shadow = record.isShadow != 0;
+    style.shadowDx = record.shadowXOffset;
+    style.shadowDy = record.shadowYOffset;
+    style.shadowColour = record.shadowColor;
+    style.shadowTransparency = record.shadowTransp;
+    style.shadowBlur = record.isShadowBlur != 0;
+    style.angle = GetRotationAngle(record.matrix);
+    style.mirrored = IsMatrixMirrored(record.matrix) != 0;
+    style.interpolation = record.interpolation;
+    // The measure lays out with the same kerning as the drawing, so kerned text fits.
+    style.kerning = record.kern != 0;
+    const TextSize size = RenderText(*font, 0, 0, 0, text, style);
+    if (size.width <= 0 || size.height <= 0 || size.width > kLargestImageSide ||
+        size.height > kLargestImageSide)
+        return 0;
+    info->width = size.width;
+    info->height = size.height;
+    ScopedImage image(KPXCreateImage(size.width, size.height, 8));
+    if (!image.get())
+        return 0;
+    KPXSetNewPalette(image.get(), KPXGetFinePalette(), 256);
+    SetImageTransparent(static_cast<short>(image.get()), 0);
+    const int x = style.shadow && style.shadowDx < 0 ? -style.shadowDx : 0;
+    const int y = style.shadow && style.shadowDy < 0 ? -style.shadowDy : 0;
+    style.underline = record.font.lfUnderline != 0;
+    style.strikeOut = record.font.lfStrikeOut != 0;
+    style.format = record.antialias ? kfm::text::kGlyphGray8 : kfm::text::kGlyphBitmap;
+    RenderText(*font, image.get(), x, y, text, style);
+    KPXFillDIBColorTable(image.get());
+    return static_cast<short>(image.release());
+}
+
+void ShiftImageContent(KpxHandle image, int dx, int dy) {
+    const int width = KPXWidth(image);
+    const int height = KPXHeight(image);
+    const int stride = KPXGetScanBytes(image);
+    std::uint8_t* bits = KPXGetBits(image);
+    const std::size_t size = static_cast<std::size_t>(stride) * height;
+    if (std::abs(dx) >= width || std::abs(dy) >= height) {
+        std::memset(bits, 255, size);
+        return;
+    }
+    // Rows are stored bottom-up: a move down the picture is a move to lower addresses.
+    const long long offset = static_cast<long long>(dy) * stride + dx;
+    std::vector<std::uint8_t> topFirst(size);
+    for (int row = 0; row < height; ++row)
+        std::memcpy(topFirst.data() + static_cast<std::size_t>(row) * stride,
+                    bits + static_cast<std::size_t>(height - 1 - row) * stride,
+                    static_cast<std::size_t>(stride));
+    std::vector<std::uint8_t> moved(size, 255);
+    const std::size_t count = size - static_cast<std::size_t>(std::llabs(offset));
+    if (offset >= 0)
+        std::memcpy(moved.data() + offset, topFirst.data(), count);
+    else
+        std::memcpy(moved.data(), topFirst.data() - offset, count);
+    for (int row = 0; row < height; ++row)
+        std::memcpy(bits + static_cast<std::size_t>(height - 1 - row) * stride,
+                    moved.data() + static_cast<std::size_t>(row) * stride,
+                    static_cast<std::size_t>(stride));
+}
+
+void SwapPaletteIndexes(KpxHandle image, int first, int second) {
+    forEachPixel(image, [&](std::uint8_t& v, std::size_t) {
+        if (v == first)
+            v = static_cast<std::uint8_t>(second);
+        else if (v == second)
+            v = static_cast<std::uint8_t>(first);
+    });
+    PALETTEENTRY palette[256];
+    GetImagePalette(static_cast<short>(image), palette);
+    std::swap(palette[first], palette[second]);
+    KPXSetNewPalette(image, palette, 256);
+    KPXFillDIBColorTable(image);
+}
