@@ -7,8 +7,8 @@
 #include "DisplayHelpers.h"
 #include "EdgeLocks.h"
 #include "FrameChainBuild.h"
-#include "InterimSaveSteps.h"
 #include "Kfm5ResourceIds.h"
+#include "PaletteRender.h"
 #include "PreviewPlayer.h"
 #include "ProgramState.h"
 #include "ResourceWidgets.h"
@@ -383,7 +383,7 @@ void CImageView::TogglePreview() {
     {
         WaitCursor wait;
         ProgressBegin(IDS_CAPTION_RENDERING, CountObjectFrames(-1));
-        rendered = interim::RenderImagesFromFrames(frames, IsEscapePressed, nullptr);
+        rendered = RenderImagesFromFrames(&frames, IsEscapePressed, nullptr);
         ProgressEnd();
     }
     TheUndoHistory().EndStep(0);

@@ -6,8 +6,8 @@
 #include "FrameChainBuild.h"
 #include "FramePictures.h"
 #include "FrameStripDelegate.h"
-#include "InterimSaveSteps.h"
 #include "Kfm5ResourceIds.h"
+#include "PaletteRender.h"
 #include "ProgramState.h"
 #include "ResourceAccess.h"
 #include "ShellServices.h"
@@ -93,7 +93,7 @@ bool StripPrinter::prepare() {
     {
         WaitCursor wait;
         ProgressBegin(kfm5res::IDS_CAPTION_RENDERING, CountObjectFrames(-1));
-        result = interim::RenderImagesFromFrames(frames(), IsEscapePressed, nullptr);
+        result = RenderImagesFromFrames(&frames(), IsEscapePressed, nullptr);
         ProgressEnd();
     }
     TheUndoHistory().EndStep(0);
