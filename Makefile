@@ -44,12 +44,15 @@ test-tsan: deps
 	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target imagelib_core_tests imagelib_formats_tests
 	@cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -R Thread
 
-# A short, bounded libFuzzer run of each GIF fuzz target over the test corpus: the span-level
-# decoder and the whole load road share FUZZ_SECONDS. A crash fails the run after its last lines.
+# A short, bounded libFuzzer run of each fuzz target over the test corpus: the span-level GIF
+# decoder, the whole load road and the EMF player share FUZZ_SECONDS. A crash fails the run
+# after its last lines.
 GIF_FUZZ_TARGETS := gif_decode_fuzzer gif_load_fuzzer
 GIF_FUZZ_INPUTS := tests/data/gif-damaged tests/data/crashers/gif tests/data/gif/pygif \
     tests/data/gif/pillow
-FUZZ_TARGET_SECONDS = $(shell echo $$(( $(FUZZ_SECONDS) > 1 ? $(FUZZ_SECONDS) / 2 : 1 )))
+FUZZ_TARGET_SECONDS = $(shell echo $$(( $(FUZZ_SECONDS) > 3 ? $(FUZZ_SECONDS) / 3 : 1 )))
+METAFILE_FUZZ_TARGETS := emf_play_fuzzer
+METAFILE_FUZZ_INPUTS := tests/data/metafile
 
 test-fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -60,6 +63,15 @@ test-fuzz: deps
 	    $(FUZZ_BUILD)/bin/$$target -max_total_time=$(FUZZ_TARGET_SECONDS) -rss_limit_mb=1024 \
 	        -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus/$$target \
 	        $(GIF_FUZZ_INPUTS) >$(FUZZ_BUILD)/$$target.log 2>&1; status=$$?; \
+	    tail -n 3 $(FUZZ_BUILD)/$$target.log; \
+	    [ $$status -eq 0 ] || exit $$status; \
+	done
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(METAFILE_FUZZ_TARGETS)
+	@for target in $(METAFILE_FUZZ_TARGETS); do \
+	    mkdir -p $(FUZZ_BUILD)/corpus/$$target; \
+	    $(FUZZ_BUILD)/bin/$$target -max_total_time=$(FUZZ_TARGET_SECONDS) -rss_limit_mb=1024 \
+	        -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus/$$target \
+	        $(METAFILE_FUZZ_INPUTS) >$(FUZZ_BUILD)/$$target.log 2>&1; status=$$?; \
 	    tail -n 3 $(FUZZ_BUILD)/$$target.log; \
 	    [ $$status -eq 0 ] || exit $$status; \
 	done
