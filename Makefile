@@ -45,13 +45,13 @@ test-tsan: deps
 	@cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -R Thread
 
 # A short, bounded libFuzzer run of each fuzz target over the test corpus: the span-level GIF
-# decoder, the whole load road and the EMF player share FUZZ_SECONDS. A crash fails the run
-# after its last lines.
+# decoder, the whole load road, the EMF player and the WMF conversion share FUZZ_SECONDS. A
+# crash fails the run after its last lines.
 GIF_FUZZ_TARGETS := gif_decode_fuzzer gif_load_fuzzer
 GIF_FUZZ_INPUTS := tests/data/gif-damaged tests/data/crashers/gif tests/data/gif/pygif \
     tests/data/gif/pillow
-FUZZ_TARGET_SECONDS = $(shell echo $$(( $(FUZZ_SECONDS) > 3 ? $(FUZZ_SECONDS) / 3 : 1 )))
-METAFILE_FUZZ_TARGETS := emf_play_fuzzer
+FUZZ_TARGET_SECONDS = $(shell echo $$(( $(FUZZ_SECONDS) > 4 ? $(FUZZ_SECONDS) / 4 : 1 )))
+METAFILE_FUZZ_TARGETS := emf_play_fuzzer wmf_convert_fuzzer
 METAFILE_FUZZ_INPUTS := tests/data/metafile
 
 test-fuzz: deps

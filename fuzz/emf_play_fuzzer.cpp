@@ -27,6 +27,11 @@ void ensureApplication() {
 
 } // namespace
 
+// fontconfig keeps its configuration caches to the end of the process.
+extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ensureApplication();
     const std::span<const std::uint8_t> bytes(data, size);
