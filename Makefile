@@ -53,7 +53,10 @@ GIF_FUZZ_INPUTS := tests/data/gif-damaged tests/data/crashers/gif tests/data/gif
 # FLIC: the span level and the exported reader in one target.
 FLIC_FUZZ_TARGETS := flic_decode_fuzzer
 FLIC_FUZZ_INPUTS := tests/data/flic-damaged tests/data/crashers/flic tests/data/flic
-FUZZ_TARGET_COUNT := $(words $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS))
+# Metafiles: the EMF player and the WMF conversion.
+METAFILE_FUZZ_TARGETS := emf_play_fuzzer wmf_convert_fuzzer
+METAFILE_FUZZ_INPUTS := tests/data/metafile
+FUZZ_TARGET_COUNT := $(words $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS) $(METAFILE_FUZZ_TARGETS))
 FUZZ_TARGET_SECONDS = $(shell echo $$(( $(FUZZ_SECONDS) > $(FUZZ_TARGET_COUNT) ? \
     $(FUZZ_SECONDS) / $(FUZZ_TARGET_COUNT) : 1 )))
 
@@ -72,9 +75,11 @@ endef
 test-fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DKFM_FUZZ=ON -DKFM_IMAGELIB_ONLY=ON -DKFM_BUILD_BENCH=OFF >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS)
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS) \
+	    $(METAFILE_FUZZ_TARGETS)
 	$(call run_fuzz_targets,$(GIF_FUZZ_TARGETS),$(GIF_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(FLIC_FUZZ_TARGETS),$(FLIC_FUZZ_INPUTS))
+	$(call run_fuzz_targets,$(METAFILE_FUZZ_TARGETS),$(METAFILE_FUZZ_INPUTS))
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
