@@ -5,12 +5,23 @@
 #include "FormatDispatch.h"
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
+#include "jpeg/JpegReader.h"
+#include "jpeg/JpegWriter.h"
+#include "photocd/PcdReader.h"
+#include "png/PngReader.h"
+#include "png/PngWriter.h"
+#include "tiff/TiffReader.h"
+#include "tiff/TiffWriter.h"
 
 namespace {
 
 constexpr KpxCodecEntry kBuiltInCodecs[] = {
     {0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr}, // keeps the table non-empty
     {20, KpxGifGetInfo, KpxGifLoadFrame, KpxGifSave, nullptr, nullptr, nullptr, nullptr},
+    {30, KpxTiffGetInfo, KpxTiffLoad, KpxTiffSave, nullptr, nullptr, nullptr, nullptr},
+    {90, KpxJpegGetInfo, KpxJpegLoad, KpxJpegSave, nullptr, nullptr, nullptr, KpxLoadJpegStream},
+    {100, KpxPngGetInfo, KpxPngLoad, KpxPngSave, nullptr, nullptr, nullptr, nullptr},
+    {120, KpxPcdGetInfo, KpxPcdLoad, KpxPcdSave, nullptr, nullptr, nullptr, nullptr},
 };
 
 } // namespace

@@ -1,0 +1,97 @@
+#include "PngReader.h"
+
+#include "Bitra5ResourceIds.h"
+#include "CodecFiles.h"
+#include "PngCodec.h"
+#include "RowPacker.h"
+
+#include <vector>
+
+namespace {
+
+using kpx::CodecStatus;
+
+constexpr unsigned kDescriptionPlain = bitra5res::IDS_DESCRIPTION_FIRST;          // 8131
+constexpr unsigned kDescriptionInterlaced = bitra5res::IDS_DESCRIPTION_FIRST + 2; // 8133
+constexpr std::int16_t kFlagInterlaced = 64;
+// Deflate turns one byte into at most 1032.
+constexpr std::uint64_t kDeflateExpansion = 1032;
+
+struct PngFile {
+    std::vector<std::uint8_t> bytes;
+    std::int64_t size = 0;
+    kpx::png::PngHeader header;
+    kpx::png::PngPicture picture;
+};
+
+// Reads the file and its header; kKpxOk, or the result that ends the request.
+KpxResult openPng(const char* path, std::int32_t offset, PngFile& file) {
+    if (!kpx::readFileFrom(path, offset, file.bytes, file.size))
+        return kKpxCannotOpen;
+    const CodecStatus status = kpx::png::readHeader(file.bytes, file.header);
+    if (status != CodecStatus::Ok)
+        return status == CodecStatus::OutOfMemory ? kKpxOutOfMemory : kKpxBadData;
+    file.picture = kpx::png::pictureOf(file.header);
+    const bool fits = kpx::pictureFits(file.header.width, file.header.height, file.picture.depth,
+                                       file.bytes.size() * kDeflateExpansion);
+    return fits ? kKpxOk : kKpxBadData;
+}
+
+void describe(KpxCodecContext& context, const PngFile& file, std::int32_t offset) {
+    context.fileSize = kpx::reportedFileSize(file.size, offset);
+    context.width = static_cast<std::int16_t>(file.header.width);
+    context.height = static_cast<std::int16_t>(file.header.height);
+    context.bitsPerPixel = static_cast<std::int16_t>(file.picture.depth);
+    context.flags = file.header.interlaced ? kFlagInterlaced : 0;
+    context.frameCount = 1;
+    const auto& colours = file.picture.colours;
+    kpx::setContextPalette(context, std::span(colours.data()->data(), colours.size() * 3));
+    kpx::setDescription(context, kpx::libraryText(file.header.interlaced ? kDescriptionInterlaced
+                                                                         : kDescriptionPlain)
+                                     .c_str());
+}
+
+// Hands the decoder's rows to the row packer.
+class PackerSink final : public kpx::png::PngRowSink {
+public:
+    explicit PackerSink(kpx::RowPacker& packer) : packer_(packer) {}
+    std::span<std::uint8_t> rowBuffer(int) override { return packer_.rowBuffer(); }
+    bool rowDone(int row) override { return packer_.storeRow(row); }
+
+private:
+    kpx::RowPacker& packer_;
+};
+
+} // namespace
+
+KpxResult KpxPngGetInfo(KpxCodecContext* context, const char* path, std::int32_t offset,
+                        KpxTransparentEntry*, std::int32_t*) {
+    if (!context || !path)
+        return kKpxCannotOpen;
+    PngFile file;
+    const KpxResult opened = openPng(path, offset, file);
+    if (opened != kKpxOk)
+        return opened;
+    describe(*context, file, offset);
+    return kKpxOk;
+}
+
+KpxResult KpxPngLoad(KpxCodecContext* context, const char* path, std::int32_t offset,
+                     KpxProgressProc progress, KpxTransparentEntry*, std::int32_t*) {
+    if (!context || !path)
+        return kKpxCannotOpen;
+    PngFile file;
+    const KpxResult opened = openPng(path, offset, file);
+    if (opened != kKpxOk)
+        return opened;
+    // The image was made from the info request: a file that changed since is not loaded.
+    if (context->width != static_cast<std::int32_t>(file.header.width) ||
+        context->height != static_cast<std::int32_t>(file.header.height) ||
+        KpxNormalizeBitCount(context->bitsPerPixel) != file.picture.depth)
+        return kKpxBadData;
+    kpx::RowPacker packer(*context, progress,
+                          file.picture.bgr ? kpx::RowPacker::Source::Bgr
+                                           : kpx::RowPacker::Source::Indices);
+    PackerSink sink(packer);
+    return kpx::toResult(kpx::png::decode(file.bytes, sink));
+}
