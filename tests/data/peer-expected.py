@@ -4,9 +4,12 @@
 #   png/pngsuite/expected-pillow.tsv and tiff/expected-pillow.tsv: name, width, height and the
 #     CRC-32 of the picture as 8-bit RGB, rows top to bottom; "fail" when Pillow cannot read it.
 #     16-bit grey samples are taken by their high byte, as Pillow takes 16-bit colour samples.
+#     TIFF palettes of 16-bit values are scaled to 8 bits in two ways among the peers: Pillow
+#     and libtiff take the high byte, ImageMagick rounds v x 255 / 65535, as this library does;
+#     for palette TIFFs the line holds ImageMagick's reading (its last column names the peer).
 #   jpeg/references/<name>.png: Pillow's decoding of each JPEG as RGB, for comparisons within a
 #     decoder tolerance.
-import glob, os, sys, zlib
+import glob, os, subprocess, sys, zlib
 import PIL
 from PIL import Image
 
@@ -19,23 +22,35 @@ def rgb(path):
         image = grey
     return image.convert("RGB")
 
-def expected(folder, pattern):
+def imagemagick(path):
+    size = subprocess.run(["identify", "-format", "%w %h", path], capture_output=True,
+                          text=True, check=True).stdout.split()
+    pixels = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], capture_output=True,
+                            check=True).stdout
+    return int(size[0]), int(size[1]), pixels
+
+def expected(folder, pattern, palettesByImageMagick=False):
     lines = []
     for path in sorted(glob.glob(os.path.join(folder, pattern))):
         name = os.path.basename(path)
         try:
-            picture = rgb(path)
-            lines.append("%s\t%d\t%d\t%08x" % (name, picture.width, picture.height,
-                                               zlib.crc32(picture.tobytes())))
+            if palettesByImageMagick and Image.open(path).mode == "P":
+                width, height, pixels = imagemagick(path)
+                peer = "ImageMagick"
+            else:
+                picture = rgb(path)
+                width, height, pixels = picture.width, picture.height, picture.tobytes()
+                peer = "Pillow"
+            lines.append("%s\t%d\t%d\t%08x\t%s" % (name, width, height, zlib.crc32(pixels), peer))
         except Exception:
             lines.append("%s\tfail" % name)
     with open(os.path.join(folder, "expected-pillow.tsv"), "w") as out:
-        out.write("# name\twidth\theight\tcrc32 of 8-bit RGB, top row first (Pillow %s)\n"
+        out.write("# name\twidth\theight\tcrc32 of 8-bit RGB, top row first\tpeer (Pillow %s)\n"
                   % PIL.__version__)
         out.write("\n".join(lines) + "\n")
 
 expected("png/pngsuite", "*.png")
-expected("tiff", "*.tif")
+expected("tiff", "*.tif", palettesByImageMagick=True)
 os.makedirs("jpeg/references", exist_ok=True)
 for path in sorted(glob.glob("jpeg/*.jpg")):
     try:
