@@ -3,6 +3,8 @@
 // with null for the routines it does not have.
 
 #include "FormatDispatch.h"
+#include "bmp/BmpReader.h"
+#include "bmp/BmpWriter.h"
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
 
@@ -11,6 +13,8 @@ namespace {
 constexpr KpxCodecEntry kBuiltInCodecs[] = {
     {0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr}, // keeps the table non-empty
     {20, KpxGifGetInfo, KpxGifLoadFrame, KpxGifSave, nullptr, nullptr, nullptr, nullptr},
+    {40, KpxBmpGetInfo, KpxBmpLoad, KpxBmpSave, KpxBmpGetInfoOleStream, KpxBmpLoadOleStream,
+     KpxBmpSaveOleStream, KpxBmpReadStream},
 };
 
 } // namespace
