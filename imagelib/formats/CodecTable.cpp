@@ -3,6 +3,7 @@
 // with null for the routines it does not have.
 
 #include "FormatDispatch.h"
+#include "bmi/BmiRoutines.h"
 #include "bmp/BmpReader.h"
 #include "bmp/BmpWriter.h"
 #include "gif/GifReader.h"
@@ -15,6 +16,8 @@ constexpr KpxCodecEntry kBuiltInCodecs[] = {
     {20, KpxGifGetInfo, KpxGifLoadFrame, KpxGifSave, nullptr, nullptr, nullptr, nullptr},
     {40, KpxBmpGetInfo, KpxBmpLoad, KpxBmpSave, KpxBmpGetInfoOleStream, KpxBmpLoadOleStream,
      KpxBmpSaveOleStream, KpxBmpReadStream},
+    {110, KpxBmiGetInfo, KpxBmiLoad, KpxBmiSave, KpxBmiGetInfoOleStream, KpxBmiLoadOleStream,
+     KpxBmiSaveOleStream, nullptr},
 };
 
 } // namespace
