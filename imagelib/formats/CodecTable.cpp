@@ -3,6 +3,9 @@
 // with null for the routines it does not have.
 
 #include "FormatDispatch.h"
+#include "bmi/BmiRoutines.h"
+#include "bmp/BmpReader.h"
+#include "bmp/BmpWriter.h"
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
 #include "jpeg/JpegReader.h"
@@ -19,8 +22,12 @@ constexpr KpxCodecEntry kBuiltInCodecs[] = {
     {0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr}, // keeps the table non-empty
     {20, KpxGifGetInfo, KpxGifLoadFrame, KpxGifSave, nullptr, nullptr, nullptr, nullptr},
     {30, KpxTiffGetInfo, KpxTiffLoad, KpxTiffSave, nullptr, nullptr, nullptr, nullptr},
+    {40, KpxBmpGetInfo, KpxBmpLoad, KpxBmpSave, KpxBmpGetInfoOleStream, KpxBmpLoadOleStream,
+     KpxBmpSaveOleStream, KpxBmpReadStream},
     {90, KpxJpegGetInfo, KpxJpegLoad, KpxJpegSave, nullptr, nullptr, nullptr, KpxLoadJpegStream},
     {100, KpxPngGetInfo, KpxPngLoad, KpxPngSave, nullptr, nullptr, nullptr, nullptr},
+    {110, KpxBmiGetInfo, KpxBmiLoad, KpxBmiSave, KpxBmiGetInfoOleStream, KpxBmiLoadOleStream,
+     KpxBmiSaveOleStream, nullptr},
     {120, KpxPcdGetInfo, KpxPcdLoad, KpxPcdSave, nullptr, nullptr, nullptr, nullptr},
 };
 
