@@ -1,7 +1,8 @@
 #include "JpegReader.h"
 
 #include "Bitra5ResourceIds.h"
-#include "CodecFiles.h"
+#include "CodecIo.h"
+#include "CodecPictures.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "JpegCodec.h"
@@ -39,20 +40,17 @@ void describe(KpxCodecContext& context, const jpeg::JpegHeader& header, std::int
         kpx::setGreyRamp(context, 8);
     const int space = static_cast<int>(header.colourSpace);
     const unsigned id = space >= 1 && space <= 5 ? kDescriptionJpeg + space : kDescriptionJpeg;
-    kpx::setDescription(context, kpx::libraryText(id).c_str());
+    kpx::setDescriptionText(context, id);
 }
 
-struct JpegFile {
-    std::vector<std::uint8_t> bytes;
-    std::int64_t size = 0;
-};
-
 // Reads the file and its header; kKpxOk, or the result that ends the request.
-KpxResult readHeaderOf(const char* path, std::int32_t offset, JpegFile& file,
+KpxResult readHeaderOf(const char* path, std::int32_t offset, kpx::FileBytes& file,
                        std::unique_ptr<jpeg::MemorySource>& source,
                        std::unique_ptr<jpeg::JpegReader>& reader, jpeg::JpegHeader& header) {
-    if (!kpx::readFileFrom(path, offset, file.bytes, file.size))
+    auto read = kpx::readFileFrom(path, offset);
+    if (!read)
         return kKpxCannotOpen;
+    file = std::move(*read);
     source = std::make_unique<jpeg::MemorySource>(file.bytes);
     reader = std::make_unique<jpeg::JpegReader>(*source);
     if (!reader->readHeader(header))
@@ -241,14 +239,14 @@ KpxResult KpxJpegGetInfo(KpxCodecContext* context, const char* path, std::int32_
                          KpxTransparentEntry*, std::int32_t*) {
     if (!context || !path)
         return kKpxCannotOpen;
-    JpegFile file;
+    kpx::FileBytes file;
     std::unique_ptr<jpeg::MemorySource> source;
     std::unique_ptr<jpeg::JpegReader> reader;
     jpeg::JpegHeader header;
     const KpxResult opened = readHeaderOf(path, offset, file, source, reader, header);
     if (opened != kKpxOk)
         return opened;
-    describe(*context, header, file.size, offset);
+    describe(*context, header, file.fileSize, offset);
     return kKpxOk;
 }
 
@@ -256,7 +254,7 @@ KpxResult KpxJpegLoad(KpxCodecContext* context, const char* path, std::int32_t o
                       KpxProgressProc progress, KpxTransparentEntry*, std::int32_t*) {
     if (!context || !path)
         return kKpxCannotOpen;
-    JpegFile file;
+    kpx::FileBytes file;
     std::unique_ptr<jpeg::MemorySource> source;
     std::unique_ptr<jpeg::JpegReader> reader;
     jpeg::JpegHeader header;

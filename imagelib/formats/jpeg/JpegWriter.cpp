@@ -1,6 +1,7 @@
 #include "JpegWriter.h"
 
-#include "CodecFiles.h"
+#include "CodecIo.h"
+#include "EncoderRows.h"
 #include "JpegCodec.h"
 
 #include <algorithm>
@@ -20,34 +21,30 @@ KpxResult KpxJpegSave(KpxCodecContext* context, const char* path, KpxProgressPro
                       const KpxTransparentEntry*, std::int32_t) {
     if (!context || !path)
         return kKpxCannotOpen;
-    kpx::SaveRows rows(*context, progress);
+    const bool grey = context->saveOption == kGreyOption;
+    kpx::EncoderRows rows(*context, progress,
+                          grey ? kpx::EncoderRows::Form::Grey : kpx::EncoderRows::Form::Bgr);
     const int depth = rows.depth();
     if (depth != 1 && depth != 4 && depth != 8 && depth != 24 && depth != 32)
         return kKpxWriteError;
     const jpeg::JpegEncodeOptions options{
         .width = static_cast<std::uint32_t>(std::max<int>(context->width, 0)),
         .height = static_cast<std::uint32_t>(std::max<int>(context->height, 0)),
-        .grey = context->saveOption == kGreyOption,
+        .grey = grey,
         .quality = std::clamp<int>(context->saveOption2, kMinQuality, kMaxQuality)};
     std::vector<std::uint8_t> bytes;
     jpeg::JpegWriter writer(bytes);
     if (!writer.start(options))
         return kKpxWriteError;
-    std::vector<std::uint8_t> converted(std::size_t{options.width} * (options.grey ? 1 : 3));
     for (std::uint32_t y = 0; y < options.height; ++y) {
-        const std::uint8_t* row = rows.fetch(static_cast<int>(y));
-        if (!row)
+        const std::span<const std::uint8_t> row = rows.row(static_cast<int>(y));
+        if (row.empty())
             return kKpxStopped;
-        const bool asStored = !options.grey && depth == 24;
-        if (options.grey)
-            rows.toGrey(row, converted.data());
-        else if (!asStored)
-            rows.toBgr(row, converted.data());
-        if (!writer.writeRow(asStored ? row : converted.data()))
+        if (!writer.writeRow(row.data()))
             return kKpxWriteError;
     }
     if (!writer.finish())
         return kKpxWriteError;
-    const KpxResult written = kpx::writeWholeFile(path, bytes);
+    const KpxResult written = kpx::writeNewFile(path, bytes);
     return written == kKpxCannotCreate ? kKpxCannotOpen : written;
 }

@@ -1,7 +1,7 @@
 #include "PcdReader.h"
 
 #include "Bitra5ResourceIds.h"
-#include "CodecFiles.h"
+#include "CodecPictures.h"
 #include "RowCallbacks.h"
 #include "photocd/PhotoCd.h"
 #include "photocd/ResolutionDialog.h"

@@ -154,13 +154,13 @@ void dropAlpha(const std::uint8_t* in, int channels, bool bgr, std::span<std::ui
 }
 
 CodecStatus readRows(const ReadStruct& s, const PngPicture& picture, std::uint32_t height,
-                     PngRowSink& sink) {
+                     RowSink& sink) {
     const std::size_t rowBytes = png_get_rowbytes(s.png(), s.info());
     const int channels = png_get_channels(s.png(), s.info());
     const int direct = picture.bgr ? 3 : 1;
     std::vector<std::uint8_t> scratch(rowBytes);
     for (std::uint32_t y = 0; y < height; ++y) {
-        const std::span<std::uint8_t> row = sink.rowBuffer(static_cast<int>(y));
+        const std::span<std::uint8_t> row = sink.rowBuffer();
         const bool intoSink = channels == direct && row.size() >= rowBytes;
         std::uint8_t* target = intoSink ? row.data() : scratch.data();
         if (!guarded(s.png(), [&] { png_read_row(s.png(), target, nullptr); }))
@@ -175,7 +175,7 @@ CodecStatus readRows(const ReadStruct& s, const PngPicture& picture, std::uint32
 
 // Interlaced pictures are decoded whole, then handed out row by row.
 CodecStatus readInterlacedRows(const ReadStruct& s, const PngPicture& picture, std::uint32_t height,
-                               PngRowSink& sink) {
+                               RowSink& sink) {
     const std::size_t rowBytes = png_get_rowbytes(s.png(), s.info());
     const int channels = png_get_channels(s.png(), s.info());
     std::vector<std::uint8_t> whole(rowBytes * height);
@@ -185,7 +185,7 @@ CodecStatus readInterlacedRows(const ReadStruct& s, const PngPicture& picture, s
     if (!guarded(s.png(), [&] { png_read_image(s.png(), rows.data()); }))
         return CodecStatus::Damaged;
     for (std::uint32_t y = 0; y < height; ++y) {
-        dropAlpha(rows[y], channels, picture.bgr, sink.rowBuffer(static_cast<int>(y)));
+        dropAlpha(rows[y], channels, picture.bgr, sink.rowBuffer());
         if (!sink.rowDone(static_cast<int>(y)))
             return CodecStatus::Stopped;
     }
@@ -215,11 +215,11 @@ bool writeHeader(const WriteStruct& s, const PngEncodeOptions& options) {
     });
 }
 
-CodecStatus writeRows(const WriteStruct& s, const PngEncodeOptions& options, PngRowSource& source) {
+CodecStatus writeRows(const WriteStruct& s, const PngEncodeOptions& options, RowSource& source) {
     const std::size_t rowBytes = png_get_rowbytes(s.png(), s.info());
-    std::vector<std::uint8_t> row(rowBytes);
     for (std::uint32_t y = 0; y < options.height; ++y) {
-        if (!source.fetchRow(static_cast<int>(y), row))
+        const std::span<const std::uint8_t> row = source.row(static_cast<int>(y));
+        if (row.size() < rowBytes)
             return CodecStatus::Stopped;
         if (!guarded(s.png(), [&] { png_write_row(s.png(), row.data()); }))
             return CodecStatus::Damaged;
@@ -228,14 +228,16 @@ CodecStatus writeRows(const WriteStruct& s, const PngEncodeOptions& options, Png
 }
 
 CodecStatus writeInterlacedRows(const WriteStruct& s, const PngEncodeOptions& options,
-                                PngRowSource& source) {
+                                RowSource& source) {
     const std::size_t rowBytes = png_get_rowbytes(s.png(), s.info());
     std::vector<std::uint8_t> whole(rowBytes * options.height);
     std::vector<png_bytep> rows(options.height);
     for (std::uint32_t y = 0; y < options.height; ++y) {
         rows[y] = whole.data() + rowBytes * y;
-        if (!source.fetchRow(static_cast<int>(y), std::span(rows[y], rowBytes)))
+        const std::span<const std::uint8_t> row = source.row(static_cast<int>(y));
+        if (row.size() < rowBytes)
             return CodecStatus::Stopped;
+        std::copy_n(row.begin(), rowBytes, rows[y]);
     }
     if (!guarded(s.png(), [&] { png_write_image(s.png(), rows.data()); }))
         return CodecStatus::Damaged;
@@ -291,7 +293,7 @@ PngPicture pictureOf(const PngHeader& header) {
     return picture;
 }
 
-CodecStatus decode(std::span<const std::uint8_t> bytes, PngRowSink& sink) {
+CodecStatus decode(std::span<const std::uint8_t> bytes, RowSink& sink) {
     try {
         const ReadStruct s;
         if (!s.valid())
@@ -319,7 +321,7 @@ CodecStatus decode(std::span<const std::uint8_t> bytes, PngRowSink& sink) {
     }
 }
 
-CodecStatus encode(const PngEncodeOptions& options, PngRowSource& source,
+CodecStatus encode(const PngEncodeOptions& options, RowSource& source,
                    std::vector<std::uint8_t>& out) {
     if (!validOptions(options))
         return CodecStatus::Unsupported;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "CodecStatus.h"
+#include "RowSink.h"
 
 namespace kpx::png {
 
@@ -39,17 +40,8 @@ struct PngPicture {
 CodecStatus readHeader(std::span<const std::uint8_t> bytes, PngHeader& header);
 PngPicture pictureOf(const PngHeader& header);
 
-// Receives the decoded rows, top row first.
-class PngRowSink {
-public:
-    virtual ~PngRowSink() = default;
-    // Room for row `row`: width bytes of indices, or 3 x width bytes.
-    virtual std::span<std::uint8_t> rowBuffer(int row) = 0;
-    // False asks the decoder to stop.
-    virtual bool rowDone(int row) = 0;
-};
-
-CodecStatus decode(std::span<const std::uint8_t> bytes, PngRowSink& sink);
+// Hands the sink rows of width bytes of indices, or 3 x width bytes, top row first.
+CodecStatus decode(std::span<const std::uint8_t> bytes, RowSink& sink);
 
 struct PngEncodeOptions {
     std::uint32_t width = 0;
@@ -59,16 +51,9 @@ struct PngEncodeOptions {
     bool interlaced = false;     // Adam7
 };
 
-// Gives the encoder its rows, top row first: packed indices (most significant bits first) or
-// blue-green-red.
-class PngRowSource {
-public:
-    virtual ~PngRowSource() = default;
-    // False asks the encoder to stop.
-    virtual bool fetchRow(int row, std::span<std::uint8_t> out) = 0;
-};
-
-CodecStatus encode(const PngEncodeOptions& options, PngRowSource& source,
+// Takes the rows from the source, top row first: packed indices (most significant bits first)
+// or blue-green-red.
+CodecStatus encode(const PngEncodeOptions& options, RowSource& source,
                    std::vector<std::uint8_t>& out);
 
 } // namespace kpx::png

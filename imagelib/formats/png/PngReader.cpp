@@ -1,7 +1,9 @@
 #include "PngReader.h"
 
-#include "Bitra5ResourceIds.h"
-#include "CodecFiles.h"
+#include "CodecDescriptions.h"
+#include "CodecIo.h"
+#include "CodecPictures.h"
+#include "PackerRowSink.h"
 #include "PngCodec.h"
 #include "RowPacker.h"
 
@@ -11,34 +13,35 @@ namespace {
 
 using kpx::CodecStatus;
 
-constexpr unsigned kDescriptionPlain = bitra5res::IDS_DESCRIPTION_FIRST;          // 8131
-constexpr unsigned kDescriptionInterlaced = bitra5res::IDS_DESCRIPTION_FIRST + 2; // 8133
+constexpr unsigned kDescriptionPlain = kpx::description::kCompressed;
+constexpr unsigned kDescriptionInterlaced = bitra5res::IDS_DESCRIPTION_FIRST + 2;
 constexpr std::int16_t kFlagInterlaced = 64;
 // Deflate turns one byte into at most 1032.
 constexpr std::uint64_t kDeflateExpansion = 1032;
 
 struct PngFile {
-    std::vector<std::uint8_t> bytes;
-    std::int64_t size = 0;
+    kpx::FileBytes file;
     kpx::png::PngHeader header;
     kpx::png::PngPicture picture;
 };
 
 // Reads the file and its header; kKpxOk, or the result that ends the request.
 KpxResult openPng(const char* path, std::int32_t offset, PngFile& file) {
-    if (!kpx::readFileFrom(path, offset, file.bytes, file.size))
+    auto read = kpx::readFileFrom(path, offset);
+    if (!read)
         return kKpxCannotOpen;
-    const CodecStatus status = kpx::png::readHeader(file.bytes, file.header);
+    file.file = std::move(*read);
+    const CodecStatus status = kpx::png::readHeader(file.file.bytes, file.header);
     if (status != CodecStatus::Ok)
         return status == CodecStatus::OutOfMemory ? kKpxOutOfMemory : kKpxBadData;
     file.picture = kpx::png::pictureOf(file.header);
     const bool fits = kpx::pictureFits(file.header.width, file.header.height, file.picture.depth,
-                                       file.bytes.size() * kDeflateExpansion);
+                                       file.file.bytes.size() * kDeflateExpansion);
     return fits ? kKpxOk : kKpxBadData;
 }
 
 void describe(KpxCodecContext& context, const PngFile& file, std::int32_t offset) {
-    context.fileSize = kpx::reportedFileSize(file.size, offset);
+    context.fileSize = kpx::reportedFileSize(file.file.fileSize, offset);
     context.width = static_cast<std::int16_t>(file.header.width);
     context.height = static_cast<std::int16_t>(file.header.height);
     context.bitsPerPixel = static_cast<std::int16_t>(file.picture.depth);
@@ -46,21 +49,9 @@ void describe(KpxCodecContext& context, const PngFile& file, std::int32_t offset
     context.frameCount = 1;
     const auto& colours = file.picture.colours;
     kpx::setContextPalette(context, std::span(colours.data()->data(), colours.size() * 3));
-    kpx::setDescription(context, kpx::libraryText(file.header.interlaced ? kDescriptionInterlaced
-                                                                         : kDescriptionPlain)
-                                     .c_str());
+    kpx::setDescriptionText(context,
+                            file.header.interlaced ? kDescriptionInterlaced : kDescriptionPlain);
 }
-
-// Hands the decoder's rows to the row packer.
-class PackerSink final : public kpx::png::PngRowSink {
-public:
-    explicit PackerSink(kpx::RowPacker& packer) : packer_(packer) {}
-    std::span<std::uint8_t> rowBuffer(int) override { return packer_.rowBuffer(); }
-    bool rowDone(int row) override { return packer_.storeRow(row); }
-
-private:
-    kpx::RowPacker& packer_;
-};
 
 } // namespace
 
@@ -92,6 +83,6 @@ KpxResult KpxPngLoad(KpxCodecContext* context, const char* path, std::int32_t of
     kpx::RowPacker packer(*context, progress,
                           file.picture.bgr ? kpx::RowPacker::Source::Bgr
                                            : kpx::RowPacker::Source::Indices);
-    PackerSink sink(packer);
-    return kpx::toResult(kpx::png::decode(file.bytes, sink));
+    kpx::PackerRowSink sink(packer);
+    return kpx::toResult(kpx::png::decode(file.file.bytes, sink));
 }

@@ -1,7 +1,7 @@
 #include "PngWriter.h"
 
-#include "CodecFiles.h"
-#include "PackedRows.h"
+#include "CodecIo.h"
+#include "EncoderRows.h"
 #include "PngCodec.h"
 
 #include <algorithm>
@@ -12,26 +12,6 @@ namespace {
 using kpx::CodecStatus;
 
 constexpr std::int32_t kInterlacedBit = 0x80;
-
-// Gives the encoder the image's rows: packed indices as they are, deeper rows as blue, green,
-// red.
-class ContextRows final : public kpx::png::PngRowSource {
-public:
-    explicit ContextRows(kpx::SaveRows& rows) : rows_(rows) {}
-    bool fetchRow(int row, std::span<std::uint8_t> out) override {
-        const std::uint8_t* pixels = rows_.fetch(row);
-        if (!pixels)
-            return false;
-        if (rows_.depth() <= 8)
-            std::copy_n(pixels, out.size(), out.begin());
-        else
-            rows_.toBgr(pixels, out.data());
-        return true;
-    }
-
-private:
-    kpx::SaveRows& rows_;
-};
 
 kpx::png::PngEncodeOptions optionsFor(const KpxCodecContext& context, int depth) {
     kpx::png::PngEncodeOptions options;
@@ -52,16 +32,15 @@ KpxResult KpxPngSave(KpxCodecContext* context, const char* path, KpxProgressProc
                      const KpxTransparentEntry*, std::int32_t) {
     if (!context || !path)
         return kKpxCannotCreate;
-    kpx::SaveRows rows(*context, progress);
+    kpx::EncoderRows rows(*context, progress, kpx::EncoderRows::Form::PackedOrBgr);
     const int depth = rows.depth();
     if (depth != 1 && depth != 4 && depth != 8 && depth != 24 && depth != 32)
         return kKpxCannotCreate;
-    ContextRows source(rows);
     std::vector<std::uint8_t> bytes;
-    const CodecStatus status = kpx::png::encode(optionsFor(*context, depth), source, bytes);
+    const CodecStatus status = kpx::png::encode(optionsFor(*context, depth), rows, bytes);
     switch (status) {
     case CodecStatus::Ok:
-        return kpx::writeWholeFile(path, bytes);
+        return kpx::writeNewFile(path, bytes);
     case CodecStatus::Stopped:
         return kKpxStopped;
     case CodecStatus::OutOfMemory:

@@ -538,7 +538,7 @@ CodecStatus readLayout(TIFF* tiff, TiffLayout& layout) {
     }
 }
 
-CodecStatus decode(TIFF* tiff, const TiffLayout& layout, TiffRowSink& sink) {
+CodecStatus decode(TIFF* tiff, const TiffLayout& layout, RowSink& sink) {
     if (layout.conversion == RowConversion::Mask)
         return CodecStatus::Truncated;
     try {
@@ -559,7 +559,7 @@ CodecStatus decode(TIFF* tiff, const TiffLayout& layout, TiffRowSink& sink) {
             if (read < static_cast<tmsize_t>(rows) * scanline)
                 return CodecStatus::Truncated;
             for (std::uint32_t r = 0; r < rows; ++r, ++row) {
-                const std::span<std::uint8_t> out = sink.rowBuffer(static_cast<int>(row));
+                const std::span<std::uint8_t> out = sink.rowBuffer();
                 convertRow(layout, strip.data() + static_cast<std::size_t>(r) * scanline,
                            out.data());
                 if (!sink.rowDone(static_cast<int>(row)))
@@ -589,7 +589,7 @@ int compressionFor(int saveOption, int depth) {
     }
 }
 
-CodecStatus encode(TIFF* tiff, const TiffEncodeOptions& options, TiffRowSource& source) {
+CodecStatus encode(TIFF* tiff, const TiffEncodeOptions& options, RowSource& source) {
     if (!validOptions(options))
         return CodecStatus::Unsupported;
     try {
@@ -603,13 +603,13 @@ CodecStatus encode(TIFF* tiff, const TiffEncodeOptions& options, TiffRowSource& 
         const std::size_t pictureRow = options.depth == 24
                                            ? std::size_t{options.width} * 3
                                            : (std::size_t{options.width} * options.depth + 7) / 8;
-        std::vector<std::uint8_t> picture(pictureRow);
         std::vector<std::uint8_t> strip(static_cast<std::size_t>(scanline) * rowsPerStrip);
         std::uint32_t row = 0;
         for (tstrip_t s = 0; row < options.height; ++s) {
             const std::uint32_t rows = std::min(rowsPerStrip, options.height - row);
             for (std::uint32_t r = 0; r < rows; ++r, ++row) {
-                if (!source.fetchRow(static_cast<int>(row), picture))
+                const std::span<const std::uint8_t> picture = source.row(static_cast<int>(row));
+                if (picture.size() < pictureRow)
                     return CodecStatus::Stopped;
                 storedRow(options, picture.data(),
                           strip.data() + static_cast<std::size_t>(r) * scanline);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "CodecStatus.h"
+#include "RowSink.h"
 
 typedef struct tiff TIFF;
 
@@ -81,16 +82,9 @@ struct TiffLayout {
 // Reads the first directory's layout; Unsupported for a TIFF this decoder cannot read.
 CodecStatus readLayout(TIFF* tiff, TiffLayout& layout);
 
-// Receives the decoded rows, top row first: packed indices (depth 1, 4, 8) or blue, green, red.
-class TiffRowSink {
-public:
-    virtual ~TiffRowSink() = default;
-    // Room for row `row`: at least (width x depth + 7) / 8 bytes.
-    virtual std::span<std::uint8_t> rowBuffer(int row) = 0;
-    virtual bool rowDone(int row) = 0;
-};
-
-CodecStatus decode(TIFF* tiff, const TiffLayout& layout, TiffRowSink& sink);
+// Hands the sink rows of packed indices (depth 1, 4, 8: (width x depth + 7) / 8 bytes) or blue,
+// green, red, top row first.
+CodecStatus decode(TIFF* tiff, const TiffLayout& layout, RowSink& sink);
 
 // Compressions of the save option (its low six bits).
 constexpr int kSaveNone = 1;
@@ -109,18 +103,12 @@ struct TiffEncodeOptions {
     std::vector<Colour> palette; // 2^depth entries for depths up to 8
 };
 
-// Gives the encoder its rows, top row first: packed indices or blue, green, red. CMYK is
-// written so that the reading rule above gives the colour back (black = 255 - the brightest
-// component).
-class TiffRowSource {
-public:
-    virtual ~TiffRowSource() = default;
-    virtual bool fetchRow(int row, std::span<std::uint8_t> out) = 0;
-};
-
 // The TIFF compression tag value a save option and depth give.
 int compressionFor(int saveOption, int depth);
 
-CodecStatus encode(TIFF* tiff, const TiffEncodeOptions& options, TiffRowSource& source);
+// Takes the rows from the source, top row first: packed indices or blue, green, red. CMYK is
+// written so that the reading rule above gives the colour back (black = 255 - the brightest
+// component).
+CodecStatus encode(TIFF* tiff, const TiffEncodeOptions& options, RowSource& source);
 
 } // namespace kpx::tiff

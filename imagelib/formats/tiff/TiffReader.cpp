@@ -1,7 +1,7 @@
 #include "TiffReader.h"
 
 #include "Bitra5ResourceIds.h"
-#include "CodecFiles.h"
+#include "CodecPictures.h"
 #include "RowCallbacks.h"
 #include "TiffCodec.h"
 #include "debug/DebugOutput.h"
@@ -138,12 +138,12 @@ void describe(KpxCodecContext& context, const OpenTiff& tiff, std::int32_t offse
 }
 
 // Hands the decoder's rows to the store-row callback, in a row of the image's layout.
-class StoreSink final : public kpx::tiff::TiffRowSink {
+class StoreSink final : public kpx::RowSink {
 public:
     StoreSink(const KpxCodecContext& context, KpxProgressProc progress, std::size_t pictureRow)
         : context_(context), progress_(progress),
           row_(std::max<std::size_t>(KpxGetRowLayout().rowBytes, pictureRow)) {}
-    std::span<std::uint8_t> rowBuffer(int) override { return row_; }
+    std::span<std::uint8_t> rowBuffer() override { return row_; }
     bool rowDone(int row) override {
         if (progress_)
             progress_();

@@ -1,6 +1,6 @@
 #include "TiffWriter.h"
 
-#include "CodecFiles.h"
+#include "EncoderRows.h"
 #include "TiffCodec.h"
 
 #include <fcntl.h>
@@ -12,26 +12,6 @@
 namespace {
 
 using kpx::CodecStatus;
-
-// Gives the encoder the image's rows: packed indices as they are, deeper rows as blue, green,
-// red.
-class ContextRows final : public kpx::tiff::TiffRowSource {
-public:
-    explicit ContextRows(kpx::SaveRows& rows) : rows_(rows) {}
-    bool fetchRow(int row, std::span<std::uint8_t> out) override {
-        const std::uint8_t* pixels = rows_.fetch(row);
-        if (!pixels)
-            return false;
-        if (rows_.depth() <= 8)
-            std::copy_n(pixels, out.size(), out.begin());
-        else
-            rows_.toBgr(pixels, out.data());
-        return true;
-    }
-
-private:
-    kpx::SaveRows& rows_;
-};
 
 kpx::tiff::TiffEncodeOptions optionsFor(const KpxCodecContext& context, int depth) {
     kpx::tiff::TiffEncodeOptions options;
@@ -62,7 +42,7 @@ KpxResult resultOf(CodecStatus status) {
 
 KpxResult writeTiff(int fd, const char* path, const KpxCodecContext& context,
                     KpxProgressProc progress) {
-    kpx::SaveRows rows(context, progress);
+    kpx::EncoderRows rows(context, progress, kpx::EncoderRows::Form::PackedOrBgr);
     const int depth = rows.depth();
     if (depth != 1 && depth != 4 && depth != 8 && depth != 24 && depth != 32)
         return kKpxWriteError;
@@ -70,9 +50,8 @@ KpxResult writeTiff(int fd, const char* path, const KpxCodecContext& context,
         kpx::tiff::TiffFile::writeToDescriptor(fd, path);
     if (!file)
         return kKpxCannotCreate;
-    ContextRows source(rows);
     const KpxResult result =
-        resultOf(kpx::tiff::encode(file->handle(), optionsFor(context, depth), source));
+        resultOf(kpx::tiff::encode(file->handle(), optionsFor(context, depth), rows));
     if (result != kKpxOk)
         return result;
     return file->finish() ? kKpxOk : kKpxWriteError;

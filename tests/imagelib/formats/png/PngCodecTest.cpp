@@ -121,9 +121,9 @@ TEST(PngRead, AWarningOfTheLibraryEndsTheReadLikeAnError) {
     KpxCodecContext context;
     EXPECT_EQ(KpxGetInfoByFormat(&context, path.c_str(), 0, kPng, nullptr, nullptr), kKpxBadData);
     EXPECT_EQ(KPXLoadImage(nullptr, path.c_str(), nullptr), 0);
-    struct NoRows : kpx::png::PngRowSink {
+    struct NoRows : kpx::RowSink {
         std::vector<std::uint8_t> row = std::vector<std::uint8_t>(32 * 3);
-        std::span<std::uint8_t> rowBuffer(int) override { return row; }
+        std::span<std::uint8_t> rowBuffer() override { return row; }
         bool rowDone(int) override { return true; }
     } sink;
     EXPECT_EQ(kpx::png::decode(bytes, sink), kpx::CodecStatus::Damaged);
