@@ -43,22 +43,33 @@ test-tsan: deps
 	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target imagelib_core_tests imagelib_formats_tests
 	@cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -R Thread
 
-# A short, bounded libFuzzer run of each GIF fuzz target over the test corpus: the span-level
-# decoder and the whole load road share FUZZ_SECONDS. A crash fails the run after its last lines.
+# A short, bounded libFuzzer run of each fuzz target over the test corpus: the GIF span-level
+# decoder and whole load road, the Photo CD pack reader and the PNG, JPEG and TIFF glue share
+# FUZZ_SECONDS. A crash fails the run after its last lines.
 GIF_FUZZ_TARGETS := gif_decode_fuzzer gif_load_fuzzer
 GIF_FUZZ_INPUTS := tests/data/gif-damaged tests/data/crashers/gif tests/data/gif/pygif \
     tests/data/gif/pillow
-FUZZ_TARGET_SECONDS = $(shell echo $$(( $(FUZZ_SECONDS) > 1 ? $(FUZZ_SECONDS) / 2 : 1 )))
+PCD_FUZZ_INPUTS := tests/data/pcd-fuzz
+STILLS_FUZZ_INPUTS := tests/data/png/pngsuite tests/data/jpeg tests/data/tiff tests/data/tiff-damaged
+FUZZ_TARGETS := $(GIF_FUZZ_TARGETS) pcd_decode_fuzzer stills_decode_fuzzer
+FUZZ_TARGET_COUNT := $(words $(FUZZ_TARGETS))
+FUZZ_TARGET_SECONDS = $(shell echo $$(( $(FUZZ_SECONDS) > $(FUZZ_TARGET_COUNT) ? \
+    $(FUZZ_SECONDS) / $(FUZZ_TARGET_COUNT) : 1 )))
 
 test-fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DKFM_FUZZ=ON -DKFM_IMAGELIB_ONLY=ON -DKFM_BUILD_BENCH=OFF >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(GIF_FUZZ_TARGETS)
-	@for target in $(GIF_FUZZ_TARGETS); do \
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
+	@for target in $(FUZZ_TARGETS); do \
+	    case $$target in \
+	        pcd_*) inputs="$(PCD_FUZZ_INPUTS)";; \
+	        stills_*) inputs="$(STILLS_FUZZ_INPUTS)";; \
+	        *) inputs="$(GIF_FUZZ_INPUTS)";; \
+	    esac; \
 	    mkdir -p $(FUZZ_BUILD)/corpus/$$target; \
 	    $(FUZZ_BUILD)/bin/$$target -max_total_time=$(FUZZ_TARGET_SECONDS) -rss_limit_mb=1024 \
 	        -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus/$$target \
-	        $(GIF_FUZZ_INPUTS) >$(FUZZ_BUILD)/$$target.log 2>&1; status=$$?; \
+	        $$inputs >$(FUZZ_BUILD)/$$target.log 2>&1; status=$$?; \
 	    tail -n 3 $(FUZZ_BUILD)/$$target.log; \
 	    [ $$status -eq 0 ] || exit $$status; \
 	done

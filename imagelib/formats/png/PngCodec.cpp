@@ -146,15 +146,18 @@ void setTransformations(png_structp png, const PngHeader& header) {
         png_set_packing(png);
 }
 
-// Turns a libpng row of `channels` bytes a pixel into the sink's row (the alpha dropped).
-void dropAlpha(const std::uint8_t* in, int channels, bool bgr, std::span<std::uint8_t> out) {
+// Turns a libpng row of `channels` bytes a pixel into the first width pixels of the sink's row
+// (the alpha dropped).
+void dropAlpha(const std::uint8_t* in, std::uint32_t width, int channels, bool bgr,
+               std::span<std::uint8_t> out) {
     const std::size_t kept = bgr ? 3 : 1;
-    for (std::size_t x = 0; x * kept < out.size(); ++x)
+    const std::size_t pixels = std::min<std::size_t>(width, out.size() / kept);
+    for (std::size_t x = 0; x < pixels; ++x)
         std::copy_n(in + x * static_cast<std::size_t>(channels), kept, out.begin() + x * kept);
 }
 
-CodecStatus readRows(const ReadStruct& s, const PngPicture& picture, std::uint32_t height,
-                     RowSink& sink) {
+CodecStatus readRows(const ReadStruct& s, const PngPicture& picture, std::uint32_t width,
+                     std::uint32_t height, RowSink& sink) {
     const std::size_t rowBytes = png_get_rowbytes(s.png(), s.info());
     const int channels = png_get_channels(s.png(), s.info());
     const int direct = picture.bgr ? 3 : 1;
@@ -166,7 +169,7 @@ CodecStatus readRows(const ReadStruct& s, const PngPicture& picture, std::uint32
         if (!guarded(s.png(), [&] { png_read_row(s.png(), target, nullptr); }))
             return CodecStatus::Damaged;
         if (!intoSink)
-            dropAlpha(scratch.data(), channels, picture.bgr, row);
+            dropAlpha(scratch.data(), width, channels, picture.bgr, row);
         if (!sink.rowDone(static_cast<int>(y)))
             return CodecStatus::Stopped;
     }
@@ -174,8 +177,8 @@ CodecStatus readRows(const ReadStruct& s, const PngPicture& picture, std::uint32
 }
 
 // Interlaced pictures are decoded whole, then handed out row by row.
-CodecStatus readInterlacedRows(const ReadStruct& s, const PngPicture& picture, std::uint32_t height,
-                               RowSink& sink) {
+CodecStatus readInterlacedRows(const ReadStruct& s, const PngPicture& picture, std::uint32_t width,
+                               std::uint32_t height, RowSink& sink) {
     const std::size_t rowBytes = png_get_rowbytes(s.png(), s.info());
     const int channels = png_get_channels(s.png(), s.info());
     std::vector<std::uint8_t> whole(rowBytes * height);
@@ -185,7 +188,7 @@ CodecStatus readInterlacedRows(const ReadStruct& s, const PngPicture& picture, s
     if (!guarded(s.png(), [&] { png_read_image(s.png(), rows.data()); }))
         return CodecStatus::Damaged;
     for (std::uint32_t y = 0; y < height; ++y) {
-        dropAlpha(rows[y], channels, picture.bgr, sink.rowBuffer());
+        dropAlpha(rows[y], width, channels, picture.bgr, sink.rowBuffer());
         if (!sink.rowDone(static_cast<int>(y)))
             return CodecStatus::Stopped;
     }
@@ -309,9 +312,9 @@ CodecStatus decode(std::span<const std::uint8_t> bytes, RowSink& sink) {
                 png_read_update_info(s.png(), s.info());
             }))
             return CodecStatus::Damaged;
-        const CodecStatus rows = header.interlaced
-                                     ? readInterlacedRows(s, picture, header.height, sink)
-                                     : readRows(s, picture, header.height, sink);
+        const CodecStatus rows =
+            header.interlaced ? readInterlacedRows(s, picture, header.width, header.height, sink)
+                              : readRows(s, picture, header.width, header.height, sink);
         if (rows != CodecStatus::Ok)
             return rows;
         return guarded(s.png(), [&] { png_read_end(s.png(), nullptr); }) ? CodecStatus::Ok
