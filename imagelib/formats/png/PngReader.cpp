@@ -47,8 +47,10 @@ void describe(KpxCodecContext& context, const PngFile& file, std::int32_t offset
     context.bitsPerPixel = static_cast<std::int16_t>(file.picture.depth);
     context.flags = file.header.interlaced ? kFlagInterlaced : 0;
     context.frameCount = 1;
-    const auto& colours = file.picture.colours;
-    kpx::setContextPalette(context, std::span(colours.data()->data(), colours.size() * 3));
+    std::vector<std::uint8_t> triplets;
+    for (const auto& colour : file.picture.colours)
+        triplets.insert(triplets.end(), colour.begin(), colour.end());
+    kpx::setContextPalette(context, triplets);
     kpx::setDescriptionText(context,
                             file.header.interlaced ? kDescriptionInterlaced : kDescriptionPlain);
 }

@@ -96,6 +96,33 @@ TEST(JpegInfo, DepthAndDescriptionFollowTheColourSpace) {
     }
 }
 
+TEST(JpegRead, TheStreamFrontEndsFindAndLoadAJpegByItsContent) {
+    const kfm::test::TempDir dir;
+    const std::string path = dir.file("picture.dat");
+    ASSERT_TRUE(
+        kfm::test::writeFileBytes(path, kfm::test::readFileBytes(dataPath("jpeg/hopper.jpg"))));
+    EXPECT_EQ(KpxGetFileFormat(path.c_str(), 1), kJpeg);
+    const KpxHandle image = KpxLoadImageFromFile(path.c_str(), 0, 0, nullptr, nullptr, nullptr);
+    ASSERT_NE(image, 0);
+    EXPECT_EQ(KpxGetLastErrorForTest(), kBitraNoError);
+    EXPECT_EQ(KPXWidth(image), 128);
+    EXPECT_TRUE(kfm::test::withinJpegTolerance(
+        kfm::test::differenceOf(rgbOf(image), reference("hopper.jpg"))));
+    KPXDeleteImage(image);
+}
+
+TEST(JpegWrite, TheConvertingSaveWritesPalettePicturesInColour) {
+    const kfm::test::TempDir dir;
+    const KpxHandle image = kfm::test::patternImage(16, 16, 8);
+    const std::string path = dir.file("converted.jpg");
+    ASSERT_EQ(KPXSaveImageEx(image, path.c_str(), kJpeg, 0, 90, nullptr), 1);
+    EXPECT_EQ(KPXbpp(image), 8);
+    KpxFileInfo info{};
+    ASSERT_EQ(KPXGetInfoFile(path.c_str(), &info), 1);
+    EXPECT_EQ(info.bitsPerPixel, 24);
+    KPXDeleteImage(image);
+}
+
 TEST(JpegRead, ACutFileLoadsAsFarAsItsDataGoes) {
     const std::string path = dataPath("jpeg/truncated_jpeg.jpg");
     for (const KpxHandle image :
@@ -230,7 +257,8 @@ MemoryStream streamOver(std::vector<std::uint8_t> bytes, std::size_t start = 0) 
              MemoryStream* m = memoryOf(c);
              const std::size_t count =
                  std::min<std::size_t>(n, m->bytes.size() - std::min(m->position, m->bytes.size()));
-             std::memcpy(out, m->bytes.data() + m->position, count);
+             if (count > 0)
+                 std::memcpy(out, m->bytes.data() + m->position, count);
              m->position += count;
              return static_cast<std::uint32_t>(count);
          },
