@@ -51,7 +51,7 @@ void installErrors(ErrorManager& errors) {
 
 struct SourceManager {
     jpeg_source_mgr library;
-    JpegByteSource* bytes;
+    ByteSource* bytes;
     bool anyRead;
     std::uint8_t buffer[kSourceBlock];
 };
@@ -99,7 +99,7 @@ void skipInput(j_decompress_ptr info, long count) {
 
 struct DestinationManager {
     jpeg_destination_mgr library;
-    std::vector<std::uint8_t>* out;
+    ByteSink* out;
     std::uint8_t buffer[kDestinationBlock];
 };
 
@@ -108,13 +108,7 @@ DestinationManager& destinationOf(j_compress_ptr info) {
 }
 
 bool append(DestinationManager& destination, std::size_t count) {
-    try {
-        destination.out->insert(destination.out->end(), destination.buffer,
-                                destination.buffer + count);
-        return true;
-    } catch (...) {
-        return false;
-    }
+    return destination.out->write(std::span<const std::uint8_t>(destination.buffer, count));
 }
 
 void initDestination(j_compress_ptr info) {
@@ -126,7 +120,7 @@ void initDestination(j_compress_ptr info) {
 boolean emptyOutput(j_compress_ptr info) {
     DestinationManager& destination = destinationOf(info);
     if (!append(destination, kDestinationBlock))
-        ERREXIT1(info, JERR_OUT_OF_MEMORY, 0);
+        ERREXIT(info, JERR_FILE_WRITE);
     initDestination(info);
     return TRUE;
 }
@@ -134,7 +128,7 @@ boolean emptyOutput(j_compress_ptr info) {
 void termDestination(j_compress_ptr info) {
     DestinationManager& destination = destinationOf(info);
     if (!append(destination, kDestinationBlock - destination.library.free_in_buffer))
-        ERREXIT1(info, JERR_OUT_OF_MEMORY, 0);
+        ERREXIT(info, JERR_FILE_WRITE);
 }
 
 ColourSpace colourSpaceOf(J_COLOR_SPACE space) {
@@ -179,22 +173,6 @@ int messageUnknownMarker() {
     return JERR_UNKNOWN_MARKER;
 }
 
-std::size_t MemorySource::read(std::span<std::uint8_t> out) {
-    const std::size_t count = std::min(out.size(), bytes_.size() - position_);
-    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(position_), count, out.begin());
-    position_ += count;
-    return count;
-}
-
-bool MemorySource::skip(std::uint64_t count) {
-    if (count > bytes_.size() - position_) {
-        position_ = bytes_.size();
-        return false;
-    }
-    position_ += static_cast<std::size_t>(count);
-    return true;
-}
-
 struct JpegReader::State {
     jpeg_decompress_struct info;
     ErrorManager errors;
@@ -203,7 +181,7 @@ struct JpegReader::State {
     bool failed;
 };
 
-JpegReader::JpegReader(JpegByteSource& source) : state_(std::make_unique<State>()) {
+JpegReader::JpegReader(ByteSource& source) : state_(std::make_unique<State>()) {
     State& s = *state_;
     installErrors(s.errors);
     s.info.err = &s.errors.library;
@@ -325,7 +303,7 @@ struct JpegWriter::State {
     bool failed;
 };
 
-JpegWriter::JpegWriter(std::vector<std::uint8_t>& out) : state_(std::make_unique<State>()) {
+JpegWriter::JpegWriter(ByteSink& out) : state_(std::make_unique<State>()) {
     State& s = *state_;
     installErrors(s.errors);
     s.info.err = &s.errors.library;

@@ -1,5 +1,6 @@
 #pragma once
-// JPEG over libjpeg (the 6b interface): a reader over any byte source and a writer into memory.
+// JPEG over libjpeg (the 6b interface): a reader over a byte source and a writer into a byte
+// sink (memory or an open file).
 // Pixels go in and out as blue, green, red (or one grey byte, or four CMYK bytes).
 //
 // libjpeg's fatal errors end the step that was running: the step returns false, the reader or
@@ -10,8 +11,8 @@
 
 #include <cstdint>
 #include <memory>
-#include <span>
-#include <vector>
+
+#include "ByteSource.h"
 
 namespace kpx::jpeg {
 
@@ -28,28 +29,6 @@ struct JpegHeader {
     std::uint32_t height = 0;
     int components = 0;
     ColourSpace colourSpace = ColourSpace::Unknown;
-};
-
-// Where the reader takes its bytes from. Neither call may throw.
-class JpegByteSource {
-public:
-    virtual ~JpegByteSource() = default;
-    // Up to out.size() bytes; 0 at the end.
-    virtual std::size_t read(std::span<std::uint8_t> out) = 0;
-    // Skips forward; false when the source cannot.
-    virtual bool skip(std::uint64_t count) = 0;
-};
-
-// A byte source over memory.
-class MemorySource final : public JpegByteSource {
-public:
-    explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-    std::size_t read(std::span<std::uint8_t> out) override;
-    bool skip(std::uint64_t count) override;
-
-private:
-    std::span<const std::uint8_t> bytes_;
-    std::size_t position_ = 0;
 };
 
 enum class OutputSpace {
@@ -74,7 +53,7 @@ struct JpegOutput {
 
 class JpegReader {
 public:
-    explicit JpegReader(JpegByteSource& source);
+    explicit JpegReader(ByteSource& source);
     ~JpegReader();
     JpegReader(const JpegReader&) = delete;
     JpegReader& operator=(const JpegReader&) = delete;
@@ -107,7 +86,7 @@ struct JpegEncodeOptions {
 
 class JpegWriter {
 public:
-    explicit JpegWriter(std::vector<std::uint8_t>& out);
+    explicit JpegWriter(ByteSink& out);
     ~JpegWriter();
     JpegWriter(const JpegWriter&) = delete;
     JpegWriter& operator=(const JpegWriter&) = delete;

@@ -43,20 +43,13 @@ void describe(KpxCodecContext& context, const jpeg::JpegHeader& header, std::int
     kpx::setDescriptionText(context, id);
 }
 
-// Reads the file and its header; kKpxOk, or the result that ends the request.
-KpxResult readHeaderOf(const char* path, std::int32_t offset, kpx::FileBytes& file,
-                       std::unique_ptr<jpeg::MemorySource>& source,
-                       std::unique_ptr<jpeg::JpegReader>& reader, jpeg::JpegHeader& header) {
-    auto read = kpx::readFileFrom(path, offset);
-    if (!read)
+// Reads the header from the file's offset on; kKpxOk, or the result that ends the request.
+KpxResult readHeaderOf(const kpx::InputFile& input, std::int32_t offset, jpeg::JpegReader& reader,
+                       jpeg::JpegHeader& header) {
+    if (!input.valid() || !reader.readHeader(header))
         return kKpxCannotOpen;
-    file = std::move(*read);
-    source = std::make_unique<jpeg::MemorySource>(file.bytes);
-    reader = std::make_unique<jpeg::JpegReader>(*source);
-    if (!reader->readHeader(header))
-        return kKpxCannotOpen;
-    return kpx::pictureFits(header.width, header.height, depthOf(header),
-                            file.bytes.size() * kJpegExpansion)
+    const auto stored = static_cast<std::uint64_t>(input.length() - offset);
+    return kpx::pictureFits(header.width, header.height, depthOf(header), stored * kJpegExpansion)
                ? kKpxOk
                : kKpxBadData;
 }
@@ -81,7 +74,7 @@ KpxResult decodeRows(jpeg::JpegReader& reader, const jpeg::JpegOutput& output,
 // ---- The stream reader
 
 // The caller's callback stream as the decoder's byte source.
-class CallbackSource final : public jpeg::JpegByteSource {
+class CallbackSource final : public kpx::ByteSource {
 public:
     explicit CallbackSource(KpxStreamCallbacks* stream) : stream_(stream) {}
     std::size_t read(std::span<std::uint8_t> out) override {
@@ -239,14 +232,14 @@ KpxResult KpxJpegGetInfo(KpxCodecContext* context, const char* path, std::int32_
                          KpxTransparentEntry*, std::int32_t*) {
     if (!context || !path)
         return kKpxCannotOpen;
-    kpx::FileBytes file;
-    std::unique_ptr<jpeg::MemorySource> source;
-    std::unique_ptr<jpeg::JpegReader> reader;
+    const kpx::InputFile input(path, offset);
+    kpx::FileByteSource source(input.get());
+    jpeg::JpegReader reader(source);
     jpeg::JpegHeader header;
-    const KpxResult opened = readHeaderOf(path, offset, file, source, reader, header);
+    const KpxResult opened = readHeaderOf(input, offset, reader, header);
     if (opened != kKpxOk)
         return opened;
-    describe(*context, header, file.fileSize, offset);
+    describe(*context, header, input.length(), offset);
     return kKpxOk;
 }
 
@@ -254,15 +247,15 @@ KpxResult KpxJpegLoad(KpxCodecContext* context, const char* path, std::int32_t o
                       KpxProgressProc progress, KpxTransparentEntry*, std::int32_t*) {
     if (!context || !path)
         return kKpxCannotOpen;
-    kpx::FileBytes file;
-    std::unique_ptr<jpeg::MemorySource> source;
-    std::unique_ptr<jpeg::JpegReader> reader;
+    const kpx::InputFile input(path, offset);
+    kpx::FileByteSource source(input.get());
+    jpeg::JpegReader reader(source);
     jpeg::JpegHeader header;
-    const KpxResult opened = readHeaderOf(path, offset, file, source, reader, header);
+    const KpxResult opened = readHeaderOf(input, offset, reader, header);
     if (opened != kKpxOk)
         return opened;
     jpeg::JpegOutput output;
-    if (!reader->start({}, output))
+    if (!reader.start({}, output))
         return kKpxCannotOpen;
     // The image was made from the info request: a file that changed since is not loaded.
     const int depth = output.components == 1 ? 8 : 24;
@@ -273,7 +266,7 @@ KpxResult KpxJpegLoad(KpxCodecContext* context, const char* path, std::int32_t o
     kpx::RowPacker packer(*context, progress,
                           depth == 8 ? kpx::RowPacker::Source::Indices
                                      : kpx::RowPacker::Source::Bgr);
-    return decodeRows(*reader, output, packer);
+    return decodeRows(reader, output, packer);
 }
 
 int KpxJpegPreviewScale(std::uint32_t width, std::uint32_t height, std::int32_t targetWidth,

@@ -1,6 +1,6 @@
 #include "JpegWriter.h"
 
-#include "CodecIo.h"
+#include "CodecPictures.h"
 #include "EncoderRows.h"
 #include "JpegCodec.h"
 
@@ -32,8 +32,11 @@ KpxResult KpxJpegSave(KpxCodecContext* context, const char* path, KpxProgressPro
         .height = static_cast<std::uint32_t>(std::max<int>(context->height, 0)),
         .grey = grey,
         .quality = std::clamp<int>(context->saveOption2, kMinQuality, kMaxQuality)};
-    std::vector<std::uint8_t> bytes;
-    jpeg::JpegWriter writer(bytes);
+    kpx::OutputFile output(path);
+    if (!output.valid())
+        return kKpxCannotOpen;
+    kpx::FileByteSink sink(output.get());
+    jpeg::JpegWriter writer(sink);
     if (!writer.start(options))
         return kKpxWriteError;
     for (std::uint32_t y = 0; y < options.height; ++y) {
@@ -45,6 +48,5 @@ KpxResult KpxJpegSave(KpxCodecContext* context, const char* path, KpxProgressPro
     }
     if (!writer.finish())
         return kKpxWriteError;
-    const KpxResult written = kpx::writeNewFile(path, bytes);
-    return written == kKpxCannotCreate ? kKpxCannotOpen : written;
+    return output.finish();
 }

@@ -11,34 +11,21 @@ namespace {
 
 constexpr int kMaxDepthWithPalette = 8;
 
-struct MemoryInput {
-    std::span<const std::uint8_t> bytes;
-    std::size_t position = 0;
-};
-
 // libpng's error and warning hooks: both end the work with a jump back into guarded().
 [[noreturn]] void abortWork(png_structp png, png_const_charp) {
     png_longjmp(png, 1);
 }
 
 void readBytes(png_structp png, png_bytep out, std::size_t count) {
-    auto* input = static_cast<MemoryInput*>(png_get_io_ptr(png));
-    if (count > input->bytes.size() - input->position)
+    auto* source = static_cast<ByteSource*>(png_get_io_ptr(png));
+    if (source->read(std::span(out, count)) != count)
         png_error(png, "the data ends early");
-    std::copy_n(input->bytes.begin() + static_cast<std::ptrdiff_t>(input->position), count, out);
-    input->position += count;
 }
 
 void writeBytes(png_structp png, png_bytep data, std::size_t count) {
-    auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
-    bool stored = true;
-    try {
-        out->insert(out->end(), data, data + count);
-    } catch (...) {
-        stored = false;
-    }
-    if (!stored)
-        png_error(png, "out of memory");
+    auto* sink = static_cast<ByteSink*>(png_get_io_ptr(png));
+    if (!sink->write(std::span<const std::uint8_t>(data, count)))
+        png_error(png, "the bytes could not be written");
 }
 
 void flushNothing(png_structp) {}
@@ -97,8 +84,8 @@ private:
 };
 
 // Reads the chunks up to the image data and fills the header.
-bool readInfo(const ReadStruct& s, MemoryInput& input, PngHeader& header) {
-    png_set_read_fn(s.png(), &input, readBytes);
+bool readInfo(const ReadStruct& s, ByteSource& source, PngHeader& header) {
+    png_set_read_fn(s.png(), &source, readBytes);
     if (!guarded(s.png(), [&] { png_read_info(s.png(), s.info()); }))
         return false;
     header.width = png_get_image_width(s.png(), s.info());
@@ -259,12 +246,16 @@ bool validOptions(const PngEncodeOptions& options) {
 
 } // namespace
 
-CodecStatus readHeader(std::span<const std::uint8_t> bytes, PngHeader& header) {
+CodecStatus readHeader(ByteSource& source, PngHeader& header) {
     const ReadStruct s;
     if (!s.valid())
         return CodecStatus::OutOfMemory;
-    MemoryInput input{bytes};
-    return readInfo(s, input, header) ? CodecStatus::Ok : CodecStatus::Damaged;
+    return readInfo(s, source, header) ? CodecStatus::Ok : CodecStatus::Damaged;
+}
+
+CodecStatus readHeader(std::span<const std::uint8_t> bytes, PngHeader& header) {
+    MemoryByteSource source(bytes);
+    return readHeader(source, header);
 }
 
 PngPicture pictureOf(const PngHeader& header) {
@@ -297,13 +288,17 @@ PngPicture pictureOf(const PngHeader& header) {
 }
 
 CodecStatus decode(std::span<const std::uint8_t> bytes, RowSink& sink) {
+    MemoryByteSource source(bytes);
+    return decode(source, sink);
+}
+
+CodecStatus decode(ByteSource& source, RowSink& sink) {
     try {
         const ReadStruct s;
         if (!s.valid())
             return CodecStatus::OutOfMemory;
-        MemoryInput input{bytes};
         PngHeader header;
-        if (!readInfo(s, input, header))
+        if (!readInfo(s, source, header))
             return CodecStatus::Damaged;
         const PngPicture picture = pictureOf(header);
         if (!guarded(s.png(), [&] {
@@ -324,12 +319,10 @@ CodecStatus decode(std::span<const std::uint8_t> bytes, RowSink& sink) {
     }
 }
 
-CodecStatus encode(const PngEncodeOptions& options, RowSource& source,
-                   std::vector<std::uint8_t>& out) {
+CodecStatus encode(const PngEncodeOptions& options, RowSource& source, ByteSink& out) {
     if (!validOptions(options))
         return CodecStatus::Unsupported;
     try {
-        out.clear();
         const WriteStruct s;
         if (!s.valid())
             return CodecStatus::OutOfMemory;

@@ -1,5 +1,6 @@
 #pragma once
-// PNG over libpng, on byte spans in memory: the header, the decoder and the encoder.
+// PNG over libpng on byte sources and sinks (memory or an open file): the header, the decoder
+// and the encoder.
 //
 // The decoder gives rows of 8-bit indices (palette pictures of 1, 4 and 8 bits, grey pictures)
 // or 24-bit blue-green-red rows (colour pictures, 2-bit palette pictures), top row first; alpha
@@ -12,6 +13,7 @@
 #include <span>
 #include <vector>
 
+#include "ByteSource.h"
 #include "CodecStatus.h"
 #include "RowSink.h"
 
@@ -37,10 +39,13 @@ struct PngPicture {
     std::vector<Colour> colours;
 };
 
+// Reads the chunks up to the image data.
+CodecStatus readHeader(ByteSource& source, PngHeader& header);
 CodecStatus readHeader(std::span<const std::uint8_t> bytes, PngHeader& header);
 PngPicture pictureOf(const PngHeader& header);
 
 // Hands the sink rows of width bytes of indices, or 3 x width bytes, top row first.
+CodecStatus decode(ByteSource& source, RowSink& sink);
 CodecStatus decode(std::span<const std::uint8_t> bytes, RowSink& sink);
 
 struct PngEncodeOptions {
@@ -53,7 +58,6 @@ struct PngEncodeOptions {
 
 // Takes the rows from the source, top row first: packed indices (most significant bits first)
 // or blue-green-red.
-CodecStatus encode(const PngEncodeOptions& options, RowSource& source,
-                   std::vector<std::uint8_t>& out);
+CodecStatus encode(const PngEncodeOptions& options, RowSource& source, ByteSink& out);
 
 } // namespace kpx::png

@@ -1,5 +1,6 @@
 #include "PngReader.h"
 
+#include "ByteSource.h"
 #include "CodecDescriptions.h"
 #include "CodecIo.h"
 #include "CodecPictures.h"
@@ -20,28 +21,29 @@ constexpr std::int16_t kFlagInterlaced = 64;
 constexpr std::uint64_t kDeflateExpansion = 1032;
 
 struct PngFile {
-    kpx::FileBytes file;
+    std::int64_t length = 0;
     kpx::png::PngHeader header;
     kpx::png::PngPicture picture;
 };
 
-// Reads the file and its header; kKpxOk, or the result that ends the request.
-KpxResult openPng(const char* path, std::int32_t offset, PngFile& file) {
-    auto read = kpx::readFileFrom(path, offset);
-    if (!read)
+// Reads the header from the file's offset on; kKpxOk, or the result that ends the request.
+KpxResult openPng(const kpx::InputFile& input, std::int32_t offset, PngFile& file) {
+    if (!input.valid())
         return kKpxCannotOpen;
-    file.file = std::move(*read);
-    const CodecStatus status = kpx::png::readHeader(file.file.bytes, file.header);
+    file.length = input.length();
+    kpx::FileByteSource source(input.get());
+    const CodecStatus status = kpx::png::readHeader(source, file.header);
     if (status != CodecStatus::Ok)
         return status == CodecStatus::OutOfMemory ? kKpxOutOfMemory : kKpxBadData;
     file.picture = kpx::png::pictureOf(file.header);
+    const auto stored = static_cast<std::uint64_t>(file.length - offset);
     const bool fits = kpx::pictureFits(file.header.width, file.header.height, file.picture.depth,
-                                       file.file.bytes.size() * kDeflateExpansion);
+                                       stored * kDeflateExpansion);
     return fits ? kKpxOk : kKpxBadData;
 }
 
 void describe(KpxCodecContext& context, const PngFile& file, std::int32_t offset) {
-    context.fileSize = kpx::reportedFileSize(file.file.fileSize, offset);
+    context.fileSize = kpx::reportedFileSize(file.length, offset);
     context.width = static_cast<std::int16_t>(file.header.width);
     context.height = static_cast<std::int16_t>(file.header.height);
     context.bitsPerPixel = static_cast<std::int16_t>(file.picture.depth);
@@ -62,7 +64,8 @@ KpxResult KpxPngGetInfo(KpxCodecContext* context, const char* path, std::int32_t
     if (!context || !path)
         return kKpxCannotOpen;
     PngFile file;
-    const KpxResult opened = openPng(path, offset, file);
+    const kpx::InputFile input(path, offset);
+    const KpxResult opened = openPng(input, offset, file);
     if (opened != kKpxOk)
         return opened;
     describe(*context, file, offset);
@@ -74,7 +77,8 @@ KpxResult KpxPngLoad(KpxCodecContext* context, const char* path, std::int32_t of
     if (!context || !path)
         return kKpxCannotOpen;
     PngFile file;
-    const KpxResult opened = openPng(path, offset, file);
+    const kpx::InputFile input(path, offset);
+    const KpxResult opened = openPng(input, offset, file);
     if (opened != kKpxOk)
         return opened;
     // The image was made from the info request: a file that changed since is not loaded.
@@ -86,5 +90,7 @@ KpxResult KpxPngLoad(KpxCodecContext* context, const char* path, std::int32_t of
                           file.picture.bgr ? kpx::RowPacker::Source::Bgr
                                            : kpx::RowPacker::Source::Indices);
     kpx::PackerRowSink sink(packer);
-    return kpx::toResult(kpx::png::decode(file.file.bytes, sink));
+    std::fseek(input.get(), offset, SEEK_SET);
+    kpx::FileByteSource source(input.get());
+    return kpx::toResult(kpx::png::decode(source, sink));
 }

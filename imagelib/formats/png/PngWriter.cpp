@@ -1,6 +1,6 @@
 #include "PngWriter.h"
 
-#include "CodecIo.h"
+#include "CodecPictures.h"
 #include "EncoderRows.h"
 #include "PngCodec.h"
 
@@ -36,11 +36,14 @@ KpxResult KpxPngSave(KpxCodecContext* context, const char* path, KpxProgressProc
     const int depth = rows.depth();
     if (depth != 1 && depth != 4 && depth != 8 && depth != 24 && depth != 32)
         return kKpxCannotCreate;
-    std::vector<std::uint8_t> bytes;
-    const CodecStatus status = kpx::png::encode(optionsFor(*context, depth), rows, bytes);
+    kpx::OutputFile output(path);
+    if (!output.valid())
+        return kKpxCannotCreate;
+    kpx::FileByteSink sink(output.get());
+    const CodecStatus status = kpx::png::encode(optionsFor(*context, depth), rows, sink);
     switch (status) {
     case CodecStatus::Ok:
-        return kpx::writeNewFile(path, bytes);
+        return output.finish();
     case CodecStatus::Stopped:
         return kKpxStopped;
     case CodecStatus::OutOfMemory:
