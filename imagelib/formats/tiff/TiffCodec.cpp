@@ -342,11 +342,18 @@ void convertRow(const TiffLayout& layout, const std::uint8_t* in, std::uint8_t* 
             out[x] = static_cast<std::uint8_t>(highByte(in + 2 * x));
         break;
     case RowConversion::Rgb8:
+        if (!layout.premultiplied) {
+            for (std::uint32_t x = 0; x < width; ++x, in += step, out += 3) {
+                out[0] = in[2];
+                out[1] = in[1];
+                out[2] = in[0];
+            }
+            break;
+        }
         for (std::uint32_t x = 0; x < width; ++x, in += step, out += 3) {
-            const int alpha = layout.premultiplied ? in[3] : 255;
-            out[0] = unpremultiplied(in[2], alpha);
-            out[1] = unpremultiplied(in[1], alpha);
-            out[2] = unpremultiplied(in[0], alpha);
+            out[0] = unpremultiplied(in[2], in[3]);
+            out[1] = unpremultiplied(in[1], in[3]);
+            out[2] = unpremultiplied(in[0], in[3]);
         }
         break;
     case RowConversion::Rgb16:
