@@ -8,11 +8,13 @@
 #include "bmp/BmpWriter.h"
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
+#include "pcx/PcxRoutines.h"
 
 namespace {
 
 constexpr KpxCodecEntry kBuiltInCodecs[] = {
     {0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr}, // keeps the table non-empty
+    {10, KpxPcxGetInfo, KpxPcxLoad, KpxPcxSave, nullptr, nullptr, nullptr, nullptr},
     {20, KpxGifGetInfo, KpxGifLoadFrame, KpxGifSave, nullptr, nullptr, nullptr, nullptr},
     {40, KpxBmpGetInfo, KpxBmpLoad, KpxBmpSave, KpxBmpGetInfoOleStream, KpxBmpLoadOleStream,
      KpxBmpSaveOleStream, KpxBmpReadStream},
