@@ -9,6 +9,8 @@
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
 #include "pcx/PcxRoutines.h"
+#include "tga/TgaRoutines.h"
+#include "wpg/WpgRoutines.h"
 
 namespace {
 
@@ -18,6 +20,8 @@ constexpr KpxCodecEntry kBuiltInCodecs[] = {
     {20, KpxGifGetInfo, KpxGifLoadFrame, KpxGifSave, nullptr, nullptr, nullptr, nullptr},
     {40, KpxBmpGetInfo, KpxBmpLoad, KpxBmpSave, KpxBmpGetInfoOleStream, KpxBmpLoadOleStream,
      KpxBmpSaveOleStream, KpxBmpReadStream},
+    {50, KpxWpgGetInfo, KpxWpgLoad, KpxWpgSave, nullptr, nullptr, nullptr, nullptr},
+    {80, KpxTgaGetInfo, KpxTgaLoad, KpxTgaSave, nullptr, nullptr, nullptr, nullptr},
     {110, KpxBmiGetInfo, KpxBmiLoad, KpxBmiSave, KpxBmiGetInfoOleStream, KpxBmiLoadOleStream,
      KpxBmiSaveOleStream, nullptr},
 };

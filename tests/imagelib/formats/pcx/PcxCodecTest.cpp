@@ -213,18 +213,11 @@ struct DepthCase {
 
 class PcxSave : public ::testing::TestWithParam<DepthCase> {};
 
-// 1-bit PCX pictures are black and white (the header's colours are not read for them).
-void makeBlackAndWhite(KpxHandle image) {
-    const kpx::ImageLock record(image, kKpxWrite);
-    record->colors()[0] = RGBQUAD{0, 0, 0, 0};
-    record->colors()[1] = RGBQUAD{255, 255, 255, 0};
-}
-
 TEST_P(PcxSave, LibraryAndPeersReadTheSameColours) {
     const DepthCase c = GetParam();
     const KpxHandle image = kfm::test::makePicture(29, 11, c.depth, kfm::test::testPattern);
-    if (c.depth == 1)
-        makeBlackAndWhite(image);
+    if (c.depth == 1) // 1-bit PCX pictures are black and white
+        kfm::test::makeBlackAndWhite(image);
     const kfm::test::TempDir dir;
     const std::string path = dir.file("saved.pcx");
     ASSERT_EQ(KPXSaveImage(image, path.c_str(), kPcx, 0, 0, nullptr), 1);
