@@ -8,6 +8,8 @@
 #include "bmp/BmpWriter.h"
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
+#include "ico/IcoRoutines.h"
+#include "macpaint/MacPaintRoutines.h"
 #include "pcx/PcxRoutines.h"
 #include "tga/TgaRoutines.h"
 #include "wpg/WpgRoutines.h"
@@ -21,6 +23,8 @@ constexpr KpxCodecEntry kBuiltInCodecs[] = {
     {40, KpxBmpGetInfo, KpxBmpLoad, KpxBmpSave, KpxBmpGetInfoOleStream, KpxBmpLoadOleStream,
      KpxBmpSaveOleStream, KpxBmpReadStream},
     {50, KpxWpgGetInfo, KpxWpgLoad, KpxWpgSave, nullptr, nullptr, nullptr, nullptr},
+    {60, KpxIcoGetInfo, KpxIcoLoad, KpxIcoSave, nullptr, nullptr, nullptr, nullptr},
+    {70, KpxMacPaintGetInfo, KpxMacPaintLoad, KpxMacPaintSave, nullptr, nullptr, nullptr, nullptr},
     {80, KpxTgaGetInfo, KpxTgaLoad, KpxTgaSave, nullptr, nullptr, nullptr, nullptr},
     {110, KpxBmiGetInfo, KpxBmiLoad, KpxBmiSave, KpxBmiGetInfoOleStream, KpxBmiLoadOleStream,
      KpxBmiSaveOleStream, nullptr},
