@@ -150,16 +150,23 @@ template <typename Value> KpxHandle makePicture(int width, int height, int depth
     return image;
 }
 
+// Gives a 1-bit image the black and white of formats whose 1-bit pictures have no colours.
+inline void makeBlackAndWhite(KpxHandle image) {
+    const kpx::ImageLock record(image, kKpxWrite);
+    record->colors()[0] = RGBQUAD{0, 0, 0, 0};
+    record->colors()[1] = RGBQUAD{255, 255, 255, 0};
+}
+
 // A picture with some structure for round trips: stripes, a gradient and noise.
 inline std::uint32_t testPattern(int x, int y) {
     return static_cast<std::uint32_t>((x * 37 + y * 11) ^ (x * y)) * 2654435761u >> 8;
 }
 
-// Runs a peer program; false when it is missing or fails. Its output goes nowhere.
+// Runs a peer program; false when it is missing or fails. Its messages go nowhere.
 inline bool runPeer(const std::string& program, const std::string& arguments) {
     if (!std::filesystem::exists(program))
         return false;
-    const std::string command = program + " " + arguments + " >/dev/null 2>&1";
+    const std::string command = program + " " + arguments + " 2>/dev/null";
     return std::system(command.c_str()) == 0;
 }
 
