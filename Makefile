@@ -56,7 +56,13 @@ FLIC_FUZZ_INPUTS := tests/data/flic-damaged tests/data/crashers/flic tests/data/
 # Metafiles: the EMF player and the WMF conversion.
 METAFILE_FUZZ_TARGETS := emf_play_fuzzer wmf_convert_fuzzer
 METAFILE_FUZZ_INPUTS := tests/data/metafile
-FUZZ_TARGET_COUNT := $(words $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS) $(METAFILE_FUZZ_TARGETS))
+# Photo CD packs, and the PNG, JPEG and TIFF glue over their libraries.
+PCD_FUZZ_TARGETS := pcd_decode_fuzzer
+PCD_FUZZ_INPUTS := tests/data/pcd-fuzz
+STILLS_FUZZ_TARGETS := stills_decode_fuzzer
+STILLS_FUZZ_INPUTS := tests/data/png/pngsuite tests/data/jpeg tests/data/tiff tests/data/tiff-damaged
+FUZZ_TARGET_COUNT := $(words $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS) $(METAFILE_FUZZ_TARGETS) \
+    $(PCD_FUZZ_TARGETS) $(STILLS_FUZZ_TARGETS))
 FUZZ_TARGET_SECONDS = $(shell echo $$(( $(FUZZ_SECONDS) > $(FUZZ_TARGET_COUNT) ? \
     $(FUZZ_SECONDS) / $(FUZZ_TARGET_COUNT) : 1 )))
 
@@ -76,10 +82,12 @@ test-fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DKFM_FUZZ=ON -DKFM_IMAGELIB_ONLY=ON -DKFM_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS) \
-	    $(METAFILE_FUZZ_TARGETS)
+	    $(METAFILE_FUZZ_TARGETS) $(PCD_FUZZ_TARGETS) $(STILLS_FUZZ_TARGETS)
 	$(call run_fuzz_targets,$(GIF_FUZZ_TARGETS),$(GIF_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(FLIC_FUZZ_TARGETS),$(FLIC_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(METAFILE_FUZZ_TARGETS),$(METAFILE_FUZZ_INPUTS))
+	$(call run_fuzz_targets,$(PCD_FUZZ_TARGETS),$(PCD_FUZZ_INPUTS))
+	$(call run_fuzz_targets,$(STILLS_FUZZ_TARGETS),$(STILLS_FUZZ_INPUTS))
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "ObjectRecords.h"
+#include "exportdialog/ExportDialog.h"
 #include "types/Win32Types.h"
 
 class CObjFrame;
@@ -115,6 +116,10 @@ public:
     int* optionBits; // enabled per format and depth
 };
 
+// The file name and format of an exported picture, as the outside export dialog library
+// (Chooser5) asks for them: its dialog reaches the program through the export dialog host.
+using ExportFormatChoice = kfm::exportdialog::ExportChoice;
+
 class DialogServices {
 public:
     virtual ~DialogServices() = default;
@@ -123,6 +128,7 @@ public:
     virtual int runFontSubstitutionReport(FontSubstitutionReport& dialog) = 0;
     virtual int runVectorSizeChoice(VectorSizeChoice& dialog) = 0;
     virtual int runCompressionChoice(CompressionChoice& dialog) = 0;
+    virtual int runExportFormatChoice(ExportFormatChoice&) { return IDCANCEL; }
     // The text settings dialog of a frame: on OK it has handed its record to the frame with
     // HandTextObjectToFrame.
     virtual int runTextSettings(CObjFrame& frame) = 0;

@@ -88,14 +88,6 @@ std::string hexColourRedFirst(COLORREF colour) {
     return text;
 }
 
-class WaitCursor {
-public:
-    WaitCursor() { shell().setWaitCursor(true); }
-    ~WaitCursor() { shell().setWaitCursor(false); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 } // namespace
 
 std::string ReplaceFileExtension(const std::string& path, const char* extension) {
@@ -305,7 +297,7 @@ BOOL CGIFAnimDoc::DoSave(const char* path, BOOL replace) {
     std::error_code ec;
     const bool existedBefore = fs::exists(target, ec);
     const int result = mode == kSaveModeAnimation ? OnSaveDocument(target.c_str())
-                                                  : interim::SaveAsOtherFormat(target.c_str());
+                                                  : SaveAsOtherFormat(target.c_str());
     RefreshViews(TRUE, TRUE);
     // An export writes one frame to another file: the animation itself stays as unsaved (or
     // saved) as it was, and its undo history stays.

@@ -39,6 +39,17 @@ public:
     // exports the current frame instead and leaves the modified flag and the undo history alone.
     BOOL DoSave(const char* path, BOOL replace = TRUE) override;
 
+    // Writes the program-wide export image to fileName in the format of its extension. A
+    // format that holds the image's depth is written after the compression dialog; otherwise,
+    // when the user agrees, the conversion dialog of the outside library Chooser5 picks size,
+    // depth and format first (ExportFramesWithDialog). 1 when a file was written, 0 when not
+    // (unknown extension, a dialog cancelled, the conversion declined, a failed export), or the
+    // library's save result.
+    int SaveAsOtherFormat(const char* fileName);
+    // Converts the export image as the user chooses in the Chooser5 dialog and saves it; every
+    // failure shows its message. TRUE when the picture was saved.
+    BOOL ExportFramesWithDialog(const char* fileName);
+
     void RefreshViews(BOOL invalidate, BOOL erase);
     void ResetTitle();
     // Clips the rendered images of the object frames to the animation area; frames wholly
@@ -89,3 +100,6 @@ int ImportMetafileFrame(const char* path, FrameList& list);
 std::string ReplaceFileExtension(const std::string& path, const char* extension);
 // Moves every node of list so that their union rectangle starts at 0,0.
 void NormalizeFramesOrigin(FrameList& list);
+// The folder the outside export library Chooser5 is loaded from: the program's own unless a
+// folder (with a trailing "/") is set here; an empty folder returns to the program's.
+void SetExportLibraryFolder(const std::string& folder);

@@ -70,8 +70,12 @@ KpxHandle CropImageEx(KpxHandle image, int left, int top, int right, int bottom,
     return result;
 }
 
-int SaveAsOtherFormat(const char*) {
-    return 0;
+KpxHandle NewSizeImage(KpxHandle image, int width, int height, KpxProgressProc progress) {
+    if (!image || width != KPXWidth(image) || height != KPXHeight(image))
+        return 0;
+    for (int row = 0; progress && row < height; ++row)
+        progress();
+    return KPXCreateImageFrom(image, 0);
 }
 
 } // namespace interim

@@ -1,13 +1,13 @@
 #pragma once
 // The least that the document's save, preview and import roads need of units that are not
 // written yet: the reduction to 8 bits, the object renderers, the image crop with transparency
-// and the export to other formats. Each one does only what the roads rely on today and is
+// and the resize of a picture. Each one does only what the roads rely on today and is
 // replaced by the real unit when it arrives:
 // - frames pass through the reduction untouched (the GIF writer itself writes an 8-bit copy of a
 //   deeper frame);
 // - vector, control and np-image objects travel through open and save untouched (text objects
 //   are rendered by PaletteRender);
-// - the export to another format fails cleanly.
+// - a picture is resized only to its own size (a copy).
 
 #include "AnimationData.h"
 #include "Bitra5.h"
@@ -27,7 +27,8 @@ void ClearRenderedNPImageObjects(FrameList& list);
 // holds no pixel of the image or the image cannot be read.
 KpxHandle CropImageEx(KpxHandle image, int left, int top, int right, int bottom,
                       int withTransparency);
-// Not saved: 0.
-int SaveAsOtherFormat(const char* path);
+// A new copy of image at width x height: only the image's own size (0 for any other size, as
+// for a missing image). The progress function is called once per row.
+KpxHandle NewSizeImage(KpxHandle image, int width, int height, KpxProgressProc progress);
 
 } // namespace interim

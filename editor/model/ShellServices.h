@@ -19,6 +19,10 @@ constexpr UINT MB_OK_ = 0x0;
 constexpr UINT MB_OKCANCEL_ = 0x1;
 constexpr UINT MB_ICONHAND_ = 0x10;
 constexpr UINT MB_ICONEXCLAMATION_ = 0x30;
+constexpr UINT MB_YESNO_ = 0x4;
+constexpr UINT MB_ICONQUESTION_ = 0x20;
+// The answer of the Yes button.
+constexpr int IDYES_ = 6;
 
 // The program's open and save file dialog: paths of up to 260 characters, the chosen path in
 // file and its folder in folder, the chosen filter index.
@@ -70,6 +74,15 @@ public:
 
 // The installed implementation, or a quiet stand-in when none is installed.
 ShellServices& shell();
+
+// The wait cursor for the lifetime of the object.
+class WaitCursor {
+public:
+    WaitCursor() { shell().setWaitCursor(true); }
+    ~WaitCursor() { shell().setWaitCursor(false); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 // Installs an implementation (not owned); null returns to the quiet stand-in.
 void setShellServices(ShellServices* services);
 

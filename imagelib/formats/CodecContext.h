@@ -70,6 +70,11 @@ struct KpxCodecContext {
     // Load: 1 when the image data could not be decoded to the last pixel (the pixels it did not
     // give take the background index).
     std::int16_t dataIncomplete = 0;
+    // Stream saves of a second image into the same BMI data: where the first image's directory
+    // keeps its spare entry and where its data ends, counted from the start of that data (0 when
+    // no first image was written). The BMI writer sets them; the save front end hands them on.
+    std::int32_t streamSpareSlot = 0;
+    std::int32_t streamDataEnd = 0;
 };
 
 struct KpxImageRecord;

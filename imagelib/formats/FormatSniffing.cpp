@@ -54,6 +54,12 @@ struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
 };
 
+// The size field of the OS/2 core header or of a Windows info header.
+bool isInfoHeaderStart(const std::uint8_t* b) {
+    const std::uint32_t size = b[0] | (b[1] << 8) | (b[2] << 16) | (std::uint32_t{b[3]} << 24);
+    return size == 12 || size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
+}
+
 } // namespace
 
 namespace kpx {
@@ -76,6 +82,9 @@ FormatId sniffBytes(const std::uint8_t* b, FormatId hint, std::int32_t offset) {
     if (startsWith(b, "MM\0", 3))
         return FormatId::Tiff;
     if (startsWith(b, "BM", 2))
+        return FormatId::Bmp;
+    // A packed bitmap (.dib) has no file header: it starts with its info header's size.
+    if (hint == FormatId::Bmp && isInfoHeaderStart(b))
         return FormatId::Bmp;
     if (startsWith(b, "\0\0\1\0", 4))
         return FormatId::Ico;

@@ -6,6 +6,7 @@
 #include "FormatSniffing.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
+#include "PcdReader.h"
 #include "RowCallbacks.h"
 #include "StreamLoading.h"
 #include "Transparency.h"
@@ -24,6 +25,7 @@ constexpr std::int32_t kDefaultPhotoCdResolution = 8;
 constexpr std::int32_t kLoadPhotoCdResolution = -3;
 // A stream request that decodes (8) to about the size given in the request.
 constexpr std::uint32_t kPreviewRequest = kKpxRequestFitSize | 8u;
+constexpr int kPhotoCdGreyDepth = 9;
 
 std::atomic<int> busyFlag{0};
 
@@ -133,11 +135,28 @@ KpxHandle withoutAlphaChannel(KpxHandle image) {
     return converted;
 }
 
-// The Photo CD resolution: none set gives the default; a single one is used as it is.
-void choosePhotoCdResolution(KpxCodecContext& context) {
+// The Photo CD resolution: none set gives the default; a single one is used as it is; from
+// several the user chooses in the resolution dialog (owned by the window). Its grey rendering
+// (depth 9) loads as 8 bits with the grey flag.
+void choosePhotoCdResolution(HWND window, KpxCodecContext& context) {
     const unsigned choices = static_cast<unsigned>(context.disposal) & 0xFFu;
-    if (std::popcount(choices) == 0)
+    if (std::popcount(choices) == 0) {
         context.disposal = kDefaultPhotoCdResolution;
+        return;
+    }
+    if (std::popcount(choices) == 1)
+        return;
+    int resolution = context.disposal;
+    int depth = context.bitsPerPixel;
+    int width = context.width;
+    int height = context.height;
+    KpxPcdChooseResolution(window, &resolution, &depth, &width, &height);
+    context.disposal = static_cast<std::int16_t>(resolution);
+    context.width = static_cast<std::int16_t>(width);
+    context.height = static_cast<std::int16_t>(height);
+    context.bitsPerPixel = static_cast<std::int16_t>(depth == kPhotoCdGreyDepth ? 8 : depth);
+    if (depth == kPhotoCdGreyDepth)
+        context.flags = kKpxFlagPhotoCdGrey;
 }
 
 struct ProgressAdapter {
@@ -241,9 +260,9 @@ int KpxIsLoadBusy() {
     return busyFlag.load();
 }
 
-KpxHandle KpxLoadImageCore(HWND, const char* path, std::int32_t offset, std::int32_t frameNumber,
-                           KpxCodecContext* context, std::int32_t photoCdResolution,
-                           KpxProgressProc progress) {
+KpxHandle KpxLoadImageCore(HWND window, const char* path, std::int32_t offset,
+                           std::int32_t frameNumber, KpxCodecContext* context,
+                           std::int32_t photoCdResolution, KpxProgressProc progress) {
     if (!path || !context)
         return 0;
     const CoreLoadSlot slot;
@@ -261,7 +280,7 @@ KpxHandle KpxLoadImageCore(HWND, const char* path, std::int32_t offset, std::int
     if (KpxGetInfoByFormat(context, path, offset, id, nullptr, nullptr) != kKpxOk)
         return 0;
     if (id == formatNumber(FormatId::PhotoCd))
-        choosePhotoCdResolution(*context);
+        choosePhotoCdResolution(window, *context);
     if (!KpxKeepLoading())
         return 0;
     const KpxHandle image =

@@ -16,6 +16,8 @@ std::size_t nonNegative(int value) {
 int packedDepth(const KpxCodecContext& context, RowPacker::Source source) {
     if (source == RowPacker::Source::Bgr)
         return 24;
+    if (source == RowPacker::Source::Bgra)
+        return 32;
     return std::min(KpxNormalizeBitCount(context.bitsPerPixel), 8);
 }
 
@@ -23,7 +25,7 @@ int packedDepth(const KpxCodecContext& context, RowPacker::Source source) {
 std::uint8_t paddingByte(int depth, std::uint8_t fillIndex) {
     if (depth == 1)
         return 0xFF;
-    if (depth == 24)
+    if (depth >= 24)
         return 0;
     return repeatedIndexByte(depth, fillIndex);
 }
@@ -34,7 +36,8 @@ RowPacker::RowPacker(const KpxCodecContext& context, KpxProgressProc progress, S
                      std::uint8_t fillIndex)
     : storeRow_(context.storeRow), progress_(progress), source_(source),
       depth_(packedDepth(context, source)), fillIndex_(fillIndex),
-      decoded_(nonNegative(context.width) * (source == Source::Bgr ? 3 : 1)),
+      decoded_(nonNegative(context.width) *
+               static_cast<std::size_t>(depth_ >= 24 ? depth_ / 8 : 1)),
       packed_(
           std::max<std::size_t>(KpxGetRowLayout().rowBytes, dibRowBytes(context.width, depth_))),
       stored_(nonNegative(context.height), false) {}
@@ -53,7 +56,7 @@ bool RowPacker::storeRow(int row) {
 }
 
 bool RowPacker::fillMissingRows() {
-    std::fill(decoded_.begin(), decoded_.end(), source_ == Source::Bgr ? 0 : fillIndex_);
+    std::fill(decoded_.begin(), decoded_.end(), source_ == Source::Indices ? fillIndex_ : 0);
     for (std::size_t row = 0; row < stored_.size(); ++row)
         if (!stored_[row] && !storeRow(static_cast<int>(row)))
             return false;
@@ -67,7 +70,7 @@ void RowPacker::pack() {
         for (std::uint8_t& index : decoded_)
             index = index != 0 ? 1 : 0;
     }
-    if (depth_ == 24)
+    if (depth_ >= 24)
         std::copy(decoded_.begin(), decoded_.end(), packed_.begin());
     else
         packRow(decoded_, packed_.data(), depth_);

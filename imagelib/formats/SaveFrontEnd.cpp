@@ -15,7 +15,6 @@
 
 namespace {
 
-
 // The context of a save, from the image record. The context gets its own copies of the
 // record's texts and objects.
 void prepareSaveContext(KpxCodecContext& c, const KpxImageRecord& record, std::int32_t option,
@@ -50,17 +49,26 @@ void prepareSaveContext(KpxCodecContext& c, const KpxImageRecord& record, std::i
     }
 }
 
+// Where a stream save left the data of its first image, for a second image to join it.
+struct StreamSaveSlots {
+    std::int32_t spareSlot = 0;
+    std::int32_t dataEnd = 0;
+};
+
 // Saves one image (already locked for reading) into a stream as frame frameNumber.
 KpxResult saveToStream(const KpxImageRecord& record, KpxByteStream* stream, std::int32_t formatId,
-                       std::int16_t frameNumber) {
+                       std::int16_t frameNumber, StreamSaveSlots& slots) {
     KpxCodecContext context;
     prepareSaveContext(context, record, 0, 0);
     context.frameNumber = frameNumber;
+    context.streamSpareSlot = slots.spareSlot;
+    context.streamDataEnd = slots.dataEnd;
     KpxSetupRowLayout(&context);
     KpxSetRowBits(record.bits);
     const KpxResult result = KpxSaveByFormatOleStream(
         &context, stream, formatId, nullptr, record.transparency.data(), record.transparencyCount);
     KpxSetRowBits(nullptr);
+    slots = {context.streamSpareSlot, context.streamDataEnd};
     return result;
 }
 
@@ -70,11 +78,12 @@ int saveImageToStream(KpxHandle image, KpxByteStream* stream, std::int32_t forma
         return 0;
     const std::int64_t start = stream->seek(0, SEEK_CUR);
     KpxHandle transparency = 0;
+    StreamSaveSlots slots;
     {
         const kpx::ImageLock record(image, kKpxRead);
         if (!record)
             return 0;
-        if (saveToStream(*record.get(), stream, formatId, 0) != kKpxOk) {
+        if (saveToStream(*record.get(), stream, formatId, 0, slots) != kKpxOk) {
             if (start >= 0)
                 stream->seek(start, SEEK_SET);
             return 0;
@@ -84,7 +93,7 @@ int saveImageToStream(KpxHandle image, KpxByteStream* stream, std::int32_t forma
     if (transparency) {
         const kpx::ImageLock second(transparency, kKpxRead);
         if (second)
-            saveToStream(*second.get(), stream, formatId, 1);
+            saveToStream(*second.get(), stream, formatId, 1, slots);
     }
     return 1;
 }

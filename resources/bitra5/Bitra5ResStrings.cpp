@@ -72,6 +72,10 @@ constexpr KfmStringResource kStrings[] = {
      "Frames decoded only in part, the rest showing the background colour: %s"},
     {bitra5res::IDS_CANVAS_TOO_LARGE,
      "%s cannot be opened: its %s x %s pixel screen is larger than the editor can hold."},
+    // The Photo CD resolution dialog.
+    {bitra5res::IDS_PCD_SIZE_ENTRY, "%d x %d pixels"},
+    {bitra5res::IDS_PCD_MEMORY, "Memory needed: %s bytes"},
+    {bitra5res::IDS_PCD_DEFAULT_SIZE, "Default size (%d x %d pixels)"},
 };
 
 constexpr KfmResourceTables kTables = {

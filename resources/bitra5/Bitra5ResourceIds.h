@@ -42,4 +42,10 @@ constexpr Id IDS_DESCRIPTION_TRANSPARENT = 8157;
 constexpr Id IDS_FRAMES_NOT_READ = 8168;
 constexpr Id IDS_CANVAS_TOO_LARGE = 8169;
 
+// The Photo CD resolution dialog: a resolution entry (width, height), the memory line (the
+// grouped byte count) and the default choice (width, height).
+constexpr Id IDS_PCD_SIZE_ENTRY = 8170;
+constexpr Id IDS_PCD_MEMORY = 8171;
+constexpr Id IDS_PCD_DEFAULT_SIZE = 8172;
+
 } // namespace bitra5res

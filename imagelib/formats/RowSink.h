@@ -1,0 +1,31 @@
+#pragma once
+// Where a span-level decoder puts the rows it decodes. The decoder fills rowBuffer() with one
+// row (8-bit indices, or blue-green-red or blue-green-red-alpha bytes, as its format says) and
+// then calls rowDone with the row's number counted from the top of the picture; false from
+// rowDone asks it to stop. The decoder does not know the image's row layout.
+
+#include <cstdint>
+#include <span>
+
+namespace kpx {
+
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    virtual std::span<std::uint8_t> rowBuffer() = 0;
+    virtual bool rowDone(int row) = 0;
+};
+
+} // namespace kpx
+
+namespace kpx {
+
+// Where a span-level encoder takes the rows it encodes: row(index) gives the row counted from
+// the top of the picture, in the layout the encoder was told; an empty span stops the encoder.
+class RowSource {
+public:
+    virtual ~RowSource() = default;
+    virtual std::span<const std::uint8_t> row(int index) = 0;
+};
+
+} // namespace kpx

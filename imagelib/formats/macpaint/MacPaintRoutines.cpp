@@ -1,0 +1,91 @@
+#include "MacPaintRoutines.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "CodecDescriptions.h"
+#include "CodecIo.h"
+#include "FetchRowSource.h"
+#include "MacPaintFormat.h"
+#include "PackerRowSink.h"
+#include "RowCallbacks.h"
+
+namespace {
+
+using kpx::CodecStatus;
+using namespace kpx::macpaint;
+
+void blackAndWhite(KpxCodecContext& c) {
+    std::memset(c.palette, 0, sizeof c.palette);
+    std::fill_n(&c.palette[1][0], 3, std::uint8_t{255});
+}
+
+std::string fileNameOf(const char* path) {
+    const std::string text = path;
+    const std::size_t slash = text.find_last_of("/\\");
+    return slash == std::string::npos ? text : text.substr(slash + 1);
+}
+
+} // namespace
+
+KpxResult KpxMacPaintGetInfo(KpxCodecContext* context, const char* path, std::int32_t offset,
+                             KpxTransparentEntry*, std::int32_t*) {
+    if (!context)
+        return kKpxBadData;
+    const auto file = kpx::readFileFrom(path, offset, kMacBinaryBytes);
+    if (!file)
+        return kKpxCannotOpen;
+    if (file->bytes.size() < kMacBinaryBytes)
+        return kKpxReadError;
+    if (hasMacBinaryHeader(file->bytes))
+        kpx::setDescriptionText(*context, kpx::description::kMacBinary);
+    context->fileSize = file->fileSize;
+    context->width = kWidth;
+    context->height = kHeight;
+    context->bitsPerPixel = 1;
+    context->dataSize = static_cast<std::int32_t>(kLineBytes) * kHeight;
+    blackAndWhite(*context);
+    return kKpxOk;
+}
+
+KpxResult KpxMacPaintLoad(KpxCodecContext* context, const char* path, std::int32_t offset,
+                          KpxProgressProc progress, KpxTransparentEntry*, std::int32_t*) {
+    if (!context)
+        return kKpxBadData;
+    const auto file = kpx::readFileFrom(path, offset);
+    if (!file)
+        return kKpxCannotOpen;
+    if (context->width != kWidth || context->height != kHeight || context->bitsPerPixel != 1)
+        return kKpxBadData;
+    const std::span<const std::uint8_t> data = file->bytes;
+    const std::size_t start = std::min(linesStart(data), data.size());
+    kpx::RowPacker packer(*context, progress, kpx::RowPacker::Source::Indices);
+    kpx::PackedRowSink sink(packer, 1, kLineBytes);
+    switch (decodeLines(data.subspan(start), sink)) {
+    case CodecStatus::Ok:
+        return kKpxOk;
+    case CodecStatus::Stopped:
+        return kKpxStopped;
+    case CodecStatus::OutOfMemory:
+        return kKpxOutOfMemory;
+    default:
+        return kKpxReadError;
+    }
+}
+
+KpxResult KpxMacPaintSave(KpxCodecContext* context, const char* path, KpxProgressProc progress,
+                          const KpxTransparentEntry*, std::int32_t) {
+    if (!context || !path)
+        return kKpxCannotCreate;
+    kpx::FetchRowSource rows(*context, progress);
+    const Picture picture{context->width, context->height, rows.depth(), fileNameOf(path),
+                          static_cast<std::int64_t>(std::time(nullptr))};
+    std::vector<std::uint8_t> bytes;
+    const CodecStatus status = encodeMacPaint(picture, rows, bytes);
+    if (status != CodecStatus::Ok)
+        return kpx::toResult(status);
+    return kpx::writeNewFile(path, bytes);
+}

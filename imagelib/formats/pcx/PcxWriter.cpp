@@ -1,0 +1,20 @@
+#include <vector>
+
+#include "CodecIo.h"
+#include "FetchRowSource.h"
+#include "PcxFormat.h"
+#include "PcxRoutines.h"
+
+KpxResult KpxPcxSave(KpxCodecContext* context, const char* path, KpxProgressProc progress,
+                     const KpxTransparentEntry*, std::int32_t) {
+    if (!context || !path)
+        return kKpxCannotCreate;
+    kpx::FetchRowSource rows(*context, progress);
+    const kpx::pcx::Picture picture{context->width, context->height, context->bitsPerPixel,
+                                    rows.depth(), context->palette};
+    std::vector<std::uint8_t> bytes;
+    const kpx::CodecStatus status = kpx::pcx::encodePcx(picture, rows, bytes);
+    if (status != kpx::CodecStatus::Ok)
+        return kpx::toResult(status);
+    return kpx::writeNewFile(path, bytes);
+}

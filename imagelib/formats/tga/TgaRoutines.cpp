@@ -1,0 +1,111 @@
+#include "TgaRoutines.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "CodecDescriptions.h"
+#include "CodecIo.h"
+#include "DecodeLimits.h"
+#include "FetchRowSource.h"
+#include "PackerRowSink.h"
+#include "RowCallbacks.h"
+#include "TgaFormat.h"
+
+namespace {
+
+using kpx::CodecStatus;
+using namespace kpx::tga;
+
+constexpr std::int16_t kFlagBottomUp = 0x40;
+
+bool withinLimits(std::span<const std::uint8_t> data, const TgaHeader& h) {
+    const kpx::DecodeLimits& limits = kpx::kDefaultDecodeLimits;
+    const auto width = static_cast<std::uint64_t>(h.width);
+    const auto height = static_cast<std::uint64_t>(h.height);
+    return kpx::withinSize(limits, width, height) &&
+           kpx::dataCanFill(limits, width, height, static_cast<std::uint64_t>(h.depth),
+                            dataReach(data, h));
+}
+
+KpxResult info(KpxCodecContext& c, std::span<const std::uint8_t> data, std::int32_t fileSize) {
+    kpx::setDescriptionText(c, kpx::description::kUncompressed);
+    c.fileSize = fileSize;
+    const HeaderResult header = readHeader(data);
+    if (header.status != CodecStatus::Ok)
+        return kKpxBadData;
+    const TgaHeader& h = header.header;
+    if (isRunLength(h))
+        kpx::setDescriptionText(c, kpx::description::kRunLength);
+    c.width = static_cast<std::int16_t>(std::min(h.width, 0x7FFF));
+    c.height = static_cast<std::int16_t>(std::min(h.height, 0x7FFF));
+    c.bitsPerPixel = static_cast<std::int16_t>(h.depth);
+    c.backgroundIndex = 0;
+    c.flags = topRowFirst(h) ? 0 : kFlagBottomUp;
+    c.dataSize = static_cast<std::int32_t>(std::min<std::uint64_t>(
+        static_cast<std::uint64_t>(h.depth) * ((static_cast<std::uint64_t>(h.width) + 7) / 8) *
+            static_cast<std::uint64_t>(h.height),
+        INT32_MAX));
+    std::memcpy(c.palette, h.palette, sizeof c.palette);
+    return withinLimits(data, h) ? kKpxOk : kKpxBadData;
+}
+
+KpxResult load(KpxCodecContext& c, std::span<const std::uint8_t> data, KpxProgressProc progress) {
+    const HeaderResult header = readHeader(data);
+    if (header.status != CodecStatus::Ok)
+        return header.status == CodecStatus::Truncated ? kKpxReadError : kKpxBadData;
+    const TgaHeader& h = header.header;
+    if (h.width != c.width || h.height != c.height || h.depth != c.bitsPerPixel ||
+        !withinLimits(data, h))
+        return kKpxBadData;
+    kpx::RowPacker packer(c, progress,
+                          isTrueColour(h) ? kpx::RowPacker::Source::Bgr
+                                          : kpx::RowPacker::Source::Indices);
+    kpx::PackerRowSink sink(packer);
+    switch (decodePixels(data, h, sink)) {
+    case CodecStatus::Ok:
+        return kKpxOk;
+    case CodecStatus::Stopped:
+        return kKpxStopped;
+    case CodecStatus::OutOfMemory:
+        return kKpxOutOfMemory;
+    default:
+        return kKpxReadError;
+    }
+}
+
+} // namespace
+
+KpxResult KpxTgaGetInfo(KpxCodecContext* context, const char* path, std::int32_t offset,
+                        KpxTransparentEntry*, std::int32_t*) {
+    if (!context)
+        return kKpxBadData;
+    const auto file = kpx::readFileFrom(path, offset);
+    if (!file)
+        return kKpxCannotOpen;
+    return info(*context, file->bytes, file->fileSize);
+}
+
+KpxResult KpxTgaLoad(KpxCodecContext* context, const char* path, std::int32_t offset,
+                     KpxProgressProc progress, KpxTransparentEntry*, std::int32_t*) {
+    if (!context)
+        return kKpxBadData;
+    const auto file = kpx::readFileFrom(path, offset);
+    if (!file)
+        return kKpxCannotOpen;
+    return load(*context, file->bytes, progress);
+}
+
+KpxResult KpxTgaSave(KpxCodecContext* context, const char* path, KpxProgressProc progress,
+                     const KpxTransparentEntry*, std::int32_t) {
+    if (!context || !path)
+        return kKpxCannotCreate;
+    kpx::FetchRowSource rows(*context, progress);
+    const Picture picture{context->width, context->height, context->bitsPerPixel, rows.depth(),
+                          context->palette};
+    std::vector<std::uint8_t> bytes;
+    const CodecStatus status = encodeTga(picture, rows, bytes);
+    if (status != CodecStatus::Ok)
+        return kpx::toResult(status);
+    return kpx::writeNewFile(path, bytes);
+}

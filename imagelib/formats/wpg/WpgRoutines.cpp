@@ -1,0 +1,109 @@
+#include "WpgRoutines.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "CodecDescriptions.h"
+#include "CodecIo.h"
+#include "DecodeLimits.h"
+#include "FetchRowSource.h"
+#include "PackerRowSink.h"
+#include "RowCallbacks.h"
+#include "WpgFormat.h"
+
+namespace {
+
+using kpx::CodecStatus;
+using namespace kpx::wpg;
+
+// Each two bytes of row data can repeat a row up to 255 times.
+bool withinLimits(const WpgScan& scan) {
+    const kpx::DecodeLimits& limits = kpx::kDefaultDecodeLimits;
+    const auto width = static_cast<std::uint64_t>(scan.width);
+    const auto height = static_cast<std::uint64_t>(scan.height);
+    const std::uint64_t rows = (scan.rowsEnd - scan.rowsStart) / 2 * 256 + 1;
+    return kpx::withinSize(limits, width, height) &&
+           kpx::dataCanFill(limits, width, height, static_cast<std::uint64_t>(scan.depth),
+                            rows * width);
+}
+
+KpxResult info(KpxCodecContext& c, std::span<const std::uint8_t> data, std::int32_t fileSize) {
+    kpx::setDescriptionText(c, kpx::description::kWordPerfect);
+    c.fileSize = fileSize;
+    c.width = 0;
+    c.height = 0;
+    c.bitsPerPixel = 0;
+    const WpgScan scan = scanRecords(data);
+    if (scan.status != CodecStatus::Ok || !withinLimits(scan))
+        return kKpxBadData;
+    c.width = static_cast<std::int16_t>(std::min(scan.width, 0x7FFF));
+    c.height = static_cast<std::int16_t>(std::min(scan.height, 0x7FFF));
+    c.bitsPerPixel = static_cast<std::int16_t>(scan.depth);
+    c.backgroundIndex = 0;
+    c.dataSize = static_cast<std::int32_t>(
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(scan.depth) *
+                                    ((static_cast<std::uint64_t>(scan.width) + 7) / 8) *
+                                    static_cast<std::uint64_t>(scan.height),
+                                INT32_MAX));
+    std::memcpy(c.palette, scan.palette, sizeof c.palette);
+    return kKpxOk;
+}
+
+KpxResult load(KpxCodecContext& c, std::span<const std::uint8_t> data, KpxProgressProc progress) {
+    const WpgScan scan = scanRecords(data);
+    if (scan.status != CodecStatus::Ok)
+        return kKpxBadData;
+    if (scan.width != c.width || scan.height != c.height || scan.depth != c.bitsPerPixel ||
+        !withinLimits(scan))
+        return kKpxBadData;
+    std::memcpy(c.palette, scan.palette, sizeof c.palette);
+    kpx::RowPacker packer(c, progress, kpx::RowPacker::Source::Indices);
+    kpx::PackerRowSink sink(packer);
+    switch (decodeRows(data, scan, sink)) {
+    case CodecStatus::Ok:
+        return kKpxOk;
+    case CodecStatus::Stopped:
+        return kKpxStopped;
+    case CodecStatus::OutOfMemory:
+        return kKpxOutOfMemory;
+    default:
+        return kKpxReadError;
+    }
+}
+
+} // namespace
+
+KpxResult KpxWpgGetInfo(KpxCodecContext* context, const char* path, std::int32_t offset,
+                        KpxTransparentEntry*, std::int32_t*) {
+    if (!context)
+        return kKpxBadData;
+    const auto file = kpx::readFileFrom(path, offset);
+    if (!file)
+        return kKpxCannotOpen;
+    return info(*context, file->bytes, file->fileSize);
+}
+
+KpxResult KpxWpgLoad(KpxCodecContext* context, const char* path, std::int32_t offset,
+                     KpxProgressProc progress, KpxTransparentEntry*, std::int32_t*) {
+    if (!context)
+        return kKpxBadData;
+    const auto file = kpx::readFileFrom(path, offset);
+    if (!file)
+        return kKpxCannotOpen;
+    return load(*context, file->bytes, progress);
+}
+
+KpxResult KpxWpgSave(KpxCodecContext* context, const char* path, KpxProgressProc progress,
+                     const KpxTransparentEntry*, std::int32_t) {
+    if (!context || !path)
+        return kKpxCannotCreate;
+    kpx::FetchRowSource rows(*context, progress);
+    const Picture picture{context->width, context->height, context->bitsPerPixel, rows.depth(),
+                          context->palette};
+    std::vector<std::uint8_t> bytes;
+    const CodecStatus status = encodeWpg(picture, rows, bytes);
+    if (status != CodecStatus::Ok)
+        return kpx::toResult(status);
+    return kpx::writeNewFile(path, bytes);
+}
