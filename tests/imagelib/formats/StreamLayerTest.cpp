@@ -131,7 +131,7 @@ TEST(Dispatch, ExceptionInsideACodecIsAFailure) {
     KpxUnregisterCodec(70);
     KpxCodecContext context;
     EXPECT_EQ(KpxGetInfoByFormat(&context, "x.mac", 0, 70, nullptr, nullptr),
-              KpxFindCodec(70).info ? kKpxReadError : kKpxBadData);
+              KpxFindCodec(70).info ? kKpxCannotOpen : kKpxBadData);
 }
 
 KpxCodecContext lastGifSave;
