@@ -4,19 +4,52 @@
 // written in one piece. Also the description texts the codecs put into their context.
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <optional>
 #include <span>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "Bitra5.h"
 #include "CodecContext.h"
+#include "CodecStatus.h"
 #include "ResultCodes.h"
+#include "RowSink.h"
 
 namespace kpx {
 
+// Bytes in memory whose new room is not zeroed when the buffer grows: a read fills it at once, so
+// it need not be written twice.
+class ByteBuffer {
+public:
+    std::uint8_t* data() { return bytes_.get(); }
+    const std::uint8_t* data() const { return bytes_.get(); }
+    std::size_t size() const { return size_; }
+    std::size_t capacity() const { return capacity_; }
+    bool empty() const { return size_ == 0; }
+    const std::uint8_t* begin() const { return data(); }
+    const std::uint8_t* end() const { return data() + size_; }
+    operator std::span<const std::uint8_t>() const { return {data(), size_}; }
+
+    void reserve(std::size_t n);
+    // Grows or shrinks to n bytes; the bytes a growth adds hold nothing defined.
+    void resize(std::size_t n);
+
+private:
+    struct Free {
+        void operator()(std::uint8_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<std::uint8_t[], Free> bytes_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
 // The bytes of a file from an offset on, with the length of the whole file.
 struct FileBytes {
-    std::vector<std::uint8_t> bytes;
+    ByteBuffer bytes;
     std::int32_t fileSize = 0;
 };
 
@@ -26,7 +59,7 @@ std::optional<FileBytes> readFileFrom(const char* path, std::int32_t offset,
                                       std::size_t limit = SIZE_MAX);
 
 // The last `count` bytes of a file (fewer when the file is shorter).
-std::vector<std::uint8_t> readFileTail(const char* path, std::size_t count);
+ByteBuffer readFileTail(const char* path, std::size_t count);
 
 // The bytes of a byte stream from the position it had when this was made, read as they are
 // asked for.
@@ -47,13 +80,50 @@ public:
 private:
     KpxByteStream& stream_;
     std::int64_t start_;
-    std::vector<std::uint8_t> bytes_;
+    ByteBuffer bytes_;
     bool ended_ = false;
 };
 
 // Creates the file anew and writes the bytes; a failed write removes the file again (5 when the
 // file cannot be created, 6 when the write fails).
 KpxResult writeNewFile(const char* path, std::span<const std::uint8_t> bytes);
+
+// An encoder's bytes written to a new file as they come, a large piece at a time. The file is
+// removed again unless finish() succeeds.
+class FileByteSink final : public ByteSink {
+public:
+    explicit FileByteSink(const char* path);
+    ~FileByteSink() override;
+    FileByteSink(const FileByteSink&) = delete;
+    FileByteSink& operator=(const FileByteSink&) = delete;
+
+    bool opened() const { return file_ != nullptr; }
+    bool failed() const { return failed_; }
+    bool flush() override;
+    // Writes the rest and closes the file: 0, or 6 when anything could not be written.
+    KpxResult finish();
+
+private:
+    bool write();
+
+    std::string path_;
+    std::FILE* file_ = nullptr;
+    bool failed_ = false;
+};
+
+// Encodes into a new file at path: 5 when it cannot be created, 6 when it cannot be written, else
+// the encoder's result; the file is removed on every failure.
+template <typename Encode> KpxResult encodeToFile(const char* path, Encode encode) {
+    FileByteSink file(path);
+    if (!file.opened())
+        return kKpxCannotCreate;
+    const CodecStatus status = encode(static_cast<ByteSink&>(file));
+    if (file.failed())
+        return kKpxWriteError;
+    if (status != CodecStatus::Ok)
+        return toResult(status);
+    return file.finish();
+}
 
 // Writes the bytes at the stream's position; after a short write the stream goes back there (6).
 KpxResult writeToStream(KpxByteStream& stream, std::span<const std::uint8_t> bytes);

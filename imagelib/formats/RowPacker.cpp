@@ -36,8 +36,9 @@ RowPacker::RowPacker(const KpxCodecContext& context, KpxProgressProc progress, S
                      std::uint8_t fillIndex)
     : storeRow_(context.storeRow), progress_(progress), source_(source),
       depth_(packedDepth(context, source)), fillIndex_(fillIndex),
-      decoded_(nonNegative(context.width) *
-               static_cast<std::size_t>(depth_ >= 24 ? depth_ / 8 : 1)),
+      decodedBytes_(nonNegative(context.width) *
+                    static_cast<std::size_t>(depth_ >= 24 ? depth_ / 8 : 1)),
+      decoded_(std::max<std::size_t>(decodedBytes_, KpxGetRowLayout().rowBytes)),
       packed_(
           std::max<std::size_t>(KpxGetRowLayout().rowBytes, dibRowBytes(context.width, depth_))),
       stored_(nonNegative(context.height), false) {}
@@ -51,6 +52,12 @@ bool RowPacker::storeRow(int row) {
     ++rowsStored_;
     if (!storeRow_)
         return true;
+    // Rows of whole bytes a pixel are stored from the decoded row itself, padded in place.
+    if (depth_ >= 8) {
+        std::fill(decoded_.begin() + static_cast<std::ptrdiff_t>(decodedBytes_), decoded_.end(),
+                  paddingByte(depth_, fillIndex_));
+        return storeRow_(decoded_.data(), row) == 0;
+    }
     pack();
     return storeRow_(packed_.data(), row) == 0;
 }
@@ -67,13 +74,10 @@ void RowPacker::pack() {
     std::fill(packed_.begin(), packed_.end(), paddingByte(depth_, fillIndex_));
     if (depth_ == 1) {
         // Any index but 0 sets the pixel: a 1-bit image has two colours.
-        for (std::uint8_t& index : decoded_)
+        for (std::uint8_t& index : rowBuffer())
             index = index != 0 ? 1 : 0;
     }
-    if (depth_ >= 24)
-        std::copy(decoded_.begin(), decoded_.end(), packed_.begin());
-    else
-        packRow(decoded_, packed_.data(), depth_);
+    packRow(rowBuffer(), packed_.data(), depth_);
 }
 
 } // namespace kpx

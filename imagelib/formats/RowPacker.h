@@ -24,7 +24,7 @@ public:
               std::uint8_t fillIndex = 0);
 
     // Memory for the next decoded row: width bytes of indices, or 3 (4) x width bytes.
-    std::span<std::uint8_t> rowBuffer() { return decoded_; }
+    std::span<std::uint8_t> rowBuffer() { return std::span(decoded_).first(decodedBytes_); }
 
     // Packs the row buffer and stores it as picture row `row` (counted from the top). False when
     // the store asks to stop.
@@ -43,6 +43,8 @@ private:
     Source source_;
     int depth_;
     std::uint8_t fillIndex_;
+    std::size_t decodedBytes_;
+    // The decoded row, with room for the padding of a stored row.
     std::vector<std::uint8_t> decoded_;
     std::vector<std::uint8_t> packed_;
     std::vector<bool> stored_;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace kpx {
 
@@ -13,6 +14,9 @@ class RowSink {
 public:
     virtual ~RowSink() = default;
     virtual std::span<std::uint8_t> rowBuffer() = 0;
+    // The buffer for a row whose number the decoder knows before it decodes it; a sink may hand
+    // out the row's final place so that nothing is copied after.
+    virtual std::span<std::uint8_t> rowBuffer(int /*row*/) { return rowBuffer(); }
     virtual bool rowDone(int row) = 0;
 };
 
@@ -26,6 +30,24 @@ class RowSource {
 public:
     virtual ~RowSource() = default;
     virtual std::span<const std::uint8_t> row(int index) = 0;
+};
+
+} // namespace kpx
+
+namespace kpx {
+
+// Where a span-level encoder puts the bytes it makes: it appends them to bytes() and calls
+// flush() after each piece (a row); a sink may then hand them on and clear them, so a large file
+// never sits in memory whole. false from flush: they could not be written, and the encoder
+// stops. This base keeps every byte.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    std::vector<std::uint8_t>& bytes() { return bytes_; }
+    virtual bool flush() { return true; }
+
+protected:
+    std::vector<std::uint8_t> bytes_;
 };
 
 } // namespace kpx

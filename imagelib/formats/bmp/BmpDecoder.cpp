@@ -110,9 +110,10 @@ DecodeResult decodeStored(std::span<const std::uint8_t> data, const BmpHeader& h
         const auto stored = in.bytes(rowBytes);
         if (stored.empty())
             return {CodecStatus::Truncated, i};
-        const std::span<std::uint8_t> out = sink.rowBuffer().first(decodedRowBytes(h));
+        const int row = h.topDown ? i : h.height - 1 - i;
+        const std::span<std::uint8_t> out = sink.rowBuffer(row).first(decodedRowBytes(h));
         convertRow(stored, h, channels, out);
-        if (!sink.rowDone(h.topDown ? i : h.height - 1 - i))
+        if (!sink.rowDone(row))
             return {CodecStatus::Stopped, i};
     }
     return {CodecStatus::Ok, h.height};
@@ -150,12 +151,31 @@ DecodeResult decodePixels(std::span<const std::uint8_t> data, const BmpHeader& h
     return {rle.status, rle.rowsDone};
 }
 
+bool storedAsImageRows(const BmpHeader& h) {
+    switch (h.bitCount) {
+    case 1:
+    case 4:
+    case 8:
+    case 24:
+        return h.compression == kRgb;
+    case 32:
+        return h.compression == kRgb || (h.compression == kBitFields && isPlainBgrx(h.masks));
+    default:
+        return false;
+    }
+}
+
 std::uint64_t dataReach(std::span<const std::uint8_t> data, const BmpHeader& h) {
     if (isRle(h))
         return measureRle(compressedBlock(data, h), h.width, h.height, h.bitCount).reached;
+    return storedReach(data.size(), h);
+}
+
+std::uint64_t storedReach(std::uint64_t bytes, const BmpHeader& h) {
     const std::uint64_t rowBytes = storedRowBytes(h);
-    const std::uint64_t available = pixelReader(data, h).remaining();
-    return rowBytes == 0 ? 0 : available / rowBytes * static_cast<std::uint64_t>(h.width);
+    if (rowBytes == 0 || bytes <= h.pixelOffset)
+        return 0;
+    return (bytes - h.pixelOffset) / rowBytes * static_cast<std::uint64_t>(h.width);
 }
 
 } // namespace kpx::bmp

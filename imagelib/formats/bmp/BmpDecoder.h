@@ -27,7 +27,14 @@ std::size_t decodedRowBytes(const BmpHeader& header);
 DecodeResult decodePixels(std::span<const std::uint8_t> data, const BmpHeader& header,
                           RowSink& sink);
 
+// Whether the stored rows are already the rows of the image the bitmap loads into (uncompressed
+// 1, 4, 8 and 24 bits, and 32 bits in the plain byte order), so they need no decoding.
+bool storedAsImageRows(const BmpHeader& header);
+
 // How many pixels the data can give: whole stored rows, or what the run-length data reaches.
 std::uint64_t dataReach(std::span<const std::uint8_t> data, const BmpHeader& header);
+
+// How many pixels of whole stored rows a bitmap of `bytes` bytes (from its first byte) holds.
+std::uint64_t storedReach(std::uint64_t bytes, const BmpHeader& header);
 
 } // namespace kpx::bmp

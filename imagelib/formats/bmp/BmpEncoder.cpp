@@ -23,24 +23,27 @@ void dropFourthBytes(std::span<const std::uint8_t> row, int width, std::uint8_t*
 
 } // namespace
 
-CodecStatus encodeBmp(const EncodeImage& image, RowSource& rows, std::vector<std::uint8_t>& out) {
+CodecStatus encodeBmp(const EncodeImage& image, RowSource& rows, ByteSink& out) {
     if (image.width <= 0 || image.height <= 0 || !isRowDepth(image.rowDepth) ||
         (image.rowDepth <= 8 && !image.palette))
         return CodecStatus::Unsupported;
     const int depth = fileDepth(image.rowDepth);
-    writeHeader(out, image.width, image.height, depth, image.palette);
+    std::vector<std::uint8_t>& bytes = out.bytes();
+    writeHeader(bytes, image.width, image.height, depth, image.palette);
     const std::size_t fileRow = dibRowBytes(image.width, depth);
     const std::size_t sourceRow = dibRowBytes(image.width, image.rowDepth);
-    std::size_t at = out.size();
-    out.resize(at + fileRow * static_cast<std::size_t>(image.height));
-    for (int i = 0; i < image.height; ++i, at += fileRow) {
+    for (int i = 0; i < image.height; ++i) {
         const std::span<const std::uint8_t> row = rows.row(image.height - 1 - i);
         if (row.size() < sourceRow)
             return CodecStatus::Stopped;
+        const std::size_t at = bytes.size();
+        bytes.resize(at + fileRow);
         if (image.rowDepth == 32)
-            dropFourthBytes(row, image.width, out.data() + at);
+            dropFourthBytes(row, image.width, bytes.data() + at);
         else
-            std::copy_n(row.begin(), fileRow, out.begin() + static_cast<std::ptrdiff_t>(at));
+            std::copy_n(row.begin(), fileRow, bytes.begin() + static_cast<std::ptrdiff_t>(at));
+        if (!out.flush())
+            return CodecStatus::Stopped;
     }
     return CodecStatus::Ok;
 }

@@ -20,7 +20,7 @@ struct EncodeImage {
 };
 
 // Appends the whole file to out, taking the rows from the bottom one up. Unsupported for a
-// depth the file cannot take; Stopped when the source gives an empty row.
-CodecStatus encodeBmp(const EncodeImage& image, RowSource& rows, std::vector<std::uint8_t>& out);
+// depth the file cannot take; Stopped when the source gives an empty row or out cannot write.
+CodecStatus encodeBmp(const EncodeImage& image, RowSource& rows, ByteSink& out);
 
 } // namespace kpx::bmp

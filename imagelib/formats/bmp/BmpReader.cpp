@@ -32,8 +32,9 @@ unsigned descriptionOf(const BmpHeader& h) {
 }
 
 // Whether the library can hold the picture and the data could fill it (or the picture is small
-// enough to load even when its data is cut short).
-bool withinLimits(std::span<const std::uint8_t> data, const BmpHeader& h,
+// enough to load even when its data is cut short). `size` is the length of the bitmap from its
+// first byte; data may hold only its headers when the rows are stored uncompressed.
+bool withinLimits(std::span<const std::uint8_t> data, std::uint64_t size, const BmpHeader& h,
                   const kpx::DecodeLimits& limits) {
     if (!kpx::withinSize(limits, static_cast<std::uint32_t>(h.width),
                          static_cast<std::uint32_t>(h.height)))
@@ -43,7 +44,14 @@ bool withinLimits(std::span<const std::uint8_t> data, const BmpHeader& h,
     const auto bits = static_cast<std::uint64_t>(KpxNormalizeBitCount(h.bitCount));
     if (width * height <= limits.alwaysLoadablePixels)
         return kpx::dataCanFill(limits, width, height, bits, 0);
-    return kpx::dataCanFill(limits, width, height, bits, dataReach(data, h));
+    const std::uint64_t reach = isRle(h) ? dataReach(data, h) : storedReach(size, h);
+    return kpx::dataCanFill(limits, width, height, bits, reach);
+}
+
+// Whether the limits need the run-length data itself, not only the file's length.
+bool needsAllData(const BmpHeader& h) {
+    return isRle(h) && static_cast<std::uint64_t>(h.width) * static_cast<std::uint64_t>(h.height) >
+                           kpx::kDefaultDecodeLimits.alwaysLoadablePixels;
 }
 
 void fillContext(KpxCodecContext& c, const BmpHeader& h, std::int32_t fileSize) {
@@ -78,8 +86,8 @@ KpxResult headerFailure(CodecStatus status, bool load) {
     return status == CodecStatus::Truncated && load ? kKpxReadError : kKpxBadData;
 }
 
-KpxResult infoFrom(KpxCodecContext& c, std::span<const std::uint8_t> data, std::int32_t fileSize,
-                   Start start) {
+KpxResult infoFrom(KpxCodecContext& c, std::span<const std::uint8_t> data, std::uint64_t size,
+                   std::int32_t fileSize, Start start) {
     c.frameCount = 1;
     c.flags = 0;
     std::memset(c.palette, 0, sizeof c.palette);
@@ -89,7 +97,7 @@ KpxResult infoFrom(KpxCodecContext& c, std::span<const std::uint8_t> data, std::
         return headerFailure(header.status, false);
     fillContext(c, header.header, fileSize);
     if (!isSupported(header.header) ||
-        !withinLimits(data, header.header, kpx::kDefaultDecodeLimits))
+        !withinLimits(data, size, header.header, kpx::kDefaultDecodeLimits))
         return kKpxBadData;
     return kKpxOk;
 }
@@ -104,7 +112,7 @@ KpxResult loadFrom(KpxCodecContext& c, std::span<const std::uint8_t> data, Start
     // The image was made from the info: a file changed since then is not loaded into it.
     if (!isSupported(h) || h.width != c.width || h.height != c.height ||
         KpxNormalizeBitCount(h.bitCount) != KpxNormalizeBitCount(c.bitsPerPixel) ||
-        !withinLimits(data, h, kpx::kDefaultDecodeLimits))
+        !withinLimits(data, data.size(), h, kpx::kDefaultDecodeLimits))
         return kKpxBadData;
     kpx::RowPacker packer(c, progress, sourceOf(h), 0);
     kpx::PackerRowSink sink(packer);
@@ -138,10 +146,18 @@ KpxResult KpxBmpGetInfo(KpxCodecContext* context, const char* path, std::int32_t
                         KpxTransparentEntry*, std::int32_t*) {
     if (!context)
         return kKpxBadData;
-    const auto file = kpx::readFileFrom(path, offset);
+    // The headers are enough, unless the limits need the run-length data.
+    auto file = kpx::readFileFrom(path, offset, kHeaderBytes);
     if (!file)
         return kKpxCannotOpen;
-    return infoFrom(*context, file->bytes, file->fileSize, Start::FileOrInfoHeader);
+    const HeaderResult header = readHeader(file->bytes, Start::FileOrInfoHeader);
+    if (header.status == CodecStatus::Ok && needsAllData(header.header))
+        file = kpx::readFileFrom(path, offset);
+    if (!file)
+        return kKpxCannotOpen;
+    const std::uint64_t size = static_cast<std::uint64_t>(
+        std::max<std::int64_t>(std::int64_t{file->fileSize} - offset, 0));
+    return infoFrom(*context, file->bytes, size, file->fileSize, Start::FileOrInfoHeader);
 }
 
 KpxResult KpxBmpLoad(KpxCodecContext* context, const char* path, std::int32_t offset,
@@ -161,8 +177,9 @@ KpxResult KpxBmpGetInfoOleStream(KpxCodecContext* context, KpxByteStream* stream
     kpx::StreamBytes in(*stream);
     if (!in.valid())
         return kKpxCannotOpen;
+    const std::span<const std::uint8_t> data = bitmapFromStream(in);
     const KpxResult result =
-        infoFrom(*context, bitmapFromStream(in), in.streamSize(), Start::FileHeader);
+        infoFrom(*context, data, data.size(), in.streamSize(), Start::FileHeader);
     in.seekTo(0);
     return result;
 }

@@ -66,7 +66,7 @@ public:
 
 private:
     std::uint8_t* open() {
-        const std::span<std::uint8_t> row = sink_->rowBuffer();
+        const std::span<std::uint8_t> row = sink_->rowBuffer(height_ - 1 - y_);
         if (!open_)
             std::fill(row.begin(), row.end(), std::uint8_t{0});
         open_ = true;

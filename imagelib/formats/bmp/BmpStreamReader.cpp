@@ -24,6 +24,8 @@ constexpr std::size_t kHeaderBytes = 14 + 124 + 16 + 256 * 4;
 constexpr std::uint32_t kRequestSize = 2;
 constexpr std::uint32_t kRequestFrames = 4;
 constexpr std::uint32_t kRequestImage = 8;
+// Rows stored as the image keeps them are read this many bytes at a time.
+constexpr std::size_t kRowsReadAtOnce = 1 << 20;
 
 BitraError headerError(std::span<const std::uint8_t> data, CodecStatus status) {
     if (status == CodecStatus::Truncated)
@@ -48,25 +50,41 @@ public:
 
     std::span<std::uint8_t> rowBuffer() override { return decoded_; }
 
+    // Rows of whole bytes a pixel are decoded in their place in the image.
+    std::span<std::uint8_t> rowBuffer(int row) override {
+        if (kind_ == PixelKind::Indices && image_.bitCount() != 8)
+            return decoded_;
+        inPlace_ = row;
+        return {imageRow(row), decoded_.size()};
+    }
+
     bool rowDone(int row) override {
         const int height = image_.height();
-        std::uint8_t* target =
-            image_.bits + static_cast<std::size_t>(height - 1 - row) * image_.rowBytes();
-        if (kind_ == PixelKind::Indices)
-            kpx::packRow(decoded_, target, image_.bitCount());
-        else
-            std::copy(decoded_.begin(), decoded_.end(), target);
+        if (inPlace_ != row) {
+            std::uint8_t* target = imageRow(row);
+            if (kind_ == PixelKind::Indices)
+                kpx::packRow(decoded_, target, image_.bitCount());
+            else
+                std::copy(decoded_.begin(), decoded_.end(), target);
+        }
+        inPlace_ = -1;
         const bool go = !progress_ || progress_(done_, height - 1, user_) == 0;
         ++done_;
         return go;
     }
 
 private:
+    std::uint8_t* imageRow(int row) const {
+        return image_.bits +
+               static_cast<std::size_t>(image_.height() - 1 - row) * image_.rowBytes();
+    }
+
     KpxImageRecord& image_;
     PixelKind kind_;
     KpxStreamProgress progress_;
     void* user_;
     std::vector<std::uint8_t> decoded_;
+    int inPlace_ = -1; // the row handed out in its place in the image
     int done_ = 0;
 };
 
@@ -101,8 +119,47 @@ BitraError decodeIntoImage(std::span<const std::uint8_t> data, const BmpHeader& 
     return kBitraReadError;
 }
 
-BitraError readImage(kpx::StreamBytes& in, const BmpHeader& h, KpxStreamImageRequest& request,
-                     KpxStreamProgress progress, void* user) {
+// Stored rows that are already image rows are read from the stream straight into the image,
+// one row at a time, with nothing in between.
+BitraError readRowsInPlace(KpxByteStream& stream, std::int64_t start, const BmpHeader& h,
+                           KpxHandle image, KpxStreamProgress progress, void* user) {
+    const kpx::ImageLock record(image, kKpxWrite);
+    if (!record || !record->bits)
+        return kBitraOutOfMemory;
+    copyPalette(h, *record.get());
+    const auto rowBytes = static_cast<std::uint32_t>(storedRowBytes(h));
+    if (rowBytes != record->rowBytes() || stream.seek(start + h.pixelOffset, SEEK_SET) < 0)
+        return kBitraReadError;
+    // Bottom-up files store the rows in the order the image keeps them: many rows go in one read.
+    const int perRead = h.topDown ? 1 : std::max(1, static_cast<int>(kRowsReadAtOnce / rowBytes));
+    for (int i = 0; i < h.height; i += perRead) {
+        const int rows = std::min(perRead, h.height - i);
+        const int stored = h.topDown ? h.height - 1 - i : i;
+        std::uint8_t* first = record->bits + static_cast<std::size_t>(stored) * rowBytes;
+        const std::size_t bytes = static_cast<std::size_t>(rows) * rowBytes;
+        if (stream.read(first, static_cast<std::uint32_t>(bytes)) !=
+            static_cast<std::int64_t>(bytes))
+            return kBitraReadError;
+        for (int row = i; row < i + rows; ++row)
+            if (progress && progress(row, h.height - 1, user) != 0)
+                return kBitraUnusable;
+    }
+    return kBitraNoError;
+}
+
+// The most pixels the stream can hold after the headers, for the limits.
+std::uint64_t streamReach(KpxByteStream& stream, std::int64_t start, const BmpHeader& h) {
+    const std::int64_t size = stream.size();
+    const std::int64_t bytes = size - start - static_cast<std::int64_t>(h.pixelOffset);
+    const std::uint64_t rowBytes = storedRowBytes(h);
+    if (bytes <= 0 || rowBytes == 0)
+        return 0;
+    return static_cast<std::uint64_t>(bytes) / rowBytes * static_cast<std::uint64_t>(h.width);
+}
+
+BitraError readImage(kpx::StreamBytes& in, KpxByteStream& stream, std::int64_t start,
+                     const BmpHeader& h, KpxStreamImageRequest& request, KpxStreamProgress progress,
+                     void* user) {
     if (!isSupported(h))
         return kBitraUnsupportedColorSpace;
     const kpx::DecodeLimits& limits = kpx::kDefaultDecodeLimits;
@@ -110,15 +167,22 @@ BitraError readImage(kpx::StreamBytes& in, const BmpHeader& h, KpxStreamImageReq
     const auto height = static_cast<std::uint64_t>(h.height);
     if (!kpx::withinSize(limits, width, height))
         return kBitraUnusable;
+    const bool inPlace = storedAsImageRows(h);
     const std::span<const std::uint8_t> data =
-        in.ensure(static_cast<std::size_t>(std::min<std::uint64_t>(pixelDataEnd(h), SIZE_MAX)));
-    if (!kpx::dataCanFill(limits, width, height, static_cast<std::uint64_t>(imageDepth(h)),
-                          width * height <= limits.alwaysLoadablePixels ? 0 : dataReach(data, h)))
+        inPlace ? in.held()
+                : in.ensure(
+                      static_cast<std::size_t>(std::min<std::uint64_t>(pixelDataEnd(h), SIZE_MAX)));
+    const bool small = width * height <= limits.alwaysLoadablePixels;
+    const std::uint64_t reach = small     ? 0
+                                : inPlace ? streamReach(stream, start, h)
+                                          : dataReach(data, h);
+    if (!kpx::dataCanFill(limits, width, height, static_cast<std::uint64_t>(imageDepth(h)), reach))
         return kBitraUnusable;
     const KpxHandle image = KPXCreateImageFast(h.width, h.height, imageDepth(h), 0);
     if (!image)
         return kBitraOutOfMemory;
-    const BitraError error = decodeIntoImage(data, h, image, progress, user);
+    const BitraError error = inPlace ? readRowsInPlace(stream, start, h, image, progress, user)
+                                     : decodeIntoImage(data, h, image, progress, user);
     if (error != kBitraNoError) {
         KPXDeleteImage(image);
         return error;
@@ -136,6 +200,7 @@ BitraError read(KpxStreamCallbacks* stream, KpxStreamImageRequest* request,
     *request = KpxStreamImageRequest{};
     request->flags = flags;
     kpx::CallbackByteStream adapter(stream);
+    const std::int64_t start = adapter.seek(0, SEEK_CUR);
     kpx::StreamBytes in(adapter);
     if (!in.valid())
         return kBitraReadError;
@@ -155,7 +220,7 @@ BitraError read(KpxStreamCallbacks* stream, KpxStreamImageRequest* request,
         if (flags & kRequestFrames)
             request->frameCount = 1;
         if (flags & kRequestImage)
-            error = readImage(in, h, *request, progress, user);
+            error = readImage(in, adapter, start, h, *request, progress, user);
     }
     if (!request->image)
         in.seekTo(0);

@@ -8,12 +8,12 @@
 
 namespace {
 
-// Encodes the image the context describes; a result code.
-KpxResult encode(const KpxCodecContext& context, KpxProgressProc progress,
-                 std::vector<std::uint8_t>& out) {
+// Encodes the image the context describes.
+kpx::CodecStatus encode(const KpxCodecContext& context, KpxProgressProc progress,
+                        kpx::ByteSink& out) {
     kpx::FetchRowSource rows(context, progress);
     const kpx::bmp::EncodeImage image{context.width, context.height, rows.depth(), context.palette};
-    return kpx::toResult(kpx::bmp::encodeBmp(image, rows, out));
+    return kpx::bmp::encodeBmp(image, rows, out);
 }
 
 } // namespace
@@ -22,20 +22,17 @@ KpxResult KpxBmpSave(KpxCodecContext* context, const char* path, KpxProgressProc
                      const KpxTransparentEntry*, std::int32_t) {
     if (!context || !path)
         return kKpxCannotCreate;
-    std::vector<std::uint8_t> bytes;
-    const KpxResult encoded = encode(*context, progress, bytes);
-    if (encoded != kKpxOk)
-        return encoded;
-    return kpx::writeNewFile(path, bytes);
+    return kpx::encodeToFile(path,
+                             [&](kpx::ByteSink& out) { return encode(*context, progress, out); });
 }
 
 KpxResult KpxBmpSaveOleStream(KpxCodecContext* context, KpxByteStream* stream,
                               KpxProgressProc progress, const KpxTransparentEntry*, std::int32_t) {
     if (!context || !stream)
         return kKpxCannotCreate;
-    std::vector<std::uint8_t> bytes;
-    const KpxResult encoded = encode(*context, progress, bytes);
-    if (encoded != kKpxOk)
-        return encoded;
-    return kpx::writeToStream(*stream, bytes);
+    kpx::ByteSink bytes;
+    const kpx::CodecStatus encoded = encode(*context, progress, bytes);
+    if (encoded != kpx::CodecStatus::Ok)
+        return kpx::toResult(encoded);
+    return kpx::writeToStream(*stream, bytes.bytes());
 }

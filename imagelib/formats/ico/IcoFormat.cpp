@@ -164,9 +164,10 @@ CodecStatus encodeIco(const Picture& p, RowSource& rows, std::vector<std::uint8_
     if (p.width <= 0 || p.height <= 0 || p.width > kLargestSide || p.height > kLargestSide)
         return CodecStatus::Unsupported;
     // The colour rows as a bitmap without its file header, then the mask.
-    std::vector<std::uint8_t> bitmap;
+    ByteSink encodedBitmap;
     const CodecStatus encoded =
-        bmp::encodeBmp({p.width, p.height, p.rowDepth, p.palette}, rows, bitmap);
+        bmp::encodeBmp({p.width, p.height, p.rowDepth, p.palette}, rows, encodedBitmap);
+    const std::vector<std::uint8_t>& bitmap = encodedBitmap.bytes();
     if (encoded != CodecStatus::Ok)
         return encoded;
     const int depth = bmp::fileDepth(p.rowDepth);

@@ -35,10 +35,9 @@ KpxResult KpxMacPaintGetInfo(KpxCodecContext* context, const char* path, std::in
                              KpxTransparentEntry*, std::int32_t*) {
     if (!context)
         return kKpxBadData;
+    // A file that cannot be read gives no 128 bytes either.
     const auto file = kpx::readFileFrom(path, offset, kMacBinaryBytes);
-    if (!file)
-        return kKpxCannotOpen;
-    if (file->bytes.size() < kMacBinaryBytes)
+    if (!file || file->bytes.size() < kMacBinaryBytes)
         return kKpxReadError;
     if (hasMacBinaryHeader(file->bytes))
         kpx::setDescriptionText(*context, kpx::description::kMacBinary);

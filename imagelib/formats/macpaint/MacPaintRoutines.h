@@ -8,7 +8,7 @@
 #include "Bitra5Testing.h"
 #include "CodecContext.h"
 
-// Always 576 x 720 at 1 bit, black and white; 3 when fewer than 128 bytes are there.
+// Always 576 x 720 at 1 bit, black and white; 3 when 128 bytes cannot be read.
 KpxResult KpxMacPaintGetInfo(KpxCodecContext* context, const char* path, std::int32_t offset,
                              KpxTransparentEntry* transparent, std::int32_t* count);
 // 3 when the lines run out.

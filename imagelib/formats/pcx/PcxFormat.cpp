@@ -166,15 +166,15 @@ HeaderResult readHeader(std::span<const std::uint8_t> data) {
     return result;
 }
 
-void paletteOf(const PcxHeader& h, std::span<const std::uint8_t> data,
+void paletteOf(const PcxHeader& h, std::span<const std::uint8_t> tail,
                std::uint8_t (&palette)[256][3]) {
     std::memset(palette, 0, sizeof palette);
     if (h.depth == 1) {
         std::fill_n(&palette[1][0], 3, std::uint8_t{255});
         return;
     }
-    if (h.depth == 8 && h.version >= 5 && data.size() >= kTrailingPaletteBytes &&
-        trailingPalette(data.last(kTrailingPaletteBytes), palette))
+    if (h.depth == 8 && h.version >= 5 && tail.size() >= kTrailingPaletteBytes &&
+        trailingPalette(tail.last(kTrailingPaletteBytes), palette))
         return;
     std::memcpy(palette, h.version == 3 ? kStandardPalette : h.headerPalette,
                 sizeof kStandardPalette);
@@ -208,7 +208,7 @@ DecodeResult decodeLines(std::span<const std::uint8_t> data, const PcxHeader& h,
     for (int row = 0; row < h.height; ++row) {
         if (!decodeLine(in, line))
             return {CodecStatus::Truncated, in.position()};
-        convertLine(line, h, sink.rowBuffer().first(rowBytes));
+        convertLine(line, h, sink.rowBuffer(row).first(rowBytes));
         if (!sink.rowDone(row))
             return {CodecStatus::Stopped, in.position()};
     }
@@ -248,7 +248,8 @@ void encodeLine(std::span<const std::uint8_t> line, std::vector<std::uint8_t>& o
     }
 }
 
-CodecStatus encodePcx(const Picture& p, RowSource& rows, std::vector<std::uint8_t>& out) {
+CodecStatus encodePcx(const Picture& p, RowSource& rows, ByteSink& sink) {
+    std::vector<std::uint8_t>& out = sink.bytes();
     if (p.width <= 0 || p.height <= 0 || p.width > 65535 || p.height > 65535)
         return CodecStatus::Unsupported;
     const bool trueColour = p.bits > 8;
@@ -288,6 +289,8 @@ CodecStatus encodePcx(const Picture& p, RowSource& rows, std::vector<std::uint8_
         } else {
             encodeLine(row.first(bytesPerLine), out);
         }
+        if (!sink.flush())
+            return CodecStatus::Stopped;
     }
     if (p.bits >= 5 && p.bits <= 8) {
         w.u8(kPaletteMarker);

@@ -40,8 +40,9 @@ HeaderResult readHeader(std::span<const std::uint8_t> data);
 
 // The palette of the picture (red, green, blue): black and white for 1 bit; for 8 bits of
 // version 5 or later the 768 bytes after the marker 12 that stands 769 bytes before the end of
-// the data; the standard 16 colours for version 3; else the header's 16 colours.
-void paletteOf(const PcxHeader& header, std::span<const std::uint8_t> data,
+// the file (tail holds the file's last bytes); the standard 16 colours for version 3; else the
+// header's 16 colours.
+void paletteOf(const PcxHeader& header, std::span<const std::uint8_t> tail,
                std::uint8_t (&palette)[256][3]);
 
 // The palette that follows the last line (after the marker 12), when there is one.
@@ -63,7 +64,7 @@ struct DecodeResult {
 DecodeResult decodeLines(std::span<const std::uint8_t> data, const PcxHeader& header,
                          RowSink& sink);
 
-// The most pixels run-length data of this many bytes can give.
+// The most pixels run-length lines of this many bytes can give.
 std::uint64_t dataReach(std::uint64_t bytes, const PcxHeader& header);
 
 // Encodes one line: runs of equal bytes (at most 63) as 0xC0 + count and the byte, other bytes
@@ -80,6 +81,6 @@ struct Picture {
 
 // Appends the whole file. Unsupported for depths the writer does not take; Stopped when the
 // source stops.
-CodecStatus encodePcx(const Picture& picture, RowSource& rows, std::vector<std::uint8_t>& out);
+CodecStatus encodePcx(const Picture& picture, RowSource& rows, ByteSink& out);
 
 } // namespace kpx::pcx

@@ -18,17 +18,19 @@ KpxResult headerFailure(CodecStatus status) {
     return status == CodecStatus::Ok ? kKpxOk : kKpxBadData;
 }
 
-bool withinLimits(std::span<const std::uint8_t> data, const PcxHeader& h) {
+// size: the length of the file from its header on.
+bool withinLimits(std::uint64_t size, const PcxHeader& h) {
     const kpx::DecodeLimits& limits = kpx::kDefaultDecodeLimits;
     const auto width = static_cast<std::uint64_t>(h.width);
     const auto height = static_cast<std::uint64_t>(h.height);
-    const std::uint64_t lines = data.size() > kHeaderBytes ? data.size() - kHeaderBytes : 0;
+    const std::uint64_t lines = size > kHeaderBytes ? size - kHeaderBytes : 0;
     return kpx::withinSize(limits, width, height) &&
            kpx::dataCanFill(limits, width, height, static_cast<std::uint64_t>(h.depth),
                             dataReach(lines, h));
 }
 
-KpxResult info(KpxCodecContext& c, std::span<const std::uint8_t> data, std::int32_t fileSize) {
+KpxResult info(KpxCodecContext& c, std::span<const std::uint8_t> data,
+               std::span<const std::uint8_t> tail, std::uint64_t size, std::int32_t fileSize) {
     kpx::setDescriptionText(c, kpx::description::kRunLength);
     c.fileSize = fileSize;
     const HeaderResult header = readHeader(data);
@@ -43,8 +45,8 @@ KpxResult info(KpxCodecContext& c, std::span<const std::uint8_t> data, std::int3
         (static_cast<std::uint64_t>(h.depth) * static_cast<std::uint64_t>(h.width) + 31) / 32 * 4 *
             static_cast<std::uint64_t>(h.height),
         INT32_MAX));
-    paletteOf(h, data, c.palette);
-    return withinLimits(data, h) ? kKpxOk : kKpxBadData;
+    paletteOf(h, tail, c.palette);
+    return withinLimits(size, h) ? kKpxOk : kKpxBadData;
 }
 
 KpxResult load(KpxCodecContext& c, std::span<const std::uint8_t> data, KpxProgressProc progress) {
@@ -53,7 +55,7 @@ KpxResult load(KpxCodecContext& c, std::span<const std::uint8_t> data, KpxProgre
         return headerFailure(header.status);
     const PcxHeader& h = header.header;
     if (h.width != c.width || h.height != c.height || h.depth != c.bitsPerPixel ||
-        !withinLimits(data, h))
+        !withinLimits(data.size(), h))
         return kKpxBadData;
     kpx::RowPacker packer(c, progress,
                           isTrueColour(h) ? kpx::RowPacker::Source::Bgr
@@ -77,10 +79,15 @@ KpxResult KpxPcxGetInfo(KpxCodecContext* context, const char* path, std::int32_t
                         KpxTransparentEntry*, std::int32_t*) {
     if (!context)
         return kKpxBadData;
-    const auto file = kpx::readFileFrom(path, offset);
+    // The header, and the palette that may end the file; the file's length bounds the lines.
+    const auto file = kpx::readFileFrom(path, offset, kHeaderBytes);
     if (!file)
         return kKpxCannotOpen;
-    return info(*context, file->bytes, file->fileSize);
+    const kpx::ByteBuffer tail = kpx::readFileTail(path, kTrailingPaletteBytes);
+    return info(*context, file->bytes, tail,
+                static_cast<std::uint64_t>(
+                    std::max<std::int64_t>(std::int64_t{file->fileSize} - offset, 0)),
+                file->fileSize);
 }
 
 KpxResult KpxPcxLoad(KpxCodecContext* context, const char* path, std::int32_t offset,

@@ -12,9 +12,6 @@ KpxResult KpxPcxSave(KpxCodecContext* context, const char* path, KpxProgressProc
     kpx::FetchRowSource rows(*context, progress);
     const kpx::pcx::Picture picture{context->width, context->height, context->bitsPerPixel,
                                     rows.depth(), context->palette};
-    std::vector<std::uint8_t> bytes;
-    const kpx::CodecStatus status = kpx::pcx::encodePcx(picture, rows, bytes);
-    if (status != kpx::CodecStatus::Ok)
-        return kpx::toResult(status);
-    return kpx::writeNewFile(path, bytes);
+    return kpx::encodeToFile(
+        path, [&](kpx::ByteSink& out) { return kpx::pcx::encodePcx(picture, rows, out); });
 }

@@ -254,29 +254,34 @@ CodecStatus decodePixels(std::span<const std::uint8_t> data, const TgaHeader& h,
     in.skip(h.pixelStart);
     // A 1-bit picture's packets repeat whole bytes of eight pixels.
     PacketReader packets(in, pixelBytes(h));
-    std::vector<std::uint8_t> stored(storedRowBytes(h));
+    // 24-bit pixels are stored as they are decoded: they go straight into the decoded row.
+    const bool asDecoded = h.pixelBits == 24;
+    std::vector<std::uint8_t> storedRow(asDecoded ? 0 : storedRowBytes(h));
     for (int i = 0; i < h.height; ++i) {
+        const int row = topRowFirst(h) ? i : h.height - 1 - i;
+        const std::span<std::uint8_t> out = sink.rowBuffer(row).first(outBytes);
+        const std::span<std::uint8_t> stored = asDecoded ? out : std::span(storedRow);
         if (isRunLength(h)) {
             if (!packets.fill(stored))
                 return CodecStatus::Truncated;
         } else {
-            const auto row = in.bytes(stored.size());
-            if (row.empty())
+            const auto bytes = in.bytes(stored.size());
+            if (bytes.empty())
                 return CodecStatus::Truncated;
-            std::copy(row.begin(), row.end(), stored.begin());
+            std::copy(bytes.begin(), bytes.end(), stored.begin());
         }
-        const std::span<std::uint8_t> out = sink.rowBuffer().first(outBytes);
-        convertRow(stored, h, out);
+        if (!asDecoded)
+            convertRow(stored, h, out);
         if (rightToLeft(h))
             mirrorRow(out, outPixel);
-        if (!sink.rowDone(topRowFirst(h) ? i : h.height - 1 - i))
+        if (!sink.rowDone(row))
             return CodecStatus::Stopped;
     }
     return CodecStatus::Ok;
 }
 
-std::uint64_t dataReach(std::span<const std::uint8_t> data, const TgaHeader& h) {
-    const std::uint64_t bytes = data.size() > h.pixelStart ? data.size() - h.pixelStart : 0;
+std::uint64_t dataReach(std::uint64_t size, const TgaHeader& h) {
+    const std::uint64_t bytes = size > h.pixelStart ? size - h.pixelStart : 0;
     const std::uint64_t unit = pixelBytes(h);
     const std::uint64_t perUnit = h.pixelBits == 1 ? 8 : 1;
     if (isRunLength(h))
@@ -284,7 +289,8 @@ std::uint64_t dataReach(std::span<const std::uint8_t> data, const TgaHeader& h) 
     return bytes / unit * perUnit;
 }
 
-CodecStatus encodeTga(const Picture& p, RowSource& rows, std::vector<std::uint8_t>& out) {
+CodecStatus encodeTga(const Picture& p, RowSource& rows, ByteSink& sink) {
+    std::vector<std::uint8_t>& out = sink.bytes();
     if (p.width <= 0 || p.height <= 0 || p.width > 65535 || p.height > 65535)
         return CodecStatus::Unsupported;
     const bool bitonal = p.bits <= 1;
@@ -325,6 +331,8 @@ CodecStatus encodeTga(const Picture& p, RowSource& rows, std::vector<std::uint8_
             for (std::size_t x = 0; x < width; ++x)
                 w.bytes(row.subspan(4 * x, 3));
         }
+        if (!sink.flush())
+            return CodecStatus::Stopped;
     }
     return CodecStatus::Ok;
 }

@@ -53,8 +53,11 @@ bool isTrueColour(const TgaHeader& header);
 CodecStatus decodePixels(std::span<const std::uint8_t> data, const TgaHeader& header,
                          RowSink& sink);
 
-// The most pixels the pixel data can give.
-std::uint64_t dataReach(std::span<const std::uint8_t> data, const TgaHeader& header);
+// The most pixels a file of `size` bytes can give.
+std::uint64_t dataReach(std::uint64_t size, const TgaHeader& header);
+
+// The most bytes the header, id field and colour map take.
+constexpr std::size_t kLongestHeader = kHeaderBytes + 255 + 65535 * 4;
 
 struct Picture {
     int width = 0;
@@ -66,6 +69,6 @@ struct Picture {
 
 // Appends an uncompressed file, top row first: 1 bit as grey, 2 to 8 bits colour-mapped with a
 // 256-entry map of 24-bit entries, deeper images as 24-bit true colour.
-CodecStatus encodeTga(const Picture& picture, RowSource& rows, std::vector<std::uint8_t>& out);
+CodecStatus encodeTga(const Picture& picture, RowSource& rows, ByteSink& out);
 
 } // namespace kpx::tga

@@ -19,16 +19,17 @@ using namespace kpx::tga;
 
 constexpr std::int16_t kFlagBottomUp = 0x40;
 
-bool withinLimits(std::span<const std::uint8_t> data, const TgaHeader& h) {
+bool withinLimits(std::uint64_t size, const TgaHeader& h) {
     const kpx::DecodeLimits& limits = kpx::kDefaultDecodeLimits;
     const auto width = static_cast<std::uint64_t>(h.width);
     const auto height = static_cast<std::uint64_t>(h.height);
     return kpx::withinSize(limits, width, height) &&
            kpx::dataCanFill(limits, width, height, static_cast<std::uint64_t>(h.depth),
-                            dataReach(data, h));
+                            dataReach(size, h));
 }
 
-KpxResult info(KpxCodecContext& c, std::span<const std::uint8_t> data, std::int32_t fileSize) {
+KpxResult info(KpxCodecContext& c, std::span<const std::uint8_t> data, std::uint64_t size,
+               std::int32_t fileSize) {
     kpx::setDescriptionText(c, kpx::description::kUncompressed);
     c.fileSize = fileSize;
     const HeaderResult header = readHeader(data);
@@ -47,7 +48,7 @@ KpxResult info(KpxCodecContext& c, std::span<const std::uint8_t> data, std::int3
             static_cast<std::uint64_t>(h.height),
         INT32_MAX));
     std::memcpy(c.palette, h.palette, sizeof c.palette);
-    return withinLimits(data, h) ? kKpxOk : kKpxBadData;
+    return withinLimits(size, h) ? kKpxOk : kKpxBadData;
 }
 
 KpxResult load(KpxCodecContext& c, std::span<const std::uint8_t> data, KpxProgressProc progress) {
@@ -56,7 +57,7 @@ KpxResult load(KpxCodecContext& c, std::span<const std::uint8_t> data, KpxProgre
         return header.status == CodecStatus::Truncated ? kKpxReadError : kKpxBadData;
     const TgaHeader& h = header.header;
     if (h.width != c.width || h.height != c.height || h.depth != c.bitsPerPixel ||
-        !withinLimits(data, h))
+        !withinLimits(data.size(), h))
         return kKpxBadData;
     kpx::RowPacker packer(c, progress,
                           isTrueColour(h) ? kpx::RowPacker::Source::Bgr
@@ -80,10 +81,14 @@ KpxResult KpxTgaGetInfo(KpxCodecContext* context, const char* path, std::int32_t
                         KpxTransparentEntry*, std::int32_t*) {
     if (!context)
         return kKpxBadData;
-    const auto file = kpx::readFileFrom(path, offset);
+    // The headers and the colour map are enough; the file's length bounds the pixels.
+    const auto file = kpx::readFileFrom(path, offset, kLongestHeader);
     if (!file)
         return kKpxCannotOpen;
-    return info(*context, file->bytes, file->fileSize);
+    return info(*context, file->bytes,
+                static_cast<std::uint64_t>(
+                    std::max<std::int64_t>(std::int64_t{file->fileSize} - offset, 0)),
+                file->fileSize);
 }
 
 KpxResult KpxTgaLoad(KpxCodecContext* context, const char* path, std::int32_t offset,
@@ -103,9 +108,6 @@ KpxResult KpxTgaSave(KpxCodecContext* context, const char* path, KpxProgressProc
     kpx::FetchRowSource rows(*context, progress);
     const Picture picture{context->width, context->height, context->bitsPerPixel, rows.depth(),
                           context->palette};
-    std::vector<std::uint8_t> bytes;
-    const CodecStatus status = encodeTga(picture, rows, bytes);
-    if (status != CodecStatus::Ok)
-        return kpx::toResult(status);
-    return kpx::writeNewFile(path, bytes);
+    return kpx::encodeToFile(path,
+                             [&](kpx::ByteSink& out) { return encodeTga(picture, rows, out); });
 }
