@@ -58,16 +58,16 @@ private:
     std::FILE* file_;
 };
 
-class ByteSink {
+class OutputSink {
 public:
-    virtual ~ByteSink() = default;
+    virtual ~OutputSink() = default;
     // False when not every byte could be written.
     virtual bool write(std::span<const std::uint8_t> bytes) = 0;
 };
 
-class VectorByteSink final : public ByteSink {
+class VectorOutputSink final : public OutputSink {
 public:
-    explicit VectorByteSink(std::vector<std::uint8_t>& out) : out_(out) {}
+    explicit VectorOutputSink(std::vector<std::uint8_t>& out) : out_(out) {}
     bool write(std::span<const std::uint8_t> bytes) override {
         try {
             out_.insert(out_.end(), bytes.begin(), bytes.end());
@@ -82,9 +82,9 @@ private:
 };
 
 // An open file; the file stays the caller's.
-class FileByteSink final : public ByteSink {
+class FileOutputSink final : public OutputSink {
 public:
-    explicit FileByteSink(std::FILE* file) : file_(file) {}
+    explicit FileOutputSink(std::FILE* file) : file_(file) {}
     bool write(std::span<const std::uint8_t> bytes) override {
         return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
     }

@@ -99,7 +99,7 @@ void skipInput(j_decompress_ptr info, long count) {
 
 struct DestinationManager {
     jpeg_destination_mgr library;
-    ByteSink* out;
+    OutputSink* out;
     std::uint8_t buffer[kDestinationBlock];
 };
 
@@ -303,7 +303,7 @@ struct JpegWriter::State {
     bool failed;
 };
 
-JpegWriter::JpegWriter(ByteSink& out) : state_(std::make_unique<State>()) {
+JpegWriter::JpegWriter(OutputSink& out) : state_(std::make_unique<State>()) {
     State& s = *state_;
     installErrors(s.errors);
     s.info.err = &s.errors.library;

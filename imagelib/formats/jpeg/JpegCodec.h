@@ -86,7 +86,7 @@ struct JpegEncodeOptions {
 
 class JpegWriter {
 public:
-    explicit JpegWriter(ByteSink& out);
+    explicit JpegWriter(OutputSink& out);
     ~JpegWriter();
     JpegWriter(const JpegWriter&) = delete;
     JpegWriter& operator=(const JpegWriter&) = delete;

@@ -35,7 +35,7 @@ KpxResult KpxJpegSave(KpxCodecContext* context, const char* path, KpxProgressPro
     kpx::OutputFile output(path);
     if (!output.valid())
         return kKpxCannotOpen;
-    kpx::FileByteSink sink(output.get());
+    kpx::FileOutputSink sink(output.get());
     jpeg::JpegWriter writer(sink);
     if (!writer.start(options))
         return kKpxWriteError;

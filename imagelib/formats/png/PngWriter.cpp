@@ -39,7 +39,7 @@ KpxResult KpxPngSave(KpxCodecContext* context, const char* path, KpxProgressProc
     kpx::OutputFile output(path);
     if (!output.valid())
         return kKpxCannotCreate;
-    kpx::FileByteSink sink(output.get());
+    kpx::FileOutputSink sink(output.get());
     const CodecStatus status = kpx::png::encode(optionsFor(*context, depth), rows, sink);
     switch (status) {
     case CodecStatus::Ok:
