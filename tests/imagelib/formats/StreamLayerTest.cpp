@@ -128,10 +128,14 @@ TEST(Dispatch, ExceptionInsideACodecIsAFailure) {
         KpxCodecContext context;
         EXPECT_EQ(KpxGetInfoByFormat(&context, "x.mac", 0, 70, nullptr, nullptr), c.expected);
     }
+    // Once the test codec is gone, the built-in codec of the id (if any) answers again.
     KpxUnregisterCodec(70);
+    const KpxCodecEntry builtIn = KpxFindCodec(70);
+    KpxCodecContext direct;
+    const KpxResult expected =
+        builtIn.info ? builtIn.info(&direct, "x.mac", 0, nullptr, nullptr) : kKpxBadData;
     KpxCodecContext context;
-    EXPECT_EQ(KpxGetInfoByFormat(&context, "x.mac", 0, 70, nullptr, nullptr),
-              KpxFindCodec(70).info ? kKpxCannotOpen : kKpxBadData);
+    EXPECT_EQ(KpxGetInfoByFormat(&context, "x.mac", 0, 70, nullptr, nullptr), expected);
 }
 
 KpxCodecContext lastGifSave;
