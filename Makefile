@@ -34,7 +34,8 @@ test-asan: deps
 	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DKFM_SANITIZE=ON \
 	    -DKFM_IMAGELIB_ONLY=ON -DKFM_WITH_VIEWS=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
-	@cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	@cd $(ASAN_BUILD) && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+	    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # The image library's thread tests (suites named *Thread*) under ThreadSanitizer; a report fails
 # the run.
