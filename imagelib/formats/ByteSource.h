@@ -58,39 +58,4 @@ private:
     std::FILE* file_;
 };
 
-class OutputSink {
-public:
-    virtual ~OutputSink() = default;
-    // False when not every byte could be written.
-    virtual bool write(std::span<const std::uint8_t> bytes) = 0;
-};
-
-class VectorOutputSink final : public OutputSink {
-public:
-    explicit VectorOutputSink(std::vector<std::uint8_t>& out) : out_(out) {}
-    bool write(std::span<const std::uint8_t> bytes) override {
-        try {
-            out_.insert(out_.end(), bytes.begin(), bytes.end());
-            return true;
-        } catch (...) {
-            return false;
-        }
-    }
-
-private:
-    std::vector<std::uint8_t>& out_;
-};
-
-// An open file; the file stays the caller's.
-class FileOutputSink final : public OutputSink {
-public:
-    explicit FileOutputSink(std::FILE* file) : file_(file) {}
-    bool write(std::span<const std::uint8_t> bytes) override {
-        return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
-    }
-
-private:
-    std::FILE* file_;
-};
-
 } // namespace kpx

@@ -29,30 +29,6 @@ InputFile::~InputFile() {
         std::fclose(file_);
 }
 
-OutputFile::OutputFile(const char* path) {
-    file_ = path ? std::fopen(path, "wb") : nullptr;
-    // Only a file made here is removed again.
-    if (file_)
-        path_ = path;
-}
-
-OutputFile::~OutputFile() {
-    if (file_)
-        std::fclose(file_);
-    if (!path_.empty() && !kept_)
-        std::remove(path_.c_str());
-}
-
-KpxResult OutputFile::finish() {
-    if (!file_)
-        return kKpxCannotCreate;
-    const bool written = std::ferror(file_) == 0;
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    kept_ = written && closed;
-    return kept_ ? kKpxOk : kKpxWriteError;
-}
-
 bool pictureFits(std::int64_t width, std::int64_t height, int bitsPerPixel,
                  std::uint64_t reachBytes, const DecodeLimits& limits) {
     if (width < 1 || height < 1 ||

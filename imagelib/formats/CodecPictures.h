@@ -31,25 +31,6 @@ private:
     std::int64_t length_ = 0;
 };
 
-// A new file for an encoder to write into. finish() closes it: kKpxOk, or kKpxWriteError when
-// the bytes did not all reach it. A file made here that is not finished with success is
-// removed; a file that could not be opened is left alone.
-class OutputFile {
-public:
-    explicit OutputFile(const char* path);
-    ~OutputFile();
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-    bool valid() const { return file_ != nullptr; }
-    std::FILE* get() const { return file_; }
-    KpxResult finish();
-
-private:
-    std::string path_;
-    std::FILE* file_ = nullptr;
-    bool kept_ = false;
-};
-
 // Whether a picture of this size and depth may be made from `reachBytes` of decoded data:
 // within the library's sizes, and either small or not larger than the data could fill.
 bool pictureFits(std::int64_t width, std::int64_t height, int bitsPerPixel,

@@ -34,4 +34,19 @@ constexpr KpxResult toResult(CodecStatus status) {
     return kKpxBadData;
 }
 
+// The rule of the load entry points of the still-image codecs once a header has been accepted:
+// pixel data the decoder cannot follow, or that ends early, is a read error.
+constexpr KpxResult toLoadResult(CodecStatus status) {
+    switch (status) {
+    case CodecStatus::Ok:
+        return kKpxOk;
+    case CodecStatus::Stopped:
+        return kKpxStopped;
+    case CodecStatus::OutOfMemory:
+        return kKpxOutOfMemory;
+    default:
+        return kKpxReadError;
+    }
+}
+
 } // namespace kpx

@@ -5,6 +5,7 @@
 // rowDone asks it to stop. The decoder does not know the image's row layout.
 
 #include <cstdint>
+#include <new>
 #include <span>
 #include <vector>
 
@@ -45,6 +46,16 @@ public:
     virtual ~ByteSink() = default;
     std::vector<std::uint8_t>& bytes() { return bytes_; }
     virtual bool flush() { return true; }
+    // Appends a run of bytes and flushes: for encoders whose library hands its output over in
+    // pieces of its own. false when the bytes could not be kept or written.
+    bool append(std::span<const std::uint8_t> more) {
+        try {
+            bytes_.insert(bytes_.end(), more.begin(), more.end());
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return flush();
+    }
 
 protected:
     std::vector<std::uint8_t> bytes_;

@@ -85,16 +85,7 @@ KpxResult load(KpxCodecContext& c, std::span<const std::uint8_t> data, KpxProgre
         return kKpxBadData;
     kpx::RowPacker packer(c, progress, sourceOf(h));
     kpx::PackerRowSink sink(packer);
-    switch (decodeImage(data, image, nearestToWhite(h), sink)) {
-    case CodecStatus::Ok:
-        return kKpxOk;
-    case CodecStatus::Stopped:
-        return kKpxStopped;
-    case CodecStatus::OutOfMemory:
-        return kKpxOutOfMemory;
-    default:
-        return kKpxReadError;
-    }
+    return kpx::toLoadResult(decodeImage(data, image, nearestToWhite(h), sink));
 }
 
 } // namespace

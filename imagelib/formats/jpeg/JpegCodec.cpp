@@ -99,7 +99,7 @@ void skipInput(j_decompress_ptr info, long count) {
 
 struct DestinationManager {
     jpeg_destination_mgr library;
-    OutputSink* out;
+    ByteSink* out;
     std::uint8_t buffer[kDestinationBlock];
 };
 
@@ -108,7 +108,7 @@ DestinationManager& destinationOf(j_compress_ptr info) {
 }
 
 bool append(DestinationManager& destination, std::size_t count) {
-    return destination.out->write(std::span<const std::uint8_t>(destination.buffer, count));
+    return destination.out->append(std::span<const std::uint8_t>(destination.buffer, count));
 }
 
 void initDestination(j_compress_ptr info) {
@@ -303,7 +303,7 @@ struct JpegWriter::State {
     bool failed;
 };
 
-JpegWriter::JpegWriter(OutputSink& out) : state_(std::make_unique<State>()) {
+JpegWriter::JpegWriter(ByteSink& out) : state_(std::make_unique<State>()) {
     State& s = *state_;
     installErrors(s.errors);
     s.info.err = &s.errors.library;

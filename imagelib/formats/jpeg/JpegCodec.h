@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "ByteSource.h"
+#include "RowSink.h"
 
 namespace kpx::jpeg {
 
@@ -86,7 +87,7 @@ struct JpegEncodeOptions {
 
 class JpegWriter {
 public:
-    explicit JpegWriter(OutputSink& out);
+    explicit JpegWriter(ByteSink& out);
     ~JpegWriter();
     JpegWriter(const JpegWriter&) = delete;
     JpegWriter& operator=(const JpegWriter&) = delete;

@@ -1,5 +1,6 @@
 #include "JpegWriter.h"
 
+#include "CodecIo.h"
 #include "CodecPictures.h"
 #include "EncoderRows.h"
 #include "JpegCodec.h"
@@ -32,10 +33,9 @@ KpxResult KpxJpegSave(KpxCodecContext* context, const char* path, KpxProgressPro
         .height = static_cast<std::uint32_t>(std::max<int>(context->height, 0)),
         .grey = grey,
         .quality = std::clamp<int>(context->saveOption2, kMinQuality, kMaxQuality)};
-    kpx::OutputFile output(path);
-    if (!output.valid())
+    kpx::FileByteSink sink(path);
+    if (!sink.opened())
         return kKpxCannotOpen;
-    kpx::FileOutputSink sink(output.get());
     jpeg::JpegWriter writer(sink);
     if (!writer.start(options))
         return kKpxWriteError;
@@ -48,5 +48,5 @@ KpxResult KpxJpegSave(KpxCodecContext* context, const char* path, KpxProgressPro
     }
     if (!writer.finish())
         return kKpxWriteError;
-    return output.finish();
+    return sink.finish();
 }

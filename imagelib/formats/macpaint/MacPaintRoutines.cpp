@@ -63,16 +63,7 @@ KpxResult KpxMacPaintLoad(KpxCodecContext* context, const char* path, std::int32
     const std::size_t start = std::min(linesStart(data), data.size());
     kpx::RowPacker packer(*context, progress, kpx::RowPacker::Source::Indices);
     kpx::PackedRowSink sink(packer, 1, kLineBytes);
-    switch (decodeLines(data.subspan(start), sink)) {
-    case CodecStatus::Ok:
-        return kKpxOk;
-    case CodecStatus::Stopped:
-        return kKpxStopped;
-    case CodecStatus::OutOfMemory:
-        return kKpxOutOfMemory;
-    default:
-        return kKpxReadError;
-    }
+    return kpx::toLoadResult(decodeLines(data.subspan(start), sink));
 }
 
 KpxResult KpxMacPaintSave(KpxCodecContext* context, const char* path, KpxProgressProc progress,

@@ -63,10 +63,8 @@ KpxResult load(KpxCodecContext& c, std::span<const std::uint8_t> data, KpxProgre
     kpx::PackerRowSink sink(packer);
     const std::span<const std::uint8_t> lines = data.subspan(kHeaderBytes);
     const DecodeResult decoded = decodeLines(lines, h, sink);
-    if (decoded.status == CodecStatus::Stopped)
-        return kKpxStopped;
     if (decoded.status != CodecStatus::Ok)
-        return decoded.status == CodecStatus::OutOfMemory ? kKpxOutOfMemory : kKpxReadError;
+        return kpx::toLoadResult(decoded.status);
     if (h.depth == 8 && h.version >= 5 &&
         trailingPalette(lines.subspan(decoded.consumed), c.palette))
         c.flags = kKpxFlagPaletteLearned;

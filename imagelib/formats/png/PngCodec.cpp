@@ -23,8 +23,8 @@ void readBytes(png_structp png, png_bytep out, std::size_t count) {
 }
 
 void writeBytes(png_structp png, png_bytep data, std::size_t count) {
-    auto* sink = static_cast<OutputSink*>(png_get_io_ptr(png));
-    if (!sink->write(std::span<const std::uint8_t>(data, count)))
+    auto* sink = static_cast<ByteSink*>(png_get_io_ptr(png));
+    if (!sink->append(std::span<const std::uint8_t>(data, count)))
         png_error(png, "the bytes could not be written");
 }
 
@@ -319,7 +319,7 @@ CodecStatus decode(ByteSource& source, RowSink& sink) {
     }
 }
 
-CodecStatus encode(const PngEncodeOptions& options, RowSource& source, OutputSink& out) {
+CodecStatus encode(const PngEncodeOptions& options, RowSource& source, ByteSink& out) {
     if (!validOptions(options))
         return CodecStatus::Unsupported;
     try {

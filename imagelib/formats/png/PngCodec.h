@@ -58,6 +58,6 @@ struct PngEncodeOptions {
 
 // Takes the rows from the source, top row first: packed indices (most significant bits first)
 // or blue-green-red.
-CodecStatus encode(const PngEncodeOptions& options, RowSource& source, OutputSink& out);
+CodecStatus encode(const PngEncodeOptions& options, RowSource& source, ByteSink& out);
 
 } // namespace kpx::png

@@ -1,5 +1,6 @@
 #include "PngWriter.h"
 
+#include "CodecIo.h"
 #include "CodecPictures.h"
 #include "EncoderRows.h"
 #include "PngCodec.h"
@@ -36,14 +37,13 @@ KpxResult KpxPngSave(KpxCodecContext* context, const char* path, KpxProgressProc
     const int depth = rows.depth();
     if (depth != 1 && depth != 4 && depth != 8 && depth != 24 && depth != 32)
         return kKpxCannotCreate;
-    kpx::OutputFile output(path);
-    if (!output.valid())
+    kpx::FileByteSink sink(path);
+    if (!sink.opened())
         return kKpxCannotCreate;
-    kpx::FileOutputSink sink(output.get());
     const CodecStatus status = kpx::png::encode(optionsFor(*context, depth), rows, sink);
     switch (status) {
     case CodecStatus::Ok:
-        return output.finish();
+        return sink.finish();
     case CodecStatus::Stopped:
         return kKpxStopped;
     case CodecStatus::OutOfMemory:

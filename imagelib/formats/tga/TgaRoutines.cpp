@@ -63,16 +63,7 @@ KpxResult load(KpxCodecContext& c, std::span<const std::uint8_t> data, KpxProgre
                           isTrueColour(h) ? kpx::RowPacker::Source::Bgr
                                           : kpx::RowPacker::Source::Indices);
     kpx::PackerRowSink sink(packer);
-    switch (decodePixels(data, h, sink)) {
-    case CodecStatus::Ok:
-        return kKpxOk;
-    case CodecStatus::Stopped:
-        return kKpxStopped;
-    case CodecStatus::OutOfMemory:
-        return kKpxOutOfMemory;
-    default:
-        return kKpxReadError;
-    }
+    return kpx::toLoadResult(decodePixels(data, h, sink));
 }
 
 } // namespace

@@ -60,16 +60,7 @@ KpxResult load(KpxCodecContext& c, std::span<const std::uint8_t> data, KpxProgre
     std::memcpy(c.palette, scan.palette, sizeof c.palette);
     kpx::RowPacker packer(c, progress, kpx::RowPacker::Source::Indices);
     kpx::PackerRowSink sink(packer);
-    switch (decodeRows(data, scan, sink)) {
-    case CodecStatus::Ok:
-        return kKpxOk;
-    case CodecStatus::Stopped:
-        return kKpxStopped;
-    case CodecStatus::OutOfMemory:
-        return kKpxOutOfMemory;
-    default:
-        return kKpxReadError;
-    }
+    return kpx::toLoadResult(decodeRows(data, scan, sink));
 }
 
 } // namespace
