@@ -18,6 +18,7 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <unistd.h>
@@ -31,6 +32,17 @@ constexpr int kJpegQuality = 90;
 constexpr int kTiffLzw = 4;
 
 using Bytes = std::vector<std::uint8_t>;
+
+// A picture's memory as a direct caller would take it: not zeroed first, like the library's own
+// images.
+struct Picture {
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t size;
+};
+
+Picture newPicture(std::size_t size) {
+    return {std::make_unique_for_overwrite<std::uint8_t[]>(size), size};
+}
 
 // Smooth light with texture and sensor noise, blue, green, red, rows top to bottom.
 Bytes photo() {
@@ -101,7 +113,7 @@ void jpegSave(const std::string& path, const Bytes& bgr) {
 }
 
 // As the library's file road reads a JPEG: floating-point DCT, no fancy upsampling.
-Bytes jpegLoad(const std::string& path) {
+Picture jpegLoad(const std::string& path) {
     jpeg_decompress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -114,9 +126,9 @@ Bytes jpegLoad(const std::string& path) {
     info.do_fancy_upsampling = FALSE;
     info.do_block_smoothing = FALSE;
     jpeg_start_decompress(&info);
-    Bytes out(std::size_t(info.output_width) * info.output_height * 3);
+    Picture out = newPicture(std::size_t(info.output_width) * info.output_height * 3);
     while (info.output_scanline < info.output_height) {
-        JSAMPROW row = out.data() + std::size_t(info.output_scanline) * info.output_width * 3;
+        JSAMPROW row = out.bytes.get() + std::size_t(info.output_scanline) * info.output_width * 3;
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
@@ -143,7 +155,7 @@ void pngSave(const std::string& path, const Bytes& bgr) {
     std::fclose(file);
 }
 
-Bytes pngLoad(const std::string& path) {
+Picture pngLoad(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
@@ -153,9 +165,9 @@ Bytes pngLoad(const std::string& path) {
     png_read_update_info(png, info);
     const std::size_t rowBytes = png_get_rowbytes(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
-    Bytes out(rowBytes * height);
+    Picture out = newPicture(rowBytes * height);
     for (png_uint_32 y = 0; y < height; ++y)
-        png_read_row(png, out.data() + rowBytes * y, nullptr);
+        png_read_row(png, out.bytes.get() + rowBytes * y, nullptr);
     png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
     std::fclose(file);
@@ -193,13 +205,13 @@ void tiffSave(const std::string& path, const Bytes& bgr) {
     TIFFClose(tiff);
 }
 
-Bytes tiffLoad(const std::string& path) {
+Picture tiffLoad(const std::string& path) {
     TIFF* tiff = TIFFOpen(path.c_str(), "r");
     const tmsize_t stripSize = TIFFStripSize(tiff);
-    Bytes out(std::size_t(kWidth) * kHeight * 3);
+    Picture out = newPicture(std::size_t(kWidth) * kHeight * 3);
     tmsize_t at = 0;
     for (tstrip_t s = 0; s < TIFFNumberOfStrips(tiff); ++s)
-        at += TIFFReadEncodedStrip(tiff, s, out.data() + at, stripSize);
+        at += TIFFReadEncodedStrip(tiff, s, out.bytes.get() + at, stripSize);
     TIFFClose(tiff);
     return out;
 }
@@ -213,7 +225,7 @@ struct Format {
     int option;
     int quality;
     void (*directSave)(const std::string&, const Bytes&);
-    Bytes (*directLoad)(const std::string&);
+    Picture (*directLoad)(const std::string&);
 };
 
 const Format kFormats[] = {
@@ -256,7 +268,7 @@ void loadLibrary(benchmark::State& state, const Format& f) {
 void loadDirect(benchmark::State& state, const Format& f) {
     const std::string path = fileToLoad(f);
     for (auto _ : state)
-        benchmark::DoNotOptimize(f.directLoad(path).size());
+        benchmark::DoNotOptimize(f.directLoad(path).bytes);
 }
 
 // Keeps the median real and CPU times of each benchmark so the ratios can be printed at the end.
