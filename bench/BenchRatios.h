@@ -20,9 +20,11 @@ public:
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Iteration)
                 continue;
-            times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            // By the name the benchmark was registered with, without its settings.
+            const std::string& key = run.run_name.function_name;
+            times[key] = run.GetAdjustedRealTime();
             for (const auto& [name, counter] : run.counters)
-                counters[run.benchmark_name()][name] = counter.value;
+                counters[key][name] = counter.value;
         }
         ConsoleReporter::ReportRuns(runs);
     }

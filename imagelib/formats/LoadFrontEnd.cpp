@@ -1,6 +1,7 @@
 #include "LoadFrontEnd.h"
 
 #include "ColorConversion.h"
+#include "FileAccess.h"
 #include "FormatDispatch.h"
 #include "FormatId.h"
 #include "FormatSniffing.h"
@@ -247,6 +248,8 @@ KpxHandle KpxLoadImageCore(HWND, const char* path, std::int32_t offset, std::int
     const CoreLoadSlot slot;
     if (!slot.taken())
         return 0;
+    // Recognising the format, the info step and the load read one open file.
+    const kpx::FileSession session(path);
     KpxSetKeepLoading(1);
     kpx::prepareLoadContext(*context);
     const std::int32_t id = KPXGetFormatFileOffset(path, offset);

@@ -3,11 +3,11 @@
 #include "CodecContext.h"
 #include "ColorConversion.h"
 #include "ColorMatching.h"
+#include "FileAccess.h"
 #include "FileInfo.h"
 #include "FormatDispatch.h"
 #include "FormatId.h"
 #include "FrameChain.h"
-#include "GifReader.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "LibraryShared.h"
@@ -363,9 +363,10 @@ KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
         return 0;
     const LocalCopy source(path);
     path = source.path();
-    // Every frame load reads the same file: the GIF reader keeps it and its scan for the whole
-    // load, so the file is read once and the load stays linear in its size.
-    const kpx::gif::GifFileCacheScope keepFile;
+    // Every frame load reads the same file: the session keeps it open, with its format and the
+    // GIF reader's scan, for the whole load, so the file is opened, recognised and scanned once
+    // and every frame reads only its own bytes.
+    const kpx::FileSession session(path);
     KpxFileInfo info{};
     const int known = KpxGetInfoFileCore(path, offset, &info, 0, -1);
     KpxCodecContext context;
