@@ -52,12 +52,12 @@ public:
     std::map<std::string, std::map<std::string, double>> counters;
 };
 
-// A folder of its own under the system's temporary folder, removed with everything in it.
+// A folder of its own (under the system's temporary folder, or the given one), removed with
+// everything in it.
 class ScratchFolder {
 public:
-    ScratchFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "kfm-bench-XXXXXX").string();
+    explicit ScratchFolder(std::filesystem::path base = std::filesystem::temp_directory_path()) {
+        std::string pattern = (base / "kfm-bench-XXXXXX").string();
         if (::mkdtemp(pattern.data()))
             path_ = pattern;
     }

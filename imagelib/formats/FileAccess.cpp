@@ -15,6 +15,8 @@ namespace {
 thread_local FileSession* innermostSession = nullptr;
 thread_local OutputScope* innermostOutput = nullptr;
 
+constexpr std::uint64_t kWriteBehind = std::uint64_t{1} << 20;
+
 bool writeAll(int descriptor, std::span<const std::uint8_t> bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(descriptor, bytes.data(), bytes.size());
@@ -170,9 +172,21 @@ OutputScope::~OutputScope() {
 }
 
 Appended appendToFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-    for (const OutputScope* o = innermostOutput; o; o = o->outer_)
-        if (o->path_ == path)
-            return writeAll(o->descriptor_, bytes) ? Appended::All : Appended::NotAll;
+    for (OutputScope* o = innermostOutput; o; o = o->outer_)
+        if (o->path_ == path) {
+            if (!writeAll(o->descriptor_, bytes))
+                return Appended::NotAll;
+            o->written_ += bytes.size();
+            // The disk starts writing each megabyte while the save goes on, so that the flush at
+            // its end has less to wait for.
+            if (o->written_ - o->writing_ >= kWriteBehind) {
+                ::sync_file_range(o->descriptor_, static_cast<off_t>(o->writing_),
+                                  static_cast<off_t>(o->written_ - o->writing_),
+                                  SYNC_FILE_RANGE_WRITE);
+                o->writing_ = o->written_;
+            }
+            return Appended::All;
+        }
     const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (descriptor < 0)
         return Appended::CannotOpen;

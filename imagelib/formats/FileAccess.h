@@ -136,6 +136,8 @@ private:
     std::string path_;
     int descriptor_;
     OutputScope* outer_;
+    std::uint64_t written_ = 0; // bytes appended through this scope
+    std::uint64_t writing_ = 0; // of which the disk was asked to write this many
     friend Appended appendToFile(const std::string& path, std::span<const std::uint8_t> bytes);
 };
 

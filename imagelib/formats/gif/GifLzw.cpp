@@ -211,7 +211,8 @@ private:
     int width_;
 };
 
-// Packs codes least-significant bit first into 255-byte sub-blocks appended to the output.
+// Packs codes least-significant bit first into 255-byte sub-blocks appended to the output. The
+// codes gather in a 64-bit word that goes out four bytes at a time.
 class CodeWriter {
 public:
     explicit CodeWriter(std::vector<std::uint8_t>& out) : out_(out) {}
@@ -219,30 +220,48 @@ public:
     void put(std::uint32_t code, int width) {
         acc_ |= std::uint64_t{code} << nbits_;
         nbits_ += width;
-        while (nbits_ >= 8) {
-            block_[used_++] = static_cast<std::uint8_t>(acc_);
-            acc_ >>= 8;
-            nbits_ -= 8;
-            if (used_ == block_.size())
-                flushBlock();
-        }
+        if (nbits_ >= 32)
+            emitWord();
     }
 
-    // Writes the incomplete last byte, the last sub-block and the terminator.
+    // Writes the bits still held, the last sub-block and the terminator.
     void finish() {
-        if (nbits_ > 0) {
-            block_[used_++] = static_cast<std::uint8_t>(acc_);
-            acc_ = 0;
-            nbits_ = 0;
-            if (used_ == block_.size())
-                flushBlock();
+        while (nbits_ > 0) {
+            emitByte(static_cast<std::uint8_t>(acc_));
+            acc_ >>= 8;
+            nbits_ -= 8;
         }
+        acc_ = 0;
+        nbits_ = 0;
         if (used_ != 0)
             flushBlock();
         out_.push_back(0);
     }
 
 private:
+    void emitWord() {
+        if (used_ + 4 <= block_.size()) {
+            const auto word = static_cast<std::uint32_t>(acc_);
+            for (int i = 0; i < 4; ++i)
+                block_[used_ + static_cast<std::size_t>(i)] =
+                    static_cast<std::uint8_t>(word >> (8 * i));
+            used_ += 4;
+            if (used_ == block_.size())
+                flushBlock();
+        } else {
+            for (int i = 0; i < 4; ++i)
+                emitByte(static_cast<std::uint8_t>(acc_ >> (8 * i)));
+        }
+        acc_ >>= 32;
+        nbits_ -= 32;
+    }
+
+    void emitByte(std::uint8_t byte) {
+        block_[used_++] = byte;
+        if (used_ == block_.size())
+            flushBlock();
+    }
+
     void flushBlock() {
         out_.push_back(static_cast<std::uint8_t>(used_));
         out_.insert(out_.end(), block_.begin(), block_.begin() + static_cast<long>(used_));
