@@ -81,20 +81,21 @@ std::size_t ReadOnlyFile::read(std::uint64_t offset, std::span<std::uint8_t> out
 }
 
 std::uint64_t FileSource::size() const {
-    if (window_.empty())
+    if (!window_)
         cover(0, kWindow);
     return file_->size();
 }
 
 void FileSource::cover(std::uint64_t offset, std::size_t n) const {
     // A window that reaches the end of the file covers everything after its start.
-    const std::uint64_t windowEnd = windowStart_ + window_.size();
-    if (!window_.empty() && offset >= windowStart_ &&
+    const std::uint64_t windowEnd = windowStart_ + windowLength_;
+    if (window_ && offset >= windowStart_ &&
         (offset + n <= windowEnd || windowEnd >= file_->size()))
         return;
-    window_.resize(kWindow);
+    if (!window_)
+        window_ = std::make_unique_for_overwrite<std::uint8_t[]>(kWindow);
     windowStart_ = offset;
-    window_.resize(file_->read(offset, window_));
+    windowLength_ = file_->read(offset, std::span(window_.get(), kWindow));
 }
 
 std::size_t FileSource::read(std::uint64_t offset, std::span<std::uint8_t> out) {
@@ -109,11 +110,10 @@ std::span<const std::uint8_t> FileSource::view(std::uint64_t offset, std::size_t
     if (n > kWindow)
         return ByteSource::view(offset, n);
     cover(offset, n);
-    if (offset < windowStart_ || offset >= windowStart_ + window_.size())
+    if (offset < windowStart_ || offset >= windowStart_ + windowLength_)
         return {};
-    return std::span(window_).subspan(
-        static_cast<std::size_t>(offset - windowStart_),
-        std::min<std::size_t>(n, windowStart_ + window_.size() - offset));
+    const auto at = static_cast<std::size_t>(offset - windowStart_);
+    return {window_.get() + at, std::min<std::size_t>(n, windowLength_ - at)};
 }
 
 FileSession::FileSession(const char* path) : path_(path ? path : "") {

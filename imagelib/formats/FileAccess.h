@@ -72,7 +72,9 @@ private:
     void cover(std::uint64_t offset, std::size_t n) const;
 
     std::shared_ptr<const ReadOnlyFile> file_;
-    mutable std::vector<std::uint8_t> window_;
+    // The window's bytes (allocated on first use, never cleared) and how many of them are read.
+    mutable std::unique_ptr<std::uint8_t[]> window_;
+    mutable std::size_t windowLength_ = 0;
     mutable std::uint64_t windowStart_ = 0;
 };
 

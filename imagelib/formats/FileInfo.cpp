@@ -41,7 +41,7 @@ void fillInfo(KpxFileInfo* info, std::int32_t id, const KpxCodecContext& context
 namespace kpx {
 
 void prepareInfoContext(KpxCodecContext& context) {
-    context = KpxCodecContext{};
+    kpx::resetContext(context);
     context.frameCount = 1;
     context.delay = 100;
     context.loopCount = -1;

@@ -226,7 +226,7 @@ KpxHandle loadFromStream(KpxByteStream* stream, KpxProgressProc progress) {
 namespace kpx {
 
 void prepareLoadContext(KpxCodecContext& context) {
-    context = KpxCodecContext{};
+    kpx::resetContext(context);
     context.frameCount = 1;
     context.readExtensions = 1;
     context.delay = 100;
