@@ -73,10 +73,11 @@ class SourceReader {
 public:
     static constexpr std::size_t kWindow = std::size_t{1} << 16;
 
-    // A reader with its cursor at `start` (at the end when start lies past it).
-    explicit SourceReader(ByteSource& source, std::uint64_t start = 0)
+    // A reader with its cursor at `start` (at the end when start lies past it), which views the
+    // source `window` bytes at a time.
+    explicit SourceReader(ByteSource& source, std::uint64_t start = 0, std::size_t window = kWindow)
         : source_(source), memory_(source.memory()), end_(source.size()),
-          at_(std::min(start, end_)) {}
+          at_(std::min(start, end_)), windowSize_(std::max<std::size_t>(window, 1)) {}
     SourceReader(const SourceReader&) = delete;
     SourceReader& operator=(const SourceReader&) = delete;
 
@@ -147,7 +148,7 @@ private:
         if (at_ >= windowStart_ && at_ + n <= windowStart_ + window_.size())
             return true;
         windowStart_ = at_;
-        window_ = source_.view(at_, std::max(n, kWindow));
+        window_ = source_.view(at_, std::max(n, windowSize_));
         if (window_.size() >= n)
             return true;
         end_ = windowStart_ + window_.size();
@@ -172,6 +173,7 @@ private:
     std::uint64_t end_;
     std::uint64_t at_;
     bool truncated_ = false;
+    std::size_t windowSize_;
     std::span<const std::uint8_t> window_;
     std::uint64_t windowStart_ = 0;
     std::vector<std::uint8_t> passed_;
@@ -200,13 +202,14 @@ class SourceChunks final : public ByteChunks {
 public:
     static constexpr std::size_t kPiece = std::size_t{1} << 16;
 
-    SourceChunks(ByteSource& source, std::uint64_t from, std::uint64_t to)
-        : source_(source), at_(from), to_(to) {}
+    SourceChunks(ByteSource& source, std::uint64_t from, std::uint64_t to,
+                 std::size_t piece = kPiece)
+        : source_(source), at_(from), to_(to), piece_(std::max<std::size_t>(piece, 1)) {}
     std::span<const std::uint8_t> next() override {
         if (at_ >= to_)
             return {};
         const auto piece =
-            source_.view(at_, static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, to_ - at_)));
+            source_.view(at_, static_cast<std::size_t>(std::min<std::uint64_t>(piece_, to_ - at_)));
         at_ = piece.empty() ? to_ : at_ + piece.size();
         return piece;
     }
@@ -215,6 +218,7 @@ private:
     ByteSource& source_;
     std::uint64_t at_;
     std::uint64_t to_;
+    std::size_t piece_;
 };
 
 } // namespace kpx

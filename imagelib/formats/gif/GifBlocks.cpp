@@ -25,10 +25,13 @@ constexpr std::size_t kApplicationIdSize = 11;
 constexpr std::array<std::uint8_t, 3> kSignature = {'G', 'I', 'F'};
 
 // Steps over a sub-block chain; true when its terminator was there. A chain cut short leaves the
-// reader at the end.
+// reader at the end (a file cut while it is read ends where its bytes end, which the reader
+// learns when a read there fails).
 bool skipChain(SourceReader& in) {
     while (!in.atEnd()) {
         const std::size_t length = in.u8();
+        if (in.truncated())
+            break;
         if (length == 0)
             return true;
         if (in.remaining() < length)
