@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <span>
 #include <utility>
 #include <vector>
@@ -54,7 +53,7 @@ public:
         if (offset >= bytes_.size())
             return 0;
         const std::size_t n = std::min<std::size_t>(out.size(), bytes_.size() - offset);
-        std::memcpy(out.data(), bytes_.data() + offset, n);
+        std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), n, out.begin());
         return n;
     }
     std::span<const std::uint8_t> memory() const override { return bytes_; }

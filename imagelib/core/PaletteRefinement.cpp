@@ -7,7 +7,7 @@
 #include <limits>
 #include <optional>
 
-namespace kpx {
+namespace kpx::quantiser {
 
 namespace {
 
@@ -526,4 +526,4 @@ void refinePalette(std::span<const Colour> colours, std::span<int> entryOf,
             palette[i].colour = refinement.best().colours[i];
 }
 
-} // namespace kpx
+} // namespace kpx::quantiser

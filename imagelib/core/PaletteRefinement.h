@@ -12,7 +12,7 @@
 
 #include "PaletteSearch.h"
 
-namespace kpx {
+namespace kpx::quantiser {
 
 struct RefinedEntry {
     Rgb colour;
@@ -26,4 +26,4 @@ struct RefinedEntry {
 void refinePalette(std::span<const Colour> colours, std::span<int> entryOf,
                    std::vector<RefinedEntry>& palette, std::vector<bool>& tied);
 
-} // namespace kpx
+} // namespace kpx::quantiser

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-namespace kpx {
+namespace kpx::quantiser {
 
 namespace {
 
@@ -225,4 +225,4 @@ template <bool kMargin> NearestEntry PaletteSearch::search(const Rgb& c, int sta
             std::min(std::sqrt(static_cast<double>(second)), std::sqrt(unexamined) - ownRoot)};
 }
 
-} // namespace kpx
+} // namespace kpx::quantiser

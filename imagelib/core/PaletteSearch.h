@@ -1,13 +1,14 @@
 #pragma once
 // The colour distance of the histogram quantiser and the nearest-entry search over a palette
-// that its refinement and its mapping pass share.
+// that its refinement and its mapping pass share (namespace kpx::quantiser, whose colour types
+// are the quantiser's own).
 
 #include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
-namespace kpx {
+namespace kpx::quantiser {
 
 // The red-mean weighted colour distance of the quantiser, scaled by 32.
 inline int quantiserDistance(int r1, int g1, int b1, int r2, int g2, int b2) {
@@ -124,4 +125,4 @@ private:
     mutable std::vector<double> nearestOther_;    // the distance of each row's second key
 };
 
-} // namespace kpx
+} // namespace kpx::quantiser

@@ -15,6 +15,14 @@ namespace kpx {
 
 namespace {
 
+using quantiser::Colour;
+using quantiser::NearestEntry;
+using quantiser::PaletteSearch;
+using quantiser::quantiserDistance;
+using quantiser::RefinedEntry;
+using quantiser::refinePalette;
+using quantiser::Rgb;
+
 std::uint8_t clampByte(int v) {
     return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
 }

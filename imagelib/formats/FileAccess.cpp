@@ -102,7 +102,7 @@ std::size_t FileSource::read(std::uint64_t offset, std::span<std::uint8_t> out) 
     if (out.size() >= kWindow)
         return file_->read(offset, out);
     const auto seen = view(offset, out.size());
-    std::memcpy(out.data(), seen.data(), seen.size());
+    std::copy(seen.begin(), seen.end(), out.begin());
     return seen.size();
 }
 

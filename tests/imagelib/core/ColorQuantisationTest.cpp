@@ -260,7 +260,8 @@ TEST(FineColorConvert, EveryPixelTakesItsNearestEntryAndTiesTheLowerIndex) {
                 int best = INT32_MAX;
                 for (int i = 0; i < c.colours; ++i) {
                     const Colour e = entry(dst, i);
-                    const int d = kpx::quantiserDistance(p[2], p[1], p[0], e.r, e.g, e.b);
+                    const int d =
+                        kpx::quantiser::quantiserDistance(p[2], p[1], p[0], e.r, e.g, e.b);
                     if (d < best) {
                         best = d;
                         nearest = i;
