@@ -2,6 +2,9 @@
 // Shared by the benchmark programs that compare the library with a peer: a console reporter that
 // keeps every run's time and counters, so that the program can print ratios after the run, and
 // a scratch folder for fixtures made at benchmark time.
+//
+// The ratios are of CPU time: both sides run on one thread, and on a machine shared with other
+// work the time a benchmark waits for a processor is no part of its own.
 
 #include <benchmark/benchmark.h>
 
@@ -22,7 +25,7 @@ public:
                 continue;
             // By the name the benchmark was registered with, without its settings.
             const std::string& key = run.run_name.function_name;
-            times[key] = run.GetAdjustedRealTime();
+            times[key] = run.GetAdjustedCPUTime();
             for (const auto& [name, counter] : run.counters)
                 counters[key][name] = counter.value;
         }
