@@ -1,18 +1,31 @@
-// GIF LZW speed and size against giflib on the same index data: a 2000 x 2000 photo-like frame,
-// a flat one and a 300-frame animation, decoded and encoded by both. After the run the ratios
-// (ours / giflib) of time and of encoded size are printed.
+// GIF speed, size and memory against giflib.
+//
+// - What users call: the library's exported multi-frame load (KPXLoadImageFramesOffset over
+//   every frame) against giflib's DGifSlurp, and its multi-frame save (KPXSaveImageFrames of the
+//   loaded chain) against EGifSpew of the same indices, both from and to files. The files are
+//   made with ImageMagick and gifsicle when the program starts: large frames, a grey photo
+//   sequence, one 4000 x 4000 frame, 1000 small frames (also optimised by gifsicle -O3), a 1 x 1
+//   file and 259 frames whose load also reports its peak memory.
+// - The codec cores: LZW decoding and encoding of the same index data by both, on a 2000 x 2000
+//   photo-like frame, a flat one and a 300-frame animation held in memory.
+// After the run the ratios (ours / giflib) of time and of size are printed.
 
 #include <benchmark/benchmark.h>
 #include <gif_lib.h>
 
 #include <cstdio>
 #include <cstring>
-#include <map>
+#include <filesystem>
+#include <fstream>
+#include <malloc.h>
 #include <random>
 #include <span>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
+#include "BenchRatios.h"
+#include "Bitra5.h"
 #include "GifBlocks.h"
 #include "GifLzw.h"
 
@@ -20,6 +33,11 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using namespace kpx::gif;
+
+// The largest block the allocator takes from the heap rather than mapping it on its own.
+constexpr int kKeptMemory = 32 << 20;
+
+// ---- The codec cores on index data in memory ----
 
 struct Frame {
     int width, height;
@@ -165,19 +183,19 @@ int giflibDecode(const Bytes& file, Bytes& buffer) {
     return images;
 }
 
-struct DataSet {
+struct CoreSet {
     std::string name;
     std::vector<Frame> frames;
     Bytes oursFile, giflibFile;
 };
 
-std::vector<DataSet>& dataSets() {
-    static std::vector<DataSet> sets = [] {
-        std::vector<DataSet> s;
+std::vector<CoreSet>& coreSets() {
+    static std::vector<CoreSet> sets = [] {
+        std::vector<CoreSet> s;
         s.push_back({"photo2000", {photoFrame(2000, 2000, 1)}, {}, {}});
         s.push_back({"flat2000", {flatFrame(2000, 2000)}, {}, {}});
         s.push_back({"anim300", animation(), {}, {}});
-        for (DataSet& d : s) {
+        for (CoreSet& d : s) {
             d.oursFile = oursEncode(d.frames);
             d.giflibFile = giflibEncode(d.frames);
         }
@@ -187,76 +205,348 @@ std::vector<DataSet>& dataSets() {
 }
 
 // Decoding reads giflib's file with both decoders, so both decode the same bytes.
-void decodeOurs(benchmark::State& state, int set) {
-    DataSet& d = dataSets()[std::size_t(set)];
+void decodeOurs(benchmark::State& state, std::size_t set) {
+    CoreSet& d = coreSets()[set];
     Bytes buffer;
     for (auto _ : state)
         benchmark::DoNotOptimize(oursDecode(d.giflibFile, buffer));
     state.SetBytesProcessed(state.iterations() * std::int64_t(d.giflibFile.size()));
 }
-void decodeGiflib(benchmark::State& state, int set) {
-    DataSet& d = dataSets()[std::size_t(set)];
+void decodeGiflib(benchmark::State& state, std::size_t set) {
+    CoreSet& d = coreSets()[set];
     Bytes buffer;
     for (auto _ : state)
         benchmark::DoNotOptimize(giflibDecode(d.giflibFile, buffer));
     state.SetBytesProcessed(state.iterations() * std::int64_t(d.giflibFile.size()));
 }
-void encodeOurs(benchmark::State& state, int set) {
-    DataSet& d = dataSets()[std::size_t(set)];
+void encodeOurs(benchmark::State& state, std::size_t set) {
+    CoreSet& d = coreSets()[set];
     for (auto _ : state)
         benchmark::DoNotOptimize(oursEncode(d.frames).size());
     state.counters["bytes"] = double(d.oursFile.size());
 }
-void encodeGiflib(benchmark::State& state, int set) {
-    DataSet& d = dataSets()[std::size_t(set)];
+void encodeGiflib(benchmark::State& state, std::size_t set) {
+    CoreSet& d = coreSets()[set];
     for (auto _ : state)
         benchmark::DoNotOptimize(giflibEncode(d.frames).size());
     state.counters["bytes"] = double(d.giflibFile.size());
 }
 
-// Keeps each run's time so the ratios can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
+// ---- The exported load and save on files ----
+
+struct FileSet {
+    std::string name;
+    std::string what;
+    std::string path;
+    bool save = false;   // also measured saving
+    bool memory = false; // also measured the load's peak memory
 };
+
+// The ImageMagick (and gifsicle) commands that make the files.
+struct Recipe {
+    const char* name;
+    const char* what;
+    const char* command; // {out} is the file's path, {in} that of the file before it
+    bool save;
+    bool memory;
+};
+
+const Recipe kRecipes[] = {
+    {"large", "10 frames of 1280 x 960",
+     "convert -seed 5 -size 1280x960 plasma:red-blue -duplicate 9 -distort SRT '%[fx:t*4]' "
+     "+dither -colors 256 {out}",
+     true, false},
+    {"photo", "15 grey photo frames of 640 x 480",
+     "convert rose: -resize 640x480! -colorspace Gray -duplicate 14 -distort SRT '%[fx:t*2]' "
+     "+dither -colors 256 {out}",
+     true, false},
+    {"single4000", "one frame of 4000 x 4000",
+     "convert -seed 7 -size 1000x1000 plasma:fractal -resize 4000x4000! +dither -colors 256 {out}",
+     false, false},
+    {"small1000", "1000 frames of 120 x 80",
+     "convert -seed 3 -size 120x80 plasma:red-blue -duplicate 999 -distort SRT '%[fx:t*0.36]' "
+     "+dither -colors 64 {out}",
+     false, false},
+    {"small1000-O3", "the same after gifsicle -O3", "gifsicle -O3 {in} -o {out}", false, false},
+    {"pixel", "one frame of 1 x 1", "convert -size 1x1 xc:red {out}", false, false},
+    {"anim259", "259 frames of 320 x 240",
+     "convert -seed 9 -size 320x240 plasma:green-yellow -duplicate 258 -distort SRT "
+     "'%[fx:t*1.39]' +dither -colors 128 {out}",
+     false, true},
+};
+
+std::string replaced(std::string text, const std::string& key, const std::string& value) {
+    for (std::size_t at; (at = text.find(key)) != std::string::npos;)
+        text.replace(at, key.size(), value);
+    return text;
+}
+
+// The files live in memory (/dev/shm) where there is such a folder: the saves compared write the
+// same bytes, but the library's safe save also flushes its file to the disk before it renames
+// it over the target, and the time a disk takes to flush is no part of the code's speed.
+bench::ScratchFolder& scratch() {
+    static bench::ScratchFolder folder = [] {
+        std::error_code error;
+        const bool inMemory =
+            std::filesystem::is_directory("/dev/shm", error) && ::access("/dev/shm", W_OK) == 0;
+        return inMemory ? bench::ScratchFolder("/dev/shm") : bench::ScratchFolder();
+    }();
+    return folder;
+}
+
+std::vector<FileSet>& fileSets() {
+    static std::vector<FileSet> sets = [] {
+        std::vector<FileSet> s;
+        std::string previous;
+        for (const Recipe& r : kRecipes) {
+            const std::string path = scratch().file(std::string(r.name) + ".gif");
+            const std::string command =
+                replaced(replaced(r.command, "{out}", path), "{in}", previous);
+            previous = path;
+            if (!bench::run(command)) {
+                std::fprintf(stderr, "could not make %s: %s\n", r.name, command.c_str());
+                continue;
+            }
+            s.push_back({r.name, r.what, path, r.save, r.memory});
+        }
+        return s;
+    }();
+    return sets;
+}
+
+void loadOurs(benchmark::State& state, std::size_t set) {
+    const FileSet& f = fileSets()[set];
+    int frames = 0;
+    for (auto _ : state) {
+        const KpxHandle chain = KPXLoadImageFramesOffset(f.path.c_str(), 0, nullptr, nullptr);
+        if (chain <= 0) {
+            state.SkipWithError("the library did not load the file");
+            break;
+        }
+        frames = KPXGetImageFramesNum(chain);
+        KPXDeleteImage(chain);
+    }
+    state.counters["frames"] = frames;
+}
+
+void loadGiflib(benchmark::State& state, std::size_t set) {
+    const FileSet& f = fileSets()[set];
+    int frames = 0;
+    for (auto _ : state) {
+        int error = 0;
+        GifFileType* gif = DGifOpenFileName(f.path.c_str(), &error);
+        if (!gif || DGifSlurp(gif) != GIF_OK) {
+            state.SkipWithError("giflib did not load the file");
+            break;
+        }
+        frames = gif->ImageCount;
+        DGifCloseFile(gif, &error);
+    }
+    state.counters["frames"] = frames;
+}
+
+std::uintmax_t fileSize(const std::string& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    return error ? 0 : size;
+}
+
+void saveOurs(benchmark::State& state, std::size_t set) {
+    const FileSet& f = fileSets()[set];
+    const KpxHandle chain = KPXLoadImageFramesOffset(f.path.c_str(), 0, nullptr, nullptr);
+    const std::string out = scratch().file(f.name + "-ours.gif");
+    for (auto _ : state)
+        if (KPXSaveImageFrames(chain, out.c_str(), 20, 0, 0, nullptr, nullptr) != 1) {
+            state.SkipWithError("the library did not save the file");
+            break;
+        }
+    KPXDeleteImage(chain);
+    state.counters["bytes"] = double(fileSize(out));
+}
+
+// The blocks of a slurped image that the library's save writes too: the graphic control (delay,
+// disposal, transparency) and the looping block with its sub-block. GifMakeSavedImage does not
+// copy extension blocks.
+void copyKeptExtensions(const SavedImage& from, SavedImage& to) {
+    for (int j = 0; j < from.ExtensionBlockCount; ++j) {
+        const ExtensionBlock& e = from.ExtensionBlocks[j];
+        const bool looping = e.Function == APPLICATION_EXT_FUNC_CODE && e.ByteCount == 11 &&
+                             std::memcmp(e.Bytes, "NETSCAPE2.0", 11) == 0;
+        const bool loopData =
+            e.Function == CONTINUE_EXT_FUNC_CODE && j > 0 &&
+            from.ExtensionBlocks[j - 1].Function == APPLICATION_EXT_FUNC_CODE &&
+            from.ExtensionBlocks[j - 1].ByteCount == 11 &&
+            std::memcmp(from.ExtensionBlocks[j - 1].Bytes, "NETSCAPE2.0", 11) == 0;
+        if (e.Function == GRAPHICS_EXT_FUNC_CODE || looping || loopData)
+            GifAddExtensionBlock(&to.ExtensionBlockCount, &to.ExtensionBlocks, e.Function,
+                                 static_cast<unsigned>(e.ByteCount), e.Bytes);
+    }
+}
+
+// EGifSpew writes and frees a GifFileType: each round gets a copy of the slurped file, made
+// while the clock stands.
+void saveGiflib(benchmark::State& state, std::size_t set) {
+    const FileSet& f = fileSets()[set];
+    int error = 0;
+    GifFileType* in = DGifOpenFileName(f.path.c_str(), &error);
+    if (!in || DGifSlurp(in) != GIF_OK) {
+        state.SkipWithError("giflib did not load the file");
+        return;
+    }
+    const std::string out = scratch().file(f.name + "-giflib.gif");
+    for (auto _ : state) {
+        state.PauseTiming();
+        GifFileType* gif = EGifOpenFileName(out.c_str(), false, &error);
+        gif->SWidth = in->SWidth;
+        gif->SHeight = in->SHeight;
+        gif->SColorResolution = in->SColorResolution;
+        gif->SBackGroundColor = in->SBackGroundColor;
+        gif->SColorMap = in->SColorMap
+                             ? GifMakeMapObject(in->SColorMap->ColorCount, in->SColorMap->Colors)
+                             : nullptr;
+        for (int i = 0; i < in->ImageCount; ++i)
+            copyKeptExtensions(in->SavedImages[i], *GifMakeSavedImage(gif, &in->SavedImages[i]));
+        state.ResumeTiming();
+        if (EGifSpew(gif) != GIF_OK) {
+            state.SkipWithError("giflib did not save the file");
+            break;
+        }
+    }
+    DGifCloseFile(in, &error);
+    state.counters["bytes"] = double(fileSize(out));
+}
+
+// The process's resident memory (VmRSS) or its peak (VmHWM), in KiB.
+long statusKiB(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0)
+            return std::stol(line.substr(std::strlen(field)));
+    return -1;
+}
+
+// Run in a process of its own (this program started again), so that no memory freed by earlier
+// loads is reused: loads the file once by `who` and prints the peak memory the load added, in
+// KiB, and the size of the decoded frames in bytes.
+int measurePeakMemory(const std::string& who, const char* path) {
+    std::ofstream("/proc/self/clear_refs") << "5"; // resets the peak
+    const long before = statusKiB("VmRSS:");
+    std::size_t decoded = 0;
+    if (who == "ours") {
+        const KpxHandle chain = KPXLoadImageFramesOffset(path, 0, nullptr, nullptr);
+        const long peak = statusKiB("VmHWM:");
+        for (int i = 0; chain > 0 && i < KPXGetImageFramesNum(chain); ++i) {
+            const KpxHandle frame = KPXGetImageFramesImage(chain, i);
+            decoded += std::size_t(KPXGetScanBytes(frame)) * std::size_t(KPXHeight(frame));
+        }
+        std::printf("%ld %zu\n", peak - before, decoded);
+        KPXDeleteImage(chain);
+    } else {
+        int error = 0;
+        GifFileType* gif = DGifOpenFileName(path, &error);
+        if (gif && DGifSlurp(gif) == GIF_OK)
+            for (int i = 0; i < gif->ImageCount; ++i)
+                decoded += std::size_t(gif->SavedImages[i].ImageDesc.Width) *
+                           std::size_t(gif->SavedImages[i].ImageDesc.Height);
+        std::printf("%ld %zu\n", statusKiB("VmHWM:") - before, decoded);
+        DGifCloseFile(gif, &error);
+    }
+    return 0;
+}
+
+// The peak memory of one load beyond what the process held before it, next to the decoded
+// frames' size and the file's size, measured in a process of its own.
+void loadPeakMemory(benchmark::State& state, std::size_t set, std::string who) {
+    const FileSet& f = fileSets()[set];
+    long peakKiB = 0;
+    std::size_t decoded = 0;
+    for (auto _ : state) {
+        const std::string command =
+            "/proc/" + std::to_string(::getpid()) + "/exe --peak-memory-of " + who + " " + f.path;
+        std::FILE* child = ::popen(command.c_str(), "r");
+        if (!child || std::fscanf(child, "%ld %zu", &peakKiB, &decoded) != 2) {
+            state.SkipWithError("the measuring process did not answer");
+            if (child)
+                ::pclose(child);
+            break;
+        }
+        ::pclose(child);
+    }
+    state.counters["peak_MiB"] = peakKiB / 1024.0;
+    state.counters["decoded_MiB"] = double(decoded) / (1024.0 * 1024.0);
+    state.counters["file_MiB"] = double(fileSize(f.path)) / (1024.0 * 1024.0);
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const char* names[] = {"photo2000", "flat2000", "anim300"};
-    for (int i = 0; i < 3; ++i) {
-        const std::string n = names[i];
-        benchmark::RegisterBenchmark(("decode/ours/" + n).c_str(), decodeOurs, i)
+    if (argc == 4 && std::strcmp(argv[1], "--peak-memory-of") == 0)
+        return measurePeakMemory(argv[2], argv[3]);
+    // Freed memory stays with the process, so that every round of every benchmark (the
+    // library's and giflib's alike) runs in a heap of the same kind, whichever ran before: the
+    // allocator would otherwise move its thresholds by the largest block freed so far, and hand
+    // memory back and fault it in again round after round.
+    mallopt(M_TRIM_THRESHOLD, kKeptMemory);
+    mallopt(M_MMAP_THRESHOLD, kKeptMemory);
+    for (std::size_t i = 0; i < coreSets().size(); ++i) {
+        const std::string n = coreSets()[i].name;
+        benchmark::RegisterBenchmark(("core/decode/ours/" + n).c_str(), decodeOurs, i)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("decode/giflib/" + n).c_str(), decodeGiflib, i)
+        benchmark::RegisterBenchmark(("core/decode/giflib/" + n).c_str(), decodeGiflib, i)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("encode/ours/" + n).c_str(), encodeOurs, i)
+        benchmark::RegisterBenchmark(("core/encode/ours/" + n).c_str(), encodeOurs, i)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("encode/giflib/" + n).c_str(), encodeGiflib, i)
+        benchmark::RegisterBenchmark(("core/encode/giflib/" + n).c_str(), encodeGiflib, i)
             ->Unit(benchmark::kMillisecond);
     }
+    for (std::size_t i = 0; i < fileSets().size(); ++i) {
+        const FileSet& f = fileSets()[i];
+        benchmark::RegisterBenchmark(("load/ours/" + f.name).c_str(), loadOurs, i)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("load/giflib/" + f.name).c_str(), loadGiflib, i)
+            ->Unit(benchmark::kMillisecond);
+        if (f.save) {
+            benchmark::RegisterBenchmark(("save/ours/" + f.name).c_str(), saveOurs, i)
+                ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(("save/giflib/" + f.name).c_str(), saveGiflib, i)
+                ->Unit(benchmark::kMillisecond);
+        }
+        if (f.memory)
+            for (const char* who : {"ours", "giflib"})
+                benchmark::RegisterBenchmark(("memory/" + std::string(who) + "/" + f.name).c_str(),
+                                             loadPeakMemory, i, who)
+                    ->Unit(benchmark::kMillisecond)
+                    ->Iterations(1);
+    }
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nratios ours / giflib (time; encoded size)\n");
-    for (int i = 0; i < 3; ++i) {
-        const std::string n = names[i];
-        auto ratio = [&](const std::string& op) {
-            const auto a = reporter.times.find(op + "/ours/" + n);
-            const auto b = reporter.times.find(op + "/giflib/" + n);
-            return a != reporter.times.end() && b != reporter.times.end() ? a->second / b->second
-                                                                          : 0.0;
-        };
-        const DataSet& d = dataSets()[std::size_t(i)];
-        std::printf("%-10s decode %.2fx  encode %.2fx  size %zu / %zu = %.4f\n", n.c_str(),
-                    ratio("decode"), ratio("encode"), d.oursFile.size(), d.giflibFile.size(),
-                    double(d.oursFile.size()) / double(d.giflibFile.size()));
+
+    std::printf("\nratios ours / giflib\n");
+    for (const CoreSet& d : coreSets())
+        std::printf(
+            "core %-12s decode %.2fx  encode %.2fx  size %zu / %zu = %.4f\n", d.name.c_str(),
+            reporter.timeRatio("core/decode/ours/" + d.name, "core/decode/giflib/" + d.name),
+            reporter.timeRatio("core/encode/ours/" + d.name, "core/encode/giflib/" + d.name),
+            d.oursFile.size(), d.giflibFile.size(),
+            double(d.oursFile.size()) / double(d.giflibFile.size()));
+    for (const FileSet& f : fileSets()) {
+        std::printf("file %-12s load %.2fx", f.name.c_str(),
+                    reporter.timeRatio("load/ours/" + f.name, "load/giflib/" + f.name));
+        if (f.save)
+            std::printf(
+                "  save %.2fx  size %.4f",
+                reporter.timeRatio("save/ours/" + f.name, "save/giflib/" + f.name),
+                reporter.counterRatio("save/ours/" + f.name, "save/giflib/" + f.name, "bytes"));
+        if (f.memory) {
+            const std::string ours = "memory/ours/" + f.name;
+            std::printf("  peak memory %.1f MiB, giflib %.1f MiB (decoded %.1f MiB, file %.1f MiB)",
+                        reporter.counter(ours, "peak_MiB"),
+                        reporter.counter("memory/giflib/" + f.name, "peak_MiB"),
+                        reporter.counter(ours, "decoded_MiB"), reporter.counter(ours, "file_MiB"));
+        }
+        std::printf("  (%s)\n", f.what.c_str());
     }
     benchmark::Shutdown();
     return 0;

@@ -1,115 +1,67 @@
-// 24-to-8-bit reduction of photo-like pictures and synthetic gradients: the library's histogram
-// quantiser next to libimagequant on the same pictures, without dithering. Each benchmark
-// reports its time and, as the counter "mse", the mean squared error per channel of the result.
+// 24-to-8-bit reduction of real pictures: the library's histogram quantiser next to
+// libimagequant on ImageMagick's rose, logo, wizard, netscape and granite (800 x 600) and a
+// plasma, made with ImageMagick when the program starts, at 256, 64 and 16 colours, without
+// dithering. libimagequant runs on one thread. Each benchmark reports its time and, as the counter
+// "mse", the mean squared error per channel of the result; after the run the ratios (ours /
+// libimagequant) of error and time are printed.
 
+#include "BenchRatios.h"
 #include "ColorQuantisation.h"
 #include "ImageCreation.h"
 
 #include <benchmark/benchmark.h>
 #ifdef KFM_HAVE_IMAGEQUANT
 #include <libimagequant.h>
+#include <omp.h>
 #endif
 
-#include <algorithm>
-#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <string>
 #include <vector>
 
 namespace {
 
-constexpr int kWidth = 512;
-constexpr int kHeight = 384;
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+constexpr int kColourCounts[] = {256, 64, 16};
 
 // A picture as RGB bytes, rows from the top.
 struct Picture {
-    std::vector<std::uint8_t> rgb = std::vector<std::uint8_t>(kWidth * kHeight * 3);
-    void set(int x, int y, double r, double g, double b) {
-        std::uint8_t* p = &rgb[(y * kWidth + x) * 3];
-        p[0] = static_cast<std::uint8_t>(std::clamp(std::lround(r), 0L, 255L));
-        p[1] = static_cast<std::uint8_t>(std::clamp(std::lround(g), 0L, 255L));
-        p[2] = static_cast<std::uint8_t>(std::clamp(std::lround(b), 0L, 255L));
-    }
+    std::string name;
+    std::vector<std::uint8_t> rgb;
 };
 
-class Noise {
-public:
-    explicit Noise(std::uint32_t seed) : state_(seed) {}
-    // Roughly normal, mean 0, deviation about 1.
-    double next() {
-        double sum = 0;
-        for (int i = 0; i < 4; ++i) {
-            state_ = state_ * 1664525u + 1013904223u;
-            sum += (state_ >> 8) / static_cast<double>(1 << 24);
-        }
-        return (sum - 2.0) * std::sqrt(3.0);
+// ImageMagick's built-in pictures stretched to 800 x 600, and a plasma of that size.
+std::vector<Picture> makePictures() {
+    const bench::ScratchFolder folder;
+    std::vector<Picture> pictures;
+    const std::string size = std::to_string(kWidth) + "x" + std::to_string(kHeight);
+    for (const char* name : {"rose", "logo", "wizard", "netscape", "granite", "plasma"}) {
+        const std::string path = folder.file(std::string(name) + ".rgb");
+        const std::string source = std::string(name) == "plasma"
+                                       ? "-seed 3 -size " + size + " plasma:red-blue"
+                                       : std::string(name) + ": -resize " + size + "!";
+        if (!bench::run("convert " + source + " -type TrueColor -depth 8 rgb:" + path))
+            continue;
+        std::ifstream in(path, std::ios::binary);
+        Picture p{name, std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {})};
+        if (p.rgb.size() == std::size_t{kWidth} * kHeight * 3)
+            pictures.push_back(std::move(p));
     }
-
-private:
-    std::uint32_t state_;
-};
-
-// Smooth colour fields, sensor-like noise and a few hard-edged shapes, like a photograph.
-Picture photo(std::uint32_t seed, double noise) {
-    Picture p;
-    Noise n(seed);
-    const double phase = seed % 7;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            const double u = x / double(kWidth);
-            const double v = y / double(kHeight);
-            // Sky-to-ground background.
-            double r = 90 + 120 * v + 30 * std::sin(6 * u + phase);
-            double g = 140 + 60 * std::cos(4 * v + u * 3 + phase) - 40 * v;
-            double b = 220 - 150 * v + 20 * std::sin(9 * u * v + phase);
-            // Shapes: a lit sphere, a shaded box, a stripe of foliage.
-            const double dx = u - 0.3 - 0.05 * phase / 7;
-            const double dy = v - 0.45;
-            const double d = std::sqrt(dx * dx + dy * dy);
-            if (d < 0.18) {
-                const double light = 1.0 - d / 0.18 * 0.7 - dx * 1.5;
-                r = 230 * light;
-                g = 120 * light + 20;
-                b = 60 * light;
-            } else if (u > 0.6 && u < 0.85 && v > 0.3 && v < 0.8) {
-                const double shade = 0.5 + 0.5 * (u - 0.6) / 0.25;
-                r = 70 * shade + 20;
-                g = 80 * shade + 25;
-                b = 120 * shade + 40;
-            } else if (v > 0.82) {
-                const double t = std::sin(u * 80 + std::sin(v * 40) * 3);
-                r = 50 + 30 * t;
-                g = 110 + 50 * t + 40 * (v - 0.82) * 5;
-                b = 40 + 20 * t;
-            }
-            p.set(x, y, r + noise * n.next(), g + noise * n.next(), b + noise * n.next());
-        }
-    return p;
+    if (pictures.empty())
+        std::fprintf(stderr, "ImageMagick's convert made no pictures: nothing to measure\n");
+    return pictures;
 }
 
-Picture gradient(bool diagonal) {
-    Picture p;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            const double u = x / double(kWidth - 1);
-            const double v = y / double(kHeight - 1);
-            if (diagonal)
-                p.set(x, y, 255 * u, 255 * v, 255 * (1 - (u + v) / 2));
-            else
-                p.set(x, y, 255 * u, 255 * u, 255 * u);
-        }
-    return p;
+const std::vector<Picture>& pictures() {
+    static const std::vector<Picture> made = makePictures();
+    return made;
 }
-
-const Picture& picture(int which) {
-    static const Picture pictures[] = {photo(1, 3.0), photo(4, 6.0), photo(9, 12.0), gradient(true),
-                                       gradient(false)};
-    return pictures[which];
-}
-
-const char* const kPictureNames[] = {"photo_soft", "photo_noisy", "photo_grainy", "gradient_rgb",
-                                     "gradient_grey"};
 
 double meanSquaredError(const Picture& p, const std::uint8_t* indices, std::size_t rowStride,
                         bool bottomUp, const std::function<const std::uint8_t*(int)>& colour) {
@@ -126,9 +78,7 @@ double meanSquaredError(const Picture& p, const std::uint8_t* indices, std::size
     return sum / (3.0 * kWidth * kHeight);
 }
 
-void kfmQuantiser(benchmark::State& state) {
-    const Picture& p = picture(static_cast<int>(state.range(0)));
-    const int colours = static_cast<int>(state.range(1));
+void kfmQuantiser(benchmark::State& state, const Picture& p, int colours) {
     const KpxHandle src = KPXCreateImage(kWidth, kHeight, 24);
     const KpxHandle dst = KPXCreateImage(kWidth, kHeight, 8);
     std::uint8_t* bits = KPXGetBits(src);
@@ -152,15 +102,12 @@ void kfmQuantiser(benchmark::State& state) {
     }
     state.counters["mse"] = meanSquaredError(p, KPXGetBits(dst), KPXGetScanBytes(dst), true,
                                              [&](int i) { return rgb[i]; });
-    state.SetLabel(kPictureNames[state.range(0)]);
     KPXDeleteImage(src);
     KPXDeleteImage(dst);
 }
 
 #ifdef KFM_HAVE_IMAGEQUANT
-void libimagequant(benchmark::State& state) {
-    const Picture& p = picture(static_cast<int>(state.range(0)));
-    const int colours = static_cast<int>(state.range(1));
+void libimagequant(benchmark::State& state, const Picture& p, int colours) {
     std::vector<std::uint8_t> rgba(kWidth * kHeight * 4);
     for (int i = 0; i < kWidth * kHeight; ++i) {
         std::memcpy(&rgba[i * 4], &p.rgb[i * 3], 3);
@@ -190,21 +137,47 @@ void libimagequant(benchmark::State& state) {
     }
     state.counters["mse"] =
         meanSquaredError(p, indices.data(), kWidth, false, [&](int i) { return rgb[i]; });
-    state.SetLabel(kPictureNames[state.range(0)]);
 }
 #endif
 
-void pictureArguments(benchmark::internal::Benchmark* b) {
-    for (const int colours : {256, 64, 16})
-        for (int which = 0; which < 5; ++which)
-            b->Args({which, colours});
-    b->ArgNames({"picture", "colours"});
-    b->Unit(benchmark::kMillisecond);
+std::string runName(const char* who, const Picture& p, int colours) {
+    return std::string(who) + "/" + p.name + "/" + std::to_string(colours);
 }
 
 } // namespace
 
-BENCHMARK(kfmQuantiser)->Apply(pictureArguments);
+int main(int argc, char** argv) {
 #ifdef KFM_HAVE_IMAGEQUANT
-BENCHMARK(libimagequant)->Apply(pictureArguments);
+    // The peer on one thread, as the library's quantiser runs.
+    omp_set_num_threads(1);
 #endif
+    for (const int colours : kColourCounts)
+        for (const Picture& p : pictures()) {
+            benchmark::RegisterBenchmark(runName("kfm", p, colours).c_str(), kfmQuantiser, p,
+                                         colours)
+                ->Unit(benchmark::kMillisecond);
+#ifdef KFM_HAVE_IMAGEQUANT
+            benchmark::RegisterBenchmark(runName("libimagequant", p, colours).c_str(),
+                                         libimagequant, p, colours)
+                ->Unit(benchmark::kMillisecond);
+#endif
+        }
+    benchmark::Initialize(&argc, argv);
+    bench::RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+#ifdef KFM_HAVE_IMAGEQUANT
+    std::printf("\nratios ours / libimagequant on one thread (mean squared error; time)\n");
+    std::printf("%-10s %8s %14s %14s\n", "picture", "colours", "error", "time");
+    for (const int colours : kColourCounts)
+        for (const Picture& p : pictures()) {
+            const std::string ours = runName("kfm", p, colours);
+            const std::string peer = runName("libimagequant", p, colours);
+            std::printf("%-10s %8d %8.2fx (%s) %8.2fx\n", p.name.c_str(), colours,
+                        reporter.counterRatio(ours, peer, "mse"),
+                        reporter.counterRatio(ours, peer, "mse") <= 1.1 ? "ok" : "over",
+                        reporter.timeRatio(ours, peer));
+        }
+#endif
+    benchmark::Shutdown();
+    return 0;
+}

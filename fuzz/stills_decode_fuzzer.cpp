@@ -51,7 +51,7 @@ void readPng(std::span<const std::uint8_t> bytes) {
 }
 
 void readJpeg(std::span<const std::uint8_t> bytes, bool preview) {
-    kpx::MemoryByteSource source(bytes);
+    kpx::MemoryByteInput source(bytes);
     kpx::jpeg::JpegReader reader(source);
     kpx::jpeg::JpegHeader header;
     if (!reader.readHeader(header) || !fits(header.width, header.height))

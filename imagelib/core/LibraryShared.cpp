@@ -69,9 +69,4 @@ void clearBreakTableSlots(std::int16_t image) {
             slot = 0;
 }
 
-std::recursive_mutex& gifCodecMutex() {
-    static auto* mutex = new std::recursive_mutex;
-    return *mutex;
-}
-
 } // namespace kpx

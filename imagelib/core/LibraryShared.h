@@ -29,7 +29,4 @@ void clearBreakTable();
 // Clears every slot holding this image handle (under the break-table lock).
 void clearBreakTableSlots(std::int16_t image);
 
-// The GIF codec lock.
-std::recursive_mutex& gifCodecMutex();
-
 } // namespace kpx

@@ -1,50 +1,31 @@
 #include "Quantiser.h"
 
 #include "PackedRows.h"
+#include "PaletteRefinement.h"
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <vector>
 
 namespace kpx {
 
-int quantiserDistance(int r1, int g1, int b1, int r2, int g2, int b2) {
-    const int rbar = (r1 + r2) >> 1;
-    const int dr = r1 - r2;
-    const int dg = g1 - g2;
-    const int db = b1 - b2;
-    return (((512 + rbar) * dr * dr) >> 3) + 128 * dg * dg + (((767 - rbar) * db * db) >> 3);
-}
-
 namespace {
 
-struct Rgb {
-    int r = 0;
-    int g = 0;
-    int b = 0;
-    int channel(int axis) const { return axis == 0 ? r : (axis == 1 ? g : b); }
-    bool operator==(const Rgb&) const = default;
-};
-
-int distance(const Rgb& a, const Rgb& b) {
-    return quantiserDistance(a.r, a.g, a.b, b.r, b.g, b.b);
-}
+using quantiser::Colour;
+using quantiser::NearestEntry;
+using quantiser::PaletteSearch;
+using quantiser::quantiserDistance;
+using quantiser::RefinedEntry;
+using quantiser::refinePalette;
+using quantiser::Rgb;
 
 std::uint8_t clampByte(int v) {
     return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
 }
-
-// One distinct colour of the picture and its pixel count.
-struct Colour {
-    std::uint8_t r;
-    std::uint8_t g;
-    std::uint8_t b;
-    std::uint32_t count;
-    int channel(int axis) const { return axis == 0 ? r : (axis == 1 ? g : b); }
-    std::uint32_t key() const { return (std::uint32_t{r} << 16) | (std::uint32_t{g} << 8) | b; }
-};
 
 // Full-resolution colour histogram: 32 x 32 x 32 buckets of 8 x 8 x 8 counters, each bucket
 // allocated on first use. Once the palette is known, every counter holds palette index + 1, so
@@ -55,8 +36,10 @@ public:
 
     std::uint32_t& at(int r, int g, int b) {
         auto& bucket = buckets_[bucketOf(r, g, b)];
-        if (!bucket)
+        if (!bucket) {
             bucket = std::make_unique<Bucket>();
+            occupied_[static_cast<std::size_t>(((r >> 3) << 5) | (g >> 3))] |= 1u << (b >> 3);
+        }
         return (*bucket)[cellOf(r, g, b)];
     }
 
@@ -70,20 +53,20 @@ public:
         std::vector<Colour> list;
         for (int r = 0; r < 256; ++r) {
             for (int g5 = 0; g5 < 32; ++g5) {
-                const int rowBase = ((r >> 3) << 10) | (g5 << 5);
-                bool any = false;
-                for (int b5 = 0; b5 < 32 && !any; ++b5)
-                    any = buckets_[rowBase | b5] != nullptr;
-                if (!any)
+                const std::uint32_t occupied =
+                    occupied_[static_cast<std::size_t>(((r >> 3) << 5) | g5)];
+                if (!occupied)
                     continue;
+                const int rowBase = ((r >> 3) << 10) | (g5 << 5);
                 for (int g3 = 0; g3 < 8; ++g3) {
-                    for (int b5 = 0; b5 < 32; ++b5) {
-                        const auto& bucket = buckets_[rowBase | b5];
-                        if (!bucket)
+                    const int cellBase = ((r & 7) << 6) | (g3 << 3);
+                    for (std::uint32_t rest = occupied; rest; rest &= rest - 1) {
+                        const int b5 = std::countr_zero(rest);
+                        const Bucket& bucket = *buckets_[static_cast<std::size_t>(rowBase | b5)];
+                        if (emptyRun(&bucket[static_cast<std::size_t>(cellBase)]))
                             continue;
-                        const int cellBase = ((r & 7) << 6) | (g3 << 3);
                         for (int b3 = 0; b3 < 8; ++b3) {
-                            const std::uint32_t n = (*bucket)[cellBase | b3];
+                            const std::uint32_t n = bucket[static_cast<std::size_t>(cellBase | b3)];
                             if (n)
                                 list.push_back({static_cast<std::uint8_t>(r),
                                                 static_cast<std::uint8_t>((g5 << 3) | g3),
@@ -136,6 +119,12 @@ private:
         return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
     }
     static int cellOf(int r, int g, int b) { return ((r & 7) << 6) | ((g & 7) << 3) | (b & 7); }
+    // Whether the 8 counters of one run of blue are all 0.
+    static bool emptyRun(const std::uint32_t* counters) {
+        std::uint64_t words[4];
+        std::memcpy(words, counters, sizeof words);
+        return (words[0] | words[1] | words[2] | words[3]) == 0;
+    }
     static std::uint32_t firstOccupied(const Bucket& bucket) {
         for (const std::uint32_t n : bucket)
             if (n)
@@ -144,6 +133,8 @@ private:
     }
 
     std::vector<std::unique_ptr<Bucket>> buckets_;
+    // Per (red >> 3, green >> 3) the buckets that exist, one bit per blue >> 3.
+    std::array<std::uint32_t, 32 * 32> occupied_{};
 };
 
 // One palette entry in the making: a set of colours with its weight, mean and ranges.
@@ -151,6 +142,7 @@ struct Box {
     int fixedIndex = -1;
     bool splittable = true;
     std::vector<Colour> colours;
+    std::vector<Colour> ties; // colours that lie as near to another box (after refinement)
     std::uint64_t weight = 0;
     Rgb mean;    // truncated weighted mean, for splitting
     Rgb average; // rounded weighted mean
@@ -195,11 +187,6 @@ struct Box {
 constexpr double kSplitWeights[3] = {3.345600535296086, 1.7047391749062393, 8.741258741258742};
 constexpr double kSideLimit = 0.66;
 constexpr int kMaxFailures = 3;
-constexpr int kRefinementRounds = 24;
-constexpr int kExactRefinementRounds = 3;
-// Refinement ends once no more than one member in this many changes its box.
-constexpr std::size_t kSettledShare = 1000;
-constexpr std::size_t kGroupColoursAbove = 32768;
 
 int splitAxis(const Box& box) {
     std::array<int, 3> r = box.range;
@@ -363,7 +350,7 @@ void placeFixedEntries(std::vector<Box>& boxes, const RGBQUAD* table, int fixed,
         for (Box& box : boxes) {
             if (box.fixedIndex >= 0)
                 continue;
-            const int d = distance(box.colour, colour);
+            const int d = quantiserDistance(box.colour, colour);
             if (!nearest || d < best) {
                 nearest = &box;
                 best = d;
@@ -393,79 +380,6 @@ void sortForPalette(std::vector<Box>& boxes) {
     });
 }
 
-// Nearest-palette search: for every entry, the other entries by ascending distance from it.
-// Only the nearest few of each list are kept sorted; a search that runs past them checks the
-// rest one by one.
-class PaletteSearch {
-public:
-    // Slack widens the search bound: 1.5 makes the search exact under the red-mean distance,
-    // whose channel weights vary by at most half; 1.0 is near enough for refinement.
-    PaletteSearch(std::vector<Rgb> palette, int excluded, double slack = 1.5)
-        : palette_(std::move(palette)), slack_(slack) {
-        const int n = static_cast<int>(palette_.size());
-        std::vector<int> distances(static_cast<std::size_t>(n) * n);
-        for (int i = 0; i < n; ++i)
-            for (int j = i; j < n; ++j)
-                distances[i * n + j] = distances[j * n + i] = distance(palette_[i], palette_[j]);
-        neighbours_.resize(palette_.size());
-        for (int i = 0; i < n; ++i) {
-            if (i == excluded)
-                continue;
-            auto& list = neighbours_[i];
-            list.reserve(palette_.size());
-            for (int j = 0; j < n; ++j)
-                if (j != excluded)
-                    list.push_back((std::uint64_t(distances[i * n + j]) << 9) | std::uint64_t(j));
-            const auto sorted =
-                list.begin() + std::min<std::ptrdiff_t>(kSortedNeighbours, list.size());
-            std::nth_element(list.begin(), sorted, list.end());
-            std::sort(list.begin(), sorted);
-            if (firstUsable_ < 0)
-                firstUsable_ = i;
-        }
-    }
-
-    // The nearest entry to a colour, searching from entry start outwards. Equal distances keep
-    // the lower index. The search stops once the next listed entry lies so far from the start
-    // that it cannot be nearer than the best one found.
-    int nearest(const Rgb& c, int start) const {
-        if (start < 0 || start >= static_cast<int>(palette_.size()) || neighbours_[start].empty())
-            start = firstUsable_;
-        const int own = distance(c, palette_[start]);
-        const double ownRoot = std::sqrt(static_cast<double>(own));
-        int best = own;
-        int bestIndex = start;
-        double bound = 4.0 * own * slack_;
-        const auto& list = neighbours_[start];
-        const std::size_t sorted = std::min<std::size_t>(kSortedNeighbours, list.size());
-        for (std::size_t k = 0; k < list.size(); ++k) {
-            if (k<sorted&& static_cast<double>(list[k] >> 9)> bound)
-                break;
-            const int j = static_cast<int>(list[k] & 511);
-            const int dj = distance(c, palette_[j]);
-            if (dj < best || (dj == best && j < bestIndex)) {
-                best = dj;
-                bestIndex = j;
-                const double reach = ownRoot + std::sqrt(static_cast<double>(best));
-                bound = reach * reach * slack_;
-            }
-        }
-        return bestIndex;
-    }
-
-    const Rgb& colour(int index) const { return palette_[index]; }
-    bool usable() const { return firstUsable_ >= 0; }
-
-private:
-    static constexpr std::ptrdiff_t kSortedNeighbours = 32;
-
-    std::vector<Rgb> palette_;
-    double slack_;
-    // Per entry: distance << 9 | index, the nearest kSortedNeighbours in ascending order first.
-    std::vector<std::vector<std::uint64_t>> neighbours_;
-    int firstUsable_ = -1;
-};
-
 // The search over the boxes' colours that never answers the reserved transparent entry.
 PaletteSearch searchOverBoxes(const std::vector<Box>& boxes, double slack = 1.5) {
     std::vector<Rgb> palette;
@@ -478,129 +392,35 @@ PaletteSearch searchOverBoxes(const std::vector<Box>& boxes, double slack = 1.5)
     return PaletteSearch(std::move(palette), reservedAt, slack);
 }
 
-// A colour (or a group of close colours) taking part in the refinement: the weighted sums of
-// its channels, its weight, its mean and the box it belongs to.
-struct Member {
-    std::uint64_t r = 0, g = 0, b = 0;
-    std::uint64_t weight = 0;
-    Rgb mean;
-    int box = 0;
-};
-
-// The refinement's members: every colour, or, for pictures of very many colours, the colours
-// grouped into cells of 4 x 4 x 4 values, which costs little precision and much time.
-std::vector<Member> refinementMembers(const std::vector<Box>& boxes, bool mayGroup) {
-    std::size_t total = 0;
-    for (const Box& box : boxes)
-        total += box.colours.size();
-    const bool grouped = mayGroup && total > kGroupColoursAbove;
-    std::vector<Member> members;
-    std::vector<int> cellMember(grouped ? 1 << 18 : 0, -1);
-    for (std::size_t i = 0; i < boxes.size(); ++i)
-        for (const Colour& c : boxes[i].colours) {
-            Member* m = nullptr;
-            if (grouped) {
-                int& slot = cellMember[((c.r >> 2) << 12) | ((c.g >> 2) << 6) | (c.b >> 2)];
-                if (slot < 0) {
-                    slot = static_cast<int>(members.size());
-                    members.push_back({});
-                    members.back().box = static_cast<int>(i);
-                }
-                m = &members[slot];
-            } else {
-                m = &members.emplace_back();
-                m->box = static_cast<int>(i);
-            }
-            m->r += std::uint64_t{c.count} * c.r;
-            m->g += std::uint64_t{c.count} * c.g;
-            m->b += std::uint64_t{c.count} * c.b;
-            m->weight += c.count;
-        }
-    for (Member& m : members) {
-        const std::uint64_t half = m.weight / 2;
-        m.mean = {static_cast<int>((m.r + half) / m.weight),
-                  static_cast<int>((m.g + half) / m.weight),
-                  static_cast<int>((m.b + half) / m.weight)};
-    }
-    return members;
-}
-
-// Lloyd refinement of the cut: every colour moves to the box whose colour is nearest, and every
-// box without a fixed colour takes the mean of its colours, for a few rounds or until no colour
-// moves. Boxes end up holding exactly the colours nearest to them.
-void refineBoxes(std::vector<Box>& boxes, int rounds, bool mayGroup) {
+// The refinement after the cut: the boxes' colours are improved as palette entries (see
+// PaletteRefinement.h), and every box then holds exactly the colours nearest to it, those that
+// lie as near to another box also in its list of ties. False when there was nothing to refine.
+bool refineBoxes(std::vector<Box>& boxes) {
     // Boxes of one colour each already hold the picture's own colours.
     if (std::none_of(boxes.begin(), boxes.end(), [](const Box& b) { return b.colours.size() > 1; }))
-        return;
-    std::vector<Member> members = refinementMembers(boxes, mayGroup);
-    if (members.empty())
-        return;
-    for (int round = 0; round < rounds; ++round) {
-        const PaletteSearch search = searchOverBoxes(boxes, 1.0);
-        if (!search.usable())
-            return;
-        std::vector<Member> sums(boxes.size());
-        std::size_t moved = 0;
-        for (Member& m : members) {
-            const int to = search.nearest(m.mean, m.box);
-            moved += to != m.box;
-            m.box = to;
-            Member& s = sums[to];
-            s.r += m.r;
-            s.g += m.g;
-            s.b += m.b;
-            s.weight += m.weight;
-        }
-        if (round > 0 && moved * kSettledShare <= members.size())
-            break;
-        for (std::size_t i = 0; i < boxes.size(); ++i) {
-            const Member& s = sums[i];
-            if (boxes[i].fixedIndex >= 0 || s.weight == 0)
-                continue;
-            const std::uint64_t half = s.weight / 2;
-            boxes[i].colour = {static_cast<int>((s.r + half) / s.weight),
-                               static_cast<int>((s.g + half) / s.weight),
-                               static_cast<int>((s.b + half) / s.weight)};
-        }
-    }
-    // Every colour to its nearest box, starting from its member's box.
-    const PaletteSearch search = searchOverBoxes(boxes);
-    if (!search.usable())
-        return;
+        return false;
     std::vector<Colour> colours;
-    std::vector<int> start;
-    const bool grouped = members.size() < [&] {
-        std::size_t n = 0;
-        for (const Box& box : boxes)
-            n += box.colours.size();
-        return n;
-    }();
-    std::vector<int> cellBox;
-    if (grouped) {
-        cellBox.assign(1 << 18, -1);
-        for (const Member& m : members)
-            cellBox[((m.mean.r >> 2) << 12) | ((m.mean.g >> 2) << 6) | (m.mean.b >> 2)] = m.box;
+    std::vector<int> entryOf;
+    std::vector<RefinedEntry> palette;
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        palette.push_back({boxes[i].colour, boxes[i].fixedIndex >= 0, boxes[i].reserved});
+        colours.insert(colours.end(), boxes[i].colours.begin(), boxes[i].colours.end());
+        entryOf.resize(colours.size(), static_cast<int>(i));
+        boxes[i].colours.clear();
     }
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < boxes.size(); ++i)
-        for (const Colour& c : boxes[i].colours) {
-            colours.push_back(c);
-            start.push_back(grouped ? -1 : members[next++].box);
-        }
-    for (Box& box : boxes)
-        box.colours.clear();
+    std::vector<bool> tied;
+    refinePalette(colours, entryOf, palette, tied);
     for (std::size_t k = 0; k < colours.size(); ++k) {
-        const Colour& c = colours[k];
-        int from = start[k];
-        if (from < 0)
-            from = cellBox[((c.r >> 2) << 12) | ((c.g >> 2) << 6) | (c.b >> 2)];
-        boxes[search.nearest({c.r, c.g, c.b}, from)].colours.push_back(c);
+        Box& box = boxes[static_cast<std::size_t>(entryOf[k])];
+        box.colours.push_back(colours[k]);
+        if (tied[k])
+            box.ties.push_back(colours[k]);
     }
-    for (Box& box : boxes) {
-        const Rgb colour = box.colour;
-        box.computeStatistics();
-        box.colour = colour;
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        boxes[i].computeStatistics();
+        boxes[i].colour = palette[i].colour;
     }
+    return true;
 }
 
 // Standard 8 x 8 ordered-dither matrix, row by row.
@@ -641,16 +461,14 @@ public:
         placeFixedEntries(boxes, job_.destColors, std::clamp(job_.fixed, 0, colours), transparent,
                           static_cast<std::size_t>(colours));
         report(11);
-        // Grouped rounds first, then a few over the exact colours.
-        refineBoxes(boxes, kRefinementRounds, true);
-        refineBoxes(boxes, kExactRefinementRounds, false);
+        const bool nearestKnown = refineBoxes(boxes);
         sortForPalette(boxes);
         report(12);
         buildRemap(boxes);
         if (!job_.paletteOnly) {
             const PaletteSearch search = searchOverBoxes(boxes);
             if (search.usable()) {
-                indexHistogram(boxes, search);
+                indexHistogram(boxes, search, nearestKnown);
                 report(14);
                 mapPixels(search);
             }
@@ -729,21 +547,36 @@ private:
             }
     }
 
-    void indexHistogram(const std::vector<Box>& boxes, const PaletteSearch& search) {
-        for (std::size_t i = 0; i < boxes.size(); ++i)
-            for (const Colour& c : boxes[i].colours) {
-                const int index = search.nearest({c.r, c.g, c.b}, static_cast<int>(i));
-                histogram_.at(c.r, c.g, c.b) = static_cast<std::uint32_t>(index) + 1;
-            }
+    // Every colour of the picture gets the index of its nearest entry; equal distances keep the
+    // lower index. When the boxes hold exactly their nearest colours, only ties are searched.
+    void indexHistogram(const std::vector<Box>& boxes, const PaletteSearch& search,
+                        bool nearestKnown) {
+        for (std::size_t i = 0; i < boxes.size(); ++i) {
+            const auto index = static_cast<int>(i);
+            for (const Colour& c : boxes[i].colours)
+                histogram_.at(c.r, c.g, c.b) = static_cast<std::uint32_t>(
+                    (nearestKnown ? index : search.nearest(c.rgb(), index).index) + 1);
+            for (const Colour& c : boxes[i].ties)
+                histogram_.at(c.r, c.g, c.b) =
+                    static_cast<std::uint32_t>(search.nearest(c.rgb(), index).index + 1);
+        }
     }
 
+    // The index of a colour, from the histogram; a colour it does not hold yet (made by
+    // dithering) is searched for and added. The last colour asked for is remembered, since
+    // neighbouring pixels often share one.
     int lookup(const Rgb& c, const PaletteSearch& search) {
-        if (const std::uint32_t known = histogram_.find(c.r, c.g, c.b))
-            return static_cast<int>(known) - 1;
+        if (c == lastLookedUp_)
+            return lastIndex_;
+        lastLookedUp_ = c;
+        if (const std::uint32_t known = histogram_.find(c.r, c.g, c.b)) {
+            lastIndex_ = static_cast<int>(known) - 1;
+            return lastIndex_;
+        }
         const std::uint32_t near = histogram_.occupiedNear(c.r, c.g, c.b);
-        const int index = search.nearest(c, near ? static_cast<int>(near) - 1 : 0);
-        histogram_.at(c.r, c.g, c.b) = static_cast<std::uint32_t>(index) + 1;
-        return index;
+        lastIndex_ = search.nearest(c, near ? static_cast<int>(near) - 1 : 0).index;
+        histogram_.at(c.r, c.g, c.b) = static_cast<std::uint32_t>(lastIndex_) + 1;
+        return lastIndex_;
     }
 
     void mapPixels(const PaletteSearch& search);
@@ -752,6 +585,8 @@ private:
     const QuantiserJob& job_;
     ColourHistogram histogram_;
     std::array<std::uint8_t, 256> remap_{};
+    Rgb lastLookedUp_{-1, -1, -1};
+    int lastIndex_ = 0;
 };
 
 void Quantiser::mapPixels(const PaletteSearch& search) {

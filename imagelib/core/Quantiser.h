@@ -59,7 +59,4 @@ struct QuantiserJob {
 // not describe valid memory.
 bool quantiseImage(const QuantiserJob& job);
 
-// The red-mean weighted colour distance of the quantiser, scaled by 32.
-int quantiserDistance(int r1, int g1, int b1, int r2, int g2, int b2);
-
 } // namespace kpx

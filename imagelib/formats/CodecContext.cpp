@@ -1,10 +1,17 @@
 #include "CodecContext.h"
 
 #include <cstring>
+#include <memory>
 
 #include "ImageRecord.h"
 
 namespace kpx {
+
+void resetContext(KpxCodecContext& context) {
+    std::destroy_at(&context);
+    std::construct_at(&context);
+}
+
 namespace {
 
 template <typename Record> std::unique_ptr<Record> copyOf(const std::unique_ptr<Record>& record) {

@@ -80,6 +80,8 @@ struct KpxCodecContext {
 struct KpxImageRecord;
 
 namespace kpx {
+// Makes the context as a new one is, in place (cheaper than assigning a new one over it).
+void resetContext(KpxCodecContext& context);
 // Gives the context its own deep copies of the image's object records, for a save to write.
 void copyObjectRecords(const KpxImageRecord& image, KpxCodecContext& context);
 // Sets the description, cut to what the context holds.

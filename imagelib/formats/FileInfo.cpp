@@ -1,5 +1,6 @@
 #include "FileInfo.h"
 
+#include "FileAccess.h"
 #include "FormatDispatch.h"
 #include "FormatId.h"
 #include "FormatSniffing.h"
@@ -40,7 +41,7 @@ void fillInfo(KpxFileInfo* info, std::int32_t id, const KpxCodecContext& context
 namespace kpx {
 
 void prepareInfoContext(KpxCodecContext& context) {
-    context = KpxCodecContext{};
+    kpx::resetContext(context);
     context.frameCount = 1;
     context.delay = 100;
     context.loopCount = -1;
@@ -54,6 +55,8 @@ int KpxGetInfoFileCore(const char* path, std::int32_t offset, KpxFileInfo* info,
                        int photoCdResolution) {
     if (!path || !info)
         return 0;
+    // Recognising the format and the info step read one open file.
+    const kpx::FileSession session(path);
     KpxCodecContext context;
     kpx::prepareInfoContext(context);
     const std::int32_t id = KPXGetFormatFileOffset(path, offset);

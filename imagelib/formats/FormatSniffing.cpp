@@ -1,5 +1,6 @@
 #include "FormatSniffing.h"
 
+#include "FileAccess.h"
 #include "FormatId.h"
 #include "FormatTable.h"
 
@@ -50,9 +51,29 @@ bool startsWith(const std::uint8_t* bytes, const char* signature, std::size_t le
     return std::memcmp(bytes, signature, length) == 0;
 }
 
-struct FileCloser {
-    void operator()(FILE* file) const { std::fclose(file); }
-};
+// Within a session the read goes through the session's source, whose window then serves the
+// codec too.
+std::int32_t sniffBytesOfFile(const char* path, std::int32_t offset, std::int32_t hint) {
+    const auto source = kpx::openSource(path);
+    std::uint8_t bytes[kpx::kSniffBytes] = {};
+    if (!source || source->read(static_cast<std::uint64_t>(offset), bytes) != sizeof bytes)
+        return 0;
+    return formatNumber(kpx::sniffBytes(bytes, toFormatId(hint), offset));
+}
+
+// The format of the data at offset; within a file session it is recognised once.
+std::int32_t sniffFile(const char* path, std::int32_t offset, std::int32_t hint) {
+    kpx::FileSession* session = kpx::FileSession::of(path);
+    const std::string key =
+        "format at " + std::to_string(offset) + " with hint " + std::to_string(hint);
+    if (session)
+        if (const auto known = session->kept<std::int32_t>(key))
+            return *known;
+    const std::int32_t id = sniffBytesOfFile(path, offset, hint);
+    if (session)
+        session->keep(key, std::make_shared<const std::int32_t>(id));
+    return id;
+}
 
 // The size field of the OS/2 core header or of a Windows info header.
 bool isInfoHeaderStart(const std::uint8_t* b) {
@@ -133,14 +154,7 @@ std::int32_t KPXGetFormatFileOffset(const char* path, std::int32_t offset) {
 
 std::int32_t KpxSniffFormat(std::int32_t* idInOut, const char* path, std::int32_t offset) {
     const std::int32_t hint = idInOut ? *idInOut : 0;
-    std::int32_t id = 0;
-    if (path && offset >= 0) {
-        std::unique_ptr<FILE, FileCloser> file(std::fopen(path, "rb"));
-        std::uint8_t bytes[kpx::kSniffBytes] = {};
-        if (file && std::fseek(file.get(), offset, SEEK_SET) == 0 &&
-            std::fread(bytes, 1, sizeof bytes, file.get()) == sizeof bytes)
-            id = formatNumber(kpx::sniffBytes(bytes, toFormatId(hint), offset));
-    }
+    const std::int32_t id = path && offset >= 0 ? sniffFile(path, offset, hint) : 0;
     if (idInOut)
         *idInOut = id;
     return id;

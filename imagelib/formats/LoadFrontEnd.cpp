@@ -1,6 +1,7 @@
 #include "LoadFrontEnd.h"
 
 #include "ColorConversion.h"
+#include "FileAccess.h"
 #include "FormatDispatch.h"
 #include "FormatId.h"
 #include "FormatSniffing.h"
@@ -246,7 +247,7 @@ KpxHandle loadFromStream(KpxByteStream* stream, KpxProgressProc progress) {
 namespace kpx {
 
 void prepareLoadContext(KpxCodecContext& context) {
-    context = KpxCodecContext{};
+    kpx::resetContext(context);
     context.frameCount = 1;
     context.readExtensions = 1;
     context.delay = 100;
@@ -268,6 +269,8 @@ KpxHandle KpxLoadImageCore(HWND window, const char* path, std::int32_t offset,
     const CoreLoadSlot slot;
     if (!slot.taken())
         return 0;
+    // Recognising the format, the info step and the load read one open file.
+    const kpx::FileSession session(path);
     KpxSetKeepLoading(1);
     kpx::prepareLoadContext(*context);
     const std::int32_t id = KPXGetFormatFileOffset(path, offset);

@@ -3,15 +3,17 @@
 #include "CodecContext.h"
 #include "ColorConversion.h"
 #include "ColorMatching.h"
+#include "FileAccess.h"
 #include "FileInfo.h"
 #include "FormatDispatch.h"
 #include "FormatId.h"
 #include "FrameChain.h"
-#include "GifReader.h"
+#include "GifWriter.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "LibraryShared.h"
 #include "LoadFrontEnd.h"
+#include "PackedRows.h"
 #include "RowCallbacks.h"
 #include "SafeSave.h"
 #include "SaveFrontEnd.h"
@@ -116,23 +118,45 @@ std::vector<KpxHandle> chainFrames(KpxHandle first) {
     return frames;
 }
 
-// What the save needs to know of each frame's colours.
+// What the save needs to know of each frame's colours: how many leading entries its colour table
+// must keep (0 leaves it to the pixels the writer encodes).
 struct FrameColours {
     int usedEntries = 0;
-    bool needsLocalTable = false;
 };
 
+// The highest palette index a frame's pixels use; -1 without pixels or without a palette.
+int highestIndexUsed(const KpxImageRecord& record) {
+    const int bits = record.bitCount();
+    if ((bits != 1 && bits != 4 && bits != 8) || !record.bits)
+        return -1;
+    const int width = record.width();
+    int highest = -1;
+    for (int y = 0; y < record.height() && highest < (1 << bits) - 1; ++y) {
+        const std::uint8_t* row = record.bits + static_cast<std::size_t>(y) * record.rowBytes();
+        if (bits == 8) {
+            if (width > 0)
+                highest = std::max<int>(highest, *std::max_element(row, row + width));
+        } else {
+            for (int x = 0; x < width; ++x)
+                highest = std::max(highest, kpx::indexAt(row, x, bits));
+        }
+    }
+    return highest;
+}
+
+// The entries a frame's pixels use (its highest index + 1); a frame deeper than 8 bits is written
+// as an 8-bit copy, which may use every entry.
 int usedEntries(KpxHandle frame) {
     if (KPXbpp(frame) > 8)
-        return 256; // written as an 8-bit copy, which may use every entry
-    KpxIndexHistogramEntry histogram[256] = {};
-    int useTransparency = 0;
-    const int entries = KPXGenerateHistogramIndexImage(frame, histogram, &useTransparency);
-    int highest = -1;
-    for (int i = 0; i < entries && i < 256; ++i)
-        if (histogram[i].count)
-            highest = i;
-    return highest + 1;
+        return 256;
+    const kpx::ImageLock record(frame, kKpxRead);
+    return record ? highestIndexUsed(*record.get()) + 1 : 0;
+}
+
+// The most entries a frame can use, by its depth.
+int mostEntries(KpxHandle frame) {
+    const int bits = KPXbpp(frame);
+    return bits > 8 ? 256 : 1 << std::clamp(bits, 0, 8);
 }
 
 std::vector<RGBQUAD> colourTable(KpxHandle frame) {
@@ -153,22 +177,51 @@ bool tableDiffers(const std::vector<RGBQUAD>& table, const std::vector<RGBQUAD>&
     return false;
 }
 
-std::vector<FrameColours> summariseColours(const std::vector<KpxHandle>& frames) {
+// The entries of the first frame's table that the written table covers whatever the frames use:
+// its last entry that differs from entry 0 (entries after it are left out), in the table size
+// that holds it.
+int entriesCoveredByFirstTable(KpxHandle first) {
+    const kpx::ImageLock record(first, kKpxRead);
+    if (!record || record->bitCount() > 8)
+        return 256;
+    std::uint8_t palette[256][3] = {};
+    const std::uint32_t n = std::min<std::uint32_t>(record->colorCount(), 256);
+    for (std::uint32_t i = 0; i < n; ++i)
+        palette[i][0] = record->colors()[i].rgbRed, palette[i][1] = record->colors()[i].rgbGreen,
+        palette[i][2] = record->colors()[i].rgbBlue;
+    return 1 << kpx::gif::colorTableBits(palette, record->bitCount(), 0);
+}
+
+// The entries each frame's table must keep. The writer finds a frame's own highest index while
+// it encodes the rows, so a frame's pixels are looked at beforehand only where that is too late:
+// - with the fewest code bits, every frame's code size follows from its entries;
+// - the first frame's table (the file's global table) must also cover the frames that share it
+//   (those whose colours match it over their used entries), which matters only for a frame that
+//   could use more entries than the table holds anyway.
+std::vector<FrameColours> summariseColours(const std::vector<KpxHandle>& frames,
+                                           std::int32_t flags) {
     std::vector<FrameColours> summary(frames.size());
     if (frames.empty())
         return summary;
+    const bool fewestBits = (flags & kKpxSaveFewestCodeBits) != 0;
     const std::vector<RGBQUAD> reference = colourTable(frames[0]);
+    const int covered = fewestBits ? 0 : entriesCoveredByFirstTable(frames[0]);
+    int shared = 0; // the most entries a frame that shares the first frame's table uses
     for (std::size_t k = 0; k < frames.size(); ++k) {
-        summary[k].usedEntries = usedEntries(frames[k]);
-        if (k > 0)
-            summary[k].needsLocalTable =
-                tableDiffers(colourTable(frames[k]), reference, summary[k].usedEntries);
+        const bool deep = KPXbpp(frames[k]) > 8;
+        if (!fewestBits && !deep) {
+            if (k == 0 || mostEntries(frames[k]) <= covered)
+                continue; // the writer finds the entries the pixels use
+            if (colourTable(frames[k]).size() > reference.size())
+                continue; // a table of its own
+        }
+        const int used = usedEntries(frames[k]);
+        if (fewestBits || deep)
+            summary[k].usedEntries = used;
+        if (k > 0 && !tableDiffers(colourTable(frames[k]), reference, used))
+            shared = std::max(shared, used);
     }
-    int firstUsed = summary[0].usedEntries;
-    for (std::size_t k = 1; k < frames.size(); ++k)
-        if (!summary[k].needsLocalTable)
-            firstUsed = std::max(firstUsed, summary[k].usedEntries);
-    summary[0].usedEntries = firstUsed;
+    summary[0].usedEntries = std::max(summary[0].usedEntries, shared);
     return summary;
 }
 
@@ -363,9 +416,10 @@ KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
         return 0;
     const LocalCopy source(path);
     path = source.path();
-    // Every frame load reads the same file: the GIF reader keeps it and its scan for the whole
-    // load, so the file is read once and the load stays linear in its size.
-    const kpx::gif::GifFileCacheScope keepFile;
+    // Every frame load reads the same file: the session keeps it open, with its format and the
+    // GIF reader's scan, for the whole load, so the file is opened, recognised and scanned once
+    // and every frame reads only its own bytes.
+    const kpx::FileSession session(path);
     KpxFileInfo info{};
     const int known = KpxGetInfoFileCore(path, offset, &info, 0, -1);
     KpxCodecContext context;
@@ -432,7 +486,7 @@ int KPXSaveImageFrames(KpxHandle firstFrame, const char* path, std::int32_t form
         return KPXSaveImage(firstFrame, path, formatId, flags, option2, nullptr);
 
     const std::vector<KpxHandle> frames = chainFrames(firstFrame);
-    const std::vector<FrameColours> colours = summariseColours(frames);
+    const std::vector<FrameColours> colours = summariseColours(frames, flags);
     const std::vector<RGBQUAD> firstTable = colourTable(firstFrame);
     ChainValues chain;
     {

@@ -71,26 +71,34 @@ ReplacingFile::ReplacingFile(std::string target) : target_(std::move(target)) {
         }
         if (exists)
             ::fchmod(fd, existing.st_mode & 07777);
-        ::close(fd);
         path_ = candidate;
+        descriptor_ = fd;
+        output_ = std::make_unique<OutputScope>(path_, descriptor_);
         return;
     }
 }
 
 ReplacingFile::~ReplacingFile() {
+    closeOutput();
     if (valid() && !committed_)
         std::remove(path_.c_str());
 }
 
+void ReplacingFile::closeOutput() {
+    output_.reset();
+    if (descriptor_ >= 0)
+        ::close(descriptor_);
+    descriptor_ = -1;
+}
+
 bool ReplacingFile::commit() {
-    if (!valid() || committed_)
+    if (!valid() || committed_ || descriptor_ < 0)
         return false;
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    if (!synced || std::rename(path_.c_str(), target_.c_str()) != 0)
+    const bool synced = ::fsync(descriptor_) == 0;
+    output_.reset();
+    const bool closed = ::close(descriptor_) == 0;
+    descriptor_ = -1;
+    if (!synced || !closed || std::rename(path_.c_str(), target_.c_str()) != 0)
         return false;
     committed_ = true;
     return true;

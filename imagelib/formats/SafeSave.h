@@ -2,8 +2,15 @@
 // Saving without risking the file that was there: a codec writes into a temporary file beside
 // the target, which replaces the target only once the whole write has succeeded. A target that
 // is a symbolic link is saved into the file the link points to; the link stays.
+//
+// The temporary file stays open while this object lives, as the calling thread's output for its
+// path (see appendToFile in FileAccess.h): a codec that appends its bytes there writes through
+// that one open file, however many frames it writes.
 
+#include <memory>
 #include <string>
+
+#include "FileAccess.h"
 
 namespace kpx {
 
@@ -25,8 +32,12 @@ public:
     bool commit();
 
 private:
+    void closeOutput();
+
     std::string target_;
     std::string path_;
+    int descriptor_ = -1;
+    std::unique_ptr<OutputScope> output_;
     bool committed_ = false;
 };
 

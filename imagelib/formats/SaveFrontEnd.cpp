@@ -19,7 +19,7 @@ namespace {
 // record's texts and objects.
 void prepareSaveContext(KpxCodecContext& c, const KpxImageRecord& record, std::int32_t option,
                         std::int32_t option2) {
-    c = KpxCodecContext{};
+    kpx::resetContext(c);
     c.width = static_cast<std::int16_t>(record.width());
     c.height = static_cast<std::int16_t>(record.height());
     c.bitsPerPixel = static_cast<std::int16_t>(record.bitCount());

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ByteReader.h"
+#include "ByteSource.h"
 
 namespace kpx::gif {
 
@@ -21,19 +22,16 @@ constexpr std::size_t kHeaderSize = 13;
 constexpr std::size_t kDescriptorSize = 10;      // with its introducer
 constexpr std::size_t kPlainTextHeaderSize = 13; // its own length byte and 12 bytes
 constexpr std::size_t kApplicationIdSize = 11;
-
-// A reader over the file with its cursor at `at` (at the end when `at` lies past it).
-ByteReader readerAt(std::span<const std::uint8_t> file, std::size_t at) {
-    ByteReader in(file);
-    in.skip(std::min(at, file.size()));
-    return in;
-}
+constexpr std::array<std::uint8_t, 3> kSignature = {'G', 'I', 'F'};
 
 // Steps over a sub-block chain; true when its terminator was there. A chain cut short leaves the
-// reader at the end.
-bool skipChain(ByteReader& in) {
+// reader at the end (a file cut while it is read ends where its bytes end, which the reader
+// learns when a read there fails).
+bool skipChain(SourceReader& in) {
     while (!in.atEnd()) {
         const std::size_t length = in.u8();
+        if (in.truncated())
+            break;
         if (length == 0)
             return true;
         if (in.remaining() < length)
@@ -45,11 +43,12 @@ bool skipChain(ByteReader& in) {
 }
 
 // The bytes of the sub-block chain at the cursor, from its first length byte through its
-// terminator (or the end of the data), which the reader then steps over.
-std::span<const std::uint8_t> takeChain(ByteReader& in) {
-    const auto chain = in.rest();
+// terminator (or the end of the data), which the reader then steps over. They stay valid until
+// the reader's next read.
+std::span<const std::uint8_t> takeChain(SourceReader& in) {
+    const std::uint64_t start = in.position();
     skipChain(in);
-    return chain.first(chain.size() - in.remaining());
+    return in.passed(start);
 }
 
 void setText(BlockEntry& entry, std::string_view text) {
@@ -93,7 +92,7 @@ std::string listedComment(const std::string& text) {
 }
 
 // Reads one extension whose introducer is at the cursor and steps over it.
-void readExtension(ByteReader& in, ExtensionVisitor& visitor, BlockListWriter* list) {
+void readExtension(SourceReader& in, ExtensionVisitor& visitor, BlockListWriter* list) {
     const std::size_t start = in.position();
     in.skip(1);
     if (in.atEnd())
@@ -109,7 +108,11 @@ void readExtension(ByteReader& in, ExtensionVisitor& visitor, BlockListWriter* l
         return;
     }
     case kGraphicControlLabel: {
-        ByteReader fields = in;
+        // The fields are read from a copy: stepping over the chain may move the reader's window.
+        std::array<std::uint8_t, 5> copy{};
+        const auto head = in.ahead(copy.size());
+        std::copy(head.begin(), head.end(), copy.begin());
+        ByteReader fields{std::span<const std::uint8_t>(copy.data(), head.size())};
         skipChain(in);
         std::uint8_t packed = 0;
         if (fields.remaining() >= 5 && fields.u8() >= 4) {
@@ -232,7 +235,8 @@ SubBlockList splitSubBlocks(std::span<const std::uint8_t> chain) {
 
 std::size_t visitExtensions(std::span<const std::uint8_t> file, std::size_t offset,
                             ExtensionVisitor& visitor) {
-    ByteReader in = readerAt(file, offset);
+    SpanSource source(file);
+    SourceReader in(source, offset);
     while (!in.atEnd()) {
         if (in.peek() == kExtensionIntroducer)
             readExtension(in, visitor, nullptr);
@@ -241,18 +245,25 @@ std::size_t visitExtensions(std::span<const std::uint8_t> file, std::size_t offs
         else
             break;
     }
-    return in.position();
+    return static_cast<std::size_t>(in.position());
 }
 
 GifFileIndex scanGif(std::span<const std::uint8_t> file, const ScanOptions& options) {
+    SpanSource source(file);
+    return scanGif(source, options);
+}
+
+GifFileIndex scanGif(ByteSource& file, const ScanOptions& options) {
     GifFileIndex index;
     BlockListWriter list(options);
     BlockListWriter* listPtr = list.active() ? &list : nullptr;
     index.start = options.offset;
-    ByteReader in = readerAt(file, options.offset);
-    const std::size_t headerStart = in.position();
-    if (options.offset > file.size() || in.remaining() < kHeaderSize ||
-        std::memcmp(in.rest().data(), "GIF", 3) != 0) {
+    SourceReader in(file, options.offset);
+    const auto headerStart = static_cast<std::size_t>(in.position());
+    const auto signatureStart = in.remaining() < kHeaderSize ? std::span<const std::uint8_t>{}
+                                                             : in.ahead(kSignature.size());
+    if (options.offset > file.size() || signatureStart.size() < kSignature.size() ||
+        !std::equal(kSignature.begin(), kSignature.end(), signatureStart.begin())) {
         index.status = CodecStatus::Damaged;
         return index;
     }
@@ -349,7 +360,8 @@ std::array<std::uint8_t, 768> framePalette(std::span<const std::uint8_t> file,
                                            const GifFileIndex& index, const FrameLocation& frame) {
     if (frame.localTableBits == 0)
         return index.palette;
-    ByteReader in = readerAt(file, frame.localTable);
+    ByteReader in(file);
+    in.skip(std::min(frame.localTable, file.size()));
     const auto table = in.bytes(colorTableSize(frame.localTableBits));
     if (in.truncated())
         return index.palette;

@@ -1,8 +1,9 @@
 #pragma once
-// The GIF block scanner: walks a GIF held in memory block by block (header, logical screen
-// descriptor, colour tables, extensions, image descriptors with their data sub-blocks, trailer)
-// and records where every image starts, so a frame can be read without scanning the file again.
-// It never reads outside the span it is given.
+// The GIF block scanner: walks a GIF block by block (header, logical screen descriptor, colour
+// tables, extensions, image descriptors with their data sub-blocks, trailer) and records where
+// every image starts, so a frame can be read without scanning the file again. It reads the file
+// from a span in memory or from a byte source (a file read piece by piece, of which it holds one
+// window), and never reads outside it.
 
 #include <array>
 #include <cstddef>
@@ -13,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ByteSource.h"
 #include "CodecStatus.h"
 
 namespace kpx::gif {
@@ -128,6 +130,7 @@ struct ScanOptions {
 
 // Scans the whole file. On an error the index holds the frames found before it.
 GifFileIndex scanGif(std::span<const std::uint8_t> file, const ScanOptions& options = {});
+GifFileIndex scanGif(ByteSource& file, const ScanOptions& options = {});
 
 // Walks the extensions from `offset` up to the next block that is no extension (an image
 // descriptor, the trailer, anything else or the end of the data), handing each to the visitor.

@@ -20,16 +20,16 @@ constexpr int kMaxCodeWidth = 12;
 constexpr std::array<int, 4> kPassStart = {0, 4, 2, 1};
 constexpr std::array<int, 4> kPassStep = {8, 8, 4, 2};
 
-// Reads codes least-significant bit first from a chain of data sub-blocks. The chain ends at a
-// zero length byte or at the end of the span; a sub-block announcing more bytes than remain
-// yields the bytes that are there.
+// Reads codes least-significant bit first from a chain of data sub-blocks, which arrives in
+// pieces (one piece when it is in memory; a sub-block may span two pieces). The chain ends at a
+// zero length byte or at the end of the last piece; a sub-block announcing more bytes than
+// remain yields the bytes that are there.
 // The one reader of the library that does not go through ByteReader: decoding speed rests on its
 // fast path, which loads eight bytes at a time from inside a sub-block; every load is bounded by
-// the sub-block's own remaining length.
+// the sub-block's own remaining length and by the piece's end.
 class SubBlockBitReader {
 public:
-    explicit SubBlockBitReader(std::span<const std::uint8_t> data)
-        : p_(data.data()), end_(data.data() + data.size()) {}
+    explicit SubBlockBitReader(ByteChunks& pieces) : pieces_(pieces) {}
 
     // Makes at least `bits` bits available; false when the chain ends first.
     bool ensure(int bits) {
@@ -67,21 +67,43 @@ private:
         }
     }
 
+    // Starts the next run of bytes to read: the rest of a sub-block that went on past the end of
+    // the last piece, or the next sub-block. blockLeft_ counts the bytes of the run that lie in
+    // the current piece; the rest of the sub-block waits in blockRest_.
     bool openBlock() {
-        if (ended_ || p_ == end_) {
-            ended_ = true;
+        if (ended_)
             return false;
+        if (blockRest_ == 0) {
+            if (p_ == end_ && !nextPiece())
+                return end();
+            blockRest_ = *p_++;
+            if (blockRest_ == 0)
+                return end();
         }
-        const std::size_t length = *p_++;
-        blockLeft_ = std::min(length, static_cast<std::size_t>(end_ - p_));
-        if (blockLeft_ == 0)
-            ended_ = true;
-        return blockLeft_ != 0;
+        if (p_ == end_ && !nextPiece())
+            return end();
+        blockLeft_ = std::min(blockRest_, static_cast<std::size_t>(end_ - p_));
+        blockRest_ -= blockLeft_;
+        return true;
     }
 
-    const std::uint8_t* p_;
-    const std::uint8_t* end_;
+    bool end() {
+        ended_ = true;
+        return false;
+    }
+
+    [[gnu::noinline]] bool nextPiece() {
+        const std::span<const std::uint8_t> piece = pieces_.next();
+        p_ = piece.data();
+        end_ = piece.data() + piece.size();
+        return !piece.empty();
+    }
+
+    ByteChunks& pieces_;
+    const std::uint8_t* p_ = nullptr;
+    const std::uint8_t* end_ = nullptr;
     std::size_t blockLeft_ = 0;
+    std::size_t blockRest_ = 0;
     std::uint64_t acc_ = 0;
     int nbits_ = 0;
     bool ended_ = false;
@@ -189,7 +211,8 @@ private:
     int width_;
 };
 
-// Packs codes least-significant bit first into 255-byte sub-blocks appended to the output.
+// Packs codes least-significant bit first into 255-byte sub-blocks appended to the output. The
+// codes gather in a 64-bit word that goes out four bytes at a time.
 class CodeWriter {
 public:
     explicit CodeWriter(std::vector<std::uint8_t>& out) : out_(out) {}
@@ -197,30 +220,48 @@ public:
     void put(std::uint32_t code, int width) {
         acc_ |= std::uint64_t{code} << nbits_;
         nbits_ += width;
-        while (nbits_ >= 8) {
-            block_[used_++] = static_cast<std::uint8_t>(acc_);
-            acc_ >>= 8;
-            nbits_ -= 8;
-            if (used_ == block_.size())
-                flushBlock();
-        }
+        if (nbits_ >= 32)
+            emitWord();
     }
 
-    // Writes the incomplete last byte, the last sub-block and the terminator.
+    // Writes the bits still held, the last sub-block and the terminator.
     void finish() {
-        if (nbits_ > 0) {
-            block_[used_++] = static_cast<std::uint8_t>(acc_);
-            acc_ = 0;
-            nbits_ = 0;
-            if (used_ == block_.size())
-                flushBlock();
+        while (nbits_ > 0) {
+            emitByte(static_cast<std::uint8_t>(acc_));
+            acc_ >>= 8;
+            nbits_ -= 8;
         }
+        acc_ = 0;
+        nbits_ = 0;
         if (used_ != 0)
             flushBlock();
         out_.push_back(0);
     }
 
 private:
+    void emitWord() {
+        if (used_ + 4 <= block_.size()) {
+            const auto word = static_cast<std::uint32_t>(acc_);
+            for (int i = 0; i < 4; ++i)
+                block_[used_ + static_cast<std::size_t>(i)] =
+                    static_cast<std::uint8_t>(word >> (8 * i));
+            used_ += 4;
+            if (used_ == block_.size())
+                flushBlock();
+        } else {
+            for (int i = 0; i < 4; ++i)
+                emitByte(static_cast<std::uint8_t>(acc_ >> (8 * i)));
+        }
+        acc_ >>= 32;
+        nbits_ -= 32;
+    }
+
+    void emitByte(std::uint8_t byte) {
+        block_[used_++] = byte;
+        if (used_ == block_.size())
+            flushBlock();
+    }
+
     void flushBlock() {
         out_.push_back(static_cast<std::uint8_t>(used_));
         out_.insert(out_.end(), block_.begin(), block_.begin() + static_cast<long>(used_));
@@ -305,6 +346,12 @@ void RowSequence::advance() {
 
 LzwDecodeResult decodeLzw(std::span<const std::uint8_t> subBlocks, int minimumCodeSize, int width,
                           int height, RowOrder order, LzwRowSink& sink) {
+    SpanChunks pieces(subBlocks);
+    return decodeLzw(pieces, minimumCodeSize, width, height, order, sink);
+}
+
+LzwDecodeResult decodeLzw(ByteChunks& subBlocks, int minimumCodeSize, int width, int height,
+                          RowOrder order, LzwRowSink& sink) {
     if (minimumCodeSize < 1 || minimumCodeSize > 8)
         return {CodecStatus::Damaged, 0};
     std::unique_ptr<DecoderTables> tables(new (std::nothrow) DecoderTables);

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "ByteSource.h"
 #include "CodecStatus.h"
 
 namespace kpx::gif {
@@ -65,6 +66,9 @@ struct LzwDecodeResult {
 // use with 12-bit codes until a clear code arrives. Pixels beyond the last row are dropped.
 LzwDecodeResult decodeLzw(std::span<const std::uint8_t> subBlocks, int minimumCodeSize, int width,
                           int height, RowOrder order, LzwRowSink& sink);
+// The same for a chain that arrives in pieces (read from a file a piece at a time).
+LzwDecodeResult decodeLzw(ByteChunks& subBlocks, int minimumCodeSize, int width, int height,
+                          RowOrder order, LzwRowSink& sink);
 
 // Decodes into a top-down buffer of width x height indices (rows placed by the interlace order).
 // Rows the data does not reach are left as they were.

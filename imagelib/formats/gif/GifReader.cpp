@@ -2,14 +2,15 @@
 #include "Bitra5Testing.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <atomic>
 #include <cstring>
-#include <filesystem>
-#include <mutex>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "Bitra5ResourceIds.h"
 #include "DecodeLimits.h"
+#include "FileAccess.h"
 #include "GifBlocks.h"
 #include "GifLzw.h"
 #include "GifObjectBlocks.h"
@@ -23,84 +24,64 @@ namespace {
 using kpx::CodecStatus;
 using namespace kpx::gif;
 
-// A file read into memory with its scan.
-struct LoadedFile {
-    std::string path;
-    std::int32_t offset = 0;
-    std::uintmax_t size = 0;
-    std::filesystem::file_time_type time{};
-    std::vector<std::uint8_t> bytes;
+// A GIF file opened for reading and its scan. The source reads it through a window, so that
+// the blocks of small frames that lie together cost one read of the file.
+struct OpenedGif {
+    std::shared_ptr<kpx::FileSource> source;
+    std::uint64_t size = 0;
     GifFileIndex index;
+
+    // The bytes from `from` up to `to`; fewer when the file ends before.
+    std::vector<std::uint8_t> bytes(std::uint64_t from, std::uint64_t to) const {
+        std::vector<std::uint8_t> out(static_cast<std::size_t>(to > from ? to - from : 0));
+        out.resize(source->read(from, out));
+        return out;
+    }
 };
 
-// The cache lives under the GIF codec lock.
-struct FileCache {
-    std::shared_ptr<const LoadedFile> file;
-    int scopes = 0;
-    unsigned long reads = 0;
-};
+std::atomic<unsigned long> scans{0};
 
-FileCache& cache() {
-    static FileCache c;
-    return c;
+std::string scanKey(std::int32_t offset) {
+    return "GIF scan at " + std::to_string(offset);
 }
 
-bool readWholeFile(const char* path, std::vector<std::uint8_t>& bytes) {
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f)
-        return false;
-    std::vector<std::uint8_t> data;
-    std::uint8_t chunk[1 << 16];
-    std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        data.insert(data.end(), chunk, chunk + n);
-    const bool ok = !std::ferror(f);
-    std::fclose(f);
-    if (ok)
-        bytes = std::move(data);
-    return ok;
-}
-
-// The file and its scan, from the cache when the file is unchanged. Null when it cannot be read.
-std::shared_ptr<const LoadedFile> openGif(const char* path, std::int32_t offset) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    const auto time =
-        error ? std::filesystem::file_time_type{} : std::filesystem::last_write_time(path, error);
-    FileCache& c = cache();
-    if (!error && c.file && c.file->path == path && c.file->offset == offset &&
-        c.file->size == size && c.file->time == time)
-        return c.file;
-    auto file = std::make_shared<LoadedFile>();
-    if (!readWholeFile(path, file->bytes))
+// The file and its scan: those the calling thread's file session keeps, else opened and scanned
+// now (and kept by the session when there is one). Null when the file cannot be opened.
+std::shared_ptr<const OpenedGif> openGif(const char* path, std::int32_t offset) {
+    kpx::FileSession* session = kpx::FileSession::of(path);
+    if (session)
+        if (auto kept = session->kept<OpenedGif>(scanKey(offset)))
+            return kept;
+    auto source = kpx::openSource(path);
+    if (!source)
         return nullptr;
-    ++c.reads;
-    file->path = path;
-    file->offset = offset;
-    file->size = error ? file->bytes.size() : size;
-    file->time = time;
+    auto opened = std::make_shared<OpenedGif>();
+    opened->size = source->size();
+    opened->source = std::move(source);
     if (offset >= 0)
-        file->index = scanGif(file->bytes, {.offset = static_cast<std::size_t>(offset)});
+        opened->index = scanGif(*opened->source, {.offset = static_cast<std::size_t>(offset)});
     else
-        file->index.status = CodecStatus::Damaged;
-    c.file = file;
-    return file;
+        opened->index.status = CodecStatus::Damaged;
+    ++scans;
+    if (session)
+        session->keep(scanKey(offset), opened);
+    return opened;
 }
 
-// Drops the cached file unless a multi-frame load keeps it.
-void releaseUnlessKept() {
-    if (cache().scopes == 0)
-        cache().file.reset();
-}
-
-// Runs work on the opened file under the codec lock, then lets the file go unless a multi-frame
-// load keeps it. kKpxCannotOpen when the file cannot be read.
+// Runs work on the opened file; kKpxCannotOpen when the file cannot be opened.
 template <typename Work> KpxResult withOpenGif(const char* path, std::int32_t offset, Work work) {
-    std::lock_guard lock(kpx::gifCodecMutex());
-    const auto file = openGif(path, offset);
-    const KpxResult result = file ? work(*file) : kKpxCannotOpen;
-    releaseUnlessKept();
-    return result;
+    const auto opened = openGif(path, offset);
+    return opened ? work(*opened) : kKpxCannotOpen;
+}
+
+// The palette of a frame: the file's, or its local table read from the file.
+std::array<std::uint8_t, 768> paletteOf(const OpenedGif& gif, const FrameLocation& f) {
+    if (f.localTableBits == 0)
+        return gif.index.palette;
+    const auto table = gif.bytes(f.localTable, f.localTable + (std::size_t{3} << f.localTableBits));
+    FrameLocation inTable = f;
+    inTable.localTable = 0;
+    return framePalette(table, gif.index, inTable);
 }
 
 void setPalette(KpxCodecContext& context, const std::array<std::uint8_t, 768>& palette) {
@@ -130,10 +111,10 @@ bool dataCanFillFrame(const GifFileIndex& index, const FrameLocation& f,
 }
 
 // Fills the context from the scan, for the context's frame number.
-KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file,
+KpxResult fillContextFromScan(KpxCodecContext& context, const OpenedGif& file,
                               const kpx::DecodeLimits& limits) {
     const GifFileIndex& index = file.index;
-    context.fileSize = static_cast<std::int32_t>(std::min<std::uintmax_t>(file.size, INT32_MAX));
+    context.fileSize = static_cast<std::int32_t>(std::min<std::uint64_t>(file.size, INT32_MAX));
     if (index.description.empty())
         return toResult(index.status);
     if (!screenWithinLimits(index, limits) || !kpx::withinFrameCount(limits, index.frames.size()))
@@ -158,7 +139,7 @@ KpxResult fillContextFromScan(KpxCodecContext& context, const LoadedFile& file,
         context.height = static_cast<std::int16_t>(f.height);
         context.flags = f.packed;
         if (f.localTableBits != 0) {
-            setPalette(context, framePalette(file.bytes, index, f));
+            setPalette(context, paletteOf(file, f));
             context.bitsPerPixel = static_cast<std::int16_t>(f.localTableBits);
         }
         const std::int64_t dataSize =
@@ -211,7 +192,7 @@ void moveItemsToContext(PendingItems& items, KpxCodecContext& context) {
         context.npImageObject = std::move(items.npImage);
 }
 
-KpxResult loadFrame(KpxCodecContext& context, const LoadedFile& file, KpxProgressProc progress,
+KpxResult loadFrame(KpxCodecContext& context, const OpenedGif& file, KpxProgressProc progress,
                     const kpx::DecodeLimits& limits) {
     const GifFileIndex& index = file.index;
     const auto wanted = static_cast<std::size_t>(std::max<int>(context.frameNumber, 0));
@@ -233,15 +214,17 @@ KpxResult loadFrame(KpxCodecContext& context, const LoadedFile& file, KpxProgres
     // The flag word ends with the packed byte of the last image of the file.
     context.flags = index.lastImagePacked();
 
+    // The extensions between the image before and this one, read from the file.
     PendingItemsReader pending(context.readExtensions != 0);
-    visitExtensions(file.bytes, f.runStart, pending);
+    visitExtensions(file.bytes(f.runStart, f.descriptor), 0, pending);
     moveItemsToContext(pending.items, context);
 
     // Rows the data does not reach take the background index.
     kpx::RowPacker packer(context, progress, kpx::RowPacker::Source::Indices,
                           static_cast<std::uint8_t>(context.backgroundIndex));
     PackerSink sink(packer);
-    const auto data = std::span(file.bytes).subspan(f.dataStart, f.dataEnd - f.dataStart);
+    // The image data arrives from the file a piece at a time.
+    kpx::SourceChunks data(*file.source, f.dataStart, f.dataEnd);
     const LzwDecodeResult decoded =
         decodeLzw(data, f.minimumCodeSize, context.width, context.height,
                   f.interlaced() ? RowOrder::Interlaced : RowOrder::Sequential, sink);
@@ -254,7 +237,7 @@ KpxResult loadFrame(KpxCodecContext& context, const LoadedFile& file, KpxProgres
 
     if (wanted == 0) {
         PendingItemsReader trailing(context.readExtensions != 0);
-        visitExtensions(file.bytes, index.trailingRunStart, trailing);
+        visitExtensions(file.bytes(index.trailingRunStart, index.scanEnd), 0, trailing);
         if (trailing.items.comment)
             context.animationComment = std::move(trailing.items.comment);
         if (trailing.items.title)
@@ -275,24 +258,8 @@ void toBlockInfo(const BlockEntry& e, KpxGifBlockInfo& out) {
 
 } // namespace
 
-namespace kpx::gif {
-
-GifFileCacheScope::GifFileCacheScope() {
-    std::lock_guard lock(kpx::gifCodecMutex());
-    ++cache().scopes;
-}
-
-GifFileCacheScope::~GifFileCacheScope() {
-    std::lock_guard lock(kpx::gifCodecMutex());
-    if (--cache().scopes == 0)
-        cache().file.reset();
-}
-
-} // namespace kpx::gif
-
 unsigned long KpxGifFileReadCountForTest() {
-    std::lock_guard lock(kpx::gifCodecMutex());
-    return cache().reads;
+    return scans.load();
 }
 
 KpxResult KpxScanGifBlocks(KpxCodecContext* context, const char* path, std::int32_t offset,
@@ -301,14 +268,14 @@ KpxResult KpxScanGifBlocks(KpxCodecContext* context, const char* path, std::int3
         *count = 0;
     if (!context || !path)
         return kKpxCannotOpen;
-    return withOpenGif(path, offset, [&](const LoadedFile& file) {
+    return withOpenGif(path, offset, [&](const OpenedGif& file) {
         const KpxResult result = fillContextFromScan(*context, file, kpx::kDefaultDecodeLimits);
         if (!list || capacity <= 0)
             return result;
         std::vector<BlockEntry> entries;
-        scanGif(file.bytes, {.offset = static_cast<std::size_t>(std::max(offset, 0)),
-                             .list = &entries,
-                             .listCapacity = static_cast<std::size_t>(capacity)});
+        scanGif(*file.source, {.offset = static_cast<std::size_t>(std::max(offset, 0)),
+                               .list = &entries,
+                               .listCapacity = static_cast<std::size_t>(capacity)});
         for (std::size_t i = 0; i < entries.size(); ++i)
             toBlockInfo(entries[i], list[i]);
         if (count)
@@ -326,7 +293,7 @@ KpxResult KpxGifLoadFrame(KpxCodecContext* context, const char* path, std::int32
                           KpxProgressProc progress, KpxTransparentEntry*, std::int32_t*) {
     if (!context || !path)
         return kKpxCannotOpen;
-    return withOpenGif(path, offset, [&](const LoadedFile& file) {
+    return withOpenGif(path, offset, [&](const OpenedGif& file) {
         return loadFrame(*context, file, progress, kpx::kDefaultDecodeLimits);
     });
 }

@@ -1,10 +1,11 @@
 #pragma once
 // Reading GIF files: the info routine (the block scan), the frame loader and the details list.
 //
-// The whole file is read once into memory and scanned once; the scan remembers where every
-// image and its extensions start. While a multi-frame load holds a GifFileCacheScope, the bytes
-// and the index stay cached between the per-frame calls (checked against the file's size and
-// time), so loading every frame of a file reads and scans it only once.
+// The file is read through the shared file access (FileAccess.h): scanned once, a window at a
+// time, for where every image and its extensions lie; a frame's load then reads that frame's
+// blocks, its image data a piece at a time, so the file is never held whole. Within a file
+// session (a multi-frame load holds one) the open file and its scan are kept between the
+// per-frame calls, so loading every frame of a file opens and scans it only once.
 
 #include <cstdint>
 
@@ -12,16 +13,3 @@
 #include "Bitra5Testing.h"
 #include "CodecContext.h"
 #include "ImageRecord.h"
-
-namespace kpx::gif {
-
-// Keeps the file read by the GIF routines cached while it lives (scopes nest).
-class GifFileCacheScope {
-public:
-    GifFileCacheScope();
-    ~GifFileCacheScope();
-    GifFileCacheScope(const GifFileCacheScope&) = delete;
-    GifFileCacheScope& operator=(const GifFileCacheScope&) = delete;
-};
-
-} // namespace kpx::gif

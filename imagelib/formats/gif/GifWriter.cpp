@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ByteWriter.h"
+#include "FileAccess.h"
 #include "GifLzw.h"
 #include "GifObjectBlocks.h"
 #include "PackedRows.h"
@@ -181,10 +182,6 @@ KpxResult buildFrame(const KpxCodecContext& context, KpxProgressProc progress, B
     return kKpxOk;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 } // namespace
 
 namespace kpx::gif {
@@ -207,16 +204,19 @@ KpxResult KpxGifSave(KpxCodecContext* context, const char* path, KpxProgressProc
                      const KpxTransparentEntry*, std::int32_t) {
     if (!context || !path)
         return kKpxCannotCreate;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "ab"));
-    if (!file)
-        return kKpxCannotCreate;
     ByteVector bytes;
     const KpxResult built = buildFrame(*context, progress, bytes);
     if (built != kKpxOk)
         return built;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
-        return kKpxWriteError;
-    if (std::fclose(file.release()) != 0)
-        return kKpxWriteError;
-    return kKpxOk;
+    // A frame of an animation goes after the frames before it, through the file the save keeps
+    // open.
+    switch (kpx::appendToFile(path, bytes)) {
+    case kpx::Appended::All:
+        return kKpxOk;
+    case kpx::Appended::CannotOpen:
+        return kKpxCannotCreate;
+    case kpx::Appended::NotAll:
+        break;
+    }
+    return kKpxWriteError;
 }

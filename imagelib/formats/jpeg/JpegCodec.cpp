@@ -51,7 +51,7 @@ void installErrors(ErrorManager& errors) {
 
 struct SourceManager {
     jpeg_source_mgr library;
-    ByteSource* bytes;
+    ByteInput* bytes;
     bool anyRead;
     std::uint8_t buffer[kSourceBlock];
 };
@@ -181,7 +181,7 @@ struct JpegReader::State {
     bool failed;
 };
 
-JpegReader::JpegReader(ByteSource& source) : state_(std::make_unique<State>()) {
+JpegReader::JpegReader(ByteInput& source) : state_(std::make_unique<State>()) {
     State& s = *state_;
     installErrors(s.errors);
     s.info.err = &s.errors.library;

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "ByteSource.h"
+#include "ByteInput.h"
 #include "RowSink.h"
 
 namespace kpx::jpeg {
@@ -54,7 +54,7 @@ struct JpegOutput {
 
 class JpegReader {
 public:
-    explicit JpegReader(ByteSource& source);
+    explicit JpegReader(ByteInput& source);
     ~JpegReader();
     JpegReader(const JpegReader&) = delete;
     JpegReader& operator=(const JpegReader&) = delete;

@@ -74,7 +74,7 @@ KpxResult decodeRows(jpeg::JpegReader& reader, const jpeg::JpegOutput& output,
 // ---- The stream reader
 
 // The caller's callback stream as the decoder's byte source.
-class CallbackSource final : public kpx::ByteSource {
+class CallbackSource final : public kpx::ByteInput {
 public:
     explicit CallbackSource(KpxStreamCallbacks* stream) : stream_(stream) {}
     std::size_t read(std::span<std::uint8_t> out) override {
@@ -233,7 +233,7 @@ KpxResult KpxJpegGetInfo(KpxCodecContext* context, const char* path, std::int32_
     if (!context || !path)
         return kKpxCannotOpen;
     const kpx::InputFile input(path, offset);
-    kpx::FileByteSource source(input.get());
+    kpx::FileByteInput source(input.get());
     jpeg::JpegReader reader(source);
     jpeg::JpegHeader header;
     const KpxResult opened = readHeaderOf(input, offset, reader, header);
@@ -248,7 +248,7 @@ KpxResult KpxJpegLoad(KpxCodecContext* context, const char* path, std::int32_t o
     if (!context || !path)
         return kKpxCannotOpen;
     const kpx::InputFile input(path, offset);
-    kpx::FileByteSource source(input.get());
+    kpx::FileByteInput source(input.get());
     jpeg::JpegReader reader(source);
     jpeg::JpegHeader header;
     const KpxResult opened = readHeaderOf(input, offset, reader, header);

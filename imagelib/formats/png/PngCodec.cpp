@@ -17,7 +17,7 @@ constexpr int kMaxDepthWithPalette = 8;
 }
 
 void readBytes(png_structp png, png_bytep out, std::size_t count) {
-    auto* source = static_cast<ByteSource*>(png_get_io_ptr(png));
+    auto* source = static_cast<ByteInput*>(png_get_io_ptr(png));
     if (source->read(std::span(out, count)) != count)
         png_error(png, "the data ends early");
 }
@@ -84,7 +84,7 @@ private:
 };
 
 // Reads the chunks up to the image data and fills the header.
-bool readInfo(const ReadStruct& s, ByteSource& source, PngHeader& header) {
+bool readInfo(const ReadStruct& s, ByteInput& source, PngHeader& header) {
     png_set_read_fn(s.png(), &source, readBytes);
     if (!guarded(s.png(), [&] { png_read_info(s.png(), s.info()); }))
         return false;
@@ -246,7 +246,7 @@ bool validOptions(const PngEncodeOptions& options) {
 
 } // namespace
 
-CodecStatus readHeader(ByteSource& source, PngHeader& header) {
+CodecStatus readHeader(ByteInput& source, PngHeader& header) {
     const ReadStruct s;
     if (!s.valid())
         return CodecStatus::OutOfMemory;
@@ -254,7 +254,7 @@ CodecStatus readHeader(ByteSource& source, PngHeader& header) {
 }
 
 CodecStatus readHeader(std::span<const std::uint8_t> bytes, PngHeader& header) {
-    MemoryByteSource source(bytes);
+    MemoryByteInput source(bytes);
     return readHeader(source, header);
 }
 
@@ -288,11 +288,11 @@ PngPicture pictureOf(const PngHeader& header) {
 }
 
 CodecStatus decode(std::span<const std::uint8_t> bytes, RowSink& sink) {
-    MemoryByteSource source(bytes);
+    MemoryByteInput source(bytes);
     return decode(source, sink);
 }
 
-CodecStatus decode(ByteSource& source, RowSink& sink) {
+CodecStatus decode(ByteInput& source, RowSink& sink) {
     try {
         const ReadStruct s;
         if (!s.valid())

@@ -13,7 +13,7 @@
 #include <span>
 #include <vector>
 
-#include "ByteSource.h"
+#include "ByteInput.h"
 #include "CodecStatus.h"
 #include "RowSink.h"
 
@@ -40,12 +40,12 @@ struct PngPicture {
 };
 
 // Reads the chunks up to the image data.
-CodecStatus readHeader(ByteSource& source, PngHeader& header);
+CodecStatus readHeader(ByteInput& source, PngHeader& header);
 CodecStatus readHeader(std::span<const std::uint8_t> bytes, PngHeader& header);
 PngPicture pictureOf(const PngHeader& header);
 
 // Hands the sink rows of width bytes of indices, or 3 x width bytes, top row first.
-CodecStatus decode(ByteSource& source, RowSink& sink);
+CodecStatus decode(ByteInput& source, RowSink& sink);
 CodecStatus decode(std::span<const std::uint8_t> bytes, RowSink& sink);
 
 struct PngEncodeOptions {

@@ -1,6 +1,6 @@
 #include "PngReader.h"
 
-#include "ByteSource.h"
+#include "ByteInput.h"
 #include "CodecDescriptions.h"
 #include "CodecIo.h"
 #include "CodecPictures.h"
@@ -31,7 +31,7 @@ KpxResult openPng(const kpx::InputFile& input, std::int32_t offset, PngFile& fil
     if (!input.valid())
         return kKpxCannotOpen;
     file.length = input.length();
-    kpx::FileByteSource source(input.get());
+    kpx::FileByteInput source(input.get());
     const CodecStatus status = kpx::png::readHeader(source, file.header);
     if (status != CodecStatus::Ok)
         return status == CodecStatus::OutOfMemory ? kKpxOutOfMemory : kKpxBadData;
@@ -91,6 +91,6 @@ KpxResult KpxPngLoad(KpxCodecContext* context, const char* path, std::int32_t of
                                            : kpx::RowPacker::Source::Indices);
     kpx::PackerRowSink sink(packer);
     std::fseek(input.get(), offset, SEEK_SET);
-    kpx::FileByteSource source(input.get());
+    kpx::FileByteInput source(input.get());
     return kpx::toResult(kpx::png::decode(source, sink));
 }

@@ -1,5 +1,6 @@
 #include "FormatId.h"
 #include "FrameChain.h"
+#include "GifBlocks.h"
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "MultiFrameFiles.h"
@@ -373,3 +374,105 @@ TEST(GifSingleSave, TransparentIndexGivesAGraphicControlBlock) {
 }
 
 } // namespace
+
+namespace {
+
+// A frame for the table tests: its depth, its palette (entries 0..3 distinct, every later entry
+// equal to entry 0; or every entry distinct) and the highest index one of its pixels holds.
+struct TableFrame {
+    int depth;
+    bool fourColours;
+    int highest;
+};
+
+KpxHandle tableFrame(const TableFrame& f, int seed) {
+    const KpxHandle image = KPXCreateImage(5, 3, f.depth);
+    if (f.depth <= 8) {
+        RGBQUAD* colours = KPXGetBitmapInfoHeader(image)->bmiColors;
+        for (int i = 0; i < (1 << f.depth); ++i)
+            colours[i] = !f.fourColours || i < 4
+                             ? RGBQUAD{static_cast<BYTE>(i * 9 + 1), static_cast<BYTE>(seed),
+                                       static_cast<BYTE>(200 - i / 2), 0}
+                             : RGBQUAD{1, static_cast<BYTE>(seed), 200, 0};
+    }
+    // Pixel (0, 0) holds the highest index; the others 0..2.
+    for (int x = 0; x < 5; ++x)
+        for (int y = 0; y < 3; ++y) {
+            const int v = x == 0 && y == 0 ? f.highest : (x + y) % 3;
+            std::uint8_t* row = KPXGetBits(image) + (2 - y) * KPXGetScanBytes(image);
+            if (f.depth == 8)
+                row[x] = static_cast<std::uint8_t>(v);
+            else if (f.depth == 4)
+                row[x / 2] |= static_cast<std::uint8_t>((x & 1) ? v : v << 4);
+            else if (f.depth == 1)
+                row[x / 8] |= static_cast<std::uint8_t>(v ? 0x80 >> (x & 7) : 0);
+            else
+                row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = static_cast<std::uint8_t>(v * 40);
+        }
+    return image;
+}
+
+} // namespace
+
+// The save looks at a frame's pixels before writing only where the bytes depend on them; the
+// tables and code sizes written stay those the used entries ask for. The file's (first frame's)
+// table keeps the distinct entries and covers every index the frames sharing it use; with the
+// fewest code bits each frame's code size covers its own used entries (and the first frame's
+// those of the frames sharing its table).
+TEST_F(GifAnimationSave, TablesAndCodeSizesFollowTheEntriesTheFramesUse) {
+    struct Case {
+        const char* what;
+        std::vector<TableFrame> frames;
+        std::int32_t flags;
+        int globalEntries;
+        std::vector<int> codeSizes;
+    } const cases[] = {
+        {"a later frame on the shared table uses index 40",
+         {{8, true, 3}, {8, true, 40}},
+         0,
+         64,
+         {8, 8}},
+        {"a later four-bit frame uses index 12", {{8, true, 3}, {4, true, 12}}, 0, 16, {8, 4}},
+        {"a later one-bit frame", {{8, true, 3}, {1, true, 1}}, 0, 4, {8, 2}},
+        {"a later frame that uses only low indices", {{8, true, 3}, {8, true, 2}}, 0, 4, {8, 8}},
+        {"a deep first frame", {{24, false, 3}, {8, true, 2}}, 0, 256, {8, 8}},
+        {"fewest bits, shared table", {{8, true, 3}, {8, true, 40}}, 0x400, 64, {6, 6}},
+        {"fewest bits, own tables", {{8, false, 3}, {8, false, 40}}, 0x400, 4, {2, 6}},
+        {"fewest bits, four and one bits", {{4, true, 9}, {1, true, 1}}, 0x400, 16, {4, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KpxHandle first = 0;
+        int seed = 7;
+        for (const TableFrame& f : c.frames) {
+            // Frames with all entries distinct get colours of their own (a local table).
+            const KpxHandle frame = tableFrame(f, f.fourColours ? 7 : seed += 20);
+            if (!first)
+                first = frame;
+            else
+                ASSERT_EQ(KPXAddImageFrame(first, frame, -1), 1);
+        }
+        const std::string path = dir.file("tables.gif");
+        ASSERT_EQ(KPXSaveImageFrames(first, path.c_str(), formatNumber(FormatId::Gif), c.flags, 0,
+                                     nullptr, nullptr),
+                  1);
+        KPXDeleteImage(first);
+        const std::vector<std::uint8_t> bytes = kfm::test::readFileBytes(path);
+        const kpx::gif::GifFileIndex index = kpx::gif::scanGif(bytes);
+        ASSERT_EQ(index.frames.size(), c.frames.size());
+        EXPECT_EQ(1 << index.globalTableBits, c.globalEntries);
+        for (std::size_t k = 0; k < c.frames.size(); ++k)
+            EXPECT_EQ(index.frames[k].minimumCodeSize, c.codeSizes[k]) << "frame " << k;
+        // Every index lies inside the table the frame is decoded with.
+        Decoded decoded;
+        slurp(bytes, decoded);
+        for (int k = 0; k < decoded.gif->ImageCount; ++k) {
+            const SavedImage& image = decoded.gif->SavedImages[k];
+            const ColorMapObject* map =
+                image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : decoded.gif->SColorMap;
+            const int n = image.ImageDesc.Width * image.ImageDesc.Height;
+            EXPECT_LT(*std::max_element(image.RasterBits, image.RasterBits + n), map->ColorCount)
+                << "frame " << k;
+        }
+    }
+}

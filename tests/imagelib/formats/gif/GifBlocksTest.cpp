@@ -226,3 +226,98 @@ TEST(GifScanner, VisitorSeesExtensionsOfOneRun) {
     EXPECT_EQ(visitExtensions(f, index.frames[1].runStart, second), index.frames[1].descriptor);
     EXPECT_EQ(second.comments, std::vector<std::string>{"second"});
 }
+
+namespace {
+
+// Bytes that are not in memory for the scanner: it reads them through copies and views, a
+// window at a time. The size may claim more bytes than there are (a file cut while it is read).
+class FileLikeSource final : public kpx::ByteSource {
+public:
+    explicit FileLikeSource(const Bytes& bytes, std::uint64_t claimedSize = 0)
+        : bytes_(bytes), size_(claimedSize ? claimedSize : bytes.size()) {}
+    std::uint64_t size() const override { return size_; }
+    std::size_t read(std::uint64_t offset, std::span<std::uint8_t> out) override {
+        if (offset >= bytes_.size())
+            return 0;
+        const std::size_t n = std::min<std::size_t>(out.size(), bytes_.size() - offset);
+        std::copy_n(bytes_.begin() + static_cast<long>(offset), n, out.begin());
+        return n;
+    }
+
+private:
+    const Bytes& bytes_;
+    std::uint64_t size_;
+};
+
+// Three frames of noise large enough that their data and a long comment cross many windows of
+// the scanner, with extensions and fill bytes between them.
+Bytes largeFile() {
+    Bytes f = header(300, 200, 8);
+    f.insert(f.end(), {0x21, 0xFF, 0x0B});
+    f.insert(f.end(), {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 5, 0, 0});
+    comment(f, std::string(100000, 'c'));
+    for (int i = 0; i < 3; ++i) {
+        graphicControl(f, 0x04 | (i & 1), 10 * i, i);
+        f.push_back(0xFF); // a fill byte
+        descriptor(f, 0, 0, 300, 200, 0);
+        encodeLzwImage(indexImage(300, 200, 8, Content::Noise, static_cast<unsigned>(i)), 300, 200,
+                       8, RowOrder::Sequential, f);
+    }
+    comment(f, "after");
+    f.push_back(0x3B);
+    return f;
+}
+
+} // namespace
+
+TEST(GifScanner, FileReadAWindowAtATimeScansAsInMemory) {
+    const Bytes f = largeFile();
+    ASSERT_GT(f.size(), 4 * kpx::SourceReader::kWindow);
+    std::vector<BlockEntry> listed, listedFromFile;
+    const GifFileIndex memory = scanGif(f, {.list = &listed});
+    FileLikeSource source(f);
+    const GifFileIndex file = scanGif(source, {.list = &listedFromFile});
+    EXPECT_EQ(file.status, memory.status);
+    EXPECT_EQ(file.loopCount, 5);
+    EXPECT_EQ(file.scanEnd, memory.scanEnd);
+    EXPECT_EQ(file.trailingRunStart, memory.trailingRunStart);
+    ASSERT_EQ(file.frames.size(), 3u);
+    ASSERT_EQ(file.frames.size(), memory.frames.size());
+    for (std::size_t i = 0; i < file.frames.size(); ++i) {
+        SCOPED_TRACE(i);
+        const FrameLocation& a = file.frames[i];
+        const FrameLocation& b = memory.frames[i];
+        EXPECT_EQ(a.runStart, b.runStart);
+        EXPECT_EQ(a.descriptor, b.descriptor);
+        EXPECT_EQ(a.dataStart, b.dataStart);
+        EXPECT_EQ(a.dataEnd, b.dataEnd);
+        EXPECT_EQ(a.control.delay, b.control.delay);
+        EXPECT_EQ(a.control.transparent, b.control.transparent);
+    }
+    ASSERT_EQ(listedFromFile.size(), listed.size());
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        EXPECT_EQ(listedFromFile[i].kind, listed[i].kind) << i;
+        EXPECT_EQ(listedFromFile[i].offset, listed[i].offset) << i;
+        EXPECT_EQ(listedFromFile[i].text, listed[i].text) << i;
+    }
+}
+
+// A cut file is scanned to where its bytes end: no frame is found past the cut, and no frame
+// whose data the cut reaches counts as complete.
+TEST(GifScanner, FileCutWhileReadEndsCleanly) {
+    const Bytes whole = largeFile();
+    const GifFileIndex complete = scanGif(whole);
+    for (const std::size_t cut : {std::size_t{20}, complete.frames[0].dataStart + 5000,
+                                  complete.frames[2].descriptor + 4, whole.size() - 3}) {
+        SCOPED_TRACE(cut);
+        const Bytes bytes(whole.begin(), whole.begin() + static_cast<long>(cut));
+        FileLikeSource source(bytes, whole.size()); // the size still says the whole file
+        const GifFileIndex index = scanGif(source);
+        EXPECT_LE(index.frames.size(), complete.frames.size());
+        for (const FrameLocation& f : index.frames) {
+            EXPECT_LT(f.descriptor, cut);
+            if (f.dataComplete)
+                EXPECT_LE(f.dataEnd, cut);
+        }
+    }
+}

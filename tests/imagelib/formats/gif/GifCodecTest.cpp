@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "Bitra5Testing.h"
@@ -634,4 +635,167 @@ TEST_F(GifCodec, FilesWithMoreFramesThanTheCountHoldsAreRefused) {
     context = KpxCodecContext{};
     EXPECT_EQ(KpxGifGetInfo(&context, path.c_str(), 0, nullptr, nullptr), kKpxOk);
     EXPECT_EQ(context.frameCount, 32767);
+}
+
+namespace {
+
+// What a load's progress call does to the file after a given frame.
+struct FileChange {
+    std::string path;
+    int afterFrame = 0;
+    std::function<void(const std::string&)> change;
+};
+
+int changeFile(KpxHandle, int index, void* user) {
+    auto* c = static_cast<FileChange*>(user);
+    if (index == c->afterFrame)
+        c->change(c->path);
+    return 0;
+}
+
+// A chain deleted at the end of its scope.
+struct OwnedChain {
+    explicit OwnedChain(KpxHandle handle) : first(handle) {}
+    KpxHandle first;
+    ~OwnedChain() {
+        if (first > 0)
+            KPXDeleteImage(first);
+    }
+    OwnedChain(const OwnedChain&) = delete;
+    OwnedChain& operator=(const OwnedChain&) = delete;
+};
+
+std::vector<Bytes> framesOf(KpxHandle first) {
+    std::vector<Bytes> frames;
+    for (int i = 0; first > 0 && i < KPXGetImageFramesNum(first); ++i)
+        frames.push_back(indicesOf(KPXGetImageFramesImage(first, i)));
+    return frames;
+}
+
+} // namespace
+
+// The load keeps the file it opened for all its frames: it neither looks the file up again nor
+// stats it per frame. A file removed, renamed or replaced by another one during the load still
+// loads whole, as it was when the load began.
+TEST_F(GifCodec, FileRemovedOrReplacedDuringALoadLoadsAsItWasOpened) {
+    const KpxHandle chain = makeChain(6, 40, 30);
+    ASSERT_EQ(KPXSaveImageFrames(chain, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr,
+                                 nullptr),
+              1);
+    const KpxHandle other = makeChain(2, 9, 9);
+    const std::string otherPath = dir.file("other.gif");
+    ASSERT_EQ(KPXSaveImageFrames(other, otherPath.c_str(), formatNumber(FormatId::Gif), 0, 0,
+                                 nullptr, nullptr),
+              1);
+    const Bytes saved = kfm::test::readFileBytes(path);
+    const std::vector<Bytes> expected = framesOf(chain);
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> change;
+    } const cases[] = {
+        {"removed", [](const std::string& p) { std::filesystem::remove(p); }},
+        {"renamed", [&](const std::string& p) { std::filesystem::rename(p, p + ".old"); }},
+        {"replaced",
+         [&](const std::string& p) {
+             const std::string next = p + ".next";
+             std::filesystem::copy_file(otherPath, next);
+             std::filesystem::rename(next, p);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        kfm::test::writeFileBytes(path, saved);
+        FileChange change{path, 1, c.change};
+        const KpxHandle back = KPXLoadImageFramesOffset(path.c_str(), 0, changeFile, &change);
+        ASSERT_GT(back, 0);
+        EXPECT_EQ(framesOf(back), expected);
+        EXPECT_TRUE(KPXGetFramesLoadReport().complete());
+        KPXDeleteImage(back);
+        std::error_code ignored;
+        std::filesystem::remove(path + ".old", ignored);
+    }
+    KPXDeleteImage(other);
+    KPXDeleteImage(chain);
+}
+
+// A file cut short while it loads: the frames before the cut load whole, and each frame the cut
+// reaches is reported (damaged or lost), never passed off as the picture. The frames are large
+// enough that the part after the cut was not read yet when the file was cut.
+TEST_F(GifCodec, FileCutShortDuringALoadKeepsTheFramesBeforeTheCut) {
+    const OwnedChain chain{makeChain(6, 500, 400)};
+    ASSERT_EQ(KPXSaveImageFrames(chain.first, path.c_str(), formatNumber(FormatId::Gif), 0, 0,
+                                 nullptr, nullptr),
+              1);
+    const Bytes saved = kfm::test::readFileBytes(path);
+    const kpx::gif::GifFileIndex index = kpx::gif::scanGif(saved);
+    ASSERT_EQ(index.frames.size(), 6u);
+    ASSERT_GT(index.frames[3].dataStart, index.frames[1].dataEnd + (std::size_t{1} << 16));
+    const std::vector<Bytes> expected = framesOf(chain.first);
+    for (const std::size_t cut : {index.frames[3].dataStart + 20, index.frames[3].descriptor,
+                                  (index.frames[5].dataStart + index.frames[5].dataEnd) / 2}) {
+        SCOPED_TRACE(cut);
+        kfm::test::writeFileBytes(path, saved);
+        FileChange change{path, 1,
+                          [cut](const std::string& p) { std::filesystem::resize_file(p, cut); }};
+        const OwnedChain back{KPXLoadImageFramesOffset(path.c_str(), 0, changeFile, &change)};
+        ASSERT_GT(back.first, 0);
+        const std::vector<Bytes> frames = framesOf(back.first);
+        const KpxFramesLoadReport report = KPXGetFramesLoadReport();
+        // Images whose data lies before the cut load as they were.
+        std::size_t whole = 0;
+        while (whole < index.frames.size() && index.frames[whole].dataEnd <= cut)
+            ++whole;
+        ASSERT_GE(frames.size(), whole);
+        for (std::size_t i = 0; i < whole; ++i)
+            EXPECT_EQ(frames[i], expected[i]) << "frame " << i;
+        // Every image the cut reaches is damaged or lost.
+        EXPECT_EQ(report.damagedFrames.size() + report.lostImages.size(), 6 - whole);
+        for (const int damaged : report.damagedFrames)
+            EXPECT_GE(damaged, static_cast<int>(whole));
+    }
+}
+
+namespace {
+
+// Removes the save's temporary file(s) in a folder after a given frame.
+struct TemporaryRemoval {
+    std::filesystem::path folder;
+    int afterFrame = 0;
+    int removed = 0;
+};
+
+int removeTemporaries(KpxHandle, int index, void* user) {
+    auto* r = static_cast<TemporaryRemoval*>(user);
+    if (index != r->afterFrame)
+        return 0;
+    for (const auto& entry : std::filesystem::directory_iterator(r->folder))
+        if (entry.path().extension() == ".tmp") {
+            std::filesystem::remove(entry.path());
+            ++r->removed;
+        }
+    return 0;
+}
+
+} // namespace
+
+// The save writes every frame through the one temporary file it opened: when that file
+// disappears during the save (removed by another program), the save fails and the target stays
+// as it was, instead of the later frames starting a new file that replaces the target without
+// the first frames.
+TEST_F(GifCodec, SaveWhoseTemporaryFileDisappearsFailsAndKeepsTheTarget) {
+    const KpxHandle old = makeChain(2);
+    ASSERT_EQ(
+        KPXSaveImageFrames(old, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr, nullptr),
+        1);
+    const Bytes before = kfm::test::readFileBytes(path);
+    const KpxHandle chain = makeChain(5, 12, 10);
+    TemporaryRemoval removal{dir.path(), 1, 0};
+    EXPECT_EQ(KPXSaveImageFrames(chain, path.c_str(), formatNumber(FormatId::Gif), 0, 0,
+                                 removeTemporaries, &removal),
+              0);
+    EXPECT_EQ(removal.removed, 1);
+    EXPECT_EQ(kfm::test::readFileBytes(path), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    KPXDeleteImage(chain);
+    KPXDeleteImage(old);
 }

@@ -299,3 +299,74 @@ TEST(GifLzwDecoder, SinkCanStopAfterAnyRow) {
         decodeLzwImage(std::span(encoded).subspan(1), 3, 8, 6, RowOrder::Sequential, small).status,
         CodecStatus::Stopped);
 }
+
+namespace {
+
+// A run in memory handed out `piece` bytes at a time.
+class Pieces final : public kpx::ByteChunks {
+public:
+    Pieces(std::span<const std::uint8_t> bytes, std::size_t piece) : rest_(bytes), piece_(piece) {}
+    std::span<const std::uint8_t> next() override {
+        const auto out = rest_.first(std::min(piece_, rest_.size()));
+        rest_ = rest_.subspan(out.size());
+        return out;
+    }
+
+private:
+    std::span<const std::uint8_t> rest_;
+    std::size_t piece_;
+};
+
+class Rows final : public LzwRowSink {
+public:
+    Rows(int width, int height)
+        : width_(static_cast<std::size_t>(width)),
+          pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0xEE) {}
+    std::span<std::uint8_t> rowBuffer(int row) override {
+        return std::span(pixels).subspan(static_cast<std::size_t>(row) * width_, width_);
+    }
+    bool rowDone(int) override { return true; }
+
+private:
+    std::size_t width_;
+
+public:
+    std::vector<std::uint8_t> pixels;
+};
+
+} // namespace
+
+// Image data read from a file a piece at a time: sub-blocks and codes that cross the pieces'
+// ends decode as in one piece, whole or cut short.
+TEST(GifLzwDecoder, DataInPiecesDecodesAsInOnePiece) {
+    struct Case {
+        int width, height, bits;
+        Content content;
+        RowOrder order;
+    } const cases[] = {{97, 61, 8, Content::Noise, RowOrder::Sequential},
+                       {300, 200, 3, Content::Flat, RowOrder::Sequential},
+                       {64, 90, 5, Content::Gradient, RowOrder::Interlaced}};
+    for (const Case& c : cases) {
+        Bytes encoded;
+        encodeLzwImage(indexImage(c.width, c.height, c.bits, c.content), c.width, c.height, c.bits,
+                       c.order, encoded);
+        const auto data = std::span<const std::uint8_t>(encoded).subspan(1);
+        for (const std::size_t length : {data.size(), data.size() / 2}) {
+            const auto run = data.first(length);
+            Rows whole(c.width, c.height);
+            const LzwDecodeResult expected =
+                decodeLzw(run, encoded[0], c.width, c.height, c.order, whole);
+            for (const std::size_t piece : {1u, 2u, 3u, 7u, 254u, 255u, 256u, 4000u}) {
+                SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " length "
+                                                << length << " piece " << piece);
+                Pieces pieces(run, piece);
+                Rows rows(c.width, c.height);
+                const LzwDecodeResult result =
+                    decodeLzw(pieces, encoded[0], c.width, c.height, c.order, rows);
+                EXPECT_EQ(result.status, expected.status);
+                EXPECT_EQ(result.rowsDone, expected.rowsDone);
+                EXPECT_EQ(rows.pixels, whole.pixels);
+            }
+        }
+    }
+}

@@ -13,18 +13,18 @@
 
 namespace kpx {
 
-class ByteSource {
+class ByteInput {
 public:
-    virtual ~ByteSource() = default;
+    virtual ~ByteInput() = default;
     // Up to out.size() bytes; fewer only at the end.
     virtual std::size_t read(std::span<std::uint8_t> out) = 0;
     // Skips forward; false when the source ends first.
     virtual bool skip(std::uint64_t count) = 0;
 };
 
-class MemoryByteSource final : public ByteSource {
+class MemoryByteInput final : public ByteInput {
 public:
-    explicit MemoryByteSource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    explicit MemoryByteInput(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
     std::size_t read(std::span<std::uint8_t> out) override {
         const std::size_t count = std::min(out.size(), bytes_.size() - position_);
         std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(position_), count, out.begin());
@@ -43,9 +43,9 @@ private:
 };
 
 // An open file from its current position; the file stays the caller's.
-class FileByteSource final : public ByteSource {
+class FileByteInput final : public ByteInput {
 public:
-    explicit FileByteSource(std::FILE* file) : file_(file) {}
+    explicit FileByteInput(std::FILE* file) : file_(file) {}
     std::size_t read(std::span<std::uint8_t> out) override {
         return out.empty() ? 0 : std::fread(out.data(), 1, out.size(), file_);
     }
