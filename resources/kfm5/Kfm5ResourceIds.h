@@ -241,4 +241,40 @@ constexpr Id IDS_UNDO_MERGE_FRAMES = 10996;
 constexpr Id IDS_UNDO_OBJECTS_TO_IMAGES = 10997;
 constexpr Id IDS_UNDO_RENDER_STATES = 10998;
 
+// The property sheet's pages: questions, kinds of frame, tool tips, list items and the texts of
+// the optimiser's size display.
+constexpr Id IDS_QUESTION_SHRINK_ANIMATION = 10886;
+constexpr Id IDS_QUESTION_KEEP_LARGER = 10862;
+constexpr Id IDS_FRAME_KIND_IMAGE = 10814;
+constexpr Id IDS_FRAME_KIND_TRUE_COLOUR = 10815;
+constexpr Id IDS_FRAME_KIND_GRADED_ALPHA = 10816;
+constexpr Id IDS_FRAME_KIND_CONTROL = 10817;
+constexpr Id IDS_FRAME_KIND_TEXT = 10818;
+constexpr Id IDS_FRAME_KIND_VECTOR = 10819;
+constexpr Id IDS_TIP_DISPOSAL = 10904;
+constexpr Id IDS_TIP_LINE_SPEED = 10910;
+constexpr Id IDS_SIZE_BYTES = 10917;
+constexpr Id IDS_SIZE_NOT_MEASURED = 10918;
+constexpr Id IDS_TIP_RUN_OPTIMISER = 10919;
+constexpr Id IDS_METHOD_FIXED_PALETTE = 10920;
+constexpr Id IDS_TIP_METHOD = 10921;
+constexpr Id IDS_METHOD_128 = 10923;
+constexpr Id IDS_METHOD_16 = 10924;
+constexpr Id IDS_METHOD_256 = 10925;
+constexpr Id IDS_METHOD_32 = 10926;
+constexpr Id IDS_METHOD_64 = 10927;
+constexpr Id IDS_METHOD_8 = 10928;
+constexpr Id IDS_METHOD_FINE_PALETTE = 10929;
+constexpr Id IDS_TIME_MINUTES = 10931;
+constexpr Id IDS_TIME_SECONDS = 10932;
+constexpr Id IDS_TIP_GRID_COLOUR = 10933;
+constexpr Id IDS_TIP_GRID_SIZE = 10934;
+constexpr Id IDS_GRID_COLOUR_FIRST = 10936; // to 10943
+constexpr Id IDS_GRID_SIZE_LARGE = 10944;
+constexpr Id IDS_GRID_SIZE_MEDIUM = 10945;
+constexpr Id IDS_GRID_NONE = 10946;
+constexpr Id IDS_GRID_SIZE_SMALL = 10947;
+constexpr Id IDS_DECIMAL_POINT = 11000;
+constexpr Id IDS_SIZE_KILOBYTES = 11001;
+
 } // namespace kfm5res
