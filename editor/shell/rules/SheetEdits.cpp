@@ -225,7 +225,7 @@ LoopChoice LoopChoiceOf(int loopCount, int shownCount) {
     if (loopCount < 0)
         return choice;
     choice.on = true;
-    choice.forever = loopCount == 0;
+    choice.endless = loopCount == 0;
     if (loopCount > 0)
         choice.count = loopCount;
     return choice;
@@ -234,7 +234,7 @@ LoopChoice LoopChoiceOf(int loopCount, int shownCount) {
 int LoopCountOf(const LoopChoice& choice) {
     if (!choice.on)
         return -1;
-    return choice.forever ? 0 : choice.count;
+    return choice.endless ? 0 : choice.count;
 }
 
 bool PullSelectedFramesToLimit(bool horizontal, int limit) {

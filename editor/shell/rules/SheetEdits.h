@@ -88,11 +88,11 @@ struct EdgeMarks {
 };
 EdgeMarks ComputeEdgeMarks();
 
-// Loop count of the animation record (-1 none, 0 forever, n times) and the animation page's
+// Loop count of the animation record (-1 none, 0 endless, n times) and the animation page's
 // three choices.
 struct LoopChoice {
     bool on = false;
-    bool forever = false;
+    bool endless = false;
     int count = 1;
 };
 LoopChoice LoopChoiceOf(int loopCount, int shownCount);

@@ -73,7 +73,8 @@ TEST(OptimizePageRulesTest, SizesAndTimes) {
         {999, 14400, ".", "999 bytes", "0 s"},
         // Only the number's point takes the language's character, not the text's own.
         {1234, 14400, ",", "1,234 KB (approx.)", "0 s"},
-        {1800, 14400, ".", "1.800 KB (approx.)", "1 s"},
+        {1800, 14400, ".", "1.800 KB (approx.)", "0 s"},
+        {1801, 14400, ".", "1.801 KB (approx.)", "1 s"},
         {108000, 14400, ",", "108,000 KB (approx.)", "59 s"},
         {108001, 14400, ".", "108.001 KB (approx.)", "1:00"},
         {1000000, 14400, ".", "1000.000 KB (approx.)", "9:15"},

@@ -200,13 +200,13 @@ TEST_F(SheetEditsTest, FramesFillingTheScreenKeepTheElasticSize) {
 TEST_F(SheetEditsTest, LoopChoices) {
     const struct {
         int loopCount;
-        bool on, forever;
+        bool on, endless;
         int count;
     } cases[] = {{-1, false, false, 7}, {0, true, true, 7}, {3, true, false, 3}};
     for (const auto& c : cases) {
         const LoopChoice choice = LoopChoiceOf(c.loopCount, 7);
         EXPECT_EQ(choice.on, c.on) << c.loopCount;
-        EXPECT_EQ(choice.forever, c.forever) << c.loopCount;
+        EXPECT_EQ(choice.endless, c.endless) << c.loopCount;
         EXPECT_EQ(choice.count, c.count) << c.loopCount;
         EXPECT_EQ(LoopCountOf(choice), c.loopCount);
     }
