@@ -4,7 +4,6 @@
 #include "AnimationView.h"
 #include "AppSettings.h"
 #include "FlimmerApp.h"
-#include "GIFAnimDoc.h"
 #include "GIFSheet.h"
 #include "ImageView.h"
 #include "Kfm5ResourceIds.h"
@@ -209,8 +208,13 @@ void MainPanes::OnDocumentChanged() {
     strip_->RefreshItems();
     canvas_->RecalcCanvas();
     canvas_->RefreshCanvas();
-    const CGIFAnimDoc* document = app_.Document();
-    sheet_->OnInitialUpdate(document && !document->GetPathName().empty());
+    sheet_->UpdateAnimationPage();
+    sheet_->UpdateFramePageFromSelection();
+}
+
+void MainPanes::OnNewOrOpenedDocument(bool opened) {
+    if (sheet_)
+        sheet_->OnInitialUpdate(opened);
 }
 
 // ---------------------------------------------------------------- view host

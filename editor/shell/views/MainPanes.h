@@ -56,6 +56,8 @@ public:
     void OnFrameResized();
     // After a new or opened document: the strip and canvas show it from its first frame.
     void OnDocumentChanged();
+    // After that, for a new document or one opened from a file: the sheet's first update.
+    void OnNewOrOpenedDocument(bool opened);
     // The values written at closing.
     void SaveLayout();
 
