@@ -16,6 +16,10 @@ constexpr KfmStringResource kStrings[] = {
     // The animated preview window.
     {kfm5res::IDS_PREVIEW_EMPTY, "No animation to play"},
 
+    // The small controls.
+    {kfm5res::IDS_PALETTE_COLOUR_TIP, "Index %d: red %d, green %d, blue %d (0x%06X)"},
+    {kfm5res::IDS_COLOUR_TIP, "Red %d, green %d, blue %d (0x%06X)"},
+
     // Framework commands.
     {kfm5res::ID_FILE_NEW, "Create an empty animation\nNew"},
     {kfm5res::ID_FILE_OPEN, "Open an animated GIF\nOpen"},

@@ -142,6 +142,13 @@ constexpr Id kCursorPick = 10051;
 constexpr Id kCursorPickVariantA = 10053;
 constexpr Id kCursorPickVariantB = 10052;
 
+// The small controls: the colour buttons' tooltips (a palette entry: index, red, green, blue,
+// hexadecimal colour; a colour alone: red, green, blue, hexadecimal colour) and the corner
+// control's mark on a selected side (10 x 10, transparent background).
+constexpr Id IDS_PALETTE_COLOUR_TIP = 10908;
+constexpr Id IDS_COLOUR_TIP = 10909;
+constexpr Id kIconCornerMark = 10671;
+
 // Framework strings.
 constexpr Id AFX_IDS_APP_TITLE = 57344;
 constexpr Id AFX_IDS_IDLEMESSAGE = 57345;
