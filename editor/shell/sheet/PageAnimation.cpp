@@ -10,6 +10,7 @@
 #include "PageFrame.h"
 #include "ResourceAccess.h"
 #include "ShellServices.h"
+#include "SmallControls.h"
 #include "SplitterSizes.h"
 #include "UndoHistory.h"
 
@@ -71,7 +72,7 @@ void CPageAnimation::build() {
     screenForm->addRow(fixed_);
     screenForm->addRow(AddLabel(k, kWidthLabel, IDS_PAGE_WIDTH), widthRow);
     screenForm->addRow(AddLabel(k, kHeightLabel, IDS_PAGE_HEIGHT), heightRow);
-    edgeLocks_ = new QWidget;
+    edgeLocks_ = k.add(kEdgeLocks, new CCornerControl);
     screenForm->addRow(AddLabel(k, kEdgeLocksLabel, IDS_PAGE_EDGE_LOCKS), edgeLocks_);
     page->addWidget(screen);
 
@@ -109,6 +110,7 @@ void CPageAnimation::build() {
     connect(comment_, &QPlainTextEdit::textChanged, this, [this] { onCommentChanged(); });
     connect(fixed_, &QRadioButton::clicked, this, [this] { onFixedClicked(); });
     connect(elastic_, &QRadioButton::clicked, this, [this] { onElasticClicked(); });
+    connect(edgeLocks_, &CCornerControl::clicked, this, [this] { onEdgeLocksClicked(); });
 }
 
 bool CPageAnimation::eventFilter(QObject* watched, QEvent* event) {
@@ -165,11 +167,20 @@ void CPageAnimation::SetEdgeState(const rules::EdgeMarks& marks) {
     showEdgeLocks();
 }
 
-void CPageAnimation::showEdgeLocks() {}
+// The control shows the locks as its selected sides and the edge marks as its enabled marks.
+void CPageAnimation::showEdgeLocks() {
+    if (g_pAnimationData) {
+        const CAnimationData& a = animation();
+        edgeLocks_->SetType(a.AnimationStateLockLeft != 0, a.AnimationStateLockTop != 0,
+                            a.AnimationStateLockRight != 0, a.AnimationStateLockBottom != 0);
+    }
+    edgeLocks_->EnableMark(marks_.left, marks_.top, marks_.right, marks_.bottom);
+}
 
-void CPageAnimation::onEdgeLocksClicked(int bits) {
+void CPageAnimation::onEdgeLocksClicked() {
     if (!g_pAnimationData)
         return;
+    const int bits = edgeLocks_->GetType();
     CAnimationData& a = animation();
     a.AnimationStateLockLeft = (bits & 1) ? 1 : 0;
     a.AnimationStateLockTop = (bits & 2) ? 1 : 0;

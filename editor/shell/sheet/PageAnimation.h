@@ -13,6 +13,7 @@ class QRadioButton;
 
 namespace kfm::ui {
 
+class CCornerControl;
 class CGIFSheet;
 
 class CPageAnimation : public ResourcePage {
@@ -64,7 +65,7 @@ private:
     void onCommentChanged();
     void onFixedClicked();
     void onElasticClicked();
-    void onEdgeLocksClicked(int bits);
+    void onEdgeLocksClicked();
     void showEdgeLocks();
     bool panesReady() const;
     void afterSizeChange();
@@ -81,7 +82,7 @@ private:
     QLabel* frameCount_ = nullptr;
     QRadioButton* fixed_ = nullptr;
     QRadioButton* elastic_ = nullptr;
-    QWidget* edgeLocks_ = nullptr;
+    CCornerControl* edgeLocks_ = nullptr;
     kfm::shell::EdgeMarks marks_;
     bool initialised_ = false;
     bool previewing_ = false;

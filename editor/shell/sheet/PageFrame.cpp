@@ -9,6 +9,7 @@
 #include "MainPanes.h"
 #include "PageAnimation.h"
 #include "ResourceAccess.h"
+#include "SmallControls.h"
 #include "UndoHistory.h"
 
 #include <QCheckBox>
@@ -95,7 +96,8 @@ void CPageFrame::build() {
     auto* colourRow = new QWidget;
     auto* colourLayout = new QHBoxLayout(colourRow);
     colourLayout->setContentsMargins(0, 0, 0, 0);
-    colour_ = new QWidget;
+    colour_ = k.add(kTransparentColour, new CColorButton);
+    colour_->EnableToolTip(true);
     colourLayout->addWidget(colour_);
     pick_ = k.add(kPickColour, new QPushButton(k.text(IDS_PAGE_PICK_COLOUR)));
     colourLayout->addWidget(pick_);
@@ -223,7 +225,7 @@ void CPageFrame::ShowTransparentColor(const CObjFrame* frame) {
     const bool transparent = (frame->transparency & 0x01000000u) != 0;
     const COLORREF colour =
         transparent && image ? KPXGetColorFromPalette(image, frame->transparency & 0xFF) : 0;
-    colour_->setProperty("colour", static_cast<uint>(colour));
+    colour_->SetPaletteColor(colour, static_cast<int>(frame->transparency & 0xFF));
 }
 
 void CPageFrame::RefreshLimits() {

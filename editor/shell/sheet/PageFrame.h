@@ -17,6 +17,7 @@ class QPushButton;
 
 namespace kfm::ui {
 
+class CColorButton;
 class CGIFSheet;
 
 class CPageFrame : public ResourcePage {
@@ -94,7 +95,7 @@ private:
     QComboBox* disposal_ = nullptr;
     QComboBox* mode_ = nullptr;
     QPushButton* pick_ = nullptr;
-    QWidget* colour_ = nullptr;
+    CColorButton* colour_ = nullptr;
     QLineEdit* name_ = nullptr;
     QCheckBox* alwaysShown_ = nullptr;
     QCheckBox* locked_ = nullptr;

@@ -8,13 +8,14 @@
 #include "MainPanes.h"
 #include "ProgramState.h"
 #include "ResourceAccess.h"
+#include "SmallControls.h"
 #include "UndoHistory.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -64,6 +65,12 @@ void CPageOption::build() {
     auto* form = new QFormLayout;
     page->addLayout(form);
 
+    background_ = k.add(kAnimBackground, new CColorButton);
+    canvasColour_ = k.add(kCanvasColour, new CColorButton);
+    for (CColorButton* button : {background_, canvasColour_})
+        button->EnableToolTip(true);
+    form->addRow(AddLabel(k, 0, IDS_PAGE_ANIM_BACKGROUND), background_);
+    form->addRow(AddLabel(k, 0, IDS_PAGE_CANVAS_COLOUR), canvasColour_);
     gridSize_ = k.add(kGridSize, new QComboBox);
     for (const UINT id : kGridSizeTexts)
         gridSize_->addItem(k.text(id));
@@ -93,6 +100,8 @@ void CPageOption::build() {
     connect(gridSize_, &QComboBox::activated, this, [this](int i) { onGridSizeChosen(i); });
     connect(gridColour_, &QComboBox::activated, this, [this](int i) { onGridColourChosen(i); });
     connect(defaults_, &QPushButton::clicked, this, [this] { onDefaults(); });
+    connect(background_, &CColorButton::clicked, this, [this] { onBackgroundColour(); });
+    connect(canvasColour_, &CColorButton::clicked, this, [this] { onCanvasColour(); });
 }
 
 QSize CPageOption::AreaSize() const {
@@ -101,6 +110,8 @@ QSize CPageOption::AreaSize() const {
 
 void CPageOption::Refresh() {
     const auto& s = rules::g_AppSettings;
+    background_->SetColor(g_Settings.animBkColor);
+    canvasColour_->SetColor(static_cast<COLORREF>(s.ColorImageView));
     gridSize_->setCurrentIndex(std::clamp(g_Settings.transparentGridSize, 0, 3));
     gridColour_->setCurrentIndex(std::clamp(g_Settings.transparentGridColor, 0, 7));
     position_->setChecked(s.OptionsThumbDispWithPos != 0);
@@ -164,11 +175,13 @@ void CPageOption::onCanvasColour() {
     auto& s = rules::g_AppSettings;
     s.ColorImageView =
         static_cast<int>(chooseColour_(static_cast<COLORREF>(s.ColorImageView), this));
+    canvasColour_->SetColor(static_cast<COLORREF>(s.ColorImageView));
     repaintCanvas();
 }
 
 void CPageOption::onBackgroundColour() {
     g_Settings.animBkColor = chooseColour_(g_Settings.animBkColor, this);
+    background_->SetColor(g_Settings.animBkColor);
     refreshDocumentViews();
 }
 

@@ -12,6 +12,7 @@ class QPushButton;
 
 namespace kfm::ui {
 
+class CColorButton;
 class CGIFSheet;
 
 class CPageOption : public ResourcePage {
@@ -55,6 +56,8 @@ private:
     void refreshDocumentViews();
 
     CGIFSheet& sheet_;
+    CColorButton* background_ = nullptr;
+    CColorButton* canvasColour_ = nullptr;
     QComboBox* gridSize_ = nullptr;
     QComboBox* gridColour_ = nullptr;
     QCheckBox* position_ = nullptr;
