@@ -35,6 +35,12 @@ CGIFSheet::CGIFSheet(MainPanes& panes, QWidget* parent)
     setWidget(tabs_);
     tabs_->setCurrentIndex(g_pAnimationData ? std::clamp(g_pAnimationData->TabPosition, 0, 3)
                                             : kAnimationPage);
+    // The settings are written at exit, possibly before the sheet goes: the record follows
+    // every change of the tab.
+    connect(tabs_, &QTabWidget::currentChanged, this, [](int index) {
+        if (g_pAnimationData)
+            g_pAnimationData->TabPosition = index;
+    });
     QSize area;
     for (int i = 0; i < tabs_->count(); ++i)
         area = area.expandedTo(tabs_->widget(i)->sizeHint());
