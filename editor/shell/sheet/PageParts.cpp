@@ -42,6 +42,10 @@ NumericField AddNumericField(DialogKit& kit, int editId, int spinId, int minimum
     field.edit->setMinimumWidth(
         field.edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (characters + 1) + 12);
     field.spin->SetBuddy(field.edit);
+    // The up-down sits beside its field at the field's height, as a buddy does.
+    field.edit->setMaximumWidth(field.edit->minimumWidth() * 2);
+    field.spin->setFixedSize(field.edit->sizeHint().height() * 3 / 4,
+                             field.edit->sizeHint().height());
     field.SetLimits(minimum, maximum);
     layout->addWidget(field.edit);
     layout->addWidget(field.spin);
