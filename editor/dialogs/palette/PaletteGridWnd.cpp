@@ -3,6 +3,7 @@
 #include "ColourTexts.h"
 #include "ControlDrawing.h"
 #include "Kfm5ResourceIds.h"
+#include "PaletteDialogParts.h"
 #include "ResourceAccess.h"
 
 #include <QKeyEvent>
@@ -66,13 +67,7 @@ int CPaletteGridWnd::SetImage(KpxHandle image) {
 }
 
 int CPaletteGridWnd::EntryCount() const {
-    if (image_ == 0)
-        return 0;
-    const BITMAPINFO* info = KPXGetBitmapInfoHeader(image_);
-    if (info == nullptr)
-        return 0;
-    const int count = static_cast<int>(info->bmiHeader.biClrUsed);
-    return std::clamp(count, 0, kGridCells);
+    return ColourTableSize(image_);
 }
 
 void CPaletteGridWnd::SetSelection(int index) {
