@@ -20,6 +20,27 @@ constexpr KfmStringResource kStrings[] = {
     {kfm5res::IDS_PALETTE_COLOUR_TIP, "Index %d: red %d, green %d, blue %d (0x%06X)"},
     {kfm5res::IDS_COLOUR_TIP, "Red %d, green %d, blue %d (0x%06X)"},
 
+    // The palette dialogs.
+    {kfm5res::IDD_PALETTE_COLOUR, "Palette Colour"},
+    {kfm5res::IDS_FIELD_BLUE, "Blue: %d"},
+    {kfm5res::IDS_FIELD_GREEN, "Green: %d"},
+    {kfm5res::IDS_FIELD_INDEX, "Index: %d"},
+    {kfm5res::IDS_FIELD_RED, "Red: %d"},
+    {kfm5res::IDS_COLOUR_TABLE_COUNT, "Colours in the palette: %d"},
+    {kfm5res::IDS_USED_COLOUR_COUNT, "Colours used: %d"},
+    {kfm5res::IDS_CAPTION_PALETTE_COLOURS, "Palette"},
+    {kfm5res::IDS_CAPTION_TRANSPARENT_COLOUR, "Transparent Colour"},
+    {kfm5res::IDS_TIP_ZOOM, "Zoom in"},
+    {kfm5res::IDS_TIP_ZOOM_OUT, "Zoom out"},
+    {kfm5res::IDS_TIP_MAKE_TRANSPARENT, "Make a colour transparent (Ctrl+click)"},
+    {kfm5res::IDS_TIP_RESTORE_COLOUR, "Bring a colour back from the frame (Shift+click)"},
+    {kfm5res::IDS_TIP_EYEDROPPER, "Pick a colour"},
+    {kfm5res::IDS_PALETTE_APPLY_SELECTION, "Apply the change to the selected frames"},
+    {kfm5res::IDS_PALETTE_APPLY_LABEL, "Change in the other frames:"},
+    {kfm5res::IDS_PALETTE_METHOD_INDEX, "The same palette entry"},
+    {kfm5res::IDS_PALETTE_METHOD_COLOUR, "Every entry of the same colour"},
+    {kfm5res::IDS_PALETTE_RESET, "Reset"},
+
     // Framework commands.
     {kfm5res::ID_FILE_NEW, "Create an empty animation\nNew"},
     {kfm5res::ID_FILE_OPEN, "Open an animated GIF\nOpen"},

@@ -149,6 +149,35 @@ constexpr Id IDS_PALETTE_COLOUR_TIP = 10908;
 constexpr Id IDS_COLOUR_TIP = 10909;
 constexpr Id kIconCornerMark = 10671;
 
+// The palette dialogs: templates, field formats (one number each, the placeholder last), the
+// image dialog's captions by mode, its tool buttons' icons (16 x 16, transparent background)
+// and tooltips, and the captions of its controls (text ids equal to the control ids).
+constexpr Id IDD_PALETTE_COLOUR = 10616;
+constexpr Id IDD_PALETTE_IMAGE = 10617;
+constexpr Id IDS_FIELD_BLUE = 10757;
+constexpr Id IDS_FIELD_GREEN = 10758;
+constexpr Id IDS_FIELD_INDEX = 10759;
+constexpr Id IDS_FIELD_RED = 10760;
+constexpr Id IDS_COLOUR_TABLE_COUNT = 10863;
+constexpr Id IDS_USED_COLOUR_COUNT = 10864;
+constexpr Id IDS_CAPTION_PALETTE_COLOURS = 10776;
+constexpr Id IDS_CAPTION_TRANSPARENT_COLOUR = 10777;
+constexpr Id kIconZoomOut = 10676;
+constexpr Id kIconZoom = 10677;
+constexpr Id kIconEyedropper = 10653;
+constexpr Id kIconMakeTransparent = 10655;
+constexpr Id kIconRestoreColour = 10654;
+constexpr Id IDS_TIP_ZOOM = 10991;
+constexpr Id IDS_TIP_ZOOM_OUT = 10992;
+constexpr Id IDS_TIP_MAKE_TRANSPARENT = 10993;
+constexpr Id IDS_TIP_RESTORE_COLOUR = 10994;
+constexpr Id IDS_TIP_EYEDROPPER = 10995;
+constexpr Id IDS_PALETTE_APPLY_SELECTION = 10157;
+constexpr Id IDS_PALETTE_APPLY_LABEL = 10158;
+constexpr Id IDS_PALETTE_METHOD_INDEX = 10159;
+constexpr Id IDS_PALETTE_METHOD_COLOUR = 10160;
+constexpr Id IDS_PALETTE_RESET = 10252;
+
 // Framework strings.
 constexpr Id AFX_IDS_APP_TITLE = 57344;
 constexpr Id AFX_IDS_IDLEMESSAGE = 57345;

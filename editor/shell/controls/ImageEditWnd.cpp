@@ -158,6 +158,11 @@ void CImageEditWnd::SetShowTransparency(bool on) {
     viewport()->update();
 }
 
+void CImageEditWnd::ImageChanged() {
+    invalidatePictures();
+    viewport()->update();
+}
+
 void CImageEditWnd::SetBackgroundColour(COLORREF colour) {
     background_ = colour;
     viewport()->update();

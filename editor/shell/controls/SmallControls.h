@@ -18,6 +18,7 @@
 namespace kfm::ui {
 
 class CImageStatic : public QWidget {
+    Q_OBJECT
 public:
     explicit CImageStatic(QWidget* parent = nullptr);
 
@@ -34,6 +35,7 @@ private:
 };
 
 class CColorButton : public QAbstractButton {
+    Q_OBJECT
 public:
     explicit CColorButton(QWidget* parent = nullptr);
 
@@ -76,6 +78,7 @@ private:
 };
 
 class CCornerControl : public QAbstractButton {
+    Q_OBJECT
 public:
     explicit CCornerControl(QWidget* parent = nullptr);
 
@@ -105,6 +108,7 @@ private:
 };
 
 class CImagePreview : public QWidget {
+    Q_OBJECT
 public:
     explicit CImagePreview(QWidget* parent = nullptr);
     ~CImagePreview() override;
@@ -141,6 +145,7 @@ private:
 };
 
 class CColorSwatch : public QWidget {
+    Q_OBJECT
 public:
     explicit CColorSwatch(QWidget* parent = nullptr);
 
