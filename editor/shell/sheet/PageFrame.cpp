@@ -3,6 +3,7 @@
 #include "AnimationView.h"
 #include "AppSettings.h"
 #include "CanvasGeometry.h"
+#include "DlgPaletteImage.h"
 #include "GIFSheet.h"
 #include "ImageView.h"
 #include "Kfm5ResourceIds.h"
@@ -52,11 +53,17 @@ rules::MoveLimits selectionLimits() {
                                     g_pAnimationData->RealFrameCount());
 }
 
+bool pickWithDialog(CObjFrame& frame, QWidget* parent) {
+    kfm::dialogs::CDlgPaletteImage dialog(parent, &frame,
+                                          kfm::dialogs::CDlgPaletteImage::kModeTransparentColour);
+    return dialog.exec() == QDialog::Accepted;
+}
+
 } // namespace
 
 CPageFrame::CPageFrame(CGIFSheet& sheet, QWidget* parent)
     : ResourcePage(parent, IDD_PAGE_FRAME, GetResourceHandle()), sheet_(sheet),
-      watcher_(new TypingWatcher(this)) {
+      watcher_(new TypingWatcher(this)), pickColour_(pickWithDialog) {
     build();
     for (const NumericField* f : {&left_, &top_, &delay_, &alpha_})
         f->edit->SetAutoApply(true);
@@ -129,6 +136,8 @@ void CPageFrame::build() {
     connect(disposal_, &QComboBox::activated, this, [this](int i) { onDisposalChosen(i); });
     connect(mode_, &QComboBox::activated, this, [this](int i) { onModeChosen(i); });
     connect(name_, &QLineEdit::textEdited, this, [this] { onNameChanged(); });
+    connect(colour_, &CColorButton::clicked, this, [this] { onPickColour(); });
+    connect(pick_, &QPushButton::clicked, this, [this] { onPickColour(); });
     connect(alwaysShown_, &QCheckBox::clicked, this,
             [this] { onFlagClicked(alwaysShown_, rules::kPropertyAlwaysShown); });
     connect(locked_, &QCheckBox::clicked, this,
@@ -405,6 +414,30 @@ void CPageFrame::onFlagClicked(QCheckBox* check, int property) {
     showFlag(check, true, value);
     updating_ = false;
     redrawChanged(true);
+}
+
+void CPageFrame::onPickColour() {
+    if (!editsAllowed())
+        return;
+    const int first = GetFirstSelFrameIndex();
+    CObjFrame* frame = rules::RealFrameAt(first);
+    if (!frame || !frame->GetImage())
+        return;
+    TheUndoHistory().BeginStep(kUndoKindTransparentColour);
+    if (pickColour_(*frame, window())) {
+        // The frame's image takes the chosen entry as its transparent colour, as the
+        // transparency word now names it.
+        const int one[] = {first, -1};
+        sheet_.SetFramesProperty(one, rules::kTransparencyColour, nullptr,
+                                 rules::kPropertyTransparency);
+        ShowTransparentColor(frame);
+        MainPanes& panes = sheet_.Panes();
+        if (rules::g_AppSettings.OptionsThumbDispTransp && panes.Strip())
+            panes.Strip()->RedrawSelectedItems();
+        if (panes.Canvas())
+            panes.Canvas()->RefreshCanvas();
+    }
+    TheUndoHistory().EndStep(0);
 }
 
 } // namespace kfm::ui

@@ -4,6 +4,7 @@
 // selected it shows that frame; with several it shows what they share and applies an edit to
 // all of them. Every edit is one undo step, except the two flag checks.
 
+#include <functional>
 #include <span>
 
 #include "PageParts.h"
@@ -67,6 +68,11 @@ public:
     const NumericField& AlphaField() const { return alpha_; }
     bool LockedChecked() const;
 
+    // Runs the palette image dialog on a frame in its transparent-colour mode; true on OK.
+    // Tests replace it.
+    using ColourPicker = std::function<bool(CObjFrame& frame, QWidget* parent)>;
+    void SetColourPicker(ColourPicker picker) { pickColour_ = std::move(picker); }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -81,6 +87,7 @@ private:
     void onModeChosen(int mode);
     void onNameChanged();
     void onFlagClicked(QCheckBox* check, int property);
+    void onPickColour();
     void showAgain();
     void redrawChanged(bool canvasOnly);
     void showFlag(QCheckBox* check, bool shared, int value);
@@ -109,6 +116,7 @@ private:
     bool any24_ = false;
     bool nameStepPending_ = false;
     bool nameStepOpen_ = false;
+    ColourPicker pickColour_;
 };
 
 } // namespace kfm::ui

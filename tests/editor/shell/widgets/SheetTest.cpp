@@ -7,6 +7,7 @@
 
 #include "AnimationData.h"
 #include "AppSettings.h"
+#include "DlgPaletteImage.h"
 #include "GIFSheet.h"
 #include "ImageView.h"
 #include "MainPanes.h"
@@ -14,6 +15,8 @@
 #include "PageFrame.h"
 #include "PageOptimize.h"
 #include "PageOption.h"
+#include "PaletteGridWnd.h"
+#include "PaletteRender.h"
 #include "ProgramState.h"
 #include "SmallControls.h"
 #include "UndoHistory.h"
@@ -335,6 +338,38 @@ TEST_F(SheetTest, DisposalAndTransparencyChoices) {
     EXPECT_TRUE(colour->isEnabled());
     TheUndoHistory().Undo();
     EXPECT_EQ(frame(0).transparency & 0x01000000u, 0u);
+}
+
+TEST_F(SheetTest, TheTransparentColourIsPickedInThePaletteImageDialog) {
+    twoFrames();
+    DeselectFrame(1);
+    CPageFrame& page = sheet().FramePage();
+    showPage(CGIFSheet::kFramePage);
+    choose(control<QComboBox>(page, CPageFrame::kTransparency), kfm::shell::kTransparencyColour);
+    TheUndoHistory().Reset();
+    auto* button = control<kfm::ui::CColorButton>(page, CPageFrame::kTransparentColour);
+    ASSERT_TRUE(button->isEnabled());
+    kfm::test::AnswerNextDialog([](QWidget* dialog) {
+        auto* palette = dynamic_cast<kfm::dialogs::CDlgPaletteImage*>(dialog);
+        ASSERT_NE(palette, nullptr);
+        emit palette->Grid()->selected(3);
+        palette->accept();
+    });
+    QTest::mouseClick(button, Qt::LeftButton);
+    editor.Idle();
+    EXPECT_EQ(frame(0).transparency, 0x01000003u);
+    EXPECT_EQ(GetImageTransparentIndex(static_cast<short>(frame(0).GetImage())), 3);
+    EXPECT_EQ(button->GetPaletteIndex(), 3);
+    EXPECT_EQ(TheUndoHistory().GetCurrentKind(), kUndoKindTransparentColour);
+    TheUndoHistory().Undo();
+    EXPECT_EQ(frame(0).transparency & 0xFF, 0u);
+
+    // Cancelled: nothing changes and no step is left.
+    TheUndoHistory().Reset();
+    page.SetColourPicker([](CObjFrame&, QWidget*) { return false; });
+    sheet().UpdateFramePageFromSelection();
+    QTest::mouseClick(control<QPushButton>(page, CPageFrame::kPickColour), Qt::LeftButton);
+    EXPECT_FALSE(TheUndoHistory().CanUndo());
 }
 
 TEST_F(SheetTest, FlagChecksShowMixedSelectionsAndTakeNoStep) {
