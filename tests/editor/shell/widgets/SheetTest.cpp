@@ -201,6 +201,40 @@ TEST_F(SheetTest, DecliningTheShrinkQuestionKeepsTheOldSize) {
     EXPECT_EQ(g_pAnimationData->AnimationWidth, 100);
 }
 
+// The pages write their own fields while they show the animation: nothing of that may come
+// back as an edit, not even after the fields' auto-apply wait.
+TEST_F(SheetTest, ProgrammaticUpdatesFeedNothingBack) {
+    twoFrames();
+    showPage(CGIFSheet::kFramePage);
+    g_pAnimationData->AnimationWidth = 200;
+    frame(0).delay = 40;
+    frame(1).delay = 40;
+    sheet().UpdateAnimationPage();
+    sheet().UpdateFramePageFromSelection();
+    QTest::qWait(1300);
+    EXPECT_FALSE(TheUndoHistory().CanUndo());
+    EXPECT_EQ(control<kfm::ui::CNumEdit>(sheet().AnimationPage(), CPageAnimation::kWidth)->text(),
+              QString("200"));
+    EXPECT_EQ(control<kfm::ui::CNumEdit>(sheet().FramePage(), CPageFrame::kDelay)->text(),
+              QString("40"));
+}
+
+TEST_F(SheetTest, MovingOnTheCanvasShowsOnTheFramePage) {
+    twoFrames();
+    showPage(CGIFSheet::kFramePage);
+    kfm::ui::CImageView& canvas = *editor.Frame().Panes().Canvas();
+    canvas.RefreshCanvas();
+    canvas.setFocus();
+    QTest::keyClick(&canvas, Qt::Key_Right);
+    QTest::keyClick(&canvas, Qt::Key_Down);
+    editor.Idle();
+    EXPECT_EQ(frame(0).left, 1);
+    EXPECT_EQ(control<kfm::ui::CNumEdit>(sheet().FramePage(), CPageFrame::kLeft)->text(),
+              QString("1"));
+    EXPECT_EQ(control<kfm::ui::CNumEdit>(sheet().FramePage(), CPageFrame::kTop)->text(),
+              QString("1"));
+}
+
 TEST_F(SheetTest, LoopChoicesAndCount) {
     CPageAnimation& page = sheet().AnimationPage();
     showPage(CGIFSheet::kAnimationPage);
