@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 
+#include <algorithm>
 #include <vector>
 
 namespace kfm::ui {
@@ -44,7 +45,10 @@ CGIFSheet::CGIFSheet(MainPanes& panes, QWidget* parent)
     QSize area;
     for (int i = 0; i < tabs_->count(); ++i)
         area = area.expandedTo(tabs_->widget(i)->sizeHint());
-    pageArea_ = area + QSize(6, tabs_->tabBar()->sizeHint().height() + 6);
+    // Every tab's caption shows: the area is at least as wide as the row of tabs.
+    const QSize tabRow = tabs_->tabBar()->sizeHint();
+    area.setWidth(std::max(area.width(), tabRow.width()));
+    pageArea_ = area + QSize(6, tabRow.height() + 6);
 }
 
 CGIFSheet::~CGIFSheet() {
