@@ -7,6 +7,7 @@
 #include "Kfm5ResourceIds.h"
 #include "MainFrame.h"
 #include "ResourceAccess.h"
+#include "sheet/GIFSheet.h"
 #include "views/AnimationView.h"
 #include "views/MainPanes.h"
 
@@ -129,6 +130,18 @@ void EditorShellServices::refreshStripView() {
 void EditorShellServices::redrawViews(int canvas, int strip) {
     if (CMainFrame* f = frame())
         f->Panes().RedrawViews(canvas != 0, strip != 0);
+}
+
+void EditorShellServices::updateAnimationPage() {
+    if (CMainFrame* f = frame())
+        if (CGIFSheet* sheet = f->Panes().Sheet())
+            sheet->UpdateAnimationPage();
+}
+
+void EditorShellServices::updateOptimizeState() {
+    if (CMainFrame* f = frame())
+        if (CGIFSheet* sheet = f->Panes().Sheet())
+            sheet->UpdateOptimizeState();
 }
 
 void EditorShellServices::updateAllViews() {

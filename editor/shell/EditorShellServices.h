@@ -28,9 +28,8 @@ public:
     void setDocumentModified(bool modified) override;
     void refreshStripView() override;
     void redrawViews(int canvas, int strip) override;
-    // The property sheet's pages are not part of this build.
-    void updateAnimationPage() override {}
-    void updateOptimizeState() override {}
+    void updateAnimationPage() override;
+    void updateOptimizeState() override;
     void updateAllViews() override;
     void refreshViews(BOOL invalidate, BOOL erase) override;
     int doFileDialog(FileDialogRequest& request) override;

@@ -128,6 +128,8 @@ bool CFlimmerApp::OnFileNew() {
     kfm::shell::ApplyNewDocumentDefaults(document_->m_bKeepSizeOnNew != 0);
     document_->m_bKeepSizeOnNew = 0;
     afterDocumentChanged();
+    if (frame_)
+        frame_->Panes().OnNewOrOpenedDocument(false);
     return true;
 }
 
@@ -159,6 +161,8 @@ bool CFlimmerApp::OpenDocumentFile(const std::string& path) {
     else if (document_->m_nContentsOrigin == 1)
         kfm::shell::ApplyNewDocumentDefaults(false);
     afterDocumentChanged();
+    if (frame_)
+        frame_->Panes().OnNewOrOpenedDocument(opened);
     return opened;
 }
 

@@ -142,6 +142,42 @@ constexpr Id kCursorPick = 10051;
 constexpr Id kCursorPickVariantA = 10053;
 constexpr Id kCursorPickVariantB = 10052;
 
+// The small controls: the colour buttons' tooltips (a palette entry: index, red, green, blue,
+// hexadecimal colour; a colour alone: red, green, blue, hexadecimal colour) and the corner
+// control's mark on a selected side (10 x 10, transparent background).
+constexpr Id IDS_PALETTE_COLOUR_TIP = 10908;
+constexpr Id IDS_COLOUR_TIP = 10909;
+constexpr Id kIconCornerMark = 10671;
+
+// The palette dialogs: templates, field formats (one number each, the placeholder last), the
+// image dialog's captions by mode, its tool buttons' icons (16 x 16, transparent background)
+// and tooltips, and the captions of its controls (text ids equal to the control ids).
+constexpr Id IDD_PALETTE_COLOUR = 10616;
+constexpr Id IDD_PALETTE_IMAGE = 10617;
+constexpr Id IDS_FIELD_BLUE = 10757;
+constexpr Id IDS_FIELD_GREEN = 10758;
+constexpr Id IDS_FIELD_INDEX = 10759;
+constexpr Id IDS_FIELD_RED = 10760;
+constexpr Id IDS_COLOUR_TABLE_COUNT = 10863;
+constexpr Id IDS_USED_COLOUR_COUNT = 10864;
+constexpr Id IDS_CAPTION_PALETTE_COLOURS = 10776;
+constexpr Id IDS_CAPTION_TRANSPARENT_COLOUR = 10777;
+constexpr Id kIconZoomOut = 10676;
+constexpr Id kIconZoom = 10677;
+constexpr Id kIconEyedropper = 10653;
+constexpr Id kIconMakeTransparent = 10655;
+constexpr Id kIconRestoreColour = 10654;
+constexpr Id IDS_TIP_ZOOM = 10991;
+constexpr Id IDS_TIP_ZOOM_OUT = 10992;
+constexpr Id IDS_TIP_MAKE_TRANSPARENT = 10993;
+constexpr Id IDS_TIP_RESTORE_COLOUR = 10994;
+constexpr Id IDS_TIP_EYEDROPPER = 10995;
+constexpr Id IDS_PALETTE_APPLY_SELECTION = 10157;
+constexpr Id IDS_PALETTE_APPLY_LABEL = 10158;
+constexpr Id IDS_PALETTE_METHOD_INDEX = 10159;
+constexpr Id IDS_PALETTE_METHOD_COLOUR = 10160;
+constexpr Id IDS_PALETTE_RESET = 10252;
+
 // Framework strings.
 constexpr Id AFX_IDS_APP_TITLE = 57344;
 constexpr Id AFX_IDS_IDLEMESSAGE = 57345;
@@ -240,5 +276,99 @@ constexpr Id IDS_UNDO_DISPOSAL = 10983;
 constexpr Id IDS_UNDO_MERGE_FRAMES = 10996;
 constexpr Id IDS_UNDO_OBJECTS_TO_IMAGES = 10997;
 constexpr Id IDS_UNDO_RENDER_STATES = 10998;
+
+// The property sheet's pages: questions, kinds of frame, tool tips, list items and the texts of
+// the optimiser's size display.
+constexpr Id IDS_QUESTION_SHRINK_ANIMATION = 10886;
+constexpr Id IDS_QUESTION_KEEP_LARGER = 10862;
+constexpr Id IDS_FRAME_KIND_IMAGE = 10814;
+constexpr Id IDS_FRAME_KIND_TRUE_COLOUR = 10815;
+constexpr Id IDS_FRAME_KIND_GRADED_ALPHA = 10816;
+constexpr Id IDS_FRAME_KIND_CONTROL = 10817;
+constexpr Id IDS_FRAME_KIND_TEXT = 10818;
+constexpr Id IDS_FRAME_KIND_VECTOR = 10819;
+constexpr Id IDS_TIP_DISPOSAL = 10904;
+constexpr Id IDS_TIP_LINE_SPEED = 10910;
+constexpr Id IDS_SIZE_BYTES = 10917;
+constexpr Id IDS_SIZE_NOT_MEASURED = 10918;
+constexpr Id IDS_TIP_RUN_OPTIMISER = 10919;
+constexpr Id IDS_METHOD_FIXED_PALETTE = 10920;
+constexpr Id IDS_TIP_METHOD = 10921;
+constexpr Id IDS_METHOD_128 = 10923;
+constexpr Id IDS_METHOD_16 = 10924;
+constexpr Id IDS_METHOD_256 = 10925;
+constexpr Id IDS_METHOD_32 = 10926;
+constexpr Id IDS_METHOD_64 = 10927;
+constexpr Id IDS_METHOD_8 = 10928;
+constexpr Id IDS_METHOD_FINE_PALETTE = 10929;
+constexpr Id IDS_TIME_MINUTES = 10931;
+constexpr Id IDS_TIME_SECONDS = 10932;
+constexpr Id IDS_TIP_GRID_COLOUR = 10933;
+constexpr Id IDS_TIP_GRID_SIZE = 10934;
+constexpr Id IDS_GRID_COLOUR_FIRST = 10936; // to 10943
+constexpr Id IDS_GRID_SIZE_LARGE = 10944;
+constexpr Id IDS_GRID_SIZE_MEDIUM = 10945;
+constexpr Id IDS_GRID_NONE = 10946;
+constexpr Id IDS_GRID_SIZE_SMALL = 10947;
+constexpr Id IDS_DECIMAL_POINT = 11000;
+constexpr Id IDS_SIZE_KILOBYTES = 11001;
+
+// The property pages: their templates (whose texts are the tab captions) and the texts of
+// their labels, choices and list items.
+constexpr Id IDD_PAGE_ANIMATION = 10612;
+constexpr Id IDD_PAGE_FRAME = 10613;
+constexpr Id IDD_PAGE_OPTIMIZE = 10614;
+constexpr Id IDD_PAGE_OPTIONS = 10615;
+constexpr Id IDS_PAGE_WIDTH = 11100;
+constexpr Id IDS_PAGE_HEIGHT = 11101;
+constexpr Id IDS_PAGE_EDGE_LOCKS = 11102;
+constexpr Id IDS_PAGE_FIXED_SIZE = 11103;
+constexpr Id IDS_PAGE_ELASTIC_SIZE = 11104;
+constexpr Id IDS_PAGE_LOOP = 11105;
+constexpr Id IDS_PAGE_LOOP_FOREVER = 11106;
+constexpr Id IDS_PAGE_LOOP_TIMES = 11107;
+constexpr Id IDS_PAGE_COMMENT = 11108;
+constexpr Id IDS_PAGE_FRAME_COUNT = 11109;
+constexpr Id IDS_PAGE_LEFT = 11110;
+constexpr Id IDS_PAGE_TOP = 11111;
+constexpr Id IDS_PAGE_DELAY = 11112;
+constexpr Id IDS_PAGE_DISPOSAL = 11113;
+constexpr Id IDS_PAGE_TRANSPARENCY = 11114;
+constexpr Id IDS_PAGE_ALPHA = 11115;
+constexpr Id IDS_PAGE_TRANSPARENT_COLOUR = 11116;
+constexpr Id IDS_PAGE_NAME = 11117;
+constexpr Id IDS_PAGE_ALWAYS_SHOWN = 11118;
+constexpr Id IDS_PAGE_LOCKED = 11119;
+constexpr Id IDS_PAGE_KIND = 11121;
+constexpr Id IDS_DISPOSAL_LEAVE = 11122;
+constexpr Id IDS_DISPOSAL_PREVIOUS = 11123;
+constexpr Id IDS_DISPOSAL_BACKGROUND = 11124;
+constexpr Id IDS_TRANSPARENCY_OPAQUE = 11125;
+constexpr Id IDS_TRANSPARENCY_COLOUR = 11126;
+constexpr Id IDS_TRANSPARENCY_ALPHA = 11127;
+constexpr Id IDS_PAGE_PICK_COLOUR = 11128;
+constexpr Id IDS_PAGE_OPTIMISE_PALETTE = 11130;
+constexpr Id IDS_PAGE_KEEP_PALETTES = 11131;
+constexpr Id IDS_PAGE_METHOD = 11132;
+constexpr Id IDS_PAGE_COLOURS = 11133;
+constexpr Id IDS_PAGE_DITHER = 11134;
+constexpr Id IDS_PAGE_REDUNDANT_PIXELS = 11135;
+constexpr Id IDS_PAGE_REMOVE_COMMENTS = 11136;
+constexpr Id IDS_PAGE_REMOVE_TITLES = 11137;
+constexpr Id IDS_PAGE_SPECIAL_INFO = 11138;
+constexpr Id IDS_PAGE_DIFF_METHOD = 11139;
+constexpr Id IDS_PAGE_LINE_SPEED = 11140;
+constexpr Id IDS_PAGE_RUN_OPTIMISER = 11141;
+constexpr Id IDS_PAGE_SIZE_BEFORE = 11142;
+constexpr Id IDS_PAGE_SIZE_AFTER = 11143;
+constexpr Id IDS_PAGE_SPEED_FORMAT = 11144;
+constexpr Id IDS_PAGE_ANIM_BACKGROUND = 11150;
+constexpr Id IDS_PAGE_CANVAS_COLOUR = 11151;
+constexpr Id IDS_PAGE_GRID_SIZE = 11152;
+constexpr Id IDS_PAGE_GRID_COLOUR = 11153;
+constexpr Id IDS_PAGE_THUMB_POSITION = 11154;
+constexpr Id IDS_PAGE_THUMB_FRAME = 11155;
+constexpr Id IDS_PAGE_THUMB_TRANSPARENCY = 11156;
+constexpr Id IDS_PAGE_DEFAULTS = 11157;
 
 } // namespace kfm5res

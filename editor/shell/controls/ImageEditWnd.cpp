@@ -2,6 +2,7 @@
 
 #include "AppSettings.h"
 #include "Bitra5Qt.h"
+#include "ControlDrawing.h"
 #include "Kfm5ResourceIds.h"
 #include "MessageTarget.h"
 #include "PopupMenu.h"
@@ -28,10 +29,6 @@ namespace {
 constexpr int kLineStep = 10;
 constexpr QRgb kFrameGrey = 0xFF808080;
 
-QColor toQColor(COLORREF colour) {
-    return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour));
-}
-
 QRect toQRect(const RECT& r) {
     return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
 }
@@ -47,15 +44,6 @@ bool isUnset(const RECT& r) {
 RECT normalised(const RECT& r) {
     return RECT{std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
                 std::max(r.top, r.bottom)};
-}
-
-// A tool cursor from the language library's picture of that id, or the stock shape.
-QCursor toolCursor(UINT id, QPoint hotspot, Qt::CursorShape fallback) {
-    QPixmap picture;
-    const QByteArray data = ResourceData(RT_BITMAP, id);
-    if (data.isEmpty() || !picture.loadFromData(data, "PNG"))
-        return QCursor(fallback);
-    return QCursor(picture, hotspot.x(), hotspot.y());
 }
 
 // The cursor of a handle of the move tool.
@@ -166,6 +154,11 @@ void CImageEditWnd::SetChessboard(int square, COLORREF colour1, COLORREF colour2
 
 void CImageEditWnd::SetShowTransparency(bool on) {
     showTransparency_ = on;
+    invalidatePictures();
+    viewport()->update();
+}
+
+void CImageEditWnd::ImageChanged() {
     invalidatePictures();
     viewport()->update();
 }
@@ -374,7 +367,7 @@ void CImageEditWnd::paintEvent(QPaintEvent*) {
         return;
     {
         QPainter painter(&backBuffer_);
-        painter.fillRect(backBuffer_.rect(), toQColor(background_));
+        painter.fillRect(backBuffer_.rect(), ToQColor(background_));
         const QImage work = source_ ? composeWork() : QImage();
         if (!work.isNull()) {
             RECT image;
@@ -582,19 +575,19 @@ void CImageEditWnd::updateCursor(POINT client, Qt::KeyboardModifiers modifiers) 
     const int tool = tool_ & ~(kCursorVariantA | kCursorVariantB);
     QCursor cursor(Qt::ArrowCursor);
     if (tool == kToolZoomOut || (tool == kToolZoom && shift))
-        cursor = toolCursor(kfm5res::kCursorZoomOut, QPoint(7, 7), Qt::CrossCursor);
+        cursor = ResourceCursor(kfm5res::kCursorZoomOut, QPoint(7, 7), Qt::CrossCursor);
     else if (tool == kToolZoom)
-        cursor = toolCursor(kfm5res::kCursorZoomIn, QPoint(7, 7), Qt::CrossCursor);
+        cursor = ResourceCursor(kfm5res::kCursorZoomIn, QPoint(7, 7), Qt::CrossCursor);
     else if (tool == kToolRectangle || tool == kToolEllipse)
-        cursor = toolCursor(kfm5res::kCursorSelect, QPoint(8, 8), Qt::CrossCursor);
+        cursor = ResourceCursor(kfm5res::kCursorSelect, QPoint(8, 8), Qt::CrossCursor);
     else if (tool == kToolPick)
-        cursor = toolCursor(kfm5res::kCursorPick, QPoint(1, 20), Qt::CrossCursor);
+        cursor = ResourceCursor(kfm5res::kCursorPick, QPoint(1, 20), Qt::CrossCursor);
     else if (tool == kToolMove)
         cursor = QCursor(handleShape(dragging_ ? hit_ : HitTestHandles(client, false)));
     if (tool_ & kCursorVariantA)
-        cursor = toolCursor(kfm5res::kCursorPickVariantA, QPoint(1, 20), Qt::CrossCursor);
+        cursor = ResourceCursor(kfm5res::kCursorPickVariantA, QPoint(1, 20), Qt::CrossCursor);
     if (tool_ & kCursorVariantB)
-        cursor = toolCursor(kfm5res::kCursorPickVariantB, QPoint(1, 20), Qt::CrossCursor);
+        cursor = ResourceCursor(kfm5res::kCursorPickVariantB, QPoint(1, 20), Qt::CrossCursor);
     viewport()->setCursor(cursor);
 }
 

@@ -74,6 +74,10 @@ public:
     void SetBackgroundColour(COLORREF colour);
     // Makes the palette index the source's one transparent index and its colour the current one.
     void SetTransparentIndex(int index, bool redraw);
+    // The index last made transparent; -1 before.
+    int TransparentIndex() const { return transparentIndex_; }
+    // The source's pixels or colours were changed in place: shows them again.
+    void ImageChanged();
 
     // The palette index of the image under a client point; -1 without one or outside.
     int GetColorIndexAt(KpxHandle image, int x, int y) const;

@@ -118,6 +118,14 @@ void CAnimationView::RefreshItems(int) {
     viewport()->update();
 }
 
+void CAnimationView::RedrawSelectedItems() {
+    if (!g_pAnimationData)
+        return;
+    for (const int index : GetSelFramesArray())
+        if (index >= 0 && index < model_.rowCount())
+            viewport()->update(visualRect(model_.index(index)));
+}
+
 void CAnimationView::syncItems() {
     const int change = std::abs(FrameStripModel::NodeCount() - model_.rowCount());
     const bool lock = change >= kLockedUpdateRows;

@@ -35,6 +35,9 @@ public:
 
     // Rebuilds the rows for the current thumbnail size and settings and re-syncs every item.
     void RefreshItems(int unused = 1);
+    // Repaints the items of the selected frames (their thumbnails are made again when their
+    // frames changed).
+    void RedrawSelectedItems();
     // Item selection and focus from the frames' selected and current flags.
     void SyncSelection();
     void SyncFocus();

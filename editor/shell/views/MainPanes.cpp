@@ -4,11 +4,15 @@
 #include "AnimationView.h"
 #include "AppSettings.h"
 #include "FlimmerApp.h"
+#include "GIFSheet.h"
 #include "ImageView.h"
 #include "Kfm5ResourceIds.h"
 #include "MainFrame.h"
+#include "PageFrame.h"
 #include "StartupValues.h"
 #include "registry/RegistryHelpers.h"
+
+#include <algorithm>
 
 namespace kfm::ui {
 
@@ -31,10 +35,7 @@ MainPanes::~MainPanes() = default;
 
 void MainPanes::Create() {
     outer_ = new CFlatSplitterWnd(&frame_);
-    // The property sheet's column; it stays empty (and takes no room) until the sheet exists.
-    sheetColumn_ = new QWidget(outer_);
-    sheetColumn_->setObjectName(QStringLiteral("SheetColumn"));
-    sheetColumn_->hide();
+    sheet_ = new CGIFSheet(*this, outer_);
     toggleBar_ = new CToggleSplitterWnd(outer_);
     toggleBar_->SetStacked(stackedAtStart_);
     strip_ = new CAnimationView(*this, app_.Document(), toggleBar_);
@@ -42,7 +43,7 @@ void MainPanes::Create() {
     toggleBar_->addWidget(strip_);
     toggleBar_->addWidget(canvas_);
     toggleBar_->stripBarReleased = [this](int x) { onStripBarReleased(x); };
-    outer_->addWidget(sheetColumn_);
+    outer_->addWidget(sheet_);
     outer_->addWidget(toggleBar_);
     frame_.setCentralWidget(outer_);
     // The strip keeps its size when the window grows or shrinks; the canvas takes the change.
@@ -53,14 +54,19 @@ void MainPanes::Create() {
 
 QWidget* MainPanes::GetPaneView(int n) const {
     switch (n) {
+    case 1:
+        return sheet_;
     case 2:
         return strip_;
     case 3:
         return canvas_;
     default:
-        // Pane 1, the property sheet, is not part of this build.
         return nullptr;
     }
+}
+
+CGIFAnimDoc* MainPanes::Document() const {
+    return app_.Document();
 }
 
 // ---------------------------------------------------------------- thumbnail sizes
@@ -121,8 +127,8 @@ void MainPanes::FitStripColumn() {
     if (!toggleBar_ || toggleBar_->IsStacked())
         return;
     const PaneMetrics metrics = CurrentPaneMetrics(strip_);
-    const int sheetWidth = sheetColumn_ && sheetColumn_->isVisible() ? sheetColumn_->width() : 0;
-    const int gap = sheetColumn_ && sheetColumn_->isVisible() ? outer_->GetSplitterGap() : 0;
+    const int sheetWidth = sheet_ && sheet_->isVisible() ? sheet_->width() : 0;
+    const int gap = sheet_ && sheet_->isVisible() ? outer_->GetSplitterGap() : 0;
     const int width = rules::FitStripColumnWidth(rules::g_AppSettings.ThumbnailWidth,
                                                  metrics.arrowWidth, frame_.width(), sheetWidth,
                                                  gap, metrics.frameWidth, metrics.borderWidth);
@@ -168,6 +174,11 @@ void MainPanes::SetToggleBarSize() {
     if (toggleBarHorizontalSize_ < 0)
         toggleBarHorizontalSize_ = column;
     toggleBar_->SetFirstPaneSize(toggleBar_->IsStacked() ? toggleBarHorizontalSize_ : column);
+    // The sheet's column takes the width its pages need.
+    if (sheet_ && outer_) {
+        const int sheetWidth = sheet_->sizeHint().width();
+        outer_->setSizes({sheetWidth, std::max(0, outer_->width() - sheetWidth)});
+    }
 }
 
 void MainPanes::OnFrameResized() {
@@ -197,6 +208,13 @@ void MainPanes::OnDocumentChanged() {
     strip_->RefreshItems();
     canvas_->RecalcCanvas();
     canvas_->RefreshCanvas();
+    sheet_->UpdateAnimationPage();
+    sheet_->UpdateFramePageFromSelection();
+}
+
+void MainPanes::OnNewOrOpenedDocument(bool opened) {
+    if (sheet_)
+        sheet_->OnInitialUpdate(opened);
 }
 
 // ---------------------------------------------------------------- view host
@@ -217,6 +235,8 @@ void MainPanes::SetLabelEditing(bool editing) {
 void MainPanes::SelectionChanged() {
     if (canvas_)
         canvas_->RefreshCanvas();
+    if (sheet_)
+        sheet_->UpdateFramePageFromSelection();
     frame_.Router().RequestIdleUpdate();
 }
 
@@ -225,11 +245,23 @@ void MainPanes::FramesChanged() {
         canvas_->RecalcCanvas();
         canvas_->RefreshCanvas();
     }
+    if (sheet_) {
+        sheet_->UpdateAnimationPage();
+        sheet_->UpdateFramePageFromSelection();
+        sheet_->UpdateOptimizeState();
+    }
     frame_.Router().RequestIdleUpdate();
 }
 
 void MainPanes::SelectionMoved() {
     RedrawViews(true, true);
+    if (sheet_) {
+        sheet_->FramePage().ShowPositionOfSelection();
+        if (g_pAnimationData && g_pAnimationData->AnimationStateElasticSize)
+            sheet_->UpdateAnimationPage();
+        else
+            sheet_->UpdateEdgeState();
+    }
     frame_.Router().RequestIdleUpdate();
 }
 
@@ -244,8 +276,8 @@ void MainPanes::RedrawViews(bool canvas, bool strip) {
 void MainPanes::EnableViews(bool enable) {
     if (strip_)
         strip_->setEnabled(enable);
-    if (sheetColumn_)
-        sheetColumn_->setEnabled(enable);
+    if (sheet_)
+        sheet_->EnablePages(enable ? 1 : 0);
 }
 
 } // namespace kfm::ui

@@ -1,6 +1,6 @@
 #pragma once
-// The main window's client area: the outer splitter with the property sheet's column (empty
-// until the sheet exists) and the toggle bar with the frame strip and the canvas. It keeps the
+// The main window's client area: the outer splitter with the property sheet's column and the
+// toggle bar with the frame strip and the canvas. It keeps the
 // thumbnail size id and turns it into the strip's thumbnail size, keeps the strip's layout
 // between runs, and carries the panes' requests to each other and to the main window.
 
@@ -15,6 +15,7 @@ class CGIFAnimDoc;
 namespace kfm::ui {
 
 class CAnimationView;
+class CGIFSheet;
 class CImageView;
 class CMainFrame;
 
@@ -30,6 +31,8 @@ public:
     // Pane 1 the property sheet, 2 the strip, 3 the canvas; null for others or before Create.
     QWidget* GetPaneView(int n) const;
     CAnimationView* Strip() const { return strip_; }
+    CGIFSheet* Sheet() const { return sheet_; }
+    CGIFAnimDoc* Document() const;
     CImageView* Canvas() const { return canvas_; }
     CToggleSplitterWnd* ToggleBar() const { return toggleBar_; }
 
@@ -53,6 +56,8 @@ public:
     void OnFrameResized();
     // After a new or opened document: the strip and canvas show it from its first frame.
     void OnDocumentChanged();
+    // After that, for a new document or one opened from a file: the sheet's first update.
+    void OnNewOrOpenedDocument(bool opened);
     // The values written at closing.
     void SaveLayout();
 
@@ -76,7 +81,7 @@ private:
     CMainFrame& frame_;
     CFlimmerApp& app_;
     CFlatSplitterWnd* outer_ = nullptr;
-    QWidget* sheetColumn_ = nullptr;
+    CGIFSheet* sheet_ = nullptr;
     CToggleSplitterWnd* toggleBar_ = nullptr;
     CAnimationView* strip_ = nullptr;
     CImageView* canvas_ = nullptr;

@@ -59,7 +59,7 @@ TEST_F(FrameStripTest, OneItemPerFrameAndThePlaceholder) {
     EXPECT_EQ(strip().model()->rowCount(), 1);
     EXPECT_EQ(editor.Frame().GetPaneView(2), &strip());
     EXPECT_NE(editor.Frame().GetPaneView(3), nullptr);
-    EXPECT_EQ(editor.Frame().GetPaneView(1), nullptr);
+    EXPECT_NE(editor.Frame().GetPaneView(1), nullptr);
     EXPECT_EQ(editor.Frame().GetPaneView(0), nullptr);
     EXPECT_EQ(editor.Frame().GetPaneView(4), nullptr);
     const auto& state = strip().PaintState();
