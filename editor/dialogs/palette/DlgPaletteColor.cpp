@@ -97,15 +97,8 @@ void CDlgPaletteColor::showHover(int index, bool overCell, unsigned colour) {
 }
 
 void CDlgPaletteColor::editColour() {
-    if (!IsTableEntry(image_, chosen_))
-        return;
-    const std::optional<COLORREF> colour = chooser_(button_->GetColor(), this);
-    if (!colour)
-        return;
-    grid_->SetEntryColor(chosen_, *colour);
-    KPXFillDIBColorTable(image_);
-    showChosen();
-    grid_->InvalidateSelection();
+    if (ChangeEntryColour(chooser_, *grid_, chosen_, button_->GetColor(), this))
+        showChosen();
 }
 
 void CDlgPaletteColor::reject() {

@@ -272,13 +272,12 @@ void CDlgPaletteImage::showHover(int index, bool over, unsigned colour) {
 }
 
 void CDlgPaletteImage::editColour() {
-    if (mode_ != kModePaletteColour || !IsTableEntry(work_, chosen_))
+    if (mode_ != kModePaletteColour)
         return;
-    const std::optional<COLORREF> colour = chooser_(button_->GetColor(), this);
+    const std::optional<COLORREF> colour =
+        ChangeEntryColour(chooser_, *grid_, chosen_, button_->GetColor(), this);
     if (!colour)
         return;
-    grid_->SetEntryColor(chosen_, *colour);
-    KPXFillDIBColorTable(work_);
     imageWnd_->SetEntryColor(chosen_, *colour);
     showChosen();
 }

@@ -4,7 +4,6 @@
 // keys and opens it with a double click or the space bar; the grid names the entry under the
 // mouse in a tooltip and tells its dialog about hovering, choosing and opening through signals.
 
-#include <QCursor>
 #include <QString>
 #include <QWidget>
 

@@ -19,13 +19,9 @@ namespace {
 
 using kfm::dialogs::CPaletteGridWnd;
 using kfm::test::ArtifactPath;
+using kfm::test::cellCentre;
 using kfm::test::ImageHolder;
 using kfm::test::MakePaletteImage;
-
-QPoint cellCentre(const CPaletteGridWnd& grid, int index) {
-    const RECT r = grid.Layout().CellRect(index);
-    return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-}
 
 QColor pixelAt(CPaletteGridWnd& grid, int x, int y) {
     return grid.grab().toImage().pixelColor(x, y);

@@ -26,14 +26,10 @@ using kfm::dialogs::CDlgPaletteImage;
 using kfm::dialogs::CPaletteGridWnd;
 using kfm::dialogs::CPaletteImageWnd;
 using kfm::test::ArtifactPath;
+using kfm::test::cellCentre;
 using kfm::test::MakePaletteImage;
 
 constexpr std::uint32_t kTransparent = 0x01000000;
-
-QPoint cellCentre(const CPaletteGridWnd& grid, int index) {
-    const RECT r = grid.Layout().CellRect(index);
-    return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-}
 
 // Counts of each entry's pixels.
 std::vector<std::int32_t> usage(KpxHandle image) {

@@ -1,5 +1,7 @@
 #include "PaletteTestSupport.h"
 
+#include "PaletteGridWnd.h"
+
 #include <vector>
 
 namespace kfm::test {
@@ -22,6 +24,11 @@ void setIndex(KpxHandle image, int depth, int x, int y, int index) {
 }
 
 } // namespace
+
+QPoint cellCentre(const kfm::dialogs::CPaletteGridWnd& grid, int index) {
+    const RECT r = grid.Layout().CellRect(index);
+    return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
 
 KpxHandle MakePaletteImage(int depth, std::initializer_list<int> usedEntries) {
     const KpxHandle image = KPXCreateImage(kSide, kSide, depth);

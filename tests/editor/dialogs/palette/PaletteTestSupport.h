@@ -4,9 +4,18 @@
 
 #include "Bitra5.h"
 
+#include <QPoint>
+
 #include <initializer_list>
 
+namespace kfm::dialogs {
+class CPaletteGridWnd;
+}
+
 namespace kfm::test {
+
+// The middle of a cell of the grid.
+QPoint cellCentre(const kfm::dialogs::CPaletteGridWnd& grid, int index);
 
 // Entry i gets RGB(i, 255 - i, 60); the used entries take turns along the pixels. The caller
 // deletes the image.
