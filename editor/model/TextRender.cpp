@@ -153,13 +153,14 @@ TextSize layoutRotated(const Font& font, KpxHandle coverage, int x, int y, std::
     }
     IPLWarpPerspectiveQ(upright24.get(), warped.get(), 0, quad, style.interpolation);
     // The warp keeps grey pixels grey: one channel is the coverage level.
+    const int width = KPXWidth(coverage);
     const int height = KPXHeight(coverage);
     const std::uint8_t* in = KPXGetBits(warped.get());
     const int inStride = KPXGetScanBytes(warped.get());
     const int outStride = KPXGetScanBytes(coverage);
     std::uint8_t* out = KPXGetBits(coverage);
     for (int row = 0; row < height; ++row)
-        for (int column = 0; column < KPXWidth(coverage); ++column)
+        for (int column = 0; column < width; ++column)
             out[static_cast<std::size_t>(row) * outStride + column] =
                 in[static_cast<std::size_t>(row) * inStride + column * 3 + 1];
     return result;
@@ -311,13 +312,13 @@ TextSize LayoutGlyphs(const Font& font, KpxHandle image, int x, int y, std::stri
     const int margin = TextMargin(font);
     const int baseline = y + 2 + margin / 2 + metrics.ascent;
     const int start = x + 2 + margin / 2;
-    std::vector<kfm::text::GlyphBitmap> glyphs;
+    std::vector<std::shared_ptr<const kfm::text::GlyphBitmap>> glyphs;
     glyphs.reserve(text.size());
     for (const char c : text) {
-        auto glyph = font.glyph(static_cast<std::uint8_t>(c), format);
+        auto glyph = font.sharedGlyph(static_cast<std::uint8_t>(c), format);
         if (!glyph)
             return {};
-        glyphs.push_back(std::move(*glyph));
+        glyphs.push_back(std::move(glyph));
     }
     const std::optional<PixelRows> rows =
         image ? std::optional<PixelRows>(PixelRows(image)) : std::nullopt;
@@ -332,7 +333,7 @@ TextSize LayoutGlyphs(const Font& font, KpxHandle image, int x, int y, std::stri
                 pen += font.kerning(static_cast<std::uint8_t>(text[i - 1]), code);
         }
         if (rows)
-            drawGlyph(*rows, glyphs[i], pen, baseline - glyphs[i].originY, format);
+            drawGlyph(*rows, *glyphs[i], pen, baseline - glyphs[i]->originY, format);
         pen += widths.b + widths.c;
     }
     pen += 1 - widths.c;
