@@ -139,11 +139,6 @@ TextSize layoutRotated(const Font& font, KpxHandle coverage, int x, int y, std::
         return {};
     const TextSize result = LayoutGlyphs(font, upright.get(), x, y, text, style.underline,
                                          style.strikeOut, style.format, style.kerning);
-    ScopedImage upright24(KPXColorConvert(upright.get(), 24, 0, 0, 0, nullptr, nullptr));
-    ScopedImage warped(KPXCreateImage(KPXWidth(coverage), KPXHeight(coverage), 24));
-    if (!upright24.get() || !warped.get())
-        return result;
-    fillImage(warped.get(), 255);
     const auto corners =
         GetRotatedCorners(static_cast<float>(angle), unrotated.width, unrotated.height);
     double quad[4][2];
@@ -151,18 +146,9 @@ TextSize layoutRotated(const Font& font, KpxHandle coverage, int x, int y, std::
         quad[i][0] = corners[static_cast<std::size_t>(i)].x;
         quad[i][1] = corners[static_cast<std::size_t>(i)].y;
     }
-    IPLWarpPerspectiveQ(upright24.get(), warped.get(), 0, quad, style.interpolation);
-    // The warp keeps grey pixels grey: one channel is the coverage level.
-    const int width = KPXWidth(coverage);
-    const int height = KPXHeight(coverage);
-    const std::uint8_t* in = KPXGetBits(warped.get());
-    const int inStride = KPXGetScanBytes(warped.get());
-    const int outStride = KPXGetScanBytes(coverage);
-    std::uint8_t* out = KPXGetBits(coverage);
-    for (int row = 0; row < height; ++row)
-        for (int column = 0; column < width; ++column)
-            out[static_cast<std::size_t>(row) * outStride + column] =
-                in[static_cast<std::size_t>(row) * inStride + column * 3 + 1];
+    // The upright picture carries the grey ramp, so its indexes are its coverage levels and the
+    // warp blends them straight into the coverage image.
+    IPLWarpPerspectiveQ(upright.get(), coverage, 0, quad, style.interpolation);
     return result;
 }
 
