@@ -402,28 +402,36 @@ void ShiftImageContent(KpxHandle image, int dx, int dy) {
     const int height = KPXHeight(image);
     const int stride = KPXGetScanBytes(image);
     std::uint8_t* bits = KPXGetBits(image);
-    const std::size_t size = static_cast<std::size_t>(stride) * height;
+    const auto size = static_cast<long long>(stride) * height;
     if (std::abs(dx) >= width || std::abs(dy) >= height) {
-        std::memset(bits, 255, size);
+        std::memset(bits, 255, static_cast<std::size_t>(size));
         return;
     }
-    // Rows are stored bottom-up: a move down the picture is a move to lower addresses.
+    // The move is linear over the rows counted from the top, which are stored bottom-up: each
+    // row takes its bytes from at most two rows of a copy, and 255 where nothing moves in.
     const long long offset = static_cast<long long>(dy) * stride + dx;
-    std::vector<std::uint8_t> topFirst(size);
-    for (int row = 0; row < height; ++row)
-        std::memcpy(topFirst.data() + static_cast<std::size_t>(row) * stride,
-                    bits + static_cast<std::size_t>(height - 1 - row) * stride,
-                    static_cast<std::size_t>(stride));
-    std::vector<std::uint8_t> moved(size, 255);
-    const std::size_t count = size - static_cast<std::size_t>(std::llabs(offset));
-    if (offset >= 0)
-        std::memcpy(moved.data() + offset, topFirst.data(), count);
-    else
-        std::memcpy(moved.data(), topFirst.data() - offset, count);
-    for (int row = 0; row < height; ++row)
-        std::memcpy(bits + static_cast<std::size_t>(height - 1 - row) * stride,
-                    moved.data() + static_cast<std::size_t>(row) * stride,
-                    static_cast<std::size_t>(stride));
+    const auto before =
+        std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
+    std::memcpy(before.get(), bits, static_cast<std::size_t>(size));
+    const auto storedAt = [&](long long topFirst) {
+        return static_cast<std::size_t>(height - 1 - topFirst / stride) * stride +
+               static_cast<std::size_t>(topFirst % stride);
+    };
+    for (int row = 0; row < height; ++row) {
+        std::uint8_t* out = bits + static_cast<std::size_t>(height - 1 - row) * stride;
+        long long from = static_cast<long long>(row) * stride - offset;
+        long long left = stride;
+        for (; left > 0 && (from < 0 || from >= size); --left, ++from)
+            *out++ = 255;
+        while (left > 0 && from < size) {
+            const long long count = std::min(left, stride - from % stride);
+            std::memcpy(out, before.get() + storedAt(from), static_cast<std::size_t>(count));
+            out += count;
+            from += count;
+            left -= count;
+        }
+        std::memset(out, 255, static_cast<std::size_t>(left));
+    }
 }
 
 void SwapPaletteIndexes(KpxHandle image, int first, int second) {

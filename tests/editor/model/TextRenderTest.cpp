@@ -221,6 +221,43 @@ TEST(ShiftImageContent, MovesRowsAndClearsWhatIsVacated) {
     KPXDeleteImage(image);
 }
 
+// The move is one linear move of the rows counted from the top (a pixel pushed off the right
+// edge comes in at the left of the next row): compared with that model on odd sizes.
+TEST(ShiftImageContent, MatchesOneLinearMoveOfTheTopFirstRows) {
+    struct Case {
+        int width, height, dx, dy;
+    };
+    const Case cases[] = {{7, 5, 0, 0},   {7, 5, 3, 1},   {7, 5, -3, 2},  {7, 5, 2, -4},
+                          {7, 5, -6, -1}, {13, 9, 12, 8}, {13, 9, -5, 0}, {1, 6, 0, 3},
+                          {9, 1, 4, 0},   {9, 1, -8, 0}};
+    for (const Case& c : cases) {
+        const KpxHandle image = KPXCreateImage(c.width, c.height, 8);
+        const int stride = KPXGetScanBytes(image);
+        const std::size_t size = static_cast<std::size_t>(stride) * c.height;
+        std::uint8_t* bits = KPXGetBits(image);
+        for (std::size_t i = 0; i < size; ++i)
+            bits[i] = static_cast<std::uint8_t>(i * 7 % 251);
+        std::vector<std::uint8_t> topFirst(size);
+        for (int row = 0; row < c.height; ++row)
+            std::memcpy(&topFirst[static_cast<std::size_t>(row) * stride],
+                        bits + static_cast<std::size_t>(c.height - 1 - row) * stride,
+                        static_cast<std::size_t>(stride));
+        std::vector<std::uint8_t> expected(size, 255);
+        const long long offset = static_cast<long long>(c.dy) * stride + c.dx;
+        for (long long i = 0; i < static_cast<long long>(size); ++i)
+            if (i + offset >= 0 && i + offset < static_cast<long long>(size))
+                expected[static_cast<std::size_t>(i + offset)] =
+                    topFirst[static_cast<std::size_t>(i)];
+        ShiftImageContent(image, c.dx, c.dy);
+        for (int row = 0; row < c.height; ++row)
+            EXPECT_EQ(0, std::memcmp(&expected[static_cast<std::size_t>(row) * stride],
+                                     bits + static_cast<std::size_t>(c.height - 1 - row) * stride,
+                                     static_cast<std::size_t>(stride)))
+                << c.width << "x" << c.height << " by " << c.dx << "," << c.dy << " row " << row;
+        KPXDeleteImage(image);
+    }
+}
+
 // Golden pictures on the pinned face; regenerate with KFM_WRITE_GOLDEN=1 after a deliberate
 // change, and look at them before committing.
 struct GoldenCase {
