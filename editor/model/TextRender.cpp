@@ -1,6 +1,7 @@
 #include "TextRender.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -167,14 +168,47 @@ COLORREF compositionBackground(int average, COLORREF shadowColour) {
     return RGB(static_cast<BYTE>(out[0]), static_cast<BYTE>(out[1]), static_cast<BYTE>(out[2]));
 }
 
-int findPaletteIndex(KpxHandle image, COLORREF colour) {
-    const BITMAPINFO* info = KPXGetBitmapInfoHeader(image);
-    for (int i = 0; i < 256; ++i) {
-        const RGBQUAD& q = info->bmiColors[i];
-        if (RGB(q.rgbRed, q.rgbGreen, q.rgbBlue) == colour)
-            return i;
+using IndexPairs = std::vector<std::pair<int, int>>;
+
+// Exchanges pairs of palette indexes, one pair after the other, in the pixels (in one pass) and
+// in the colour table.
+void exchangeIndexes(KpxHandle image, const IndexPairs& pairs) {
+    std::array<std::uint8_t, 256> moved;
+    for (int value = 0; value < 256; ++value) {
+        int to = value;
+        for (const auto& [first, second] : pairs)
+            to = to == first ? second : to == second ? first : to;
+        moved[static_cast<std::size_t>(value)] = static_cast<std::uint8_t>(to);
     }
-    return -1;
+    forEachPixel(image, [&](std::uint8_t& v, std::size_t) { v = moved[v]; });
+    PALETTEENTRY palette[256];
+    GetImagePalette(static_cast<short>(image), palette);
+    for (const auto& [first, second] : pairs)
+        std::swap(palette[first], palette[second]);
+    KPXSetNewPalette(image, palette, 256);
+    KPXFillDIBColorTable(image);
+}
+
+// Brings each wanted colour, in turn, to its own index (its place in the list) by exchanges.
+void moveColoursToFront(KpxHandle image, std::initializer_list<COLORREF> wanted) {
+    const BITMAPINFO* info = KPXGetBitmapInfoHeader(image);
+    std::array<COLORREF, 256> table;
+    for (std::size_t i = 0; i < table.size(); ++i)
+        table[i] =
+            RGB(info->bmiColors[i].rgbRed, info->bmiColors[i].rgbGreen, info->bmiColors[i].rgbBlue);
+    IndexPairs pairs;
+    int place = 0;
+    for (const COLORREF colour : wanted) {
+        const auto found = std::find(table.begin(), table.end(), colour) - table.begin();
+        if (found < 256 && found != place) {
+            std::swap(table[static_cast<std::size_t>(found)],
+                      table[static_cast<std::size_t>(place)]);
+            pairs.emplace_back(static_cast<int>(found), place);
+        }
+        ++place;
+    }
+    if (!pairs.empty())
+        exchangeIndexes(image, pairs);
 }
 
 void composeWithoutShadow(KpxHandle image, ScopedImage& coverage, const TextStyle& style) {
@@ -263,12 +297,7 @@ void composeWithShadow(const Font& font, KpxHandle image, ScopedImage& coverage,
             GetImagePalette(static_cast<short>(exact.get()), palette);
             KPXSetNewPalette(image, palette, 256);
             KPXFillDIBColorTable(image);
-            const COLORREF wanted[3] = {background, style.colour, style.shadowColour};
-            for (int i = 0; i < 3; ++i) {
-                const int found = findPaletteIndex(image, wanted[i]);
-                if (found >= 0 && found != i)
-                    SwapPaletteIndexes(image, found, i);
-            }
+            moveColoursToFront(image, {background, style.colour, style.shadowColour});
         }
     }
     ScopedImage combined(KPXCreateImageFrom(coverage.get(), 0));
@@ -435,15 +464,5 @@ void ShiftImageContent(KpxHandle image, int dx, int dy) {
 }
 
 void SwapPaletteIndexes(KpxHandle image, int first, int second) {
-    forEachPixel(image, [&](std::uint8_t& v, std::size_t) {
-        if (v == first)
-            v = static_cast<std::uint8_t>(second);
-        else if (v == second)
-            v = static_cast<std::uint8_t>(first);
-    });
-    PALETTEENTRY palette[256];
-    GetImagePalette(static_cast<short>(image), palette);
-    std::swap(palette[first], palette[second]);
-    KPXSetNewPalette(image, palette, 256);
-    KPXFillDIBColorTable(image);
+    exchangeIndexes(image, {{first, second}});
 }

@@ -258,6 +258,30 @@ TEST(ShiftImageContent, MatchesOneLinearMoveOfTheTopFirstRows) {
     }
 }
 
+TEST(SwapPaletteIndexes, ExchangesPixelsAndTableEntries) {
+    const KpxHandle image = KPXCreateImage(6, 2, 8);
+    PALETTEENTRY palette[256] = {};
+    for (int i = 0; i < 256; ++i)
+        palette[i] = PALETTEENTRY{static_cast<BYTE>(i), static_cast<BYTE>(255 - i), 7, 0};
+    KPXSetNewPalette(image, palette, 256);
+    KPXFillDIBColorTable(image);
+    const int stride = KPXGetScanBytes(image);
+    std::uint8_t* bits = KPXGetBits(image);
+    for (int row = 0; row < 2; ++row)
+        for (int x = 0; x < 6; ++x)
+            bits[static_cast<std::size_t>(row) * stride + x] = static_cast<std::uint8_t>(x);
+    SwapPaletteIndexes(image, 1, 4);
+    const std::uint8_t expected[6] = {0, 4, 2, 3, 1, 5};
+    for (int row = 0; row < 2; ++row)
+        EXPECT_EQ(0, std::memcmp(bits + static_cast<std::size_t>(row) * stride, expected, 6));
+    const RGBQUAD* table = KPXGetBitmapInfoHeader(image)->bmiColors;
+    EXPECT_EQ(table[1].rgbRed, 4);
+    EXPECT_EQ(table[4].rgbRed, 1);
+    EXPECT_EQ(table[4].rgbGreen, 254);
+    EXPECT_EQ(table[2].rgbRed, 2);
+    KPXDeleteImage(image);
+}
+
 // Golden pictures on the pinned face; regenerate with KFM_WRITE_GOLDEN=1 after a deliberate
 // change, and look at them before committing.
 struct GoldenCase {
