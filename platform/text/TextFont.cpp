@@ -225,7 +225,6 @@ struct FontFace {
     std::map<std::pair<std::uint32_t, std::uint32_t>, int> kerning;
     std::map<std::pair<std::uint32_t, int>, std::shared_ptr<const GlyphBitmap>> glyphs;
     std::size_t glyphBytes = 0;
-    QImage fine; // the sub-pixel canvas, kept between glyphs
 };
 
 namespace {
