@@ -1,6 +1,7 @@
 #include "TextRender.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -139,11 +140,6 @@ TextSize layoutRotated(const Font& font, KpxHandle coverage, int x, int y, std::
         return {};
     const TextSize result = LayoutGlyphs(font, upright.get(), x, y, text, style.underline,
                                          style.strikeOut, style.format, style.kerning);
-    ScopedImage upright24(KPXColorConvert(upright.get(), 24, 0, 0, 0, nullptr, nullptr));
-    ScopedImage warped(KPXCreateImage(KPXWidth(coverage), KPXHeight(coverage), 24));
-    if (!upright24.get() || !warped.get())
-        return result;
-    fillImage(warped.get(), 255);
     const auto corners =
         GetRotatedCorners(static_cast<float>(angle), unrotated.width, unrotated.height);
     double quad[4][2];
@@ -151,17 +147,9 @@ TextSize layoutRotated(const Font& font, KpxHandle coverage, int x, int y, std::
         quad[i][0] = corners[static_cast<std::size_t>(i)].x;
         quad[i][1] = corners[static_cast<std::size_t>(i)].y;
     }
-    IPLWarpPerspectiveQ(upright24.get(), warped.get(), 0, quad, style.interpolation);
-    // The warp keeps grey pixels grey: one channel is the coverage level.
-    const int height = KPXHeight(coverage);
-    const std::uint8_t* in = KPXGetBits(warped.get());
-    const int inStride = KPXGetScanBytes(warped.get());
-    const int outStride = KPXGetScanBytes(coverage);
-    std::uint8_t* out = KPXGetBits(coverage);
-    for (int row = 0; row < height; ++row)
-        for (int column = 0; column < KPXWidth(coverage); ++column)
-            out[static_cast<std::size_t>(row) * outStride + column] =
-                in[static_cast<std::size_t>(row) * inStride + column * 3 + 1];
+    // The upright picture carries the grey ramp, so its indexes are its coverage levels and the
+    // warp blends them straight into the coverage image.
+    IPLWarpPerspectiveQ(upright.get(), coverage, 0, quad, style.interpolation);
     return result;
 }
 
@@ -180,14 +168,47 @@ COLORREF compositionBackground(int average, COLORREF shadowColour) {
     return RGB(static_cast<BYTE>(out[0]), static_cast<BYTE>(out[1]), static_cast<BYTE>(out[2]));
 }
 
-int findPaletteIndex(KpxHandle image, COLORREF colour) {
-    const BITMAPINFO* info = KPXGetBitmapInfoHeader(image);
-    for (int i = 0; i < 256; ++i) {
-        const RGBQUAD& q = info->bmiColors[i];
-        if (RGB(q.rgbRed, q.rgbGreen, q.rgbBlue) == colour)
-            return i;
+using IndexPairs = std::vector<std::pair<int, int>>;
+
+// Exchanges pairs of palette indexes, one pair after the other, in the pixels (in one pass) and
+// in the colour table.
+void exchangeIndexes(KpxHandle image, const IndexPairs& pairs) {
+    std::array<std::uint8_t, 256> moved;
+    for (int value = 0; value < 256; ++value) {
+        int to = value;
+        for (const auto& [first, second] : pairs)
+            to = to == first ? second : to == second ? first : to;
+        moved[static_cast<std::size_t>(value)] = static_cast<std::uint8_t>(to);
     }
-    return -1;
+    forEachPixel(image, [&](std::uint8_t& v, std::size_t) { v = moved[v]; });
+    PALETTEENTRY palette[256];
+    GetImagePalette(static_cast<short>(image), palette);
+    for (const auto& [first, second] : pairs)
+        std::swap(palette[first], palette[second]);
+    KPXSetNewPalette(image, palette, 256);
+    KPXFillDIBColorTable(image);
+}
+
+// Brings each wanted colour, in turn, to its own index (its place in the list) by exchanges.
+void moveColoursToFront(KpxHandle image, std::initializer_list<COLORREF> wanted) {
+    const BITMAPINFO* info = KPXGetBitmapInfoHeader(image);
+    std::array<COLORREF, 256> table;
+    for (std::size_t i = 0; i < table.size(); ++i)
+        table[i] =
+            RGB(info->bmiColors[i].rgbRed, info->bmiColors[i].rgbGreen, info->bmiColors[i].rgbBlue);
+    IndexPairs pairs;
+    int place = 0;
+    for (const COLORREF colour : wanted) {
+        const auto found = std::find(table.begin(), table.end(), colour) - table.begin();
+        if (found < 256 && found != place) {
+            std::swap(table[static_cast<std::size_t>(found)],
+                      table[static_cast<std::size_t>(place)]);
+            pairs.emplace_back(static_cast<int>(found), place);
+        }
+        ++place;
+    }
+    if (!pairs.empty())
+        exchangeIndexes(image, pairs);
 }
 
 void composeWithoutShadow(KpxHandle image, ScopedImage& coverage, const TextStyle& style) {
@@ -276,12 +297,7 @@ void composeWithShadow(const Font& font, KpxHandle image, ScopedImage& coverage,
             GetImagePalette(static_cast<short>(exact.get()), palette);
             KPXSetNewPalette(image, palette, 256);
             KPXFillDIBColorTable(image);
-            const COLORREF wanted[3] = {background, style.colour, style.shadowColour};
-            for (int i = 0; i < 3; ++i) {
-                const int found = findPaletteIndex(image, wanted[i]);
-                if (found >= 0 && found != i)
-                    SwapPaletteIndexes(image, found, i);
-            }
+            moveColoursToFront(image, {background, style.colour, style.shadowColour});
         }
     }
     ScopedImage combined(KPXCreateImageFrom(coverage.get(), 0));
@@ -311,13 +327,13 @@ TextSize LayoutGlyphs(const Font& font, KpxHandle image, int x, int y, std::stri
     const int margin = TextMargin(font);
     const int baseline = y + 2 + margin / 2 + metrics.ascent;
     const int start = x + 2 + margin / 2;
-    std::vector<kfm::text::GlyphBitmap> glyphs;
+    std::vector<std::shared_ptr<const kfm::text::GlyphBitmap>> glyphs;
     glyphs.reserve(text.size());
     for (const char c : text) {
-        auto glyph = font.glyph(static_cast<std::uint8_t>(c), format);
+        auto glyph = font.sharedGlyph(static_cast<std::uint8_t>(c), format);
         if (!glyph)
             return {};
-        glyphs.push_back(std::move(*glyph));
+        glyphs.push_back(std::move(glyph));
     }
     const std::optional<PixelRows> rows =
         image ? std::optional<PixelRows>(PixelRows(image)) : std::nullopt;
@@ -332,7 +348,7 @@ TextSize LayoutGlyphs(const Font& font, KpxHandle image, int x, int y, std::stri
                 pen += font.kerning(static_cast<std::uint8_t>(text[i - 1]), code);
         }
         if (rows)
-            drawGlyph(*rows, glyphs[i], pen, baseline - glyphs[i].originY, format);
+            drawGlyph(*rows, *glyphs[i], pen, baseline - glyphs[i]->originY, format);
         pen += widths.b + widths.c;
     }
     pen += 1 - widths.c;
@@ -415,40 +431,38 @@ void ShiftImageContent(KpxHandle image, int dx, int dy) {
     const int height = KPXHeight(image);
     const int stride = KPXGetScanBytes(image);
     std::uint8_t* bits = KPXGetBits(image);
-    const std::size_t size = static_cast<std::size_t>(stride) * height;
+    const auto size = static_cast<long long>(stride) * height;
     if (std::abs(dx) >= width || std::abs(dy) >= height) {
-        std::memset(bits, 255, size);
+        std::memset(bits, 255, static_cast<std::size_t>(size));
         return;
     }
-    // Rows are stored bottom-up: a move down the picture is a move to lower addresses.
+    // The move is linear over the rows counted from the top, which are stored bottom-up: each
+    // row takes its bytes from at most two rows of a copy, and 255 where nothing moves in.
     const long long offset = static_cast<long long>(dy) * stride + dx;
-    std::vector<std::uint8_t> topFirst(size);
-    for (int row = 0; row < height; ++row)
-        std::memcpy(topFirst.data() + static_cast<std::size_t>(row) * stride,
-                    bits + static_cast<std::size_t>(height - 1 - row) * stride,
-                    static_cast<std::size_t>(stride));
-    std::vector<std::uint8_t> moved(size, 255);
-    const std::size_t count = size - static_cast<std::size_t>(std::llabs(offset));
-    if (offset >= 0)
-        std::memcpy(moved.data() + offset, topFirst.data(), count);
-    else
-        std::memcpy(moved.data(), topFirst.data() - offset, count);
-    for (int row = 0; row < height; ++row)
-        std::memcpy(bits + static_cast<std::size_t>(height - 1 - row) * stride,
-                    moved.data() + static_cast<std::size_t>(row) * stride,
-                    static_cast<std::size_t>(stride));
+    const auto before =
+        std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
+    std::memcpy(before.get(), bits, static_cast<std::size_t>(size));
+    const auto storedAt = [&](long long topFirst) {
+        return static_cast<std::size_t>(height - 1 - topFirst / stride) * stride +
+               static_cast<std::size_t>(topFirst % stride);
+    };
+    for (int row = 0; row < height; ++row) {
+        std::uint8_t* out = bits + static_cast<std::size_t>(height - 1 - row) * stride;
+        long long from = static_cast<long long>(row) * stride - offset;
+        long long left = stride;
+        for (; left > 0 && (from < 0 || from >= size); --left, ++from)
+            *out++ = 255;
+        while (left > 0 && from < size) {
+            const long long count = std::min(left, stride - from % stride);
+            std::memcpy(out, before.get() + storedAt(from), static_cast<std::size_t>(count));
+            out += count;
+            from += count;
+            left -= count;
+        }
+        std::memset(out, 255, static_cast<std::size_t>(left));
+    }
 }
 
 void SwapPaletteIndexes(KpxHandle image, int first, int second) {
-    forEachPixel(image, [&](std::uint8_t& v, std::size_t) {
-        if (v == first)
-            v = static_cast<std::uint8_t>(second);
-        else if (v == second)
-            v = static_cast<std::uint8_t>(first);
-    });
-    PALETTEENTRY palette[256];
-    GetImagePalette(static_cast<short>(image), palette);
-    std::swap(palette[first], palette[second]);
-    KPXSetNewPalette(image, palette, 256);
-    KPXFillDIBColorTable(image);
+    exchangeIndexes(image, {{first, second}});
 }

@@ -1,5 +1,6 @@
 #include "TextFont.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -8,11 +9,15 @@
 #include <QPainterPath>
 #include <QRawFont>
 #include <QStringDecoder>
+#include <QThread>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -205,102 +210,148 @@ int userDefaultCodePage() {
     return 1252;
 }
 
-std::unique_ptr<Font> Font::create(const LOGFONTA& logFont) {
-    if (!QGuiApplication::instance())
-        return nullptr;
-    const int height = logFont.lfHeight;
-    if (height == 0 || std::abs(height) > kLargestPixelSize)
-        return nullptr;
-    const std::string_view face(logFont.lfFaceName,
-                                strnlen(logFont.lfFaceName, sizeof logFont.lfFaceName));
-    QFont font(QString::fromLatin1(face.data(), static_cast<qsizetype>(face.size())));
+// One face at one size: the raw font and what has been worked out from it so far.
+struct FontFace {
+    explicit FontFace(const QRawFont& font) : raw(font) {
+        metrics.ascent = static_cast<int>(std::ceil(raw.ascent() - 1e-6));
+        metrics.descent = static_cast<int>(std::ceil(raw.descent() - 1e-6));
+        metrics.height = metrics.ascent + metrics.descent;
+    }
+
+    QRawFont raw;
+    TextMetrics metrics;
+    std::map<std::pair<int, int>, std::uint32_t> indexes; // by charset and code
+    std::map<std::uint32_t, int> advances;                // rounded, by glyph index
+    std::map<std::pair<std::uint32_t, std::uint32_t>, int> kerning;
+    std::map<std::pair<std::uint32_t, int>, std::shared_ptr<const GlyphBitmap>> glyphs;
+    std::size_t glyphBytes = 0;
+};
+
+namespace {
+
+// What decides the face and its size.
+struct FaceKey {
+    std::string face;
+    int height = 0;
+    int weight = 0;
+    bool italic = false;
+    bool operator==(const FaceKey&) const = default;
+};
+
+constexpr std::size_t kLargestKerningPairs = 1 << 16;
+
+std::atomic<std::size_t> cacheFaceLimit{FontCacheLimits{}.faces};
+std::atomic<std::size_t> cacheGlyphByteLimit{FontCacheLimits{}.glyphBytesPerFace};
+
+// Most recently used last.
+using FaceCache = std::vector<std::pair<FaceKey, std::shared_ptr<FontFace>>>;
+
+FaceCache& threadFaceCache() {
+    thread_local FaceCache cache;
+    return cache;
+}
+
+void clearThreadFaceCache() {
+    threadFaceCache().clear();
+}
+
+// The faces hold font engines, which must go before the application does.
+void forgetFacesWithTheApplication() {
+    thread_local bool registered = false;
+    if (registered || !QCoreApplication::instance() ||
+        QThread::currentThread() != QCoreApplication::instance()->thread())
+        return;
+    registered = true;
+    qAddPostRoutine([] {
+        clearThreadFaceCache();
+        registered = false;
+    });
+}
+
+void trimFaces(FaceCache& cache, std::size_t limit) {
+    if (cache.size() > limit)
+        cache.erase(cache.begin(),
+                    cache.begin() + static_cast<std::ptrdiff_t>(cache.size() - limit));
+}
+
+void trimGlyphs(FontFace& face, std::size_t limit) {
+    if (face.glyphBytes <= limit)
+        return;
+    face.glyphs.clear();
+    face.glyphBytes = 0;
+}
+
+std::shared_ptr<FontFace> makeFace(const FaceKey& key) {
+    QFont font(QString::fromLatin1(key.face.data(), static_cast<qsizetype>(key.face.size())));
     font.setStyleStrategy(QFont::StyleStrategy(QFont::NoFontMerging | QFont::PreferOutline));
-    font.setWeight(QFont::Weight(toQtWeight(logFont.lfWeight)));
-    font.setItalic(logFont.lfItalic != 0);
+    font.setWeight(QFont::Weight(toQtWeight(key.weight)));
+    font.setItalic(key.italic);
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setPixelSize(100);
     QRawFont probe = QRawFont::fromFont(font);
     if (!probe.isValid())
         return nullptr;
     // Negative heights name the em size; positive ones the cell, ascent plus descent.
-    double pixelSize = std::abs(height);
-    if (height > 0)
-        pixelSize = height * 100.0 / (probe.ascent() + probe.descent());
-    auto raw = std::make_unique<QRawFont>(probe);
-    raw->setPixelSize(pixelSize);
-    return std::unique_ptr<Font>(new Font(std::move(raw), logFont.lfCharSet));
+    double pixelSize = std::abs(key.height);
+    if (key.height > 0)
+        pixelSize = key.height * 100.0 / (probe.ascent() + probe.descent());
+    probe.setPixelSize(pixelSize);
+    return std::make_shared<FontFace>(probe);
 }
 
-Font::Font(std::unique_ptr<QRawFont> raw, int charset) : raw_(std::move(raw)), charset_(charset) {
-    metrics_.ascent = static_cast<int>(std::ceil(raw_->ascent() - 1e-6));
-    metrics_.descent = static_cast<int>(std::ceil(raw_->descent() - 1e-6));
-    metrics_.height = metrics_.ascent + metrics_.descent;
-}
-
-Font::~Font() = default;
-
-std::uint32_t Font::glyphIndex(std::uint8_t code) const {
-    const char32_t character = unicodeOfByte(code, charset_);
-    const QString text = QString::fromUcs4(&character, 1);
-    const QList<quint32> indexes = raw_->glyphIndexesForString(text);
-    std::uint32_t index = indexes.isEmpty() ? 0 : indexes.front();
-    if (index == 0 && charset_ == kSymbolCharset) {
-        const char32_t plain = code;
-        const QList<quint32> fallback = raw_->glyphIndexesForString(QString::fromUcs4(&plain, 1));
-        index = fallback.isEmpty() ? 0 : fallback.front();
+std::shared_ptr<FontFace> cachedFace(const FaceKey& key) {
+    FaceCache& cache = threadFaceCache();
+    const auto found = std::find_if(cache.begin(), cache.end(),
+                                    [&](const auto& entry) { return entry.first == key; });
+    if (found != cache.end()) {
+        std::rotate(found, found + 1, cache.end());
+        return cache.back().second;
     }
-    return index;
+    std::shared_ptr<FontFace> face = makeFace(key);
+    const std::size_t limit = cacheFaceLimit.load();
+    if (face && limit > 0) {
+        forgetFacesWithTheApplication();
+        cache.emplace_back(key, face);
+        trimFaces(cache, limit);
+    }
+    return face;
 }
 
-AbcWidths Font::abcWidths(std::uint8_t code) const {
-    const std::uint32_t index = glyphIndex(code);
-    const QList<QPointF> advances = raw_->advancesForGlyphIndexes(QList<quint32>{index});
-    const int advance = advances.isEmpty() ? 0 : static_cast<int>(std::lround(advances[0].x()));
-    // The black box is the inked box of the finest glyph bitmap, as the drawing sees it.
-    const std::optional<GlyphBitmap> box = glyph(code, kGlyphGray8);
-    AbcWidths widths;
-    widths.a = box ? box->originX : 0;
-    widths.b = box ? box->blackBoxX : 1;
-    widths.c = advance - widths.a - widths.b;
-    return widths;
-}
-
-int Font::kerning(std::uint8_t first, std::uint8_t second) const {
-    const QList<quint32> pair{glyphIndex(first), glyphIndex(second)};
-    const QList<QPointF> plain = raw_->advancesForGlyphIndexes(pair);
-    const QList<QPointF> kerned = raw_->advancesForGlyphIndexes(pair, QRawFont::KernedAdvances);
-    if (plain.size() != 2 || kerned.size() != 2)
-        return 0;
-    return static_cast<int>(std::lround(kerned[0].x() - plain[0].x()));
-}
-
-std::optional<GlyphBitmap> Font::glyph(std::uint8_t code, int format) const {
-    const auto key = std::make_pair(format, int{code});
-    auto it = glyphs_.find(key);
-    if (it == glyphs_.end())
-        it = glyphs_.emplace(key, rasterise(code, format)).first;
-    return it->second;
-}
-
-std::optional<GlyphBitmap> Font::rasterise(std::uint8_t code, int format) const {
-    int scale = 0;
+int scaleOfFormat(int format) {
     switch (format) {
     case kGlyphBitmap:
-        scale = 1;
-        break;
+        return 1;
     case kGlyphGray2:
-        scale = 2;
-        break;
+        return 2;
     case kGlyphGray4:
-        scale = 4;
-        break;
+        return 4;
     case kGlyphGray8:
-        scale = 8;
-        break;
+        return 8;
     default:
-        return std::nullopt;
+        return 0;
     }
-    const QPainterPath path = raw_->pathForGlyph(glyphIndex(code));
+}
+
+// The set sub-pixels among `count` bytes of 0 (clear) or not (set).
+int setBytes(const uchar* bytes, int count) {
+    int set = 0;
+    for (; count >= 8; count -= 8, bytes += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes, 8);
+        // High bit of each byte set where the byte is nonzero.
+        constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+        const std::uint64_t nonzero = ((word & kLow7) + kLow7) | word;
+        set += std::popcount(nonzero & ~kLow7);
+    }
+    for (; count > 0; --count)
+        set += *bytes++ != 0;
+    return set;
+}
+
+// The outline filled without antialiasing at scale x scale sub-pixels per pixel; the covered
+// sub-pixels of each cell are its coverage.
+GlyphBitmap rasterise(FontFace& face, std::uint32_t index, int scale) {
+    const QPainterPath path = face.raw.pathForGlyph(index);
     const QRectF box = path.boundingRect();
     GlyphBitmap glyph;
     glyph.levels = scale == 1 ? 1 : scale * scale;
@@ -315,9 +366,9 @@ std::optional<GlyphBitmap> Font::rasterise(std::uint8_t code, int format) const 
     glyph.blackBoxY = static_cast<int>(std::ceil(box.bottom())) - top;
     glyph.originX = left;
     glyph.originY = -top;
-    // The outline filled without antialiasing at scale x scale sub-pixels per pixel; the
-    // covered sub-pixels of each cell are its coverage.
-    QImage fine(glyph.blackBoxX * scale, glyph.blackBoxY * scale, QImage::Format_Grayscale8);
+    const int fineWidth = glyph.blackBoxX * scale;
+    const int fineHeight = glyph.blackBoxY * scale;
+    QImage fine(fineWidth, fineHeight, QImage::Format_Grayscale8);
     fine.fill(0);
     {
         QPainter painter(&fine);
@@ -327,17 +378,151 @@ std::optional<GlyphBitmap> Font::rasterise(std::uint8_t code, int format) const 
         painter.fillPath(path, QColor(255, 255, 255));
     }
     glyph.coverage.assign(static_cast<std::size_t>(glyph.blackBoxX) * glyph.blackBoxY, 0);
-    const int fineWidth = fine.width();
-    const int fineHeight = fine.height();
     for (int y = 0; y < fineHeight; ++y) {
         const uchar* row = fine.constScanLine(y);
         std::uint8_t* cells =
             glyph.coverage.data() + static_cast<std::size_t>(y / scale) * glyph.blackBoxX;
-        for (int x = 0; x < fineWidth; ++x)
-            cells[x / scale] += row[x] != 0;
+        for (int cell = 0; cell < glyph.blackBoxX; ++cell)
+            cells[cell] =
+                static_cast<std::uint8_t>(cells[cell] + setBytes(row + cell * scale, scale));
     }
     trimToInk(glyph);
     return glyph;
+}
+
+} // namespace
+
+std::unique_ptr<Font> Font::create(const LOGFONTA& logFont) {
+    if (!QGuiApplication::instance())
+        return nullptr;
+    const int height = logFont.lfHeight;
+    if (height == 0 || std::abs(height) > kLargestPixelSize)
+        return nullptr;
+    FaceKey key;
+    key.face.assign(logFont.lfFaceName, strnlen(logFont.lfFaceName, sizeof logFont.lfFaceName));
+    key.height = height;
+    key.weight = logFont.lfWeight;
+    key.italic = logFont.lfItalic != 0;
+    std::shared_ptr<FontFace> face = cachedFace(key);
+    if (!face)
+        return nullptr;
+    return std::unique_ptr<Font>(new Font(std::move(face), logFont.lfCharSet));
+}
+
+Font::Font(std::shared_ptr<FontFace> face, int charset)
+    : face_(std::move(face)), charset_(charset) {}
+
+Font::~Font() = default;
+
+const TextMetrics& Font::metrics() const {
+    return face_->metrics;
+}
+
+std::uint32_t Font::glyphIndex(std::uint8_t code) const {
+    const auto key = std::make_pair(charset_, int{code});
+    if (const auto found = face_->indexes.find(key); found != face_->indexes.end())
+        return found->second;
+    const QRawFont& raw = face_->raw;
+    const char32_t character = unicodeOfByte(code, charset_);
+    const QList<quint32> indexes = raw.glyphIndexesForString(QString::fromUcs4(&character, 1));
+    std::uint32_t index = indexes.isEmpty() ? 0 : indexes.front();
+    if (index == 0 && charset_ == kSymbolCharset) {
+        const char32_t plain = code;
+        const QList<quint32> fallback = raw.glyphIndexesForString(QString::fromUcs4(&plain, 1));
+        index = fallback.isEmpty() ? 0 : fallback.front();
+    }
+    face_->indexes.emplace(key, index);
+    return index;
+}
+
+AbcWidths Font::abcWidths(std::uint8_t code) const {
+    const std::uint32_t index = glyphIndex(code);
+    auto advance = face_->advances.find(index);
+    if (advance == face_->advances.end()) {
+        const QList<QPointF> advances = face_->raw.advancesForGlyphIndexes(QList<quint32>{index});
+        advance =
+            face_->advances
+                .emplace(index,
+                         advances.isEmpty() ? 0 : static_cast<int>(std::lround(advances[0].x())))
+                .first;
+    }
+    // The black box is the inked box of the finest glyph bitmap, as the drawing sees it.
+    const std::shared_ptr<const GlyphBitmap> box = sharedGlyph(code, kGlyphGray8);
+    AbcWidths widths;
+    widths.a = box ? box->originX : 0;
+    widths.b = box ? box->blackBoxX : 1;
+    widths.c = advance->second - widths.a - widths.b;
+    return widths;
+}
+
+int Font::kerning(std::uint8_t first, std::uint8_t second) const {
+    const auto pair = std::make_pair(glyphIndex(first), glyphIndex(second));
+    if (const auto found = face_->kerning.find(pair); found != face_->kerning.end())
+        return found->second;
+    const QList<quint32> glyphs{pair.first, pair.second};
+    const QList<QPointF> plain = face_->raw.advancesForGlyphIndexes(glyphs);
+    const QList<QPointF> kerned =
+        face_->raw.advancesForGlyphIndexes(glyphs, QRawFont::KernedAdvances);
+    const int amount = plain.size() != 2 || kerned.size() != 2
+                           ? 0
+                           : static_cast<int>(std::lround(kerned[0].x() - plain[0].x()));
+    if (face_->kerning.size() >= kLargestKerningPairs)
+        face_->kerning.clear();
+    face_->kerning.emplace(pair, amount);
+    return amount;
+}
+
+std::optional<GlyphBitmap> Font::glyph(std::uint8_t code, int format) const {
+    const std::shared_ptr<const GlyphBitmap> shared = sharedGlyph(code, format);
+    if (!shared)
+        return std::nullopt;
+    return *shared;
+}
+
+std::shared_ptr<const GlyphBitmap> Font::sharedGlyph(std::uint8_t code, int format) const {
+    const int scale = scaleOfFormat(format);
+    if (scale == 0)
+        return nullptr;
+    const auto key = std::make_pair(glyphIndex(code), format);
+    if (const auto found = face_->glyphs.find(key); found != face_->glyphs.end())
+        return found->second;
+    auto glyph = std::make_shared<const GlyphBitmap>(rasterise(*face_, key.first, scale));
+    const std::size_t bytes = glyph->coverage.size() + sizeof(GlyphBitmap);
+    const std::size_t limit = cacheGlyphByteLimit.load();
+    if (bytes <= limit) {
+        trimGlyphs(*face_, limit - bytes);
+        face_->glyphs.emplace(key, glyph);
+        face_->glyphBytes += bytes;
+    }
+    return glyph;
+}
+
+void setFontCacheLimits(const FontCacheLimits& limits) {
+    cacheFaceLimit = limits.faces;
+    cacheGlyphByteLimit = limits.glyphBytesPerFace;
+    FaceCache& cache = threadFaceCache();
+    trimFaces(cache, limits.faces);
+    for (auto& entry : cache)
+        trimGlyphs(*entry.second, limits.glyphBytesPerFace);
+}
+
+FontCacheLimits fontCacheLimits() {
+    return {cacheFaceLimit.load(), cacheGlyphByteLimit.load()};
+}
+
+std::size_t cachedFaceCount() {
+    return threadFaceCache().size();
+}
+
+std::size_t cachedGlyphBytes() {
+    std::size_t bytes = 0;
+    for (const auto& entry : threadFaceCache())
+        bytes += entry.second->glyphBytes;
+    return bytes;
+}
+
+void clearFontCache() {
+    clearThreadFaceCache();
 }
 
 } // namespace kfm::text

@@ -3,22 +3,25 @@
 // metrics, kerning and glyph coverage bitmaps at the four bitmap formats, the code pages of the
 // character sets, and what the font database holds per character set. Needs a
 // QGuiApplication; without one no font is made.
+//
+// Fonts of the same face, height, weight and slant share one cached face per thread (QRawFont
+// belongs to the thread that made it): its glyph bitmaps, advances and kerning pairs are worked
+// out once. The cache is bounded in faces and in glyph bytes per face.
 
+#include <cstddef>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "types/Export.h"
 #include "types/Win32Types.h"
 
-class QRawFont;
-
 namespace kfm::text {
+
+struct FontFace;
 
 // Glyph bitmap formats: 1 bit per pixel, or 5, 17 and 65 grey levels.
 enum GlyphFormat : int { kGlyphBitmap = 1, kGlyphGray2 = 4, kGlyphGray4 = 5, kGlyphGray8 = 6 };
@@ -54,25 +57,36 @@ public:
     Font(const Font&) = delete;
     Font& operator=(const Font&) = delete;
 
-    const TextMetrics& metrics() const { return metrics_; }
+    const TextMetrics& metrics() const;
     int charset() const { return charset_; }
     AbcWidths abcWidths(std::uint8_t code) const;
     // The pen correction between two character codes with kerning, in whole pixels.
     int kerning(std::uint8_t first, std::uint8_t second) const;
     std::optional<GlyphBitmap> glyph(std::uint8_t code, int format) const;
+    // The same glyph without a copy; null for an unknown format.
+    std::shared_ptr<const GlyphBitmap> sharedGlyph(std::uint8_t code, int format) const;
 
 private:
-    Font(std::unique_ptr<QRawFont> raw, int charset);
+    Font(std::shared_ptr<FontFace> face, int charset);
     std::uint32_t glyphIndex(std::uint8_t code) const;
 
-    std::optional<GlyphBitmap> rasterise(std::uint8_t code, int format) const;
-
-    std::unique_ptr<QRawFont> raw_;
-    // Glyphs already rasterised, by format and code.
-    mutable std::map<std::pair<int, int>, std::optional<GlyphBitmap>> glyphs_;
+    std::shared_ptr<FontFace> face_;
     int charset_ = 0;
-    TextMetrics metrics_;
 };
+
+// Bounds of the per-thread font cache: faces kept, and glyph bytes kept per face. Zero faces
+// makes every font anew; zero bytes rasterises every glyph anew.
+struct FontCacheLimits {
+    std::size_t faces = 16;
+    std::size_t glyphBytesPerFace = std::size_t{8} << 20;
+};
+KFM_PLATFORM_API void setFontCacheLimits(const FontCacheLimits& limits);
+KFM_PLATFORM_API FontCacheLimits fontCacheLimits();
+// The faces and glyph bytes that this thread's cache holds now.
+KFM_PLATFORM_API std::size_t cachedFaceCount();
+KFM_PLATFORM_API std::size_t cachedGlyphBytes();
+// Forgets this thread's cached faces (fonts in use keep theirs).
+KFM_PLATFORM_API void clearFontCache();
 
 // The Unicode character of a byte in the code page of a character set (1252 for unknown ones;
 // the symbol set maps into the private-use block the symbol faces use).

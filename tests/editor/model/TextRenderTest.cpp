@@ -9,11 +9,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <memory>
+#include <optional>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -216,6 +221,67 @@ TEST(ShiftImageContent, MovesRowsAndClearsWhatIsVacated) {
     KPXDeleteImage(image);
 }
 
+// The move is one linear move of the rows counted from the top (a pixel pushed off the right
+// edge comes in at the left of the next row): compared with that model on odd sizes.
+TEST(ShiftImageContent, MatchesOneLinearMoveOfTheTopFirstRows) {
+    struct Case {
+        int width, height, dx, dy;
+    };
+    const Case cases[] = {{7, 5, 0, 0},   {7, 5, 3, 1},   {7, 5, -3, 2},  {7, 5, 2, -4},
+                          {7, 5, -6, -1}, {13, 9, 12, 8}, {13, 9, -5, 0}, {1, 6, 0, 3},
+                          {9, 1, 4, 0},   {9, 1, -8, 0}};
+    for (const Case& c : cases) {
+        const KpxHandle image = KPXCreateImage(c.width, c.height, 8);
+        const int stride = KPXGetScanBytes(image);
+        const std::size_t size = static_cast<std::size_t>(stride) * c.height;
+        std::uint8_t* bits = KPXGetBits(image);
+        for (std::size_t i = 0; i < size; ++i)
+            bits[i] = static_cast<std::uint8_t>(i * 7 % 251);
+        std::vector<std::uint8_t> topFirst(size);
+        for (int row = 0; row < c.height; ++row)
+            std::memcpy(&topFirst[static_cast<std::size_t>(row) * stride],
+                        bits + static_cast<std::size_t>(c.height - 1 - row) * stride,
+                        static_cast<std::size_t>(stride));
+        std::vector<std::uint8_t> expected(size, 255);
+        const long long offset = static_cast<long long>(c.dy) * stride + c.dx;
+        for (long long i = 0; i < static_cast<long long>(size); ++i)
+            if (i + offset >= 0 && i + offset < static_cast<long long>(size))
+                expected[static_cast<std::size_t>(i + offset)] =
+                    topFirst[static_cast<std::size_t>(i)];
+        ShiftImageContent(image, c.dx, c.dy);
+        for (int row = 0; row < c.height; ++row)
+            EXPECT_EQ(0, std::memcmp(&expected[static_cast<std::size_t>(row) * stride],
+                                     bits + static_cast<std::size_t>(c.height - 1 - row) * stride,
+                                     static_cast<std::size_t>(stride)))
+                << c.width << "x" << c.height << " by " << c.dx << "," << c.dy << " row " << row;
+        KPXDeleteImage(image);
+    }
+}
+
+TEST(SwapPaletteIndexes, ExchangesPixelsAndTableEntries) {
+    const KpxHandle image = KPXCreateImage(6, 2, 8);
+    PALETTEENTRY palette[256] = {};
+    for (int i = 0; i < 256; ++i)
+        palette[i] = PALETTEENTRY{static_cast<BYTE>(i), static_cast<BYTE>(255 - i), 7, 0};
+    KPXSetNewPalette(image, palette, 256);
+    KPXFillDIBColorTable(image);
+    const int stride = KPXGetScanBytes(image);
+    std::uint8_t* bits = KPXGetBits(image);
+    for (int row = 0; row < 2; ++row)
+        for (int x = 0; x < 6; ++x)
+            bits[static_cast<std::size_t>(row) * stride + x] = static_cast<std::uint8_t>(x);
+    SwapPaletteIndexes(image, 1, 4);
+    const std::uint8_t expected[6] = {0, 4, 2, 3, 1, 5};
+    for (int row = 0; row < 2; ++row)
+        EXPECT_EQ(0, std::memcmp(bits + static_cast<std::size_t>(row) * stride, expected, 6));
+    const RGBQUAD* table = KPXGetBitmapInfoHeader(image)->bmiColors;
+    EXPECT_EQ(table[1].rgbRed, 4);
+    EXPECT_EQ(table[4].rgbRed, 1);
+    EXPECT_EQ(table[4].rgbGreen, 254);
+    EXPECT_EQ(table[2].rgbRed, 2);
+    KPXDeleteImage(image);
+}
+
 // Golden pictures on the pinned face; regenerate with KFM_WRITE_GOLDEN=1 after a deliberate
 // change, and look at them before committing.
 struct GoldenCase {
@@ -284,3 +350,164 @@ TEST_P(TextGoldenTest, MatchesThePinnedPicture) {
 
 INSTANTIATE_TEST_SUITE_P(Records, TextGoldenTest, ::testing::ValuesIn(kGoldenCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+namespace {
+
+// Sets the font cache bounds for a scope and empties the cache on both ends.
+class ScopedFontCacheLimits {
+public:
+    explicit ScopedFontCacheLimits(const kfm::text::FontCacheLimits& limits)
+        : saved_(kfm::text::fontCacheLimits()) {
+        kfm::text::clearFontCache();
+        kfm::text::setFontCacheLimits(limits);
+    }
+    ~ScopedFontCacheLimits() {
+        kfm::text::setFontCacheLimits(saved_);
+        kfm::text::clearFontCache();
+    }
+    ScopedFontCacheLimits(const ScopedFontCacheLimits&) = delete;
+    ScopedFontCacheLimits& operator=(const ScopedFontCacheLimits&) = delete;
+
+private:
+    kfm::text::FontCacheLimits saved_;
+};
+
+constexpr kfm::text::FontCacheLimits kNoCache{0, 0};
+
+struct CacheCase {
+    int height;
+    bool antialias;
+    bool kern;
+    int degrees;
+    bool shadow;
+};
+
+const CacheCase kCacheCases[] = {
+    {-9, true, false, 0, false},    {-9, false, true, 30, false}, {-16, true, true, 0, true},
+    {-16, false, false, 0, false},  {30, true, false, 30, true},  {-60, true, true, 0, false},
+    {-60, false, false, 30, false},
+};
+
+TextObjectRecord cacheCaseRecord(const CacheCase& c) {
+    TextObjectRecord record = textRecord("AVATAR Ty, fig. WAVE", c.height);
+    record.antialias = c.antialias;
+    record.kern = c.kern;
+    record.isShadow = c.shadow;
+    record.shadowXOffset = 2;
+    record.shadowYOffset = 3;
+    record.shadowColor = RGB(100, 100, 100);
+    const double radians = c.degrees * 3.14159265358979 / 180.0;
+    record.matrix[0] = record.matrix[3] = std::cos(radians);
+    record.matrix[1] = std::sin(radians);
+    record.matrix[2] = -std::sin(radians);
+    return record;
+}
+
+std::string describeGlyph(const std::optional<kfm::text::GlyphBitmap>& glyph) {
+    if (!glyph)
+        return "none";
+    std::ostringstream out;
+    out << glyph->blackBoxX << "x" << glyph->blackBoxY << "@" << glyph->originX << ","
+        << glyph->originY << "/" << glyph->levels << ":";
+    for (const std::uint8_t cell : glyph->coverage)
+        out << int(cell) << " ";
+    return out.str();
+}
+
+// Every glyph of the printable codes at each format, with its a, b, c widths.
+std::string describeGlyphs(const kfm::text::Font& font) {
+    std::string out;
+    for (const int format : {kfm::text::kGlyphBitmap, kfm::text::kGlyphGray2,
+                             kfm::text::kGlyphGray4, kfm::text::kGlyphGray8})
+        for (int code = 32; code < 256; code += 3) {
+            const auto widths = font.abcWidths(static_cast<std::uint8_t>(code));
+            out += std::to_string(widths.a) + "," + std::to_string(widths.b) + "," +
+                   std::to_string(widths.c) + " " +
+                   describeGlyph(font.glyph(static_cast<std::uint8_t>(code), format)) + "\n";
+        }
+    return out;
+}
+
+} // namespace
+
+// A warm cache draws exactly what rasterising every glyph anew draws.
+TEST_F(TextRenderTest, CachedFontsRenderTheSamePicturesAsUncached) {
+    for (const CacheCase& c : kCacheCases) {
+        std::string uncached;
+        {
+            const ScopedFontCacheLimits off(kNoCache);
+            const auto out = render(cacheCaseRecord(c));
+            ASSERT_NE(out->image, 0);
+            uncached = describe(out->image);
+            EXPECT_EQ(kfm::text::cachedFaceCount(), 0u);
+        }
+        const ScopedFontCacheLimits on(kfm::text::FontCacheLimits{});
+        for (const char* pass : {"cold", "warm"}) {
+            const auto out = render(cacheCaseRecord(c));
+            ASSERT_NE(out->image, 0);
+            EXPECT_EQ(describe(out->image), uncached)
+                << pass << " height " << c.height << " antialias " << c.antialias << " kern "
+                << c.kern << " degrees " << c.degrees;
+        }
+        EXPECT_GT(kfm::text::cachedGlyphBytes(), 0u);
+    }
+}
+
+// The grey formats the records do not choose, laid out directly, kerned and turned.
+TEST_F(TextRenderTest, CachedGlyphsLayOutLikeUncachedAtEveryFormat) {
+    for (const int format : {kfm::text::kGlyphGray2, kfm::text::kGlyphGray4})
+        for (const bool kern : {false, true})
+            for (const int angle : {0, 17}) {
+                TextStyle style;
+                style.format = format;
+                style.kerning = kern;
+                style.angle = angle;
+                std::string pictures[2];
+                for (const bool cached : {false, true}) {
+                    const ScopedFontCacheLimits limits(cached ? kfm::text::FontCacheLimits{}
+                                                              : kNoCache);
+                    const auto font = kfm::text::Font::create(logFont(kSans, -21));
+                    ASSERT_TRUE(font);
+                    for (int pass = 0; pass < 2; ++pass) {
+                        const TextSize size = RenderText(*font, 0, 0, 0, "AVery WAVE", style);
+                        const KpxHandle image = KPXCreateImage(size.width, size.height, 8);
+                        RenderText(*font, image, 0, 0, "AVery WAVE", style);
+                        pictures[cached] = describe(image);
+                        KPXDeleteImage(image);
+                    }
+                }
+                EXPECT_EQ(pictures[1], pictures[0])
+                    << "format " << format << " kern " << kern << " angle " << angle;
+            }
+}
+
+// The cache keeps no more faces and glyph bytes than its bounds; fonts whose face was
+// dropped keep drawing the same glyphs.
+TEST_F(TextRenderTest, FontCacheStaysBoundedAndGivesTheUncachedGlyphs) {
+    const int heights[] = {-11, -17, 23, -31};
+    std::vector<std::string> expected;
+    {
+        const ScopedFontCacheLimits off(kNoCache);
+        for (const int height : heights) {
+            const auto font = kfm::text::Font::create(logFont(kSans, height));
+            ASSERT_TRUE(font);
+            expected.push_back(describeGlyphs(*font));
+        }
+    }
+    constexpr kfm::text::FontCacheLimits kSmall{2, 6000};
+    const ScopedFontCacheLimits small(kSmall);
+    std::vector<std::unique_ptr<kfm::text::Font>> fonts;
+    for (int round = 0; round < 2; ++round)
+        for (std::size_t i = 0; i < std::size(heights); ++i) {
+            fonts.push_back(kfm::text::Font::create(logFont(kSans, heights[i])));
+            ASSERT_TRUE(fonts.back());
+            EXPECT_EQ(describeGlyphs(*fonts.back()), expected[i]) << heights[i];
+            EXPECT_LE(kfm::text::cachedFaceCount(), kSmall.faces);
+            EXPECT_LE(kfm::text::cachedGlyphBytes(), kSmall.faces * kSmall.glyphBytesPerFace);
+        }
+    // The first fonts' faces have left the cache; they still draw their own glyphs.
+    EXPECT_EQ(describeGlyphs(*fonts.front()), expected.front());
+    kfm::text::clearFontCache();
+    EXPECT_EQ(kfm::text::cachedFaceCount(), 0u);
+    EXPECT_EQ(describeGlyphs(*fonts.back()), expected.back());
+}
