@@ -6,6 +6,8 @@
 
 #include "../../imagelib/formats/gif/GiflibOracle.h"
 #include "FrameChainBuild.h"
+#include "FrameTransforms.h"
+#include "Geometry.h"
 #include "TextRender.h"
 
 #include <QGuiApplication>
@@ -486,4 +488,62 @@ TEST_F(RoundTripTest, TextObjectIsSavedRenderedAndReopensFromItsRecord) {
                     static_cast<std::size_t>(KPXGetScanBytes(expected)) * KPXHeight(expected)),
         0);
     KPXDeleteImage(expected);
+}
+
+TEST_F(RoundTripTest, TurnedAndMirroredTextReopensWithItsMatrixAndPicture) {
+    if (!QGuiApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "RoundTripTest";
+        static char* argv[] = {name, nullptr};
+        new QGuiApplication(argc, argv); // kept for the process
+    }
+    if (!kfm::text::faceExists("Liberation Sans", 0))
+        GTEST_SKIP() << "Liberation Sans (LiberationSans-Regular.ttf, fonts-liberation) is missing";
+    struct Case {
+        const char* name;
+        int angle;
+        int flags;
+    };
+    const Case cases[] = {{"quarter turn", 90, 0},
+                          {"free turn", 30, 0},
+                          {"mirrored", 0, 1},
+                          {"turned and mirrored on both axes", 270, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(doc->OnNewDocument());
+        buildAnimation();
+        CObjFrame& text = frameAt(3);
+        text.text.antialias = 1;
+        FrameInfo info{};
+        info.textObject = &text.text;
+        const KpxHandle upright = CreateTextImage(&info);
+        ASSERT_NE(upright, 0);
+        KPXDeleteImage(static_cast<KpxHandle>(text.SetImage(static_cast<std::uint16_t>(upright))));
+        text.transparency = 0x1000000;
+        RotateFrame(&text, static_cast<short>(text.GetImage()), c.angle, 0);
+        FlipFrame(&text, c.flags);
+        text.PutFrameInfo(0);
+        const KpxHandle expected = KPXCreateImageFrom(static_cast<KpxHandle>(text.GetImage()), 0);
+        const TextObjectRecord record = text.text;
+        if (c.flags == 0) {
+            EXPECT_EQ(GetRotationAngle(record.matrix), c.angle);
+        }
+        EXPECT_EQ(IsMatrixMirrored(record.matrix), c.flags == 1 ? 1 : 0);
+
+        const std::string path = files.file(std::string("turned") + c.name + ".gif");
+        ASSERT_TRUE(doc->DoSave(path.c_str(), TRUE));
+        CGIFAnimDoc reopened;
+        ASSERT_TRUE(reopened.OpenDocumentFile(path.c_str()));
+        CObjFrame& back = frameAt(3);
+        ASSERT_TRUE(back.hasText);
+        EXPECT_TRUE(kfm::records::recordsEqual(back.text, record));
+        const KpxHandle again = static_cast<KpxHandle>(back.GetImage());
+        ASSERT_EQ(KPXWidth(again), KPXWidth(expected));
+        ASSERT_EQ(KPXHeight(again), KPXHeight(expected));
+        EXPECT_EQ(
+            std::memcmp(KPXGetBits(again), KPXGetBits(expected),
+                        static_cast<std::size_t>(KPXGetScanBytes(expected)) * KPXHeight(expected)),
+            0);
+        KPXDeleteImage(expected);
+    }
 }
