@@ -286,32 +286,93 @@ template <class Change> void withoutLevel(CObjFrame& f, Change change) {
 
 // ---- Conversion of object frames
 
-// An 8-bit copy of a 24-bit or graded picture; graded transparency becomes a transparent index
-// where the picture is fully transparent.
-bool convertToPlainImage(CObjFrame& f) {
-    const auto base = static_cast<KpxHandle>(f.GetImage());
-    const KpxHandle alpha = explicitTransparencyOf(base);
-    ScopedImage target(KPXCreateImage(KPXWidth(base), KPXHeight(base), 8));
-    if (!target.get())
-        return false;
+// An 8-bit picture and the index its transparent pixels hold (-1: none).
+struct PlainImage {
+    ScopedImage image;
+    int transparentIndex = -1;
+};
+
+// A 24-bit picture quantised to 8 bits; pixels that its explicit transparency makes fully
+// transparent get the index kept free for them.
+PlainImage quantisedImage(KpxHandle base, KpxHandle alpha) {
+    PlainImage out{ScopedImage(KPXCreateImage(KPXWidth(base), KPXHeight(base), 8)), -1};
+    if (!out.image.get())
+        return out;
     ScopedImage mask;
     if (alpha) {
         mask = ScopedImage(CreateThresholdMask(alpha, 255));
         if (mask.get())
             KPXInvert(mask.get());
-        SetImageTransparent(static_cast<short>(target.get()), 0);
+        SetImageTransparent(static_cast<short>(out.image.get()), 0);
     }
-    KPXFineColorConvert(target.get(), base, mask.get(), 256, 0, 0, nullptr, 0);
-    if (alpha) {
-        const int index = std::max(GetImageTransparentIndex(static_cast<short>(target.get())), 0);
-        BITMAPINFO* info = KPXGetBitmapInfoHeader(target.get());
+    KPXFineColorConvert(out.image.get(), base, mask.get(), 256, 0, 0, nullptr, 0);
+    if (alpha)
+        out.transparentIndex =
+            std::max(GetImageTransparentIndex(static_cast<short>(out.image.get())), 0);
+    return out;
+}
+
+// The index for the fully transparent pixels of a palette picture: the one the frame remembers,
+// else one that no other pixel uses; -1 when every index is in use.
+int freeIndexFor(const CObjFrame& f, KpxHandle image, KpxHandle transparent) {
+    if (f.transparency & (kIndexFlag | kRememberedIndexMask))
+        return transparentIndex(f);
+    std::array<bool, 256> used{};
+    const int width = KPXWidth(image);
+    const int height = KPXHeight(image);
+    const std::uint8_t* bits = KPXGetBits(image);
+    const std::uint8_t* maskBits = KPXGetBits(transparent);
+    const int stride = KPXGetScanBytes(image);
+    const int maskStride = KPXGetScanBytes(transparent);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t bit = maskBits[static_cast<std::size_t>(y) * maskStride + x / 8];
+            if (!(bit & (0x80 >> (x % 8))))
+                used[bits[static_cast<std::size_t>(y) * stride + x]] = true;
+        }
+    const auto free = std::find(used.begin(), used.end(), false);
+    return free == used.end() ? -1 : static_cast<int>(free - used.begin());
+}
+
+// A palette picture keeps its palette and pixels; its fully transparent pixels take a free
+// index. An empty image when no index is free.
+PlainImage paletteImageWithIndex(const CObjFrame& f, KpxHandle base, KpxHandle alpha) {
+    ScopedImage transparent(CreateThresholdMask(alpha, 255));
+    if (!transparent.get())
+        return {};
+    const int index = freeIndexFor(f, base, transparent.get());
+    if (index < 0)
+        return {};
+    PlainImage out{ScopedImage(KPXCreateImageFrom(base, 0)), index};
+    if (!out.image.get())
+        return out;
+    attachExplicit(out.image.get(), 0);
+    KPXImageFillByColor(out.image.get(), transparent.get(), static_cast<COLORREF>(index));
+    SetImageTransparent(static_cast<short>(out.image.get()), index);
+    return out;
+}
+
+// An 8-bit picture in place of a 24-bit or graded one; graded transparency becomes a transparent
+// index where the picture is fully transparent, whose palette entry shows the background.
+bool convertToPlainImage(CObjFrame& f) {
+    const auto base = static_cast<KpxHandle>(f.GetImage());
+    const KpxHandle alpha = explicitTransparencyOf(base);
+    PlainImage plain;
+    if (alpha && KPXbpp(base) == 8)
+        plain = paletteImageWithIndex(f, base, alpha);
+    if (!plain.image.get())
+        plain = quantisedImage(base, alpha);
+    if (!plain.image.get())
+        return false;
+    if (plain.transparentIndex >= 0) {
+        BITMAPINFO* info = KPXGetBitmapInfoHeader(plain.image.get());
         const COLORREF background = g_Settings.animBkColor;
-        info->bmiColors[index] =
+        info->bmiColors[plain.transparentIndex] =
             RGBQUAD{GetBValue(background), GetGValue(background), GetRValue(background), 0};
-        KPXFillDIBColorTable(target.get());
-        f.transparency = static_cast<std::uint32_t>(index) + kIndexFlag;
+        KPXFillDIBColorTable(plain.image.get());
+        f.transparency = static_cast<std::uint32_t>(plain.transparentIndex) + kIndexFlag;
     }
-    replaceBaseImage(f, target.release(), false);
+    replaceBaseImage(f, plain.image.release(), false);
     f.PutFrameInfo(0);
     f.softAlpha = 0;
     if (f.alphaValue >= 1) {

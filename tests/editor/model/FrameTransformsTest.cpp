@@ -418,6 +418,30 @@ TEST_F(FrameTransformsTest, ConvertTurnsGradedColourFrameIntoIndexedFrame) {
     g_Settings = ProgramSettings{};
 }
 
+TEST_F(FrameTransformsTest, ConvertKeepsThePaletteOfGradedPaletteFrame) {
+    g_Settings.animBkColor = RGB(1, 2, 3);
+    CObjFrame& f = paletteFrame({"12", "34"});
+    f.softAlpha = 1;
+    f.selected = 1;
+    KPXSetImageTransparentEx(baseOf(f), greyImage({{0, 255}, {40, 0}}));
+    const KpxHandle before = KPXCreateImageFrom(baseOf(f), 0);
+    ConvertObjectsToImages(&animation().frames);
+    const KpxHandle image = baseOf(f);
+    // Index 0 is the first that no visible pixel uses.
+    EXPECT_EQ(paletteRows(image), (Picture{"10", "34"}));
+    EXPECT_EQ(f.transparency, 0x1000000u);
+    EXPECT_EQ(GetImageTransparentIndex(static_cast<short>(image)), 0);
+    EXPECT_EQ(explicitOf(f), 0);
+    EXPECT_EQ(f.softAlpha, 0);
+    const RGBQUAD* table = KPXGetBitmapInfoHeader(image)->bmiColors;
+    EXPECT_EQ(RGB(table[0].rgbRed, table[0].rgbGreen, table[0].rgbBlue), RGB(1, 2, 3));
+    EXPECT_EQ(std::memcmp(table + 1, KPXGetBitmapInfoHeader(before)->bmiColors + 1,
+                          255 * sizeof(RGBQUAD)),
+              0);
+    KPXDeleteImage(before);
+    g_Settings = ProgramSettings{};
+}
+
 TEST_F(FrameTransformsTest, MergeComposesFramesOfDifferentPlacesSizesAndTransparency) {
     g_Settings.animBkColor = letterColour('z');
     CObjFrame& wide = colourFrame({"aaaa", "aaaa"});
@@ -565,6 +589,21 @@ TEST_F(TextFrameTransformsTest, RotationSetsTheAngleAndRendersFromTheRecord) {
     RotateFrame(&f, static_cast<short>(f.GetImage()), 90, 2);
     EXPECT_TRUE(samePicture(baseOf(f), expected));
     KPXDeleteImage(expected);
+}
+
+TEST_F(TextFrameTransformsTest, LevelStaysAppliedToTheRenderedText) {
+    CObjFrame& f = textFrame();
+    SetFrameTransparencyLevel(&f, 40);
+    RotateFrame(&f, static_cast<short>(f.GetImage()), 90, 0);
+    EXPECT_EQ(f.alphaValue, 40);
+    const KpxHandle own = render(f.text);
+    const KpxHandle kept = static_cast<KpxHandle>(f.GetMaskImage());
+    ASSERT_NE(kept, 0);
+    EXPECT_EQ(greyRows(kept), greyRows(KPXGetImageTransparentImageEx(own)));
+    const KpxHandle raised = static_cast<KpxHandle>(RaiseTransparency(kept, 102));
+    EXPECT_EQ(greyRows(explicitOf(f)), greyRows(raised));
+    KPXDeleteImage(raised);
+    KPXDeleteImage(own);
 }
 
 TEST_F(TextFrameTransformsTest, TextThatCannotBeRenderedKeepsItsRecordAndPicture) {
