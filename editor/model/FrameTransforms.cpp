@@ -113,6 +113,9 @@ KpxHandle warpOntoFilled(KpxHandle source, const RotatedFrame& r, COLORREF colou
     ScopedImage target(KPXCreateImage(r.width, r.height, 24));
     if (!flat.get() || !target.get())
         return 0;
+    // The picture is warped as it is; its transparency is warped on its own.
+    KPXSetImageTransparentEx(flat.get(), 0);
+    KPXSetImageTransparent(flat.get(), nullptr, 0);
     IPLImageFillByColor(target.get(), 0, colour);
     if (!IPLWarpPerspectiveQ(flat.get(), target.get(), 0, r.quad, interpolation))
         return 0;

@@ -5,6 +5,7 @@
 
 #include "FrameTransforms.h"
 #include "Geometry.h"
+#include "ImageUtilities.h"
 #include "PaletteRender.h"
 #include "ProgramState.h"
 #include "TextRender.h"
@@ -247,6 +248,20 @@ TEST_F(FrameTransformsTest, GradedFrameTurnsAndMirrorsItsTransparencyWithThePict
     EXPECT_EQ(colourRows(baseOf(f)), (Picture{"ad", "be", "cf"}));
     EXPECT_EQ(greyRows(explicitOf(f)),
               (std::vector<std::vector<int>>{{0, 30}, {10, 40}, {20, 255}}));
+}
+
+TEST_F(FrameTransformsTest, FreeRotationOfOpaqueGradedFrameLeavesItsCornersTransparent) {
+    CObjFrame& f = colourFrame(Picture(40, std::string(40, 'a')));
+    f.softAlpha = 1;
+    KPXSetImageTransparentEx(baseOf(f), CreateSolidImage(40, 40, 0));
+    RotateFrame(&f, static_cast<short>(f.GetImage()), 30, 0);
+    const auto alpha = greyRows(explicitOf(f));
+    ASSERT_EQ(static_cast<int>(alpha.size()), f.height);
+    ASSERT_EQ(static_cast<int>(alpha[0].size()), f.width);
+    EXPECT_EQ(alpha.front().front(), 255);
+    EXPECT_EQ(alpha.back().back(), 255);
+    EXPECT_EQ(alpha[f.height / 2][f.width / 2], 0);
+    EXPECT_EQ(colourRows(baseOf(f))[f.height / 2][f.width / 2], 'a');
 }
 
 TEST_F(FrameTransformsTest, FreeRotationOfPaletteFrameKeepsPaletteAndMakesCornersTransparent) {
