@@ -32,9 +32,15 @@ bool sameSize(KpxHandle a, KpxHandle b) {
     return KPXWidth(a) == KPXWidth(b) && KPXHeight(a) == KPXHeight(b);
 }
 
-std::uint8_t* rowOf(KpxHandle image, int row) {
-    return KPXGetBits(image) + static_cast<std::size_t>(row) * KPXGetScanBytes(image);
-}
+// An image's rows, looked up once: each library call takes the image's lock.
+struct Rows {
+    explicit Rows(KpxHandle image) : bits(KPXGetBits(image)), stride(KPXGetScanBytes(image)) {}
+    std::uint8_t* operator[](int row) const {
+        return bits + static_cast<std::size_t>(row) * stride;
+    }
+    std::uint8_t* bits;
+    int stride;
+};
 
 // A 24-bit image with every byte set to the grey level.
 ScopedImage makeGreyImage(int width, int height, std::uint8_t level) {
@@ -54,9 +60,12 @@ bool rgbIs(const std::uint8_t* pixel, COLORREF colour) {
 template <typename Mark>
 void forEachColorPair(KpxHandle a, KpxHandle b, COLORREF colourA, COLORREF colourB, Mark mark) {
     const int width = KPXWidth(a);
-    for (int row = 0; row < KPXHeight(a); ++row) {
-        const std::uint8_t* pa = rowOf(a, row);
-        const std::uint8_t* pb = rowOf(b, row);
+    const int height = KPXHeight(a);
+    const Rows rowsA(a);
+    const Rows rowsB(b);
+    for (int row = 0; row < height; ++row) {
+        const std::uint8_t* pa = rowsA[row];
+        const std::uint8_t* pb = rowsB[row];
         for (int x = 0; x < width; ++x)
             if (rgbIs(pa + 3 * x, colourA) && rgbIs(pb + 3 * x, colourB))
                 mark(row, x);
@@ -173,19 +182,18 @@ int untouchedInRow(const std::uint8_t* maskRow, int x) {
     return std::popcount(static_cast<unsigned>(x % 2 == 0 ? byte >> 4 : byte & 0x0F));
 }
 
-void downsampleRow(KpxHandle source, KpxHandle mask, KpxHandle target, KpxHandle transparency,
-                   int row) {
-    const int width = KPXWidth(target);
-    std::uint8_t* out = rowOf(target, row);
-    std::uint8_t* alpha = rowOf(transparency, row);
+void downsampleRow(const Rows& source, const Rows& mask, const Rows& target,
+                   const Rows& transparency, int width, int row) {
+    std::uint8_t* out = target[row];
+    std::uint8_t* alpha = transparency[row];
     for (int x = 0; x < width; ++x) {
         int untouched = 0;
         std::uint32_t sum[3] = {0, 0, 0};
         std::uint32_t count = 0;
         for (int sub = 0; sub < kSupersampling; ++sub) {
             const int sourceRow = row * kSupersampling + sub;
-            const std::uint8_t* maskRow = rowOf(mask, sourceRow);
-            const std::uint8_t* in = rowOf(source, sourceRow);
+            const std::uint8_t* maskRow = mask[sourceRow];
+            const std::uint8_t* in = source[sourceRow];
             untouched += untouchedInRow(maskRow, x);
             for (int k = 0; k < kSupersampling; ++k) {
                 const int sx = x * kSupersampling + k;
@@ -213,8 +221,9 @@ short CreateColorPairMask(KpxHandle a, KpxHandle b, COLORREF colourA, COLORREF c
         return 0;
     std::memset(KPXGetBits(mask.get()), 0,
                 static_cast<std::size_t>(KPXGetScanBytes(mask.get())) * KPXHeight(a));
+    const Rows rows(mask.get());
     forEachColorPair(a, b, colourA, colourB, [&](int row, int x) {
-        rowOf(mask.get(), row)[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+        rows[row][x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
     });
     return mask.release();
 }
@@ -225,8 +234,8 @@ short CreateColorPairMask4(KpxHandle a, KpxHandle b, COLORREF colourA, COLORREF 
     ScopedImage mask(CreateSolidImage(KPXWidth(a), KPXHeight(a), 255));
     if (!mask.get())
         return 0;
-    forEachColorPair(a, b, colourA, colourB,
-                     [&](int row, int x) { rowOf(mask.get(), row)[x] = 0; });
+    const Rows rows(mask.get());
+    forEachColorPair(a, b, colourA, colourB, [&](int row, int x) { rows[row][x] = 0; });
     return mask.release();
 }
 
@@ -237,8 +246,11 @@ int DownsampleSupersampled(KpxHandle source, KpxHandle mask, KpxHandle target,
         KPXWidth(source) != kSupersampling * KPXWidth(target) ||
         KPXHeight(source) != kSupersampling * KPXHeight(target))
         return 0;
-    for (int row = 0; row < KPXHeight(target); ++row)
-        downsampleRow(source, mask, target, transparency, row);
+    const Rows sourceRows(source), maskRows(mask), targetRows(target), alphaRows(transparency);
+    const int width = KPXWidth(target);
+    const int height = KPXHeight(target);
+    for (int row = 0; row < height; ++row)
+        downsampleRow(sourceRows, maskRows, targetRows, alphaRows, width, row);
     return 1;
 }
 
