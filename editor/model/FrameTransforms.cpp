@@ -7,6 +7,7 @@
 #include "ShellServices.h"
 #include "TextRender.h"
 #include "UndoHistory.h"
+#include "VectorRender.h"
 
 #include <algorithm>
 #include <array>
@@ -62,6 +63,19 @@ COLORREF paletteColour(KpxHandle image, int index) {
     return RGB(palette[index].peRed, palette[index].peGreen, palette[index].peBlue);
 }
 
+// Runs a change of the picture with the frame's transparency level taken off and put back
+// afterwards, so that the kept transparency (mask image) changes with the picture.
+template <class Change> void withoutLevel(CObjFrame& f, Change change) {
+    const int level = f.alphaValue;
+    if (level >= 1)
+        SetFrameTransparencyLevel(&f, 0);
+    change();
+    if (level >= 1) {
+        f.alphaValue = 0;
+        SetFrameTransparencyLevel(&f, level);
+    }
+}
+
 // ---- Rendering of object frames from their source
 
 // The frame's text rendered from its record; 0 when it cannot be.
@@ -73,18 +87,39 @@ KpxHandle renderTextObject(const CObjFrame& f) {
     return static_cast<KpxHandle>(image);
 }
 
-// Changes a text frame's record by change and renders it again; a record that cannot be
+// The frame's metafile rendered at the record's size, angle and mirror; 0 when it cannot be.
+KpxHandle renderVectorObject(const CObjFrame& f) {
+    const VectorObjectRecord& v = f.vector;
+    const RECT rect{0, 0, v.width - 1, v.height - 1};
+    return static_cast<KpxHandle>(RenderMetafileImage(v.metafile.get(), rect, f.GetVectorAngle(),
+                                                      v.interpolation, f.IsVectorMirrored(),
+                                                      v.antialias));
+}
+
+// Changes an object frame's record by change and renders it again; a record that cannot be
 // rendered is put back, so the record always matches the picture.
-template <class Change> void rerenderText(CObjFrame& f, Change change) {
+template <class Record, class Change, class Render>
+void rerenderObject(CObjFrame& f, Record& record, Change change, Render render) {
     const WaitCursor wait;
-    const TextObjectRecord before = f.text;
+    const Record before = record;
     change();
-    const KpxHandle image = renderTextObject(f);
+    const KpxHandle image = render(f);
     if (!image) {
-        f.text = before;
+        record = before;
         return;
     }
     replaceBaseImage(f, image, true);
+}
+
+// The object frame (text or vector) changed by change and rendered again, its transparency
+// level kept.
+template <class Change> void transformObject(CObjFrame& f, Change change) {
+    withoutLevel(f, [&] {
+        if (f.hasText)
+            rerenderObject(f, f.text, change, renderTextObject);
+        else
+            rerenderObject(f, f.vector, change, renderVectorObject);
+    });
 }
 
 // ---- Pixel rotation
@@ -272,19 +307,6 @@ void applyFirstLevel(CObjFrame& f, KpxHandle image, int k) {
     if (const std::uint16_t old = f.SetMaskImage(static_cast<std::uint16_t>(copy)))
         KPXDeleteImage(old);
     attachExplicit(image, static_cast<KpxHandle>(RaiseTransparency(static_cast<short>(copy), k)));
-}
-
-// Runs a change of the picture with the frame's transparency level taken off and put back
-// afterwards, so that the kept transparency (mask image) changes with the picture.
-template <class Change> void withoutLevel(CObjFrame& f, Change change) {
-    const int level = f.alphaValue;
-    if (level >= 1)
-        SetFrameTransparencyLevel(&f, 0);
-    change();
-    if (level >= 1) {
-        f.alphaValue = 0;
-        SetFrameTransparencyLevel(&f, level);
-    }
 }
 
 // ---- Conversion of object frames
@@ -504,11 +526,16 @@ void RotateFrame(CObjFrame* frame, short image, int angle, int interpolation) {
         return;
     CObjFrame& f = *frame;
     if (f.hasText) {
-        withoutLevel(f, [&] {
-            rerenderText(f, [&] {
-                f.SetTextAngle(angle);
-                f.text.interpolation = interpolation;
-            });
+        transformObject(f, [&] {
+            f.SetTextAngle(angle);
+            f.text.interpolation = interpolation;
+        });
+        return;
+    }
+    if (f.hasVector) {
+        transformObject(f, [&] {
+            f.SetVectorAngle(angle);
+            f.vector.interpolation = interpolation;
         });
         return;
     }
@@ -534,7 +561,11 @@ void FlipFrame(CObjFrame* frame, int flags) {
         return;
     CObjFrame& f = *frame;
     if (f.hasText) {
-        withoutLevel(f, [&] { rerenderText(f, [&] { f.FlipTextObject(flags); }); });
+        transformObject(f, [&] { f.FlipTextObject(flags); });
+        return;
+    }
+    if (f.hasVector) {
+        transformObject(f, [&] { f.FlipVectorObject(flags); });
         return;
     }
     if (!f.GetImage())

@@ -3,6 +3,7 @@
 
 #include "ModelTestSupport.h"
 
+#include "EmfFixtures.h"
 #include "FrameTransforms.h"
 #include "Geometry.h"
 #include "ImageUtilities.h"
@@ -10,9 +11,12 @@
 #include "ProgramState.h"
 #include "TextRender.h"
 #include "UndoHistory.h"
+#include "VectorRender.h"
+#include "metafile/EnhMetafile.h"
 
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -630,6 +634,168 @@ TEST_F(TextFrameTransformsTest, TextThatCannotBeRenderedKeepsItsRecordAndPicture
     RotateFrame(&f, static_cast<short>(f.GetImage()), 30, 0);
     EXPECT_TRUE(kfm::records::recordsEqual(f.text, before));
     EXPECT_EQ(f.GetImage(), picture);
+}
+
+} // namespace
+
+// ---- Vector frames
+
+namespace {
+
+// A rectangle drawn with the null pen leaves its right column and bottom row out: each rectangle
+// below reaches one pixel past what it fills.
+HENHMETAFILE metafileOf(const std::vector<std::uint8_t>& bytes) {
+    return SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
+}
+
+// Letter colours: a at the top left, b on the right, c below a, one pixel left untouched.
+//   aabb
+//   c.bb
+std::vector<std::uint8_t> smallDrawing() {
+    return kfm::test::EmfBuilder(4, 2)
+        .solidBrush(letterColour('a'))
+        .rectangle(0, 0, 3, 2)
+        .solidBrush(letterColour('b'))
+        .rectangle(2, 0, 5, 3)
+        .solidBrush(letterColour('c'))
+        .rectangle(0, 1, 2, 3)
+        .finish();
+}
+
+// Halves: a on the left, b at the top right, the bottom right untouched; 8 x 4.
+std::vector<std::uint8_t> quadrantDrawing() {
+    return kfm::test::EmfBuilder(8, 4)
+        .solidBrush(letterColour('a'))
+        .rectangle(0, 0, 5, 5)
+        .solidBrush(letterColour('b'))
+        .rectangle(4, 0, 9, 3)
+        .finish();
+}
+
+// The picture without the fully transparent rows and columns around what is drawn.
+Picture drawn(Picture rows) {
+    const auto blank = [](const std::string& row) {
+        return row.find_first_not_of('.') == std::string::npos;
+    };
+    while (!rows.empty() && blank(rows.back()))
+        rows.pop_back();
+    while (!rows.empty() && blank(rows.front()))
+        rows.erase(rows.begin());
+    const auto column = [&](std::size_t x) {
+        return std::all_of(rows.begin(), rows.end(),
+                           [x](const std::string& row) { return row[x] == '.'; });
+    };
+    while (!rows.empty() && !rows[0].empty() && column(rows[0].size() - 1))
+        for (std::string& row : rows)
+            row.pop_back();
+    while (!rows.empty() && !rows[0].empty() && column(0))
+        for (std::string& row : rows)
+            row.erase(0, 1);
+    return rows;
+}
+
+class VectorFrameTransformsTest : public FrameTransformsTest {
+protected:
+    CObjFrame& vectorFrame(const std::vector<std::uint8_t>& emf, int width, int height) {
+        CObjFrame& f = addFrame(5, 6, 1, 1);
+        f.hasVector = 1;
+        f.vector.metafile.reset(metafileOf(emf));
+        f.vector.width = width;
+        f.vector.height = height;
+        f.vector.antialias = 0;
+        const KpxHandle image = render(f.vector);
+        KPXDeleteImage(static_cast<KpxHandle>(f.SetImage(static_cast<std::uint16_t>(image))));
+        f.width = KPXWidth(image);
+        f.height = KPXHeight(image);
+        return f;
+    }
+
+    static KpxHandle render(const VectorObjectRecord& v) {
+        return static_cast<KpxHandle>(RenderMetafileImage(
+            v.metafile.get(), RECT{0, 0, v.width - 1, v.height - 1}, GetRotationAngle(v.matrix),
+            v.interpolation, IsMatrixMirrored(v.matrix), v.antialias));
+    }
+
+    // Letters where the picture is opaque, '.' where it is fully transparent.
+    static Picture visible(KpxHandle image) {
+        Picture rows = colourRows(image);
+        const auto alpha = greyRows(KPXGetImageTransparentImageEx(image));
+        for (std::size_t y = 0; y < rows.size(); ++y)
+            for (std::size_t x = 0; x < rows[y].size(); ++x)
+                if (alpha[y][x] == 255)
+                    rows[y][x] = '.';
+        return rows;
+    }
+};
+
+TEST_F(VectorFrameTransformsTest, MirrorsRenderTheMirroredDrawing) {
+    const std::vector<MirrorCase> cases = {{1, {"bbaa", "bb.c"}}, {2, {"c.bb", "aabb"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.flags);
+        CObjFrame& f = vectorFrame(smallDrawing(), 4, 2);
+        ASSERT_EQ(visible(baseOf(f)), (Picture{"aabb", "c.bb"}));
+        FlipFrame(&f, c.flags);
+        // Top to bottom is a half turn and a mirror: the warp gives the picture a margin.
+        EXPECT_EQ(drawn(visible(baseOf(f))), c.expected);
+        EXPECT_EQ(IsMatrixMirrored(f.vector.matrix), 1);
+        const KpxHandle expected = render(f.vector);
+        EXPECT_EQ(visible(baseOf(f)), visible(expected));
+        EXPECT_EQ(f.width, KPXWidth(expected));
+        EXPECT_EQ(f.height, KPXHeight(expected));
+        KPXDeleteImage(expected);
+    }
+}
+
+TEST_F(VectorFrameTransformsTest, MirrorOnBothAxesTurnsTheDrawingHalfRound) {
+    CObjFrame& f = vectorFrame(quadrantDrawing(), 8, 4);
+    FlipFrame(&f, 3);
+    EXPECT_EQ(f.vector.matrix[0], -1.0);
+    EXPECT_EQ(f.vector.matrix[3], -1.0);
+    EXPECT_EQ(IsMatrixMirrored(f.vector.matrix), 0);
+    const KpxHandle expected = render(f.vector);
+    EXPECT_EQ(visible(baseOf(f)), visible(expected));
+    KPXDeleteImage(expected);
+    // Turned half round: b at the bottom left, a on the right, the top left untouched.
+    const Picture picture = visible(baseOf(f));
+    EXPECT_EQ(picture[1][1], '.');
+    EXPECT_EQ(picture[3][2], 'b');
+    EXPECT_EQ(picture[2][6], 'a');
+}
+
+TEST_F(VectorFrameTransformsTest, RotationTurnsTheDrawingFromItsRecord) {
+    CObjFrame& f = vectorFrame(quadrantDrawing(), 8, 4);
+    RotateFrame(&f, static_cast<short>(f.GetImage()), 90, 0);
+    EXPECT_EQ(GetRotationAngle(f.vector.matrix), 90);
+    EXPECT_EQ(f.vector.width, 8) << "the render size stays";
+    const KpxHandle expected = render(f.vector);
+    EXPECT_EQ(visible(baseOf(f)), visible(expected));
+    EXPECT_EQ(f.width, KPXWidth(expected));
+    EXPECT_EQ(f.height, KPXHeight(expected));
+    KPXDeleteImage(expected);
+    // Turned clockwise: a at the top, b at the bottom right, the bottom left untouched.
+    const Picture picture = visible(baseOf(f));
+    EXPECT_EQ(picture[2][2], 'a');
+    EXPECT_EQ(picture[6][3], 'b');
+    EXPECT_EQ(picture[6][1], '.');
+}
+
+TEST_F(VectorFrameTransformsTest, UndoRestoresTheVectorFrame) {
+    CObjFrame& f = vectorFrame(smallDrawing(), 4, 2);
+    f.current = 1;
+    for (CObjFrame& frame : animation().frames)
+        frame.PutFrameInfo(0);
+    const std::uint16_t image = f.GetImage();
+    const VectorObjectRecord record = f.vector;
+    ASSERT_EQ(RotateCurrentFrameStep(90, 0), 1);
+    EXPECT_EQ(TheUndoHistory().GetCurrentKind(), kUndoKindRotate);
+    ASSERT_EQ(MirrorCurrentFrameStep(1), 1);
+    EXPECT_EQ(TheUndoHistory().GetCurrentKind(), kUndoKindMirrorHorizontally);
+    ASSERT_EQ(TheUndoHistory().Undo(), 1);
+    ASSERT_EQ(TheUndoHistory().Undo(), 1);
+    const CObjFrame& back = frameAt(0);
+    EXPECT_EQ(back.GetImage(), image);
+    EXPECT_TRUE(kfm::records::recordsEqual(back.vector, record));
+    EXPECT_EQ(visible(baseOf(back)), (Picture{"aabb", "c.bb"}));
 }
 
 } // namespace

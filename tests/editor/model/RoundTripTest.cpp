@@ -619,3 +619,50 @@ TEST_F(RoundTripTest, ImportedMetafileFrameKeepsItsMetafileThroughAGifFile) {
     KPXDeleteImage(again);
     KPXDeleteImage(expected);
 }
+
+// A vector frame turned and mirrored is saved with its matrix and reopens with the same record,
+// from which the same picture renders.
+TEST_F(RoundTripTest, TurnedAndMirroredVectorFrameReopensWithItsMatrixAndPicture) {
+    VectorObjectRecord record;
+    ASSERT_EQ(LoadMetaFile(kfm::test::testDataPath("metafile/drawing.wmf").c_str(), &record), 1);
+    record.width = 40;
+    record.height = 30;
+    animation().AnimationWidth = 64;
+    animation().AnimationHeight = 64;
+    addPatternFrame(0, 0, 64, 64, 1);
+    CObjFrame& vector = addPatternFrame(2, 3, 40, 30, 2);
+    vector.hasVector = 1;
+    vector.SetVectorObject(record);
+    vector.current = 1;
+    animation().UpdateFrameCount();
+    RotateFrame(&vector, static_cast<short>(vector.GetImage()), 30, 0);
+    FlipFrame(&vector, 1);
+    vector.PutFrameInfo(0);
+    const VectorObjectRecord turned = vector.vector;
+    ASSERT_EQ(IsMatrixMirrored(turned.matrix), 1);
+    const KpxHandle expected = KPXCreateImageFrom(static_cast<KpxHandle>(vector.GetImage()), 0);
+    for (CObjFrame& f : animation().frames)
+        f.PutFrameInfo(0);
+
+    const std::string path = files.file("turned-vector.gif");
+    ASSERT_TRUE(doc->DoSave(path.c_str(), TRUE));
+    CGIFAnimDoc reopened;
+    ASSERT_TRUE(reopened.OpenDocumentFile(path.c_str()));
+    ASSERT_EQ(animation().RealFrameCount(), 2);
+    const CObjFrame& back = frameAt(1);
+    ASSERT_TRUE(back.hasVector);
+    EXPECT_EQ(metafileBytes(back.vector.metafile.get()), metafileBytes(turned.metafile.get()));
+    // The save writes the frame's place into the record; the rest, matrix included, is as it was.
+    VectorObjectRecord placed = turned;
+    placed.left = 2;
+    placed.top = 3;
+    EXPECT_TRUE(kfm::records::recordsEqual(back.vector, placed));
+    const KpxHandle again = RenderMetafileImage(
+        back.vector.metafile.get(), RECT{0, 0, back.vector.width - 1, back.vector.height - 1},
+        GetRotationAngle(back.vector.matrix), back.vector.interpolation,
+        IsMatrixMirrored(back.vector.matrix), back.vector.antialias);
+    ASSERT_NE(again, 0);
+    EXPECT_TRUE(sameRenderedPicture(again, expected));
+    KPXDeleteImage(again);
+    KPXDeleteImage(expected);
+}
