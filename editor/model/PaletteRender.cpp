@@ -9,6 +9,7 @@
 #include "FrameChainBuild.h"
 #include "FrameObject.h"
 #include "ImageUtilities.h"
+#include "Kfm5ResourceIds.h"
 #include "ProgramState.h"
 #include "TextRender.h"
 
@@ -362,4 +363,57 @@ int RenderImagesFromInfo(FrameList* frames, RenderProgress callback, HWND window
         ++index;
     }
     return 1;
+}
+
+namespace {
+
+void moveFrames(FrameList& frames, int dx, int dy) {
+    for (CObjFrame& f : frames) {
+        f.left += dx;
+        f.top += dy;
+    }
+}
+
+} // namespace
+
+short CreateRenderedPreviewImage(FrameList* frames, int index) {
+    if (!frames || frames->empty())
+        return 0;
+    RECT bounds{};
+    GetFramesRect(*frames, index, bounds);
+    const int width = bounds.right - bounds.left;
+    const int height = bounds.bottom - bounds.top;
+    if (width <= 0 || height <= 0)
+        return 0;
+    // The frames are rendered as if their rectangle started at 0,0, and moved back afterwards.
+    moveFrames(*frames, -bounds.left, -bounds.top);
+    ProgressBegin(kfm5res::IDS_CAPTION_RENDERING, CountObjectFrames(index));
+    const int rendered = RenderImagesFromFrames(frames, index, IsEscapePressed, nullptr);
+    ProgressEnd();
+    ScopedImage picture;
+    if (rendered != 2 && BuildFramesImage(*frames, 1, 0) == 1) {
+        const COLORREF background = g_Settings.animBkColor;
+        const auto head = static_cast<KpxHandle>(frames->front().GetDisplayImage());
+        // Every chained frame is placed on a screen of the rectangle's size, unscaled.
+        AnimateInfo screen{width, height, 0, 0, nullptr};
+        for (const CObjFrame& f : *frames)
+            if (f.GetDisplayImage())
+                KPXSetAnimateInfo(static_cast<KpxHandle>(f.GetDisplayImage()), &screen);
+        picture = ScopedImage(KPXCreateImage(width, height, 24));
+        if (picture.get()) {
+            IPLImageFillByColor(picture.get(), 0, background);
+            KPXRenderFrames(head, picture.get(), 0, 0, 0, index, background, 0, 1);
+        }
+        SplitFramesImage(*frames, 1);
+    }
+    DeleteRenderedImages(*frames);
+    moveFrames(*frames, bounds.left, bounds.top);
+    if (!picture.get())
+        return 0;
+    FrameInfo info{};
+    info.left = bounds.left;
+    info.top = bounds.top;
+    info.disposal = 1;
+    KPXSetImageFramesInfo(picture.get(), &info);
+    return static_cast<short>(picture.release());
 }

@@ -62,3 +62,8 @@ int RenderImagesFromFrames(FrameList* frames, RenderProgress callback, HWND wind
 // was read with and is marked as showing its objects as read. 1, or 2 when the callback
 // cancelled.
 int RenderImagesFromInfo(FrameList* frames, RenderProgress callback, HWND window);
+
+// One 24-bit picture of everything the frames show up to index (the object frames rendered
+// first), over the background colour, of the size of their bounding rectangle; its frame
+// information carries the rectangle's left and top. 0 when nothing shows or Esc was pressed.
+short CreateRenderedPreviewImage(FrameList* frames, int index);

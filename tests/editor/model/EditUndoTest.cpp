@@ -4,6 +4,7 @@
 #include "ModelTestSupport.h"
 
 #include "AnimationAreaCrop.h"
+#include "FrameTransforms.h"
 #include "ImageTable.h"
 #include "IndexChangeEdit.h"
 #include "Transparency.h"
@@ -22,7 +23,8 @@ void append(Bytes& out, const void* data, std::size_t size) {
     out.insert(out.end(), p, p + size);
 }
 
-// The header, colour table, pixels and transparency list of an image; empty for no image.
+// The header, colour table, pixels, transparency list and explicit transparency of an image;
+// empty for no image.
 Bytes imageBytes(std::uint16_t handle) {
     Bytes out;
     const auto image = static_cast<KpxHandle>(handle);
@@ -38,6 +40,10 @@ Bytes imageBytes(std::uint16_t handle) {
     int count = 0;
     if (const KpxTransparentEntry* entries = KPXGetImageTransparentData(image, &count))
         append(out, entries, sizeof(KpxTransparentEntry) * count);
+    if (const KpxHandle alpha = KPXGetImageTransparentImageEx(image)) {
+        const Bytes alphaBytes = imageBytes(static_cast<std::uint16_t>(alpha));
+        out.insert(out.end(), alphaBytes.begin(), alphaBytes.end());
+    }
     return out;
 }
 
@@ -152,6 +158,35 @@ const std::vector<EditRow>& editRows() {
          [](CAnimationData&) { ASSERT_EQ(ChangeIndexInSelectedFrames(1, 2, 1), 2); }},
         {"crop to the animation (model edit)", 0,
          [](CAnimationData&) { ASSERT_EQ(CheckFramesInsideAnimation(), IDOK); }},
+        {"quarter turn (model edit)", 0,
+         [](CAnimationData&) {
+             SetCurrentFrame(0);
+             ASSERT_EQ(RotateCurrentFrameStep(90, 0), 1);
+         }},
+        {"free rotation (model edit)", 0,
+         [](CAnimationData&) {
+             SetCurrentFrame(1);
+             ASSERT_EQ(RotateCurrentFrameStep(30, 0), 1);
+         }},
+        {"mirror both axes (model edit)", 0,
+         [](CAnimationData&) {
+             SetCurrentFrame(0);
+             ASSERT_EQ(MirrorCurrentFrameStep(3), 1);
+         }},
+        {"mirror top to bottom (model edit)", 0,
+         [](CAnimationData&) {
+             SetCurrentFrame(0);
+             ASSERT_EQ(MirrorCurrentFrameStep(2), 1);
+         }},
+        {"transparency level (model edit)", 0,
+         [](CAnimationData&) { ASSERT_EQ(SetSelectedFramesTransparencyLevelStep(50), 1); }},
+        {"level and conversion to images", kUndoKindObjectsToImages,
+         [](CAnimationData& a) {
+             SetFrameTransparencyLevel(&nth(a, 0), 50);
+             ConvertObjectsToImages(&a.frames);
+         }},
+        {"merge (model edit)", 0,
+         [](CAnimationData& a) { ASSERT_EQ(MergeSelectedFrames(&a.frames), 1); }},
     };
     return rows;
 }

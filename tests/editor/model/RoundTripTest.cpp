@@ -6,7 +6,12 @@
 
 #include "../../imagelib/formats/gif/GiflibOracle.h"
 #include "FrameChainBuild.h"
+#include "FrameTransforms.h"
+#include "Geometry.h"
+#include "MetafileLoading.h"
 #include "TextRender.h"
+#include "VectorRender.h"
+#include "metafile/EnhMetafile.h"
 
 #include <QGuiApplication>
 
@@ -485,5 +490,179 @@ TEST_F(RoundTripTest, TextObjectIsSavedRenderedAndReopensFromItsRecord) {
         std::memcmp(KPXGetBits(again), KPXGetBits(expected),
                     static_cast<std::size_t>(KPXGetScanBytes(expected)) * KPXHeight(expected)),
         0);
+    KPXDeleteImage(expected);
+}
+
+TEST_F(RoundTripTest, TurnedAndMirroredTextReopensWithItsMatrixAndPicture) {
+    if (!QGuiApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "RoundTripTest";
+        static char* argv[] = {name, nullptr};
+        new QGuiApplication(argc, argv); // kept for the process
+    }
+    if (!kfm::text::faceExists("Liberation Sans", 0))
+        GTEST_SKIP() << "Liberation Sans (LiberationSans-Regular.ttf, fonts-liberation) is missing";
+    struct Case {
+        const char* name;
+        int angle;
+        int flags;
+    };
+    const Case cases[] = {{"quarter turn", 90, 0},
+                          {"free turn", 30, 0},
+                          {"mirrored", 0, 1},
+                          {"turned and mirrored on both axes", 270, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(doc->OnNewDocument());
+        buildAnimation();
+        CObjFrame& text = frameAt(3);
+        text.text.antialias = 1;
+        FrameInfo info{};
+        info.textObject = &text.text;
+        const KpxHandle upright = CreateTextImage(&info);
+        ASSERT_NE(upright, 0);
+        KPXDeleteImage(static_cast<KpxHandle>(text.SetImage(static_cast<std::uint16_t>(upright))));
+        text.transparency = 0x1000000;
+        RotateFrame(&text, static_cast<short>(text.GetImage()), c.angle, 0);
+        FlipFrame(&text, c.flags);
+        text.PutFrameInfo(0);
+        const KpxHandle expected = KPXCreateImageFrom(static_cast<KpxHandle>(text.GetImage()), 0);
+        const TextObjectRecord record = text.text;
+        if (c.flags == 0) {
+            EXPECT_EQ(GetRotationAngle(record.matrix), c.angle);
+        }
+        EXPECT_EQ(IsMatrixMirrored(record.matrix), c.flags == 1 ? 1 : 0);
+
+        const std::string path = files.file(std::string("turned") + c.name + ".gif");
+        ASSERT_TRUE(doc->DoSave(path.c_str(), TRUE));
+        CGIFAnimDoc reopened;
+        ASSERT_TRUE(reopened.OpenDocumentFile(path.c_str()));
+        CObjFrame& back = frameAt(3);
+        ASSERT_TRUE(back.hasText);
+        EXPECT_TRUE(kfm::records::recordsEqual(back.text, record));
+        const KpxHandle again = static_cast<KpxHandle>(back.GetImage());
+        ASSERT_EQ(KPXWidth(again), KPXWidth(expected));
+        ASSERT_EQ(KPXHeight(again), KPXHeight(expected));
+        EXPECT_EQ(
+            std::memcmp(KPXGetBits(again), KPXGetBits(expected),
+                        static_cast<std::size_t>(KPXGetScanBytes(expected)) * KPXHeight(expected)),
+            0);
+        KPXDeleteImage(expected);
+    }
+}
+
+namespace {
+
+std::vector<std::uint8_t> metafileBytes(HENHMETAFILE metafile) {
+    std::vector<std::uint8_t> bytes(GetEnhMetaFileBits(metafile, 0, nullptr));
+    GetEnhMetaFileBits(metafile, static_cast<UINT>(bytes.size()), bytes.data());
+    return bytes;
+}
+
+bool sameRenderedPicture(KpxHandle a, KpxHandle b) {
+    const KpxHandle alphaA = KPXGetImageTransparentImageEx(a);
+    const KpxHandle alphaB = KPXGetImageTransparentImageEx(b);
+    auto sameBits = [](KpxHandle x, KpxHandle y) {
+        return KPXWidth(x) == KPXWidth(y) && KPXHeight(x) == KPXHeight(y) &&
+               KPXbpp(x) == KPXbpp(y) &&
+               std::memcmp(KPXGetBits(x), KPXGetBits(y),
+                           static_cast<std::size_t>(KPXGetScanBytes(x)) * KPXHeight(x)) == 0;
+    };
+    return alphaA && alphaB && sameBits(a, b) && sameBits(alphaA, alphaB);
+}
+
+} // namespace
+
+// A WMF imported as a vector frame is saved in a GIF file with its metafile and reopens with the
+// same metafile, from which the same picture renders again.
+TEST_F(RoundTripTest, ImportedMetafileFrameKeepsItsMetafileThroughAGifFile) {
+    VectorObjectRecord record;
+    ASSERT_EQ(LoadMetaFile(kfm::test::testDataPath("metafile/drawing.wmf").c_str(), &record), 1);
+    const std::vector<std::uint8_t> emf = metafileBytes(record.metafile.get());
+    const RECT rect{0, 0, 47, 47};
+    record.width = 48;
+    record.height = 48;
+    const KpxHandle picture = RenderMetafileImage(record.metafile.get(), rect, 0,
+                                                  record.interpolation, 0, record.antialias);
+    ASSERT_NE(picture, 0);
+    const KpxHandle expected = KPXCreateImageFrom(picture, 0);
+    animation().AnimationWidth = 48;
+    animation().AnimationHeight = 48;
+    addPatternFrame(0, 0, 48, 48, 1);
+    CObjFrame& vector = addPatternFrame(0, 0, 48, 48, 2);
+    KPXDeleteImage(static_cast<KpxHandle>(vector.SetImage(static_cast<std::uint16_t>(picture))));
+    vector.hasVector = 1;
+    vector.SetVectorObject(record);
+    animation().UpdateFrameCount();
+    for (CObjFrame& f : animation().frames)
+        f.PutFrameInfo(0);
+
+    const std::string path = files.file("vector.gif");
+    ASSERT_TRUE(doc->DoSave(path.c_str(), TRUE));
+    EXPECT_EQ(objectBlocks(readFile(path)).size(), 1u);
+
+    CGIFAnimDoc reopened;
+    ASSERT_TRUE(reopened.OpenDocumentFile(path.c_str()));
+    ASSERT_EQ(animation().RealFrameCount(), 2);
+    const CObjFrame& back = frameAt(1);
+    ASSERT_TRUE(back.hasVector);
+    ASSERT_TRUE(back.vector.metafile);
+    EXPECT_EQ(metafileBytes(back.vector.metafile.get()), emf);
+    EXPECT_EQ(back.vector.width, 48);
+    EXPECT_EQ(back.vector.antialias, 1);
+    const KpxHandle again = RenderMetafileImage(
+        back.vector.metafile.get(), RECT{0, 0, back.vector.width - 1, back.vector.height - 1},
+        GetRotationAngle(back.vector.matrix), back.vector.interpolation,
+        IsMatrixMirrored(back.vector.matrix), back.vector.antialias);
+    ASSERT_NE(again, 0);
+    EXPECT_TRUE(sameRenderedPicture(again, expected));
+    KPXDeleteImage(again);
+    KPXDeleteImage(expected);
+}
+
+// A vector frame turned and mirrored is saved with its matrix and reopens with the same record,
+// from which the same picture renders.
+TEST_F(RoundTripTest, TurnedAndMirroredVectorFrameReopensWithItsMatrixAndPicture) {
+    VectorObjectRecord record;
+    ASSERT_EQ(LoadMetaFile(kfm::test::testDataPath("metafile/drawing.wmf").c_str(), &record), 1);
+    record.width = 40;
+    record.height = 30;
+    animation().AnimationWidth = 64;
+    animation().AnimationHeight = 64;
+    addPatternFrame(0, 0, 64, 64, 1);
+    CObjFrame& vector = addPatternFrame(2, 3, 40, 30, 2);
+    vector.hasVector = 1;
+    vector.SetVectorObject(record);
+    vector.current = 1;
+    animation().UpdateFrameCount();
+    RotateFrame(&vector, static_cast<short>(vector.GetImage()), 30, 0);
+    FlipFrame(&vector, 1);
+    vector.PutFrameInfo(0);
+    const VectorObjectRecord turned = vector.vector;
+    ASSERT_EQ(IsMatrixMirrored(turned.matrix), 1);
+    const KpxHandle expected = KPXCreateImageFrom(static_cast<KpxHandle>(vector.GetImage()), 0);
+    for (CObjFrame& f : animation().frames)
+        f.PutFrameInfo(0);
+
+    const std::string path = files.file("turned-vector.gif");
+    ASSERT_TRUE(doc->DoSave(path.c_str(), TRUE));
+    CGIFAnimDoc reopened;
+    ASSERT_TRUE(reopened.OpenDocumentFile(path.c_str()));
+    ASSERT_EQ(animation().RealFrameCount(), 2);
+    const CObjFrame& back = frameAt(1);
+    ASSERT_TRUE(back.hasVector);
+    EXPECT_EQ(metafileBytes(back.vector.metafile.get()), metafileBytes(turned.metafile.get()));
+    // The save writes the frame's place into the record; the rest, matrix included, is as it was.
+    VectorObjectRecord placed = turned;
+    placed.left = 2;
+    placed.top = 3;
+    EXPECT_TRUE(kfm::records::recordsEqual(back.vector, placed));
+    const KpxHandle again = RenderMetafileImage(
+        back.vector.metafile.get(), RECT{0, 0, back.vector.width - 1, back.vector.height - 1},
+        GetRotationAngle(back.vector.matrix), back.vector.interpolation,
+        IsMatrixMirrored(back.vector.matrix), back.vector.antialias);
+    ASSERT_NE(again, 0);
+    EXPECT_TRUE(sameRenderedPicture(again, expected));
+    KPXDeleteImage(again);
     KPXDeleteImage(expected);
 }
