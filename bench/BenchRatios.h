@@ -40,6 +40,11 @@ inline void runConvert(benchmark::State& state, const std::string& convert, cons
     }
 }
 
+// The settings of a case timed by runConvert: three runs, each timed by hand, in milliseconds.
+inline benchmark::internal::Benchmark* asConvertCase(benchmark::internal::Benchmark* b) {
+    return b->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+}
+
 // Keeps each case's time (the median when runs are repeated) for the ratios at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:

@@ -206,11 +206,8 @@ int main(int argc, char** argv) {
                                          depth)
                 ->Unit(benchmark::kMillisecond);
             if (op.magick)
-                benchmark::RegisterBenchmark(caseName(op, "magick", depth).c_str(), runMagick, &op,
-                                             depth)
-                    ->Unit(benchmark::kMillisecond)
-                    ->UseManualTime()
-                    ->Iterations(3);
+                kfm::bench::asConvertCase(benchmark::RegisterBenchmark(
+                    caseName(op, "magick", depth).c_str(), runMagick, &op, depth));
         }
     benchmark::Initialize(&argc, argv);
     kfm::bench::RatioReporter reporter;
