@@ -8,6 +8,7 @@
 // Everything runs on one thread (OpenCV's and ImageMagick's own threads switched off), so the
 // figures compare work rather than how many cores happen to be free.
 
+#include "PeerRunRatios.h"
 #include "Bitra5.h"
 
 #include <benchmark/benchmark.h>
@@ -184,56 +185,10 @@ void runOpenCV(benchmark::State& state, const Operation* op, int depth) {
         op->opencv(source, out);
 }
 
-double secondsOf(const std::string& command) {
-    const auto start = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0)
-        return -1;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 // ImageMagick's time for the operation: the whole program less its fastest run that only reads.
 void runMagick(benchmark::State& state, const Operation* op, int depth) {
-    const std::string file = pictures(depth).file;
-    const std::string program = std::string(KFM_CONVERT_PROGRAM) + " -limit thread 1";
-    double readOnly = 1e9;
-    for (int i = 0; i < 3; ++i)
-        readOnly = std::min(readOnly, secondsOf(program + " " + file + " null:"));
-    for (auto _ : state) {
-        const double whole = secondsOf(program + " " + file + " " + op->magick + " null:");
-        if (whole < 0 || readOnly < 0) {
-            state.SkipWithError("convert failed");
-            break;
-        }
-        state.SetIterationTime(std::max(whole - readOnly, 1e-6));
-    }
+    kfm::bench::runConvert(state, KFM_CONVERT_PROGRAM, pictures(depth).file, op->magick);
 }
-
-// Keeps each case's time (the median when runs are repeated) for the ratios at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred)
-                continue;
-            const std::string name = run.run_name.function_name;
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians[name] = run.GetAdjustedRealTime();
-            else if (run.run_type == Run::RT_Iteration)
-                times[name] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double time(const std::string& name) const {
-        if (const auto m = medians.find(name); m != medians.end())
-            return m->second;
-        const auto t = times.find(name);
-        return t == times.end() ? 0.0 : t->second;
-    }
-
-private:
-    std::map<std::string, double> times;
-    std::map<std::string, double> medians;
-};
 
 std::string caseName(const Operation& op, const char* who, int depth) {
     return std::string(op.name) + "/" + who + "/" + std::to_string(depth) + "bit";
@@ -251,14 +206,11 @@ int main(int argc, char** argv) {
                                          depth)
                 ->Unit(benchmark::kMillisecond);
             if (op.magick)
-                benchmark::RegisterBenchmark(caseName(op, "magick", depth).c_str(), runMagick, &op,
-                                             depth)
-                    ->Unit(benchmark::kMillisecond)
-                    ->UseManualTime()
-                    ->Iterations(3);
+                kfm::bench::asConvertCase(benchmark::RegisterBenchmark(
+                    caseName(op, "magick", depth).c_str(), runMagick, &op, depth));
         }
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    kfm::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nratios: ours / OpenCV called directly, ours / ImageMagick convert\n");
     for (int depth : {24, 8})

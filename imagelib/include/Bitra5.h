@@ -854,6 +854,49 @@ BITRA5_API int FLICStreamSetCurFrame(KpxFlicReader* reader, int unusedFrame = 0)
 BITRA5_API int KPXBreakLoad();
 BITRA5_API int KPXLockBreakLoad(int value);
 
+// -------------------- Bitmap effects
+
+// The effects of KPXApplyBitmapEffect and of the effect dialogs.
+enum : int {
+    kKpxEffectTint = 0,           // p1 brightness, p2 contrast, p3 tint colour
+    kKpxEffectTwoColors = 1,      // p1 dither (kKpxDither...), p2 colour of 0, p3 colour of 1
+    kKpxEffectNegative = 2,       // no parameters
+    kKpxEffectBrightness = 10,    // p1 brightness, p2 contrast
+    kKpxEffectBrightness2 = 11,   // the same as 10
+    kKpxEffectColorBalance = 12,  // p1, p2, p3 red, green and blue offsets
+    kKpxEffectHueSaturation = 13, // p1 hue in degrees, p2 saturation, p3 brightness
+    kKpxEffectSharpen = 20,       // p1 passes 1..5
+    kKpxEffectBlur = 21,          // p1 box size 1..20
+    kKpxEffectEmboss = 22,        // p1 direction (kKpxEmboss...), p3 colour of flat areas
+    kKpxEffectEdges = 23,         // p1 1 inverts the result
+    kKpxEffectMosaic = 24,        // p1 block size 2..50
+};
+// The emboss directions, numbered as the radio buttons of the emboss dialog: the side the light
+// comes from (the default is kKpxEmbossBottom).
+enum : int {
+    kKpxEmbossTop = 8056,
+    kKpxEmbossTopLeft = 8057,
+    kKpxEmbossTopRight = 8058,
+    kKpxEmbossLeft = 8059,
+    kKpxEmbossRight = 8060,
+    kKpxEmbossBottom = 8061,
+    kKpxEmbossBottomLeft = 8062,
+    kKpxEmbossBottomRight = 8063,
+};
+
+// A new image (the caller's) with the effect applied with the given parameters, without a
+// dialog. Brightness, contrast, offsets and saturation range over -127..127; colours are
+// COLORREF values. Palette images (1, 4, 8 bits) of the per-colour effects keep their depth and
+// get a new colour table; the filters, the blur and the mosaic give 24-bit images. value non-zero
+// keeps the tint's source colours instead of making it grey first. progress (may be null) is
+// called once per image row. 0 for a 0 handle, an unknown effect, a parameter outside its range,
+// a parameter that leaves nothing to do (no sharpen pass, blur size 0, mosaic size 1), a
+// per-colour effect on a 16- or 32-bit image, or a failed conversion.
+BITRA5_API KpxHandle KPXApplyBitmapEffect(KpxHandle image, int effect, int p1, int p2, int p3,
+                                          int value, KpxRowCallback progress);
+// A copy of the image with the brightness changed by value (contrast 0), no dialog; 0 as above.
+BITRA5_API KpxHandle KPXBitmapEffect_Bright(KpxHandle image, int value);
+
 // -------------------- Image processing (IPL) wrappers
 //
 // Each wrapper describes the pixel rows of library images to the image processing layer and

@@ -48,4 +48,64 @@ constexpr Id IDS_PCD_SIZE_ENTRY = 8170;
 constexpr Id IDS_PCD_MEMORY = 8171;
 constexpr Id IDS_PCD_DEFAULT_SIZE = 8172;
 
+// The bitmap effect dialogs. Each template id is also the id of the dialog's title.
+constexpr Id IDD_EFFECT_BRIGHTNESS = 8095;
+constexpr Id IDD_EFFECT_TINT = 8096;
+constexpr Id IDD_EFFECT_TWO_COLORS = 8097;
+constexpr Id IDD_EFFECT_EDGES = 8098;
+constexpr Id IDD_EFFECT_EMBOSS = 8099;
+constexpr Id IDD_EFFECT_SHARPEN = 8100;
+constexpr Id IDD_EFFECT_HUE = 8101;
+constexpr Id IDD_EFFECT_MOSAIC = 8102;
+constexpr Id IDD_EFFECT_BALANCE = 8103;
+constexpr Id IDD_EFFECT_BLUR = 8104;
+
+// Their controls. Each parameter k (0..2) has a slider, a spin control and an edit.
+constexpr Id IDC_EFFECT_EMBOSS_COLOR = 8024;
+constexpr Id IDC_EFFECT_COLOR_1 = 8025; // the colour of 0, or the tint colour
+constexpr Id IDC_EFFECT_COLOR_2 = 8026; // the colour of 1
+constexpr Id IDC_EFFECT_INVERT = 8029;
+constexpr Id IDC_EFFECT_SLIDER = 8030; // + k
+constexpr Id IDC_EFFECT_SPIN = 8033;   // + k
+constexpr Id IDC_EFFECT_EDIT = 8036;   // + k
+constexpr Id IDC_EFFECT_PREVIEW_SOURCE = 8040;
+constexpr Id IDC_EFFECT_PREVIEW_RESULT = 8041;
+constexpr Id IDC_EFFECT_COLOR_RAMP = 8042;
+constexpr Id IDC_EFFECT_COLOR_FILL_1 = 8043;
+constexpr Id IDC_EFFECT_COLOR_FILL_2 = 8044;
+constexpr Id IDC_EFFECT_DITHER_FLOYD = 8053;
+constexpr Id IDC_EFFECT_DITHER_ORDERED = 8054;
+constexpr Id IDC_EFFECT_DITHER_NONE = 8055;
+constexpr Id IDC_EFFECT_EMBOSS_FIRST = 8056; // the eight directions 8056..8063
+constexpr Id IDC_EFFECT_EMBOSS_RESET = 8064;
+
+// Their texts.
+constexpr Id IDS_EFFECT_BRIGHTNESS = 8180;
+constexpr Id IDS_EFFECT_CONTRAST = 8181;
+constexpr Id IDS_EFFECT_RED = 8182;
+constexpr Id IDS_EFFECT_GREEN = 8183;
+constexpr Id IDS_EFFECT_BLUE = 8184;
+constexpr Id IDS_EFFECT_HUE = 8185;
+constexpr Id IDS_EFFECT_SATURATION = 8186;
+constexpr Id IDS_EFFECT_PASSES = 8187;
+constexpr Id IDS_EFFECT_BLUR_SIZE = 8188;
+constexpr Id IDS_EFFECT_BLOCK_SIZE = 8189;
+constexpr Id IDS_EFFECT_DITHERING = 8190;
+constexpr Id IDS_EFFECT_DITHER_NONE = 8191;
+constexpr Id IDS_EFFECT_DITHER_ORDERED = 8192;
+constexpr Id IDS_EFFECT_DITHER_FLOYD = 8193;
+constexpr Id IDS_EFFECT_COLOR_1 = 8194;
+constexpr Id IDS_EFFECT_COLOR_2 = 8195;
+constexpr Id IDS_EFFECT_TINT_COLOR = 8196;
+constexpr Id IDS_EFFECT_EMBOSS_COLOR = 8197;
+constexpr Id IDS_EFFECT_EMBOSS_RESET = 8198;
+constexpr Id IDS_EFFECT_INVERT = 8199;
+constexpr Id IDS_EFFECT_LIGHT_FROM = 8200;
+constexpr Id IDS_EFFECT_DIRECTION_FIRST = 8201; // the eight directions in the order of 8056..8063
+constexpr Id IDS_EFFECT_BEFORE = 8209;
+constexpr Id IDS_EFFECT_AFTER = 8210;
+constexpr Id IDS_EFFECT_OK = 8211;
+constexpr Id IDS_EFFECT_CANCEL = 8212;
+constexpr Id IDS_EFFECT_PREVIEW_HINT = 8213;
+
 } // namespace bitra5res
