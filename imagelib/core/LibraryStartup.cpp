@@ -6,6 +6,7 @@
 #include "ImageTable.h"
 #include "LibraryPalettes.h"
 #include "LibraryShared.h"
+#include "MediaFormats.h"
 
 #include "gdi/DeviceContext.h"
 #include "gdi/DrawDib.h"
@@ -103,6 +104,7 @@ void KpxInitLibrary() {
     state().drawDibReady = 0;
     KpxWarmUpDrawDib();
     kpx::buildRuntimeFormatTable(kpx::resourceInstance());
+    kpx::buildMediaFormatTables(kpx::resourceInstance());
     loadDescriptionTexts();
 }
 

@@ -12,26 +12,8 @@
 
 namespace {
 
-// The file-name part and the extension (with its dot, lower-cased) as _splitpath gives them.
-struct PathParts {
-    std::string name;
-    std::string extension;
-};
-
-PathParts splitPath(const char* path) {
-    const std::string text = path ? path : "";
-    const std::size_t slash = text.find_last_of("/\\");
-    const std::string file = slash == std::string::npos ? text : text.substr(slash + 1);
-    const std::size_t dot = file.rfind('.');
-    PathParts parts{file, ""};
-    if (dot != std::string::npos) {
-        parts.name = file.substr(0, dot);
-        parts.extension = file.substr(dot);
-    }
-    for (char& c : parts.extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return parts;
-}
+using kpx::PathParts;
+using kpx::splitPath;
 
 // Id of the first (or last) static row with this extension; 0 when none.
 std::int32_t idOfExtension(const std::string& extension, bool last) {
@@ -187,3 +169,22 @@ std::int32_t KpxSniffFormatStreamCB(std::int32_t* idOut, KpxStreamCallbacks* str
     kpx::CallbackByteStream adapter(stream);
     return KpxSniffFormatOleStream(idOut, &adapter);
 }
+
+namespace kpx {
+
+PathParts splitPath(const char* path) {
+    const std::string text = path ? path : "";
+    const std::size_t slash = text.find_last_of("/\\");
+    const std::string file = slash == std::string::npos ? text : text.substr(slash + 1);
+    const std::size_t dot = file.rfind('.');
+    PathParts parts{file, ""};
+    if (dot != std::string::npos) {
+        parts.name = file.substr(0, dot);
+        parts.extension = file.substr(dot);
+    }
+    for (char& c : parts.extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return parts;
+}
+
+} // namespace kpx

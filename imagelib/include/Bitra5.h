@@ -1116,3 +1116,6 @@ BITRA5_CPP_API KpxImageHeader* KpxCreateImageHeader(KpxHandle image);
 BITRA5_CPP_API int KpxDeleteImageHeader(KpxImageHeader* header);
 // Not offered: always null.
 BITRA5_CPP_API KpxImageHeader* KpxCreateSubImage(KpxImageHeader* header, const RECT* rect);
+
+// Vector pictures and the multimedia format list.
+#include "Bitra5Media.h"

@@ -108,4 +108,25 @@ constexpr Id IDS_EFFECT_OK = 8211;
 constexpr Id IDS_EFFECT_CANCEL = 8212;
 constexpr Id IDS_EFFECT_PREVIEW_HINT = 8213;
 
+// Names of the multimedia formats: animations IDS_MEDIA_FORMAT_FIRST + 0 .. 10, sounds + 11 .. 19.
+constexpr Id IDS_MEDIA_FORMAT_FIRST = 200;
+// Names of the vector formats, and the descriptions of placeable and plain Windows metafiles.
+constexpr Id IDS_VECTOR_WMF = 301;
+constexpr Id IDS_VECTOR_EMF = 302;
+constexpr Id IDS_VECTOR_KVP = 303;
+constexpr Id IDS_VECTOR_KTF = 304;
+constexpr Id IDS_VECTOR_KWE = 305;
+constexpr Id IDS_VECTOR_CDR = 306;
+constexpr Id IDS_VECTOR_DXF = 307;
+constexpr Id IDS_VECTOR_PLT = 308;
+constexpr Id IDS_VECTOR_KTF_STORAGE = 310;
+constexpr Id IDS_VECTOR_HGL = 311;
+constexpr Id IDS_VECTOR_EPS = 312;
+constexpr Id IDS_VECTOR_AI = 313;
+constexpr Id IDS_VECTOR_PDF = 314;
+constexpr Id IDS_VECTOR_DWG = 315;
+constexpr Id IDS_VECTOR_CMX = 316;
+constexpr Id IDS_WMF_PLACEABLE = 320;
+constexpr Id IDS_WMF_PLAIN = 321;
+
 } // namespace bitra5res
