@@ -1,10 +1,12 @@
 #include "ImportReaders.h"
 
 #include "ClipImport.h"
+#include "MetafileLoading.h"
+#include "VectorRender.h"
 
 namespace {
 
-// AVI clips and FLIC animations are read; metafiles and fonts are not.
+// AVI clips, FLIC animations and metafiles are read; fonts are not substituted.
 class DefaultReaders final : public ImportReaders {
 public:
     int GetAviFileInfo(const char* path, AviFileInformation& info) override {
@@ -26,9 +28,12 @@ public:
         return ::ImportFlicFrames(animation, list, reader, start, count, step, merge, progress,
                                   window);
     }
-    int LoadMetaFile(const char*, VectorObjectRecord&) override { return 0; }
-    KpxHandle RenderMetafileImage(HENHMETAFILE, const RECT&, int, int, int, int) override {
-        return 0;
+    int LoadMetaFile(const char* path, VectorObjectRecord& record) override {
+        return ::LoadMetaFile(path, &record);
+    }
+    KpxHandle RenderMetafileImage(HENHMETAFILE metafile, const RECT& rect, int angle,
+                                  int interpolation, int mirrored, int antialias) override {
+        return ::RenderMetafileImage(metafile, rect, angle, interpolation, mirrored, antialias);
     }
     int SubstituteFont(const LOGFONTA&, std::string&) override { return 0; }
 };

@@ -3,8 +3,8 @@
 // importers, the metafile loader and renderer, and the font library's substitution check. They
 // are reached through this interface so that the import can be driven before they all exist and
 // tested with scripted readers. The readers installed by default read AVI clips and FLIC
-// animations (ClipImport.h); they recognise no metafile and substitute no font, so those roads
-// end with the import's failure.
+// animations (ClipImport.h) and metafiles (MetafileLoading.h, VectorRender.h); they substitute
+// no font.
 
 #include <string>
 

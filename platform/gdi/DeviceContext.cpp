@@ -645,6 +645,31 @@ BOOL stretchDibToDC(HDC dc, int x, int y, int width, int height, const BITMAPINF
                        rop, halftone);
 }
 
+bool paintOnDC(HDC dc, const std::function<void(QPainter&)>& draw) {
+    if (!dc)
+        return false;
+    if (dc->painter) {
+        dc->painter->save();
+        draw(*dc->painter);
+        dc->painter->restore();
+        return true;
+    }
+    auto t = pixelsOf(dc->bitmap);
+    if (!t || t->bpp <= 8)
+        return false;
+    auto view = targetView(*t);
+    if (!view)
+        return false;
+    {
+        QPainter painter(&*view);
+        if (t->bottomUp) // the view holds the rows as stored: turn it the picture's way up
+            painter.setTransform(QTransform(1, 0, 0, -1, 0, t->height));
+        draw(painter);
+    }
+    clearFourthByte(*t, QRect(0, 0, t->width, t->height));
+    return true;
+}
+
 QImage dibStoredRows(const BITMAPINFOHEADER* header, const void* colors, const void* bits) {
     const auto pixels = pixelsOf(header, colors, bits);
     return pixels ? sourceImage(*pixels) : QImage();

@@ -10,6 +10,8 @@
 // and target agree on the colour and otherwise mapped to the nearest entry of the target table.
 // Every stretch samples the nearest source pixel (COLORONCOLOR), whatever stretch mode is set.
 
+#include <functional>
+
 #include "types/Export.h"
 #include "types/Win32Types.h"
 
@@ -83,6 +85,11 @@ KFM_PLATFORM_API BOOL stretchDibToDC(HDC dc, int x, int y, int width, int height
 // as 5-5-5 or 5-6-5) and is a 32-bit copy otherwise; a null QImage for an unusable header.
 KFM_PLATFORM_API QImage dibStoredRows(const BITMAPINFOHEADER* header, const void* colors,
                                       const void* bits);
+
+// Runs draw with a painter over the DC's surface in the DC's own coordinates (the top row
+// first): the painter of a painter DC, or one over the selected 16-, 24- or 32-bit bitmap of a
+// memory DC. The painter's state is restored afterwards. False when the DC has no such surface.
+KFM_PLATFORM_API bool paintOnDC(HDC dc, const std::function<void(QPainter&)>& draw);
 
 } // namespace kfm::gdi
 

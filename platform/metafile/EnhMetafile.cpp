@@ -1,5 +1,10 @@
 #include "EnhMetafile.h"
 
+#include "EmfPlayer.h"
+#include "gdi/DeviceContext.h"
+
+#include <QPainter>
+
 #include <cstring>
 #include <new>
 
@@ -58,4 +63,16 @@ BOOL DeleteEnhMetaFile(HENHMETAFILE metafile) {
         return FALSE;
     delete metafile;
     return TRUE;
+}
+
+BOOL PlayEnhMetaFile(HDC dc, HENHMETAFILE metafile, const RECT* rect) {
+    if (!dc || !metafile || !rect || rect->right < rect->left || rect->bottom < rect->top)
+        return FALSE;
+    const QRectF target(rect->left, rect->top, double(rect->right) - rect->left + 1,
+                        double(rect->bottom) - rect->top + 1);
+    auto status = kfm::metafile::EmfPlayStatus::NotEmf;
+    const bool drawn = kfm::gdi::paintOnDC(dc, [&](QPainter& painter) {
+        status = kfm::metafile::playEmf(metafile->bytes(), painter, target).status;
+    });
+    return drawn && status == kfm::metafile::EmfPlayStatus::Ok;
 }

@@ -33,3 +33,8 @@ extern "C" KFM_PLATFORM_API UINT GetEnhMetaFileBits(HENHMETAFILE metafile, UINT 
 // A copy of the metafile (the path argument of the platform function is not supported: null).
 extern "C" KFM_PLATFORM_API HENHMETAFILE CopyEnhMetaFileA(HENHMETAFILE metafile, const char* path);
 extern "C" KFM_PLATFORM_API BOOL DeleteEnhMetaFile(HENHMETAFILE metafile);
+// Plays the metafile into the DC, its picture frame mapped onto rect (logical units, both
+// corners inclusive). FALSE for a null argument, an empty rectangle, a DC without a drawable
+// surface, bytes that are not a metafile, or a record chain that breaks off (what comes before
+// the damage is drawn).
+extern "C" KFM_PLATFORM_API BOOL PlayEnhMetaFile(HDC dc, HENHMETAFILE metafile, const RECT* rect);

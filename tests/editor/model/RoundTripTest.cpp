@@ -6,7 +6,11 @@
 
 #include "../../imagelib/formats/gif/GiflibOracle.h"
 #include "FrameChainBuild.h"
+#include "Geometry.h"
+#include "MetafileLoading.h"
 #include "TextRender.h"
+#include "VectorRender.h"
+#include "metafile/EnhMetafile.h"
 
 #include <QGuiApplication>
 
@@ -485,5 +489,74 @@ TEST_F(RoundTripTest, TextObjectIsSavedRenderedAndReopensFromItsRecord) {
         std::memcmp(KPXGetBits(again), KPXGetBits(expected),
                     static_cast<std::size_t>(KPXGetScanBytes(expected)) * KPXHeight(expected)),
         0);
+    KPXDeleteImage(expected);
+}
+
+namespace {
+
+std::vector<std::uint8_t> metafileBytes(HENHMETAFILE metafile) {
+    std::vector<std::uint8_t> bytes(GetEnhMetaFileBits(metafile, 0, nullptr));
+    GetEnhMetaFileBits(metafile, static_cast<UINT>(bytes.size()), bytes.data());
+    return bytes;
+}
+
+bool sameRenderedPicture(KpxHandle a, KpxHandle b) {
+    const KpxHandle alphaA = KPXGetImageTransparentImageEx(a);
+    const KpxHandle alphaB = KPXGetImageTransparentImageEx(b);
+    auto sameBits = [](KpxHandle x, KpxHandle y) {
+        return KPXWidth(x) == KPXWidth(y) && KPXHeight(x) == KPXHeight(y) &&
+               KPXbpp(x) == KPXbpp(y) &&
+               std::memcmp(KPXGetBits(x), KPXGetBits(y),
+                           static_cast<std::size_t>(KPXGetScanBytes(x)) * KPXHeight(x)) == 0;
+    };
+    return alphaA && alphaB && sameBits(a, b) && sameBits(alphaA, alphaB);
+}
+
+} // namespace
+
+// A WMF imported as a vector frame is saved in a GIF file with its metafile and reopens with the
+// same metafile, from which the same picture renders again.
+TEST_F(RoundTripTest, ImportedMetafileFrameKeepsItsMetafileThroughAGifFile) {
+    VectorObjectRecord record;
+    ASSERT_EQ(LoadMetaFile(kfm::test::testDataPath("metafile/drawing.wmf").c_str(), &record), 1);
+    const std::vector<std::uint8_t> emf = metafileBytes(record.metafile.get());
+    const RECT rect{0, 0, 47, 47};
+    record.width = 48;
+    record.height = 48;
+    const KpxHandle picture = RenderMetafileImage(record.metafile.get(), rect, 0,
+                                                  record.interpolation, 0, record.antialias);
+    ASSERT_NE(picture, 0);
+    const KpxHandle expected = KPXCreateImageFrom(picture, 0);
+    animation().AnimationWidth = 48;
+    animation().AnimationHeight = 48;
+    addPatternFrame(0, 0, 48, 48, 1);
+    CObjFrame& vector = addPatternFrame(0, 0, 48, 48, 2);
+    KPXDeleteImage(static_cast<KpxHandle>(vector.SetImage(static_cast<std::uint16_t>(picture))));
+    vector.hasVector = 1;
+    vector.SetVectorObject(record);
+    animation().UpdateFrameCount();
+    for (CObjFrame& f : animation().frames)
+        f.PutFrameInfo(0);
+
+    const std::string path = files.file("vector.gif");
+    ASSERT_TRUE(doc->DoSave(path.c_str(), TRUE));
+    EXPECT_EQ(objectBlocks(readFile(path)).size(), 1u);
+
+    CGIFAnimDoc reopened;
+    ASSERT_TRUE(reopened.OpenDocumentFile(path.c_str()));
+    ASSERT_EQ(animation().RealFrameCount(), 2);
+    const CObjFrame& back = frameAt(1);
+    ASSERT_TRUE(back.hasVector);
+    ASSERT_TRUE(back.vector.metafile);
+    EXPECT_EQ(metafileBytes(back.vector.metafile.get()), emf);
+    EXPECT_EQ(back.vector.width, 48);
+    EXPECT_EQ(back.vector.antialias, 1);
+    const KpxHandle again = RenderMetafileImage(
+        back.vector.metafile.get(), RECT{0, 0, back.vector.width - 1, back.vector.height - 1},
+        GetRotationAngle(back.vector.matrix), back.vector.interpolation,
+        IsMatrixMirrored(back.vector.matrix), back.vector.antialias);
+    ASSERT_NE(again, 0);
+    EXPECT_TRUE(sameRenderedPicture(again, expected));
+    KPXDeleteImage(again);
     KPXDeleteImage(expected);
 }
