@@ -1,9 +1,11 @@
 #include "PaletteRender.h"
 
+#include "EmfFixtures.h"
 #include "FrameChainBuild.h"
 #include "ImageUtilities.h"
 #include "ModelTestSupport.h"
 #include "ShellServices.h"
+#include "metafile/EnhMetafile.h"
 
 #include <gtest/gtest.h>
 
@@ -401,4 +403,125 @@ TEST_F(RenderFunctionsTest, AnimationStatesCancelOrBadArgumentsReplaceNothing) {
     EXPECT_EQ(frameAt(0).GetImage(), images[0]);
     EXPECT_EQ(frameAt(1).GetImage(), images[1]);
     EXPECT_EQ(frameAt(1).left, 1);
+}
+
+TEST_F(RenderFunctionsTest, SoftAlphaFrameKeepsItsTransparencyImageThroughRendering) {
+    fillRgb(addFrame(0, 0, 2, 1, 24).GetImage(), kBlue);
+    CObjFrame& soft = addFrame(0, 0, 2, 1, 24);
+    soft.softAlpha = 1;
+    fillRgb(soft.GetImage(), kRed);
+    const KpxHandle alpha = CreateSolidImage(2, 1, 0);
+    setIndex(alpha, 1, 0, 255); // the right pixel fully transparent
+    KPXSetImageTransparentEx(soft.GetImage(), alpha);
+    for (int pass = 0; pass < 2; ++pass) {
+        ASSERT_EQ(RenderImagesFromFrames(&animation().frames, nullptr, nullptr), 1) << pass;
+        ASSERT_EQ(KPXGetImageTransparentImageEx(soft.GetImage()), alpha) << pass;
+        EXPECT_EQ(KPXWidth(alpha), 2) << pass;
+        const KpxHandle rendered = soft.GetRenderedImage();
+        EXPECT_GE(GetRValue(colourAt(rendered, 0, 0)), 250) << pass;
+        EXPECT_EQ(GetBValue(colourAt(rendered, 0, 0)), 0) << pass;
+        EXPECT_EQ(indexAt(rendered, 1, 0), 0) << pass; // transparent: the blue beneath shows
+        EXPECT_EQ(GetImageTransparentIndex(static_cast<short>(rendered)), 0) << pass;
+    }
+}
+
+namespace {
+
+// The pixel bytes of an image of the given size and depth, filled by fill(x, y) per byte
+// group, rows bottom-up and padded to four bytes as the library stores them.
+template <typename Fill>
+std::vector<std::uint8_t> storedRows(int width, int height, int bytesPerPixel, Fill fill) {
+    const int stride = (width * bytesPerPixel + 3) / 4 * 4;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stride) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            fill(&bytes[static_cast<std::size_t>(height - 1 - y) * stride + x * bytesPerPixel], x,
+                 y);
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(RenderFunctionsTest, NPImageRecordGivesBackTheSourcePictures) {
+    CObjFrame& deep = addFrame(1, 1, 3, 2, 8);
+    deep.hasNPImage = 1;
+    deep.npImage.pixels24 = storedRows(3, 2, 3, [](std::uint8_t* p, int x, int y) {
+        p[0] = static_cast<std::uint8_t>(10 * x); // blue
+        p[1] = static_cast<std::uint8_t>(20 * y); // green
+        p[2] = 200;                               // red
+    });
+    deep.npImage.alpha = storedRows(3, 2, 1, [](std::uint8_t* p, int x, int) { *p = x * 100; });
+    deep.npImage.alphaValue = 30;
+    deep.npImage.maskPixels = storedRows(3, 2, 1, [](std::uint8_t* p, int, int y) { *p = y; });
+
+    CObjFrame& paletted = addFrame(0, 0, 2, 2, 8);
+    paletted.hasNPImage = 1;
+    paletted.npImage.pixels8 = storedRows(
+        2, 2, 1, [](std::uint8_t* p, int x, int y) { *p = static_cast<std::uint8_t>(x + 2 * y); });
+    paletted.npImage.palette = {0x000000FF, 0x0000FF00, 0x00FF0000, 0x00808080};
+    paletted.npImage.transparencyWord = static_cast<std::int32_t>(kKpxTransparencyIndexFlag + 3);
+
+    // Buffers that do not fit the picture are left out.
+    CObjFrame& damaged = addFrame(0, 0, 2, 2, 8);
+    const std::uint16_t damagedImage = damaged.GetImage();
+    damaged.hasNPImage = 1;
+    damaged.npImage.pixels24.assign(5, 0x11);
+    damaged.npImage.pixels8.assign(100000, 0x22);
+
+    EXPECT_EQ(RenderImagesFromInfo(&animation().frames, nullptr, nullptr), 1);
+
+    const KpxHandle picture = deep.GetImage();
+    ASSERT_EQ(KPXbpp(picture), 24);
+    EXPECT_EQ(colourAt(picture, 2, 1), RGB(200, 20, 20));
+    const KpxHandle alpha = KPXGetImageTransparentImageEx(picture);
+    ASSERT_NE(alpha, 0);
+    EXPECT_EQ(indexAt(alpha, 2, 0), 200);
+    EXPECT_EQ(colourAt(alpha, 1, 0), RGB(100, 100, 100));
+    EXPECT_EQ(deep.softAlpha, 1);
+    EXPECT_EQ(deep.alphaValue, 30);
+    ASSERT_NE(deep.GetMaskImage(), 0);
+    EXPECT_EQ(indexAt(deep.GetMaskImage(), 0, 1), 1);
+    EXPECT_EQ(deep.left, 1);
+    EXPECT_TRUE(deep.hasNPImage); // the record stays for the save
+
+    const KpxHandle eight = paletted.GetImage();
+    ASSERT_EQ(KPXbpp(eight), 8);
+    EXPECT_EQ(colourAt(eight, 0, 0), kBlue);
+    EXPECT_EQ(colourAt(eight, 1, 0), kGreen);
+    EXPECT_EQ(colourAt(eight, 0, 1), kRed);
+    EXPECT_EQ(GetImageTransparentIndex(static_cast<short>(eight)), 3);
+    EXPECT_EQ(paletted.transparency, kKpxTransparencyIndexFlag + 3);
+
+    EXPECT_EQ(damaged.GetImage(), damagedImage);
+}
+
+TEST_F(RenderFunctionsTest, VectorFrameIsDrawnAgainFromItsRecord) {
+    CObjFrame& vector = addFrame(0, 0, 2, 2, 8);
+    vector.hasVector = 1;
+    const std::vector<std::uint8_t> emf =
+        kfm::test::EmfBuilder(6, 4).solidBrush(kRed).rectangle(0, 0, 7, 5).finish();
+    vector.vector.metafile.reset(SetEnhMetaFileBits(static_cast<UINT>(emf.size()), emf.data()));
+    vector.vector.left = -3;
+    vector.vector.top = 5;
+    vector.vector.width = 6;
+    vector.vector.height = 4;
+    // A vector record whose size makes no picture keeps the picture as read.
+    CObjFrame& huge = addFrame(0, 0, 2, 2, 8);
+    const std::uint16_t hugeImage = huge.GetImage();
+    huge.hasVector = 1;
+    huge.vector = vector.vector;
+    huge.vector.width = 1 << 20;
+
+    EXPECT_EQ(RenderImagesFromInfo(&animation().frames, nullptr, nullptr), 1);
+    EXPECT_EQ(vector.left, -3);
+    EXPECT_EQ(vector.top, 5);
+    EXPECT_EQ(vector.width, 6);
+    EXPECT_EQ(vector.height, 4);
+    EXPECT_EQ(vector.transparency, 0u);
+    EXPECT_EQ(vector.objectsAsRead, 0);
+    ASSERT_EQ(KPXbpp(vector.GetImage()), 24);
+    EXPECT_EQ(colourAt(vector.GetImage(), 2, 2), kRed);
+
+    EXPECT_EQ(huge.GetImage(), hugeImage);
+    EXPECT_EQ(huge.objectsAsRead, 1);
 }
