@@ -8,10 +8,14 @@
 
 #include "FrameChainBuild.h"
 #include "FrameObject.h"
+#include "GIFAnimDoc.h"
 #include "ImageUtilities.h"
+#include "ImportReaders.h"
 #include "Kfm5ResourceIds.h"
 #include "ProgramState.h"
+#include "ShellServices.h"
 #include "TextRender.h"
+#include "UndoHistory.h"
 
 namespace {
 
@@ -43,6 +47,18 @@ void setOnlyTransparentIndex(KpxHandle image, int index) {
     const KpxTransparentEntry entry{0, 0, index, 0, 1, 0, 0};
     KPXSetImageTransparent(image, &entry, 1);
 }
+
+// Progress on the main window under the wait cursor, ended on every way out.
+class ShownProgress {
+public:
+    ShownProgress(UINT captionId, int total) { ProgressBegin(captionId, total); }
+    ~ShownProgress() { ProgressEnd(); }
+    ShownProgress(const ShownProgress&) = delete;
+    ShownProgress& operator=(const ShownProgress&) = delete;
+
+private:
+    WaitCursor wait_;
+};
 
 } // namespace
 
@@ -111,9 +127,11 @@ int CalculateOptimAdaptivePalette256(PALETTEENTRY* out, int colours, RenderProgr
     palette[0] = PALETTEENTRY{255, 255, 255, 0};
     KPXSetNewPalette(target.get(), palette, 256);
     setOnlyTransparentIndex(target.get(), 0);
-    ProgressBegin(10875, 0);
-    KPXFineColorConvert(target.get(), strip.get(), mask.get(), colours, 0, 1, nullptr, 1);
-    ProgressEnd();
+    {
+        const ShownProgress progress(kfm5res::IDS_CAPTION_ADAPTIVE_PALETTE, 0);
+        KPXFineColorConvert(target.get(), strip.get(), mask.get(), colours, 0, 1,
+                            ProgressSetPosTotal, 1);
+    }
     const BITMAPINFO* info = KPXGetBitmapInfoHeader(target.get());
     for (int i = 0; i < 256; ++i)
         out[i] = PALETTEENTRY{info->bmiColors[i].rgbRed, info->bmiColors[i].rgbGreen,
@@ -138,6 +156,59 @@ int CalculateGlobalPalette(PALETTEENTRY* out, int mode, OptimizeOptions options)
     default:
         return -1;
     }
+}
+
+namespace {
+
+// The frame's base image mapped onto the palette with transparentIndex kept for its masked
+// pixels; 0 when the image cannot be converted.
+KpxHandle convertToPalette(KpxHandle base, const PALETTEENTRY* palette, int transparentIndex,
+                           int colours, int dither) {
+    ScopedImage target(KPXCreateImage(KPXWidth(base), KPXHeight(base), 8));
+    if (!target.get())
+        return 0;
+    KPXSetNewPalette(target.get(), palette, 256);
+    setOnlyTransparentIndex(target.get(), transparentIndex);
+    if (!KPXFineColorConvert(target.get(), base, 0, colours, dither ? 2 : 0, colours, nullptr, 0))
+        return 0;
+    if (KPXIsImageTransparent(base)) {
+        ScopedImage mask(KPXGetImageTransparentImage(base));
+        if (mask.get())
+            KPXImageFillByColor(target.get(), mask.get(), static_cast<COLORREF>(transparentIndex));
+        setOnlyTransparentIndex(target.get(), transparentIndex);
+    }
+    return target.release();
+}
+
+} // namespace
+
+int OptimizeToGlobalPalette256Ex(PALETTEENTRY* palette, OptimizeOptions options,
+                                 int transparentIndex, int total) {
+    if (!palette || transparentIndex < 0 || transparentIndex > 255 || !g_pAnimationData)
+        return 0;
+    const int colours = std::clamp(options.word[7], 2, 256);
+    const ShownProgress progress(kfm5res::IDS_CAPTION_GLOBAL_PALETTE, total);
+    FrameList& frames = g_pAnimationData->frames;
+    int position = 0;
+    for (auto it = frames.begin(); it != frames.end() && std::next(it) != frames.end(); ++it) {
+        CObjFrame& frame = *it;
+        const bool convert = !frame.optimised && frame.GetImage();
+        frame.optimised = 0;
+        if (!convert)
+            continue;
+        if (const KpxHandle converted = convertToPalette(
+                frame.GetImage(), palette, transparentIndex, colours, options.word[3])) {
+            frame.transparency =
+                kKpxTransparencyIndexFlag + static_cast<std::uint32_t>(transparentIndex);
+            frame.softAlpha = 0;
+            frame.alphaValue = 0;
+            if (const std::uint16_t old = frame.SetImage(static_cast<std::uint16_t>(converted)))
+                KPXDeleteImage(old);
+        }
+        if (IsEscapePressed(0, ++position, nullptr))
+            return 2;
+    }
+    return 0;
 }
 
 void SetImageTransparent(short image, int index) {
@@ -246,51 +317,107 @@ COLORREF GetUniqueColor(int frameCount) {
     });
 }
 
-short CreateRenderedImage(short head, CObjFrame* frame, int prevIndex, int* out) {
-    if (out)
-        *out = 0;
-    if (!frame || !frame->GetImage() || frame->width <= 0 || frame->height <= 0)
-        return 0;
-    const KpxHandle base = frame->GetImage();
-    const int width = frame->width;
-    const int height = frame->height;
+namespace {
+
+// The frame drawn over the animation state after frame prevIndex (none when negative) on a
+// 24-bit canvas of its own size, and the mask of the pixels to quantise (none: all).
+struct Composition {
+    ScopedImage canvas;
+    ScopedImage quantiseMask;
+};
+
+bool composeOverState(short head, const CObjFrame& frame, int prevIndex, Composition& out) {
+    if (!frame.GetImage() || frame.width <= 0 || frame.height <= 0)
+        return false;
+    const KpxHandle base = frame.GetImage();
+    const int width = frame.width;
+    const int height = frame.height;
     const COLORREF background = g_Settings.animBkColor;
-    ScopedImage target(KPXCreateImage(width, height, 8));
-    ScopedImage canvas(KPXCreateImage(width, height, 24));
-    if (!target.get() || !canvas.get())
-        return 0;
-    IPLImageFillByColor(canvas.get(), 0, background);
-    ScopedImage explicitAlpha(KPXGetImageTransparentImageEx(base));
-    const bool vectorLike = frame->hasVector || frame->softAlpha;
+    out.canvas = ScopedImage(KPXCreateImage(width, height, 24));
+    if (!out.canvas.get())
+        return false;
+    KpxHandle canvas = out.canvas.get();
+    IPLImageFillByColor(canvas, 0, background);
+    // The image keeps its explicit transparency: no reference of ours.
+    const KpxHandle explicitAlpha = KPXGetImageTransparentImageEx(base);
+    const bool vectorLike = frame.hasVector || frame.softAlpha;
     ScopedImage emptyMask(vectorLike ? KPXCreateImage(width, height, 1) : 0);
-    if (prevIndex >= 0)
-        KPXRenderFrames(head, canvas.get(), -frame->left, -frame->top, 0, prevIndex, background, 0,
-                        0);
-    KPXImageClearByAlpha(canvas.get(), explicitAlpha.get(), 0, 0, 0xFFFFFF);
-    BITMAPINFO* canvasInfo = KPXGetBitmapInfoHeader(canvas.get());
-    std::uint8_t* canvasBits = KPXGetBits(canvas.get());
-    if (frame->hasText)
+    if (prevIndex >= 0 && head)
+        KPXRenderFrames(head, canvas, -frame.left, -frame.top, 0, prevIndex, background, 0, 0);
+    KPXImageClearByAlpha(canvas, explicitAlpha, 0, 0, 0xFFFFFF);
+    BITMAPINFO* canvasInfo = KPXGetBitmapInfoHeader(canvas);
+    std::uint8_t* canvasBits = KPXGetBits(canvas);
+    if (frame.hasText)
         KPXStretchBltTransparent(0, &canvasInfo->bmiHeader, canvasBits, 0, 0, width, height, base,
                                  1, 0, 0, 0, 0);
     else if (!KPXIsImageTransparent(base))
-        DrawImageStretched(base, canvas.get(), 0, 0, width, height);
+        DrawImageStretched(base, canvas, 0, 0, width, height);
     else
         KPXStretchBltTransparent(0, &canvasInfo->bmiHeader, canvasBits, 0, 0, width, height, base,
-                                 0, explicitAlpha.get(), emptyMask.get(), 0, 0);
-    ScopedImage quantiseMask;
-    if (isObjectFrame(*frame) && explicitAlpha.get()) {
-        quantiseMask = ScopedImage(CreateThresholdMask(explicitAlpha.get(), 255));
-        if (quantiseMask.get())
-            KPXInvert(quantiseMask.get());
+                                 0, explicitAlpha, emptyMask.get(), 0, 0);
+    if (isObjectFrame(frame) && explicitAlpha) {
+        out.quantiseMask = ScopedImage(CreateThresholdMask(explicitAlpha, 255));
+        if (out.quantiseMask.get())
+            KPXInvert(out.quantiseMask.get());
     }
-    KPXSetNewPalette(target.get(), KPXGetFinePalette(), 256);
-    setOnlyTransparentIndex(target.get(), 0);
-    KPXFineColorConvert(target.get(), canvas.get(), quantiseMask.get(), 256, 0, 1, nullptr, 0);
+    return true;
+}
+
+// A new 8-bit image of the frame's size with the given palette and index 0 transparent.
+ScopedImage newTargetImage(const CObjFrame& frame, const PALETTEENTRY* palette, int count) {
+    ScopedImage target(KPXCreateImage(frame.width, frame.height, 8));
+    if (target.get()) {
+        KPXSetNewPalette(target.get(), palette, count);
+        setOnlyTransparentIndex(target.get(), 0);
+    }
+    return target;
+}
+
+// The base image's frame information carried over to the rendered image.
+void copyFrameInfo(KpxHandle from, KpxHandle to) {
     FrameInfo info{};
-    if (KPXGetImageFramesInfo(base, &info)) {
-        KPXSetImageFramesInfo(target.get(), &info);
+    if (KPXGetImageFramesInfo(from, &info)) {
+        KPXSetImageFramesInfo(to, &info);
         FreeFrameParts(info, 0);
     }
+}
+
+} // namespace
+
+short CreateRenderedImage(short head, CObjFrame* frame, int prevIndex, int* out) {
+    if (out)
+        *out = 0;
+    Composition composition;
+    if (!frame || !composeOverState(head, *frame, prevIndex, composition))
+        return 0;
+    ScopedImage target = newTargetImage(*frame, KPXGetFinePalette(), 256);
+    if (!target.get())
+        return 0;
+    KPXFineColorConvert(target.get(), composition.canvas.get(), composition.quantiseMask.get(), 256,
+                        0, 1, nullptr, 0);
+    copyFrameInfo(frame->GetImage(), target.get());
+    return target.release();
+}
+
+short CreateRenderedImage(short head, CObjFrame* frame, int prevIndex, PALETTEENTRY* palette,
+                          int mode, int count, int dither, int* out) {
+    if (out)
+        *out = 0;
+    Composition composition;
+    if (!frame || !palette || count < 2 || count > 256 ||
+        !composeOverState(head, *frame, prevIndex, composition))
+        return 0;
+    ScopedImage target = newTargetImage(*frame, palette, count);
+    if (!target.get())
+        return 0;
+    const int ditherMode = dither ? 2 : 0;
+    if (mode == kRenderOwnPalette)
+        KPXFineColorConvert(target.get(), composition.canvas.get(), composition.quantiseMask.get(),
+                            256, ditherMode, 1, nullptr, 0);
+    else
+        KPXFineColorConvert(target.get(), composition.canvas.get(), composition.quantiseMask.get(),
+                            count, ditherMode, count, nullptr, 0);
+    copyFrameInfo(frame->GetImage(), target.get());
     return target.release();
 }
 
@@ -345,6 +472,127 @@ bool rebuildTextImage(CObjFrame& frame) {
     return true;
 }
 
+// The widest and highest image the library describes (its sizes are 16-bit).
+constexpr int kMaxImageSide = 32767;
+
+// The frame's base image becomes its vector object drawn from the record at the record's
+// place; false when it cannot be drawn.
+bool rebuildVectorImage(CObjFrame& frame) {
+    const VectorObjectRecord& record = frame.vector;
+    if (!record.metafile || record.width <= 0 || record.height <= 0 ||
+        record.width > kMaxImageSide || record.height > kMaxImageSide)
+        return false;
+    const RECT area{0, 0, record.width - 1, record.height - 1};
+    ScopedImage image(importReaders().RenderMetafileImage(
+        record.metafile.get(), area, frame.GetVectorAngle(), record.interpolation,
+        frame.IsVectorMirrored(), record.antialias));
+    if (!image.get() || !KPXGetBits(image.get()))
+        return false;
+    frame.left = record.left;
+    frame.top = record.top;
+    frame.width = KPXWidth(image.get());
+    frame.height = KPXHeight(image.get());
+    frame.transparency = 0;
+    if (const std::uint16_t old = frame.SetImage(static_cast<std::uint16_t>(image.release())))
+        KPXDeleteImage(old);
+    frame.PutFrameInfo(0);
+    return true;
+}
+
+enum class Rebuild { Kept, Rebuilt, NoPixels };
+
+// A new image of the given size and depth holding bytes as its pixels. Empty when bytes is not
+// exactly the image's pixel block; *noPixels set when the image has no pixel buffer.
+ScopedImage imageOfBytes(int width, int height, int depth, const std::vector<std::uint8_t>& bytes,
+                         bool* noPixels) {
+    ScopedImage image(KPXCreateImage(width, height, depth));
+    std::uint8_t* bits = image.get() ? KPXGetBits(image.get()) : nullptr;
+    if (!bits) {
+        *noPixels = true;
+        return ScopedImage();
+    }
+    if (bytes.size() != KPXSizeImage(image.get()))
+        return ScopedImage();
+    std::memcpy(bits, bytes.data(), bytes.size());
+    return image;
+}
+
+void setGreyPalette(KpxHandle image) {
+    PALETTEENTRY grey[256];
+    for (int i = 0; i < 256; ++i)
+        grey[i] = PALETTEENTRY{static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(i), 0};
+    KPXSetNewPalette(image, grey, 256);
+}
+
+// Colour-table entries stored as 32-bit words (blue in the low byte).
+void setStoredPalette(KpxHandle image, const std::vector<std::int32_t>& stored) {
+    PALETTEENTRY entries[256] = {};
+    const int count = static_cast<int>(std::min<std::size_t>(stored.size(), 256));
+    for (int i = 0; i < count; ++i) {
+        const auto word = static_cast<std::uint32_t>(stored[i]);
+        entries[i] = PALETTEENTRY{static_cast<BYTE>(word >> 16), static_cast<BYTE>(word >> 8),
+                                  static_cast<BYTE>(word), 0};
+    }
+    KPXSetNewPalette(image, entries, 256);
+}
+
+// The frame's pictures rebuilt from its np-image record: the 24-bit source with its graded
+// alpha, the mask image, the 8-bit source with its palette and transparent index. The record
+// stays with the frame (a save writes it back as it was read). Buffers that do not fit the
+// frame's size are left out.
+Rebuild rebuildFromNPImage(CObjFrame& frame) {
+    const NPImageObjectRecord& record = frame.npImage;
+    const KpxHandle base = frame.GetImage();
+    const int width = KPXWidth(base);
+    const int height = KPXHeight(base);
+    bool noPixels = false;
+    ScopedImage newBase;
+    if (!record.pixels24.empty()) {
+        newBase = imageOfBytes(width, height, 24, record.pixels24, &noPixels);
+        ScopedImage alpha = newBase.get() && !record.alpha.empty()
+                                ? imageOfBytes(width, height, 8, record.alpha, &noPixels)
+                                : ScopedImage();
+        if (alpha.get()) {
+            setGreyPalette(alpha.get());
+            KPXSetImageTransparentEx(newBase.get(), alpha.release());
+            frame.softAlpha = 1;
+        }
+    }
+    if (!record.maskPixels.empty()) {
+        ScopedImage mask(CreateSolidImage(width, height, 0));
+        std::uint8_t* bits = mask.get() ? KPXGetBits(mask.get()) : nullptr;
+        if (!bits)
+            noPixels = true;
+        else if (record.maskPixels.size() == KPXSizeImage(mask.get())) {
+            std::memcpy(bits, record.maskPixels.data(), record.maskPixels.size());
+            if (const std::uint16_t old =
+                    frame.SetMaskImage(static_cast<std::uint16_t>(mask.release())))
+                KPXDeleteImage(old);
+        }
+    }
+    if (!record.pixels8.empty()) {
+        if (ScopedImage picture = imageOfBytes(width, height, 8, record.pixels8, &noPixels);
+            picture.get()) {
+            setStoredPalette(picture.get(), record.palette);
+            const auto word = static_cast<std::uint32_t>(record.transparencyWord);
+            if ((word >> 16 & 0xFF) || (word & kKpxTransparencyIndexFlag))
+                setOnlyTransparentIndex(picture.get(), static_cast<int>(word & 0xFF));
+            newBase = std::move(picture);
+        }
+    }
+    if (noPixels)
+        return Rebuild::NoPixels;
+    frame.alphaValue = record.alphaValue;
+    frame.transparency = static_cast<std::uint32_t>(record.transparencyWord);
+    if (record.alphaValue > 0)
+        frame.softAlpha = 1;
+    if (!newBase.get())
+        return Rebuild::Kept;
+    if (const std::uint16_t old = frame.SetImage(static_cast<std::uint16_t>(newBase.release())))
+        KPXDeleteImage(old);
+    return Rebuild::Rebuilt;
+}
+
 } // namespace
 
 int RenderImagesFromInfo(FrameList* frames, RenderProgress callback, HWND window) {
@@ -353,10 +601,18 @@ int RenderImagesFromInfo(FrameList* frames, RenderProgress callback, HWND window
     int index = 0;
     bool rebuilt = false;
     for (CObjFrame& frame : *frames) {
-        frame.objectsAsRead = (frame.hasText || frame.hasVector) ? 1 : 0;
-        if (frame.hasText && frame.GetImage() && rebuildTextImage(frame)) {
-            frame.objectsAsRead = frame.hasVector ? 1 : 0;
-            rebuilt = true;
+        bool objectsRebuilt = false;
+        if (frame.hasText && frame.GetImage())
+            objectsRebuilt = rebuildTextImage(frame);
+        else if (frame.hasVector && frame.GetImage())
+            objectsRebuilt = rebuildVectorImage(frame);
+        frame.objectsAsRead = (frame.hasText || frame.hasVector) && !objectsRebuilt ? 1 : 0;
+        rebuilt = rebuilt || objectsRebuilt;
+        if (frame.hasNPImage && frame.GetImage()) {
+            const Rebuild result = rebuildFromNPImage(frame);
+            if (result == Rebuild::NoPixels)
+                return 0;
+            rebuilt = rebuilt || result == Rebuild::Rebuilt;
         }
         if (rebuilt && callback && callback(0, index, window))
             return 2;
@@ -367,17 +623,57 @@ int RenderImagesFromInfo(FrameList* frames, RenderProgress callback, HWND window
 
 namespace {
 
-void moveFrames(FrameList& frames, int dx, int dy) {
-    for (CObjFrame& f : frames) {
-        f.left += dx;
-        f.top += dy;
+// Renders the object frames up to lastIndex (-1 all) under the progress of rendering object
+// frames; false when cancelled, the rendered images then deleted.
+bool renderObjectFrames(FrameList& frames, int lastIndex) {
+    int result = 0;
+    {
+        const ShownProgress progress(kfm5res::IDS_CAPTION_RENDERING, CountObjectFrames(lastIndex));
+        result = RenderImagesFromFrames(&frames, lastIndex, IsEscapePressed, nullptr);
     }
+    if (result != 2)
+        return true;
+    DeleteRenderedImages(frames);
+    return false;
 }
+
+// What the animation shows after frame index, drawn on a new 24-bit image of width x height
+// filled with the background colour whose top-left corner lies at (x, y) of the screen.
+ScopedImage composeState(FrameList& frames, int index, int x, int y, int width, int height) {
+    const COLORREF background = g_Settings.animBkColor;
+    ScopedImage canvas(KPXCreateImage(width, height, 24));
+    if (!canvas.get())
+        return canvas;
+    IPLImageFillByColor(canvas.get(), 0, background);
+    if (BuildFramesImage(frames, 1, 0) == 1) {
+        KPXRenderFrames(frames.front().GetDisplayImage(), canvas.get(), -x, -y, 0, index,
+                        background, 0, 1);
+        SplitFramesImage(frames, 1);
+    }
+    return canvas;
+}
+
+// Moves the frames so that their union starts at 0,0 under an undo step of its own, and
+// undoes that step when the work is over.
+class OriginStep {
+public:
+    explicit OriginStep(FrameList& frames) {
+        TheUndoHistory().BeginStep(kUndoKindSaveAndPreview);
+        NormalizeFramesOrigin(frames);
+    }
+    ~OriginStep() {
+        TheUndoHistory().EndStep(0);
+        if (TheUndoHistory().GetCurrentKind() == kUndoKindSaveAndPreview)
+            TheUndoHistory().Undo();
+    }
+    OriginStep(const OriginStep&) = delete;
+    OriginStep& operator=(const OriginStep&) = delete;
+};
 
 } // namespace
 
 short CreateRenderedPreviewImage(FrameList* frames, int index) {
-    if (!frames || frames->empty())
+    if (!frames || frames->size() <= 1 || index < 0)
         return 0;
     RECT bounds{};
     GetFramesRect(*frames, index, bounds);
@@ -385,35 +681,85 @@ short CreateRenderedPreviewImage(FrameList* frames, int index) {
     const int height = bounds.bottom - bounds.top;
     if (width <= 0 || height <= 0)
         return 0;
-    // The frames are rendered as if their rectangle started at 0,0, and moved back afterwards.
-    moveFrames(*frames, -bounds.left, -bounds.top);
-    ProgressBegin(kfm5res::IDS_CAPTION_RENDERING, CountObjectFrames(index));
-    const int rendered = RenderImagesFromFrames(frames, index, IsEscapePressed, nullptr);
-    ProgressEnd();
-    ScopedImage picture;
-    if (rendered != 2 && BuildFramesImage(*frames, 1, 0) == 1) {
-        const COLORREF background = g_Settings.animBkColor;
-        const auto head = static_cast<KpxHandle>(frames->front().GetDisplayImage());
-        // Every chained frame is placed on a screen of the rectangle's size, unscaled.
-        AnimateInfo screen{width, height, 0, 0, nullptr};
-        for (const CObjFrame& f : *frames)
-            if (f.GetDisplayImage())
-                KPXSetAnimateInfo(static_cast<KpxHandle>(f.GetDisplayImage()), &screen);
-        picture = ScopedImage(KPXCreateImage(width, height, 24));
-        if (picture.get()) {
-            IPLImageFillByColor(picture.get(), 0, background);
-            KPXRenderFrames(head, picture.get(), 0, 0, 0, index, background, 0, 1);
-        }
-        SplitFramesImage(*frames, 1);
+    ScopedImage image;
+    {
+        const OriginStep step(*frames);
+        if (!renderObjectFrames(*frames, index))
+            return 0;
+        // The union of all frames now starts at 0,0; the rectangle up to index lies within it.
+        RECT moved{};
+        GetFramesRect(*frames, index, moved);
+        image = composeState(*frames, index, moved.left, moved.top, width, height);
+        DeleteRenderedImages(*frames);
     }
-    DeleteRenderedImages(*frames);
-    moveFrames(*frames, bounds.left, bounds.top);
-    if (!picture.get())
+    if (!image.get())
         return 0;
     FrameInfo info{};
+    KPXGetImageFramesInfo(image.get(), &info);
     info.left = bounds.left;
     info.top = bounds.top;
-    info.disposal = 1;
-    KPXSetImageFramesInfo(picture.get(), &info);
-    return static_cast<short>(picture.release());
+    KPXSetImageFramesInfo(image.get(), &info);
+    FreeFrameParts(info, 0);
+    return image.release();
+}
+
+namespace {
+
+// The selected frame becomes a plain picture of the whole animation.
+void replaceByState(CObjFrame& frame, ScopedImage& state, int width, int height) {
+    if (const std::uint16_t old = frame.SetImage(static_cast<std::uint16_t>(state.release())))
+        KPXDeleteImage(old);
+    frame.left = 0;
+    frame.top = 0;
+    frame.width = width;
+    frame.height = height;
+    frame.disposal = 1;
+    frame.transparency &= 0xFF;
+    frame.softAlpha = 0;
+    frame.alphaValue = 0;
+    frame.DeleteTextObject();
+    frame.DeleteVectorObject();
+    frame.DeleteControlObject();
+    frame.DeleteNPImageObject();
+    frame.objectsAsRead = 0;
+    frame.PutFrameInfo(0);
+}
+
+} // namespace
+
+int RenderAnimationStates(FrameList* frames, int lastIndex) {
+    if (!frames || frames->size() <= 1 || lastIndex < -1 || !g_pAnimationData)
+        return 0;
+    const int width = g_pAnimationData->AnimationWidth;
+    const int height = g_pAnimationData->AnimationHeight;
+    if (width <= 0 || height <= 0)
+        return 0;
+    if (!renderObjectFrames(*frames, lastIndex))
+        return 2;
+    std::vector<std::pair<CObjFrame*, ScopedImage>> states;
+    {
+        const ShownProgress progress(kfm5res::IDS_CAPTION_ANIMATION_STATES, GetSelFramesCount());
+        int index = 0;
+        for (auto it = frames->begin(); it != frames->end() && std::next(it) != frames->end();
+             ++it, ++index) {
+            if (lastIndex != -1 && index > lastIndex)
+                break;
+            if (!it->GetImage() || !it->selected)
+                continue;
+            ScopedImage canvas = composeState(*frames, index, 0, 0, width, height);
+            ScopedImage state(KPXCreateImage(width, height, 8));
+            if (!canvas.get() || !state.get())
+                continue;
+            KPXFineColorConvert(state.get(), canvas.get(), 0, 256, 0, 0, nullptr, 0);
+            states.emplace_back(&*it, std::move(state));
+            if (IsEscapePressed(0, static_cast<int>(states.size()), nullptr)) {
+                DeleteRenderedImages(*frames);
+                return 2;
+            }
+        }
+    }
+    for (auto& [frame, state] : states)
+        replaceByState(*frame, state, width, height);
+    DeleteRenderedImages(*frames);
+    return 1;
 }

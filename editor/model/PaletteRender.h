@@ -25,6 +25,14 @@ int CalculateGlobalPalette(PALETTEENTRY* out, int mode, OptimizeOptions options)
 // The adaptive palette over the opaque pixels of every frame's display image; 0.
 int CalculateOptimAdaptivePalette256(PALETTEENTRY* out, int colours, RenderProgress callback,
                                      HWND window);
+// Converts the base image of every frame (the placeholder left out) whose optimised flag is 0
+// to the 256-entry palette, with transparentIndex as the transparent index of every frame;
+// masked pixels take that index and opaque pixels keep away from it. Every optimised flag ends
+// 0. The progress (caption: converting to the global palette, `total` steps) can be cancelled:
+// 2, with the frames converted so far kept. 0 otherwise; a null palette or an index outside
+// 0..255 changes nothing.
+int OptimizeToGlobalPalette256Ex(PALETTEENTRY* palette, OptimizeOptions options,
+                                 int transparentIndex, int total);
 
 // One transparency entry: by palette index (mode 1) or by exact colour (mode 0).
 void SetImageTransparent(short image, int index);
@@ -51,19 +59,33 @@ COLORREF GetUniqueColor(int frameCount);
 // The frame composed over the animation state after frame prevIndex (none when negative) and
 // quantised to the fine palette with index 0 transparent; *out = 0. 0 on failure.
 short CreateRenderedImage(short head, CObjFrame* frame, int prevIndex, int* out);
+// The same composition quantised to a given palette of count (2..256) entries, index 0
+// transparent, Floyd-Steinberg dithered when dither is non-zero: with mode kRenderOwnPalette the
+// colours after entry 0 are chosen for the picture, with any other mode the count entries are
+// kept as they are. 0 for a null palette or a count outside 2..256.
+constexpr int kRenderOwnPalette = 11;
+short CreateRenderedImage(short head, CObjFrame* frame, int prevIndex, PALETTEENTRY* palette,
+                          int mode, int count, int dither, int* out);
 
 // Renders every object frame (up to lastIndex, -1 all) over the frames before it. 1 when it
 // stopped at lastIndex or rendered a frame, 0 when none, 2 when the callback cancelled.
 int RenderImagesFromFrames(FrameList* frames, int lastIndex, RenderProgress callback, HWND window);
 int RenderImagesFromFrames(FrameList* frames, RenderProgress callback, HWND window);
 
-// After a load: every text frame is rendered again from its record (standing where the record
-// says); a text frame whose font cannot be made, and every vector frame, keeps the picture it
-// was read with and is marked as showing its objects as read. 1, or 2 when the callback
-// cancelled.
+// After a load: every text and vector frame is drawn again from its record (standing where the
+// record says); one whose object cannot be drawn keeps the picture it was read with and is
+// marked as showing its objects as read. A frame with an np-image record gets its source
+// pictures back from the record (24-bit with graded alpha, mask image, 8-bit with palette),
+// the record staying with it. 1, 2 when the callback cancelled, 0 when a new image has no pixels.
 int RenderImagesFromInfo(FrameList* frames, RenderProgress callback, HWND window);
 
-// One 24-bit picture of everything the frames show up to index (the object frames rendered
-// first), over the background colour, of the size of their bounding rectangle; its frame
-// information carries the rectangle's left and top. 0 when nothing shows or Esc was pressed.
+// A new 24-bit image of everything the animation shows at frame index, the size of the frames'
+// bounding rectangle up to index, with that rectangle's position in its frame information. The
+// frames' positions and images are as before afterwards. 0 when cancelled (progress: rendering
+// object frames) or when there is nothing to show.
 short CreateRenderedPreviewImage(FrameList* frames, int index);
+
+// Replaces every selected frame up to lastIndex (-1 all) by the full animation picture shown at
+// it: an 8-bit image of the animation's size at 0,0, disposal 1, no transparency and no object
+// sources. 1 done, 0 for bad arguments (nothing changed), 2 when cancelled (nothing replaced).
+int RenderAnimationStates(FrameList* frames, int lastIndex);

@@ -218,6 +218,8 @@ constexpr Id IDS_OPEN_FAILED = 10853;
 constexpr Id IDS_NOT_GIF_NAME = 10854;
 constexpr Id IDS_CAPTION_CLIP = 10872;
 constexpr Id IDS_CAPTION_RENDERING = 10873;
+constexpr Id IDS_CAPTION_GLOBAL_PALETTE = 10874;
+constexpr Id IDS_CAPTION_ADAPTIVE_PALETTE = 10875;
 constexpr Id IDS_CAPTION_LOADING = 10879;
 constexpr Id IDS_CAPTION_BUILDING_FRAMES = 10880;
 constexpr Id IDS_CAPTION_REBUILDING = 10881;
@@ -276,6 +278,7 @@ constexpr Id IDS_UNDO_DISPOSAL = 10983;
 constexpr Id IDS_UNDO_MERGE_FRAMES = 10996;
 constexpr Id IDS_UNDO_OBJECTS_TO_IMAGES = 10997;
 constexpr Id IDS_UNDO_RENDER_STATES = 10998;
+constexpr Id IDS_CAPTION_ANIMATION_STATES = 10999;
 
 // The property sheet's pages: questions, kinds of frame, tool tips, list items and the texts of
 // the optimiser's size display.
