@@ -7,6 +7,7 @@
 #include "LibraryPalettes.h"
 #include "LibraryShared.h"
 #include "MediaFormats.h"
+#include "VectorFormats.h"
 
 #include "gdi/DeviceContext.h"
 #include "gdi/DrawDib.h"
@@ -105,10 +106,12 @@ void KpxInitLibrary() {
     KpxWarmUpDrawDib();
     kpx::buildRuntimeFormatTable(kpx::resourceInstance());
     kpx::buildMediaFormatTables(kpx::resourceInstance());
+    kpx::initVectorFormats(kpx::resourceInstance());
     loadDescriptionTexts();
 }
 
 void KpxExitLibrary() {
+    kpx::exitVectorFormats();
     KpxFreeAllImages();
 }
 

@@ -37,3 +37,51 @@ BITRA5_API int KRVAGetInfoFile(const char* path, KrvFileInfo* info);
 BITRA5_API int KRVSGetInfoFile(const char* path, KrvFileInfo* info);
 // 1 when FFmpeg opens MPEG, QuickTime and the streamed sound formats here (asked once).
 BITRA5_API int KRVSupportActiveMovie();
+
+// -------------------- Vector pictures
+
+// Vector format ids lie in 1001..1999: 1010 is the Windows metafile, which the library reads,
+// draws and writes itself. The other formats need the outside drawing libraries, which are not
+// part of this system: KDRInitLibraries finds none, and their files are recognised and
+// described but do not load.
+struct KdrFileInfo {
+    std::int32_t formatId;
+    char description[64];
+    std::int32_t width;
+    std::int32_t height;
+    std::int32_t fileSize;
+    std::int32_t extra;
+};
+using KdrHandle = std::int16_t;
+
+BITRA5_API int KDRCountImportFormats();
+BITRA5_API int KDRCountExportFormats();
+// 1 with the entry of list position index, 0 outside the list.
+BITRA5_API int KDREnumerateImportFormats(int index, KpxFormatEntry* entry);
+BITRA5_API int KDREnumerateExportFormats(int index, KpxFormatEntry* entry);
+// 1 with the entry of a vector format id (1001..1999) of the table, else 0.
+BITRA5_API int KDRGetFormatName(int formatId, KpxFormatEntry* entry);
+// The id of the last row with the path's extension; 0 for none or the name "*".
+BITRA5_API int KDRGetFormatFileExt(const char* path);
+// The extension's id, replaced by what the content shows: a Windows metafile 1010, a kvp
+// picture 1030, a KTF drawing 1040. 0 for the name "*".
+BITRA5_API int KDRGetFormatFile(const char* path);
+BITRA5_API int KDRGetFormatFileOffset(const char* path, std::int32_t offset);
+// 1 with the file's format, description, size in its own units, file size and extra value.
+BITRA5_API int KDRGetInfoFile(const char* path, KdrFileInfo* info);
+BITRA5_API int KDRGetInfoFileOffset(const char* path, std::int32_t offset, KdrFileInfo* info);
+// A vector picture handle (1 and up), or 0 when the file is no picture the library can load
+// or another load stays busy too long.
+BITRA5_API KdrHandle KDRLoadImage(const char* path, int flags);
+BITRA5_API KdrHandle KDRLoadImageOffset(const char* path, std::int32_t offset, int flags);
+// Draws the picture into the rectangle (right and bottom exclusive) of the DC; 1 on success.
+BITRA5_API int KDRStretchDraw(HDC dc, int left, int top, int right, int bottom, KdrHandle image);
+// Writes the picture as a placeable Windows metafile (format 1010 only); 1 on success.
+BITRA5_API int KDRSaveImage(KdrHandle image, const char* path, int formatId, int flags);
+BITRA5_API int KDRDeleteImage(KdrHandle image);
+BITRA5_API int KDRWidth(KdrHandle image);
+BITRA5_API int KDRHeight(KdrHandle image);
+BITRA5_API int KDRBreakLoad();
+// Reference counts of the outside drawing libraries; none is found here, so nothing loads.
+BITRA5_API int KDRInitLibraries();
+BITRA5_API int KDRFreeLibraries();

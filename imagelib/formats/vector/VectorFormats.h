@@ -1,0 +1,17 @@
+#pragma once
+// The vector format table and the vector picture handles.
+
+#include <cstdint>
+#include <vector>
+
+#include "Bitra5.h"
+
+namespace kpx {
+// Builds the format entries and the import and export orders; the orders leave out the formats
+// of the outside import filter when its file lies beside the program.
+void initVectorFormats(HINSTANCE resources);
+// Frees the pictures still alive.
+void exitVectorFormats();
+// The bytes of a file from offset on (at most 64 MB); empty when it cannot be read.
+std::vector<std::uint8_t> readFileFrom(const char* path, std::int32_t offset);
+} // namespace kpx
