@@ -10,9 +10,13 @@
 
 namespace {
 
-// A bottom-up DIB section of the depth selected into a memory DC.
+// A bottom-up DIB section of the depth selected into a memory DC; the header has room for the
+// whole colour table that an 8-bit section reads.
 struct Surface {
-    BITMAPINFO info{};
+    struct {
+        BITMAPINFOHEADER bmiHeader;
+        RGBQUAD bmiColors[256];
+    } info{};
     HBITMAP bitmap = nullptr;
     std::uint8_t* bits = nullptr;
     HDC dc = nullptr;
@@ -25,7 +29,8 @@ struct Surface {
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = static_cast<WORD>(bpp);
         void* p = nullptr;
-        bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &p, nullptr, 0);
+        bitmap = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info),
+                                  DIB_RGB_COLORS, &p, nullptr, 0);
         bits = static_cast<std::uint8_t*>(p);
         dc = CreateCompatibleDC(nullptr);
         previous = SelectBitmap(dc, bitmap);
