@@ -152,18 +152,8 @@ std::int32_t fileSizeFrom(const char* path, std::int32_t offset) {
     return static_cast<std::int32_t>(std::min<std::uintmax_t>(size - offset, INT32_MAX));
 }
 
-// The info step of a format; false when the file is not of it.
-bool formatInfo(const char* path, std::int32_t offset, std::int32_t id, KdrFileInfo& info) {
-    std::memset(&info, 0, sizeof info);
-    info.formatId = id;
-    info.fileSize = fileSizeFrom(path, offset);
-    info.width = 299;
-    info.height = 299;
-    if (id == kKvp)
-        info.extra = 1;
-    if (id != kWmf)
-        return true;
-    const std::vector<std::uint8_t> head = readHead(path, offset, kPlaceableSize);
+// The info of a Windows metafile from its first bytes; false when they are none.
+bool wmfInfo(const std::vector<std::uint8_t>& head, KdrFileInfo& info) {
     if (isPlaceable(head)) {
         const auto box = kfm::metafile::readPlaceableBox(head);
         info.width = std::abs(box->right - box->left);
@@ -179,10 +169,25 @@ bool formatInfo(const char* path, std::int32_t offset, std::int32_t id, KdrFileI
     return false;
 }
 
-// Reads the records of a Windows metafile and its size in millimetres (a plain metafile has
+void defaultInfo(std::int32_t id, std::int32_t fileSize, KdrFileInfo& info) {
+    std::memset(&info, 0, sizeof info);
+    info.formatId = id;
+    info.fileSize = fileSize;
+    info.width = 299;
+    info.height = 299;
+    if (id == kKvp)
+        info.extra = 1;
+}
+
+// The info step of a format; false when the file is not of it.
+bool formatInfo(const char* path, std::int32_t offset, std::int32_t id, KdrFileInfo& info) {
+    defaultInfo(id, fileSizeFrom(path, offset), info);
+    return id != kWmf || wmfInfo(readHead(path, offset, kPlaceableSize), info);
+}
+
+// Keeps the records of a Windows metafile and its size in millimetres (a plain metafile has
 // none: its records give its size when it is drawn).
-bool loadWmf(const char* path, std::int32_t offset, VectorNode& node) {
-    std::vector<std::uint8_t> bytes = kpx::readFileFrom(path, offset);
+bool keepWmf(std::vector<std::uint8_t> bytes, VectorNode& node) {
     const bool placeable = isPlaceable(bytes);
     if (placeable)
         bytes.erase(bytes.begin(), bytes.begin() + kPlaceableSize);
@@ -195,6 +200,15 @@ bool loadWmf(const char* path, std::int32_t offset, VectorNode& node) {
         node.wmf.hasSize = !(node.wmf.widthMm == 299.0f && node.wmf.heightMm == 299.0f);
     }
     return true;
+}
+
+std::unique_ptr<VectorNode> wmfNode(const KdrFileInfo& info) {
+    auto node = std::make_unique<VectorNode>();
+    node->formatId = info.formatId;
+    node->width = info.width;
+    node->height = info.height;
+    node->extra = info.extra;
+    return node;
 }
 
 KdrHandle addNode(std::unique_ptr<VectorNode> node) {
@@ -217,17 +231,6 @@ template <typename F, typename R> R withNode(KdrHandle image, R fallback, F f) {
     const std::lock_guard guard(nodesLock);
     const auto found = nodes().find(image);
     return found == nodes().end() ? fallback : f(*found->second);
-}
-
-// Waits up to 200 x 25 ms for the flag; false when it stays set.
-bool takeBusyFlag(std::atomic<bool>& flag) {
-    for (int i = 0; i < 200; ++i) {
-        bool expected = false;
-        if (flag.compare_exchange_strong(expected, true))
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    }
-    return false;
 }
 
 void putU16(std::vector<std::uint8_t>& out, std::size_t at, std::uint16_t v) {
@@ -350,6 +353,26 @@ std::vector<std::uint8_t> readFileFrom(const char* path, std::int32_t offset) {
     return bytes;
 }
 
+bool takeBusyFlag(std::atomic<bool>& flag) {
+    for (int i = 0; i < 200; ++i) {
+        bool expected = false;
+        if (flag.compare_exchange_strong(expected, true))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return false;
+}
+
+KdrHandle loadWmfFromBytes(std::vector<std::uint8_t> bytes) {
+    KdrFileInfo info{};
+    defaultInfo(kWmf, static_cast<std::int32_t>(std::min<std::size_t>(bytes.size(), INT32_MAX)),
+                info);
+    if (bytes.size() > kMaxVectorFileBytes || !wmfInfo(bytes, info))
+        return 0;
+    auto node = wmfNode(info);
+    return keepWmf(std::move(bytes), *node) ? addNode(std::move(node)) : 0;
+}
+
 } // namespace kpx
 
 int KDRCountImportFormats() {
@@ -406,19 +429,15 @@ int KDRGetInfoFile(const char* path, KdrFileInfo* info) {
 }
 
 KdrHandle KDRLoadImageOffset(const char* path, std::int32_t offset, int) {
-    if (!takeBusyFlag(loadBusy))
+    if (!kpx::takeBusyFlag(loadBusy))
         return 0;
     KdrHandle handle = 0;
     KdrFileInfo info{};
     const std::int32_t id = KDRGetFormatFileExt(path);
     // Only Windows metafiles load: the other formats need the outside drawing libraries.
     if (id == kWmf && formatInfo(path, offset, id, info)) {
-        auto node = std::make_unique<VectorNode>();
-        node->formatId = id;
-        node->width = info.width;
-        node->height = info.height;
-        node->extra = info.extra;
-        if (loadWmf(path, offset, *node))
+        auto node = wmfNode(info);
+        if (keepWmf(kpx::readFileFrom(path, offset), *node))
             handle = addNode(std::move(node));
     }
     loadBusy = false;

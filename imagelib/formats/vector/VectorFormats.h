@@ -1,6 +1,7 @@
 #pragma once
 // The vector format table and the vector picture handles.
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -14,4 +15,10 @@ void initVectorFormats(HINSTANCE resources);
 void exitVectorFormats();
 // The bytes of a file from offset on (at most 64 MB); empty when it cannot be read.
 std::vector<std::uint8_t> readFileFrom(const char* path, std::int32_t offset);
+// Takes a busy flag, waiting up to 200 x 25 ms while another call holds it; false when it stays
+// taken.
+bool takeBusyFlag(std::atomic<bool>& flag);
+// A vector picture of the Windows metafile (placeable or plain) held in the bytes; 0 when they
+// are none.
+KdrHandle loadWmfFromBytes(std::vector<std::uint8_t> bytes);
 } // namespace kpx
