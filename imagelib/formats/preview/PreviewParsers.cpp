@@ -115,13 +115,19 @@ private:
     int pending_ = -1;
 };
 
-// The numbers after the colon of an announcing line.
-int scanNumbers(const std::string& line, std::array<int, 4>& values) {
-    const auto colon = line.find(':');
-    if (colon == std::string::npos)
-        return 0;
-    return std::sscanf(line.c_str() + colon + 1, "%d %d %d %d", &values[0], &values[1], &values[2],
-                       &values[3]);
+// The first three numbers after the colon of the line that announces a preview (of four, the
+// last of which is not used); the reader then stands on the next line.
+std::optional<std::array<int, 3>> announcedNumbers(LineReader& lines) {
+    std::string text;
+    if (!lines.next(text))
+        return std::nullopt;
+    const auto colon = text.find(':');
+    std::array<int, 4> values{};
+    if (colon == std::string::npos ||
+        std::sscanf(text.c_str() + colon + 1, "%d %d %d %d", &values[0], &values[1], &values[2],
+                    &values[3]) < 3)
+        return std::nullopt;
+    return std::array<int, 3>{values[0], values[1], values[2]};
 }
 
 std::vector<std::uint8_t> greyRamp(int depth) {
@@ -279,12 +285,10 @@ EpsPreview findEpsPreview(ByteSource& source) {
 
 std::optional<PreviewBitmap> decodeEpsi(ByteSource& source, std::uint64_t line) {
     LineReader lines(source, line);
-    std::string text;
-    std::array<int, 4> values{};
-    if (!lines.next(text) || scanNumbers(text, values) < 3)
+    const auto announced = announcedNumbers(lines);
+    if (!announced)
         return std::nullopt;
-    const auto [width, height, depth, count] = values;
-    (void)count;
+    const auto [width, height, depth] = *announced;
     if (width < 15 || width > 500 || height < 15 || height > 500 ||
         (depth != 1 && depth != 2 && depth != 4 && depth != 8))
         return std::nullopt;
@@ -292,6 +296,7 @@ std::optional<PreviewBitmap> decodeEpsi(ByteSource& source, std::uint64_t line) 
     // Rows follow one another in the bytes, the top row first; bytes past the last row are
     // not stored.
     HexBytes hex(bitmap.rowBytes() * static_cast<std::size_t>(height));
+    std::string text;
     while (!hex.full() && lines.next(text)) {
         const std::string lower = lowered(text);
         if (startsWith(lower, "%%endpreview") || startsWith(lower, "%%endimage"))
@@ -312,16 +317,15 @@ std::optional<PreviewBitmap> decodeEpsi(ByteSource& source, std::uint64_t line) 
 
 std::optional<PreviewBitmap> decodeAiThumbnail(ByteSource& source, std::uint64_t line) {
     LineReader lines(source, line);
-    std::string text;
-    std::array<int, 4> values{};
-    if (!lines.next(text) || scanNumbers(text, values) < 3)
+    const auto announced = announcedNumbers(lines);
+    if (!announced)
         return std::nullopt;
-    const auto [width, height, bits, unused] = values;
-    (void)unused;
+    const auto [width, height, bits] = *announced;
     if (width < 1 || width > 500 || height < 1 || height > 500 || bits != 8)
         return std::nullopt;
-    int announced = 0;
-    if (!lines.next(text) || std::sscanf(text.c_str(), "%%%%BeginData: %i", &announced) != 1)
+    std::string text;
+    int byteCount = 0;
+    if (!lines.next(text) || std::sscanf(text.c_str(), "%%%%BeginData: %i", &byteCount) != 1)
         return std::nullopt;
     constexpr std::size_t kPaletteBytes = 768;
     const std::size_t pixelCount = static_cast<std::size_t>(width) * height;

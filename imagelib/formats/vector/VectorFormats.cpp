@@ -22,9 +22,9 @@
 
 namespace {
 
-constexpr std::int32_t kWmf = 1010;
-constexpr std::int32_t kKvp = 1030;
-constexpr std::int32_t kKtf = 1040;
+using kpx::kVectorKtf;
+using kpx::kVectorKvp;
+using kpx::kVectorWmf;
 
 struct VectorRow {
     const char* extension;
@@ -126,11 +126,11 @@ bool isPlainKtf(const std::vector<std::uint8_t>& b) {
 
 std::int32_t formatOfContent(const std::vector<std::uint8_t>& head, std::int32_t byExtension) {
     if (isPlaceable(head) || isPlainMetafile(head))
-        return kWmf;
+        return kVectorWmf;
     if (isKvp(head))
-        return kKvp;
+        return kVectorKvp;
     if (isPlainKtf(head))
-        return kKtf;
+        return kVectorKtf;
     return byExtension;
 }
 
@@ -175,14 +175,14 @@ void defaultInfo(std::int32_t id, std::int32_t fileSize, KdrFileInfo& info) {
     info.fileSize = fileSize;
     info.width = 299;
     info.height = 299;
-    if (id == kKvp)
+    if (id == kVectorKvp)
         info.extra = 1;
 }
 
 // The info step of a format; false when the file is not of it.
 bool formatInfo(const char* path, std::int32_t offset, std::int32_t id, KdrFileInfo& info) {
     defaultInfo(id, fileSizeFrom(path, offset), info);
-    return id != kWmf || wmfInfo(readHead(path, offset, kPlaceableSize), info);
+    return id != kVectorWmf || wmfInfo(readHead(path, offset, kPlaceableSize), info);
 }
 
 // Keeps the records of a Windows metafile and its size in millimetres (a plain metafile has
@@ -365,8 +365,8 @@ bool takeBusyFlag(std::atomic<bool>& flag) {
 
 KdrHandle loadWmfFromBytes(std::vector<std::uint8_t> bytes) {
     KdrFileInfo info{};
-    defaultInfo(kWmf, static_cast<std::int32_t>(std::min<std::size_t>(bytes.size(), INT32_MAX)),
-                info);
+    defaultInfo(kVectorWmf,
+                static_cast<std::int32_t>(std::min<std::size_t>(bytes.size(), INT32_MAX)), info);
     if (bytes.size() > kMaxVectorFileBytes || !wmfInfo(bytes, info))
         return 0;
     auto node = wmfNode(info);
@@ -435,7 +435,7 @@ KdrHandle KDRLoadImageOffset(const char* path, std::int32_t offset, int) {
     KdrFileInfo info{};
     const std::int32_t id = KDRGetFormatFileExt(path);
     // Only Windows metafiles load: the other formats need the outside drawing libraries.
-    if (id == kWmf && formatInfo(path, offset, id, info)) {
+    if (id == kVectorWmf && formatInfo(path, offset, id, info)) {
         auto node = wmfNode(info);
         if (keepWmf(kpx::readFileFrom(path, offset), *node))
             handle = addNode(std::move(node));
@@ -449,15 +449,15 @@ KdrHandle KDRLoadImage(const char* path, int flags) {
 
 int KDRStretchDraw(HDC dc, int left, int top, int right, int bottom, KdrHandle image) {
     return withNode(image, 0, [&](const VectorNode& node) {
-        return node.formatId == kWmf ? drawWmf(dc, node.wmf, left, top, right, bottom) : 0;
+        return node.formatId == kVectorWmf ? drawWmf(dc, node.wmf, left, top, right, bottom) : 0;
     });
 }
 
 int KDRSaveImage(KdrHandle image, const char* path, int formatId, int) {
-    if (formatId != kWmf || !path)
+    if (formatId != kVectorWmf || !path)
         return 0;
     return withNode(image, 0, [&](const VectorNode& node) {
-        return node.formatId == kWmf ? saveWmf(node.wmf, path) : 0;
+        return node.formatId == kVectorWmf ? saveWmf(node.wmf, path) : 0;
     });
 }
 

@@ -8,6 +8,16 @@
 #include "Bitra5.h"
 
 namespace kpx {
+// Vector format ids of the table.
+constexpr std::int32_t kVectorWmf = 1010;
+constexpr std::int32_t kVectorKvp = 1030;
+constexpr std::int32_t kVectorKtf = 1040;
+constexpr std::int32_t kVectorKtfStorage = 1041;
+constexpr std::int32_t kVectorCdr = 1060;
+constexpr std::int32_t kVectorEps = 1090;
+constexpr std::int32_t kVectorAi = 1100;
+constexpr std::int32_t kVectorCmx = 1130;
+
 // Builds the format entries and the import and export orders; the orders leave out the formats
 // of the outside import filter when its file lies beside the program.
 void initVectorFormats(HINSTANCE resources);

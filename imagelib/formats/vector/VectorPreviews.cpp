@@ -19,14 +19,6 @@ namespace {
 
 namespace preview = kpx::preview;
 
-constexpr int kKvp = 1030;
-constexpr int kKtf = 1040;
-constexpr int kKtfStorage = 1041;
-constexpr int kCdr = 1060;
-constexpr int kEps = 1090;
-constexpr int kAi = 1100;
-constexpr int kCmx = 1130;
-
 // Previews are made one at a time, apart from the vector loads.
 std::atomic<bool> previewBusy{false};
 
@@ -190,16 +182,16 @@ KpxHandle embeddedPreview(int format, const char* path, std::int32_t offset, Box
         return 0;
     kpx::OffsetSource source(*file, static_cast<std::uint64_t>(offset));
     switch (format) {
-    case kKvp:
+    case kpx::kVectorKvp:
         return imageOfBitmap(preview::decodeKvp(source));
-    case kKtf:
-    case kKtfStorage:
+    case kpx::kVectorKtf:
+    case kpx::kVectorKtfStorage:
         return ktfPreview(source, path, offset);
-    case kCdr:
-    case kCmx:
+    case kpx::kVectorCdr:
+    case kpx::kVectorCmx:
         return imageOfPackedDib(preview::riffPreviewDib(source));
-    case kEps:
-    case kAi:
+    case kpx::kVectorEps:
+    case kpx::kVectorAi:
         return epsPreview(source, path, offset, box);
     default:
         return 0;

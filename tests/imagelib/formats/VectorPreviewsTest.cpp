@@ -53,13 +53,9 @@ Bytes tag(const char* fourCc) {
     return Bytes(fourCc, fourCc + 4);
 }
 
-// The colour of pixel (x, y), counted from the top, of a 24-bit image.
+// The colour of pixel (x, y), counted from the top.
 COLORREF pixelAt(KpxHandle image, int x, int y) {
-    const std::uint8_t* p = KPXGetBits(image) +
-                            static_cast<std::size_t>(KPXHeight(image) - 1 - y) *
-                                static_cast<std::size_t>(KPXGetScanBytes(image)) +
-                            static_cast<std::size_t>(x) * 3;
-    return RGB(p[2], p[1], p[0]);
+    return static_cast<COLORREF>(KPXSuckColor(image, x, y, x, y));
 }
 
 bool near(COLORREF a, COLORREF b, int tolerance = 2) {
