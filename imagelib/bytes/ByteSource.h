@@ -68,6 +68,33 @@ private:
     std::span<const std::uint8_t> bytes_;
 };
 
+// The bytes of another source from an offset on, as a source of their own (data embedded at an
+// offset of a file).
+class OffsetSource final : public ByteSource {
+public:
+    OffsetSource(ByteSource& source, std::uint64_t offset) : source_(source), offset_(offset) {}
+    std::uint64_t size() const override {
+        const std::uint64_t whole = source_.size();
+        return whole > offset_ ? whole - offset_ : 0;
+    }
+    std::size_t read(std::uint64_t offset, std::span<std::uint8_t> out) override {
+        return offset < size() ? source_.read(offset_ + offset, out) : 0;
+    }
+    std::span<const std::uint8_t> memory() const override {
+        const auto whole = source_.memory();
+        return offset_ < whole.size() ? whole.subspan(static_cast<std::size_t>(offset_))
+                                      : std::span<const std::uint8_t>{};
+    }
+    std::span<const std::uint8_t> view(std::uint64_t offset, std::size_t n) override {
+        return offset < size() ? source_.view(offset_ + offset, n)
+                               : std::span<const std::uint8_t>{};
+    }
+
+private:
+    ByteSource& source_;
+    std::uint64_t offset_;
+};
+
 class SourceReader {
 public:
     static constexpr std::size_t kWindow = std::size_t{1} << 16;

@@ -4,6 +4,7 @@
 #include "ImageTable.h"
 #include "LibraryPalettes.h"
 #include "LibraryStartup.h"
+#include "MemoryDC.h"
 
 #include "gdi/DeviceContext.h"
 #include "gdi/DibSection.h"
@@ -56,28 +57,7 @@ private:
     KpxImageRecord* record_ = nullptr;
 };
 
-// A memory DC holding a bitmap for the length of a scope.
-class MemoryDC {
-public:
-    MemoryDC(HDC reference, HBITMAP bitmap) : dc_(CreateCompatibleDC(reference)) {
-        if (dc_ && bitmap)
-            previous_ = SelectBitmap(dc_, bitmap);
-    }
-    ~MemoryDC() {
-        if (!dc_)
-            return;
-        if (previous_)
-            SelectBitmap(dc_, previous_);
-        DeleteDC(dc_);
-    }
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    HDC get() const { return previous_ ? dc_ : nullptr; }
-
-private:
-    HDC dc_;
-    HBITMAP previous_ = nullptr;
-};
+using kpx::MemoryDC;
 
 // Rectangle over the rectangle with the diagonal-cross hatch and the black pen; the DC keeps
 // the null brush selected afterwards.

@@ -82,6 +82,12 @@ BITRA5_API int KDRDeleteImage(KdrHandle image);
 BITRA5_API int KDRWidth(KdrHandle image);
 BITRA5_API int KDRHeight(KdrHandle image);
 BITRA5_API int KDRBreakLoad();
+// A 24-bit preview of a vector or document file fitted into the box with its aspect ratio kept
+// (BitraNormalizePreviewSize): the bitmap preview the file carries (RIFF drawings, EPS and
+// Illustrator files, kvp pictures, KTF drawings), else the picture drawn on white. 0 when there
+// is neither, the box is empty, or another preview stays busy too long. The flags are not read.
+BITRA5_API KpxHandle KDRLoadImagePreviewOffset(const char* path, std::int32_t offset, int boxWidth,
+                                               int boxHeight, int flags);
 // Reference counts of the outside drawing libraries; none is found here, so nothing loads.
 BITRA5_API int KDRInitLibraries();
 BITRA5_API int KDRFreeLibraries();

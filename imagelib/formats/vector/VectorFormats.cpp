@@ -22,9 +22,9 @@
 
 namespace {
 
-constexpr std::int32_t kWmf = 1010;
-constexpr std::int32_t kKvp = 1030;
-constexpr std::int32_t kKtf = 1040;
+using kpx::kVectorKtf;
+using kpx::kVectorKvp;
+using kpx::kVectorWmf;
 
 struct VectorRow {
     const char* extension;
@@ -126,11 +126,11 @@ bool isPlainKtf(const std::vector<std::uint8_t>& b) {
 
 std::int32_t formatOfContent(const std::vector<std::uint8_t>& head, std::int32_t byExtension) {
     if (isPlaceable(head) || isPlainMetafile(head))
-        return kWmf;
+        return kVectorWmf;
     if (isKvp(head))
-        return kKvp;
+        return kVectorKvp;
     if (isPlainKtf(head))
-        return kKtf;
+        return kVectorKtf;
     return byExtension;
 }
 
@@ -152,18 +152,8 @@ std::int32_t fileSizeFrom(const char* path, std::int32_t offset) {
     return static_cast<std::int32_t>(std::min<std::uintmax_t>(size - offset, INT32_MAX));
 }
 
-// The info step of a format; false when the file is not of it.
-bool formatInfo(const char* path, std::int32_t offset, std::int32_t id, KdrFileInfo& info) {
-    std::memset(&info, 0, sizeof info);
-    info.formatId = id;
-    info.fileSize = fileSizeFrom(path, offset);
-    info.width = 299;
-    info.height = 299;
-    if (id == kKvp)
-        info.extra = 1;
-    if (id != kWmf)
-        return true;
-    const std::vector<std::uint8_t> head = readHead(path, offset, kPlaceableSize);
+// The info of a Windows metafile from its first bytes; false when they are none.
+bool wmfInfo(const std::vector<std::uint8_t>& head, KdrFileInfo& info) {
     if (isPlaceable(head)) {
         const auto box = kfm::metafile::readPlaceableBox(head);
         info.width = std::abs(box->right - box->left);
@@ -179,10 +169,25 @@ bool formatInfo(const char* path, std::int32_t offset, std::int32_t id, KdrFileI
     return false;
 }
 
-// Reads the records of a Windows metafile and its size in millimetres (a plain metafile has
+void defaultInfo(std::int32_t id, std::int32_t fileSize, KdrFileInfo& info) {
+    std::memset(&info, 0, sizeof info);
+    info.formatId = id;
+    info.fileSize = fileSize;
+    info.width = 299;
+    info.height = 299;
+    if (id == kVectorKvp)
+        info.extra = 1;
+}
+
+// The info step of a format; false when the file is not of it.
+bool formatInfo(const char* path, std::int32_t offset, std::int32_t id, KdrFileInfo& info) {
+    defaultInfo(id, fileSizeFrom(path, offset), info);
+    return id != kVectorWmf || wmfInfo(readHead(path, offset, kPlaceableSize), info);
+}
+
+// Keeps the records of a Windows metafile and its size in millimetres (a plain metafile has
 // none: its records give its size when it is drawn).
-bool loadWmf(const char* path, std::int32_t offset, VectorNode& node) {
-    std::vector<std::uint8_t> bytes = kpx::readFileFrom(path, offset);
+bool keepWmf(std::vector<std::uint8_t> bytes, VectorNode& node) {
     const bool placeable = isPlaceable(bytes);
     if (placeable)
         bytes.erase(bytes.begin(), bytes.begin() + kPlaceableSize);
@@ -195,6 +200,15 @@ bool loadWmf(const char* path, std::int32_t offset, VectorNode& node) {
         node.wmf.hasSize = !(node.wmf.widthMm == 299.0f && node.wmf.heightMm == 299.0f);
     }
     return true;
+}
+
+std::unique_ptr<VectorNode> wmfNode(const KdrFileInfo& info) {
+    auto node = std::make_unique<VectorNode>();
+    node->formatId = info.formatId;
+    node->width = info.width;
+    node->height = info.height;
+    node->extra = info.extra;
+    return node;
 }
 
 KdrHandle addNode(std::unique_ptr<VectorNode> node) {
@@ -217,17 +231,6 @@ template <typename F, typename R> R withNode(KdrHandle image, R fallback, F f) {
     const std::lock_guard guard(nodesLock);
     const auto found = nodes().find(image);
     return found == nodes().end() ? fallback : f(*found->second);
-}
-
-// Waits up to 200 x 25 ms for the flag; false when it stays set.
-bool takeBusyFlag(std::atomic<bool>& flag) {
-    for (int i = 0; i < 200; ++i) {
-        bool expected = false;
-        if (flag.compare_exchange_strong(expected, true))
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    }
-    return false;
 }
 
 void putU16(std::vector<std::uint8_t>& out, std::size_t at, std::uint16_t v) {
@@ -350,6 +353,26 @@ std::vector<std::uint8_t> readFileFrom(const char* path, std::int32_t offset) {
     return bytes;
 }
 
+bool takeBusyFlag(std::atomic<bool>& flag) {
+    for (int i = 0; i < 200; ++i) {
+        bool expected = false;
+        if (flag.compare_exchange_strong(expected, true))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return false;
+}
+
+KdrHandle loadWmfFromBytes(std::vector<std::uint8_t> bytes) {
+    KdrFileInfo info{};
+    defaultInfo(kVectorWmf,
+                static_cast<std::int32_t>(std::min<std::size_t>(bytes.size(), INT32_MAX)), info);
+    if (bytes.size() > kMaxVectorFileBytes || !wmfInfo(bytes, info))
+        return 0;
+    auto node = wmfNode(info);
+    return keepWmf(std::move(bytes), *node) ? addNode(std::move(node)) : 0;
+}
+
 } // namespace kpx
 
 int KDRCountImportFormats() {
@@ -406,19 +429,15 @@ int KDRGetInfoFile(const char* path, KdrFileInfo* info) {
 }
 
 KdrHandle KDRLoadImageOffset(const char* path, std::int32_t offset, int) {
-    if (!takeBusyFlag(loadBusy))
+    if (!kpx::takeBusyFlag(loadBusy))
         return 0;
     KdrHandle handle = 0;
     KdrFileInfo info{};
     const std::int32_t id = KDRGetFormatFileExt(path);
     // Only Windows metafiles load: the other formats need the outside drawing libraries.
-    if (id == kWmf && formatInfo(path, offset, id, info)) {
-        auto node = std::make_unique<VectorNode>();
-        node->formatId = id;
-        node->width = info.width;
-        node->height = info.height;
-        node->extra = info.extra;
-        if (loadWmf(path, offset, *node))
+    if (id == kVectorWmf && formatInfo(path, offset, id, info)) {
+        auto node = wmfNode(info);
+        if (keepWmf(kpx::readFileFrom(path, offset), *node))
             handle = addNode(std::move(node));
     }
     loadBusy = false;
@@ -430,15 +449,15 @@ KdrHandle KDRLoadImage(const char* path, int flags) {
 
 int KDRStretchDraw(HDC dc, int left, int top, int right, int bottom, KdrHandle image) {
     return withNode(image, 0, [&](const VectorNode& node) {
-        return node.formatId == kWmf ? drawWmf(dc, node.wmf, left, top, right, bottom) : 0;
+        return node.formatId == kVectorWmf ? drawWmf(dc, node.wmf, left, top, right, bottom) : 0;
     });
 }
 
 int KDRSaveImage(KdrHandle image, const char* path, int formatId, int) {
-    if (formatId != kWmf || !path)
+    if (formatId != kVectorWmf || !path)
         return 0;
     return withNode(image, 0, [&](const VectorNode& node) {
-        return node.formatId == kWmf ? saveWmf(node.wmf, path) : 0;
+        return node.formatId == kVectorWmf ? saveWmf(node.wmf, path) : 0;
     });
 }
 
