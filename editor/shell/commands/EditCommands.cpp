@@ -2,6 +2,7 @@
 
 #include "AnimationData.h"
 #include "ClipboardCommands.h"
+#include "CommandRules.h"
 #include "GIFAnimDoc.h"
 #include "Kfm5ResourceIds.h"
 #include "MainFrame.h"
@@ -47,21 +48,21 @@ void EditCommands::RouteCommands(CommandRouter& router) {
         if (CAnimationView* strip = frame_.Panes().Strip())
             strip->EditLabel();
     });
-    const auto whileFramesEditable = [this](CmdUI& ui) { ui.Enable(framePanesReady(frame_)); };
-    router.Route(
-        ID_EDIT_COPY,
-        [this](UINT) {
-            if (frame_.GetActiveDocument())
-                kfm::model::CopyFramesToClipboard(nullptr);
-        },
-        whileFramesEditable);
-    router.Route(
-        ID_EDIT_CUT,
-        [this](UINT) {
-            if (framePanesReady(frame_))
-                kfm::model::CutFramesToClipboard(nullptr);
-        },
-        whileFramesEditable);
+    route(router, {ID_EDIT_COPY}, [this](UINT) {
+        if (frame_.GetActiveDocument())
+            kfm::model::CopyFramesToClipboard(nullptr);
+    });
+    route(router, {ID_EDIT_CUT}, [this](UINT) {
+        if (framePanesReady(frame_))
+            kfm::model::CutFramesToClipboard(nullptr);
+    });
+    // Paste and Paste Special also need something on the clipboard they can take.
+    const auto enableWhen = [this](bool (*clipboardOffers)()) {
+        return [this, clipboardOffers](CmdUI& ui) {
+            ui.Enable(kfm::shell::QueryCommandState(ui.id, frame_.UiSnapshot()).enabled &&
+                      clipboardOffers());
+        };
+    };
     router.Route(
         ID_EDIT_PASTE,
         [this](UINT) {
@@ -69,7 +70,7 @@ void EditCommands::RouteCommands(CommandRouter& router) {
                 kfm::model::PasteFormat(nullptr, kfm::model::ChoosePasteFormat(),
                                         activeDocument(frame_));
         },
-        [this](CmdUI& ui) { ui.Enable(framePanesReady(frame_) && kfm::model::CanPasteFrames()); });
+        enableWhen(&kfm::model::CanPasteFrames));
     router.Route(
         ID_EDIT_PASTE_SPECIAL,
         [this](UINT) {
@@ -79,27 +80,22 @@ void EditCommands::RouteCommands(CommandRouter& router) {
             if (dialog.exec() == QDialog::Accepted && dialog.ChosenFormat())
                 kfm::model::PasteFormat(nullptr, dialog.ChosenFormat(), activeDocument(frame_));
         },
-        [this](CmdUI& ui) {
-            ui.Enable(framePanesReady(frame_) && kfm::model::CanPasteSpecialFrames());
-        });
-    router.Route(
-        ID_EDIT_DELETE,
-        [this](UINT) {
-            if (!framePanesReady(frame_))
-                return;
-            CAnimationView* strip = frame_.Panes().Strip();
-            QWidget* focus = QApplication::focusWidget();
-            if (focus && focus != strip && !strip->isAncestorOf(focus)) {
-                sendDeleteKey(focus);
-                return;
-            }
-            if (kfm::model::DeleteSelectedFrames() == 1) {
-                CGIFSheet* sheet = frame_.Panes().Sheet();
-                sheet->UpdateFramePage(GetCurrentFrame());
-                sheet->UpdateFrameControls(1, 1, IsAnyFrame24Bit());
-            }
-        },
-        whileFramesEditable);
+        enableWhen(&kfm::model::CanPasteSpecialFrames));
+    route(router, {ID_EDIT_DELETE}, [this](UINT) {
+        if (!framePanesReady(frame_))
+            return;
+        CAnimationView* strip = frame_.Panes().Strip();
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && focus != strip && !strip->isAncestorOf(focus)) {
+            sendDeleteKey(focus);
+            return;
+        }
+        if (kfm::model::DeleteSelectedFrames() == 1) {
+            CGIFSheet* sheet = frame_.Panes().Sheet();
+            sheet->UpdateFramePage(GetCurrentFrame());
+            sheet->UpdateFrameControls(1, 1, IsAnyFrame24Bit());
+        }
+    });
 }
 
 } // namespace kfm::ui
