@@ -11,10 +11,13 @@
 #include "Kfm5ResourceIds.h"
 #include "MainPanes.h"
 #include "PasteSpecialDialog.h"
+#include "ProgramState.h"
 #include "UndoHistory.h"
 #include "clipboard/Clipboard.h"
+#include "sheet/GIFSheet.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
 
