@@ -224,6 +224,11 @@ protected:
     }
     void TearDown() override {
         TheUndoHistory().Reset();
+        // The clipboard frees what the clipboard rows left on it.
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
         ModelTest::TearDown();
     }
 
