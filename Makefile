@@ -69,8 +69,12 @@ STILL_FUZZ_INPUTS := fuzz/seeds/still_image $(addprefix tests/data/crashers/,bmp
 # Previews of vector and document files: the span-level parsers and the whole preview road.
 PREVIEW_FUZZ_TARGETS := preview_parse_fuzzer
 PREVIEW_FUZZ_INPUTS := fuzz/seeds/preview tests/data/preview-damaged
+# The private clipboard block of frames, which any program can put on the clipboard.
+CLIPBOARD_FUZZ_TARGETS := clipboard_block_fuzzer
+CLIPBOARD_FUZZ_INPUTS := tests/data/clipboard-damaged
 FUZZ_TARGET_COUNT := $(words $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS) $(METAFILE_FUZZ_TARGETS) \
-    $(PCD_FUZZ_TARGETS) $(STILLS_FUZZ_TARGETS) $(STILL_FUZZ_TARGETS) $(PREVIEW_FUZZ_TARGETS))
+    $(PCD_FUZZ_TARGETS) $(STILLS_FUZZ_TARGETS) $(STILL_FUZZ_TARGETS) $(PREVIEW_FUZZ_TARGETS) \
+    $(CLIPBOARD_FUZZ_TARGETS))
 FUZZ_TARGET_SECONDS = $(shell echo $$(( $(FUZZ_SECONDS) > $(FUZZ_TARGET_COUNT) ? \
     $(FUZZ_SECONDS) / $(FUZZ_TARGET_COUNT) : 1 )))
 
@@ -91,7 +95,7 @@ test-fuzz: deps
 	    -DKFM_FUZZ=ON -DKFM_IMAGELIB_ONLY=ON -DKFM_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS) \
 	    $(METAFILE_FUZZ_TARGETS) $(PCD_FUZZ_TARGETS) $(STILLS_FUZZ_TARGETS) $(STILL_FUZZ_TARGETS) \
-	    $(PREVIEW_FUZZ_TARGETS)
+	    $(PREVIEW_FUZZ_TARGETS) $(CLIPBOARD_FUZZ_TARGETS)
 	$(call run_fuzz_targets,$(GIF_FUZZ_TARGETS),$(GIF_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(FLIC_FUZZ_TARGETS),$(FLIC_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(METAFILE_FUZZ_TARGETS),$(METAFILE_FUZZ_INPUTS))
@@ -99,6 +103,7 @@ test-fuzz: deps
 	$(call run_fuzz_targets,$(STILLS_FUZZ_TARGETS),$(STILLS_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(STILL_FUZZ_TARGETS),$(STILL_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(PREVIEW_FUZZ_TARGETS),$(PREVIEW_FUZZ_INPUTS))
+	$(call run_fuzz_targets,$(CLIPBOARD_FUZZ_TARGETS),$(CLIPBOARD_FUZZ_INPUTS))
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -353,6 +353,17 @@ constexpr KfmStringResource kStrings[] = {
     {kfm5res::IDS_PAGE_THUMB_FRAME, "Outline the selection on the canvas"},
     {kfm5res::IDS_PAGE_THUMB_TRANSPARENCY, "Thumbnails show transparency"},
     {kfm5res::IDS_PAGE_DEFAULTS, "Defaults"},
+    {kfm5res::IDS_CLIPBOARD_FRAMES_FAILED, "Not all frames could be passed through the clipboard."},
+    {kfm5res::IDD_PASTE_SPECIAL, "Paste Special"},
+    {kfm5res::IDS_PASTE_AS, "&As:"},
+    {kfm5res::IDS_PASTE_NAME_DIB, "Picture (Bitmap)"},
+    {kfm5res::IDS_PASTE_NAME_ENHMETAFILE, "Picture (Enhanced Metafile)"},
+    {kfm5res::IDS_PASTE_NAME_METAFILEPICT, "Picture (Metafile)"},
+    {kfm5res::IDS_PASTE_NAME_FRAMES, "KeldoFlimmer5 Frames"},
+    {kfm5res::IDS_PASTE_RESULT_DIB, "Inserts the picture as a new frame."},
+    {kfm5res::IDS_PASTE_RESULT_ENHMETAFILE, "Inserts the drawing as a new vector frame."},
+    {kfm5res::IDS_PASTE_RESULT_METAFILEPICT, "Inserts the drawing as a new vector frame."},
+    {kfm5res::IDS_PASTE_RESULT_FRAMES, "Inserts the frames with all their objects."},
 };
 
 } // namespace

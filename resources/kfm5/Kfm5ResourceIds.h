@@ -374,4 +374,18 @@ constexpr Id IDS_PAGE_THUMB_FRAME = 11155;
 constexpr Id IDS_PAGE_THUMB_TRANSPARENCY = 11156;
 constexpr Id IDS_PAGE_DEFAULTS = 11157;
 
+// The clipboard: a picture of the frames that could not be passed, and the formats of Paste
+// Special with what pasting each does.
+constexpr Id IDS_CLIPBOARD_FRAMES_FAILED = 10784;
+constexpr Id IDD_PASTE_SPECIAL = 10719;
+constexpr Id IDS_PASTE_AS = 10718;
+constexpr Id IDS_PASTE_NAME_DIB = 10728;
+constexpr Id IDS_PASTE_NAME_ENHMETAFILE = 10729;
+constexpr Id IDS_PASTE_NAME_METAFILEPICT = 10730;
+constexpr Id IDS_PASTE_NAME_FRAMES = 10731;
+constexpr Id IDS_PASTE_RESULT_DIB = 10732;
+constexpr Id IDS_PASTE_RESULT_ENHMETAFILE = 10733;
+constexpr Id IDS_PASTE_RESULT_METAFILEPICT = 10734;
+constexpr Id IDS_PASTE_RESULT_FRAMES = 10735;
+
 } // namespace kfm5res

@@ -1,21 +1,100 @@
 #include "EditCommands.h"
 
+#include "AnimationData.h"
+#include "ClipboardCommands.h"
+#include "CommandRules.h"
+#include "GIFAnimDoc.h"
 #include "Kfm5ResourceIds.h"
 #include "MainFrame.h"
+#include "PasteSpecialDialog.h"
+#include "sheet/GIFSheet.h"
 #include "views/AnimationView.h"
 #include "views/MainPanes.h"
+
+#include <QApplication>
+#include <QKeyEvent>
 
 namespace kfm::ui {
 
 using namespace kfm5res;
 
+namespace {
+
+// The frame commands need the sheet, the strip and no label edit in progress.
+bool framePanesReady(CMainFrame& frame) {
+    CAnimationView* strip = frame.Panes().Strip();
+    return frame.GetActiveDocument() && frame.Panes().Sheet() && strip && !strip->IsEditingLabel();
+}
+
+CGIFAnimDoc* activeDocument(CMainFrame& frame) {
+    return dynamic_cast<CGIFAnimDoc*>(frame.GetActiveDocument());
+}
+
+// Delete outside the strip goes to the focused control as the key itself, so an edit box
+// deletes text rather than frames.
+void sendDeleteKey(QWidget* target) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QApplication::sendEvent(target, &release);
+}
+
+} // namespace
+
 void EditCommands::RouteCommands(CommandRouter& router) {
-    routeWaiting(router, {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
-                          ID_EDIT_PASTE_SPECIAL, ID_EDIT_DELETE, ID_EDIT_SELECT_ALL,
-                          ID_EDIT_SELECT_PREVIOUS, ID_EDIT_SELECT_NEXT});
+    routeWaiting(router,
+                 {ID_EDIT_UNDO, ID_EDIT_SELECT_ALL, ID_EDIT_SELECT_PREVIOUS, ID_EDIT_SELECT_NEXT});
     route(router, {ID_EDIT_LABEL}, [this](UINT) {
         if (CAnimationView* strip = frame_.Panes().Strip())
             strip->EditLabel();
+    });
+    route(router, {ID_EDIT_COPY}, [this](UINT) {
+        if (frame_.GetActiveDocument())
+            kfm::model::CopyFramesToClipboard(nullptr);
+    });
+    route(router, {ID_EDIT_CUT}, [this](UINT) {
+        if (framePanesReady(frame_))
+            kfm::model::CutFramesToClipboard(nullptr);
+    });
+    // Paste and Paste Special also need something on the clipboard they can take.
+    const auto enableWhen = [this](bool (*clipboardOffers)()) {
+        return [this, clipboardOffers](CmdUI& ui) {
+            ui.Enable(kfm::shell::QueryCommandState(ui.id, frame_.UiSnapshot()).enabled &&
+                      clipboardOffers());
+        };
+    };
+    router.Route(
+        ID_EDIT_PASTE,
+        [this](UINT) {
+            if (framePanesReady(frame_))
+                kfm::model::PasteFormat(nullptr, kfm::model::ChoosePasteFormat(),
+                                        activeDocument(frame_));
+        },
+        enableWhen(&kfm::model::CanPasteFrames));
+    router.Route(
+        ID_EDIT_PASTE_SPECIAL,
+        [this](UINT) {
+            if (!framePanesReady(frame_))
+                return;
+            PasteSpecialDialog dialog(&frame_, kfm::model::PasteSpecialEntries());
+            if (dialog.exec() == QDialog::Accepted && dialog.ChosenFormat())
+                kfm::model::PasteFormat(nullptr, dialog.ChosenFormat(), activeDocument(frame_));
+        },
+        enableWhen(&kfm::model::CanPasteSpecialFrames));
+    route(router, {ID_EDIT_DELETE}, [this](UINT) {
+        if (!framePanesReady(frame_))
+            return;
+        CAnimationView* strip = frame_.Panes().Strip();
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && focus != strip && !strip->isAncestorOf(focus)) {
+            sendDeleteKey(focus);
+            return;
+        }
+        if (kfm::model::DeleteSelectedFrames() == 1) {
+            CGIFSheet* sheet = frame_.Panes().Sheet();
+            sheet->UpdateFramePage(GetCurrentFrame());
+            sheet->UpdateFrameControls(1, 1, IsAnyFrame24Bit());
+        }
     });
 }
 

@@ -115,6 +115,11 @@ bool IsCommandImplemented(UINT id) {
     case ID_APPLY_SPLITTER_SIZES:
     case ID_EDIT_LABEL:
     case ID_FILE_PRINT:
+    case ID_EDIT_CUT:
+    case ID_EDIT_COPY:
+    case ID_EDIT_PASTE:
+    case ID_EDIT_PASTE_SPECIAL:
+    case ID_EDIT_DELETE:
         return true;
     default:
         return isRecentFile(id) || isThumbnailSize(id) || isPlayerCommand(id);
@@ -144,6 +149,14 @@ CommandState QueryCommandState(UINT id, const UiState& s) {
         return {true, s.framesToolbarVisible};
     case ID_VIEW_STATUS_BAR:
         return {true, s.statusBarVisible};
+    case ID_EDIT_CUT:
+    case ID_EDIT_COPY:
+    case ID_EDIT_PASTE:
+    case ID_EDIT_PASTE_SPECIAL:
+    case ID_EDIT_DELETE:
+        // Paste and Paste Special also need something on the clipboard, which the Edit menu
+        // asks the clipboard about.
+        return {s.hasDocument && s.viewsExist && !s.editingName, false};
     default:
         return {false, false};
     }

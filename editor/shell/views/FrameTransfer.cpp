@@ -1,6 +1,7 @@
 #include "FrameTransfer.h"
 
 #include "Bitra5Qt.h"
+#include "ClipboardFramesBlock.h"
 #include "GIFAnimDoc.h"
 #include "ProgramState.h"
 #include "StripEdits.h"
@@ -62,9 +63,18 @@ bool FramesMimeData::hasFormat(const QString& mimeType) const {
 }
 
 QVariant FramesMimeData::retrieveData(const QString& mimeType, QMetaType) const {
-    // The frames' byte form for other programs is the clipboard block, which this build does
-    // not write yet: they receive no bytes and take nothing from the drop.
-    return mimeType == FramesMimeType() ? QVariant(QByteArray()) : QVariant();
+    if (mimeType != FramesMimeType())
+        return QVariant();
+    // Other programs (another running editor) receive the frames as the clipboard block.
+    std::vector<const CObjFrame*> frames;
+    for (const CObjFrame& frame : frames_)
+        if (frame.GetImage())
+            frames.push_back(&frame);
+    const auto block = WriteClipboardFramesBlock(frames);
+    if (!block)
+        return QVariant(QByteArray());
+    return QVariant(QByteArray(reinterpret_cast<const char*>(block->data()),
+                               static_cast<qsizetype>(block->size())));
 }
 
 bool OffersFrames(const QMimeData& data) {
@@ -113,6 +123,13 @@ HGLOBAL MakeDropFilesBlock(const std::vector<std::string>& paths) {
 FrameList FramesFromDrop(const QMimeData& data, CGIFAnimDoc* document) {
     if (const auto* own = qobject_cast<const FramesMimeData*>(&data))
         return own->Frames();
+    if (data.hasFormat(FramesMimeType())) {
+        const QByteArray bytes = data.data(FramesMimeType());
+        auto read = ReadClipboardFramesBytes(
+            std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), bytes.size()));
+        if (!read.frames->empty())
+            return std::move(*read.frames);
+    }
     FrameList frames = framesOfFiles(DroppedLocalFiles(data), document);
     if (!frames.empty() || !data.hasImage())
         return frames;

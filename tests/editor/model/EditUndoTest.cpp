@@ -4,11 +4,13 @@
 #include "ModelTestSupport.h"
 
 #include "AnimationAreaCrop.h"
+#include "ClipboardCommands.h"
 #include "FrameTransforms.h"
 #include "ImageTable.h"
 #include "IndexChangeEdit.h"
 #include "Transparency.h"
 #include "UndoHistory.h"
+#include "clipboard/Clipboard.h"
 
 #include <cstring>
 #include <functional>
@@ -187,6 +189,20 @@ const std::vector<EditRow>& editRows() {
          }},
         {"merge (model edit)", 0,
          [](CAnimationData& a) { ASSERT_EQ(MergeSelectedFrames(&a.frames), 1); }},
+        {"paste of frames (model edit)", 0,
+         [](CAnimationData&) {
+             g_cfPrivateFormat = RegisterClipboardFormatA(kPrivateClipboardFormat);
+             ASSERT_EQ(kfm::model::CopyFramesToClipboard(nullptr), 1);
+             SetCurrentFrame(0);
+             ASSERT_EQ(kfm::model::PasteFormat(nullptr, g_cfPrivateFormat, nullptr), 1);
+         }},
+        {"cut (model edit)", 0,
+         [](CAnimationData&) {
+             g_cfPrivateFormat = RegisterClipboardFormatA(kPrivateClipboardFormat);
+             ASSERT_EQ(kfm::model::CutFramesToClipboard(nullptr), 1);
+         }},
+        {"delete (model edit)", 0,
+         [](CAnimationData&) { ASSERT_EQ(kfm::model::DeleteSelectedFrames(), 2); }},
     };
     return rows;
 }
@@ -208,6 +224,11 @@ protected:
     }
     void TearDown() override {
         TheUndoHistory().Reset();
+        // The clipboard frees what the clipboard rows left on it.
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
         ModelTest::TearDown();
     }
 

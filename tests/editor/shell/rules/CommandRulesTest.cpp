@@ -66,17 +66,31 @@ TEST(CommandRules, CommandsWithoutTheirWindowsStayDisabled) {
     // Even with frames selected and everything else in favour.
     const UiState s = withFrames(5, 2, false);
     for (const UINT id :
-         {ID_EDIT_UNDO, ID_EDIT_COPY, ID_EDIT_CUT, ID_EDIT_PASTE, ID_EDIT_DELETE,
-          ID_EDIT_SELECT_ALL, ID_FRAME_NEW, ID_FRAME_ROTATE, ID_FRAME_TWEEN, ID_ALIGN_LEFT,
-          ID_ALIGN_SPACE_DOWN, ID_FILE_NEW_ANIMATION, ID_FILE_IMPORT, ID_FILE_REVERT,
+         {ID_EDIT_UNDO, ID_EDIT_SELECT_ALL, ID_FRAME_NEW, ID_FRAME_ROTATE, ID_FRAME_TWEEN,
+          ID_ALIGN_LEFT, ID_ALIGN_SPACE_DOWN, ID_FILE_NEW_ANIMATION, ID_FILE_IMPORT, ID_FILE_REVERT,
           ID_THUMBNAIL_CUSTOM_SIZE, ID_TOOLS_PREFERENCES, ID_APP_ABOUT, ID_HELP_FINDER}) {
         EXPECT_FALSE(QueryCommandState(id, s).enabled) << id;
         EXPECT_FALSE(IsCommandImplemented(id)) << id;
     }
     for (const UINT id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_APP_EXIT,
                           ID_VIEW_STATUS_BAR, ID_FILE_MRU_FILE1, ID_FILE_PRINT, ID_VIEW_ZOOM_IN,
-                          ID_THUMBNAIL_FIRST, ID_STRIP_TOGGLE, ID_EDIT_LABEL})
+                          ID_THUMBNAIL_FIRST, ID_STRIP_TOGGLE, ID_EDIT_LABEL, ID_EDIT_COPY,
+                          ID_EDIT_CUT, ID_EDIT_PASTE, ID_EDIT_PASTE_SPECIAL, ID_EDIT_DELETE})
         EXPECT_TRUE(IsCommandImplemented(id)) << id;
+}
+
+TEST(CommandRules, ClipboardCommandsNeedTheFramePanesAndNoLabelEdit) {
+    UiState s = withFrames(3, 1, false);
+    EXPECT_FALSE(QueryCommandState(ID_EDIT_COPY, s).enabled); // no panes yet
+    s.viewsExist = true;
+    for (const UINT id :
+         {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_PASTE_SPECIAL, ID_EDIT_DELETE})
+        EXPECT_TRUE(QueryCommandState(id, s).enabled) << id;
+    s.editingName = true;
+    EXPECT_FALSE(QueryCommandState(ID_EDIT_DELETE, s).enabled);
+    s.editingName = false;
+    s.hasDocument = false;
+    EXPECT_FALSE(QueryCommandState(ID_EDIT_PASTE, s).enabled);
 }
 
 TEST(CommandRules, PaneCommandsFollowZoomLayoutThumbnailsAndPreview) {
