@@ -482,7 +482,9 @@ TEST_F(RenderFunctionsTest, NPImageRecordGivesBackTheSourcePictures) {
     ASSERT_NE(deep.GetMaskImage(), 0);
     EXPECT_EQ(indexAt(deep.GetMaskImage(), 0, 1), 1);
     EXPECT_EQ(deep.left, 1);
-    EXPECT_TRUE(deep.hasNPImage); // the record stays for the save
+    // The record is used up: the next save writes a fresh one from the pictures.
+    EXPECT_FALSE(deep.hasNPImage);
+    EXPECT_TRUE(deep.npImage.pixels24.empty());
 
     const KpxHandle eight = paletted.GetImage();
     ASSERT_EQ(KPXbpp(eight), 8);
@@ -493,6 +495,39 @@ TEST_F(RenderFunctionsTest, NPImageRecordGivesBackTheSourcePictures) {
     EXPECT_EQ(paletted.transparency, kKpxTransparencyIndexFlag + 3);
 
     EXPECT_EQ(damaged.GetImage(), damagedImage);
+    EXPECT_TRUE(damaged.hasNPImage);
+}
+
+// An 8-bit frame saved under a transparency level comes back with the level applied again: its
+// own transparency (index 1) in the mask image, the raised one as graded alpha, and the index
+// remembered in bits 16..23 of the transparency word.
+TEST_F(RenderFunctionsTest, NPImageEightBitSourceGetsItsTransparencyLevelBack) {
+    CObjFrame& leveled = addFrame(0, 0, 2, 2, 8);
+    leveled.hasNPImage = 1;
+    leveled.npImage.pixels8 = storedRows(
+        2, 2, 1, [](std::uint8_t* p, int x, int y) { *p = static_cast<std::uint8_t>(x + 2 * y); });
+    leveled.npImage.palette = {0x000000FF, 0x0000FF00, 0x00FF0000, 0x00808080};
+    leveled.npImage.alphaValue = 50;
+    leveled.npImage.transparencyWord = 0x10000 + 1;
+
+    EXPECT_EQ(RenderImagesFromInfo(&animation().frames, nullptr, nullptr), 1);
+
+    const KpxHandle eight = leveled.GetImage();
+    ASSERT_EQ(KPXbpp(eight), 8);
+    EXPECT_EQ(colourAt(eight, 1, 1), RGB(128, 128, 128));
+    EXPECT_EQ(leveled.transparency, 0x10000u + 1);
+    EXPECT_EQ(leveled.alphaValue, 50);
+    EXPECT_EQ(leveled.softAlpha, 1);
+    EXPECT_EQ(GetImageTransparentIndex(static_cast<short>(eight)), -1);
+    const KpxHandle mask = leveled.GetMaskImage();
+    ASSERT_NE(mask, 0);
+    EXPECT_EQ(indexAt(mask, 1, 0), 255); // index 1 stays transparent under the level
+    EXPECT_EQ(indexAt(mask, 0, 0), 0);
+    const KpxHandle alpha = KPXGetImageTransparentImageEx(eight);
+    ASSERT_NE(alpha, 0);
+    EXPECT_EQ(indexAt(alpha, 1, 0), 255);
+    EXPECT_NEAR(indexAt(alpha, 0, 0), 128, 1); // 50 x 2.55 raised from opaque
+    EXPECT_FALSE(leveled.hasNPImage);
 }
 
 TEST_F(RenderFunctionsTest, VectorFrameIsDrawnAgainFromItsRecord) {
