@@ -454,6 +454,14 @@ int RenderImagesFromFrames(FrameList* frames, RenderProgress callback, HWND wind
 
 namespace {
 
+// A transparency level kept in an object record is applied again to the picture drawn from it.
+void reapplyTransparencyLevel(CObjFrame& frame, int level) {
+    if (level <= 0)
+        return;
+    frame.softAlpha = 1;
+    SetFrameTransparencyLevel(&frame, level);
+}
+
 // The frame's base image becomes its text rendered from the record; false when it cannot be.
 bool rebuildTextImage(CObjFrame& frame) {
     FrameInfo info{};
@@ -469,6 +477,7 @@ bool rebuildTextImage(CObjFrame& frame) {
     frame.width = info.width;
     frame.height = info.height;
     frame.transparency = 0x1000000;
+    reapplyTransparencyLevel(frame, frame.text.transparencyLevel);
     frame.PutFrameInfo(0);
     return true;
 }
@@ -496,6 +505,7 @@ bool rebuildVectorImage(CObjFrame& frame) {
     frame.transparency = 0;
     if (const std::uint16_t old = frame.SetImage(static_cast<std::uint16_t>(image.release())))
         KPXDeleteImage(old);
+    reapplyTransparencyLevel(frame, record.transparencyLevel);
     frame.PutFrameInfo(0);
     return true;
 }

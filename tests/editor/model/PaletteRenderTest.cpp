@@ -180,6 +180,18 @@ constexpr COLORREF kGrey = RGB(128, 128, 128);
 
 class RenderFunctionsTest : public ModelTest {
 protected:
+    // A vector frame as read from a file: an 8-bit 2 x 2 picture and a record of a 6 x 4 red
+    // rectangle.
+    CObjFrame& addRedRectangleVectorFrame() {
+        CObjFrame& vector = addFrame(0, 0, 2, 2, 8);
+        vector.hasVector = 1;
+        const std::vector<std::uint8_t> emf =
+            kfm::test::EmfBuilder(6, 4).solidBrush(kRed).rectangle(0, 0, 7, 5).finish();
+        vector.vector.metafile.reset(SetEnhMetaFileBits(static_cast<UINT>(emf.size()), emf.data()));
+        vector.vector.width = 6;
+        vector.vector.height = 4;
+        return vector;
+    }
     // Frames 0..n-1 composed one by one on the screen, as a viewer shows them.
     std::vector<std::vector<COLORREF>> composedStates(int width, int height) {
         std::vector<std::vector<COLORREF>> states;
@@ -531,15 +543,9 @@ TEST_F(RenderFunctionsTest, NPImageEightBitSourceGetsItsTransparencyLevelBack) {
 }
 
 TEST_F(RenderFunctionsTest, VectorFrameIsDrawnAgainFromItsRecord) {
-    CObjFrame& vector = addFrame(0, 0, 2, 2, 8);
-    vector.hasVector = 1;
-    const std::vector<std::uint8_t> emf =
-        kfm::test::EmfBuilder(6, 4).solidBrush(kRed).rectangle(0, 0, 7, 5).finish();
-    vector.vector.metafile.reset(SetEnhMetaFileBits(static_cast<UINT>(emf.size()), emf.data()));
+    CObjFrame& vector = addRedRectangleVectorFrame();
     vector.vector.left = -3;
     vector.vector.top = 5;
-    vector.vector.width = 6;
-    vector.vector.height = 4;
     // A vector record whose size makes no picture keeps the picture as read.
     CObjFrame& huge = addFrame(0, 0, 2, 2, 8);
     const std::uint16_t hugeImage = huge.GetImage();
@@ -559,4 +565,18 @@ TEST_F(RenderFunctionsTest, VectorFrameIsDrawnAgainFromItsRecord) {
 
     EXPECT_EQ(huge.GetImage(), hugeImage);
     EXPECT_EQ(huge.objectsAsRead, 1);
+}
+
+// A vector frame saved under a transparency level shows it again once drawn from its record.
+TEST_F(RenderFunctionsTest, VectorFrameGetsItsTransparencyLevelBack) {
+    CObjFrame& vector = addRedRectangleVectorFrame();
+    vector.vector.transparencyLevel = 40;
+
+    EXPECT_EQ(RenderImagesFromInfo(&animation().frames, nullptr, nullptr), 1);
+    EXPECT_EQ(vector.softAlpha, 1);
+    EXPECT_EQ(vector.alphaValue, 40);
+    const KpxHandle alpha = KPXGetImageTransparentImageEx(vector.GetImage());
+    ASSERT_NE(alpha, 0);
+    EXPECT_NEAR(indexAt(alpha, 2, 2), 102, 1); // 40 x 2.55 over the opaque picture
+    EXPECT_EQ(colourAt(vector.GetImage(), 2, 2), kRed);
 }
