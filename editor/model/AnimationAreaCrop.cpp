@@ -1,7 +1,6 @@
 #include "AnimationAreaCrop.h"
 
 #include "Bitra5.h"
-#include "InterimSaveSteps.h"
 #include "Kfm5ResourceIds.h"
 #include "ShellServices.h"
 #include "UndoHistory.h"
@@ -40,12 +39,12 @@ bool cropFrame(CObjFrame& f) {
     const RECT crop{r.left - f.left, r.top - f.top, r.right - f.left, r.bottom - f.top};
     const auto image = static_cast<KpxHandle>(f.GetImage());
     const KpxHandle cropped =
-        interim::CropImageEx(image, crop.left, crop.top, crop.right, crop.bottom, 1);
+        KPXCropImageEx(image, crop.left, crop.top, crop.right, crop.bottom, 1);
     if (!cropped)
         return false;
     if (const auto mask = static_cast<KpxHandle>(f.GetMaskImage())) {
         const KpxHandle croppedMask =
-            interim::CropImageEx(mask, crop.left, crop.top, crop.right, crop.bottom, 0);
+            KPXCropImageEx(mask, crop.left, crop.top, crop.right, crop.bottom, 0);
         KPXDeleteImage(
             static_cast<KpxHandle>(f.SetMaskImage(static_cast<std::uint16_t>(croppedMask))));
     }

@@ -10,7 +10,6 @@
 #include "FrameChainBuild.h"
 #include "Geometry.h"
 #include "ImportReaders.h"
-#include "InterimSaveSteps.h"
 #include "Kfm5ResourceIds.h"
 #include "LibraryFrameFiles.h"
 #include "PaletteRender.h"

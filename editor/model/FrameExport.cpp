@@ -6,7 +6,6 @@
 
 #include "Bitra5.h"
 #include "DialogServices.h"
-#include "InterimSaveSteps.h"
 #include "Kfm5ResourceIds.h"
 #include "ProgramState.h"
 #include "ShellServices.h"
@@ -183,8 +182,7 @@ ExportDialogRecord exportRecord(KpxHandle image, const std::string& path) {
 // it fails.
 KpxHandle resizedCopy(KpxHandle image, const ExportDialogRecord& record, const std::string& path) {
     ProgressBegin(kfm5res::IDS_CAPTION_RESIZING, record.height);
-    const KpxHandle resized =
-        interim::NewSizeImage(image, record.width, record.height, ProgressStep);
+    const KpxHandle resized = KPXNewSizeImage(image, record.width, record.height, ProgressStep);
     ProgressEnd();
     if (!resized)
         ShellMessageBoxFormatted(kfm5res::IDS_EXPORT_RESIZE_FAILED, MB_ICONEXCLAMATION_, {path});

@@ -4,7 +4,7 @@
 #include "Bitra5.h"
 #include "Bitra5ResourceIds.h"
 #include "FrameChainBuild.h"
-#include "InterimSaveSteps.h"
+#include "FrameReduction.h"
 #include "Kfm5ResourceIds.h"
 #include "LibraryFrameFiles.h"
 #include "PaletteRender.h"
@@ -237,7 +237,7 @@ BOOL CGIFAnimDoc::OnOpenDocument(const char* path) {
             a.AnimationHeight = a.frames.front().height;
         }
         std::free(info.comment);
-        interim::ClearRenderedNPImageObjects(a.frames);
+        ClearNPImageObjects(a.frames);
         DeleteEmptyFrames();
         TheUndoHistory().Reset();
         m_nContentsOrigin = 2;
@@ -320,6 +320,10 @@ BOOL CGIFAnimDoc::DoSave(const char* path, BOOL replace) {
     return FALSE;
 }
 
+int CGIFAnimDoc::ReduceFramesTo8Bit(FrameList& list, ReduceProgress callback, HWND window) {
+    return ::ReduceFramesTo8Bit(list, callback, window);
+}
+
 int CGIFAnimDoc::prepareFramesForWrite(UINT reduceCaption, UINT renderCaption, bool cropFirst) {
     TheUndoHistory().BeginStep(kUndoKindSaveAndPreview);
     if (cropFirst)
@@ -328,7 +332,7 @@ int CGIFAnimDoc::prepareFramesForWrite(UINT reduceCaption, UINT renderCaption, b
     {
         WaitCursor wait;
         ProgressBegin(reduceCaption, CountFrames24Bit());
-        result = interim::ReduceFramesTo8Bit(frames(), IsEscapePressed, nullptr);
+        result = ReduceFramesTo8Bit(frames(), IsEscapePressed, nullptr);
         ProgressEnd();
     }
     if (result == 2)
@@ -349,7 +353,7 @@ int CGIFAnimDoc::prepareFramesForWrite(UINT reduceCaption, UINT renderCaption, b
 
 void CGIFAnimDoc::undoInternalStep() {
     DeleteRenderedImages(frames());
-    interim::ClearRenderedNPImageObjects(frames());
+    ClearNPImageObjects(frames());
     // A step left open by a cancel is closed first, so whatever changed before the cancel is
     // undone too.
     if (internalStepOpen_)
@@ -424,11 +428,10 @@ void CGIFAnimDoc::ClipObjectFramesToAnimation() {
         const RECT r{std::max(frame.left, animation.left), std::max(frame.top, animation.top),
                      std::min(frame.right, animation.right),
                      std::min(frame.bottom, animation.bottom)};
-        const KpxHandle cropped =
-            (r.left <= r.right && r.top <= r.bottom)
-                ? interim::CropImageEx(rendered, r.left - f.left, r.top - f.top, r.right - f.left,
-                                       r.bottom - f.top, 1)
-                : 0;
+        const KpxHandle cropped = (r.left <= r.right && r.top <= r.bottom)
+                                      ? KPXCropImageEx(rendered, r.left - f.left, r.top - f.top,
+                                                       r.right - f.left, r.bottom - f.top, 1)
+                                      : 0;
         if (!cropped) {
             it = a.frames.erase(it);
             --a.frameCount;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "AnimationData.h"
+#include "FrameReduction.h"
 #include "framework/Document.h"
 
 // Import results.
@@ -55,6 +56,9 @@ public:
     // Clips the rendered images of the object frames to the animation area; frames wholly
     // outside it are removed. The object records keep the positions before the clip.
     void ClipObjectFramesToAnimation();
+    // Keeps the sources of frames deeper than 8 bits in their np-image records and gives plain
+    // 24-bit frames an 8-bit picture for the file (FrameReduction): 1, or 2 when stopped.
+    int ReduceFramesTo8Bit(FrameList& list, ReduceProgress callback, HWND window);
     // The path of a temporary HTML page showing the animation, or "" when nothing was written.
     std::string SaveTempGIF();
     // Save, Save As and Print are enabled with at least one real frame.

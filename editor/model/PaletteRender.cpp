@@ -8,6 +8,7 @@
 
 #include "FrameChainBuild.h"
 #include "FrameObject.h"
+#include "FrameTransforms.h"
 #include "GIFAnimDoc.h"
 #include "ImageUtilities.h"
 #include "ImportReaders.h"
@@ -453,6 +454,14 @@ int RenderImagesFromFrames(FrameList* frames, RenderProgress callback, HWND wind
 
 namespace {
 
+// A transparency level kept in an object record is applied again to the picture drawn from it.
+void reapplyTransparencyLevel(CObjFrame& frame, int level) {
+    if (level <= 0)
+        return;
+    frame.softAlpha = 1;
+    SetFrameTransparencyLevel(&frame, level);
+}
+
 // The frame's base image becomes its text rendered from the record; false when it cannot be.
 bool rebuildTextImage(CObjFrame& frame) {
     FrameInfo info{};
@@ -468,6 +477,7 @@ bool rebuildTextImage(CObjFrame& frame) {
     frame.width = info.width;
     frame.height = info.height;
     frame.transparency = 0x1000000;
+    reapplyTransparencyLevel(frame, frame.text.transparencyLevel);
     frame.PutFrameInfo(0);
     return true;
 }
@@ -495,6 +505,7 @@ bool rebuildVectorImage(CObjFrame& frame) {
     frame.transparency = 0;
     if (const std::uint16_t old = frame.SetImage(static_cast<std::uint16_t>(image.release())))
         KPXDeleteImage(old);
+    reapplyTransparencyLevel(frame, record.transparencyLevel);
     frame.PutFrameInfo(0);
     return true;
 }
@@ -536,26 +547,59 @@ void setStoredPalette(KpxHandle image, const std::vector<std::int32_t>& stored) 
     KPXSetNewPalette(image, entries, 256);
 }
 
+// Replaces the frame's base image by image (taking it over).
+void replaceBaseImage(CObjFrame& frame, ScopedImage& image) {
+    if (const std::uint16_t old = frame.SetImage(static_cast<std::uint16_t>(image.release())))
+        KPXDeleteImage(old);
+}
+
+// The 8-bit source of the record as the frame's base image, with its colour table and the
+// transparent index the stored transparency word names (in use or remembered under a level);
+// the frame's transparency level is then applied to it again, which rebuilds the graded
+// transparency and the mask image the level keeps.
+bool rebuild8BitSource(CObjFrame& frame, int width, int height, bool* noPixels) {
+    const NPImageObjectRecord& record = frame.npImage;
+    ScopedImage picture = imageOfBytes(width, height, 8, record.pixels8, noPixels);
+    if (!picture.get())
+        return false;
+    setStoredPalette(picture.get(), record.palette);
+    const auto word = static_cast<std::uint32_t>(record.transparencyWord);
+    const bool hasIndex = (word >> 16 & 0xFF) || (word & kKpxTransparencyIndexFlag);
+    if (hasIndex)
+        setOnlyTransparentIndex(picture.get(), static_cast<int>(word & 0xFF));
+    replaceBaseImage(frame, picture);
+    frame.transparency = hasIndex ? kKpxTransparencyIndexFlag | (word & 0xFF) : 0;
+    frame.softAlpha = 0;
+    frame.alphaValue = 0;
+    if (record.alphaValue > 0)
+        SetFrameTransparencyLevel(&frame, record.alphaValue);
+    return true;
+}
+
 // The frame's pictures rebuilt from its np-image record: the 24-bit source with its graded
-// alpha, the mask image, the 8-bit source with its palette and transparent index. The record
-// stays with the frame (a save writes it back as it was read). Buffers that do not fit the
-// frame's size are left out.
+// alpha, the mask image, the 8-bit source with its palette and transparent index. A record
+// whose buffers fit the frame's size is used up (the next save writes a fresh one); buffers
+// that do not fit are left out and the record stays.
 Rebuild rebuildFromNPImage(CObjFrame& frame) {
     const NPImageObjectRecord& record = frame.npImage;
     const KpxHandle base = frame.GetImage();
     const int width = KPXWidth(base);
     const int height = KPXHeight(base);
     bool noPixels = false;
-    ScopedImage newBase;
+    bool rebuilt = false;
     if (!record.pixels24.empty()) {
-        newBase = imageOfBytes(width, height, 24, record.pixels24, &noPixels);
-        ScopedImage alpha = newBase.get() && !record.alpha.empty()
+        ScopedImage picture = imageOfBytes(width, height, 24, record.pixels24, &noPixels);
+        ScopedImage alpha = picture.get() && !record.alpha.empty()
                                 ? imageOfBytes(width, height, 8, record.alpha, &noPixels)
                                 : ScopedImage();
         if (alpha.get()) {
             setGreyPalette(alpha.get());
-            KPXSetImageTransparentEx(newBase.get(), alpha.release());
+            KPXSetImageTransparentEx(picture.get(), alpha.release());
             frame.softAlpha = 1;
+        }
+        if (picture.get()) {
+            replaceBaseImage(frame, picture);
+            rebuilt = true;
         }
     }
     if (!record.maskPixels.empty()) {
@@ -568,28 +612,21 @@ Rebuild rebuildFromNPImage(CObjFrame& frame) {
             if (const std::uint16_t old =
                     frame.SetMaskImage(static_cast<std::uint16_t>(mask.release())))
                 KPXDeleteImage(old);
+            rebuilt = true;
         }
     }
-    if (!record.pixels8.empty()) {
-        if (ScopedImage picture = imageOfBytes(width, height, 8, record.pixels8, &noPixels);
-            picture.get()) {
-            setStoredPalette(picture.get(), record.palette);
-            const auto word = static_cast<std::uint32_t>(record.transparencyWord);
-            if ((word >> 16 & 0xFF) || (word & kKpxTransparencyIndexFlag))
-                setOnlyTransparentIndex(picture.get(), static_cast<int>(word & 0xFF));
-            newBase = std::move(picture);
-        }
-    }
+    if (!record.pixels8.empty() && rebuild8BitSource(frame, width, height, &noPixels))
+        rebuilt = true;
     if (noPixels)
         return Rebuild::NoPixels;
     frame.alphaValue = record.alphaValue;
     frame.transparency = static_cast<std::uint32_t>(record.transparencyWord);
     if (record.alphaValue > 0)
         frame.softAlpha = 1;
-    if (!newBase.get())
+    if (!rebuilt)
         return Rebuild::Kept;
-    if (const std::uint16_t old = frame.SetImage(static_cast<std::uint16_t>(newBase.release())))
-        KPXDeleteImage(old);
+    frame.DeleteNPImageObject();
+    frame.PutFrameInfo(0);
     return Rebuild::Rebuilt;
 }
 

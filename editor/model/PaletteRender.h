@@ -75,8 +75,9 @@ int RenderImagesFromFrames(FrameList* frames, RenderProgress callback, HWND wind
 // After a load: every text and vector frame is drawn again from its record (standing where the
 // record says); one whose object cannot be drawn keeps the picture it was read with and is
 // marked as showing its objects as read. A frame with an np-image record gets its source
-// pictures back from the record (24-bit with graded alpha, mask image, 8-bit with palette),
-// the record staying with it. 1, 2 when the callback cancelled, 0 when a new image has no pixels.
+// pictures back from the record (24-bit with graded alpha, mask image, 8-bit with palette and
+// its transparency level applied again) and the record is dropped; a record whose buffers do not
+// fit the frame stays. 1, 2 when the callback cancelled, 0 when a new image has no pixels.
 int RenderImagesFromInfo(FrameList* frames, RenderProgress callback, HWND window);
 
 // A new 24-bit image of everything the animation shows at frame index, the size of the frames'

@@ -180,6 +180,18 @@ constexpr COLORREF kGrey = RGB(128, 128, 128);
 
 class RenderFunctionsTest : public ModelTest {
 protected:
+    // A vector frame as read from a file: an 8-bit 2 x 2 picture and a record of a 6 x 4 red
+    // rectangle.
+    CObjFrame& addRedRectangleVectorFrame() {
+        CObjFrame& vector = addFrame(0, 0, 2, 2, 8);
+        vector.hasVector = 1;
+        const std::vector<std::uint8_t> emf =
+            kfm::test::EmfBuilder(6, 4).solidBrush(kRed).rectangle(0, 0, 7, 5).finish();
+        vector.vector.metafile.reset(SetEnhMetaFileBits(static_cast<UINT>(emf.size()), emf.data()));
+        vector.vector.width = 6;
+        vector.vector.height = 4;
+        return vector;
+    }
     // Frames 0..n-1 composed one by one on the screen, as a viewer shows them.
     std::vector<std::vector<COLORREF>> composedStates(int width, int height) {
         std::vector<std::vector<COLORREF>> states;
@@ -482,7 +494,9 @@ TEST_F(RenderFunctionsTest, NPImageRecordGivesBackTheSourcePictures) {
     ASSERT_NE(deep.GetMaskImage(), 0);
     EXPECT_EQ(indexAt(deep.GetMaskImage(), 0, 1), 1);
     EXPECT_EQ(deep.left, 1);
-    EXPECT_TRUE(deep.hasNPImage); // the record stays for the save
+    // The record is used up: the next save writes a fresh one from the pictures.
+    EXPECT_FALSE(deep.hasNPImage);
+    EXPECT_TRUE(deep.npImage.pixels24.empty());
 
     const KpxHandle eight = paletted.GetImage();
     ASSERT_EQ(KPXbpp(eight), 8);
@@ -493,18 +507,45 @@ TEST_F(RenderFunctionsTest, NPImageRecordGivesBackTheSourcePictures) {
     EXPECT_EQ(paletted.transparency, kKpxTransparencyIndexFlag + 3);
 
     EXPECT_EQ(damaged.GetImage(), damagedImage);
+    EXPECT_TRUE(damaged.hasNPImage);
+}
+
+// An 8-bit frame saved under a transparency level comes back with the level applied again: its
+// own transparency (index 1) in the mask image, the raised one as graded alpha, and the index
+// remembered in bits 16..23 of the transparency word.
+TEST_F(RenderFunctionsTest, NPImageEightBitSourceGetsItsTransparencyLevelBack) {
+    CObjFrame& leveled = addFrame(0, 0, 2, 2, 8);
+    leveled.hasNPImage = 1;
+    leveled.npImage.pixels8 = storedRows(
+        2, 2, 1, [](std::uint8_t* p, int x, int y) { *p = static_cast<std::uint8_t>(x + 2 * y); });
+    leveled.npImage.palette = {0x000000FF, 0x0000FF00, 0x00FF0000, 0x00808080};
+    leveled.npImage.alphaValue = 50;
+    leveled.npImage.transparencyWord = 0x10000 + 1;
+
+    EXPECT_EQ(RenderImagesFromInfo(&animation().frames, nullptr, nullptr), 1);
+
+    const KpxHandle eight = leveled.GetImage();
+    ASSERT_EQ(KPXbpp(eight), 8);
+    EXPECT_EQ(colourAt(eight, 1, 1), RGB(128, 128, 128));
+    EXPECT_EQ(leveled.transparency, 0x10000u + 1);
+    EXPECT_EQ(leveled.alphaValue, 50);
+    EXPECT_EQ(leveled.softAlpha, 1);
+    EXPECT_EQ(GetImageTransparentIndex(static_cast<short>(eight)), -1);
+    const KpxHandle mask = leveled.GetMaskImage();
+    ASSERT_NE(mask, 0);
+    EXPECT_EQ(indexAt(mask, 1, 0), 255); // index 1 stays transparent under the level
+    EXPECT_EQ(indexAt(mask, 0, 0), 0);
+    const KpxHandle alpha = KPXGetImageTransparentImageEx(eight);
+    ASSERT_NE(alpha, 0);
+    EXPECT_EQ(indexAt(alpha, 1, 0), 255);
+    EXPECT_NEAR(indexAt(alpha, 0, 0), 128, 1); // 50 x 2.55 raised from opaque
+    EXPECT_FALSE(leveled.hasNPImage);
 }
 
 TEST_F(RenderFunctionsTest, VectorFrameIsDrawnAgainFromItsRecord) {
-    CObjFrame& vector = addFrame(0, 0, 2, 2, 8);
-    vector.hasVector = 1;
-    const std::vector<std::uint8_t> emf =
-        kfm::test::EmfBuilder(6, 4).solidBrush(kRed).rectangle(0, 0, 7, 5).finish();
-    vector.vector.metafile.reset(SetEnhMetaFileBits(static_cast<UINT>(emf.size()), emf.data()));
+    CObjFrame& vector = addRedRectangleVectorFrame();
     vector.vector.left = -3;
     vector.vector.top = 5;
-    vector.vector.width = 6;
-    vector.vector.height = 4;
     // A vector record whose size makes no picture keeps the picture as read.
     CObjFrame& huge = addFrame(0, 0, 2, 2, 8);
     const std::uint16_t hugeImage = huge.GetImage();
@@ -524,4 +565,18 @@ TEST_F(RenderFunctionsTest, VectorFrameIsDrawnAgainFromItsRecord) {
 
     EXPECT_EQ(huge.GetImage(), hugeImage);
     EXPECT_EQ(huge.objectsAsRead, 1);
+}
+
+// A vector frame saved under a transparency level shows it again once drawn from its record.
+TEST_F(RenderFunctionsTest, VectorFrameGetsItsTransparencyLevelBack) {
+    CObjFrame& vector = addRedRectangleVectorFrame();
+    vector.vector.transparencyLevel = 40;
+
+    EXPECT_EQ(RenderImagesFromInfo(&animation().frames, nullptr, nullptr), 1);
+    EXPECT_EQ(vector.softAlpha, 1);
+    EXPECT_EQ(vector.alphaValue, 40);
+    const KpxHandle alpha = KPXGetImageTransparentImageEx(vector.GetImage());
+    ASSERT_NE(alpha, 0);
+    EXPECT_NEAR(indexAt(alpha, 2, 2), 102, 1); // 40 x 2.55 over the opaque picture
+    EXPECT_EQ(colourAt(vector.GetImage(), 2, 2), kRed);
 }

@@ -8,6 +8,8 @@
 #include "FrameChainBuild.h"
 #include "FrameTransforms.h"
 #include "Geometry.h"
+#include "ImageUtilities.h"
+#include "Kfm5ResourceIds.h"
 #include "MetafileLoading.h"
 #include "TextRender.h"
 #include "VectorRender.h"
@@ -245,8 +247,10 @@ TEST_F(RoundTripTest, OpenAndSaveWritesEveryObjectBlockBackAsRead) {
     vector.vector.height = 9;
     CObjFrame& picture = addPatternFrame(4, 4, 6, 6, 5);
     picture.hasNPImage = 1;
-    picture.npImage.pixels24.assign(6 * 6 * 3, 0x5A);
-    picture.npImage.alpha.assign(6 * 6, 0x80);
+    // Rows of 6 x 3 bytes padded to 20, of 6 alpha bytes padded to 8: the picture comes back
+    // from them and the save writes them again.
+    picture.npImage.pixels24.assign(20 * 6, 0x5A);
+    picture.npImage.alpha.assign(8 * 6, 0x80);
     picture.npImage.alphaValue = 40;
     const std::string original = files.file("objects.gif");
     ASSERT_EQ(BuildFramesImage(animation().frames, 0, 0), 1);
@@ -260,13 +264,22 @@ TEST_F(RoundTripTest, OpenAndSaveWritesEveryObjectBlockBackAsRead) {
     CGIFAnimDoc reopened;
     ASSERT_TRUE(reopened.OpenDocumentFile(original.c_str()));
     ASSERT_EQ(animation().RealFrameCount(), 5);
-    EXPECT_TRUE(frameAt(4).hasNPImage);
+    EXPECT_EQ(KPXbpp(static_cast<KpxHandle>(frameAt(4).GetImage())), 24);
     const std::string copy = files.file("copy.gif");
+    // Beside the blocks as read, the control frame keeps its 8-bit picture in a record of its
+    // own (after its control block).
+    const auto expectWrittenAsRead = [&] {
+        std::vector<std::string> blocks = objectBlocks(readFile(copy));
+        ASSERT_EQ(blocks.size(), written.size() + 1);
+        EXPECT_EQ(blocks[2].compare(3, 10, "KFMNPIMGI5"), 0);
+        blocks.erase(blocks.begin() + 2);
+        EXPECT_EQ(blocks, written);
+    };
     ASSERT_TRUE(reopened.DoSave(copy.c_str(), TRUE));
-    EXPECT_EQ(objectBlocks(readFile(copy)), written);
+    expectWrittenAsRead();
     // A second save of the same document writes them once more.
     ASSERT_TRUE(reopened.DoSave(copy.c_str(), TRUE));
-    EXPECT_EQ(objectBlocks(readFile(copy)), written);
+    expectWrittenAsRead();
 }
 
 // Corpus files the editor refuses to open (damaged beyond their first image, or without one).
@@ -665,4 +678,167 @@ TEST_F(RoundTripTest, TurnedAndMirroredVectorFrameReopensWithItsMatrixAndPicture
     EXPECT_TRUE(sameRenderedPicture(again, expected));
     KPXDeleteImage(again);
     KPXDeleteImage(expected);
+}
+
+namespace {
+
+// A frame deeper than 8 bits and what it must bring back from a file.
+struct DeepFrameBytes {
+    std::vector<std::uint8_t> pixels;
+    std::vector<std::uint8_t> alpha; // empty without graded alpha
+};
+
+std::vector<std::uint8_t> imageBytes(KpxHandle image) {
+    if (!image || !KPXGetBits(image))
+        return {};
+    return std::vector<std::uint8_t>(KPXGetBits(image), KPXGetBits(image) + KPXSizeImage(image));
+}
+
+DeepFrameBytes deepFrameBytes(const CObjFrame& f) {
+    const auto image = static_cast<KpxHandle>(f.GetImage());
+    return {imageBytes(image), imageBytes(KPXGetImageTransparentImageEx(image))};
+}
+
+class DeepFrameRoundTripTest : public RoundTripTest {
+protected:
+    // Frame 0: 24 bits, 240 different colours; frame 1: 24 bits with graded alpha; frame 2: a
+    // text object; frame 3: a plain 8-bit frame.
+    void buildDeepAnimation() {
+        animation().AnimationWidth = 20;
+        animation().AnimationHeight = 16;
+        CObjFrame& plain = addFrame(0, 0, 15, 16, 24);
+        fillDeep(plain, 0);
+        CObjFrame& graded = addFrame(3, 2, 6, 5, 24);
+        fillDeep(graded, 1);
+        const KpxHandle alpha = CreateSolidImage(6, 5, 0);
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 6; ++x)
+                KPXGetBits(alpha)[y * KPXGetScanBytes(alpha) + x] =
+                    static_cast<std::uint8_t>(40 * x + y);
+        KPXSetImageTransparentEx(static_cast<KpxHandle>(graded.GetImage()), alpha);
+        graded.softAlpha = 1;
+        CObjFrame& text = addPatternFrame(4, 4, 8, 6, 3);
+        text.hasText = 1;
+        text.text.left = 4;
+        text.text.top = 4;
+        text.text.color = RGB(200, 10, 10);
+        std::strcpy(text.text.font.lfFaceName, "Liberation Sans");
+        text.text.font.lfHeight = -12;
+        text.text.text = "Hi";
+        addPatternFrame(1, 1, 5, 5, 4);
+        for (CObjFrame& f : animation().frames)
+            f.PutFrameInfo(0);
+    }
+    static void fillDeep(CObjFrame& f, int seed) {
+        const auto image = static_cast<KpxHandle>(f.GetImage());
+        for (int y = 0; y < f.height; ++y)
+            for (int x = 0; x < f.width; ++x) {
+                std::uint8_t* p = KPXGetBits(image) + y * KPXGetScanBytes(image) + 3 * x;
+                p[0] = static_cast<std::uint8_t>(40 + 100 * seed);
+                p[1] = static_cast<std::uint8_t>(16 * y);
+                p[2] = static_cast<std::uint8_t>(16 * x);
+            }
+    }
+    // The frames' state that neither a save nor a failed save may change.
+    void expectDeepFramesAsBuilt(const std::vector<DeepFrameBytes>& before) {
+        for (std::size_t i = 0; i < before.size(); ++i) {
+            SCOPED_TRACE("frame " + std::to_string(i));
+            const CObjFrame& f = frameAt(static_cast<int>(i));
+            EXPECT_EQ(KPXbpp(static_cast<KpxHandle>(f.GetImage())), 24);
+            EXPECT_TRUE(deepFrameBytes(f).pixels == before[i].pixels);
+            EXPECT_TRUE(deepFrameBytes(f).alpha == before[i].alpha);
+            EXPECT_EQ(f.GetRenderedImage(), 0);
+            EXPECT_EQ(f.hasNPImage, 0);
+        }
+    }
+};
+
+std::vector<std::string> npImageBlocks(const std::string& gifBytes) {
+    std::vector<std::string> out;
+    for (const std::string& block : objectBlocks(gifBytes))
+        if (block.compare(3, 10, "KFMNPIMGI5") == 0)
+            out.push_back(block);
+    return out;
+}
+
+} // namespace
+
+// A 24-bit frame and a frame with graded alpha are written as 8-bit pictures that another
+// reader shows, and come back from the file byte for byte, beside a text object's record.
+TEST_F(DeepFrameRoundTripTest, DeepFramesComeBackFromTheFileByteForByte) {
+    buildDeepAnimation();
+    const std::vector<DeepFrameBytes> before = {deepFrameBytes(frameAt(0)),
+                                                deepFrameBytes(frameAt(1))};
+    const TextObjectRecord text = frameAt(2).text;
+    const std::string path = files.file("deep.gif");
+    ASSERT_TRUE(doc->DoSave(path.c_str(), TRUE));
+    expectDeepFramesAsBuilt(before);
+
+    const auto oracle = oracleFrames(path);
+    ASSERT_TRUE(oracle);
+    ASSERT_EQ(oracle->file.images.size(), 4u);
+    const auto& shown = oracle->file.images[0];
+    ASSERT_EQ(shown.width, 15);
+    ASSERT_EQ(shown.height, 16);
+    const auto plain = static_cast<KpxHandle>(frameAt(0).GetImage());
+    int wrong = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 15; ++x)
+            wrong +=
+                oracleColour(*oracle, 0, shown.indices[static_cast<std::size_t>(y * 15 + x)]) !=
+                DocumentFixture::pixelColour(plain, x, y);
+    EXPECT_EQ(wrong, 0);
+    const std::vector<std::string> records = npImageBlocks(readFile(path));
+    EXPECT_EQ(records.size(), 2u);
+
+    CGIFAnimDoc reopened;
+    ASSERT_TRUE(reopened.OpenDocumentFile(path.c_str()));
+    ASSERT_EQ(animation().RealFrameCount(), 4);
+    expectDeepFramesAsBuilt(before);
+    EXPECT_EQ(frameAt(1).softAlpha, 1);
+    EXPECT_EQ(frameAt(0).softAlpha, 0);
+    ASSERT_TRUE(frameAt(2).hasText);
+    EXPECT_TRUE(kfm::records::recordsEqual(frameAt(2).text, text));
+
+    // Saved again, the document writes the same records.
+    const std::string again = files.file("again.gif");
+    ASSERT_TRUE(reopened.DoSave(again.c_str(), TRUE));
+    EXPECT_EQ(npImageBlocks(readFile(again)), records);
+}
+
+// Esc while the frames are reduced, or a file that cannot be written, leaves the animation as
+// it was and no file behind.
+TEST_F(DeepFrameRoundTripTest, CancelOrFailedWriteLeavesTheDeepFramesAsTheyWere) {
+    struct Case {
+        const char* what;
+        int escapeAfter;
+        const char* target;
+    };
+    for (const Case& c : {Case{"Esc while reducing", 0, "deep.gif"},
+                          Case{"write fails", -1, "missing-folder/deep.gif"}}) {
+        SCOPED_TRACE(c.what);
+        buildDeepAnimation();
+        const std::vector<DeepFrameBytes> before = {deepFrameBytes(frameAt(0)),
+                                                    deepFrameBytes(frameAt(1))};
+        shellFake.escapeAfter = c.escapeAfter;
+        shellFake.sent.clear();
+        const std::string target = files.file(c.target);
+        EXPECT_FALSE(doc->DoSave(target.c_str(), TRUE));
+        shellFake.escapeAfter = -1;
+        // The reduction ran (over the two 24-bit frames); Esc stopped the save before rendering.
+        const auto began = [&](UINT caption) {
+            return std::count_if(shellFake.sent.begin(), shellFake.sent.end(), [&](const auto& s) {
+                return s.message == WM_PROGRESS_BEGIN && s.wParam == caption;
+            });
+        };
+        EXPECT_EQ(began(kfm5res::IDS_CAPTION_REDUCING), 1);
+        EXPECT_EQ(began(kfm5res::IDS_CAPTION_RENDERING), c.escapeAfter < 0 ? 1 : 0);
+        EXPECT_FALSE(fs::exists(target));
+        EXPECT_EQ(animation().RealFrameCount(), 4);
+        expectDeepFramesAsBuilt(before);
+        EXPECT_FALSE(TheUndoHistory().CanUndo());
+        EXPECT_TRUE(fs::is_empty(files.path()));
+        EXPECT_TRUE(fs::is_empty(tempFolder.path()));
+        ASSERT_TRUE(doc->OnNewDocument());
+    }
 }
