@@ -66,8 +66,11 @@ STILLS_FUZZ_INPUTS := tests/data/png/pngsuite tests/data/jpeg tests/data/tiff te
 # first input byte picks the codec.
 STILL_FUZZ_TARGETS := still_image_decode_fuzzer
 STILL_FUZZ_INPUTS := fuzz/seeds/still_image $(addprefix tests/data/crashers/,bmp bmi pcx tga wpg ico macpaint)
+# The desktop clipboard's reading of other programs' data; the first input byte picks the type.
+CLIPBOARD_FUZZ_TARGETS := clipboard_paste_fuzzer
+CLIPBOARD_FUZZ_INPUTS := fuzz/seeds/clipboard
 FUZZ_TARGET_COUNT := $(words $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS) $(METAFILE_FUZZ_TARGETS) \
-    $(PCD_FUZZ_TARGETS) $(STILLS_FUZZ_TARGETS) $(STILL_FUZZ_TARGETS))
+    $(PCD_FUZZ_TARGETS) $(STILLS_FUZZ_TARGETS) $(STILL_FUZZ_TARGETS) $(CLIPBOARD_FUZZ_TARGETS))
 FUZZ_TARGET_SECONDS = $(shell echo $$(( $(FUZZ_SECONDS) > $(FUZZ_TARGET_COUNT) ? \
     $(FUZZ_SECONDS) / $(FUZZ_TARGET_COUNT) : 1 )))
 
@@ -87,13 +90,15 @@ test-fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DKFM_FUZZ=ON -DKFM_IMAGELIB_ONLY=ON -DKFM_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS) \
-	    $(METAFILE_FUZZ_TARGETS) $(PCD_FUZZ_TARGETS) $(STILLS_FUZZ_TARGETS) $(STILL_FUZZ_TARGETS)
+	    $(METAFILE_FUZZ_TARGETS) $(PCD_FUZZ_TARGETS) $(STILLS_FUZZ_TARGETS) $(STILL_FUZZ_TARGETS) \
+	    $(CLIPBOARD_FUZZ_TARGETS)
 	$(call run_fuzz_targets,$(GIF_FUZZ_TARGETS),$(GIF_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(FLIC_FUZZ_TARGETS),$(FLIC_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(METAFILE_FUZZ_TARGETS),$(METAFILE_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(PCD_FUZZ_TARGETS),$(PCD_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(STILLS_FUZZ_TARGETS),$(STILLS_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(STILL_FUZZ_TARGETS),$(STILL_FUZZ_INPUTS))
+	$(call run_fuzz_targets,$(CLIPBOARD_FUZZ_TARGETS),$(CLIPBOARD_FUZZ_INPUTS))
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
