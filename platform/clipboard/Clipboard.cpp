@@ -189,6 +189,8 @@ HANDLE SetClipboardData(UINT format, HANDLE data) {
         freeAll(s.owned);
         s.carried = s.emptied ? decltype(s.carried)() : formsOf(clipboard->mimeData());
     }
+    // A handle given out by GetClipboardData and set again is no longer freed at Close.
+    std::erase_if(s.fetched, [data](const auto& entry) { return entry.second == data; });
     HANDLE& slot = s.owned[format];
     if (slot && slot != data)
         kfm::clipboard::freeHandle(format, slot);

@@ -224,7 +224,9 @@ bool offersFormat(const QMimeData& data, UINT format) {
     case CF_METAFILEPICT:
         return data.hasFormat(kWmf);
     case CF_HDROP:
-        return !localFilesOf(data).empty();
+        // Not read here: the idle update of the Edit menu asks often. A list of remote files
+        // only gives no drop record.
+        return data.hasFormat(kUriList);
     default:
         break;
     }

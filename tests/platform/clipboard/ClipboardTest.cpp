@@ -271,7 +271,10 @@ TEST_F(DesktopClipboard, DroppedFilesTravelAsUriList) {
     auto* remote = new QMimeData;
     remote->setUrls({QUrl("https://example.org/b.gif")});
     desktop().setMimeData(remote);
-    EXPECT_FALSE(IsClipboardFormatAvailable(CF_HDROP));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_HDROP));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_EQ(GetClipboardData(CF_HDROP), nullptr); // no local file: no drop record
+    CloseClipboard();
 }
 
 TEST_F(DesktopClipboard, FramesOfAnotherEditorArriveAsTheirBlock) {
@@ -448,6 +451,12 @@ TEST_F(DesktopClipboard, AnotherProgramReplacingTheContentEndsThisProgramsOwners
     const HANDLE dib = GetClipboardData(CF_DIB);
     ASSERT_NE(dib, nullptr);
     EXPECT_EQ(bytesOf(dib).at(14), 24); // the other program's picture, not this program's
+    // Set again, the handle becomes the clipboard's for good: Close leaves it alone.
+    EXPECT_EQ(SetClipboardData(CF_DIB, dib), dib);
+    CloseClipboard();
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_EQ(GetClipboardData(CF_DIB), dib);
+    EXPECT_EQ(bytesOf(dib).at(14), 24);
     CloseClipboard();
 }
 
