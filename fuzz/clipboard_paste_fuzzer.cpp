@@ -6,23 +6,13 @@
 #include <cstdint>
 
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QMimeData>
 
 #include "clipboard/Clipboard.h"
 
-namespace {
+#include "FuzzApplication.h"
 
-// The clipboard needs a GUI application.
-void ensureApplication() {
-    if (QGuiApplication::instance())
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "clipboard_paste_fuzzer";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-}
+namespace {
 
 constexpr const char* kTypes[] = {
     "image/bmp",   "image/png",     "image/x-emf", "image/emf",
@@ -30,13 +20,8 @@ constexpr const char* kTypes[] = {
 
 } // namespace
 
-// fontconfig keeps its configuration caches to the end of the process.
-extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    ensureApplication();
+    kfm::fuzz::ensureGuiApplication();
     if (size == 0)
         return 0;
     auto* offered = new QMimeData;

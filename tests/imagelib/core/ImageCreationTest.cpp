@@ -9,7 +9,7 @@
 #include "gdi/DibSection.h"
 #include "memory/GlobalMemory.h"
 
-#include <QGuiApplication>
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -327,19 +327,8 @@ TEST_F(ImageCreationTest, FromBitmapCopiesAndLeavesTheBitmapToTheCaller) {
     EXPECT_EQ(KPXCreateImageFromBitmap(nullptr, nullptr), 0);
 }
 
-// The clipboard is the desktop's: it needs a GUI application.
-void needDesktopClipboard() {
-    if (!QGuiApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "imagelib_core_tests";
-        static char* argv[] = {name, nullptr};
-        static QGuiApplication app(argc, argv);
-    }
-}
-
 TEST_F(ImageCreationTest, ClipboardRoundTrips) {
-    needDesktopClipboard();
+    kfm::test::ensureGuiApplication(); // the clipboard is the desktop's
     const KpxHandle h = keep(KPXCreateImage(7, 5, 8));
     KPXGetBits(h)[3] = 99;
     KPXGetBitmapInfoHeader(h)->bmiColors[99] = RGBQUAD{1, 2, 3, 0};
@@ -363,7 +352,7 @@ TEST_F(ImageCreationTest, ClipboardRoundTrips) {
 }
 
 TEST_F(ImageCreationTest, ThirtyTwoBitClipboardPicturesBecomeTwentyFourBits) {
-    needDesktopClipboard();
+    kfm::test::ensureGuiApplication(); // the clipboard is the desktop's
     const KpxHandle h = keep(KPXCreateImage(2, 1, 32));
     std::uint8_t* bits = KPXGetBits(h);
     const std::uint8_t px[8] = {10, 20, 30, 0, 40, 50, 60, 0};

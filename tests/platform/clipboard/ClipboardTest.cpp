@@ -108,17 +108,7 @@ QImage pictureOfDib(const QByteArray& dib) {
 
 class DesktopClipboard : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QGuiApplication::instance()) {
-            // A desktop platform given by the caller (xcb under X) shares the clipboard.
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            static int argc = 1;
-            static char name[] = "platform_tests";
-            static char* argv[] = {name, nullptr};
-            static QGuiApplication app(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { kfm::test::ensureGuiApplication(); }
     void TearDown() override { empty(); }
 
     static QClipboard& desktop() { return *QGuiApplication::clipboard(); }
