@@ -21,8 +21,6 @@ using kfm::clipboard::OfferedData;
 
 namespace {
 
-constexpr UINT kFirstRegisteredFormat = 0xC000;
-
 struct ClipboardState {
     std::recursive_mutex mutex;
     bool open = false;
@@ -37,7 +35,7 @@ struct ClipboardState {
     // The data last given to the desktop; QClipboard deletes it when it is replaced.
     QPointer<QMimeData> published;
     std::map<std::string, UINT> registered;
-    UINT nextFormat = kFirstRegisteredFormat;
+    UINT nextFormat = 0xC000; // the first registered format
 };
 
 ClipboardState& state() {
@@ -63,29 +61,27 @@ void freeAll(std::map<UINT, HANDLE>& handles) {
     handles.clear();
 }
 
-// The formats in the order they are offered: registered ones (the frames block) first.
-std::vector<UINT> offeredOrder(const std::map<UINT, HANDLE>& owned) {
-    std::vector<UINT> order;
-    for (const auto& [format, data] : owned)
-        if (format >= kFirstRegisteredFormat)
-            order.push_back(format);
-    // A DIB speaks for the picture before a bitmap of it.
-    for (UINT format : {CF_DIB, CF_BITMAP})
-        if (owned.count(format))
-            order.push_back(format);
-    for (const auto& [format, data] : owned)
-        if (format < kFirstRegisteredFormat && format != CF_DIB && format != CF_BITMAP)
-            order.push_back(format);
-    return order;
-}
-
-// Gives the desktop what this program set, and what it kept of another program's content.
-void publish(ClipboardState& s, QClipboard& clipboard) {
-    auto data = std::make_unique<OfferedData>();
-    for (UINT format : offeredOrder(s.owned))
-        data->addHandle(format, s.owned.at(format));
-    for (const auto& [type, bytes] : s.carried)
-        data->addBytes(type, bytes);
+// Gives the desktop what this program set and what it kept of another program's content. The
+// forms of the handles offered before are shared, not made again: Copy adds its formats one
+// opening at a time, and the frames block may be large.
+void publish(ClipboardState& s, QClipboard& clipboard, UINT added, bool replaced) {
+    const auto* previous = dynamic_cast<const OfferedData*>(s.published.data());
+    std::unique_ptr<OfferedData> data;
+    if (previous && !replaced) {
+        data = previous->copy();
+        data->addHandle(added, s.owned.at(added));
+    } else {
+        data = std::make_unique<OfferedData>();
+        // A DIB speaks for the picture before a bitmap of it.
+        for (UINT format : {CF_DIB, CF_BITMAP})
+            if (s.owned.count(format))
+                data->addHandle(format, s.owned.at(format));
+        for (const auto& [format, handle] : s.owned)
+            if (format != CF_DIB && format != CF_BITMAP)
+                data->addHandle(format, handle);
+        for (const auto& [type, bytes] : s.carried)
+            data->addBytes(type, bytes);
+    }
     s.published = data.get();
     clipboard.setMimeData(data.release());
 }
@@ -188,14 +184,16 @@ HANDLE SetClipboardData(UINT format, HANDLE data) {
         // Another program's content (or none): added to unless this opening emptied it.
         freeAll(s.owned);
         s.carried = s.emptied ? decltype(s.carried)() : formsOf(clipboard->mimeData());
+        s.published = nullptr;
     }
     // A handle given out by GetClipboardData and set again is no longer freed at Close.
     std::erase_if(s.fetched, [data](const auto& entry) { return entry.second == data; });
     HANDLE& slot = s.owned[format];
+    const bool replaced = slot != nullptr;
     if (slot && slot != data)
         kfm::clipboard::freeHandle(format, slot);
     slot = data;
-    publish(s, *clipboard);
+    publish(s, *clipboard, format, replaced);
     return data;
 }
 

@@ -178,21 +178,33 @@ bool OfferedData::addHandle(UINT format, HANDLE data) {
     const QString type = registeredMimeType(format);
     if (type.isEmpty())
         return false;
-    addBytes(type, bytesOfGlobal(data));
+    addBytes(type, bytesOfGlobal(data), true);
     return true;
 }
 
-void OfferedData::addBytes(const QString& mimeType, const QByteArray& bytes) {
+std::unique_ptr<OfferedData> OfferedData::copy() const {
+    auto copy = std::make_unique<OfferedData>();
+    copy->types_ = types_;
+    copy->registeredCount_ = registeredCount_;
+    copy->bytes_ = bytes_;
+    copy->dib_ = dib_;
+    copy->png_ = png_;
+    return copy;
+}
+
+void OfferedData::addBytes(const QString& mimeType, const QByteArray& bytes, bool registered) {
     if (bytes.isEmpty() || types_.contains(mimeType))
         return;
-    types_ << mimeType;
+    types_.insert(registered ? registeredCount_++ : types_.size(), mimeType);
     bytes_[mimeType] = bytes;
 }
 
 void OfferedData::addPicture(const QByteArray& picture) {
     // Other programs get a sound bottom-up DIB even when this program set another kind.
+    if (!dib_.isEmpty())
+        return;
     const QByteArray dib = dibOfBmpData(picture);
-    if (!dib_.isEmpty() || dib.isEmpty())
+    if (dib.isEmpty())
         return;
     dib_ = dib;
     types_ << kPng << kBmp << kQtImage;

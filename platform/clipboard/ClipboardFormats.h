@@ -17,20 +17,25 @@
 #include <QString>
 
 #include <map>
+#include <memory>
 #include <utility>
 
 #include "types/Win32Types.h"
 
 namespace kfm::clipboard {
 
-// What this program offers the desktop: bytes by MIME type in the order they were added. The
-// PNG form of a picture is encoded only when a reader asks for it.
+// What this program offers the desktop: bytes by MIME type, registered formats (the frames
+// block) first, the others in the order they were added. The PNG form of a picture is encoded
+// only when a reader asks for it.
 class OfferedData : public QMimeData {
 public:
+    // A copy sharing the bytes, to add to.
+    std::unique_ptr<OfferedData> copy() const;
     // Adds the MIME forms of a handle of the format; false when the format has none.
     bool addHandle(UINT format, HANDLE data);
-    // Adds bytes under a MIME type not offered yet.
-    void addBytes(const QString& mimeType, const QByteArray& bytes);
+    // Adds bytes under a MIME type not offered yet; in front of the others for a registered
+    // format.
+    void addBytes(const QString& mimeType, const QByteArray& bytes, bool registered = false);
 
     QStringList formats() const override { return types_; }
     bool hasFormat(const QString& mimeType) const override { return types_.contains(mimeType); }
@@ -42,6 +47,7 @@ private:
     void addPicture(const QByteArray& picture);
 
     QStringList types_;
+    qsizetype registeredCount_ = 0;
     std::map<QString, QByteArray> bytes_;
     QByteArray dib_;
     mutable QByteArray png_;
