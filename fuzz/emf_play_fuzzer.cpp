@@ -6,34 +6,15 @@
 #include <cstdint>
 #include <span>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
 #include "metafile/EmfPlayer.h"
 
-namespace {
-
-// Text needs the font database, which needs a GUI application.
-void ensureApplication() {
-    if (QGuiApplication::instance())
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "emf_play_fuzzer";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-}
-
-} // namespace
-
-// fontconfig keeps its configuration caches to the end of the process.
-extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
+#include "FuzzApplication.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    ensureApplication();
+    kfm::fuzz::ensureGuiApplication();
     const std::span<const std::uint8_t> bytes(data, size);
     if (!kfm::metafile::readEmfHeader(bytes))
         return 0;

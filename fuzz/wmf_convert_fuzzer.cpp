@@ -6,35 +6,16 @@
 #include <cstdlib>
 #include <span>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
 #include "metafile/EmfPlayer.h"
 #include "metafile/WmfToEmf.h"
 
-namespace {
-
-// Text needs the font database, which needs a GUI application.
-void ensureApplication() {
-    if (QGuiApplication::instance())
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "wmf_convert_fuzzer";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-}
-
-} // namespace
-
-// fontconfig keeps its configuration caches to the end of the process.
-extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
+#include "FuzzApplication.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    ensureApplication();
+    kfm::fuzz::ensureGuiApplication();
     const auto converted =
         kfm::metafile::convertWmfToEmf(std::span<const std::uint8_t>(data, size));
     if (converted.emf.empty())

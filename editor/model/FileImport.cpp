@@ -15,10 +15,9 @@
 #include "PaletteRender.h"
 #include "ProgramState.h"
 #include "ShellServices.h"
+#include "clipboard/DropFiles.h"
 #include "memory/GlobalMemory.h"
 #include "registry/RegistryHelpers.h"
-
-#include <QString>
 
 #include <algorithm>
 #include <cstring>
@@ -211,54 +210,6 @@ std::string lowerExtension(const char* path) {
     return extension;
 }
 
-// The zero-terminated names of a drop record, read within the block's size.
-std::vector<std::string> droppedNames(const std::uint8_t* block, std::size_t size) {
-    std::vector<std::string> names;
-    // DROPFILES: offset of the names, drop point (two longs), non-client flag, wide flag.
-    constexpr std::size_t kHeaderSize = 20;
-    if (size < kHeaderSize)
-        return names;
-    std::uint32_t offset = 0;
-    std::int32_t wide = 0;
-    std::memcpy(&offset, block, 4);
-    std::memcpy(&wide, block + 16, 4);
-    if (offset < kHeaderSize || offset >= size)
-        return names;
-    if (!wide) {
-        std::size_t at = offset;
-        while (at < size && block[at]) {
-            const auto* start = reinterpret_cast<const char*>(block + at);
-            const std::size_t length = strnlen(start, size - at);
-            if (at + length >= size) // no terminating zero inside the block
-                break;
-            // The names are in the ANSI code page; paths here are UTF-8.
-            names.push_back(
-                QString::fromLatin1(start, static_cast<qsizetype>(length)).toStdString());
-            at += length + 1;
-        }
-        return names;
-    }
-    std::size_t at = offset;
-    while (at + 1 < size) {
-        std::u16string name;
-        bool terminated = false;
-        for (; at + 1 < size; at += 2) {
-            char16_t c = 0;
-            std::memcpy(&c, block + at, 2);
-            if (c == 0) {
-                terminated = true;
-                at += 2;
-                break;
-            }
-            name.push_back(c);
-        }
-        if (!terminated || name.empty())
-            break;
-        names.push_back(QString::fromStdU16String(name).toStdString());
-    }
-    return names;
-}
-
 } // namespace
 
 int ImportMetafileFrame(const char* path, FrameList& list) {
@@ -371,7 +322,7 @@ std::unique_ptr<FrameList> CGIFAnimDoc::ImportDroppedFiles(HGLOBAL drop) {
     const auto* block = static_cast<const std::uint8_t*>(GlobalLock(drop));
     if (!block)
         return nullptr;
-    const std::vector<std::string> names = droppedNames(block, GlobalSize(drop));
+    const std::vector<std::string> names = kfm::clipboard::dropFilesNames(block, GlobalSize(drop));
     m_nDropField = 0;
     auto result = std::make_unique<FrameList>();
     const bool mainWindow = shell().hasMainWindow();

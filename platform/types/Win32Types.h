@@ -193,6 +193,8 @@ constexpr DWORD WHITENESS = 0x00FF0062;
 constexpr UINT CF_BITMAP = 2;
 constexpr UINT CF_DIB = 8;
 constexpr UINT CF_ENHMETAFILE = 14;
+constexpr UINT CF_METAFILEPICT = 3;
+constexpr UINT CF_HDROP = 15;
 
 // Window messages the system's own layers use.
 constexpr UINT WM_COMMAND = 0x0111;

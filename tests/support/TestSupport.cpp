@@ -2,6 +2,8 @@
 
 #include "registry/Registry.h"
 
+#include <QGuiApplication>
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -72,6 +74,17 @@ std::vector<std::uint8_t> smallestMetafileBytes() {
     b[88] = 14;
     b[92] = 20;
     return b;
+}
+
+void ensureGuiApplication() {
+    if (QGuiApplication::instance())
+        return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "kfm_tests";
+    static char* argv[] = {name, nullptr};
+    static QGuiApplication app(argc, argv);
 }
 
 } // namespace kfm::test

@@ -34,6 +34,10 @@ private:
     TempDir dir_;
 };
 
+// Makes the GUI application that fonts and the clipboard need, once per test program: on the
+// offscreen platform unless QT_QPA_PLATFORM names another.
+void ensureGuiApplication();
+
 // The folder of the running test program (the build output folder, beside the libraries).
 std::filesystem::path programFolder();
 // A file of tests/data in the source tree.

@@ -5,6 +5,7 @@
 #include "GIFAnimDoc.h"
 #include "ProgramState.h"
 #include "StripEdits.h"
+#include "clipboard/DropFiles.h"
 #include "memory/GlobalMemory.h"
 
 #include <QImage>
@@ -17,8 +18,6 @@
 namespace kfm::ui {
 
 namespace {
-
-constexpr std::uint32_t kDropFilesHeader = 20;
 
 // A new 24-bit image of the picture; transparent parts show the animation's background colour.
 KpxHandle imageFromPicture(const QImage& picture) {
@@ -95,29 +94,7 @@ std::vector<std::string> DroppedLocalFiles(const QMimeData& data) {
 }
 
 HGLOBAL MakeDropFilesBlock(const std::vector<std::string>& paths) {
-    if (paths.empty())
-        return nullptr;
-    std::u16string names;
-    for (const std::string& path : paths) {
-        names += QString::fromStdString(path).toStdU16String();
-        names.push_back(u'\0');
-    }
-    names.push_back(u'\0');
-    const std::size_t size = kDropFilesHeader + names.size() * sizeof(char16_t);
-    const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    auto* bytes = block ? static_cast<std::uint8_t*>(GlobalLock(block)) : nullptr;
-    if (!bytes) {
-        if (block)
-            GlobalFree(block);
-        return nullptr;
-    }
-    const std::uint32_t offset = kDropFilesHeader;
-    const std::int32_t wide = 1;
-    std::memcpy(bytes, &offset, sizeof offset);
-    std::memcpy(bytes + 16, &wide, sizeof wide);
-    std::memcpy(bytes + kDropFilesHeader, names.data(), names.size() * sizeof(char16_t));
-    GlobalUnlock(block);
-    return block;
+    return kfm::clipboard::makeDropFilesBlock(paths);
 }
 
 FrameList FramesFromDrop(const QMimeData& data, CGIFAnimDoc* document) {

@@ -9,6 +9,8 @@
 #include "gdi/DibSection.h"
 #include "memory/GlobalMemory.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -326,6 +328,7 @@ TEST_F(ImageCreationTest, FromBitmapCopiesAndLeavesTheBitmapToTheCaller) {
 }
 
 TEST_F(ImageCreationTest, ClipboardRoundTrips) {
+    kfm::test::ensureGuiApplication(); // the clipboard is the desktop's
     const KpxHandle h = keep(KPXCreateImage(7, 5, 8));
     KPXGetBits(h)[3] = 99;
     KPXGetBitmapInfoHeader(h)->bmiColors[99] = RGBQUAD{1, 2, 3, 0};
@@ -333,7 +336,8 @@ TEST_F(ImageCreationTest, ClipboardRoundTrips) {
         SCOPED_TRACE(format);
         ASSERT_EQ(KPXCopyImageToClipboard(nullptr, h, static_cast<int>(format), 1), 1);
         EXPECT_TRUE(IsClipboardFormatAvailable(format));
-        EXPECT_FALSE(IsClipboardFormatAvailable(format == CF_DIB ? CF_BITMAP : CF_DIB));
+        // The other picture format is made from it, as on Windows.
+        EXPECT_TRUE(IsClipboardFormatAvailable(format == CF_DIB ? CF_BITMAP : CF_DIB));
         const KpxHandle back = keep(KPXCreateImageFromClipboard(nullptr));
         ASSERT_NE(back, 0);
         EXPECT_NE(back, h);
@@ -348,6 +352,7 @@ TEST_F(ImageCreationTest, ClipboardRoundTrips) {
 }
 
 TEST_F(ImageCreationTest, ThirtyTwoBitClipboardPicturesBecomeTwentyFourBits) {
+    kfm::test::ensureGuiApplication(); // the clipboard is the desktop's
     const KpxHandle h = keep(KPXCreateImage(2, 1, 32));
     std::uint8_t* bits = KPXGetBits(h);
     const std::uint8_t px[8] = {10, 20, 30, 0, 40, 50, 60, 0};
