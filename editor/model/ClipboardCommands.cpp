@@ -149,7 +149,7 @@ std::unique_ptr<FrameList> framesOfDroppedFiles(HWND owner, CGIFAnimDoc* documen
     OpenedClipboard clipboard(owner);
     if (!clipboard.open())
         return nullptr;
-    const auto drop = static_cast<HGLOBAL>(GetClipboardData(kClipboardDroppedFiles));
+    const auto drop = static_cast<HGLOBAL>(GetClipboardData(CF_HDROP));
     return drop ? document->ImportDroppedFiles(drop) : nullptr;
 }
 
@@ -162,9 +162,9 @@ std::unique_ptr<FrameList> framesOfFormat(HWND owner, UINT format, CGIFAnimDoc* 
     if (format == CF_DIB)
         return available(CF_DIB) || available(CF_BITMAP) ? framesOfPicture(owner, complete)
                                                          : nullptr;
-    if (format == CF_ENHMETAFILE || format == kClipboardMetafilePicture)
+    if (format == CF_ENHMETAFILE || format == CF_METAFILEPICT)
         return available(format) ? framesOfMetafile(owner, complete) : nullptr;
-    if (format == kClipboardDroppedFiles)
+    if (format == CF_HDROP)
         return available(format) ? framesOfDroppedFiles(owner, document) : nullptr;
     return nullptr;
 }
@@ -239,8 +239,8 @@ UINT ChoosePasteFormat() {
         return CF_DIB;
     if (available(CF_ENHMETAFILE))
         return CF_ENHMETAFILE;
-    if (available(kClipboardDroppedFiles))
-        return kClipboardDroppedFiles;
+    if (available(CF_HDROP))
+        return CF_HDROP;
     return 0;
 }
 
@@ -250,7 +250,7 @@ bool CanPasteSpecialFrames() {
 }
 
 bool CanPasteFrames() {
-    return CanPasteSpecialFrames() || available(kClipboardDroppedFiles);
+    return CanPasteSpecialFrames() || available(CF_HDROP);
 }
 
 std::vector<PasteSpecialEntry> PasteSpecialEntries() {
@@ -259,7 +259,7 @@ std::vector<PasteSpecialEntry> PasteSpecialEntries() {
         {CF_DIB, kfm5res::IDS_PASTE_NAME_DIB, kfm5res::IDS_PASTE_RESULT_DIB},
         {CF_ENHMETAFILE, kfm5res::IDS_PASTE_NAME_ENHMETAFILE,
          kfm5res::IDS_PASTE_RESULT_ENHMETAFILE},
-        {kClipboardMetafilePicture, kfm5res::IDS_PASTE_NAME_METAFILEPICT,
+        {CF_METAFILEPICT, kfm5res::IDS_PASTE_NAME_METAFILEPICT,
          kfm5res::IDS_PASTE_RESULT_METAFILEPICT},
     };
     std::vector<PasteSpecialEntry> entries;

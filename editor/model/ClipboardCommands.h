@@ -17,10 +17,6 @@ class CGIFAnimDoc;
 
 namespace kfm::model {
 
-// Standard formats without a constant of their own in the platform layer.
-inline constexpr UINT kClipboardMetafilePicture = 3; // CF_METAFILEPICT
-inline constexpr UINT kClipboardDroppedFiles = 15;   // CF_HDROP
-
 // One entry of the Paste Special dialog: the format and the ids of its name and of the text that
 // says what pasting it does.
 struct PasteSpecialEntry {
