@@ -22,18 +22,6 @@ constexpr int kNoPalette = -1;
 constexpr int kGifDisposalNone = 1;
 constexpr int kGifDisposalBackground = 2;
 
-// Progress on the main window under the wait cursor, ended on every way out.
-class OptimizerProgress {
-public:
-    OptimizerProgress(UINT captionId, int total) { ProgressBegin(captionId, total); }
-    ~OptimizerProgress() { ProgressEnd(); }
-    OptimizerProgress(const OptimizerProgress&) = delete;
-    OptimizerProgress& operator=(const OptimizerProgress&) = delete;
-
-private:
-    WaitCursor wait_;
-};
-
 int paletteMode(const OptimizeOptions& options) {
     return options.word[kOptionPaletteMode] & 0xFF;
 }
@@ -82,7 +70,7 @@ struct OptimizerRun {
 int renderObjectFramesForPalette(FrameList& list) {
     int result = 0;
     {
-        const OptimizerProgress progress(kfm5res::IDS_CAPTION_RENDERING, CountObjectFrames(-1));
+        const ShownProgress progress(kfm5res::IDS_CAPTION_RENDERING, CountObjectFrames(-1));
         result = RenderImagesFromFrames(&list, IsEscapePressed, nullptr);
     }
     if (result == kOptimizeCancelled)
@@ -156,7 +144,7 @@ void takeRenderedAsBase(CObjFrame& f, ScopedImage rendered) {
 // cancelled.
 int flattenFrames(FrameList& list, OptimizerRun& run) {
     const OptimizeOptions& options = run.options;
-    const OptimizerProgress progress(kfm5res::IDS_CAPTION_GLOBAL_PALETTE, CountObjectFrames(-1));
+    const ShownProgress progress(kfm5res::IDS_CAPTION_GLOBAL_PALETTE, CountObjectFrames(-1));
     int index = 0;
     for (auto it = list.begin(); it != list.end(); ++it, ++index) {
         CObjFrame& f = *it;
@@ -339,7 +327,7 @@ int RemoveRedundantPixels() {
         SplitFramesImage(list, 0);
         return 0;
     }
-    const OptimizerProgress progress(kfm5res::IDS_CAPTION_DIFFERENCE, a.RealFrameCount());
+    const ShownProgress progress(kfm5res::IDS_CAPTION_DIFFERENCE, a.RealFrameCount());
     KPXSetNewColorPaletteFrom(canvas.get(), head);
     KPXFillImageByRGBColor2(canvas.get(), g_Settings.animBkColor, 0, 0, width - 1, height - 1);
 

@@ -48,18 +48,6 @@ void setOnlyTransparentIndex(KpxHandle image, int index) {
     KPXSetImageTransparent(image, &entry, 1);
 }
 
-// Progress on the main window under the wait cursor, ended on every way out.
-class ShownProgress {
-public:
-    ShownProgress(UINT captionId, int total) { ProgressBegin(captionId, total); }
-    ~ShownProgress() { ProgressEnd(); }
-    ShownProgress(const ShownProgress&) = delete;
-    ShownProgress& operator=(const ShownProgress&) = delete;
-
-private:
-    WaitCursor wait_;
-};
-
 } // namespace
 
 int compareHistTable(const void* a, const void* b) {
