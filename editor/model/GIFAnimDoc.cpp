@@ -7,6 +7,7 @@
 #include "FrameReduction.h"
 #include "Kfm5ResourceIds.h"
 #include "LibraryFrameFiles.h"
+#include "Optimizer.h"
 #include "PaletteRender.h"
 #include "ProgramState.h"
 #include "ShellServices.h"
@@ -476,4 +477,24 @@ std::string CGIFAnimDoc::SaveTempGIF() {
     if (!out)
         return {};
     return result;
+}
+
+int CGIFAnimDoc::OptimizeAnimation(OptimizeOptions options) {
+    return ::OptimizeAnimation(options);
+}
+
+int CGIFAnimDoc::RemoveRedundantPixels() {
+    return ::RemoveRedundantPixels();
+}
+
+void CGIFAnimDoc::CropFramesToOptimalRect(int fromSecondFrame) {
+    ::CropFramesToOptimalRect(fromSecondFrame);
+}
+
+int CGIFAnimDoc::GetFileSize() {
+    return GetFileSizeOnDisk(GetPathName());
+}
+
+unsigned int CGIFAnimDoc::MeasureSavedFileSize(short image) {
+    return ::MeasureSavedFileSize(*this, image);
 }

@@ -13,6 +13,8 @@
 #include "FrameReduction.h"
 #include "framework/Document.h"
 
+struct OptimizeOptions;
+
 // Import results.
 constexpr int kImportFailed = 0;
 constexpr int kImportDone = 1;
@@ -76,6 +78,15 @@ public:
     // The temporary preview pages made so far (their ".tmp", ".gif" and ".htm" forms are
     // deleted with the document).
     const std::vector<std::string>& TemporaryFiles() const { return m_TempFiles; }
+
+    // The optimiser's members (Optimizer.h holds them; these forward).
+    int OptimizeAnimation(OptimizeOptions options);
+    int RemoveRedundantPixels();
+    void CropFramesToOptimalRect(int fromSecondFrame);
+    // The size in bytes of the document's file on disk, 0 when there is none.
+    int GetFileSize();
+    // The size in bytes of the animation saved as a GIF; 0 when image is 0 or the save fails.
+    unsigned int MeasureSavedFileSize(short image);
 
     int m_bSendingMail = 0;
     int m_bKeepSizeOnNew = 0;

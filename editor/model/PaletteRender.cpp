@@ -49,18 +49,6 @@ void setOnlyTransparentIndex(KpxHandle image, int index) {
     KPXSetImageTransparent(image, &entry, 1);
 }
 
-// Progress on the main window under the wait cursor, ended on every way out.
-class ShownProgress {
-public:
-    ShownProgress(UINT captionId, int total) { ProgressBegin(captionId, total); }
-    ~ShownProgress() { ProgressEnd(); }
-    ShownProgress(const ShownProgress&) = delete;
-    ShownProgress& operator=(const ShownProgress&) = delete;
-
-private:
-    WaitCursor wait_;
-};
-
 } // namespace
 
 int compareHistTable(const void* a, const void* b) {
@@ -145,7 +133,8 @@ int CalculateGlobalPalette(PALETTEENTRY* out, int mode, OptimizeOptions options)
         return -1;
     switch (mode) {
     case 0:
-        return CalculateOptimAdaptivePalette256(out, options.word[7], IsEscapePressed, nullptr);
+        return CalculateOptimAdaptivePalette256(out, options.word[kOptionNumColors],
+                                                IsEscapePressed, nullptr);
     case 1:
         std::memcpy(out, KPXGetFinePalette(), sizeof(PALETTEENTRY) * 256);
         return 255;
@@ -187,7 +176,7 @@ int OptimizeToGlobalPalette256Ex(PALETTEENTRY* palette, OptimizeOptions options,
                                  int transparentIndex, int total) {
     if (!palette || transparentIndex < 0 || transparentIndex > 255 || !g_pAnimationData)
         return 0;
-    const int colours = std::clamp(options.word[7], 2, 256);
+    const int colours = std::clamp(options.word[kOptionNumColors], 2, 256);
     const ShownProgress progress(kfm5res::IDS_CAPTION_GLOBAL_PALETTE, total);
     FrameList& frames = g_pAnimationData->frames;
     int position = 0;
@@ -197,8 +186,9 @@ int OptimizeToGlobalPalette256Ex(PALETTEENTRY* palette, OptimizeOptions options,
         frame.optimised = 0;
         if (!convert)
             continue;
-        if (const KpxHandle converted = convertToPalette(
-                frame.GetImage(), palette, transparentIndex, colours, options.word[3])) {
+        if (const KpxHandle converted =
+                convertToPalette(frame.GetImage(), palette, transparentIndex, colours,
+                                 options.word[kOptionDither])) {
             frame.transparency =
                 kKpxTransparencyIndexFlag + static_cast<std::uint32_t>(transparentIndex);
             frame.softAlpha = 0;

@@ -10,12 +10,20 @@ using RenderProgress = int (*)(int, int, HWND);
 // Sort comparator over 8-byte histogram entries, descending by count.
 int compareHistTable(const void* a, const void* b);
 
-// The optimiser's settings, eight 32-bit words passed by value: word 3 non-zero dithers, word 7
-// is the number of colours.
+// The optimiser's settings, eight 32-bit words passed by value in the order below.
 struct OptimizeOptions {
     std::int32_t word[8];
 };
 static_assert(sizeof(OptimizeOptions) == 32);
+// The words of OptimizeOptions, in their order.
+constexpr int kOptionPaletteMode = 0; // only the low byte counts
+constexpr int kOptionDither = 1;
+constexpr int kOptionRedundantPixels = 2;
+constexpr int kOptionRemoveComments = 3;
+constexpr int kOptionRemoveTitles = 4;
+constexpr int kOptionRemoveSpecialInfo = 5;
+constexpr int kOptionDifferenceMethod = 6;
+constexpr int kOptionNumColors = 7;
 
 // Mode 1: the library's fine palette, 255; mode 2: the fixed 216-colour cube, 255; mode 0: an
 // adaptive palette over all frames' display images (options.word[7] colours, entry 0 white), 0.

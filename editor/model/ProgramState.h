@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "ShellServices.h"
 #include "types/Win32Types.h"
 
 struct ProgramSettings {
@@ -49,3 +50,16 @@ int IsEscapePressed(int unused, int position, HWND window);
 void ProgressBegin(UINT captionId, int total);
 // Ends progress and forgets the progress window.
 void ProgressEnd();
+
+// Progress on the main window under the wait cursor for the lifetime of the object, ended on
+// every way out.
+class ShownProgress {
+public:
+    ShownProgress(UINT captionId, int total) { ProgressBegin(captionId, total); }
+    ~ShownProgress() { ProgressEnd(); }
+    ShownProgress(const ShownProgress&) = delete;
+    ShownProgress& operator=(const ShownProgress&) = delete;
+
+private:
+    WaitCursor wait_;
+};

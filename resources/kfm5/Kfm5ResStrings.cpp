@@ -187,6 +187,7 @@ constexpr KfmStringResource kStrings[] = {
     {kfm5res::IDS_CAPTION_RENDERING, "Rendering objects: %d%%"},
     {kfm5res::IDS_CAPTION_GLOBAL_PALETTE, "Converting to the global palette: %d%%"},
     {kfm5res::IDS_CAPTION_ADAPTIVE_PALETTE, "Computing the adaptive palette: %d%%"},
+    {kfm5res::IDS_CAPTION_DIFFERENCE, "Removing redundant pixels: %d%%"},
     {kfm5res::IDS_CAPTION_ANIMATION_STATES, "Rendering animation states: %d%%"},
     {kfm5res::IDS_CAPTION_LOADING, "Loading: %d%%"},
     {kfm5res::IDS_CAPTION_BUILDING_FRAMES, "Building frames: %d%%"},

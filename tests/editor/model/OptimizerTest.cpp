@@ -1,0 +1,552 @@
+// The optimiser never changes what a viewer shows beyond what the user chose: with the options
+// that keep colours every composed picture of the optimised animation equals the input's, both
+// through the library's own composition and through giflib plus a small compositor here. Each
+// option on a small fixture, cancelling at every poll, and the two size measurements.
+
+#include "DocumentTestSupport.h"
+
+#include "FrameChainBuild.h"
+#include "ImageUtilities.h"
+#include "Optimizer.h"
+#include "PaletteRender.h"
+#include "UndoHistory.h"
+
+#include <gif_lib.h>
+
+#include <cstring>
+#include <functional>
+#include <set>
+
+namespace {
+
+constexpr COLORREF kBackground = 0xFFFFFF;
+
+// One composed picture (0x00RRGGBB, rows from the top) and how long it shows.
+struct Shown {
+    std::vector<std::uint32_t> pixels;
+    int delay = 0;
+};
+using Timeline = std::vector<Shown>;
+
+// Consecutive equal pictures are one picture shown for their delays together: a frame that
+// changes nothing is no change a viewer sees.
+Timeline mergeRepeats(const Timeline& in) {
+    Timeline out;
+    for (const Shown& s : in) {
+        if (!out.empty() && out.back().pixels == s.pixels)
+            out.back().delay += s.delay;
+        else
+            out.push_back(s);
+    }
+    return out;
+}
+
+// ---- The independent compositor: giflib decodes, this composes (disposal 0..3).
+
+int loopCountOf(const GifFileType* gif) {
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        const SavedImage& image = gif->SavedImages[i];
+        for (int b = 0; b + 1 < image.ExtensionBlockCount; ++b) {
+            const ExtensionBlock& app = image.ExtensionBlocks[b];
+            const ExtensionBlock& data = image.ExtensionBlocks[b + 1];
+            if (app.Function == APPLICATION_EXT_FUNC_CODE && app.ByteCount == 11 &&
+                std::memcmp(app.Bytes, "NETSCAPE2.0", 11) == 0 && data.ByteCount >= 3)
+                return data.Bytes[1] | (data.Bytes[2] << 8);
+        }
+    }
+    return -1;
+}
+
+struct GifTimeline {
+    Timeline shown;
+    int loopCount = -1;
+    bool ok = false;
+};
+
+GifTimeline composeWithGiflib(const std::string& path, int width, int height) {
+    GifTimeline result;
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+    if (!gif)
+        return result;
+    if (DGifSlurp(gif) != GIF_OK) {
+        DGifCloseFile(gif, &error);
+        return result;
+    }
+    std::vector<std::uint32_t> screen(static_cast<std::size_t>(width) * height, kBackground);
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        const SavedImage& image = gif->SavedImages[i];
+        GraphicsControlBlock gcb{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+        DGifSavedExtensionToGCB(gif, i, &gcb);
+        const ColorMapObject* map =
+            image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
+        const GifImageDesc& d = image.ImageDesc;
+        const std::vector<std::uint32_t> before = screen;
+        for (int y = 0; y < d.Height; ++y)
+            for (int x = 0; x < d.Width; ++x) {
+                const int sx = d.Left + x;
+                const int sy = d.Top + y;
+                const int index = image.RasterBits[y * d.Width + x];
+                if (sx >= width || sy >= height || index == gcb.TransparentColor || !map ||
+                    index >= map->ColorCount)
+                    continue;
+                const GifColorType c = map->Colors[index];
+                screen[static_cast<std::size_t>(sy) * width + sx] =
+                    (c.Red << 16) | (c.Green << 8) | c.Blue;
+            }
+        result.shown.push_back({screen, gcb.DelayTime});
+        if (gcb.DisposalMode == DISPOSE_BACKGROUND || gcb.DisposalMode == DISPOSE_PREVIOUS)
+            for (int y = d.Top; y < std::min(d.Top + d.Height, height); ++y)
+                for (int x = d.Left; x < std::min(d.Left + d.Width, width); ++x) {
+                    const std::size_t at = static_cast<std::size_t>(y) * width + x;
+                    screen[at] = gcb.DisposalMode == DISPOSE_BACKGROUND ? kBackground : before[at];
+                }
+    }
+    result.loopCount = loopCountOf(gif);
+    result.ok = true;
+    DGifCloseFile(gif, &error);
+    return result;
+}
+
+// One frame of a table animation: place, disposal, transparent index (-1 none), palette seed
+// (frames with the same seed share colours) and the pattern of its indices.
+struct FrameSpec {
+    int left, top, width, height;
+    int disposal;
+    int transparent;
+    int paletteSeed;
+    std::function<int(int x, int y)> index;
+};
+
+struct AnimationCase {
+    const char* name;
+    int width, height;
+    std::vector<FrameSpec> frames;
+};
+
+int checker(int x, int y) {
+    return ((x / 2 + y / 2) % 2) ? 3 : 5;
+}
+
+// A 6 x 6 block of index 7 at (bx, by), index 0 elsewhere.
+std::function<int(int, int)> blockAt(int bx, int by, int elsewhere = 0) {
+    return [=](int x, int y) {
+        return x >= bx && x < bx + 6 && y >= by && y < by + 6 ? 7 : elsewhere;
+    };
+}
+
+std::vector<AnimationCase> animationTable() {
+    const auto stripes = [](int x, int y) { return (x + y) % 4 + 1; };
+    return {
+        {"one frame", 12, 10, {{0, 0, 12, 10, 1, -1, 1, stripes}}},
+        {"frames that cover the screen",
+         16,
+         12,
+         {{0, 0, 16, 12, 1, -1, 1, stripes},
+          {0, 0, 16, 12, 1, -1, 1, blockAt(3, 2, 2)},
+          {0, 0, 16, 12, 1, -1, 1, blockAt(5, 4, 2)}}},
+        {"moving object, transparency, keep",
+         20,
+         14,
+         {{0, 0, 20, 14, 1, -1, 1, checker},
+          {2, 3, 10, 8, 1, 0, 1, blockAt(1, 1)},
+          {4, 3, 10, 8, 1, 0, 1, blockAt(2, 1)},
+          {6, 5, 10, 8, 1, 0, 1, blockAt(3, 2)}}},
+        {"disposal to background",
+         20,
+         14,
+         {{0, 0, 20, 14, 1, -1, 1, checker},
+          {2, 2, 10, 8, 2, 0, 1, blockAt(1, 1)},
+          {8, 4, 10, 8, 2, 0, 1, blockAt(2, 1)},
+          {3, 3, 6, 6, 1, -1, 1, stripes}}},
+        {"disposal to previous",
+         20,
+         14,
+         {{0, 0, 20, 14, 1, -1, 1, checker},
+          {2, 2, 10, 8, 3, 0, 1, blockAt(1, 1)},
+          {8, 4, 10, 8, 3, 0, 1, blockAt(2, 1)},
+          {5, 5, 6, 6, 1, 0, 1, blockAt(0, 0)}}},
+        {"unspecified disposal",
+         16,
+         12,
+         {{0, 0, 16, 12, 0, -1, 1, stripes}, {4, 4, 8, 6, 0, -1, 1, checker}}},
+        {"frames that do not move",
+         16,
+         12,
+         {{0, 0, 16, 12, 1, -1, 1, stripes},
+          {0, 0, 16, 12, 1, -1, 1, stripes},
+          {2, 2, 8, 6, 1, 0, 1, [](int, int) { return 0; }},
+          {0, 0, 16, 12, 1, -1, 1, stripes}}},
+        {"local palettes",
+         16,
+         12,
+         {{0, 0, 16, 12, 1, -1, 1, stripes},
+          {2, 2, 10, 8, 1, 0, 2, blockAt(2, 1)},
+          {4, 2, 10, 8, 1, -1, 3, checker}}},
+    };
+}
+
+// The options that keep every colour: no conversion to a smaller palette and no quantised
+// object frames.
+struct OptionsCase {
+    const char* name;
+    OptimizeOptions options;
+};
+
+OptimizeOptions optionsOf(int mode, int redundant, int special, int difference, int colours = 256) {
+    OptimizeOptions o{};
+    o.word[kOptionPaletteMode] = mode;
+    o.word[kOptionRedundantPixels] = redundant;
+    o.word[kOptionRemoveSpecialInfo] = special;
+    o.word[kOptionDifferenceMethod] = difference;
+    o.word[kOptionNumColors] = colours;
+    return o;
+}
+
+std::vector<OptionsCase> keepingOptions() {
+    return {{"redundant pixels", optionsOf(11, 1, 0, 0)},
+            {"difference method", optionsOf(11, 1, 1, 1)},
+            {"difference method, nothing else", optionsOf(11, 0, 1, 1)}};
+}
+
+class OptimizerTest : public DocumentFixture {
+protected:
+    void SetUp() override {
+        DocumentFixture::SetUp();
+        g_Settings.animBkColor = kBackground;
+    }
+
+    void build(const AnimationCase& c) {
+        animation().AnimationWidth = c.width;
+        animation().AnimationHeight = c.height;
+        animation().loopCount = 3;
+        int delay = 5;
+        for (const FrameSpec& s : c.frames) {
+            CObjFrame& f = addFrame(s.left, s.top, s.width, s.height, 8);
+            const auto image = static_cast<KpxHandle>(f.GetImage());
+            BITMAPINFO* info = KPXGetBitmapInfoHeader(image);
+            for (int i = 0; i < 256; ++i)
+                info->bmiColors[i] = RGBQUAD{static_cast<BYTE>(i * 29 + s.paletteSeed * 50),
+                                             static_cast<BYTE>(255 - i * 13 * s.paletteSeed),
+                                             static_cast<BYTE>(i * 7 + s.paletteSeed), 0};
+            const int row = KPXGetScanBytes(image);
+            std::uint8_t* bits = KPXGetBits(image);
+            for (int y = 0; y < s.height; ++y)
+                for (int x = 0; x < s.width; ++x)
+                    bits[(s.height - 1 - y) * row + x] = static_cast<std::uint8_t>(s.index(x, y));
+            KPXFillDIBColorTable(image);
+            f.disposal = s.disposal;
+            f.delay = delay++;
+            if (s.transparent >= 0) {
+                f.transparency = kKpxTransparencyIndexFlag + s.transparent;
+                SetImageTransparent(static_cast<short>(image), s.transparent);
+            }
+            f.PutFrameInfo(0);
+        }
+    }
+
+    // The pictures the library composes after each frame, on the background colour.
+    Timeline composeWithLibrary() {
+        Timeline out;
+        FrameList& list = animation().frames;
+        const int w = animation().AnimationWidth;
+        const int h = animation().AnimationHeight;
+        if (BuildFramesImage(list, 0, 0) != 1)
+            return out;
+        const auto head = static_cast<KpxHandle>(list.front().GetImage());
+        ScopedImage canvas(KPXCreateImage(w, h, 24));
+        KPXFillImageByRGBColor2(canvas.get(), kBackground, 0, 0, w - 1, h - 1);
+        int n = 0;
+        for (auto it = list.begin(); std::next(it) != list.end(); ++it, ++n) {
+            KPXStretchBltFrame(canvas.get(), 0, 0, w, h, head, n, 0, 0, 0, 0, 0, 0, 0, kBackground,
+                               0);
+            Shown s;
+            s.delay = it->delay;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    s.pixels.push_back(pixelColour(canvas.get(), x, y));
+            out.push_back(std::move(s));
+        }
+        SplitFramesImage(list, 0);
+        return out;
+    }
+
+    GifTimeline saveAndCompose(const std::string& name) {
+        const std::string path = files.file(name);
+        if (doc->OnSaveDocument(path.c_str()) != 1)
+            return {};
+        return composeWithGiflib(path, animation().AnimationWidth, animation().AnimationHeight);
+    }
+
+    // Where two timelines first differ, for the failure message.
+    static std::string difference(const Timeline& a, const Timeline& b) {
+        if (a.size() != b.size())
+            return "pictures: " + std::to_string(a.size()) + " vs " + std::to_string(b.size());
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (a[i].delay != b[i].delay)
+                return "delay of picture " + std::to_string(i);
+            if (a[i].pixels != b[i].pixels)
+                return "pixels of picture " + std::to_string(i);
+        }
+        return "";
+    }
+
+    struct FrameState {
+        int left, top, width, height, delay, disposal;
+        std::uint32_t transparency;
+        std::string name, comment;
+        std::uint16_t image;
+        bool operator==(const FrameState&) const = default;
+    };
+    std::vector<FrameState> frameStates() {
+        std::vector<FrameState> out;
+        for (const CObjFrame& f : animation().frames)
+            out.push_back({f.left, f.top, f.width, f.height, f.delay, f.disposal, f.transparency,
+                           f.name, f.comment, f.GetImage()});
+        return out;
+    }
+
+    // The files in the temporary folder, recursively.
+    std::set<std::string> temporaryFiles() {
+        std::set<std::string> out;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(tempFolder.path()))
+            out.insert(e.path().string());
+        return out;
+    }
+};
+
+TEST_F(OptimizerTest, ComposedPicturesStayTheSame) {
+    if (!codecPresent())
+        GTEST_SKIP() << "the library does not write GIF animations yet";
+    for (const AnimationCase& c : animationTable())
+        for (const OptionsCase& o : keepingOptions()) {
+            // The difference method composes on an 8-bit canvas with the first frame's colour
+            // table: without a common palette it keeps only the colours of that table (the
+            // background colour included), so it is checked on animations that use no others.
+            const std::string animationName = c.name;
+            if (o.options.word[kOptionDifferenceMethod] &&
+                (animationName == "local palettes" || animationName == "disposal to background"))
+                continue;
+            SCOPED_TRACE(std::string(c.name) + " / " + o.name);
+            animation().ResetFrames();
+            build(c);
+            const Timeline libraryBefore = mergeRepeats(composeWithLibrary());
+            const GifTimeline giflibBefore = saveAndCompose("before.gif");
+            ASSERT_TRUE(giflibBefore.ok);
+            ASSERT_EQ(difference(libraryBefore, mergeRepeats(giflibBefore.shown)), "")
+                << "the two compositors agree on the input";
+
+            EXPECT_NE(OptimizeAnimation(o.options), kOptimizeCancelled);
+            const Timeline libraryAfter = mergeRepeats(composeWithLibrary());
+            EXPECT_EQ(difference(libraryBefore, libraryAfter), "") << "library composition";
+            const GifTimeline giflibAfter = saveAndCompose("after.gif");
+            ASSERT_TRUE(giflibAfter.ok);
+            EXPECT_EQ(difference(mergeRepeats(giflibBefore.shown), mergeRepeats(giflibAfter.shown)),
+                      "")
+                << "giflib composition";
+            EXPECT_EQ(giflibAfter.loopCount, giflibBefore.loopCount);
+            EXPECT_EQ(animation().loopCount, 3);
+        }
+}
+
+TEST_F(OptimizerTest, CancelAtEveryPollLeavesTheAnimationAsItWas) {
+    const AnimationCase c = animationTable()[2];
+    const std::vector<OptimizeOptions> runs = {optionsOf(11, 1, 1, 1), optionsOf(0, 1, 1, 1, 64),
+                                               optionsOf(10, 1, 0, 0)};
+    for (const OptimizeOptions& options : runs) {
+        animation().ResetFrames();
+        build(c);
+        CObjFrame& text = frameAt(1);
+        text.hasText = 1;
+        TheUndoHistory().Reset();
+        const auto before = frameStates();
+        const Timeline pictures = composeWithLibrary();
+        const auto filesBefore = temporaryFiles();
+        int completedAt = -1;
+        for (int poll = 0; poll < 200 && completedAt < 0; ++poll) {
+            SCOPED_TRACE("Esc at poll " + std::to_string(poll));
+            shellFake.escapeAfter = poll;
+            TheUndoHistory().BeginStep(kUndoKindOptimise);
+            const int result = OptimizeAnimation(options);
+            TheUndoHistory().EndStep(1);
+            if (result != kOptimizeCancelled) {
+                completedAt = poll;
+                break;
+            }
+            ASSERT_TRUE(TheUndoHistory().Undo());
+            EXPECT_TRUE(frameStates() == before);
+            EXPECT_EQ(composeWithLibrary().size(), pictures.size());
+            EXPECT_EQ(difference(composeWithLibrary(), pictures), "");
+            EXPECT_EQ(temporaryFiles(), filesBefore);
+        }
+        shellFake.escapeAfter = -1;
+        EXPECT_GT(completedAt, 2) << "every step polls Esc";
+        TheUndoHistory().Reset();
+    }
+}
+
+// ---- Each option on a small fixture
+
+class OptimizerOptionsTest : public OptimizerTest {};
+
+TEST_F(OptimizerOptionsTest, CommentsAndTitles) {
+    build(animationTable()[1]);
+    animation().comment = "made by hand";
+    for (CObjFrame& f : animation().frames) {
+        f.name = "name";
+        f.comment = "title";
+    }
+    OptimizeOptions comments = optionsOf(11, 0, 0, 0);
+    comments.word[kOptionRemoveComments] = 1;
+    OptimizeAnimation(comments);
+    EXPECT_EQ(animation().comment, "");
+    EXPECT_EQ(frameAt(0).name, "");
+    EXPECT_EQ(frameAt(1).comment, "title") << "the titles stay";
+
+    OptimizeOptions titles = optionsOf(11, 0, 0, 0);
+    titles.word[kOptionRemoveTitles] = 1;
+    OptimizeAnimation(titles);
+    EXPECT_EQ(frameAt(1).comment, "");
+}
+
+TEST_F(OptimizerOptionsTest, SpecialInformation) {
+    build(animationTable()[1]);
+    CObjFrame& text8 = frameAt(1);
+    text8.hasText = 1;
+    SetImageTransparent(static_cast<short>(text8.GetImage()), 0);
+    CObjFrame& deep = addFrame(2, 2, 6, 4, 24);
+    IPLImageFillByColor(deep.GetImage(), 0, RGB(10, 200, 30));
+    deep.hasText = 1;
+    deep.delay = 1;
+    CObjFrame& control = addFrame(0, 0, 4, 4, 8);
+    control.hasControl = 1;
+    const std::uint16_t controlPicture = control.GetImage();
+
+    OptimizeOptions keep = optionsOf(11, 0, 0, 0);
+    OptimizeAnimation(keep);
+    EXPECT_TRUE(frameAt(1).hasText) << "without the option objects stay";
+
+    OptimizeOptions special = optionsOf(11, 0, 1, 0);
+    OptimizeAnimation(special);
+    EXPECT_FALSE(frameAt(1).hasText) << "an 8-bit text frame is flattened";
+    EXPECT_EQ(KPXbpp(frameAt(3).GetImage()), 8) << "a 24-bit frame is quantised";
+    EXPECT_TRUE(frameAt(3).hasText) << "and keeps its text source";
+    EXPECT_FALSE(frameAt(4).hasControl);
+    EXPECT_EQ(frameAt(4).GetImage(), controlPicture) << "the control picture stays";
+}
+
+TEST_F(OptimizerOptionsTest, DifferenceMethodLeavesOnlyWhatChanges) {
+    build(animationTable()[1]); // three full frames, a block moving on a plain ground
+    OptimizeAnimation(optionsOf(11, 0, 1, 1));
+    ASSERT_EQ(animation().RealFrameCount(), 3);
+    EXPECT_EQ(frameAt(0).width, 16) << "the first frame stays whole";
+    EXPECT_EQ(frameAt(0).transparency, 0u);
+    // The block moved from (3,2) to (5,4): the changed pixels span (3,2)..(10,9).
+    const CObjFrame& third = frameAt(2);
+    EXPECT_EQ(third.left, 3);
+    EXPECT_EQ(third.top, 2);
+    EXPECT_EQ(third.width, 8);
+    EXPECT_EQ(third.height, 8);
+    EXPECT_EQ(third.disposal, 1);
+    EXPECT_NE(third.transparency & kKpxTransparencyIndexFlag, 0u);
+}
+
+TEST_F(OptimizerOptionsTest, RedundantPixelsCropFromTheSecondFrameAndMergeEmptyFrames) {
+    build({"",
+           20,
+           14,
+           {{0, 0, 20, 14, 1, 0, 1, blockAt(2, 2)},
+            {0, 0, 20, 14, 1, 0, 1, blockAt(4, 3)},
+            {0, 0, 20, 14, 1, 0, 1, [](int, int) { return 0; }},
+            {0, 0, 20, 14, 2, 0, 1, blockAt(1, 1)},
+            {0, 0, 20, 14, 1, 0, 1, [](int, int) { return 0; }}}});
+    OptimizeAnimation(optionsOf(11, 1, 0, 0));
+    ASSERT_EQ(animation().RealFrameCount(), 4) << "the empty frame after disposal 1 is merged";
+    EXPECT_EQ(frameAt(0).width, 20) << "the first frame is never cropped";
+    EXPECT_EQ(frameAt(1).left, 4);
+    EXPECT_EQ(frameAt(1).top, 3);
+    EXPECT_EQ(frameAt(1).width, 6);
+    EXPECT_EQ(frameAt(1).delay, 6 + 7);
+    EXPECT_EQ(frameAt(2).width, 20) << "a frame restored to the background keeps its rectangle";
+    EXPECT_EQ(frameAt(3).width, 20) << "an empty frame after disposal 2 stays";
+}
+
+TEST_F(OptimizerOptionsTest, PaletteModes) {
+    const auto tableOf = [&](int frame) {
+        const RGBQUAD* c = KPXGetBitmapInfoHeader(frameAt(frame).GetImage())->bmiColors;
+        return std::vector<std::uint32_t>(reinterpret_cast<const std::uint32_t*>(c),
+                                          reinterpret_cast<const std::uint32_t*>(c) + 216);
+    };
+    build(animationTable()[1]);
+    const auto original = tableOf(1);
+    OptimizeAnimation(optionsOf(11, 0, 0, 0));
+    EXPECT_EQ(tableOf(1), original) << "mode 11 converts no frame";
+
+    OptimizeAnimation(optionsOf(10, 0, 0, 0));
+    const RGBQUAD cube = KPXGetBitmapInfoHeader(frameAt(1).GetImage())->bmiColors[215];
+    EXPECT_EQ(cube.rgbRed, 255);
+    EXPECT_EQ(cube.rgbGreen, 255);
+    EXPECT_EQ(cube.rgbBlue, 255);
+    EXPECT_EQ(frameAt(1).transparency, kKpxTransparencyIndexFlag + 255u);
+}
+
+int distinctColours(KpxHandle image) {
+    std::set<std::uint32_t> colours;
+    for (int y = 0; y < KPXHeight(image); ++y)
+        for (int x = 0; x < KPXWidth(image); ++x)
+            colours.insert(DocumentFixture::pixelColour(image, x, y));
+    return static_cast<int>(colours.size());
+}
+
+TEST_F(OptimizerOptionsTest, NumberOfColoursAndDither) {
+    const auto gradient = [](int x, int y) { return (x * 5 + y * 3) % 40; };
+    const AnimationCase c{"", 24, 16, {{0, 0, 24, 16, 1, -1, 1, gradient}}};
+    build(c);
+    EXPECT_GT(distinctColours(frameAt(0).GetImage()), 30);
+    OptimizeAnimation(optionsOf(0, 0, 0, 0, 4));
+    EXPECT_LE(distinctColours(frameAt(0).GetImage()), 4);
+
+    // Dither is its own word: remove-comments alone gives the undithered picture.
+    const auto convertOnCube = [&](int word, int value) {
+        animation().ResetFrames();
+        build(c);
+        OptimizeOptions o = optionsOf(10, 0, 0, 0);
+        o.word[word] = value;
+        OptimizeAnimation(o);
+        std::vector<std::uint32_t> pixels;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 24; ++x)
+                pixels.push_back(pixelColour(frameAt(0).GetImage(), x, y));
+        return pixels;
+    };
+    const auto plain = convertOnCube(kOptionDither, 0);
+    EXPECT_NE(convertOnCube(kOptionDither, 1), plain);
+    EXPECT_EQ(convertOnCube(kOptionRemoveComments, 1), plain);
+}
+
+TEST_F(OptimizerOptionsTest, AnAnimationWithoutFrames) {
+    EXPECT_NE(OptimizeAnimation(optionsOf(0, 1, 1, 1)), kOptimizeCancelled);
+    EXPECT_EQ(animation().RealFrameCount(), 0);
+    EXPECT_EQ(RemoveRedundantPixels(), 1);
+}
+
+// ---- The size measurements
+
+TEST_F(OptimizerTest, SizeMeasurements) {
+    if (!codecPresent())
+        GTEST_SKIP() << "the library does not write GIF animations yet";
+    build(animationTable()[2]);
+    EXPECT_EQ(doc->GetFileSize(), 0) << "no file yet";
+    EXPECT_EQ(doc->MeasureSavedFileSize(0), 0u);
+    const auto filesBefore = temporaryFiles();
+    const unsigned measured = doc->MeasureSavedFileSize(static_cast<short>(frameAt(0).GetImage()));
+    EXPECT_EQ(temporaryFiles(), filesBefore) << "the temporary GIF is removed";
+    const std::string path = files.file("saved.gif");
+    ASSERT_TRUE(doc->OnSaveDocument(path.c_str()));
+    EXPECT_EQ(measured, std::filesystem::file_size(path));
+    doc->SetPathName(path, FALSE);
+    EXPECT_EQ(doc->GetFileSize(), static_cast<int>(measured));
+    EXPECT_EQ(GetFileSizeOnDisk(files.file("missing.gif")), 0);
+}
+
+} // namespace
