@@ -2,10 +2,12 @@
 
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <iterator>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 #include "AnimationAreaCrop.h"
@@ -240,6 +242,9 @@ ScopedImage exactFrameImage(const Colours& after, const Colours& before, int wid
         const COLORREF c = colourOutside(table);
         palette[unique] = {GetRValue(c), GetGValue(c), GetBValue(c), 0};
     }
+    // Entries past the used ones repeat entry 0, so that the saved table is no longer than
+    // needed.
+    std::fill(palette.begin() + next + (unchanged ? 1 : 0), palette.end(), palette[0]);
     KPXSetNewPalette(image.get(), palette.data(), 256);
     const int scan = KPXGetScanBytes(image.get());
     std::uint8_t* bits = KPXGetBits(image.get());
@@ -264,43 +269,70 @@ ScopedImage copyOf(KpxHandle image) {
     return ScopedImage(KPXCreateImageFrom(image, 0));
 }
 
-// The screen in the first frame's colour table, each colour at the first entry that has it;
-// colours the table lacks take the nearest entry and clear exact.
-ScopedImage inFirstTable(const Colours& shown, KpxHandle head, int width, int height, bool& exact) {
-    ScopedImage image(KPXCreateImage(width, height, 8));
-    if (!image.get())
-        return image;
-    KPXSetNewColorPaletteFrom(image.get(), head);
-    std::array<COLORREF, 256> table{};
-    for (int i = 0; i < 256; ++i)
-        table[i] = KPXGetColorFromPalette(head, i) & 0xFFFFFF;
-    std::map<COLORREF, int> found;
-    const auto indexOf = [&](COLORREF c) {
-        if (const auto it = found.find(c); it != found.end())
-            return it->second;
+// Where the colours of the screen lie in the first frame's colour table: each colour at the
+// first entry that has it, else at the nearest one. Kept for the whole run.
+class FirstTable {
+public:
+    explicit FirstTable(KpxHandle head) : head_(head) {
+        for (int i = 0; i < 256; ++i)
+            table_[i] = KPXGetColorFromPalette(head, i) & 0xFFFFFF;
+    }
+
+    KpxHandle head() const { return head_; }
+
+    // The entry for colour c; exact is cleared when the table lacks c.
+    int indexOf(COLORREF c, bool& exact) {
+        auto it = found_.find(c);
+        if (it == found_.end())
+            it = found_.emplace(c, nearest(c)).first;
+        exact = exact && it->second.second;
+        return it->second.first;
+    }
+
+private:
+    std::pair<int, bool> nearest(COLORREF c) const {
         int best = 0;
         long bestDistance = -1;
         for (int i = 0; i < 256 && bestDistance != 0; ++i) {
-            const long r = GetRValue(c) - GetRValue(table[i]);
-            const long g = GetGValue(c) - GetGValue(table[i]);
-            const long b = GetBValue(c) - GetBValue(table[i]);
+            const long r = GetRValue(c) - GetRValue(table_[i]);
+            const long g = GetGValue(c) - GetGValue(table_[i]);
+            const long b = GetBValue(c) - GetBValue(table_[i]);
             const long distance = r * r + g * g + b * b;
             if (bestDistance < 0 || distance < bestDistance) {
                 best = i;
                 bestDistance = distance;
             }
         }
-        exact = exact && bestDistance == 0;
-        return found.emplace(c, best).first->second;
-    };
+        return {best, bestDistance == 0};
+    }
+
+    KpxHandle head_;
+    std::array<COLORREF, 256> table_{};
+    std::unordered_map<COLORREF, std::pair<int, bool>> found_;
+};
+
+// The screen in the first frame's colour table; exact tells whether it has every colour.
+ScopedImage inFirstTable(const Colours& shown, FirstTable& first, int width, int height,
+                         bool& exact) {
+    ScopedImage image(KPXCreateImage(width, height, 8));
+    if (!image.get())
+        return image;
+    KPXSetNewColorPaletteFrom(image.get(), first.head());
     exact = true;
     const int scan = KPXGetScanBytes(image.get());
     std::uint8_t* bits = KPXGetBits(image.get());
+    COLORREF last = shown.empty() ? 0 : shown.front();
+    int lastIndex = first.indexOf(last, exact);
     for (int y = 0; y < height; ++y) {
         std::uint8_t* row = bits + static_cast<std::size_t>(height - 1 - y) * scan;
-        for (int x = 0; x < width; ++x)
-            row[x] =
-                static_cast<std::uint8_t>(indexOf(shown[static_cast<std::size_t>(y) * width + x]));
+        for (int x = 0; x < width; ++x) {
+            const COLORREF c = shown[static_cast<std::size_t>(y) * width + x];
+            if (c != last) {
+                last = c;
+                lastIndex = first.indexOf(c, exact);
+            }
+            row[x] = static_cast<std::uint8_t>(lastIndex);
+        }
     }
     KPXFillDIBColorTable(image.get());
     return image;
@@ -310,12 +342,13 @@ ScopedImage inFirstTable(const Colours& shown, KpxHandle head, int width, int he
 // table when it has every colour, else in a table of its own. With before, the pixels equal to
 // it carry one transparent-to-be index, reported in unique (-1 none). Should the changed pixels
 // hold more colours than one table fits, the first frame's table is used with nearest colours.
-ScopedImage screenFrame(KpxHandle head, KpxHandle after, KpxHandle before, int* unique = nullptr) {
+ScopedImage screenFrame(FirstTable& first, KpxHandle after, KpxHandle before,
+                        int* unique = nullptr) {
     const int width = KPXWidth(after);
     const int height = KPXHeight(after);
     const Colours shown = coloursOf(after);
     bool exact = true;
-    ScopedImage frame = inFirstTable(shown, head, width, height, exact);
+    ScopedImage frame = inFirstTable(shown, first, width, height, exact);
     int index = -1;
     if (!exact) {
         const Colours previous = before ? coloursOf(before) : Colours{};
@@ -479,6 +512,7 @@ int RemoveRedundantPixels() {
     }
     const ShownProgress progress(kfm5res::IDS_CAPTION_DIFFERENCE, a.RealFrameCount());
     KPXFillImageByRGBColor2(screen.get(), g_Settings.animBkColor, 0, 0, width - 1, height - 1);
+    FirstTable firstTable(head);
 
     // Frames without a picture have no place in the chain: the chain index counts the others.
     int n = 0;
@@ -488,16 +522,16 @@ int RemoveRedundantPixels() {
             continue;
         if (n == 0) {
             composeFrame(screen.get(), head, 0, width, height);
-            ScopedImage first = screenFrame(head, screen.get(), 0);
-            putFullCanvasInfo(first.get(), f, -1);
-            setRendered(f, std::move(first));
+            ScopedImage picture = screenFrame(firstTable, screen.get(), 0);
+            putFullCanvasInfo(picture.get(), f, -1);
+            setRendered(f, std::move(picture));
             ++n;
             continue;
         }
         const ScopedImage before = copyOf(screen.get());
         composeFrame(screen.get(), head, n, width, height);
         int unique = -1;
-        ScopedImage work = screenFrame(head, screen.get(), before.get(), &unique);
+        ScopedImage work = screenFrame(firstTable, screen.get(), before.get(), &unique);
         if (unique > -1)
             SetImageTransparent(work.get(), unique);
         putFullCanvasInfo(work.get(), f, unique);
