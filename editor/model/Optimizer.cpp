@@ -184,23 +184,18 @@ int convertToCommonPalette(OptimizerRun& run, int plainFrames) {
 
 using Colours = std::vector<COLORREF>;
 
+// The colours of a 24-bit image, row by row from the top.
 Colours coloursOf(KpxHandle image) {
     const int width = KPXWidth(image);
     const int height = KPXHeight(image);
-    const int depth = KPXbpp(image);
     const int scan = KPXGetScanBytes(image);
     const std::uint8_t* bits = KPXGetBits(image);
-    std::array<COLORREF, 256> table{};
-    if (depth == 8)
-        for (int i = 0; i < 256; ++i)
-            table[i] = KPXGetColorFromPalette(image, i) & 0xFFFFFF;
     Colours out;
     out.reserve(static_cast<std::size_t>(width) * height);
     for (int y = height - 1; y >= 0; --y) {
         const std::uint8_t* row = bits + static_cast<std::size_t>(y) * scan;
         for (int x = 0; x < width; ++x)
-            out.push_back(depth == 8 ? table[row[x]]
-                                     : RGB(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]));
+            out.push_back(RGB(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]));
     }
     return out;
 }
