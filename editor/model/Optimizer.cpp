@@ -2,9 +2,13 @@
 
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <iterator>
+#include <map>
+#include <unordered_map>
+#include <vector>
 
 #include "AnimationAreaCrop.h"
 #include "Bitra5.h"
@@ -171,6 +175,85 @@ int convertToCommonPalette(OptimizerRun& run, int plainFrames) {
 }
 
 // ---- The difference method
+//
+// The screen is composed in 24 bits, which holds exactly what a viewer shows (the compositor
+// keeps the disposal state in the chain, so there is one canvas only). A frame is written in
+// the first frame's colour table when that table has every colour it shows; else, as with
+// local palettes or a background colour missing from that table, in a table of its own, so
+// that no colour is mapped to a nearest entry.
+
+using Colours = std::vector<COLORREF>;
+
+// The colours of a 24-bit image, row by row from the top.
+Colours coloursOf(KpxHandle image) {
+    const int width = KPXWidth(image);
+    const int height = KPXHeight(image);
+    const int scan = KPXGetScanBytes(image);
+    const std::uint8_t* bits = KPXGetBits(image);
+    Colours out;
+    out.reserve(static_cast<std::size_t>(width) * height);
+    for (int y = height - 1; y >= 0; --y) {
+        const std::uint8_t* row = bits + static_cast<std::size_t>(y) * scan;
+        for (int x = 0; x < width; ++x)
+            out.push_back(RGB(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]));
+    }
+    return out;
+}
+
+// A colour that no entry of the table has, for the index of unchanged pixels.
+COLORREF colourOutside(const std::map<COLORREF, int>& table) {
+    COLORREF c = 0;
+    while (table.count(c))
+        ++c;
+    return c;
+}
+
+// An 8-bit image of the screen `after` in its exact colours, in which the pixels equal to
+// `before` (none when before is empty) carry one index of their own, reported in unique (-1
+// when every pixel changed). Empty when the changed pixels hold more colours than fit.
+ScopedImage exactFrameImage(const Colours& after, const Colours& before, int width, int height,
+                            int& unique) {
+    std::map<COLORREF, int> table;
+    bool unchanged = false;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        if (!before.empty() && after[i] == before[i])
+            unchanged = true;
+        else if (!table.count(after[i]))
+            table.emplace(after[i], 0);
+    }
+    if (table.size() + (unchanged ? 1 : 0) > 256)
+        return ScopedImage();
+    ScopedImage image(KPXCreateImage(width, height, 8));
+    if (!image.get())
+        return ScopedImage();
+    std::array<PALETTEENTRY, 256> palette{};
+    int next = 0;
+    for (auto& [colour, index] : table) {
+        index = next++;
+        palette[index] = {GetRValue(colour), GetGValue(colour), GetBValue(colour), 0};
+    }
+    unique = unchanged ? next : -1;
+    if (unchanged) {
+        const COLORREF c = colourOutside(table);
+        palette[unique] = {GetRValue(c), GetGValue(c), GetBValue(c), 0};
+    }
+    // Entries past the used ones repeat entry 0, so that the saved table is no longer than
+    // needed.
+    std::fill(palette.begin() + next + (unchanged ? 1 : 0), palette.end(), palette[0]);
+    KPXSetNewPalette(image.get(), palette.data(), 256);
+    const int scan = KPXGetScanBytes(image.get());
+    std::uint8_t* bits = KPXGetBits(image.get());
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = bits + static_cast<std::size_t>(height - 1 - y) * scan;
+        for (int x = 0; x < width; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * width + x;
+            const bool same = !before.empty() && after[i] == before[i];
+            row[x] = static_cast<std::uint8_t>(same ? unique : table.at(after[i]));
+        }
+    }
+    KPXFillDIBColorTable(image.get());
+    return image;
+}
 
 void composeFrame(KpxHandle canvas, KpxHandle chain, int n, int width, int height) {
     KPXStretchBltFrame(canvas, 0, 0, width, height, chain, n, 0, 0, 0, 0, 0, 0, 0,
@@ -179,6 +262,101 @@ void composeFrame(KpxHandle canvas, KpxHandle chain, int n, int width, int heigh
 
 ScopedImage copyOf(KpxHandle image) {
     return ScopedImage(KPXCreateImageFrom(image, 0));
+}
+
+// Where the colours of the screen lie in the first frame's colour table: each colour at the
+// first entry that has it, else at the nearest one. Kept for the whole run.
+class FirstTable {
+public:
+    explicit FirstTable(KpxHandle head) : head_(head) {
+        for (int i = 0; i < 256; ++i)
+            table_[i] = KPXGetColorFromPalette(head, i) & 0xFFFFFF;
+    }
+
+    KpxHandle head() const { return head_; }
+
+    // The entry for colour c; exact is cleared when the table lacks c.
+    int indexOf(COLORREF c, bool& exact) {
+        auto it = found_.find(c);
+        if (it == found_.end())
+            it = found_.emplace(c, nearest(c)).first;
+        exact = exact && it->second.second;
+        return it->second.first;
+    }
+
+private:
+    std::pair<int, bool> nearest(COLORREF c) const {
+        int best = 0;
+        long bestDistance = -1;
+        for (int i = 0; i < 256 && bestDistance != 0; ++i) {
+            const long r = GetRValue(c) - GetRValue(table_[i]);
+            const long g = GetGValue(c) - GetGValue(table_[i]);
+            const long b = GetBValue(c) - GetBValue(table_[i]);
+            const long distance = r * r + g * g + b * b;
+            if (bestDistance < 0 || distance < bestDistance) {
+                best = i;
+                bestDistance = distance;
+            }
+        }
+        return {best, bestDistance == 0};
+    }
+
+    KpxHandle head_;
+    std::array<COLORREF, 256> table_{};
+    std::unordered_map<COLORREF, std::pair<int, bool>> found_;
+};
+
+// The screen in the first frame's colour table; exact tells whether it has every colour.
+ScopedImage inFirstTable(const Colours& shown, FirstTable& first, int width, int height,
+                         bool& exact) {
+    ScopedImage image(KPXCreateImage(width, height, 8));
+    if (!image.get())
+        return image;
+    KPXSetNewColorPaletteFrom(image.get(), first.head());
+    exact = true;
+    const int scan = KPXGetScanBytes(image.get());
+    std::uint8_t* bits = KPXGetBits(image.get());
+    COLORREF last = shown.empty() ? 0 : shown.front();
+    int lastIndex = first.indexOf(last, exact);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = bits + static_cast<std::size_t>(height - 1 - y) * scan;
+        for (int x = 0; x < width; ++x) {
+            const COLORREF c = shown[static_cast<std::size_t>(y) * width + x];
+            if (c != last) {
+                last = c;
+                lastIndex = first.indexOf(c, exact);
+            }
+            row[x] = static_cast<std::uint8_t>(lastIndex);
+        }
+    }
+    KPXFillDIBColorTable(image.get());
+    return image;
+}
+
+// The frame of the difference method for the composed screen `after`: in the first frame's
+// table when it has every colour, else in a table of its own. With before, the pixels equal to
+// it carry one transparent-to-be index, reported in unique (-1 none). Should the changed pixels
+// hold more colours than one table fits, the first frame's table is used with nearest colours.
+ScopedImage screenFrame(FirstTable& first, KpxHandle after, KpxHandle before,
+                        int* unique = nullptr) {
+    const int width = KPXWidth(after);
+    const int height = KPXHeight(after);
+    const Colours shown = coloursOf(after);
+    bool exact = true;
+    ScopedImage frame = inFirstTable(shown, first, width, height, exact);
+    int index = -1;
+    if (!exact) {
+        const Colours previous = before ? coloursOf(before) : Colours{};
+        if (ScopedImage own = exactFrameImage(shown, previous, width, height, index); own.get())
+            frame = std::move(own);
+        else
+            exact = true; // too many colours: the nearest ones of the first table
+    }
+    if (exact && before && frame.get())
+        index = KPXCompareImagesAndFillByUniqueColor(frame.get(), before, 0, 0);
+    if (unique)
+        *unique = index;
+    return frame;
 }
 
 // Puts the full-canvas frame information of frame f on image: the animation's size at 0,0,
@@ -322,14 +500,14 @@ int RemoveRedundantPixels() {
     const int width = a.AnimationWidth;
     const int height = a.AnimationHeight;
     const auto head = static_cast<KpxHandle>(list.front().GetImage());
-    ScopedImage canvas(KPXCreateImage(width, height, 8));
-    if (!canvas.get()) {
+    ScopedImage screen(KPXCreateImage(width, height, 24));
+    if (!screen.get()) {
         SplitFramesImage(list, 0);
         return 0;
     }
     const ShownProgress progress(kfm5res::IDS_CAPTION_DIFFERENCE, a.RealFrameCount());
-    KPXSetNewColorPaletteFrom(canvas.get(), head);
-    KPXFillImageByRGBColor2(canvas.get(), g_Settings.animBkColor, 0, 0, width - 1, height - 1);
+    KPXFillImageByRGBColor2(screen.get(), g_Settings.animBkColor, 0, 0, width - 1, height - 1);
+    FirstTable firstTable(head);
 
     // Frames without a picture have no place in the chain: the chain index counts the others.
     int n = 0;
@@ -338,18 +516,17 @@ int RemoveRedundantPixels() {
         if (!f.GetImage())
             continue;
         if (n == 0) {
-            composeFrame(canvas.get(), head, 0, width, height);
-            ScopedImage first = copyOf(canvas.get());
-            putFullCanvasInfo(first.get(), f, -1);
-            setRendered(f, std::move(first));
+            composeFrame(screen.get(), head, 0, width, height);
+            ScopedImage picture = screenFrame(firstTable, screen.get(), 0);
+            putFullCanvasInfo(picture.get(), f, -1);
+            setRendered(f, std::move(picture));
             ++n;
             continue;
         }
-        const ScopedImage before = copyOf(canvas.get());
-        ScopedImage work = copyOf(canvas.get());
-        composeFrame(work.get(), head, n, width, height);
-        canvas = copyOf(work.get());
-        const int unique = KPXCompareImagesAndFillByUniqueColor(work.get(), before.get(), 0, 0);
+        const ScopedImage before = copyOf(screen.get());
+        composeFrame(screen.get(), head, n, width, height);
+        int unique = -1;
+        ScopedImage work = screenFrame(firstTable, screen.get(), before.get(), &unique);
         if (unique > -1)
             SetImageTransparent(work.get(), unique);
         putFullCanvasInfo(work.get(), f, unique);
@@ -361,7 +538,7 @@ int RemoveRedundantPixels() {
             return kOptimizeCancelled;
         }
     }
-    canvas = ScopedImage();
+    screen = ScopedImage();
     SplitFramesImage(list, 0);
     takeRenderedImages(list);
     alignFirstPaletteEntry(list);

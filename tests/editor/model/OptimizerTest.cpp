@@ -320,13 +320,6 @@ TEST_F(OptimizerTest, ComposedPicturesStayTheSame) {
         GTEST_SKIP() << "the library does not write GIF animations yet";
     for (const AnimationCase& c : animationTable())
         for (const OptionsCase& o : keepingOptions()) {
-            // The difference method composes on an 8-bit canvas with the first frame's colour
-            // table: without a common palette it keeps only the colours of that table (the
-            // background colour included), so it is checked on animations that use no others.
-            const std::string animationName = c.name;
-            if (o.options.word[kOptionDifferenceMethod] &&
-                (animationName == "local palettes" || animationName == "disposal to background"))
-                continue;
             SCOPED_TRACE(std::string(c.name) + " / " + o.name);
             animation().ResetFrames();
             build(c);
@@ -449,6 +442,63 @@ TEST_F(OptimizerOptionsTest, DifferenceMethodLeavesOnlyWhatChanges) {
     EXPECT_EQ(third.height, 8);
     EXPECT_EQ(third.disposal, 1);
     EXPECT_NE(third.transparency & kKpxTransparencyIndexFlag, 0u);
+}
+
+// Without a common palette the difference method keeps colours that the first frame's table
+// lacks: a frame's own palette and the background showing beside the first frame.
+TEST_F(OptimizerOptionsTest, DifferenceMethodKeepsColoursOutsideTheFirstTable) {
+    build({"",
+           12,
+           10,
+           {{0, 0, 6, 10, 1, -1, 1, [](int, int) { return 4; }},
+            {6, 0, 6, 10, 1, -1, 2, [](int, int) { return 9; }}}});
+    const auto ownColour = [](KpxHandle image, int index) {
+        const RGBQUAD c = KPXGetBitmapInfoHeader(image)->bmiColors[index];
+        return static_cast<std::uint32_t>((c.rgbRed << 16) | (c.rgbGreen << 8) | c.rgbBlue);
+    };
+    const std::uint32_t left = ownColour(static_cast<KpxHandle>(frameAt(0).GetImage()), 4);
+    const std::uint32_t right = ownColour(static_cast<KpxHandle>(frameAt(1).GetImage()), 9);
+    const Timeline before = composeWithLibrary();
+
+    OptimizeAnimation(optionsOf(11, 0, 1, 1));
+    ASSERT_EQ(animation().RealFrameCount(), 2);
+    const auto first = static_cast<KpxHandle>(frameAt(0).GetImage());
+    EXPECT_EQ(pixelColour(first, 2, 5), left);
+    EXPECT_EQ(pixelColour(first, 8, 5), 0xFFFFFFu) << "the background beside the first frame";
+    const CObjFrame& second = frameAt(1);
+    EXPECT_EQ(second.left, 6) << "the unchanged half is cropped away";
+    EXPECT_EQ(second.width, 6);
+    EXPECT_EQ(pixelColour(static_cast<KpxHandle>(second.GetImage()), 1, 5), right)
+        << "the frame keeps its own palette's colour";
+    EXPECT_EQ(difference(before, composeWithLibrary()), "");
+}
+
+// The first frame takes palette entry 0 of the second only when none of its pixels shows it.
+TEST_F(OptimizerOptionsTest, DifferenceMethodAlignsTheFirstPaletteEntry) {
+    struct Case {
+        const char* name;
+        std::function<int(int, int)> firstIndices;
+        bool takesEntry;
+    };
+    const std::vector<Case> cases = {{"index 0 unused", [](int, int) { return 3; }, true},
+                                     {"index 0 used", blockAt(2, 2), false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        animation().ResetFrames();
+        build({"",
+               12,
+               10,
+               {{0, 0, 12, 10, 1, -1, 1, c.firstIndices},
+                {0, 0, 12, 10, 1, -1, 1, blockAt(5, 3, 3)}}});
+        const COLORREF entry0 =
+            KPXGetColorFromPalette(static_cast<KpxHandle>(frameAt(0).GetImage()), 0);
+        ASSERT_EQ(RemoveRedundantPixels(), 1);
+        const auto first = static_cast<KpxHandle>(frameAt(0).GetImage());
+        const auto second = static_cast<KpxHandle>(frameAt(1).GetImage());
+        ASSERT_NE(KPXGetColorFromPalette(second, 0), entry0) << "the second frame marks index 0";
+        EXPECT_EQ(KPXGetColorFromPalette(first, 0),
+                  c.takesEntry ? KPXGetColorFromPalette(second, 0) : entry0);
+    }
 }
 
 TEST_F(OptimizerOptionsTest, RedundantPixelsCropFromTheSecondFrameAndMergeEmptyFrames) {
