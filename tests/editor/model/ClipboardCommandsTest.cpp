@@ -37,6 +37,8 @@ public:
 class ClipboardCommandsTest : public ClipboardBlockFixture {
 protected:
     void SetUp() override {
+        // The clipboard is the desktop's: it needs the GUI application.
+        kfm::test::ensureGuiApplication();
         ClipboardBlockFixture::SetUp();
         setDialogServices(&dialogsFake);
         TheUndoHistory().SetSize(10);

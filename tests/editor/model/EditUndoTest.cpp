@@ -8,6 +8,7 @@
 #include "FrameTransforms.h"
 #include "ImageTable.h"
 #include "IndexChangeEdit.h"
+#include "TestSupport.h"
 #include "Transparency.h"
 #include "UndoHistory.h"
 #include "clipboard/Clipboard.h"
@@ -191,6 +192,8 @@ const std::vector<EditRow>& editRows() {
          [](CAnimationData& a) { ASSERT_EQ(MergeSelectedFrames(&a.frames), 1); }},
         {"paste of frames (model edit)", 0,
          [](CAnimationData&) {
+             // The clipboard is the desktop's: it needs the GUI application.
+             kfm::test::ensureGuiApplication();
              g_cfPrivateFormat = RegisterClipboardFormatA(kPrivateClipboardFormat);
              ASSERT_EQ(kfm::model::CopyFramesToClipboard(nullptr), 1);
              SetCurrentFrame(0);
@@ -198,6 +201,7 @@ const std::vector<EditRow>& editRows() {
          }},
         {"cut (model edit)", 0,
          [](CAnimationData&) {
+             kfm::test::ensureGuiApplication();
              g_cfPrivateFormat = RegisterClipboardFormatA(kPrivateClipboardFormat);
              ASSERT_EQ(kfm::model::CutFramesToClipboard(nullptr), 1);
          }},
