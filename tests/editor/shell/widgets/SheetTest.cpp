@@ -648,22 +648,9 @@ TEST_F(SheetTest, EscDuringTheOptimiserRestoresTheAnimation) {
 
 // Answers message 10862 after checking that it warns and offers No as the default.
 void AnswerKeepLarger(const QString& answer) {
-    kfm::test::AnswerNextDialog([answer](QWidget* dialog) {
-        auto* box = qobject_cast<QMessageBox*>(dialog);
-        if (!box) {
-            ADD_FAILURE() << "not a message box";
-            dialog->close();
-            return;
-        }
-        EXPECT_EQ(box->icon(), QMessageBox::Warning);
-        EXPECT_TRUE(box->defaultButton() && box->defaultButton()->text().remove('&') == "No");
-        for (QAbstractButton* button : box->buttons())
-            if (button->text().remove('&') == answer) {
-                QTest::mouseClick(button, Qt::LeftButton);
-                return;
-            }
-        ADD_FAILURE() << "no button " << answer.toStdString();
-        box->reject();
+    kfm::test::AnswerMessageBox(answer, [](const QMessageBox& box) {
+        EXPECT_EQ(box.icon(), QMessageBox::Warning);
+        EXPECT_TRUE(box.defaultButton() && box.defaultButton()->text().remove('&') == "No");
     });
 }
 
