@@ -28,6 +28,8 @@ namespace rules = kfm::shell;
 
 namespace {
 
+// The image argument of the saved-size measurement: any non-zero value measures the animation.
+constexpr short kWholeAnimation = 1;
 constexpr int kColoursMinimum = 4;
 constexpr int kColoursMaximum = 256;
 constexpr UINT kMethodTexts[rules::kMethodItemCount] = {
@@ -277,7 +279,7 @@ bool CPageOptimize::measureBefore(bool fileOnly) {
             return false;
     }
     if (size == 0)
-        size = document->MeasureSavedFileSize(1);
+        size = document->MeasureSavedFileSize(kWholeAnimation);
     if (size == 0)
         return false;
     animation().sizeBefore = static_cast<std::int32_t>(size);
@@ -335,7 +337,8 @@ void CPageOptimize::RunOptimizer() {
     if (animation().AnimationStateElasticSize)
         sheet_.RedrawViews(1);
     TheUndoHistory().EndStep(1);
-    const unsigned int after = result == kOptimizeCancelled ? 0 : document->MeasureSavedFileSize(1);
+    const unsigned int after =
+        result == kOptimizeCancelled ? 0 : document->MeasureSavedFileSize(kWholeAnimation);
     if (after == 0) {
         undoRun(*document, wasModified);
         return;
