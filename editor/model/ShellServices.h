@@ -21,6 +21,8 @@ constexpr UINT MB_ICONHAND_ = 0x10;
 constexpr UINT MB_ICONEXCLAMATION_ = 0x30;
 constexpr UINT MB_YESNO_ = 0x4;
 constexpr UINT MB_ICONQUESTION_ = 0x20;
+// The second button is the default one (the first without it).
+constexpr UINT MB_DEFBUTTON2_ = 0x100;
 // The answer of the Yes button.
 constexpr int IDYES_ = 6;
 

@@ -58,6 +58,18 @@ QMessageBox::Icon iconOf(UINT flags) {
     }
 }
 
+// The default button of the flags: the first, or the second with MB_DEFBUTTON2_. The standard
+// buttons' values ascend in the order the boxes show them (Yes before No, Ok before Cancel).
+QMessageBox::StandardButton defaultButtonOf(UINT flags) {
+    const int wanted = (flags & MB_DEFBUTTON2_) ? 1 : 0;
+    int seen = 0;
+    const auto buttons = static_cast<unsigned>(buttonsOf(flags).toInt());
+    for (unsigned bit = 1; bit != 0; bit <<= 1)
+        if ((buttons & bit) && seen++ == wanted)
+            return static_cast<QMessageBox::StandardButton>(bit);
+    return QMessageBox::NoButton;
+}
+
 } // namespace
 
 int MessageBoxResult(int button) {
@@ -90,6 +102,7 @@ std::string EditorShellServices::loadString(UINT id) {
 int EditorShellServices::messageBox(const std::string& text, UINT flags) {
     QMessageBox box(iconOf(flags), ResourceString(kfm5res::AFX_IDS_APP_TITLE),
                     FromCodePage1252(text), buttonsOf(flags), frame());
+    box.setDefaultButton(defaultButtonOf(flags));
     return MessageBoxResult(box.exec());
 }
 

@@ -1,11 +1,15 @@
 #include "PageOptimize.h"
 
+#include "CommandRouter.h"
 #include "GIFAnimDoc.h"
 #include "GIFSheet.h"
 #include "Kfm5ResourceIds.h"
 #include "MainPanes.h"
+#include "Optimizer.h"
 #include "ResourceAccess.h"
 #include "SheetEdits.h"
+#include "ShellServices.h"
+#include "UndoHistory.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,9 +21,6 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include <filesystem>
-#include <system_error>
-
 namespace kfm::ui {
 
 using namespace kfm5res;
@@ -27,6 +28,8 @@ namespace rules = kfm::shell;
 
 namespace {
 
+// The image argument of the saved-size measurement: any non-zero value measures the animation.
+constexpr short kWholeAnimation = 1;
 constexpr int kColoursMinimum = 4;
 constexpr int kColoursMaximum = 256;
 constexpr UINT kMethodTexts[rules::kMethodItemCount] = {
@@ -139,6 +142,7 @@ void CPageOptimize::build() {
         connect(check, &QCheckBox::clicked, this,
                 [this, check, field] { onCheckClicked(check, field); });
     connect(speed_, &QComboBox::activated, this, [this](int i) { onSpeedChosen(i); });
+    connect(run_, &QPushButton::clicked, this, [this] { RunOptimizer(); });
 }
 
 void CPageOptimize::ReadOptions() {
@@ -264,26 +268,96 @@ void CPageOptimize::ResetSizes() {
     ShowSizes();
 }
 
+bool CPageOptimize::measureBefore(bool fileOnly) {
+    CGIFAnimDoc* document = sheet_.Panes().Document();
+    if (!g_pAnimationData || !document)
+        return false;
+    unsigned int size = 0;
+    if (!TheUndoHistory().CanUndo()) {
+        size = static_cast<unsigned int>(document->GetFileSize());
+        if (size == 0 && fileOnly)
+            return false;
+    }
+    if (size == 0)
+        size = document->MeasureSavedFileSize(kWholeAnimation);
+    if (size == 0)
+        return false;
+    animation().sizeBefore = static_cast<std::int32_t>(size);
+    ShowSizes();
+    return true;
+}
+
 bool CPageOptimize::MeasureOpened() {
-    if (!g_pAnimationData)
+    if (!measureBefore(true))
         return false;
-    const CGIFAnimDoc* document = sheet_.Panes().Document();
-    if (!document || document->GetPathName().empty())
-        return false;
-    std::error_code error;
-    const auto size = std::filesystem::file_size(document->GetPathName(), error);
-    if (error || size == 0)
-        return false;
-    animation().sizeBefore = static_cast<std::int32_t>(size & 0xFFFFFFFFu);
     animation().sizeAfter = 0;
     ShowSizes();
     return true;
 }
 
+OptimizeOptions CPageOptimize::runOptions() const {
+    const bool optimise = optimise_->isChecked();
+    OptimizeOptions options{};
+    options.word[kOptionPaletteMode] =
+        optimise ? rules::PaletteModeForItem(method_->currentIndex()) : rules::kPaletteModeKeep;
+    options.word[kOptionDither] = dither_->isChecked() ? 1 : 0;
+    options.word[kOptionRedundantPixels] = redundant_->isChecked() ? 1 : 0;
+    options.word[kOptionRemoveComments] = comment_->isChecked() ? 1 : 0;
+    options.word[kOptionRemoveTitles] = title_->isChecked() ? 1 : 0;
+    options.word[kOptionRemoveSpecialInfo] = special_->isChecked() ? 1 : 0;
+    options.word[kOptionDifferenceMethod] =
+        optimise && special_->isChecked() && diff_->isChecked() ? 1 : 0;
+    options.word[kOptionNumColors] = colours_.Value();
+    return options;
+}
+
+// The strip, canvas and pages show the animation as it now is.
+void CPageOptimize::showRunResult() {
+    MainPanes& panes = sheet_.Panes();
+    sheet_.FitViews(0);
+    panes.OnDocumentChanged();
+    panes.Router().RequestIdleUpdate();
+}
+
+void CPageOptimize::undoRun(CGIFAnimDoc& document, BOOL wasModified) {
+    TheUndoHistory().Undo();
+    // The animation is as before the run, and so is the document's modified mark.
+    document.SetModifiedFlag(wasModified);
+    showRunResult();
+}
+
+void CPageOptimize::RunOptimizer() {
+    CGIFAnimDoc* document = sheet_.Panes().Document();
+    if (!g_pAnimationData || !document || !measureBefore(false))
+        return;
+    const OptimizeOptions options = runOptions();
+    const BOOL wasModified = document->IsModified();
+    TheUndoHistory().BeginStep(kUndoKindOptimise);
+    const int result = document->OptimizeAnimation(options);
+    if (animation().AnimationStateElasticSize)
+        sheet_.RedrawViews(1);
+    TheUndoHistory().EndStep(1);
+    const unsigned int after =
+        result == kOptimizeCancelled ? 0 : document->MeasureSavedFileSize(kWholeAnimation);
+    if (after == 0) {
+        undoRun(*document, wasModified);
+        return;
+    }
+    animation().sizeAfter = static_cast<std::int32_t>(after);
+    ShowSizes();
+    showRunResult();
+    if (animation().sizeAfter < animation().sizeBefore)
+        return;
+    if (ShellMessageBox(IDS_QUESTION_KEEP_LARGER,
+                        MB_YESNO_ | MB_ICONEXCLAMATION_ | MB_DEFBUTTON2_) == IDYES_)
+        return;
+    undoRun(*document, wasModified);
+    animation().sizeAfter = 0;
+    ShowSizes();
+}
+
 void CPageOptimize::SetRunEnabled(bool enabled) {
-    // The optimiser itself is not part of this build: the button stays disabled.
-    runAvailable_ = false;
-    (void)enabled;
+    runAvailable_ = enabled;
     applyEnabling();
 }
 

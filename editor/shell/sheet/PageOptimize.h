@@ -2,11 +2,14 @@
 // The optimisation page: the optimiser's options kept in the animation record (palette method
 // and colour count or keeping the palettes, dithering, what to remove, the difference method),
 // the line speed of the download estimate, and the file size before and after with its
-// download time. The optimiser's run is not part of this build: its button stays disabled.
+// download time. Its button runs the optimiser on the animation as one undo step, which goes
+// again when the user cancels the run with Esc or declines a result that is not smaller.
 
 #include "OptimizePageRules.h"
 #include "PageParts.h"
+#include "PaletteRender.h"
 
+class CGIFAnimDoc;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -51,6 +54,11 @@ public:
     void ResetToDefaults();
     // Re-reads the options from the animation record.
     void ReadOptions();
+    // The run button: measures the size before, runs the optimiser with the page's options as
+    // one undo step and measures the size after. Nothing changes when the size before cannot be
+    // measured; the step is undone when the run is cancelled, the size after cannot be measured
+    // or the user keeps the old animation rather than a result that is not smaller.
+    void RunOptimizer();
 
     const NumericField& ColoursField() const { return colours_; }
 
@@ -63,6 +71,12 @@ private:
     void onCheckClicked(QCheckBox* check, std::int32_t CAnimationData::*field);
     void onSpeedChosen(int item);
     kfm::shell::SizeTexts sizeTexts() const;
+    // The size before: the document's file while no step was made (with fileOnly nothing else),
+    // else the animation saved to a work file. False when it cannot be measured.
+    bool measureBefore(bool fileOnly);
+    OptimizeOptions runOptions() const;
+    void undoRun(CGIFAnimDoc& document, BOOL wasModified);
+    void showRunResult();
 
     CGIFSheet& sheet_;
     TypingWatcher* watcher_;

@@ -154,14 +154,16 @@ void AnswerFileDialog(const QString& path) {
     });
 }
 
-void AnswerMessageBox(const QString& buttonText) {
-    AnswerNextDialog([buttonText](QWidget* dialog) {
+void AnswerMessageBox(const QString& buttonText, std::function<void(const QMessageBox&)> check) {
+    AnswerNextDialog([buttonText, check](QWidget* dialog) {
         auto* box = qobject_cast<QMessageBox*>(dialog);
         if (!box) {
             ADD_FAILURE() << "not a message box";
             dialog->close();
             return;
         }
+        if (check)
+            check(*box);
         for (QAbstractButton* button : box->buttons())
             if (button->text().remove('&') == buttonText) {
                 QTest::mouseClick(button, Qt::LeftButton);

@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QString>
 
+class QMessageBox;
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -56,8 +58,9 @@ bool ClickMenu(kfm::ui::CMainFrame& frame, const QStringList& path);
 void AnswerNextDialog(std::function<void(QWidget* dialog)> answer);
 // Answers a file dialog by typing path into its name field and pressing Enter.
 void AnswerFileDialog(const QString& path);
-// Clicks the button of a message box with the given text.
-void AnswerMessageBox(const QString& buttonText);
+// Clicks the button of a message box with the given text, after running check on the box.
+void AnswerMessageBox(const QString& buttonText,
+                      std::function<void(const QMessageBox& box)> check = {});
 
 // The folder for screenshots of the build.
 std::string ArtifactsFolder();

@@ -6,8 +6,11 @@
 #include "PaneTestSupport.h"
 
 #include "AnimationData.h"
+#include "AnimationView.h"
 #include "AppSettings.h"
+#include "Bitra5.h"
 #include "DlgPaletteImage.h"
+#include "GIFAnimDoc.h"
 #include "GIFSheet.h"
 #include "ImageView.h"
 #include "MainPanes.h"
@@ -19,13 +22,16 @@
 #include "PaletteRender.h"
 #include "ProgramState.h"
 #include "SmallControls.h"
+#include "TestSupport.h"
 #include "UndoHistory.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -36,6 +42,7 @@
 
 #include <filesystem>
 #include <iterator>
+#include <tuple>
 
 namespace {
 
@@ -118,6 +125,48 @@ protected:
         sheet().UpdateFramePageFromSelection();
     }
     CObjFrame& frame(int i) { return *std::next(g_pAnimationData->frames.begin(), i); }
+    // Four 40 x 30 frames of one colour on a 40 x 30 screen: all but the first show nothing new,
+    // so the optimiser can make the animation smaller.
+    void repeatedFrames() {
+        kfm::test::FillAnimation(editor, 4, 40, 30, 40, 30);
+        for (int i = 0; i < 4; ++i) {
+            frame(i).left = 0;
+            frame(i).top = 0;
+            KPXFillImageByIndexColor(frame(i).GetImage(), 7);
+        }
+        g_pAnimationData->AnimationStateElasticSize = 0;
+        TheUndoHistory().Reset();
+        editor.Frame().Panes().OnDocumentChanged();
+        sheet().UpdateOptimizeState();
+        editor.Idle();
+    }
+    static int firstPixel(std::uint16_t image) {
+        const std::uint8_t* bits = KPXGetBits(image);
+        return bits ? bits[0] : -1;
+    }
+    // What a user sees of each frame.
+    using FrameState = std::tuple<int, int, int, int, int, std::string, int>;
+    static std::vector<FrameState> frameStates() {
+        std::vector<FrameState> states;
+        const FrameList& frames = g_pAnimationData->frames;
+        for (auto it = frames.begin(); it != std::prev(frames.end()); ++it)
+            states.emplace_back(it->left, it->top, it->width, it->height, it->delay, it->comment,
+                                firstPixel(it->GetImage()));
+        return states;
+    }
+    int stripRows() { return editor.Frame().Panes().Strip()->model()->rowCount(); }
+    void runOptimizer() {
+        CPageOptimize& page = sheet().OptimizePage();
+        auto* run = control<QPushButton>(page, CPageOptimize::kRun);
+        ASSERT_TRUE(run->isEnabled());
+        QTest::mouseClick(run, Qt::LeftButton);
+        editor.Idle();
+    }
+    QString shownText(int id) { return control<QLabel>(sheet().OptimizePage(), id)->text(); }
+    // A size text starts with the bytes below 1000, else with the whole kilobytes.
+    static bool showsSize(const QString& text, int size) {
+        return text.startsWith(QString::number(size < 1000 ? size : size / 1000));
+    }
     void screenshot(QWidget& page, const char* name) {
         const QString path =
             QString::fromStdString(kfm::test::ArtifactsFolder() + "/sheet-" + name + ".png");
@@ -461,8 +510,6 @@ TEST_F(SheetTest, OptimisationOptions) {
     EXPECT_EQ(g_pAnimationData->OptimizePalette & 0xFF, kfm::shell::kPaletteModeKeep);
     EXPECT_FALSE(method->isEnabled());
     EXPECT_TRUE(control<QCheckBox>(page, CPageOptimize::kSpecialInfo)->isEnabled());
-    // The optimiser's run is not part of this build.
-    EXPECT_FALSE(control<QPushButton>(page, CPageOptimize::kRun)->isEnabled());
 
     g_pAnimationData->OptimizeBandwidth = 9600;
     g_pAnimationData->sizeBefore = 1234;
@@ -526,6 +573,117 @@ TEST_F(SheetTest, PicturesOfThePages) {
         static const char* const names[] = {"options", "optimisation", "animation", "frame"};
         screenshot(sheet(), names[i]);
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SheetTest, RunningTheOptimiserIsOneStepAndShowsTheSizes) {
+    repeatedFrames();
+    showPage(CGIFSheet::kOptimizePage);
+    // The difference method makes what does not change transparent.
+    auto* diff = control<QCheckBox>(sheet().OptimizePage(), CPageOptimize::kDiffMethod);
+    ASSERT_TRUE(diff->isEnabled());
+    click(diff);
+    ASSERT_TRUE(diff->isChecked());
+    const auto before = frameStates();
+    const int rowsBefore = stripRows();
+    runOptimizer();
+
+    EXPECT_TRUE(TheUndoHistory().CanUndo());
+    EXPECT_EQ(TheUndoHistory().GetCurrentKind(), kUndoKindOptimise);
+    EXPECT_LT(g_pAnimationData->RealFrameCount(), 4) << "frames that show nothing new merge";
+    EXPECT_LT(stripRows(), rowsBefore) << "the strip shows the optimised frames at once";
+    const CAnimationData& a = *g_pAnimationData;
+    ASSERT_GT(a.sizeBefore, 0);
+    ASSERT_GT(a.sizeAfter, 0);
+    EXPECT_LT(a.sizeAfter, a.sizeBefore);
+    EXPECT_TRUE(showsSize(shownText(CPageOptimize::kSizeBefore), a.sizeBefore));
+    EXPECT_TRUE(showsSize(shownText(CPageOptimize::kSizeAfter), a.sizeAfter));
+    EXPECT_FALSE(shownText(CPageOptimize::kTimeAfter).isEmpty());
+    EXPECT_NE(shownText(CPageOptimize::kTimeAfter), shownText(CPageOptimize::kSizeAfter));
+    screenshot(sheet(), "optimisation-run");
+
+    // The whole run comes back with one undo.
+    ASSERT_EQ(TheUndoHistory().Undo(), 1);
+    EXPECT_EQ(frameStates(), before);
+    EXPECT_FALSE(TheUndoHistory().CanUndo());
+}
+
+TEST_F(SheetTest, EscDuringTheOptimiserRestoresTheAnimation) {
+    repeatedFrames();
+    // The size before comes from the document's file, so the first poll for Esc is the run's.
+    kfm::test::TempDir folder;
+    const std::string path = folder.file("repeated.gif");
+    CGIFAnimDoc& document = *editor.App().Document();
+    ASSERT_TRUE(document.OnSaveDocument(path.c_str()));
+    document.SetPathName(path, FALSE);
+    document.SetModifiedFlag(FALSE);
+    showPage(CGIFSheet::kOptimizePage);
+    const auto before = frameStates();
+    const int rowsBefore = stripRows();
+
+    g_pAnimationData->sizeBefore = 0;
+    QCoreApplication::postEvent(&editor.Frame(),
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    QTest::qSleep(20);
+    runOptimizer();
+
+    EXPECT_EQ(frameStates(), before);
+    EXPECT_EQ(stripRows(), rowsBefore);
+    EXPECT_FALSE(TheUndoHistory().CanUndo()) << "the cancelled step is gone";
+    EXPECT_FALSE(document.IsModified());
+    EXPECT_EQ(g_pAnimationData->sizeAfter, 0);
+    EXPECT_FALSE(editor.Frame().Status().ProgressActive());
+    EXPECT_EQ(g_pAnimationData->sizeBefore,
+              static_cast<std::int32_t>(std::filesystem::file_size(path)))
+        << "the run got past its measurement";
+
+    // Without Esc the same run completes.
+    runOptimizer();
+    EXPECT_EQ(TheUndoHistory().GetCurrentKind(), kUndoKindOptimise);
+    EXPECT_GT(g_pAnimationData->sizeAfter, 0);
+}
+
+// Answers message 10862 after checking that it warns and offers No as the default.
+void AnswerKeepLarger(const QString& answer) {
+    kfm::test::AnswerMessageBox(answer, [](const QMessageBox& box) {
+        EXPECT_EQ(box.icon(), QMessageBox::Warning);
+        EXPECT_TRUE(box.defaultButton() && box.defaultButton()->text().remove('&') == "No");
+    });
+}
+
+TEST_F(SheetTest, AResultThatIsNotSmallerStaysOnlyWhenConfirmed) {
+    repeatedFrames();
+    showPage(CGIFSheet::kOptimizePage);
+    CPageOptimize& page = sheet().OptimizePage();
+    // Keeping the palettes and removing nothing leaves the file as large as it was.
+    click(control<QRadioButton>(page, CPageOptimize::kKeepPalettes));
+    for (const int id : {CPageOptimize::kRedundantPixels, CPageOptimize::kComment,
+                         CPageOptimize::kTitle, CPageOptimize::kSpecialInfo}) {
+        auto* check = control<QCheckBox>(page, id);
+        if (check->isChecked())
+            click(check);
+        ASSERT_FALSE(check->isChecked()) << id;
+    }
+    const auto before = frameStates();
+
+    AnswerKeepLarger("No");
+    runOptimizer();
+    EXPECT_EQ(frameStates(), before);
+    EXPECT_FALSE(TheUndoHistory().CanUndo());
+    EXPECT_EQ(g_pAnimationData->sizeAfter, 0);
+    EXPECT_EQ(shownText(CPageOptimize::kSizeAfter), shownText(CPageOptimize::kTimeAfter))
+        << "both show not measured";
+    EXPECT_GT(g_pAnimationData->sizeBefore, 0);
+
+    activate();
+    AnswerKeepLarger("Yes");
+    runOptimizer();
+    EXPECT_EQ(TheUndoHistory().GetCurrentKind(), kUndoKindOptimise);
+    EXPECT_GE(g_pAnimationData->sizeAfter, g_pAnimationData->sizeBefore);
+    EXPECT_TRUE(showsSize(shownText(CPageOptimize::kSizeAfter), g_pAnimationData->sizeAfter));
 }
 
 } // namespace
