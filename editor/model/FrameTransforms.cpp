@@ -313,7 +313,7 @@ void applyFirstLevel(CObjFrame& f, KpxHandle image, int k) {
 
 // An 8-bit picture and the index its transparent pixels hold (-1: none).
 struct PlainImage {
-    ScopedImage image;
+    ScopedImage image{};
     int transparentIndex = -1;
 };
 

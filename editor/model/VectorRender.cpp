@@ -89,8 +89,8 @@ bool playInto(HENHMETAFILE metafile, KpxHandle image, const RECT& playRect) {
 }
 
 struct Plays {
-    ScopedImage first;  // on grey 128
-    ScopedImage second; // on grey 192
+    ScopedImage first{};  // on grey 128
+    ScopedImage second{}; // on grey 192
 };
 
 // Both plays into width x height images; empty images when one cannot be made.

@@ -207,7 +207,8 @@ KpxHandle KPXCreateImageFromGlobal(HGLOBAL block) {
         header->biSizeImage = kfm::gdi::dibRowBytes(width, depth) * static_cast<DWORD>(height);
     const int normalized = KpxNormalizeDepth(depth);
     int colors = tableSizeForDepth(normalized);
-    if (header->biClrUsed != 0 && static_cast<int>(header->biClrUsed) < colors)
+    // Compared unsigned: a count above INT_MAX must not turn into a negative table length.
+    if (header->biClrUsed != 0 && header->biClrUsed < static_cast<DWORD>(colors))
         colors = static_cast<int>(header->biClrUsed);
     std::size_t pixelOffset = header->biSize + 4 * static_cast<std::size_t>(colors);
     if (header->biCompression == BI_BITFIELDS)

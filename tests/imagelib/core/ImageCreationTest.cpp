@@ -214,6 +214,20 @@ TEST_F(ImageCreationTest, PackedDibWithAShortColourTable) {
     GlobalFree(block);
 }
 
+// A colour count above INT_MAX is more than the depth allows, so the whole table is read (it
+// once became a negative table length).
+TEST_F(ImageCreationTest, PackedDibWithAColourCountAboveIntMaxReadsTheWholeTable) {
+    std::vector<DWORD> colors(256, 0x00102030);
+    HGLOBAL block = packedDib(4, 1, 8, BI_RGB, colors, {0, 1, 2, 255});
+    static_cast<BITMAPINFOHEADER*>(GlobalLock(block))->biClrUsed = 0xFFFFFFFCu;
+    GlobalUnlock(block);
+    const KpxHandle h = keep(KPXCreateImageFromGlobal(block));
+    ASSERT_NE(h, 0);
+    EXPECT_EQ(KPXGetBitmapInfoHeader(h)->bmiColors[255].rgbGreen, 0x20);
+    EXPECT_EQ(KPXGetBits(h)[3], 255);
+    GlobalFree(block);
+}
+
 TEST_F(ImageCreationTest, BrokenPackedDibsAreRefused) {
     const std::vector<std::uint8_t> pixels(12 * 4, 0x55);
     // Pixels cut short by one byte.
