@@ -130,6 +130,25 @@ bool sameContents(const KpxImageRecord& a, const KpxImageRecord& b) {
 
 } // namespace
 
+namespace {
+
+// 2-bit DIB rows into the 4-bit rows of an image of the same size: each pixel keeps its index.
+void widenTwoBitRows(const std::uint8_t* source, std::uint8_t* target, int width, int height) {
+    const std::size_t sourceStride = kfm::gdi::dibRowBytes(width, 2);
+    const std::size_t targetStride = kfm::gdi::dibRowBytes(width, 4);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* in = source + y * sourceStride;
+        std::uint8_t* out = target + y * targetStride;
+        std::memset(out, 0, targetStride);
+        for (int x = 0; x < width; ++x) {
+            const int index = (in[x / 4] >> (6 - 2 * (x % 4))) & 3;
+            out[x / 2] |= static_cast<std::uint8_t>(x % 2 ? index : index << 4);
+        }
+    }
+}
+
+} // namespace
+
 int KpxNormalizeDepth(int depth) {
     if (depth < 2)
         return 1;
@@ -232,6 +251,8 @@ KpxHandle KPXCreateImageFromGlobal(HGLOBAL block) {
             const std::size_t bytes = std::min<std::size_t>(needed, record->header().biSizeImage);
             if (depth == normalized)
                 std::memcpy(record->bits, pixels, bytes);
+            else if (depth == 2 && normalized == 4)
+                widenTwoBitRows(pixels, record->bits, width, height);
         }
         KPXFillDIBColorTable(image);
         return image;

@@ -228,6 +228,26 @@ TEST_F(ImageCreationTest, PackedDibWithAColourCountAboveIntMaxReadsTheWholeTable
     GlobalFree(block);
 }
 
+// A 2-bit DIB becomes a 4-bit image with the same indexes (its pixels were once left zero).
+TEST_F(ImageCreationTest, TwoBitPackedDibKeepsItsIndexes) {
+    const std::vector<DWORD> colors = {0x00000000, 0x00FF0000, 0x0000FF00, 0x000000FF};
+    // Five pixels a row, 3 2 1 0 3 and 0 1 2 3 0, each row padded to four bytes.
+    HGLOBAL block = packedDib(5, 2, 2, BI_RGB, colors,
+                              {0b11100100, 0b11000000, 0, 0, 0b00011011, 0b00000000, 0, 0});
+    const KpxHandle h = keep(KPXCreateImageFromGlobal(block));
+    ASSERT_NE(h, 0);
+    EXPECT_EQ(KPXbpp(h), 4);
+    const std::uint8_t* bits = KPXGetBits(h);
+    EXPECT_EQ(bits[0], 0x32);
+    EXPECT_EQ(bits[1], 0x10);
+    EXPECT_EQ(bits[2] & 0xF0, 0x30);
+    EXPECT_EQ(bits[4], 0x01);
+    EXPECT_EQ(bits[5], 0x23);
+    EXPECT_EQ(bits[6] & 0xF0, 0x00);
+    EXPECT_EQ(KPXGetBitmapInfoHeader(h)->bmiColors[3].rgbBlue, 0xFF);
+    GlobalFree(block);
+}
+
 TEST_F(ImageCreationTest, BrokenPackedDibsAreRefused) {
     const std::vector<std::uint8_t> pixels(12 * 4, 0x55);
     // Pixels cut short by one byte.
