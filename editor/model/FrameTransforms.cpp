@@ -471,6 +471,34 @@ template <class Edit> int asUndoStep(int kind, Edit edit) {
     return history.EndStep(0);
 }
 
+// ---- Conversion to 8 bits
+
+// The transparency a picture carries, as an 8-bit grey image (255 transparent): a copy of its
+// explicit transparency, else its colour-key mask; 0 when it is opaque.
+KpxHandle transparencyAsGrey(KpxHandle image) {
+    if (const KpxHandle explicitAlpha = explicitTransparencyOf(image))
+        return KPXCreateImageFrom(explicitAlpha, 0);
+    int count = 0;
+    KPXGetImageTransparentData(image, &count);
+    if (count <= 0)
+        return 0;
+    const ScopedImage mask(KPXGetImageTransparentImage(image));
+    return mask.get() ? greyOfMask(mask.get()) : 0;
+}
+
+// An 8-bit copy of a picture of another depth: its colours quantised to 256 entries, its
+// transparency kept as the copy's explicit transparency. 0 when it cannot be made.
+KpxHandle eightBitCopy(KpxHandle image) {
+    const ScopedImage flat(KPXbpp(image) == 24 ? 0 : asTwentyFourBits(image));
+    const KpxHandle colours = flat.get() ? flat.get() : image;
+    ScopedImage out(KPXCreateImage(KPXWidth(image), KPXHeight(image), 8));
+    if (!out.get() || !KPXFineColorConvert(out.get(), colours, 0, 256, 0, 0, nullptr, 0))
+        return 0;
+    if (const KpxHandle alpha = transparencyAsGrey(image))
+        attachExplicit(out.get(), alpha);
+    return out.release();
+}
+
 } // namespace
 
 short RaiseTransparency(short grey, int k) {
@@ -589,6 +617,7 @@ void SetFrameTransparencyLevel(CObjFrame* frame, int percent) {
         return;
     if (k == 0) {
         removeLevel(f, image);
+        f.alphaValue = 0;
     } else if (f.alphaValue < 1 || !f.GetMaskImage()) {
         applyFirstLevel(f, image, k);
         f.alphaValue = percent;
@@ -608,6 +637,30 @@ void SetFramesTransparencyLevel(const int* indexes, int percent) {
     for (const int* index = indexes; *index != -1 && *index != count; ++index)
         if (*index >= 0 && *index < count)
             SetFrameTransparencyLevel(frameAtIndex(frames, *index), percent);
+}
+
+void ConvertFrameTo8Bit(CObjFrame* frame, int alpha) {
+    if (!frame || !frame->GetImage())
+        return;
+    CObjFrame& f = *frame;
+    if (KPXbpp(static_cast<KpxHandle>(f.GetImage())) != 8)
+        withoutLevel(f, [&f] {
+            if (const KpxHandle eight = eightBitCopy(static_cast<KpxHandle>(f.GetImage())))
+                replaceBaseImage(f, eight, false);
+        });
+    if (alpha != f.alphaValue)
+        SetFrameTransparencyLevel(&f, alpha);
+}
+
+void ConvertSelFramesTo8Bit(FrameList* frames, std::span<const int> selected, int alpha) {
+    if (!frames)
+        return;
+    const int count = static_cast<int>(frames->size()) - 1;
+    for (const int index : selected) {
+        if (index < 0 || index >= count)
+            break;
+        ConvertFrameTo8Bit(frameAtIndex(*frames, index), alpha);
+    }
 }
 
 void ConvertObjectsToImages(FrameList* frames) {

@@ -11,6 +11,8 @@
 #include "AnimationData.h"
 #include "Bitra5.h"
 
+#include <span>
+
 // Object kinds of GetFrameObjectKind, tested in this order.
 constexpr int kFrameKindNone = 0;
 constexpr int kFrameKindText = 1;
@@ -46,6 +48,15 @@ short RaiseTransparency(short grey, int k);
 // 1 text, 2 vector, 3 system control, 4 24-bit base image, 5 8-bit base image with soft alpha,
 // 6 any other frame of width at least 1, else 0.
 int GetFrameObjectKind(const CObjFrame* frame);
+
+// Converts the frame's base image to 8 bits per pixel keeping its transparency, then gives the
+// frame the transparency level alpha (percent, 0 removes it). A 24-bit picture is quantised to
+// 256 colours; its graded transparency stays the 8-bit image's explicit transparency and a
+// colour-key transparency becomes one. Object sources (text, vector) stay.
+void ConvertFrameTo8Bit(CObjFrame* frame, int alpha);
+// The same for the frames at the listed indexes; the list ends at a negative index or at the
+// number of frames.
+void ConvertSelFramesTo8Bit(FrameList* frames, std::span<const int> selected, int alpha);
 
 // Turns the selected object frames (text, vector, control, 24-bit or graded transparency) into
 // plain image frames.

@@ -62,7 +62,8 @@ void setAlpha(CObjFrame& f, int value) {
         f.vector.transparencyLevel = static_cast<std::uint8_t>(std::clamp(value, 0, 255));
 }
 
-// A copy of the frame's image with its palette index transparent, or without transparency.
+// A copy of the frame's image with its palette index transparent, or without transparency;
+// graded transparency and a transparency level go either way.
 void replaceImageTransparency(CObjFrame& f, bool transparent) {
     const KpxHandle image = static_cast<KpxHandle>(f.GetImage());
     if (!image)
@@ -70,6 +71,10 @@ void replaceImageTransparency(CObjFrame& f, bool transparent) {
     const KpxHandle copy = KPXCreateImageFrom(image, 0);
     if (!copy)
         return;
+    if (const std::uint16_t kept = f.SetMaskImage(0))
+        KPXDeleteImage(static_cast<KpxHandle>(kept));
+    f.alphaValue = 0;
+    KPXSetImageTransparentEx(copy, 0);
     if (transparent)
         SetImageTransparent(copy, static_cast<int>(f.transparency & 0xFF));
     else

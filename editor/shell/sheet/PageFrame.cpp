@@ -4,6 +4,7 @@
 #include "AppSettings.h"
 #include "CanvasGeometry.h"
 #include "DlgPaletteImage.h"
+#include "FrameTransforms.h"
 #include "GIFSheet.h"
 #include "ImageView.h"
 #include "Kfm5ResourceIds.h"
@@ -195,6 +196,8 @@ void CPageFrame::ShowFrame(const CObjFrame* frame) {
     if (a.AnimationHeight == 0)
         a.AnimationHeight = frame->height;
     updating_ = false;
+    // The colour and alpha controls follow the mode just shown.
+    RefreshEnabling();
 }
 
 void CPageFrame::ShowFrames(std::span<const int> selected, const CObjFrame* current) {
@@ -225,6 +228,7 @@ void CPageFrame::ShowFrames(std::span<const int> selected, const CObjFrame* curr
     showFlag(alwaysShown_, s.sameAlwaysShown, first ? first->reserved1 : 0);
     showFlag(locked_, s.sameLocked, first ? first->reserved2 : 0);
     updating_ = false;
+    RefreshEnabling();
 }
 
 void CPageFrame::ShowTransparentColor(const CObjFrame* frame) {
@@ -353,6 +357,7 @@ void CPageFrame::onAlphaCommitted() {
         return;
     const std::vector<int> selected = GetSelFramesArray();
     TheUndoHistory().BeginStep(kUndoKindAlpha);
+    ConvertSelFramesTo8Bit(&g_pAnimationData->frames, selected, alpha_.Value());
     sheet_.SetFramesProperty(selected, alpha_.Value(), nullptr, rules::kPropertyAlpha);
     showAgain();
     redrawChanged(false);
@@ -376,6 +381,7 @@ void CPageFrame::onModeChosen(int mode) {
     TheUndoHistory().BeginStep(kUndoKindTransparency);
     sheet_.SetFramesProperty(selected, mode, nullptr, rules::kPropertyTransparency);
     if (mode == rules::kTransparencyOpaque || mode == rules::kTransparencyColour) {
+        ConvertSelFramesTo8Bit(&g_pAnimationData->frames, selected, 0);
         sheet_.SetFramesProperty(selected, 0, nullptr, rules::kPropertyAlpha);
         showAgain();
     }

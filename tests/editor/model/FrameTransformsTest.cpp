@@ -9,12 +9,11 @@
 #include "ImageUtilities.h"
 #include "PaletteRender.h"
 #include "ProgramState.h"
+#include "TestSupport.h"
 #include "TextRender.h"
 #include "UndoHistory.h"
 #include "VectorRender.h"
 #include "metafile/EnhMetafile.h"
-
-#include <QGuiApplication>
 
 #include <algorithm>
 #include <cstring>
@@ -343,6 +342,7 @@ TEST_F(FrameTransformsTest, LevelOnIndexedFrameRemembersTheIndexAndComesOffAgain
     EXPECT_EQ(GetImageTransparentIndex(static_cast<short>(f.GetImage())), 5);
     EXPECT_EQ(explicitOf(f), 0);
     EXPECT_EQ(f.GetMaskImage(), 0);
+    EXPECT_EQ(f.alphaValue, 0) << "the frame page shows no level once it is off";
 }
 
 TEST_F(FrameTransformsTest, LevelComesOffFramesWithoutOwnTransparencyAndKeepsGradedOnes) {
@@ -461,6 +461,119 @@ TEST_F(FrameTransformsTest, ConvertKeepsThePaletteOfGradedPaletteFrame) {
     g_Settings = ProgramSettings{};
 }
 
+// The letters an 8-bit picture shows through its colour table.
+Picture shownLetters(KpxHandle image) {
+    const RGBQUAD* table = KPXGetBitmapInfoHeader(image)->bmiColors;
+    Picture rows;
+    for (int y = 0; y < KPXHeight(image); ++y) {
+        std::string row;
+        for (int x = 0; x < KPXWidth(image); ++x) {
+            const RGBQUAD c = table[rowOf(image, y)[x]];
+            char letter = '?';
+            for (char l = 'a'; l <= 'z'; ++l)
+                if (letterColour(l) == RGB(c.rgbRed, c.rgbGreen, c.rgbBlue))
+                    letter = l;
+            row += letter;
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+using Grey = std::vector<std::vector<int>>;
+
+struct EightBitCase {
+    const char* name;
+    Grey own;        // the frame's graded transparency; empty: opaque
+    int levelBefore; // level applied before the conversion
+    int alpha;       // level asked of the conversion
+    Grey expected;   // explicit transparency afterwards; empty: none
+};
+
+// A 24-bit frame becomes an 8-bit frame that shows the same colours; its graded transparency
+// stays graded (not cut to one transparent index) and the asked level is applied over it.
+TEST_F(FrameTransformsTest, ConvertTo8BitKeepsColoursAndGradedTransparency) {
+    const int k40 = 102; // 40 % of 255
+    const std::vector<EightBitCase> cases = {
+        {"opaque, no level", {}, 0, 0, {}},
+        {"opaque, level 40", {}, 0, 40, {{k40, k40}, {k40, k40}}},
+        {"graded, no level", {{0, 60}, {200, 255}}, 0, 0, {{0, 60}, {200, 255}}},
+        {"graded, level 40",
+         {{0, 60}, {200, 255}},
+         0,
+         40,
+         {{k40, 60 + (195 * k40) / 255}, {200 + (55 * k40) / 255, 255}}},
+        {"graded, level 40 kept",
+         {{0, 60}, {200, 255}},
+         40,
+         40,
+         {{k40, 60 + (195 * k40) / 255}, {200 + (55 * k40) / 255, 255}}},
+        {"graded, level taken off", {{0, 60}, {200, 255}}, 40, 0, {{0, 60}, {200, 255}}},
+    };
+    for (const EightBitCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        CObjFrame& f = colourFrame({"ab", "cd"});
+        if (!c.own.empty()) {
+            f.softAlpha = 1;
+            KPXSetImageTransparentEx(baseOf(f), greyImage(c.own));
+        }
+        if (c.levelBefore)
+            SetFrameTransparencyLevel(&f, c.levelBefore);
+        ConvertFrameTo8Bit(&f, c.alpha);
+        ASSERT_EQ(KPXbpp(baseOf(f)), 8);
+        EXPECT_EQ(shownLetters(baseOf(f)), (Picture{"ab", "cd"}));
+        EXPECT_EQ(greyRows(explicitOf(f)), c.expected);
+        EXPECT_EQ(f.alphaValue, c.alpha);
+        if (c.alpha)
+            EXPECT_EQ(greyRows(static_cast<KpxHandle>(f.GetMaskImage())),
+                      c.own.empty() ? Grey{} : c.own)
+                << "the level keeps the frame's own transparency to come off again";
+        EXPECT_EQ(f.width, 2);
+        EXPECT_EQ(f.height, 2);
+    }
+}
+
+TEST_F(FrameTransformsTest, ConvertTo8BitKeepsAColourKeyAsTransparency) {
+    CObjFrame& f = colourFrame({"ab", "ba"});
+    const COLORREF key = letterColour('b');
+    const KpxTransparentEntry entry{GetRValue(key), GetGValue(key), GetBValue(key), 0, 0, 0, 0};
+    KPXSetImageTransparent(baseOf(f), &entry, 1);
+    ConvertFrameTo8Bit(&f, 0);
+    ASSERT_EQ(KPXbpp(baseOf(f)), 8);
+    EXPECT_EQ(shownLetters(baseOf(f)), (Picture{"ab", "ba"}));
+    EXPECT_EQ(greyRows(explicitOf(f)), (Grey{{0, 255}, {255, 0}}));
+}
+
+TEST_F(FrameTransformsTest, ConvertTo8BitLeavesPalettePixelsAndAppliesTheLevel) {
+    CObjFrame& f = paletteFrame({"505", "055"}, 5);
+    const KpxHandle before = KPXCreateImageFrom(baseOf(f), 0);
+    ConvertFrameTo8Bit(&f, 50);
+    EXPECT_EQ(paletteRows(baseOf(f)), (Picture{"505", "055"}));
+    EXPECT_TRUE(sameColourTable(baseOf(f), before));
+    EXPECT_EQ(f.alphaValue, 50);
+    EXPECT_EQ(f.transparency, 0x10005u) << "the index is remembered under the level";
+    ConvertFrameTo8Bit(&f, 0);
+    EXPECT_EQ(f.transparency, 0x1000005u);
+    EXPECT_EQ(GetImageTransparentIndex(static_cast<short>(f.GetImage())), 5);
+    EXPECT_EQ(explicitOf(f), 0);
+    KPXDeleteImage(before);
+}
+
+TEST_F(FrameTransformsTest, ConvertSelectedFramesTo8BitStopsAtTheEndOfTheList) {
+    for (int i = 0; i < 3; ++i)
+        colourFrame({"ab"});
+    const std::vector<int> listed = {2, 0, -1, 1};
+    ConvertSelFramesTo8Bit(&animation().frames, listed, 30);
+    EXPECT_EQ(KPXbpp(baseOf(frameAt(2))), 8);
+    EXPECT_EQ(frameAt(0).alphaValue, 30);
+    EXPECT_EQ(KPXbpp(baseOf(frameAt(1))), 24) << "after -1";
+    const std::vector<int> past = {3, 1};
+    ConvertSelFramesTo8Bit(&animation().frames, past, 30);
+    EXPECT_EQ(KPXbpp(baseOf(frameAt(1))), 24) << "after the index equal to the frame count";
+    ConvertSelFramesTo8Bit(nullptr, listed, 30);
+    ConvertFrameTo8Bit(nullptr, 30);
+}
+
 TEST_F(FrameTransformsTest, MergeComposesFramesOfDifferentPlacesSizesAndTransparency) {
     g_Settings.animBkColor = letterColour('z');
     CObjFrame& wide = colourFrame({"aaaa", "aaaa"});
@@ -509,14 +622,7 @@ TEST_F(FrameTransformsTest, MergeOfNothingSelectedDoesNothing) {
 
 // ---- Text frames
 
-void ensureGuiApplication() {
-    if (QGuiApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "FrameTransformsTest";
-    static char* argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv); // kept for the process
-}
+using kfm::test::ensureGuiApplication;
 
 constexpr const char* kSans = "Liberation Sans";
 

@@ -10,8 +10,10 @@
 #include "AppSettings.h"
 #include "Bitra5.h"
 #include "DlgPaletteImage.h"
+#include "FrameTransforms.h"
 #include "GIFAnimDoc.h"
 #include "GIFSheet.h"
+#include "ImageUtilities.h"
 #include "ImageView.h"
 #include "MainPanes.h"
 #include "PageAnimation.h"
@@ -40,6 +42,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <iterator>
 #include <tuple>
@@ -421,6 +424,86 @@ TEST_F(SheetTest, DisposalAndTransparencyChoices) {
     EXPECT_TRUE(colour->isEnabled());
     TheUndoHistory().Undo();
     EXPECT_EQ(frame(0).transparency & 0x01000000u, 0u);
+}
+
+// A 40 x 30 grey picture that is transparent on its left half and half transparent elsewhere.
+KpxHandle halfTransparency() {
+    const KpxHandle grey = CreateSolidImage(40, 30, 128);
+    std::uint8_t* bits = KPXGetBits(grey);
+    for (int y = 0; y < 30; ++y)
+        std::fill_n(bits + static_cast<std::size_t>(y) * KPXGetScanBytes(grey), 20, 255);
+    return grey;
+}
+
+int explicitValue(const CObjFrame& f, int x) {
+    const KpxHandle alpha = KPXGetImageTransparentImageEx(f.GetImage());
+    return alpha ? KPXGetBits(alpha)[x] : -1;
+}
+
+// Typing an alpha value makes the selected 24-bit frames 8-bit ones that keep their graded
+// transparency and show the level over it, in one step that undo takes back whole.
+TEST_F(SheetTest, TypingAnAlphaValueConvertsTheFramesTo8BitsWithTheLevel) {
+    twoFrames();
+    for (int i = 0; i < 2; ++i) {
+        const KpxHandle colour = KPXCreateImage(40, 30, 24);
+        KPXSetImageTransparentEx(colour, halfTransparency());
+        KPXDeleteImage(frame(i).SetImage(static_cast<std::uint16_t>(colour)));
+        frame(i).softAlpha = 1;
+    }
+    sheet().UpdateFramePageFromSelection();
+    CPageFrame& page = sheet().FramePage();
+    showPage(CGIFSheet::kFramePage);
+    auto* mode = control<QComboBox>(page, CPageFrame::kTransparency);
+    EXPECT_EQ(mode->currentIndex(), kfm::shell::kTransparencyAlpha);
+    // The alpha field follows the mode the page shows now, not the one it showed before.
+    auto* alpha = control<kfm::ui::CNumEdit>(page, CPageFrame::kAlpha);
+    ASSERT_TRUE(alpha->isEnabled());
+    type(alpha, "40");
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(KPXbpp(frame(i).GetImage()), 8);
+        EXPECT_EQ(frame(i).alphaValue, 40);
+        EXPECT_EQ(frame(i).softAlpha, 1);
+        EXPECT_EQ(explicitValue(frame(i), 0), 255);
+        EXPECT_EQ(explicitValue(frame(i), 30), 128 + (127 * 102) / 255);
+    }
+    EXPECT_EQ(alpha->text(), QString("40"));
+    EXPECT_EQ(TheUndoHistory().GetCurrentKind(), kUndoKindAlpha);
+    ASSERT_EQ(TheUndoHistory().Undo(), 1);
+    EXPECT_EQ(KPXbpp(frame(0).GetImage()), 24);
+    EXPECT_EQ(frame(0).alphaValue, 0);
+    EXPECT_EQ(explicitValue(frame(0), 30), 128);
+    EXPECT_FALSE(TheUndoHistory().CanUndo());
+}
+
+// Choosing opaque or a transparent colour takes graded transparency and the level off the frame:
+// before, the graded flag came back at once and the page showed the alpha mode again.
+TEST_F(SheetTest, ChoosingOpaqueOrATransparentColourSwitchesGradedAlphaOff) {
+    for (const int chosen : {kfm::shell::kTransparencyOpaque, kfm::shell::kTransparencyColour}) {
+        SCOPED_TRACE(chosen);
+        twoFrames();
+        DeselectFrame(1);
+        KPXSetImageTransparentEx(frame(0).GetImage(), halfTransparency());
+        frame(0).softAlpha = 1;
+        SetFrameTransparencyLevel(&frame(0), 30);
+        sheet().UpdateFramePageFromSelection();
+        CPageFrame& page = sheet().FramePage();
+        showPage(CGIFSheet::kFramePage);
+        auto* mode = control<QComboBox>(page, CPageFrame::kTransparency);
+        EXPECT_EQ(mode->currentIndex(), kfm::shell::kTransparencyAlpha);
+        choose(mode, chosen);
+        EXPECT_EQ(KPXGetImageTransparentImageEx(frame(0).GetImage()), 0);
+        EXPECT_EQ(frame(0).GetMaskImage(), 0);
+        EXPECT_EQ(frame(0).softAlpha, 0);
+        EXPECT_EQ(frame(0).alphaValue, 0);
+        EXPECT_EQ(KPXbpp(frame(0).GetImage()), 8);
+        sheet().UpdateFramePageFromSelection();
+        EXPECT_EQ(mode->currentIndex(), chosen);
+        EXPECT_EQ(TheUndoHistory().GetCurrentKind(), kUndoKindTransparency);
+        ASSERT_EQ(TheUndoHistory().Undo(), 1);
+        EXPECT_EQ(frame(0).alphaValue, 30);
+        EXPECT_NE(KPXGetImageTransparentImageEx(frame(0).GetImage()), 0);
+    }
 }
 
 TEST_F(SheetTest, TheTransparentColourIsPickedInThePaletteImageDialog) {
