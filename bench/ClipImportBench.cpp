@@ -17,10 +17,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 
 #include "FlicTestFiles.h"
+#include "PeerRunRatios.h"
 
 namespace {
 
@@ -155,23 +155,6 @@ void ffmpegDecode(benchmark::State& state, const std::string& path) {
             state.SkipWithError("the ffmpeg tool failed");
 }
 
-// Keeps each run's time so the ratios can be printed at the end: the median of repetitions
-// where there are some, else the run's own.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred)
-                continue;
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median || (run.run_type == Run::RT_Iteration && run.repetitions <= 1))
-                times[run.run_name.function_name] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 // One import in a fresh process, timed before the benchmarks: its frames take memory the process
@@ -197,18 +180,17 @@ int main(int argc, char** argv) {
     timed(benchmark::RegisterBenchmark("flc/ours", importFlc));
     timed(benchmark::RegisterBenchmark("flc/ffmpeg", ffmpegDecode, files().flc));
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    kfm::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nratios ours / ffmpeg (wall time; aim: AVI within 1.5, FLC below 1)\n");
     std::printf("(the imports keep every frame as an image; ffmpeg and the decode-only road keep "
                 "none)\n");
     for (const std::string kind : {"avi", "flc"}) {
-        const auto theirs = reporter.times.find(kind + "/ffmpeg");
+        const double theirs = reporter.time(kind + "/ffmpeg");
         for (const std::string road : {"ours", "ours-merged", "ours-decode-only"}) {
-            const auto ours = reporter.times.find(kind + "/" + road);
-            if (ours != reporter.times.end() && theirs != reporter.times.end())
-                std::printf("%s %-12s %.2f\n", kind.c_str(), road.c_str(),
-                            ours->second / theirs->second);
+            const double ours = reporter.time(kind + "/" + road);
+            if (ours > 0 && theirs > 0)
+                std::printf("%s %-12s %.2f\n", kind.c_str(), road.c_str(), ours / theirs);
         }
     }
     std::printf("the first AVI import of the process (memory not faulted in yet): %.0f ms\n", cold);

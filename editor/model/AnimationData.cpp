@@ -154,6 +154,18 @@ void ClearCurrentFlags() {
         f.current = 0;
 }
 
+void SelectIncomingFrames(FrameList& incoming) {
+    DeselectAllFrames();
+    ClearCurrentFlags();
+    for (CObjFrame& frame : incoming) {
+        frame.selected = 1;
+        frame.current = 0;
+        frame.marked = 0;
+    }
+    if (!incoming.empty())
+        incoming.front().current = 1;
+}
+
 void SetCurrentFrame(int n) {
     int index = 0;
     for (auto& f : frames())

@@ -91,6 +91,10 @@ FrameList::iterator GetCurrentFrameNode();
 // The indices of the selected nodes in list order, ended by -1.
 std::vector<int> GetSelFramesArray();
 void ClearFramesMark();
+// Frames about to be inserted (pasted or dropped) become the selection: the animation's frames
+// are deselected and none stays current; the incoming ones are selected and unmarked, the first
+// of them current.
+void SelectIncomingFrames(FrameList& incoming);
 
 // Counts and tests.
 int CountObjectFrames(int upTo);

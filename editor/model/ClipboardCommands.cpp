@@ -176,19 +176,12 @@ bool insertPastedFrames(FrameList& pasted) {
     const auto current = GetCurrentFrameNode();
     if (current == animation.frames.end())
         return false;
-    ClearCurrentFlags();
-    DeselectAllFrames();
-    for (CObjFrame& frame : pasted) {
-        frame.selected = 1;
-        frame.current = 0;
-        frame.marked = 0;
-        if (!animation.AnimationStateElasticSize) {
+    SelectIncomingFrames(pasted);
+    if (!animation.AnimationStateElasticSize)
+        for (CObjFrame& frame : pasted) {
             frame.left = std::min(frame.left, animation.AnimationWidth - 1);
             frame.top = std::min(frame.top, animation.AnimationHeight - 1);
         }
-    }
-    if (!pasted.empty())
-        pasted.front().current = 1;
     const bool atEnd = std::next(current) == animation.frames.end();
     animation.frames.splice(atEnd ? current : std::next(current), pasted);
     return true;

@@ -5,6 +5,7 @@
 #include "framework/ResourceDialog.h"
 
 #include "Bitra5ResourceIds.h"
+#include "WidgetApplication.h"
 #include "resources/ResourceLibrary.h"
 
 #include <QApplication>
@@ -31,19 +32,13 @@ using kfm::ui::PreviewRefresh;
 using kfm::ui::ResourceDialog;
 using kfm::ui::ResourcePage;
 
-class QtEnvironment : public ::testing::Environment {
+// The widget application in the dialogs' own style.
+class QtEnvironment : public kfm::test::WidgetApplication {
 public:
     void SetUp() override {
-        static int argc = 1;
-        static char name[] = "dialog_kit_tests";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
+        WidgetApplication::SetUp();
         kfm::ui::UseDialogStyle();
     }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 

@@ -64,14 +64,7 @@ bool DropFrames(FrameList incoming, const FrameDrop& drop) {
         return false;
 
     TheUndoHistory().BeginStep(move ? kUndoKindMoveFrames : kUndoKindPaste);
-    DeselectAllFrames();
-    ClearCurrentFlags();
-    for (CObjFrame& f : incoming) {
-        f.selected = 1;
-        f.current = 0;
-        f.marked = 0;
-    }
-    incoming.front().current = 1;
+    SelectIncomingFrames(incoming);
     const int count = static_cast<int>(frames().size());
     const int at = DropInsertIndex(drop.targetItem, drop.mode, count);
     frames().splice(std::next(frames().begin(), at), incoming);

@@ -5,8 +5,6 @@
 #include "TestSupport.h"
 
 #include <QFontDatabase>
-#include <QGuiApplication>
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -23,14 +21,7 @@
 namespace {
 
 // Fonts need a GUI application; one lives for the rest of the test process.
-void ensureGuiApplication() {
-    if (QGuiApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "TextRenderTest";
-    static char* argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv); // kept for the process
-}
+using kfm::test::ensureGuiApplication;
 
 constexpr const char* kSans = "Liberation Sans";
 constexpr const char* kSansFile = "LiberationSans-Regular.ttf (fonts-liberation)";

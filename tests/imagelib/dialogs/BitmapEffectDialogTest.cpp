@@ -7,6 +7,7 @@
 
 #include "Bitra5ResourceIds.h"
 #include "Bitra5Testing.h"
+#include "WidgetApplication.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,21 +32,8 @@ using kpx::dialogs::BitmapEffectDialog;
 using kpx::dialogs::KpxColorPreview;
 using kpx::dialogs::KpxPreview;
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "imagelib_dialog_tests";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new kfm::test::WidgetApplication);
 
 // Deletes an image at the end of the scope.
 struct Owned {

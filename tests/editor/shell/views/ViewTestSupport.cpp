@@ -2,6 +2,7 @@
 
 #include "FormatId.h"
 #include "ResourceAccess.h"
+#include "WidgetApplication.h"
 #include "resources/LanguageLibrary.h"
 
 #include <QApplication>
@@ -18,25 +19,20 @@ namespace kfm::test {
 namespace {
 
 // The application object of the whole test program, with the editor's texts and bitmaps.
-class QtEnvironment : public ::testing::Environment {
+class QtEnvironment : public WidgetApplication {
 public:
     void SetUp() override {
-        static int argc = 1;
-        static char name[] = "shell_view_tests";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
+        WidgetApplication::SetUp();
         LoadLanguageLibrary("KFM5Res", &resources_);
         kfm::ui::SetResourceHandle(resources_);
     }
     void TearDown() override {
         kfm::ui::SetResourceHandle(nullptr);
         FreeLanguageLibrary(resources_);
-        app_.reset();
+        WidgetApplication::TearDown();
     }
 
 private:
-    std::unique_ptr<QApplication> app_;
     HMODULE resources_ = nullptr;
 };
 

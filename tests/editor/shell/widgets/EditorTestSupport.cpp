@@ -1,5 +1,7 @@
 #include "EditorTestSupport.h"
 
+#include "WidgetApplication.h"
+
 #include <QAbstractButton>
 #include <QDialog>
 #include <QFileDialog>
@@ -19,23 +21,8 @@ namespace kfm::test {
 
 namespace {
 
-// The application object of the whole test program.
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "shell_widget_tests";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] auto* const environment =
+    ::testing::AddGlobalTestEnvironment(new WidgetApplication);
 
 } // namespace
 
