@@ -15,7 +15,7 @@
 #include "VectorRender.h"
 #include "metafile/EnhMetafile.h"
 
-#include <QGuiApplication>
+#include "TestSupport.h"
 
 #include <algorithm>
 #include <cstring>
@@ -139,6 +139,7 @@ protected:
         std::strcpy(text.text.font.lfFaceName, "Liberation Sans");
         text.text.font.lfHeight = -12;
         text.text.text = "Hello";
+        renderFromRecord(text);
         CObjFrame& control = frameAt(4);
         control.hasControl = frameCommentsAndControl ? 1 : 0;
         control.control.type = 3;
@@ -148,6 +149,23 @@ protected:
         animation().UpdateFrameCount();
         for (CObjFrame& f : animation().frames)
             f.PutFrameInfo(0);
+    }
+
+    // The text frame shows what its record draws, as in the editor, so that a reopened file,
+    // which draws it from the record again, shows the same; the frame keeps its pattern when the
+    // record's face is missing (nothing draws it then).
+    static bool renderFromRecord(CObjFrame& text) {
+        kfm::test::ensureGuiApplication();
+        FrameInfo info{};
+        info.textObject = &text.text;
+        const KpxHandle picture = CreateTextImage(&info);
+        if (!picture)
+            return false;
+        KPXDeleteImage(static_cast<KpxHandle>(text.SetImage(static_cast<std::uint16_t>(picture))));
+        text.width = info.width;
+        text.height = info.height;
+        text.transparency = 0x1000000;
+        return true;
     }
 
     void roundTrip(bool frameCommentsAndControl);
@@ -455,27 +473,15 @@ TEST_F(RoundTripTest, StillImageOpensAsOneFrame) {
 // colour in that frame, and the reopened frame renders from the record it kept to the same
 // picture as before the save.
 TEST_F(RoundTripTest, TextObjectIsSavedRenderedAndReopensFromItsRecord) {
-    if (!QGuiApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "RoundTripTest";
-        static char* argv[] = {name, nullptr};
-        new QGuiApplication(argc, argv); // kept for the process
-    }
+    kfm::test::ensureGuiApplication();
     if (!kfm::text::faceExists("Liberation Sans", 0))
         GTEST_SKIP() << "Liberation Sans (LiberationSans-Regular.ttf, fonts-liberation) is missing";
     buildAnimation();
     CObjFrame& text = frameAt(3);
     text.text.antialias = 1;
-    FrameInfo info{};
-    info.textObject = &text.text;
-    const KpxHandle picture = CreateTextImage(&info);
-    ASSERT_NE(picture, 0);
-    KPXDeleteImage(static_cast<KpxHandle>(text.SetImage(static_cast<std::uint16_t>(picture))));
-    text.width = info.width;
-    text.height = info.height;
-    text.transparency = 0x1000000;
+    ASSERT_TRUE(renderFromRecord(text));
     text.PutFrameInfo(0);
-    const KpxHandle expected = KPXCreateImageFrom(picture, 0);
+    const KpxHandle expected = KPXCreateImageFrom(static_cast<KpxHandle>(text.GetImage()), 0);
     const TextObjectRecord record = text.text;
 
     const std::string path = files.file("text.gif");
@@ -507,12 +513,7 @@ TEST_F(RoundTripTest, TextObjectIsSavedRenderedAndReopensFromItsRecord) {
 }
 
 TEST_F(RoundTripTest, TurnedAndMirroredTextReopensWithItsMatrixAndPicture) {
-    if (!QGuiApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "RoundTripTest";
-        static char* argv[] = {name, nullptr};
-        new QGuiApplication(argc, argv); // kept for the process
-    }
+    kfm::test::ensureGuiApplication();
     if (!kfm::text::faceExists("Liberation Sans", 0))
         GTEST_SKIP() << "Liberation Sans (LiberationSans-Regular.ttf, fonts-liberation) is missing";
     struct Case {
