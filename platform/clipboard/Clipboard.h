@@ -5,7 +5,8 @@
 // (command-line tools, tests without a GUI) or from another thread they fail (FALSE, null).
 //
 // Handles: CF_DIB, CF_METAFILEPICT, CF_HDROP and registered formats are HGLOBALs, CF_BITMAP an
-// HBITMAP, CF_ENHMETAFILE an HENHMETAFILE.
+// HBITMAP, CF_ENHMETAFILE an HENHMETAFILE. The block of CF_METAFILEPICT holds a METAFILEPICT
+// whose metafile goes with the block.
 // - SetClipboardData takes ownership of its handle: the clipboard frees it when the clipboard is
 //   emptied or another program (or another part of this one) replaces the content.
 // - GetClipboardData gives the clipboard's handle: the one that was set while this program owns
