@@ -131,28 +131,13 @@ HENHMETAFILE metafileOfMimeData(const QMimeData& data) {
                                               reinterpret_cast<const BYTE*>(emf.constData()));
 }
 
-// The metafile picture a CF_METAFILEPICT block holds; nothing for a block too small for one.
-std::optional<METAFILEPICT> pictureInBlock(HANDLE data) {
-    const auto block = static_cast<HGLOBAL>(data);
-    METAFILEPICT picture{};
-    if (GlobalSize(block) < sizeof picture)
-        return std::nullopt;
-    const void* memory = GlobalLock(block);
-    if (!memory)
-        return std::nullopt;
-    std::memcpy(&picture, memory, sizeof picture);
-    GlobalUnlock(block);
-    return picture;
-}
-
 // A CF_METAFILEPICT block of the data's Windows metafile, when it converts (damaged bytes are
 // refused here rather than handed on).
 HGLOBAL metafilePictureOfMimeData(const QMimeData& data) {
     const auto picture = metafile::pictureOfWmfFile(spanOf(data.data(kWmf)));
     if (!picture)
         return nullptr;
-    const HGLOBAL block =
-        globalOfBytes(QByteArray(reinterpret_cast<const char*>(&*picture), sizeof(METAFILEPICT)));
+    const HGLOBAL block = blockOfMetafilePicture(*picture);
     if (!block)
         DeleteMetaFile(picture->hMF);
     return block;
@@ -185,7 +170,7 @@ bool OfferedData::addHandle(UINT format, HANDLE data) {
         addBytes(kEmfRegistered, byteArrayOf(static_cast<HENHMETAFILE>(data)->bytes()));
         return true;
     case CF_METAFILEPICT:
-        if (const auto picture = pictureInBlock(data))
+        if (const auto picture = metafilePictureInBlock(static_cast<HGLOBAL>(data)))
             addBytes(kWmf, byteArrayOf(metafile::wmfFileOfPicture(*picture)));
         return true;
     case CF_HDROP:
@@ -286,6 +271,22 @@ HANDLE handleFromMimeData(const QMimeData& data, UINT format) {
     return type.isEmpty() || !data.hasFormat(type) ? nullptr : globalOfBytes(data.data(type));
 }
 
+std::optional<METAFILEPICT> metafilePictureInBlock(HGLOBAL block) {
+    METAFILEPICT picture{};
+    if (GlobalSize(block) < sizeof picture)
+        return std::nullopt;
+    const void* memory = GlobalLock(block);
+    if (!memory)
+        return std::nullopt;
+    std::memcpy(&picture, memory, sizeof picture);
+    GlobalUnlock(block);
+    return picture;
+}
+
+HGLOBAL blockOfMetafilePicture(const METAFILEPICT& picture) {
+    return globalOfBytes(QByteArray(reinterpret_cast<const char*>(&picture), sizeof picture));
+}
+
 void freeHandle(UINT format, HANDLE data) {
     if (!data)
         return;
@@ -295,7 +296,7 @@ void freeHandle(UINT format, HANDLE data) {
         DeleteEnhMetaFile(static_cast<HENHMETAFILE>(data));
     else {
         if (format == CF_METAFILEPICT)
-            if (const auto picture = pictureInBlock(data))
+            if (const auto picture = metafilePictureInBlock(static_cast<HGLOBAL>(data)))
                 DeleteMetaFile(picture->hMF);
         GlobalFree(static_cast<HGLOBAL>(data));
     }

@@ -302,13 +302,8 @@ bool putOnClipboard(HWND window, const METAFILEPICT& picture, bool emptyFirst) {
         return false;
     if (emptyFirst)
         EmptyClipboard();
-    const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof picture);
-    bool taken = false;
-    if (void* memory = block ? GlobalLock(block) : nullptr) {
-        std::memcpy(memory, &picture, sizeof picture);
-        GlobalUnlock(block);
-        taken = SetClipboardData(CF_METAFILEPICT, block) != nullptr;
-    }
+    const HGLOBAL block = kfm::clipboard::blockOfMetafilePicture(picture);
+    const bool taken = block && SetClipboardData(CF_METAFILEPICT, block);
     if (block && !taken)
         GlobalFree(block);
     CloseClipboard();
@@ -317,14 +312,10 @@ bool putOnClipboard(HWND window, const METAFILEPICT& picture, bool emptyFirst) {
 
 // A node of the clipboard's metafile picture: its records and its extents as the size.
 std::unique_ptr<VectorNode> nodeOfPictureBlock(HGLOBAL block) {
-    if (!block || GlobalSize(block) < sizeof(METAFILEPICT))
+    const auto found = block ? kfm::clipboard::metafilePictureInBlock(block) : std::nullopt;
+    if (!found)
         return nullptr;
-    METAFILEPICT picture{};
-    const void* memory = GlobalLock(block);
-    if (!memory)
-        return nullptr;
-    std::memcpy(&picture, memory, sizeof picture);
-    GlobalUnlock(block);
+    const METAFILEPICT& picture = *found;
     const UINT size = GetMetaFileBitsEx(picture.hMF, 0, nullptr);
     if (size == 0)
         return nullptr;
