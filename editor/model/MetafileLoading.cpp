@@ -2,6 +2,7 @@
 
 #include "metafile/EmfPlayer.h"
 #include "metafile/EnhMetafile.h"
+#include "metafile/WinMetafile.h"
 #include "metafile/WmfToEmf.h"
 
 #include <algorithm>
@@ -51,6 +52,17 @@ int GetEnhMetaFileFrameSize(int* width, int* height, HENHMETAFILE metafile) {
     *width = std::abs(header->frame.right() - header->frame.left());
     *height = std::abs(header->frame.bottom() - header->frame.top());
     return 1;
+}
+
+HENHMETAFILE ConvertWinMetaFile(HMETAFILE metafile, int left, int top, int right, int bottom) {
+    const UINT size = GetMetaFileBitsEx(metafile, 0, nullptr);
+    if (size == 0)
+        return nullptr;
+    std::vector<BYTE> bits(size);
+    GetMetaFileBitsEx(metafile, size, bits.data());
+    const METAFILEPICT picture{MM_ANISOTROPIC, std::abs(right - left), std::abs(bottom - top),
+                               nullptr};
+    return SetWinMetaFileBits(size, bits.data(), nullptr, &picture);
 }
 
 int LoadMetaFile(const char* path, VectorObjectRecord* record) {

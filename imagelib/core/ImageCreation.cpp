@@ -216,6 +216,9 @@ KpxHandle KPXCreateImageFromGlobal(HGLOBAL block) {
     auto* header = reinterpret_cast<BITMAPINFOHEADER*>(data);
     if (header->biSize < sizeof(BITMAPINFOHEADER) || header->biSize > blockSize)
         return 0;
+    // Planes times bits per pixel is the depth; more than 32 is no DIB (and would overflow).
+    if (header->biPlanes > 32 || header->biPlanes * header->biBitCount > 32)
+        return 0;
     const int depth = header->biPlanes * header->biBitCount;
     const int width = header->biWidth;
     const int height = header->biHeight;

@@ -76,6 +76,16 @@ BITRA5_API KdrHandle KDRLoadImage(const char* path, int flags);
 BITRA5_API KdrHandle KDRLoadImageOffset(const char* path, std::int32_t offset, int flags);
 // Draws the picture into the rectangle (right and bottom exclusive) of the DC; 1 on success.
 BITRA5_API int KDRStretchDraw(HDC dc, int left, int top, int right, int bottom, KdrHandle image);
+// The picture as a metafile picture whose new metafile the caller owns: mode MM_ANISOTROPIC,
+// extents the size in 0.01 mm (0 and 0 for a picture without a size). 1, or 0 for a handle
+// that is no Windows metafile.
+BITRA5_API int KDRGetMetafile(METAFILEPICT* picture, KdrHandle image);
+// Puts the picture on the clipboard as CF_METAFILEPICT (the only format served), after
+// emptying the clipboard when asked; 1 when the clipboard took it, else 0.
+BITRA5_API int KDRCopyImageToClipboard(HWND window, KdrHandle image, int format, int emptyFirst);
+// A new Windows metafile picture of the clipboard's CF_METAFILEPICT, sized by its extents; 0
+// when the clipboard holds none.
+BITRA5_API KdrHandle KDRCreateImageFromClipboard(HWND window);
 // Writes the picture as a placeable Windows metafile (format 1010 only); 1 on success.
 BITRA5_API int KDRSaveImage(KdrHandle image, const char* path, int formatId, int flags);
 BITRA5_API int KDRDeleteImage(KdrHandle image);

@@ -5,7 +5,8 @@
 // (command-line tools, tests without a GUI) or from another thread they fail (FALSE, null).
 //
 // Handles: CF_DIB, CF_METAFILEPICT, CF_HDROP and registered formats are HGLOBALs, CF_BITMAP an
-// HBITMAP, CF_ENHMETAFILE an HENHMETAFILE.
+// HBITMAP, CF_ENHMETAFILE an HENHMETAFILE. The block of CF_METAFILEPICT holds a METAFILEPICT
+// whose metafile goes with the block.
 // - SetClipboardData takes ownership of its handle: the clipboard frees it when the clipboard is
 //   emptied or another program (or another part of this one) replaces the content.
 // - GetClipboardData gives the clipboard's handle: the one that was set while this program owns
@@ -28,10 +29,16 @@ extern "C" KFM_PLATFORM_API UINT RegisterClipboardFormatA(const char* name);
 // The name a format was registered with; its length, 0 for a format that was not registered.
 extern "C" KFM_PLATFORM_API int GetClipboardFormatNameA(UINT format, char* buffer, int size);
 
+#include <optional>
 #include <string>
 
 namespace kfm::clipboard {
 // The MIME type a registered format travels as between programs: "application/x-" and its name
 // in lower case; empty for formats that were not registered.
 KFM_PLATFORM_API std::string mimeTypeOf(UINT format);
+// The metafile picture a CF_METAFILEPICT block holds; nothing for a block too small for one.
+KFM_PLATFORM_API std::optional<METAFILEPICT> metafilePictureInBlock(HGLOBAL block);
+// A new movable CF_METAFILEPICT block holding the picture (its metafile goes with the block);
+// null when there is no memory for it.
+KFM_PLATFORM_API HGLOBAL blockOfMetafilePicture(const METAFILEPICT& picture);
 } // namespace kfm::clipboard

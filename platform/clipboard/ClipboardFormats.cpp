@@ -6,6 +6,7 @@
 #include "gdi/DibSection.h"
 #include "memory/GlobalMemory.h"
 #include "metafile/EnhMetafile.h"
+#include "metafile/WinMetafile.h"
 #include "metafile/WmfToEmf.h"
 
 #include <QBuffer>
@@ -14,6 +15,7 @@
 #include <QUrl>
 
 #include <cstring>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -65,9 +67,7 @@ std::span<const std::uint8_t> spanOf(const QByteArray& bytes) {
             static_cast<std::size_t>(bytes.size())};
 }
 
-QByteArray emfBytesOf(HANDLE data) {
-    const auto* metafile = static_cast<HENHMETAFILE>(data);
-    const std::vector<std::uint8_t>& bytes = metafile->bytes();
+QByteArray byteArrayOf(const std::vector<std::uint8_t>& bytes) {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()),
                       static_cast<qsizetype>(bytes.size()));
 }
@@ -121,9 +121,7 @@ QByteArray emfBytesOfMimeData(const QMimeData& data) {
             return data.data(type);
     if (!data.hasFormat(kWmf))
         return {};
-    const std::vector<std::uint8_t> emf = metafile::convertWmfToEmf(spanOf(data.data(kWmf))).emf;
-    return QByteArray(reinterpret_cast<const char*>(emf.data()),
-                      static_cast<qsizetype>(emf.size()));
+    return byteArrayOf(metafile::convertWmfToEmf(spanOf(data.data(kWmf))).emf);
 }
 
 HENHMETAFILE metafileOfMimeData(const QMimeData& data) {
@@ -133,11 +131,16 @@ HENHMETAFILE metafileOfMimeData(const QMimeData& data) {
                                               reinterpret_cast<const BYTE*>(emf.constData()));
 }
 
-// The Windows metafile of the data, when it converts (damaged bytes are refused here rather
-// than handed on).
-HGLOBAL windowsMetafileOfMimeData(const QMimeData& data) {
-    const QByteArray wmf = data.data(kWmf);
-    return metafile::convertWmfToEmf(spanOf(wmf)).emf.empty() ? nullptr : globalOfBytes(wmf);
+// A CF_METAFILEPICT block of the data's Windows metafile, when it converts (damaged bytes are
+// refused here rather than handed on).
+HGLOBAL metafilePictureOfMimeData(const QMimeData& data) {
+    const auto picture = metafile::pictureOfWmfFile(spanOf(data.data(kWmf)));
+    if (!picture)
+        return nullptr;
+    const HGLOBAL block = blockOfMetafilePicture(*picture);
+    if (!block)
+        DeleteMetaFile(picture->hMF);
+    return block;
 }
 
 std::vector<std::string> localFilesOf(const QMimeData& data) {
@@ -163,11 +166,12 @@ bool OfferedData::addHandle(UINT format, HANDLE data) {
         addPicture(dibOfBitmap(static_cast<HBITMAP>(data)));
         return true;
     case CF_ENHMETAFILE:
-        addBytes(kEmf, emfBytesOf(data));
-        addBytes(kEmfRegistered, emfBytesOf(data));
+        addBytes(kEmf, byteArrayOf(static_cast<HENHMETAFILE>(data)->bytes()));
+        addBytes(kEmfRegistered, byteArrayOf(static_cast<HENHMETAFILE>(data)->bytes()));
         return true;
     case CF_METAFILEPICT:
-        addBytes(kWmf, bytesOfGlobal(data));
+        if (const auto picture = metafilePictureInBlock(static_cast<HGLOBAL>(data)))
+            addBytes(kWmf, byteArrayOf(metafile::wmfFileOfPicture(*picture)));
         return true;
     case CF_HDROP:
         addBytes(kUriList, uriListOfDrop(data));
@@ -255,7 +259,7 @@ HANDLE handleFromMimeData(const QMimeData& data, UINT format) {
     case CF_ENHMETAFILE:
         return metafileOfMimeData(data);
     case CF_METAFILEPICT:
-        return windowsMetafileOfMimeData(data);
+        return metafilePictureOfMimeData(data);
     case CF_HDROP: {
         const std::vector<std::string> paths = localFilesOf(data);
         return paths.empty() ? nullptr : makeDropFilesBlock(paths);
@@ -267,6 +271,22 @@ HANDLE handleFromMimeData(const QMimeData& data, UINT format) {
     return type.isEmpty() || !data.hasFormat(type) ? nullptr : globalOfBytes(data.data(type));
 }
 
+std::optional<METAFILEPICT> metafilePictureInBlock(HGLOBAL block) {
+    METAFILEPICT picture{};
+    if (GlobalSize(block) < sizeof picture)
+        return std::nullopt;
+    const void* memory = GlobalLock(block);
+    if (!memory)
+        return std::nullopt;
+    std::memcpy(&picture, memory, sizeof picture);
+    GlobalUnlock(block);
+    return picture;
+}
+
+HGLOBAL blockOfMetafilePicture(const METAFILEPICT& picture) {
+    return globalOfBytes(QByteArray(reinterpret_cast<const char*>(&picture), sizeof picture));
+}
+
 void freeHandle(UINT format, HANDLE data) {
     if (!data)
         return;
@@ -274,8 +294,12 @@ void freeHandle(UINT format, HANDLE data) {
         DeleteBitmap(static_cast<HBITMAP>(data));
     else if (format == CF_ENHMETAFILE)
         DeleteEnhMetaFile(static_cast<HENHMETAFILE>(data));
-    else
+    else {
+        if (format == CF_METAFILEPICT)
+            if (const auto picture = metafilePictureInBlock(static_cast<HGLOBAL>(data)))
+                DeleteMetaFile(picture->hMF);
         GlobalFree(static_cast<HGLOBAL>(data));
+    }
 }
 
 } // namespace kfm::clipboard

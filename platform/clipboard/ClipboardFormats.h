@@ -7,8 +7,10 @@
 //   Qt reads, as a packed DIB;
 // - CF_ENHMETAFILE: "image/x-emf" and "image/emf" (the EMF bytes); read also from a Windows
 //   metafile, converted;
-// - CF_METAFILEPICT: "image/x-wmf". There is no Windows metafile handle here: the format's data
-//   is an HGLOBAL holding the metafile's bytes (placeable or plain);
+// - CF_METAFILEPICT: "image/x-wmf". The format's data is an HGLOBAL holding a METAFILEPICT
+//   whose metafile the clipboard owns with the block. Offered as a placeable WMF whose box is
+//   the picture's size (plain when it has none); read from a placeable or plain WMF that
+//   converts, the extents taken from the placeable box (0 and 0 for a plain one);
 // - CF_HDROP: "text/uri-list" of local files, as the DROPFILES record with wide names.
 
 #include <QByteArray>

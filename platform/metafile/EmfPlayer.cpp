@@ -310,6 +310,7 @@ private:
     bool selectObject(const Record& rec);
     bool clipRegion(const Record& rec);
     bool stretchDib(const Record& rec);
+    void drawImagePart(const QRectF& dest, const QRectF& source, const QImage& image);
     bool bitBlt(const Record& rec);
     bool restoreDc(const Record& rec);
     bool modifyWorld(const Record& rec, bool set);
@@ -723,20 +724,42 @@ bool Player::clipRegion(const Record& rec) {
     return true;
 }
 
+void Player::drawImagePart(const QRectF& dest, const QRectF& source, const QImage& image) {
+    // Only the part of the source inside the image is drawn, onto the matching part of the
+    // destination. A rectangle given right to left or bottom to top mirrors the picture; Qt's
+    // scaled drawing reads outside the image for such rectangles, so the part is mirrored here.
+    const QRectF from = source.normalized();
+    const QRectF to = dest.normalized();
+    const QRect inside = from.intersected(QRectF(image.rect())).toAlignedRect() & image.rect();
+    if (inside.isEmpty() || from.isEmpty() || to.isEmpty())
+        return;
+    const bool mirrorX = (dest.width() < 0) != (source.width() < 0);
+    const bool mirrorY = (dest.height() < 0) != (source.height() < 0);
+    const double sx = to.width() / from.width();
+    const double sy = to.height() / from.height();
+    const double left = mirrorX ? to.right() - (inside.right() + 1 - from.left()) * sx
+                                : to.left() + (inside.left() - from.left()) * sx;
+    const double top = mirrorY ? to.bottom() - (inside.bottom() + 1 - from.top()) * sy
+                               : to.top() + (inside.top() - from.top()) * sy;
+    const QImage part = image.copy(inside).mirrored(mirrorX, mirrorY);
+    painter_.drawImage(QRectF(left, top, inside.width() * sx, inside.height() * sy), part,
+                       QRectF(part.rect()));
+}
+
 bool Player::stretchDib(const Record& rec) {
     if (!rec.has(0, 80))
         return false;
     const QRectF dest(rec.i32At(24), rec.i32At(28), rec.i32At(72), rec.i32At(76));
-    const QRect source(rec.i32At(32), rec.i32At(36), rec.i32At(40), rec.i32At(44));
+    const QRectF source(rec.i32At(32), rec.i32At(36), rec.i32At(40), rec.i32At(44));
     const QImage image = decodeDib(rec, *rec.u32(48), *rec.u32(52), *rec.u32(56), *rec.u32(60));
     if (image.isNull())
         return true; // nothing usable to draw; the picture goes on
     painter_.setTransform(logicalToPainter());
     painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
     // The source rectangle counts rows from the bottom of the DIB.
-    const QRect flipped(source.x(), image.height() - source.y() - source.height(), source.width(),
-                        source.height());
-    painter_.drawImage(dest, image, flipped);
+    const QRectF flipped(source.x(), image.height() - source.y() - source.height(), source.width(),
+                         source.height());
+    drawImagePart(dest, flipped, image);
     return true;
 }
 
@@ -759,8 +782,8 @@ bool Player::bitBlt(const Record& rec) {
     }
     const QImage image = decodeDib(rec, *rec.u32(84), cbBmi, *rec.u32(92), *rec.u32(96));
     if (!image.isNull())
-        painter_.drawImage(dest, image,
-                           QRectF(rec.i32At(44), rec.i32At(48), dest.width(), dest.height()));
+        drawImagePart(dest, QRectF(rec.i32At(44), rec.i32At(48), dest.width(), dest.height()),
+                      image);
     return true;
 }
 

@@ -493,6 +493,26 @@ std::optional<WmfPlaceableBox> readPlaceableBox(std::span<const std::uint8_t> wm
     return box;
 }
 
+std::vector<std::uint8_t> placeableHeaderOf(const WmfPlaceableBox& box) {
+    std::vector<std::uint8_t> header(kPlaceableSize, 0);
+    const auto put16 = [&](std::size_t at, int v) {
+        header[at] = static_cast<std::uint8_t>(v);
+        header[at + 1] = static_cast<std::uint8_t>(v >> 8);
+    };
+    put16(0, static_cast<int>(kPlaceableKey & 0xFFFF));
+    put16(2, static_cast<int>(kPlaceableKey >> 16));
+    put16(6, box.left);
+    put16(8, box.top);
+    put16(10, box.right);
+    put16(12, box.bottom);
+    put16(14, box.unitsPerInch);
+    int checksum = 0;
+    for (std::size_t at = 0; at < 20; at += 2)
+        checksum ^= header[at] | (header[at + 1] << 8);
+    put16(20, checksum);
+    return header;
+}
+
 WmfConversion convertWmfToEmf(std::span<const std::uint8_t> wmf, const WmfPicture* picture) {
     WmfConversion result;
     if (wmf.size() > kMaxWmfBytes)

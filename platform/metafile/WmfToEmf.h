@@ -37,6 +37,9 @@ struct WmfConversion {
 // The placeable header of the bytes, when they start with one.
 KFM_PLATFORM_API std::optional<WmfPlaceableBox> readPlaceableBox(std::span<const std::uint8_t> wmf);
 
+// The 22-byte placeable header of the box, with its checksum.
+KFM_PLATFORM_API std::vector<std::uint8_t> placeableHeaderOf(const WmfPlaceableBox& box);
+
 KFM_PLATFORM_API WmfConversion convertWmfToEmf(std::span<const std::uint8_t> wmf,
                                                const WmfPicture* picture = nullptr);
 

@@ -43,23 +43,32 @@ KFM_DECLARE_HANDLE(HPEN);
 using HMODULE = HINSTANCE;
 using HANDLE = void*;
 
-// A bitmap handle names a DIB section of platform/gdi; a metafile handle an EnhMetafile.
+// A bitmap handle names a DIB section of platform/gdi; an enhanced metafile handle an
+// EnhMetafile, a Windows metafile handle a WinMetafile.
 namespace kfm::gdi {
 struct DibSection;
 }
 using HBITMAP = kfm::gdi::DibSection*;
 namespace kfm::metafile {
 class EnhMetafile;
-}
+class WinMetafile;
+} // namespace kfm::metafile
 using HENHMETAFILE = kfm::metafile::EnhMetafile*;
+using HMETAFILE = kfm::metafile::WinMetafile*;
 
 constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
     return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) |
            (static_cast<COLORREF>(b) << 16);
 }
-constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); }
-constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); }
-constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); }
+constexpr BYTE GetRValue(COLORREF c) {
+    return static_cast<BYTE>(c & 0xFF);
+}
+constexpr BYTE GetGValue(COLORREF c) {
+    return static_cast<BYTE>((c >> 8) & 0xFF);
+}
+constexpr BYTE GetBValue(COLORREF c) {
+    return static_cast<BYTE>((c >> 16) & 0xFF);
+}
 
 struct POINT {
     LONG x;
@@ -195,6 +204,19 @@ constexpr UINT CF_DIB = 8;
 constexpr UINT CF_ENHMETAFILE = 14;
 constexpr UINT CF_METAFILEPICT = 3;
 constexpr UINT CF_HDROP = 15;
+
+// The mapping modes whose picture extents are sizes in 0.01 mm.
+constexpr LONG MM_ISOTROPIC = 7;
+constexpr LONG MM_ANISOTROPIC = 8;
+
+// A Windows metafile with the size it is meant to be shown at: for MM_ISOTROPIC and
+// MM_ANISOTROPIC the extents are 0.01 mm, 0 when the picture gives no size.
+struct METAFILEPICT {
+    LONG mm;
+    LONG xExt;
+    LONG yExt;
+    HMETAFILE hMF;
+};
 
 // Window messages the system's own layers use.
 constexpr UINT WM_COMMAND = 0x0111;

@@ -2,8 +2,11 @@
 
 #include "Bitra5ResourceIds.h"
 #include "FormatSniffing.h"
+#include "clipboard/Clipboard.h"
 #include "debug/DebugOutput.h"
+#include "memory/GlobalMemory.h"
 #include "metafile/EnhMetafile.h"
+#include "metafile/WinMetafile.h"
 #include "metafile/WmfToEmf.h"
 #include "resources/ResourceLibrary.h"
 
@@ -233,26 +236,6 @@ template <typename F, typename R> R withNode(KdrHandle image, R fallback, F f) {
     return found == nodes().end() ? fallback : f(*found->second);
 }
 
-void putU16(std::vector<std::uint8_t>& out, std::size_t at, std::uint16_t v) {
-    out[at] = static_cast<std::uint8_t>(v);
-    out[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-// The placeable header for a picture of right x bottom thousandths of an inch.
-std::vector<std::uint8_t> placeableHeader(int right, int bottom) {
-    std::vector<std::uint8_t> h(kPlaceableSize, 0);
-    putU16(h, 0, static_cast<std::uint16_t>(kPlaceableKey));
-    putU16(h, 2, static_cast<std::uint16_t>(kPlaceableKey >> 16));
-    putU16(h, 10, static_cast<std::uint16_t>(right));
-    putU16(h, 12, static_cast<std::uint16_t>(bottom));
-    putU16(h, 14, 1000);
-    std::uint16_t checksum = 0;
-    for (std::size_t i = 0; i < 10; ++i)
-        checksum ^= u16(h, 2 * i);
-    putU16(h, 20, checksum);
-    return h;
-}
-
 int saveWmf(const WmfData& wmf, const char* path) {
     std::vector<std::uint8_t> out;
     if (wmf.hasSize) {
@@ -263,7 +246,11 @@ int saveWmf(const WmfData& wmf, const char* path) {
             right /= 2;
             bottom /= 2;
         }
-        out = placeableHeader(static_cast<int>(right), static_cast<int>(bottom));
+        kfm::metafile::WmfPlaceableBox box;
+        box.right = static_cast<int>(right);
+        box.bottom = static_cast<int>(bottom);
+        box.unitsPerInch = 1000;
+        out = kfm::metafile::placeableHeaderOf(box);
     }
     // Without a size the records are written as a plain metafile rather than under an empty box.
     out.insert(out.end(), wmf.bits.begin(), wmf.bits.end());
@@ -274,22 +261,78 @@ int saveWmf(const WmfData& wmf, const char* path) {
     return std::fclose(file) == 0 && written ? 1 : 0;
 }
 
+// The picture's metafile size: 0.01 mm, 0 and 0 when it has none.
+METAFILEPICT pictureSizeOf(const WmfData& wmf) {
+    METAFILEPICT picture{MM_ANISOTROPIC, 0, 0, nullptr};
+    if (wmf.hasSize) {
+        picture.xExt = static_cast<LONG>(std::lround(wmf.widthMm * 100.0));
+        picture.yExt = static_cast<LONG>(std::lround(wmf.heightMm * 100.0));
+    }
+    return picture;
+}
+
 int drawWmf(HDC dc, const WmfData& wmf, int left, int top, int right, int bottom) {
     if (right <= left || bottom <= top)
         return 0;
-    kfm::metafile::WmfPicture picture;
-    picture.widthHimetric = wmf.hasSize ? static_cast<int>(std::lround(wmf.widthMm * 100)) : 0;
-    picture.heightHimetric = wmf.hasSize ? static_cast<int>(std::lround(wmf.heightMm * 100)) : 0;
-    const auto converted =
-        kfm::metafile::convertWmfToEmf(wmf.bits, wmf.hasSize ? &picture : nullptr);
+    const METAFILEPICT size = pictureSizeOf(wmf);
     HENHMETAFILE metafile =
-        SetEnhMetaFileBits(static_cast<UINT>(converted.emf.size()), converted.emf.data());
+        SetWinMetaFileBits(static_cast<UINT>(wmf.bits.size()), wmf.bits.data(), nullptr, &size);
     if (!metafile)
         return 0;
     const RECT rect{left, top, right - 1, bottom - 1};
     const BOOL played = PlayEnhMetaFile(dc, metafile, &rect);
     DeleteEnhMetaFile(metafile);
     return played ? 1 : 0;
+}
+
+// The metafile picture of a Windows metafile, with a new metafile the caller owns.
+bool metafilePictureOf(const WmfData& wmf, METAFILEPICT& picture) {
+    const HMETAFILE metafile =
+        SetMetaFileBitsEx(static_cast<UINT>(wmf.bits.size()), wmf.bits.data());
+    if (!metafile)
+        return false;
+    picture = pictureSizeOf(wmf);
+    picture.hMF = metafile;
+    return true;
+}
+
+// Hands the picture to the clipboard, which then owns it; false when it did not take it.
+bool putOnClipboard(HWND window, const METAFILEPICT& picture, bool emptyFirst) {
+    if (!OpenClipboard(window))
+        return false;
+    if (emptyFirst)
+        EmptyClipboard();
+    const HGLOBAL block = kfm::clipboard::blockOfMetafilePicture(picture);
+    const bool taken = block && SetClipboardData(CF_METAFILEPICT, block);
+    if (block && !taken)
+        GlobalFree(block);
+    CloseClipboard();
+    return taken;
+}
+
+// A node of the clipboard's metafile picture: its records and its extents as the size.
+std::unique_ptr<VectorNode> nodeOfPictureBlock(HGLOBAL block) {
+    const auto found = block ? kfm::clipboard::metafilePictureInBlock(block) : std::nullopt;
+    if (!found)
+        return nullptr;
+    const METAFILEPICT& picture = *found;
+    const UINT size = GetMetaFileBitsEx(picture.hMF, 0, nullptr);
+    if (size == 0)
+        return nullptr;
+    auto node = std::make_unique<VectorNode>();
+    node->formatId = kVectorWmf;
+    node->width = picture.xExt;
+    node->height = picture.yExt;
+    node->wmf.bits.resize(size);
+    GetMetaFileBitsEx(picture.hMF, size, node->wmf.bits.data());
+    // A picture without a size (extents 0, or negative ones that give only the aspect ratio)
+    // stays without one, so that it is saved plain rather than under an empty box.
+    node->wmf.hasSize = picture.xExt > 0 && picture.yExt > 0;
+    if (node->wmf.hasSize) {
+        node->wmf.widthMm = static_cast<float>(picture.xExt / 100.0);
+        node->wmf.heightMm = static_cast<float>(picture.yExt / 100.0);
+    }
+    return node;
 }
 
 int enumerate(const std::vector<int>& order, int index, KpxFormatEntry* entry) {
@@ -451,6 +494,37 @@ int KDRStretchDraw(HDC dc, int left, int top, int right, int bottom, KdrHandle i
     return withNode(image, 0, [&](const VectorNode& node) {
         return node.formatId == kVectorWmf ? drawWmf(dc, node.wmf, left, top, right, bottom) : 0;
     });
+}
+
+int KDRGetMetafile(METAFILEPICT* picture, KdrHandle image) {
+    if (!picture)
+        return 0;
+    return withNode(image, 0, [&](const VectorNode& node) {
+        return node.formatId == kVectorWmf && metafilePictureOf(node.wmf, *picture) ? 1 : 0;
+    });
+}
+
+int KDRCopyImageToClipboard(HWND window, KdrHandle image, int format, int emptyFirst) {
+    // Only metafile pictures are served.
+    if (format != static_cast<int>(CF_METAFILEPICT))
+        return 0;
+    METAFILEPICT picture{};
+    if (!KDRGetMetafile(&picture, image))
+        return 0;
+    if (putOnClipboard(window, picture, emptyFirst != 0))
+        return 1;
+    DeleteMetaFile(picture.hMF);
+    return 0;
+}
+
+KdrHandle KDRCreateImageFromClipboard(HWND window) {
+    if (!OpenClipboard(window))
+        return 0;
+    std::unique_ptr<VectorNode> node;
+    if (IsClipboardFormatAvailable(CF_METAFILEPICT))
+        node = nodeOfPictureBlock(static_cast<HGLOBAL>(GetClipboardData(CF_METAFILEPICT)));
+    CloseClipboard();
+    return node ? addNode(std::move(node)) : 0;
 }
 
 int KDRSaveImage(KdrHandle image, const char* path, int formatId, int) {

@@ -1,5 +1,7 @@
 #include "MetafileLoading.h"
 
+#include "metafile/WinMetafile.h"
+
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -73,6 +75,33 @@ TEST_F(MetafileLoading, UnconvertibleWmfWithAPlaceableBoxFails) {
     EXPECT_EQ(LoadMetaFile(write("cut.wmf", bytes).c_str(), &record), 0);
     EXPECT_FALSE(record.metafile);
     EXPECT_EQ(record.sourceRight, 0);
+}
+
+// A Windows metafile converts at the size of the box, whichever way round its corners are
+// given; an empty box leaves the size to the records. The given metafile stays valid.
+TEST(ConvertWinMetaFile, SizesTheEnhancedMetafileByTheBox) {
+    auto bytes = dataFile("drawing.wmf");
+    bytes.erase(bytes.begin(), bytes.begin() + 22);
+    const HMETAFILE metafile = SetMetaFileBitsEx(UINT(bytes.size()), bytes.data());
+    ASSERT_NE(metafile, nullptr);
+    const auto frameOf = [&](int left, int top, int right, int bottom) {
+        const OwnedMetafile converted(ConvertWinMetaFile(metafile, left, top, right, bottom));
+        int width = 0, height = 0;
+        EXPECT_TRUE(converted);
+        if (converted)
+            GetEnhMetaFileFrameSize(&width, &height, converted.get());
+        return std::pair{width, height};
+    };
+    const auto [width, height] = frameOf(3000, 0, 100, 1500);
+    EXPECT_NEAR(width, 2900, 30);
+    EXPECT_NEAR(height, 1500, 30);
+    EXPECT_EQ(frameOf(0, 1500, 2900, 0), frameOf(3000, 0, 100, 1500));
+    const auto own = frameOf(5, 5, 5, 5);
+    EXPECT_GT(own.first, 0);
+    EXPECT_NE(own, frameOf(3000, 0, 100, 1500));
+    EXPECT_EQ(GetMetaFileBitsEx(metafile, 0, nullptr), bytes.size());
+    DeleteMetaFile(metafile);
+    EXPECT_EQ(ConvertWinMetaFile(nullptr, 0, 0, 10, 10), nullptr);
 }
 
 TEST_F(MetafileLoading, MissingOrForeignFilesFail) {

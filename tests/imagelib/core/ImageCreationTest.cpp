@@ -266,6 +266,14 @@ TEST_F(ImageCreationTest, BrokenPackedDibsAreRefused) {
     HGLOBAL rle = packedDib(4, 4, 8, 1, {}, pixels);
     EXPECT_EQ(KPXCreateImageFromGlobal(rle), 0);
     GlobalFree(rle);
+    // Planes and bits per pixel whose product is no depth.
+    HGLOBAL planes = packedDib(4, 4, 24, BI_RGB, {}, pixels);
+    auto* header = static_cast<BITMAPINFOHEADER*>(GlobalLock(planes));
+    header->biPlanes = 0xFFFF;
+    header->biBitCount = 0xFFFF;
+    GlobalUnlock(planes);
+    EXPECT_EQ(KPXCreateImageFromGlobal(planes), 0);
+    GlobalFree(planes);
     EXPECT_EQ(KPXCreateImageFromGlobal(nullptr), 0);
     EXPECT_EQ(KpxLiveImageCount(), 0);
 }

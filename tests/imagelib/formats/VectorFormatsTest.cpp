@@ -1,8 +1,15 @@
 #include "Bitra5.h"
 
 #include "TestSupport.h"
+#include "clipboard/Clipboard.h"
 #include "gdi/DeviceContext.h"
 #include "gdi/DibSection.h"
+#include "memory/GlobalMemory.h"
+#include "metafile/WinMetafile.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 
 #include <gtest/gtest.h>
 
@@ -236,6 +243,146 @@ TEST(VectorFormats, DrawsAWindowsMetafileIntoTheRectangle) {
     EXPECT_GT(left, 2 * right);
     DeleteBitmap(bitmap);
     KDRDeleteImage(image);
+}
+
+// A loaded picture of the file's bytes; the handle is deleted at the end of the scope.
+struct LoadedPicture {
+    LoadedPicture(const kfm::test::TempDir& dir, const Bytes& bytes) {
+        const std::string path = dir.file("picture.wmf");
+        EXPECT_TRUE(kfm::test::writeFileBytes(path, bytes));
+        handle = KDRLoadImage(path.c_str(), 0);
+    }
+    ~LoadedPicture() { KDRDeleteImage(handle); }
+    KdrHandle handle = 0;
+};
+
+Bytes recordsOf(HMETAFILE metafile) {
+    Bytes bits(GetMetaFileBitsEx(metafile, 0, nullptr));
+    GetMetaFileBitsEx(metafile, static_cast<UINT>(bits.size()), bits.data());
+    return bits;
+}
+
+// The metafile picture: mode 8, extents the size in 0.01 mm (none for a plain metafile), and a
+// metafile of the records that the caller owns.
+TEST(VectorFormats, GivesItsMetafilePicture) {
+    const kfm::test::TempDir dir;
+    const struct {
+        const char* name;
+        Bytes bytes;
+        LONG xExt, yExt;
+    } cases[] = {
+        {"placeable", placeable(1000, 500, 1000), 2540, 1270},
+        {"placeable of 299 mm", placeable(2990, 2990, 254), 0, 0},
+        {"plain", plainMetafile(), 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const LoadedPicture picture(dir, c.bytes);
+        ASSERT_GT(picture.handle, 0);
+        METAFILEPICT result{};
+        ASSERT_EQ(KDRGetMetafile(&result, picture.handle), 1);
+        EXPECT_EQ(result.mm, 8);
+        EXPECT_EQ(result.xExt, c.xExt);
+        EXPECT_EQ(result.yExt, c.yExt);
+        ASSERT_NE(result.hMF, nullptr);
+        EXPECT_EQ(recordsOf(result.hMF), plainMetafile());
+        EXPECT_TRUE(DeleteMetaFile(result.hMF));
+    }
+    METAFILEPICT result{};
+    EXPECT_EQ(KDRGetMetafile(&result, 99), 0);
+    EXPECT_EQ(result.hMF, nullptr);
+    const LoadedPicture picture(dir, placeable(10, 10, 96));
+    EXPECT_EQ(KDRGetMetafile(nullptr, picture.handle), 0);
+}
+
+class VectorClipboard : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { kfm::test::ensureGuiApplication(); }
+    void TearDown() override {
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
+    }
+    static void putForeign(const char* type, const Bytes& bytes) {
+        auto* data = new QMimeData;
+        data->setData(type, QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                       static_cast<qsizetype>(bytes.size())));
+        QGuiApplication::clipboard()->setMimeData(data);
+    }
+};
+
+// Copy then paste: the same records, the extents as the size, a picture with a size.
+TEST_F(VectorClipboard, PicturesGoToTheClipboardAndComeBack) {
+    const kfm::test::TempDir dir;
+    const LoadedPicture copied(dir, placeable(1000, 500, 1000));
+    ASSERT_GT(copied.handle, 0);
+    ASSERT_EQ(KDRCopyImageToClipboard(nullptr, copied.handle, CF_METAFILEPICT, 1), 1);
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_METAFILEPICT));
+    EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasFormat("image/x-wmf"));
+
+    const KdrHandle pasted = KDRCreateImageFromClipboard(nullptr);
+    ASSERT_GT(pasted, 0);
+    EXPECT_NE(pasted, copied.handle);
+    EXPECT_EQ(KDRWidth(pasted), 2540);
+    EXPECT_EQ(KDRHeight(pasted), 1270);
+    METAFILEPICT picture{};
+    ASSERT_EQ(KDRGetMetafile(&picture, pasted), 1);
+    EXPECT_EQ(picture.xExt, 2540);
+    EXPECT_EQ(picture.yExt, 1270);
+    EXPECT_EQ(recordsOf(picture.hMF), plainMetafile());
+    DeleteMetaFile(picture.hMF);
+    // Saved with its size: 25.4 by 12.7 mm.
+    const std::string saved = dir.file("pasted.wmf");
+    ASSERT_EQ(KDRSaveImage(pasted, saved.c_str(), 1010, 0), 1);
+    const Bytes written = kfm::test::readFileBytes(saved);
+    ASSERT_EQ(written.size(), 22u + plainMetafile().size());
+    EXPECT_EQ(headerWord(written, 10), 1000);
+    EXPECT_EQ(headerWord(written, 12), 500);
+    KDRDeleteImage(pasted);
+}
+
+// Only metafile pictures are served: other formats and bad handles leave the clipboard alone.
+TEST_F(VectorClipboard, OtherFormatsAndBadHandlesLeaveTheClipboardAlone) {
+    const kfm::test::TempDir dir;
+    const LoadedPicture copied(dir, placeable(1000, 500, 1000));
+    ASSERT_GT(copied.handle, 0);
+    putForeign("text/plain", Bytes{'k', 'e', 'e', 'p'});
+    for (const int format : {0, 2, 8, 14})
+        EXPECT_EQ(KDRCopyImageToClipboard(nullptr, copied.handle, format, 1), 0) << format;
+    EXPECT_EQ(KDRCopyImageToClipboard(nullptr, 99, CF_METAFILEPICT, 1), 0);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "keep");
+    EXPECT_EQ(KDRCreateImageFromClipboard(nullptr), 0);
+}
+
+// A plain metafile from another program has no size: extents 0, and it is saved plain rather
+// than under an empty box that no reader could size.
+TEST_F(VectorClipboard, APictureWithoutSizeStaysWithoutOne) {
+    const kfm::test::TempDir dir;
+    const Bytes drawing = kfm::test::readFileBytes(kfm::test::testDataPath("metafile/drawing.wmf"));
+    const Bytes records(drawing.begin() + 22, drawing.end());
+    putForeign("image/x-wmf", records);
+    const KdrHandle pasted = KDRCreateImageFromClipboard(nullptr);
+    ASSERT_GT(pasted, 0);
+    EXPECT_EQ(KDRWidth(pasted), 0);
+    EXPECT_EQ(KDRHeight(pasted), 0);
+    const std::string saved = dir.file("plain.wmf");
+    ASSERT_EQ(KDRSaveImage(pasted, saved.c_str(), 1010, 0), 1);
+    EXPECT_EQ(kfm::test::readFileBytes(saved), records);
+    KDRDeleteImage(pasted);
+}
+
+// Damaged metafiles of other programs make no picture.
+TEST_F(VectorClipboard, DamagedMetafilesOnTheClipboardMakeNothing) {
+    const Bytes drawing = kfm::test::readFileBytes(kfm::test::testDataPath("metafile/drawing.wmf"));
+    Bytes emptyBox = drawing;
+    put16(emptyBox, 10, 0);
+    const Bytes cases[] = {Bytes(drawing.begin(), drawing.begin() + 30), Bytes(64, 0xFF), emptyBox,
+                           Bytes()};
+    for (const Bytes& bytes : cases) {
+        putForeign("image/x-wmf", bytes);
+        EXPECT_EQ(KDRCreateImageFromClipboard(nullptr), 0) << bytes.size();
+    }
 }
 
 TEST(VectorFormats, OutsideLibrariesAreCountedButNoneLoads) {

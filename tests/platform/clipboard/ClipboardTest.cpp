@@ -7,6 +7,8 @@
 #include "gdi/DibSection.h"
 #include "memory/GlobalMemory.h"
 #include "metafile/EnhMetafile.h"
+#include "metafile/WinMetafile.h"
+#include "metafile/WmfToEmf.h"
 
 #include "EmfFixtures.h"
 #include "TestSupport.h"
@@ -353,17 +355,99 @@ TEST_F(DesktopClipboard, MetafilesOfOtherProgramsArriveAsEnhancedMetafiles) {
     putForeign({{"image/x-wmf", toQByteArray(wmf)}});
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_METAFILEPICT));
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_ENHMETAFILE)); // converted, as on Windows
-    EXPECT_EQ(read(CF_METAFILEPICT), toQByteArray(wmf));
     ASSERT_TRUE(OpenClipboard(nullptr));
     const auto converted = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
     ASSERT_NE(converted, nullptr);
     EXPECT_TRUE(converted->hasValidHeader());
     CloseClipboard();
+}
 
-    // A Windows metafile this program puts goes out as it stands.
-    HGLOBAL block = globalOf(toQByteArray(wmf));
-    put({{CF_METAFILEPICT, block}});
-    EXPECT_EQ(desktop().mimeData()->data("image/x-wmf"), toQByteArray(wmf));
+// The bytes other programs read and write for a Windows metafile picture.
+QByteArray placeableWmf(int right, int bottom, int unitsPerInch, const QByteArray& records) {
+    kfm::metafile::WmfPlaceableBox box;
+    box.right = right;
+    box.bottom = bottom;
+    box.unitsPerInch = unitsPerInch;
+    return toQByteArray(kfm::metafile::placeableHeaderOf(box)) + records;
+}
+
+int word(const QByteArray& bytes, int at) {
+    return static_cast<std::uint8_t>(bytes[at]) | (static_cast<std::uint8_t>(bytes[at + 1]) << 8);
+}
+
+// A metafile picture goes out as a placeable WMF whose box is its size (finer units when they
+// fit the header, coarser ones when they do not), or plain when it has no size; what other
+// programs put comes back as a picture of the box's size.
+TEST_F(DesktopClipboard, MetafilePicturesTravelAsPlaceableMetafiles) {
+    Bytes file = kfm::test::readFileBytes(kfm::test::testDataPath("metafile/drawing.wmf"));
+    ASSERT_GT(file.size(), 22u);
+    const QByteArray records = toQByteArray(Bytes(file.begin() + 22, file.end()));
+    const struct {
+        const char* name;
+        LONG mm, xExt, yExt;
+        int right, bottom, units; // units 0: plain
+    } cases[] = {
+        {"small", MM_ANISOTROPIC, 2898, 1500, 2898, 1500, 2540},
+        {"isotropic", MM_ISOTROPIC, 32767, 100, 32767, 100, 2540},
+        {"beyond the header", MM_ANISOTROPIC, 100000, 50000, 25000, 12500, 635},
+        {"no size", MM_ANISOTROPIC, 0, 0, 0, 0, 0},
+        {"aspect ratio only", MM_ANISOTROPIC, -3, -2, 0, 0, 0},
+        {"other mapping mode", 1, 300, 200, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const METAFILEPICT picture{
+            c.mm, c.xExt, c.yExt,
+            SetMetaFileBitsEx(UINT(records.size()), reinterpret_cast<const BYTE*>(records.data()))};
+        ASSERT_NE(picture.hMF, nullptr);
+        put({{CF_METAFILEPICT,
+              globalOf(QByteArray(reinterpret_cast<const char*>(&picture), sizeof picture))}});
+        const QByteArray offered = desktop().mimeData()->data("image/x-wmf");
+        if (c.units == 0) {
+            EXPECT_EQ(offered, records);
+            continue;
+        }
+        EXPECT_EQ(offered, placeableWmf(c.right, c.bottom, c.units, records));
+        int checksum = 0;
+        for (int i = 0; i < 10; ++i)
+            checksum ^= word(offered, 2 * i);
+        EXPECT_EQ(word(offered, 20), checksum);
+        // The enhanced metafile the desktop's Windows metafile converts into.
+        EXPECT_TRUE(IsClipboardFormatAvailable(CF_ENHMETAFILE));
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EXPECT_NE(GetClipboardData(CF_ENHMETAFILE), nullptr);
+        CloseClipboard();
+    }
+
+    // Placeable or plain from another program: a picture sized by the box, its records held.
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        LONG xExt, yExt;
+    } foreign[] = {
+        {"drawing", toQByteArray(file), 2898, 2898},
+        {"hundredths of a millimetre", placeableWmf(2898, 1500, 2540, records), 2898, 1500},
+        {"coarse units", placeableWmf(25000, 12500, 635, records), 100000, 50000},
+        {"plain", records, 0, 0},
+    };
+    for (const auto& f : foreign) {
+        SCOPED_TRACE(f.name);
+        putForeign({{"image/x-wmf", f.bytes}});
+        EXPECT_TRUE(IsClipboardFormatAvailable(CF_METAFILEPICT));
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        const HANDLE block = GetClipboardData(CF_METAFILEPICT);
+        ASSERT_NE(block, nullptr);
+        METAFILEPICT picture{};
+        ASSERT_GE(GlobalSize(static_cast<HGLOBAL>(block)), sizeof picture);
+        std::memcpy(&picture, GlobalLock(static_cast<HGLOBAL>(block)), sizeof picture);
+        GlobalUnlock(static_cast<HGLOBAL>(block));
+        EXPECT_EQ(picture.mm, MM_ANISOTROPIC);
+        EXPECT_EQ(picture.xExt, f.xExt);
+        EXPECT_EQ(picture.yExt, f.yExt);
+        ASSERT_NE(picture.hMF, nullptr);
+        EXPECT_EQ(toQByteArray(picture.hMF->bytes()), records);
+        CloseClipboard();
+    }
 }
 
 struct DamagedData {
@@ -406,6 +490,10 @@ TEST_F(DesktopClipboard, DamagedDataOfOtherProgramsGiveNothing) {
         {"garbage emf", "image/emf", QByteArray(200, '\x01'), CF_ENHMETAFILE},
         {"truncated wmf", "image/x-wmf", toQByteArray(wmf).left(30), CF_METAFILEPICT},
         {"garbage wmf as emf", "image/x-wmf", QByteArray(64, '\xff'), CF_ENHMETAFILE},
+        {"wmf of an empty box", "image/x-wmf", placeableWmf(0, 0, 1000, toQByteArray(wmf).mid(22)),
+         CF_METAFILEPICT},
+        {"wmf records with a damaged header", "image/x-wmf",
+         toQByteArray(wmf).mid(22).replace(2, 1, "\x07"), CF_METAFILEPICT},
     };
     for (const DamagedData& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,6 @@
 #include "metafile/EmfPlayer.h"
 
+#include "EmfFixtures.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -158,6 +159,49 @@ TEST_F(EmfPlayer, DamagedStreamsFailCleanly) {
         render(bytes, QSize(64, 64), &result);
         EXPECT_EQ(result.status, c.status) << c.name;
     }
+}
+
+// A 2 x 1 picture of 32 bits, red then blue, drawn by StretchDIBits from the source rectangle
+// onto the destination rectangle of a 4 x 2 picture.
+std::vector<std::uint8_t> stretchedDib(int xDest, int cxDest, int xSrc, int cxSrc) {
+    const auto u = [](int v) { return static_cast<std::uint32_t>(v); };
+    return kfm::test::EmfBuilder(4, 2)
+        .words(81,
+               {0,  0,          3,   1, u(xDest), 0,          u(xSrc),   0, u(cxSrc),   1,
+                80, 40,         120, 8, 0,        0x00CC0020, u(cxDest), 2, 40,         2,
+                1,  0x00200001, 0,   8, 0,        0,          0,         0, 0x00FF0000, 0x000000FF})
+        .finish();
+}
+
+// Destinations given right to left mirror the picture; a source reaching past the picture
+// draws only the part inside it, onto the matching part of the destination.
+TEST_F(EmfPlayer, StretchedPicturesMirrorAndStayInsideTheirSource) {
+    const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255), white = qRgb(255, 255, 255);
+    const struct {
+        const char* name;
+        int xDest, cxDest, xSrc, cxSrc;
+        QRgb left, right;
+    } cases[] = {
+        {"as given", 0, 4, 0, 2, red, blue},
+        {"right to left", 4, -4, 0, 2, blue, red},
+        {"source right to left", 0, 4, 2, -2, blue, red},
+        {"source past the picture", 0, 4, 0, 4, red, white},
+        {"source before the picture", 0, 4, -2, 4, white, blue},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EmfPlayResult result;
+        const QImage image =
+            render(stretchedDib(c.xDest, c.cxDest, c.xSrc, c.cxSrc), QSize(4, 2), &result);
+        EXPECT_EQ(result.status, EmfPlayStatus::Ok);
+        EXPECT_EQ(image.pixel(0, 0), c.left);
+        EXPECT_EQ(image.pixel(3, 1), c.right);
+    }
+    // A damaged file whose mirrored picture once made Qt read outside it plays without a fault.
+    const auto damaged =
+        kfm::test::readFileBytes(kfm::test::testDataPath("metafile/damaged-mirrored-dib.emf"));
+    ASSERT_FALSE(damaged.empty());
+    render(damaged, QSize(64, 64));
 }
 
 // Counts that would read past the record (or overflow when multiplied) make the record

@@ -1,5 +1,7 @@
 #include "metafile/WmfToEmf.h"
 #include "metafile/EmfPlayer.h"
+#include "metafile/EnhMetafile.h"
+#include "metafile/WinMetafile.h"
 
 #include "TestSupport.h"
 
@@ -93,6 +95,65 @@ TEST_F(WmfToEmf, RecordsWithCountsPastTheirSizeAreLeftOut) {
     const auto converted = convertWmfToEmf(bytes);
     ASSERT_FALSE(converted.emf.empty());
     EXPECT_EQ(converted.skipped, convertWmfToEmf(drawing()).skipped + 1);
+}
+
+// The records of the drawing without its placeable header.
+std::vector<std::uint8_t> drawingRecords() {
+    auto bytes = kfm::test::readFileBytes(kfm::test::testDataPath("metafile/drawing.wmf"));
+    bytes.erase(bytes.begin(), bytes.begin() + 22);
+    return bytes;
+}
+
+// A Windows metafile handle holds records that start with a metafile header; a placeable file,
+// a cut header and other bytes make none.
+TEST_F(WmfToEmf, MetafileHandlesHoldPlainRecords) {
+    const auto records = drawingRecords();
+    const HMETAFILE metafile = SetMetaFileBitsEx(UINT(records.size()), records.data());
+    ASSERT_NE(metafile, nullptr);
+    ASSERT_EQ(GetMetaFileBitsEx(metafile, 0, nullptr), records.size());
+    std::vector<std::uint8_t> back(records.size());
+    EXPECT_EQ(GetMetaFileBitsEx(metafile, UINT(back.size() - 1), back.data()), 0u);
+    EXPECT_EQ(GetMetaFileBitsEx(metafile, UINT(back.size()), back.data()), records.size());
+    EXPECT_EQ(back, records);
+    const HMETAFILE copy = CopyMetaFileA(metafile, nullptr);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_TRUE(DeleteMetaFile(metafile));
+    EXPECT_EQ(copy->bytes(), records);
+    EXPECT_EQ(CopyMetaFileA(copy, "copy.wmf"), nullptr);
+    EXPECT_TRUE(DeleteMetaFile(copy));
+    EXPECT_FALSE(DeleteMetaFile(nullptr));
+
+    const auto file = drawing();
+    const std::vector<std::uint8_t> cut(records.begin(), records.begin() + 17);
+    const std::vector<std::uint8_t> garbage(64, 0xFF);
+    for (const auto* bytes : {&file, &cut, &garbage})
+        EXPECT_EQ(SetMetaFileBitsEx(UINT(bytes->size()), bytes->data()), nullptr);
+    EXPECT_EQ(SetMetaFileBitsEx(0, nullptr), nullptr);
+}
+
+// The picture's extents size the enhanced metafile in 0.01 mm; without them (or in another
+// mapping mode) the records' own window extent does.
+TEST_F(WmfToEmf, WindowsMetafilePicturesConvertAtTheirExtents) {
+    const auto records = drawingRecords();
+    const auto frameOf = [&](const METAFILEPICT* picture) {
+        const HENHMETAFILE emf =
+            SetWinMetaFileBits(UINT(records.size()), records.data(), nullptr, picture);
+        EXPECT_NE(emf, nullptr);
+        const auto header = emf ? readEmfHeader(emf->bytes()) : std::nullopt;
+        DeleteEnhMetaFile(emf);
+        return header ? header->frame : QRect();
+    };
+    const METAFILEPICT sized{MM_ANISOTROPIC, 5080, 2540, nullptr};
+    EXPECT_NEAR(frameOf(&sized).width(), 5080, 30);
+    EXPECT_NEAR(frameOf(&sized).height(), 2540, 30);
+    const METAFILEPICT unsized{MM_ANISOTROPIC, 0, 0, nullptr};
+    const METAFILEPICT otherMode{1, 5080, 2540, nullptr};
+    const QRect own = frameOf(nullptr);
+    EXPECT_GT(own.width(), 0);
+    EXPECT_EQ(frameOf(&unsized), own);
+    EXPECT_EQ(frameOf(&otherMode), own);
+    const auto file = drawing();
+    EXPECT_EQ(SetWinMetaFileBits(UINT(file.size()), file.data(), nullptr, &sized), nullptr);
 }
 
 } // namespace
