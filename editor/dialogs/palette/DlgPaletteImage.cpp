@@ -10,6 +10,7 @@
 #include "SmallControls.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -98,6 +99,12 @@ void CDlgPaletteImage::buildControls() {
                                   kfm5res::IDS_TIP_MAKE_TRANSPARENT);
     restore_ =
         toolButton(k, kRestore, kfm5res::kIconRestoreColour, kfm5res::IDS_TIP_RESTORE_COLOUR);
+    // Zoom out acts at once; the zoom tool and the eyedropper are one choice, so one of them
+    // shows checked.
+    zoomOut_->setCheckable(false);
+    auto* toolChoice = new QButtonGroup(this);
+    toolChoice->addButton(zoom_);
+    toolChoice->addButton(eyedropper_);
     auto* reset = k.add(kReset, new QPushButton(k.text(kfm5res::IDS_PALETTE_RESET), this));
     auto* tools = new QHBoxLayout;
     for (QWidget* w :
@@ -170,7 +177,10 @@ void CDlgPaletteImage::connectControls() {
             [this] { onToggle(makeTransparent_, restore_, kToolMakeTransparent); });
     connect(restore_, &QToolButton::clicked, this,
             [this] { onToggle(restore_, makeTransparent_, kToolRestore); });
-    connect(zoom_, &QToolButton::clicked, this, [this] { imageWnd_->SetTool(kToolZoom); });
+    connect(zoom_, &QToolButton::clicked, this, [this] {
+        imageWnd_->SetTool(kToolZoom);
+        showTool();
+    });
     connect(zoomOut_, &QToolButton::clicked, this, [this] { imageWnd_->ZoomOut(); });
     connect(apply_, &QCheckBox::clicked, this, [this] {
         readControls();
@@ -289,16 +299,21 @@ void CDlgPaletteImage::onEyedropper() {
         imageWnd_->SetTool(kToolRestore);
     else
         imageWnd_->SetTool(kToolPick);
+    showTool();
 }
 
 void CDlgPaletteImage::onToggle(QToolButton* toggle, QToolButton* other, int tool) {
-    if (!toggle->isChecked()) {
+    if (!toggle->isChecked())
         imageWnd_->SetTool(kToolPick);
-        return;
-    }
-    if (imageWnd_->GetTool() != kToolZoom)
+    else if (imageWnd_->GetTool() != kToolZoom)
         imageWnd_->SetTool(tool);
-    other->setChecked(false);
+    if (toggle->isChecked())
+        other->setChecked(false);
+    showTool();
+}
+
+void CDlgPaletteImage::showTool() {
+    (imageWnd_->GetTool() == kToolZoom ? zoom_ : eyedropper_)->setChecked(true);
 }
 
 bool CDlgPaletteImage::eventFilter(QObject* watched, QEvent* event) {

@@ -98,6 +98,8 @@ private:
     void editColour();
     void onEyedropper();
     void onToggle(QToolButton* toggle, QToolButton* other, int tool);
+    // Checks the button of the image window's tool: the zoom tool or the eyedropper.
+    void showTool();
     void trackModifiers(QEvent* event);
     bool frameTransparent() const;
 

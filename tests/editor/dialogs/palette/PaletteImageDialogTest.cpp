@@ -153,17 +153,31 @@ TEST(PaletteImageDialog, ToolButtonsAndHeldKeysChooseTheTool) {
     EXPECT_FALSE(makeTransparent->isChecked());
     QTest::mouseClick(restore, Qt::LeftButton);
     EXPECT_EQ(d.window().GetTool(), CPaletteImageWnd::kToolPick);
-    // The zoom tool stays while a toggle is checked and while Ctrl is held.
-    QTest::mouseClick(d.button(CDlgPaletteImage::kZoom), Qt::LeftButton);
+    // The zoom tool stays while a toggle is checked and while Ctrl is held; the zoom button and
+    // the eyedropper show which of the two is the tool.
+    auto* zoom = d.button(CDlgPaletteImage::kZoom);
+    auto* eyedropper = d.button(CDlgPaletteImage::kEyedropper);
+    EXPECT_TRUE(eyedropper->isChecked());
+    EXPECT_FALSE(zoom->isChecked());
+    QTest::mouseClick(zoom, Qt::LeftButton);
     EXPECT_EQ(d.window().GetTool(), CPaletteImageWnd::kToolZoom);
+    EXPECT_TRUE(zoom->isChecked());
+    EXPECT_FALSE(eyedropper->isChecked());
     QTest::mouseClick(makeTransparent, Qt::LeftButton);
     EXPECT_EQ(d.window().GetTool(), CPaletteImageWnd::kToolZoom);
     QTest::keyPress(d.dialog.get(), Qt::Key_Control, Qt::ControlModifier);
     EXPECT_EQ(d.window().GetTool(), CPaletteImageWnd::kToolZoom);
     QTest::keyRelease(d.dialog.get(), Qt::Key_Control, Qt::NoModifier);
-    // The eyedropper takes the checked toggle's tool.
-    QTest::mouseClick(d.button(CDlgPaletteImage::kEyedropper), Qt::LeftButton);
+    // The eyedropper takes the checked toggle's tool, and a second click leaves it checked.
+    QTest::mouseClick(eyedropper, Qt::LeftButton);
     EXPECT_EQ(d.window().GetTool(), CPaletteImageWnd::kToolMakeTransparent);
+    EXPECT_FALSE(zoom->isChecked());
+    QTest::mouseClick(eyedropper, Qt::LeftButton);
+    EXPECT_TRUE(eyedropper->isChecked());
+    EXPECT_EQ(d.window().GetTool(), CPaletteImageWnd::kToolMakeTransparent);
+    // Zoom out acts at once and stays up.
+    QTest::mouseClick(d.button(CDlgPaletteImage::kZoomOut), Qt::LeftButton);
+    EXPECT_FALSE(d.button(CDlgPaletteImage::kZoomOut)->isChecked());
     // Outside the picture the tool changes nothing.
     const std::vector<std::int32_t> before = usage(d.window().GetImage());
     d.clickImage(QPoint(1, 1));
