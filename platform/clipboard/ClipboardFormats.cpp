@@ -165,10 +165,13 @@ bool OfferedData::addHandle(UINT format, HANDLE data) {
     case CF_BITMAP:
         addPicture(dibOfBitmap(static_cast<HBITMAP>(data)));
         return true;
-    case CF_ENHMETAFILE:
-        addBytes(kEmf, byteArrayOf(static_cast<HENHMETAFILE>(data)->bytes()));
-        addBytes(kEmfRegistered, byteArrayOf(static_cast<HENHMETAFILE>(data)->bytes()));
+    case CF_ENHMETAFILE: {
+        // Both types share one copy of the bytes.
+        const QByteArray emf = byteArrayOf(static_cast<HENHMETAFILE>(data)->bytes());
+        addBytes(kEmf, emf);
+        addBytes(kEmfRegistered, emf);
         return true;
+    }
     case CF_METAFILEPICT:
         if (const auto picture = metafilePictureInBlock(static_cast<HGLOBAL>(data)))
             addBytes(kWmf, byteArrayOf(metafile::wmfFileOfPicture(*picture)));

@@ -36,9 +36,7 @@ protected:
     bool start() {
         if (!editor.Start())
             return false;
-        editor.Frame().showNormal();
-        editor.Frame().setGeometry(20, 20, 900, 600);
-        editor.Idle();
+        editor.ShowAt(900, 600);
         return true;
     }
     kfm::ui::MainPanes& panes() { return editor.Frame().Panes(); }

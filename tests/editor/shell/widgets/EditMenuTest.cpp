@@ -32,9 +32,7 @@ class EditMenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(editor.Start());
-        editor.Frame().showNormal();
-        editor.Frame().setGeometry(20, 20, 800, 600);
-        editor.Idle();
+        editor.ShowAt(800, 600);
         ASSERT_TRUE(OpenClipboard(nullptr));
         EmptyClipboard();
         CloseClipboard();

@@ -59,6 +59,12 @@ bool EditorFixture::Restart(const std::vector<std::string>& arguments) {
     return Start(arguments);
 }
 
+void EditorFixture::ShowAt(int width, int height) {
+    Frame().showNormal();
+    Frame().setGeometry(20, 20, width, height);
+    Idle();
+}
+
 void EditorFixture::Idle() {
     Frame().Router().RequestIdleUpdate();
     QTest::qWait(5);

@@ -37,6 +37,8 @@ public:
     bool Running() const { return app_ && !stopped_; }
     kfm::ui::CMainFrame& Frame() { return *app_->MainFrame(); }
     QAction* Action(unsigned id) { return Frame().Router().Action(id); }
+    // Shows the main window in its normal state at (20, 20) with the given size, then idles.
+    void ShowAt(int width, int height);
     // Lets the event loop run the idle update.
     void Idle();
     // Presses keys on the main window.

@@ -38,9 +38,7 @@ class FrameStripTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(editor.Start());
-        editor.Frame().showNormal();
-        editor.Frame().setGeometry(20, 20, 800, 600);
-        editor.Idle();
+        editor.ShowAt(800, 600);
     }
     // The changes of a test are dropped without the save question.
     void TearDown() override { kfm::test::ForgetChanges(editor); }

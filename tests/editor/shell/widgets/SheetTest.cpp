@@ -66,9 +66,7 @@ protected:
         return true;
     }
     void show() {
-        editor.Frame().showNormal();
-        editor.Frame().setGeometry(20, 20, 1000, 700);
-        editor.Idle();
+        editor.ShowAt(1000, 700);
         activate();
     }
     // The main window takes the focus again (a message box may have had it).
