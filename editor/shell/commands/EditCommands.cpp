@@ -11,8 +11,14 @@
 #include "views/AnimationView.h"
 #include "views/MainPanes.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScopedValueRollback>
+#include <QTextEdit>
 
 namespace kfm::ui {
 
@@ -30,8 +36,17 @@ CGIFAnimDoc* activeDocument(CMainFrame& frame) {
     return dynamic_cast<CGIFAnimDoc*>(frame.GetActiveDocument());
 }
 
-// Delete outside the strip goes to the focused control as the key itself, so an edit box
-// deletes text rather than frames.
+// Widgets in which the Delete key edits text.
+bool takesText(const QWidget* widget) {
+    if (qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||
+        qobject_cast<const QTextEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget))
+        return true;
+    const auto* combo = qobject_cast<const QComboBox*>(widget);
+    return combo && combo->isEditable();
+}
+
+// The key itself, as if pressed in target. Qt offers a key sent by the program to the shortcuts
+// first; a text widget claims Delete for itself, so this reaches its text.
 void sendDeleteKey(QWidget* target) {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_Delete, Qt::NoModifier);
@@ -81,21 +96,28 @@ void EditCommands::RouteCommands(CommandRouter& router) {
                 kfm::model::PasteFormat(nullptr, dialog.ChosenFormat(), activeDocument(frame_));
         },
         enableWhen(&kfm::model::CanPasteSpecialFrames));
-    route(router, {ID_EDIT_DELETE}, [this](UINT) {
-        if (!framePanesReady(frame_))
-            return;
-        CAnimationView* strip = frame_.Panes().Strip();
-        QWidget* focus = QApplication::focusWidget();
-        if (focus && focus != strip && !strip->isAncestorOf(focus)) {
-            sendDeleteKey(focus);
-            return;
-        }
-        if (kfm::model::DeleteSelectedFrames() == 1) {
-            CGIFSheet* sheet = frame_.Panes().Sheet();
-            sheet->UpdateFramePage(GetCurrentFrame());
-            sheet->UpdateFrameControls(1, 1, IsAnyFrame24Bit());
-        }
-    });
+    route(router, {ID_EDIT_DELETE}, [this](UINT) { deleteWhereFocused(); });
+}
+
+void EditCommands::deleteWhereFocused() {
+    // The key sent to a text widget may come back here through the Delete shortcut.
+    if (forwardingDeleteKey_ || !framePanesReady(frame_))
+        return;
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && takesText(focus)) {
+        const QScopedValueRollback forwarding(forwardingDeleteKey_, true);
+        sendDeleteKey(focus);
+        return;
+    }
+    // Frames go only while the strip has the focus (or nothing has).
+    CAnimationView* strip = frame_.Panes().Strip();
+    if (focus && focus != strip && !strip->isAncestorOf(focus))
+        return;
+    if (kfm::model::DeleteSelectedFrames() == 1) {
+        CGIFSheet* sheet = frame_.Panes().Sheet();
+        sheet->UpdateFramePage(GetCurrentFrame());
+        sheet->UpdateFrameControls(1, 1, IsAnyFrame24Bit());
+    }
 }
 
 } // namespace kfm::ui

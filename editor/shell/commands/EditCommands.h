@@ -10,6 +10,13 @@ class EditCommands : public CommandHandler {
 public:
     using CommandHandler::CommandHandler;
     void RouteCommands(CommandRouter& router) override;
+
+private:
+    // Delete: the key to a focused text widget; the selected frames while the strip has the
+    // focus; nothing elsewhere.
+    void deleteWhereFocused();
+
+    bool forwardingDeleteKey_ = false;
 };
 
 } // namespace kfm::ui

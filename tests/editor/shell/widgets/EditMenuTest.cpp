@@ -1,6 +1,7 @@
 // The Edit menu's clipboard commands in the running editor: copy and paste of frames, Paste
-// Special with its list of what the clipboard offers, delete in the strip and in an edit box,
-// and frames dragged out of the strip carrying the clipboard block.
+// Special with its list of what the clipboard offers, delete (by key, menu and toolbar) in the
+// strip, in an edit box and elsewhere, and frames dragged out of the strip carrying the
+// clipboard block.
 
 #include "PaneTestSupport.h"
 
@@ -15,11 +16,17 @@
 #include "UndoHistory.h"
 #include "clipboard/Clipboard.h"
 #include "sheet/GIFSheet.h"
+#include "sheet/PageAnimation.h"
+#include "sheet/PageFrame.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QTest>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +34,22 @@ namespace {
 
 using namespace kfm5res;
 using Labels = std::vector<std::string>;
+
+// The ways a user gives the Delete command.
+enum class DeleteBy { Key, Menu, ToolbarButton };
+constexpr DeleteBy kEveryWay[] = {DeleteBy::Key, DeleteBy::Menu, DeleteBy::ToolbarButton};
+
+const char* nameOf(DeleteBy way) {
+    switch (way) {
+    case DeleteBy::Key:
+        return "the Del key";
+    case DeleteBy::Menu:
+        return "Edit > Delete";
+    case DeleteBy::ToolbarButton:
+        return "the toolbar button";
+    }
+    return "";
+}
 
 class EditMenuTest : public ::testing::Test {
 protected:
@@ -47,6 +70,45 @@ protected:
         ASSERT_NE(action, nullptr);
         ASSERT_TRUE(action->isEnabled()) << id;
         action->trigger();
+        editor.Idle();
+    }
+    kfm::ui::CGIFSheet& sheet() { return *editor.Frame().Panes().Sheet(); }
+    QWidget* control(kfm::ui::ResourcePage& page, int id) {
+        QWidget* widget = page.kit().control(id);
+        EXPECT_NE(widget, nullptr) << id;
+        return widget;
+    }
+    void showPage(int index) {
+        sheet().Tabs()->setCurrentIndex(index);
+        editor.Idle();
+    }
+    void focus(QWidget* widget) {
+        QApplication::setActiveWindow(&editor.Frame());
+        widget->setFocus(Qt::MouseFocusReason);
+        QApplication::processEvents();
+        ASSERT_TRUE(widget->hasFocus());
+    }
+    // The key goes to the window as the window system sends it: shortcuts first, then the
+    // focused widget.
+    void deleteBy(DeleteBy way) {
+        kfm::ui::CMainFrame& frame = editor.Frame();
+        QApplication::setActiveWindow(&frame);
+        editor.Idle();
+        switch (way) {
+        case DeleteBy::Key:
+            QTest::keyClick(frame.windowHandle(), Qt::Key_Delete);
+            break;
+        case DeleteBy::Menu:
+            ASSERT_TRUE(kfm::test::ClickMenu(frame, {"Edit", "Delete"}));
+            break;
+        case DeleteBy::ToolbarButton: {
+            QToolBar* bar = frame.ToolBar(kfm::ui::CMainFrame::Standard);
+            QWidget* button = bar->widgetForAction(editor.Action(ID_EDIT_DELETE));
+            ASSERT_NE(button, nullptr);
+            QTest::mouseClick(button, Qt::LeftButton);
+            break;
+        }
+        }
         editor.Idle();
     }
 
@@ -91,27 +153,89 @@ TEST_F(EditMenuTest, PasteSpecialListsTheOfferedFormatsAndPastesTheChosenOne) {
 }
 
 TEST_F(EditMenuTest, DeleteRemovesFramesInTheStripAndTextInAnEditBox) {
-    kfm::ui::CAnimationView& strip = *editor.Frame().Panes().Strip();
-    strip.setFocus();
-    editor.Idle();
-    trigger(ID_EDIT_DELETE);
-    EXPECT_EQ(kfm::test::FrameLabels(), (Labels{"f1", "f2"}));
+    for (const DeleteBy way : kEveryWay) {
+        SCOPED_TRACE(nameOf(way));
+        kfm::test::FillAnimation(editor, 3, 16, 12, 40, 30);
+        editor.Idle();
+        focus(editor.Frame().Panes().Strip());
+        deleteBy(way);
+        EXPECT_EQ(kfm::test::FrameLabels(), (Labels{"f1", "f2"}));
+        EXPECT_EQ(TheUndoHistory().GetCurrentKind(), kUndoKindDeleteFrames);
+    }
 
-    QLineEdit* box = nullptr;
-    for (QLineEdit* edit : editor.Frame().Panes().Sheet()->findChildren<QLineEdit*>())
-        if (edit->isVisible() && edit->isEnabled() && !edit->isReadOnly()) {
-            box = edit;
-            break;
+    // A text box of the sheet loses the character after the cursor; the frames stay.
+    const Labels frames = kfm::test::FrameLabels();
+    struct Box {
+        int page;
+        int id;
+    };
+    const Box boxes[] = {{kfm::ui::CGIFSheet::kAnimationPage, kfm::ui::CPageAnimation::kComment},
+                         {kfm::ui::CGIFSheet::kFramePage, kfm::ui::CPageFrame::kName}};
+    for (const Box& box : boxes)
+        for (const DeleteBy way : kEveryWay) {
+            SCOPED_TRACE(std::string(nameOf(way)) + ", box " + std::to_string(box.id));
+            showPage(box.page);
+            auto* page = static_cast<kfm::ui::ResourcePage*>(sheet().Tabs()->widget(box.page));
+            QWidget* widget = control(*page, box.id);
+            ASSERT_NE(widget, nullptr);
+            focus(widget);
+            auto* line = qobject_cast<QLineEdit*>(widget);
+            auto* text = qobject_cast<QPlainTextEdit*>(widget);
+            ASSERT_TRUE(line || text);
+            if (line) {
+                line->setText("12");
+                line->setCursorPosition(0);
+            } else {
+                text->setPlainText("12");
+                text->moveCursor(QTextCursor::Start);
+            }
+            deleteBy(way);
+            EXPECT_EQ(line ? line->text() : text->toPlainText(), QString("2"));
+            EXPECT_EQ(kfm::test::FrameLabels(), frames);
+            EXPECT_TRUE(widget->hasFocus());
         }
-    if (!box)
-        GTEST_SKIP() << "the sheet shows no edit box";
-    box->setText("12");
-    box->setFocus();
-    box->setCursorPosition(0);
+}
+
+// The Loop check box of the animation page takes no text and is not the strip: Delete leaves
+// everything as it was (it used to send itself the key again and again until the stack ran out).
+TEST_F(EditMenuTest, DeleteElsewhereDoesNothing) {
+    showPage(kfm::ui::CGIFSheet::kAnimationPage);
+    auto* loop =
+        qobject_cast<QCheckBox*>(control(sheet().AnimationPage(), kfm::ui::CPageAnimation::kLoop));
+    ASSERT_NE(loop, nullptr);
+    TheUndoHistory().Reset();
+    const bool checked = loop->isChecked();
+    for (const DeleteBy way : kEveryWay) {
+        SCOPED_TRACE(nameOf(way));
+        focus(loop);
+        deleteBy(way);
+        EXPECT_EQ(kfm::test::FrameLabels(), (Labels{"f0", "f1", "f2"}));
+        EXPECT_EQ(loop->isChecked(), checked);
+        EXPECT_FALSE(TheUndoHistory().CanUndo());
+    }
+}
+
+TEST_F(EditMenuTest, DeleteInAnEmptyDocumentDoesNothing) {
+    kfm::test::ForgetChanges(editor);
+    ASSERT_TRUE(editor.App().OnFileNew());
     editor.Idle();
-    trigger(ID_EDIT_DELETE);
-    EXPECT_EQ(box->text(), QString("2"));
-    EXPECT_EQ(kfm::test::FrameLabels(), (Labels{"f1", "f2"}));
+    showPage(kfm::ui::CGIFSheet::kAnimationPage);
+    QWidget* loop = control(sheet().AnimationPage(), kfm::ui::CPageAnimation::kLoop);
+    ASSERT_NE(loop, nullptr);
+    QWidget* const focusTargets[] = {loop, editor.Frame().Panes().Strip(), nullptr};
+    for (QWidget* target : focusTargets)
+        for (const DeleteBy way : kEveryWay) {
+            SCOPED_TRACE(std::string(nameOf(way)) + ", focus " +
+                         (target ? target->metaObject()->className() : "nowhere"));
+            if (target)
+                focus(target);
+            else if (QWidget* focused = QApplication::focusWidget())
+                focused->clearFocus();
+            deleteBy(way);
+            EXPECT_EQ(g_pAnimationData->RealFrameCount(), 0);
+            EXPECT_FALSE(TheUndoHistory().CanUndo());
+            EXPECT_TRUE(editor.Frame().isVisible());
+        }
 }
 
 TEST_F(EditMenuTest, FramesDraggedOutCarryTheClipboardBlock) {
