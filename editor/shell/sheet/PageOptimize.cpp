@@ -282,17 +282,15 @@ bool CPageOptimize::measureBefore(bool fileOnly) {
         size = document->MeasureSavedFileSize(kWholeAnimation);
     if (size == 0)
         return false;
+    // A new size before has no size after yet.
     animation().sizeBefore = static_cast<std::int32_t>(size);
+    animation().sizeAfter = 0;
     ShowSizes();
     return true;
 }
 
 bool CPageOptimize::MeasureOpened() {
-    if (!measureBefore(true))
-        return false;
-    animation().sizeAfter = 0;
-    ShowSizes();
-    return true;
+    return measureBefore(true);
 }
 
 OptimizeOptions CPageOptimize::runOptions() const {
@@ -321,8 +319,11 @@ void CPageOptimize::showRunResult() {
 
 void CPageOptimize::undoRun(CGIFAnimDoc& document, BOOL wasModified) {
     TheUndoHistory().Undo();
-    // The animation is as before the run, and so is the document's modified mark.
+    // The animation is as before the run, and so is the document's modified mark; the size
+    // before stays, with no size after.
     document.SetModifiedFlag(wasModified);
+    animation().sizeAfter = 0;
+    ShowSizes();
     showRunResult();
 }
 
@@ -352,8 +353,6 @@ void CPageOptimize::RunOptimizer() {
                         MB_YESNO_ | MB_ICONEXCLAMATION_ | MB_DEFBUTTON2_) == IDYES_)
         return;
     undoRun(*document, wasModified);
-    animation().sizeAfter = 0;
-    ShowSizes();
 }
 
 void CPageOptimize::SetRunEnabled(bool enabled) {

@@ -47,7 +47,8 @@ public:
     // Both sizes 0, shown as not measured.
     void ResetSizes();
     void ShowSizes();
-    // Measures the size of the opened document's file; false when it cannot.
+    // Measures the size of the opened document's file (the size after not measured); false when
+    // it cannot.
     bool MeasureOpened();
     void SetRunEnabled(bool enabled);
     void EnableControls(bool enable);
@@ -72,7 +73,8 @@ private:
     void onSpeedChosen(int item);
     kfm::shell::SizeTexts sizeTexts() const;
     // The size before: the document's file while no step was made (with fileOnly nothing else),
-    // else the animation saved to a work file. False when it cannot be measured.
+    // else the animation saved to a work file; the size after becomes not measured. False when
+    // it cannot be measured.
     bool measureBefore(bool fileOnly);
     OptimizeOptions runOptions() const;
     void undoRun(CGIFAnimDoc& document, BOOL wasModified);

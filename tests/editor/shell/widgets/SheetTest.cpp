@@ -693,6 +693,13 @@ TEST_F(SheetTest, RunningTheOptimiserIsOneStepAndShowsTheSizes) {
 }
 
 TEST_F(SheetTest, EscDuringTheOptimiserRestoresTheAnimation) {
+    // A completed run leaves its size after on the page; then the same frames come again.
+    repeatedFrames();
+    showPage(CGIFSheet::kOptimizePage);
+    runOptimizer();
+    ASSERT_GT(g_pAnimationData->sizeAfter, 0);
+    const std::string notMeasured = "not measured";
+    ASSERT_NE(shownText(CPageOptimize::kSizeAfter).toStdString(), notMeasured);
     repeatedFrames();
     // The size before comes from the document's file, so the first poll for Esc is the run's.
     kfm::test::TempDir folder;
@@ -715,11 +722,15 @@ TEST_F(SheetTest, EscDuringTheOptimiserRestoresTheAnimation) {
     EXPECT_EQ(stripRows(), rowsBefore);
     EXPECT_FALSE(TheUndoHistory().CanUndo()) << "the cancelled step is gone";
     EXPECT_FALSE(document.IsModified());
-    EXPECT_EQ(g_pAnimationData->sizeAfter, 0);
     EXPECT_FALSE(editor.Frame().Status().ProgressActive());
     EXPECT_EQ(g_pAnimationData->sizeBefore,
               static_cast<std::int32_t>(std::filesystem::file_size(path)))
         << "the run got past its measurement";
+    // The new size before shows, and no size after: the earlier run's belongs to other frames.
+    EXPECT_TRUE(showsSize(shownText(CPageOptimize::kSizeBefore), g_pAnimationData->sizeBefore));
+    EXPECT_EQ(g_pAnimationData->sizeAfter, 0);
+    EXPECT_EQ(shownText(CPageOptimize::kSizeAfter).toStdString(), notMeasured);
+    EXPECT_EQ(shownText(CPageOptimize::kTimeAfter).toStdString(), notMeasured);
 
     // Without Esc the same run completes.
     runOptimizer();
