@@ -80,25 +80,36 @@ bool CFlimmerApp::InitInstance(const std::vector<std::string>& arguments) {
     case kfm::shell::ShellAction::None:
         break;
     }
-    if (!processShellCommand(commandLine.fileToOpen))
+    if (!createMainWindow() || !OnFileNew())
         return false;
 
     frame_->LoadPlacement();
     // The panes take their sizes once the window has its own.
     frame_->Panes().SetToggleBarSize();
     g_bStartingUp = 0;
+    if (!commandLine.fileToOpen.empty())
+        openFromCommandLine(commandLine.fileToOpen);
 
     const QDate today = QDate::currentDate();
     kfm::shell::ReadOrStartReminderDate(today.day(), today.month(), today.year());
     return true;
 }
 
-bool CFlimmerApp::processShellCommand(const std::string& fileToOpen) {
+bool CFlimmerApp::createMainWindow() {
     frame_ = std::make_unique<kfm::ui::CMainFrame>(*this);
     if (!frame_->OnCreate())
         return false;
     frame_->SetActiveDocument(document_.get());
-    return fileToOpen.empty() ? OnFileNew() : OpenDocumentFile(fileToOpen);
+    return true;
+}
+
+void CFlimmerApp::openFromCommandLine(const std::string& path) {
+    if (OpenDocumentFile(path))
+        return;
+    // The open has said why (or was cancelled); the user goes on with an empty animation, and
+    // nothing of theirs is in the document yet to ask about.
+    document_->SetModifiedFlag(FALSE);
+    OnFileNew();
 }
 
 int CFlimmerApp::ExitInstance() {

@@ -1,8 +1,9 @@
 #pragma once
 // The editor's application object: brings the program up in a fixed order (language library,
-// settings, command line, document, main window, placement), owns the document, the main
-// window and the recent-file list, opens and saves documents for the commands, and shuts the
-// program down in order (settings written, language library freed).
+// settings, command line, document, main window, placement, the file named on the command
+// line), owns the document, the main window and the recent-file list, opens and saves
+// documents for the commands, and shuts the program down in order (settings written, language
+// library freed).
 
 #include <functional>
 #include <memory>
@@ -27,7 +28,9 @@ public:
     CFlimmerApp& operator=(const CFlimmerApp&) = delete;
 
     // The start-up; needs the QApplication. False ends the program (after ExitInstance): an
-    // install switch ran, or the document named on the command line could not be opened.
+    // install switch ran, or the main window could not be built. A document named on the
+    // command line opens once the main window shows, so its messages have their owner; when it
+    // is not opened (refused, cancelled, failed) the editor starts with an empty animation.
     bool InitInstance(const std::vector<std::string>& arguments);
     // Writes the settings and frees what start-up took; the process's exit code.
     int ExitInstance();
@@ -51,7 +54,8 @@ public:
     void AddToRecentFileList(const std::string& path);
 
 private:
-    bool processShellCommand(const std::string& fileToOpen);
+    bool createMainWindow();
+    void openFromCommandLine(const std::string& path);
     void afterDocumentChanged();
 
     HMODULE resources_ = nullptr;

@@ -1,5 +1,6 @@
-// The main window as a user meets it: start-up with fresh, earlier and damaged settings, the
-// furniture, the file commands end to end, the save question and the toolbar toggles.
+// The main window as a user meets it: start-up with fresh, earlier and damaged settings and with
+// a file it does not open, the furniture, the file commands end to end, the save question and
+// the toolbar toggles.
 
 #include "EditorTestSupport.h"
 
@@ -8,17 +9,21 @@
 #include "Kfm5ResourceIds.h"
 #include "registry/RegistryHelpers.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QGuiApplication>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -237,9 +242,74 @@ TEST_F(MainWindowTest, AChangedAnimationAsksBeforeItGoes) {
     EXPECT_TRUE(editor.Frame().close());
 }
 
-TEST_F(MainWindowTest, AFileThatCannotBeOpenedEndsTheStart) {
-    kfm::test::AnswerMessageBox("OK");
-    EXPECT_FALSE(editor.Start({files.file("missing.gif")}));
+// What the modal windows of a start-up showed: the texts of the message boxes, and whether each
+// came over the shown main window. Message boxes are answered with OK, other dialogs (an import
+// dialog) with Cancel.
+struct StartupDialogs {
+    bool started = false;
+    QStringList messages;
+    bool allOverTheMainWindow = true;
+};
+
+StartupDialogs startAnswering(EditorFixture& editor, const std::string& file) {
+    StartupDialogs seen;
+    QTimer answerer;
+    answerer.setInterval(20);
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+            seen.messages << box->text();
+            const kfm::ui::CMainFrame* frame = editor.App().MainFrame();
+            seen.allOverTheMainWindow = seen.allOverTheMainWindow && frame &&
+                                        box->parentWidget() == frame && frame->isVisible();
+            box->accept();
+        } else {
+            dialog->reject();
+        }
+    });
+    answerer.start();
+    seen.started = editor.Restart({file});
+    return seen;
+}
+
+// A file named on the command line that is not opened leaves the editor running with an empty
+// animation; a refusal says why over the main window.
+TEST_F(MainWindowTest, AFileThatIsNotOpenedAtStartLeavesAnEmptyAnimation) {
+    const std::string text = files.file("text.gif");
+    std::ofstream(text) << "not a picture\n";
+    const std::string flic = files.file("a.fli");
+    fs::copy_file(kfm::test::testDataPath("flic/a.fli"), flic);
+    struct Case {
+        std::string file;
+        bool message;
+    };
+    const Case cases[] = {
+        {files.file("missing.gif"), true}, // refused: no such file
+        {text, true},                      // failed: not a picture
+        {flic, false},                     // cancelled in the import dialog
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const StartupDialogs seen = startAnswering(editor, c.file);
+        EXPECT_TRUE(seen.started) << "the editor ended at start-up";
+        EXPECT_EQ(seen.messages.size(), c.message ? 1 : 0) << seen.messages.join("|").toStdString();
+        EXPECT_TRUE(seen.allOverTheMainWindow);
+        if (!seen.started)
+            continue;
+        kfm::ui::CMainFrame& frame = editor.Frame();
+        EXPECT_TRUE(frame.isVisible());
+        EXPECT_EQ(g_pAnimationData->RealFrameCount(), 0);
+        EXPECT_FALSE(editor.App().Document()->IsModified());
+        EXPECT_EQ(frame.windowTitle(), "Keldo Flimmer 5 - Untitled");
+        const kfm::shell::RecentFileList& recent = editor.App().RecentFiles();
+        for (int i = 0; i < recent.Count(); ++i)
+            EXPECT_NE(recent.At(i), c.file) << "only opened files are recent";
+        // The editor goes on as after File New: a good file opens.
+        ASSERT_TRUE(editor.App().OpenDocumentFile(gifCopy()));
+        EXPECT_GT(g_pAnimationData->RealFrameCount(), 0);
+    }
 }
 
 } // namespace
