@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <utility>
 
 class QImage;
 
@@ -21,8 +22,17 @@ public:
     CGrid() = default;
     CGrid(const CGrid&) = delete;
     CGrid& operator=(const CGrid&) = delete;
-    CGrid(CGrid&&) noexcept = default;
-    CGrid& operator=(CGrid&&) noexcept = default;
+    // A moved-from grid is empty and uniform.
+    CGrid(CGrid&& other) noexcept { *this = std::move(other); }
+    CGrid& operator=(CGrid&& other) noexcept {
+        if (this != &other) {
+            cells_ = std::move(other.cells_);
+            fill_ = std::exchange(other.fill_, 0);
+            width_ = std::exchange(other.width_, 0);
+            height_ = std::exchange(other.height_, 0);
+        }
+        return *this;
+    }
     ~CGrid() = default;
 
     // A grid of width x height uncleared cells; null when a side is below 1 or memory runs out.

@@ -82,6 +82,11 @@ TEST(TileTest, AStripOfOneTakesTheFollowingColumn) {
 TEST(TileTest, WideGridsKeepTheRowStripInside) {
     auto grid = randomGrid(256, 8, 4);
     ASSERT_TRUE(MakeTileable(*grid, TileRamp::Cosine, 12));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 256; ++x) {
+            ASSERT_GE(grid->get(x, y), 0);
+            ASSERT_LE(grid->get(x, y), 255);
+        }
     auto colour = randomGrid(2048, 32, 4, 0xFFFFFF);
     ASSERT_TRUE(MakeTileableColour(*colour, TileRamp::Cosine, 12));
 }

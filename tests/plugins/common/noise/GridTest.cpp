@@ -90,6 +90,15 @@ TEST(GridTest, AUniformGridReadsItsFillValueAndIgnoresWrites) {
     EXPECT_TRUE(copy->isUniform());
 }
 
+TEST(GridTest, AMovedFromGridIsEmpty) {
+    auto grid = makeGrid(3, 2, 4);
+    CGrid taken = std::move(*grid);
+    EXPECT_EQ(taken.get(2, 1), 4);
+    EXPECT_TRUE(grid->isUniform());
+    EXPECT_EQ(grid->width(), 0);
+    EXPECT_EQ(grid->height(), 0);
+}
+
 // Frames wider or taller than 2048 get a field of their own size: no row limit.
 TEST(GridTest, GridsGrowBeyondTwoThousandFortyEightRowsAndColumns) {
     auto grid = CGrid::create(3000, 2600);
