@@ -28,8 +28,8 @@ struct CellCoefficients {
     double c4 = 0;
 };
 
-// With On every point also gets copies shifted by the tile size towards the other sides, so
-// the pattern repeats seamlessly.
+// Wrapped, every point also gets copies shifted by the tile size towards the sides its quadrant
+// does not touch, so the pattern repeats seamlessly.
 enum class CellWrap { Off, On };
 
 // The number of points of a quadrant for u = draw / 32767: 0 for u = 0, else the smallest n with
