@@ -15,6 +15,7 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
   libuemf-dev libwmf-bin
   netpbm python3-pil
+  libnoise-dev
 )
 
 missing=()
