@@ -661,6 +661,133 @@ TEST_F(OptimizerOptionsTest, AnAnimationWithoutFrames) {
     EXPECT_EQ(RemoveRedundantPixels(), 1);
 }
 
+// ---- The common palette with the page's defaults
+
+OptimizeOptions pageDefaults() {
+    OptimizeOptions o = optionsOf(1, 1, 1, 0, 256);
+    o.word[kOptionRemoveComments] = 1;
+    o.word[kOptionRemoveTitles] = 1;
+    return o;
+}
+
+std::set<std::uint32_t> coloursShown(const Timeline& shown) {
+    std::set<std::uint32_t> out;
+    for (const Shown& s : shown)
+        out.insert(s.pixels.begin(), s.pixels.end());
+    return out;
+}
+
+// The mean difference of a channel between the pictures of two timelines of the same shape
+// (256: they differ in shape).
+double meanChannelError(const Timeline& a, const Timeline& b) {
+    if (a.size() != b.size())
+        return 256;
+    double sum = 0;
+    std::size_t channels = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i].pixels.size() != b[i].pixels.size())
+            return 256;
+        for (std::size_t k = 0; k < a[i].pixels.size(); ++k)
+            for (int shift = 0; shift < 24; shift += 8) {
+                sum += std::abs(static_cast<int>((a[i].pixels[k] >> shift) & 0xFF) -
+                                static_cast<int>((b[i].pixels[k] >> shift) & 0xFF));
+                ++channels;
+            }
+    }
+    return channels ? sum / static_cast<double>(channels) : 0;
+}
+
+// How far the colours of a picture lie from grey: the mean of max - min over its pixels.
+double meanSaturation(const std::vector<std::uint32_t>& pixels) {
+    double sum = 0;
+    for (const std::uint32_t c : pixels) {
+        const int r = static_cast<int>(c >> 16 & 0xFF);
+        const int g = static_cast<int>(c >> 8 & 0xFF);
+        const int b = static_cast<int>(c & 0xFF);
+        sum += std::max({r, g, b}) - std::min({r, g, b});
+    }
+    return pixels.empty() ? 0 : sum / static_cast<double>(pixels.size());
+}
+
+// Frames that together hold no more colours than the palette: one table of exactly those
+// colours for all of them, and not a pixel changes. With transparent pixels one entry is theirs.
+TEST_F(OptimizerTest, CommonPaletteKeepsColoursThatFit) {
+    struct Case {
+        const char* name;
+        AnimationCase animation;
+        std::size_t colours;
+    };
+    // Ten frames of twenty colours each, every frame with a table of its own, some with
+    // transparent pixels; and four frames that share all 256 entries of one table.
+    AnimationCase tenFrames{"", 40, 20, {}};
+    for (int k = 0; k < 10; ++k)
+        tenFrames.frames.push_back({(k % 5) * 8, (k / 5) * 10, 8, 10, 1, k % 3 == 2 ? 0 : -1, k + 1,
+                                    [](int x, int y) { return 1 + (x + 8 * y) % 20; }});
+    AnimationCase fullTable{"", 16, 16, {}};
+    for (int k = 0; k < 4; ++k)
+        fullTable.frames.push_back(
+            {0, 4 * k, 16, 4, 1, -1, 1, [k](int x, int y) { return 64 * k + 16 * y + x; }});
+    for (const Case& c : {Case{"200 colours in 10 frames", tenFrames, 200},
+                          Case{"256 colours, no transparency", fullTable, 256}}) {
+        SCOPED_TRACE(c.name);
+        animation().ResetFrames();
+        build(c.animation);
+        const Timeline before = composeWithLibrary();
+        std::set<std::uint32_t> colours = coloursShown(before);
+        colours.erase(kBackground);
+        ASSERT_EQ(colours.size(), c.colours);
+        const GifTimeline fileBefore = saveAndCompose("before.gif");
+        ASSERT_TRUE(fileBefore.ok);
+
+        EXPECT_NE(OptimizeAnimation(pageDefaults()), kOptimizeCancelled);
+        EXPECT_EQ(difference(before, composeWithLibrary()), "");
+        const GifTimeline fileAfter = saveAndCompose("after.gif");
+        ASSERT_TRUE(fileAfter.ok);
+        EXPECT_EQ(difference(fileBefore.shown, fileAfter.shown), "");
+
+        const RGBQUAD* table = KPXGetBitmapInfoHeader(frameAt(0).GetImage())->bmiColors;
+        std::set<std::uint32_t> held;
+        for (int i = 0; i < 256; ++i)
+            held.insert((table[i].rgbRed << 16) | (table[i].rgbGreen << 8) | table[i].rgbBlue);
+        held.erase(kBackground); // the transparent entry, white
+        EXPECT_EQ(held, colours) << "the common table holds exactly the frames' colours";
+        for (const CObjFrame& f : animation().frames)
+            if (f.GetImage())
+                EXPECT_EQ(std::memcmp(KPXGetBitmapInfoHeader(f.GetImage())->bmiColors, table,
+                                      256 * sizeof(RGBQUAD)),
+                          0)
+                    << "every frame has the common table";
+    }
+}
+
+// Two frames whose colours together are more than one table holds: the common palette loses
+// no more than gifsicle's (-O3 --colors 256 on the same file), and colours stay colours.
+TEST_F(OptimizerTest, CommonPaletteOfMoreColoursStaysCloseToGifsicle) {
+    build({"",
+           32,
+           16,
+           {{0, 0, 16, 16, 1, -1, 1, everyEntry}, {16, 0, 16, 16, 1, -1, 2, everyEntry}}});
+    const GifTimeline input = saveAndCompose("input.gif");
+    ASSERT_TRUE(input.ok);
+    ASSERT_GT(coloursShown(input.shown).size(), 500u);
+
+    const std::string peer = files.file("gifsicle.gif");
+    const std::string command = "gifsicle -O3 --colors 256 --no-warnings '" +
+                                files.file("input.gif") + "' -o '" + peer + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const GifTimeline byGifsicle = composeWithGiflib(peer, 32, 16);
+    ASSERT_TRUE(byGifsicle.ok);
+
+    EXPECT_NE(OptimizeAnimation(pageDefaults()), kOptimizeCancelled);
+    const GifTimeline ours = saveAndCompose("ours.gif");
+    ASSERT_TRUE(ours.ok);
+    const double ourError = meanChannelError(input.shown, ours.shown);
+    const double peerError = meanChannelError(input.shown, byGifsicle.shown);
+    EXPECT_LE(ourError, 1.1 * peerError) << "ours " << ourError << ", gifsicle " << peerError;
+    EXPECT_GE(meanSaturation(ours.shown.back().pixels),
+              0.9 * meanSaturation(input.shown.back().pixels));
+}
+
 // ---- The size measurements
 
 TEST_F(OptimizerTest, SizeMeasurements) {
