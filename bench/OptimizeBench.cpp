@@ -5,6 +5,14 @@
 // redundant pixels, special information removed, the difference method). Printed per file:
 // input bytes, our bytes, gifsicle's bytes, ours / gifsicle, whether our composed pictures equal
 // the input's, and both times.
+//
+// Then the common palette: the optimisation page's defaults (an adaptive palette of 256
+// colours over all frames) against gifsicle -O3 --colors 256, on the same files and on two
+// animations made by ffmpeg: testsrc2 (about 220 colours in 33.8 million pixels), and a
+// Mandelbrot zoom and moving gradients, each with a 256-colour table per frame (tens of
+// thousands of colours). Printed per file:
+// the colours the input shows, the mean error of a channel (0..255) of both results against
+// the input's composed pictures, weighted by how long each shows, and ours / gifsicle.
 
 #include "PeerRunRatios.h"
 
@@ -23,9 +31,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,6 +52,19 @@ struct Result {
 
 std::map<std::string, Result> g_results;
 fs::path g_scratch;
+
+// The optimisation page's defaults: the adaptive palette of 256 colours, redundant pixels,
+// comments, titles and special information removed.
+OptimizeOptions pageDefaults() {
+    OptimizeOptions o{};
+    o.word[kOptionPaletteMode] = 1;
+    o.word[kOptionRedundantPixels] = 1;
+    o.word[kOptionRemoveComments] = 1;
+    o.word[kOptionRemoveTitles] = 1;
+    o.word[kOptionRemoveSpecialInfo] = 1;
+    o.word[kOptionNumColors] = 256;
+    return o;
+}
 
 OptimizeOptions keepingOptions() {
     OptimizeOptions o{};
@@ -181,6 +204,145 @@ std::string generateMovingObject() {
     return path;
 }
 
+// ---- The common palette's error
+
+// One composed picture (B, G, R; rows without padding) and how long it shows (at least one
+// hundredth, so that pictures of no delay count too).
+struct Shown {
+    std::vector<std::uint8_t> bgr;
+    int hundredths = 1;
+};
+
+// What the file shows after each frame, as the library composes it; empty when it cannot be read.
+std::vector<Shown> timelineOf(const std::string& path) {
+    std::vector<Shown> out;
+    CGIFAnimDoc doc;
+    doc.OnNewDocument();
+    if (!doc.OnOpenDocument(path.c_str()))
+        return out;
+    FrameList& list = g_pAnimationData->frames;
+    const int w = g_pAnimationData->AnimationWidth;
+    const int h = g_pAnimationData->AnimationHeight;
+    if (BuildFramesImage(list, 0, 0) != 1)
+        return out;
+    const auto head = static_cast<KpxHandle>(list.front().GetImage());
+    ScopedImage canvas(KPXCreateImage(w, h, 24));
+    KPXFillImageByRGBColor2(canvas.get(), g_Settings.animBkColor, 0, 0, w - 1, h - 1);
+    const int scan = KPXGetScanBytes(canvas.get());
+    int n = 0;
+    for (auto it = list.begin(); std::next(it) != list.end(); ++it) {
+        if (!it->GetImage())
+            continue;
+        KPXStretchBltFrame(canvas.get(), 0, 0, w, h, head, n++, 0, 0, 0, 0, 0, 0, 0,
+                           g_Settings.animBkColor, 0);
+        Shown shown;
+        shown.hundredths = std::max(it->delay, 1);
+        shown.bgr.reserve(static_cast<std::size_t>(w) * h * 3);
+        for (int y = 0; y < h; ++y) {
+            const std::uint8_t* row = KPXGetBits(canvas.get()) + static_cast<std::size_t>(y) * scan;
+            shown.bgr.insert(shown.bgr.end(), row, row + static_cast<std::size_t>(w) * 3);
+        }
+        out.push_back(std::move(shown));
+    }
+    SplitFramesImage(list, 0);
+    return out;
+}
+
+// The mean difference of a channel between two timelines, each moment weighted by how long it
+// shows (frames merged by one side and not the other still line up); -1 when they differ in
+// size or length.
+double meanChannelError(const std::vector<Shown>& a, const std::vector<Shown>& b) {
+    double sum = 0;
+    double weight = 0;
+    std::size_t i = 0;
+    std::size_t j = 0;
+    int leftA = a.empty() ? 0 : a[0].hundredths;
+    int leftB = b.empty() ? 0 : b[0].hundredths;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].bgr.size() != b[j].bgr.size())
+            return -1;
+        const int step = std::min(leftA, leftB);
+        std::uint64_t difference = 0;
+        for (std::size_t k = 0; k < a[i].bgr.size(); ++k)
+            difference += static_cast<std::uint64_t>(std::abs(a[i].bgr[k] - b[j].bgr[k]));
+        sum += static_cast<double>(difference) * step;
+        weight += static_cast<double>(a[i].bgr.size()) * step;
+        if ((leftA -= step) == 0 && ++i < a.size())
+            leftA = a[i].hundredths;
+        if ((leftB -= step) == 0 && ++j < b.size())
+            leftB = b[j].hundredths;
+    }
+    if (i != a.size() || j != b.size() || weight == 0)
+        return -1;
+    return sum / weight;
+}
+
+std::size_t coloursShown(const std::vector<Shown>& timeline) {
+    std::set<std::uint32_t> colours;
+    for (const Shown& s : timeline)
+        for (std::size_t k = 0; k + 2 < s.bgr.size(); k += 3)
+            colours.insert(s.bgr[k] | (s.bgr[k + 1] << 8) | (s.bgr[k + 2] << 16));
+    return colours.size();
+}
+
+struct PaletteResult {
+    std::size_t colours = 0;
+    double ours = -1;
+    double gifsicle = -1;
+};
+
+// Our page defaults and gifsicle's 256 colours on one file.
+PaletteResult measureCommonPalette(const std::string& file) {
+    PaletteResult r;
+    const std::vector<Shown> input = timelineOf(file);
+    r.colours = coloursShown(input);
+    const std::string stem = fs::path(file).stem().string();
+    const std::string ours = (g_scratch / (stem + "-palette-ours.gif")).string();
+    {
+        CGIFAnimDoc doc;
+        doc.OnNewDocument();
+        if (doc.OnOpenDocument(file.c_str()) &&
+            OptimizeAnimation(pageDefaults()) != kOptimizeCancelled &&
+            doc.OnSaveDocument(ours.c_str()))
+            r.ours = meanChannelError(input, timelineOf(ours));
+    }
+    const std::string peer = (g_scratch / (stem + "-palette-gs.gif")).string();
+    if (kfm::bench::secondsOf("gifsicle -O3 --colors 256 --no-warnings '" + file + "' -o '" + peer +
+                              "'") >= 0)
+        r.gifsicle = meanChannelError(input, timelineOf(peer));
+    return r;
+}
+
+// An animation of `frames` frames made by ffmpeg from a lavfi source; empty when ffmpeg fails.
+std::string generateWithFfmpeg(const std::string& name, const std::string& source, int frames,
+                               const std::string& filters = {}) {
+    const std::string path = (g_scratch / name).string();
+    const std::string command =
+        "ffmpeg -v error -y -f lavfi -i '" + source + "' -frames:v " + std::to_string(frames) +
+        " " + (filters.empty() ? "" : "-vf '" + filters + "' ") + "'" + path + "'";
+    return kfm::bench::secondsOf(command) >= 0 ? path : std::string();
+}
+
+// ffmpeg's filters for a 256-colour table of its own in every frame (dithered).
+constexpr const char* kLocalTables =
+    "split[a][b];[a]palettegen=stats_mode=single[p];[b][p]paletteuse=new=1";
+
+void printPaletteTable(const std::vector<std::string>& files) {
+    std::printf("\ncommon palette of 256 colours: mean error of a channel against the input\n");
+    std::printf("%-36s %9s %9s %9s %7s\n", "file", "colours", "ours", "gifsicle", "ratio");
+    for (const std::string& file : files) {
+        const PaletteResult r = measureCommonPalette(file);
+        const std::string name = fs::path(file).filename().string();
+        char ratio[32] = "-";
+        if (r.ours == 0 && r.gifsicle == 0)
+            std::snprintf(ratio, sizeof ratio, "exact");
+        else if (r.ours >= 0 && r.gifsicle > 0)
+            std::snprintf(ratio, sizeof ratio, "%.3f", r.ours / r.gifsicle);
+        std::printf("%-36s %9zu %9.3f %9.3f %7s\n", name.c_str(), r.colours, r.ours, r.gifsicle,
+                    ratio);
+    }
+}
+
 // The animated GIFs (more than one image) under tests/data.
 std::vector<std::string> animatedTestFiles() {
     std::vector<std::string> out;
@@ -232,6 +394,16 @@ int main(int argc, char** argv) {
                     r.ours, r.gifsicle, r.gifsicle ? double(r.ours) / double(r.gifsicle) : 0.0,
                     r.identical ? "yes" : "NO", ours, peer, peer > 0 ? ours / peer : 0.0);
     }
+    std::vector<std::string> paletteFiles = files;
+    for (const std::string& made :
+         {generateWithFfmpeg("testsrc2-640x480-110.gif", "testsrc2=size=640x480:rate=10", 110),
+          generateWithFfmpeg("mandelbrot-local-tables-259.gif", "mandelbrot=size=320x240:rate=10",
+                             259, kLocalTables),
+          generateWithFfmpeg("gradients-local-tables-60.gif", "gradients=size=320x240:rate=10", 60,
+                             kLocalTables)})
+        if (!made.empty())
+            paletteFiles.push_back(made);
+    printPaletteTable(paletteFiles);
     fs::remove_all(g_scratch);
     DestroyProgramAnimation();
     benchmark::Shutdown();

@@ -71,6 +71,11 @@ int ReduceFramesTo8Bit(FrameList& list, ReduceProgress callback, HWND window) {
     int converted = 0;
     for (CObjFrame& frame : list) {
         const auto base = static_cast<KpxHandle>(frame.GetImage());
+        // A picture with a transparency level is written as what it shows: drawn over the frames
+        // beneath it like a soft-alpha frame, its own pixels and level kept in the record. Text
+        // and vector frames are drawn so anyway.
+        if (base && frame.alphaValue > 0 && !frame.hasText && !frame.hasVector)
+            frame.softAlpha = 1;
         const int kind = GetFrameObjectKind(&frame);
         NPImageObjectRecord& record = frame.npImage;
         const bool source = frame.hasText || frame.hasVector || frame.hasControl;

@@ -12,6 +12,8 @@
 using ReduceProgress = int (*)(int, int, HWND);
 
 // Fills the np-image records of the frames of list in order and gives each plain 24-bit frame a
-// quantised 8-bit rendered image (the callback is asked after each of these). 1 done, 2 when the
-// callback stopped it; the records filled so far then stay for the caller's clean-up.
+// quantised 8-bit rendered image (the callback is asked after each of these). A picture frame
+// with a transparency level becomes a soft-alpha frame, so that the save renders it over the
+// frames beneath it. 1 done, 2 when the callback stopped it; the records filled so far then stay
+// for the caller's clean-up (the caller undoes the changes to the frames after the write).
 int ReduceFramesTo8Bit(FrameList& list, ReduceProgress callback, HWND window);

@@ -69,13 +69,13 @@ struct OptimizerRun {
     int provisional = 0;
 };
 
-// Renders the object frames once so that the common palette sees what they show; 2 when
-// cancelled.
+// Renders the object frames once, each in a palette of its own, so that the common palette sees
+// what they show; 2 when cancelled.
 int renderObjectFramesForPalette(FrameList& list) {
     int result = 0;
     {
         const ShownProgress progress(kfm5res::IDS_CAPTION_RENDERING, CountObjectFrames(-1));
-        result = RenderImagesFromFrames(&list, IsEscapePressed, nullptr);
+        result = RenderImagesInOwnPalettes(&list, IsEscapePressed, nullptr);
     }
     if (result == kOptimizeCancelled)
         DeleteRenderedImages(list);
@@ -108,7 +108,8 @@ void markTransparentIndex(CObjFrame& f, int index) {
 }
 
 // Turns the frame's objects into its picture while the chain is built; the rendered image, or
-// none when the frame keeps its base image.
+// none when the frame keeps its base image. A rendered image is the frame drawn over what lies
+// beneath it, so its fully transparent pixels carry the transparent index.
 ScopedImage flattenObjects(FrameList& list, CObjFrame& f, int index, OptimizerRun& run) {
     const int kind = GetFrameObjectKind(&f);
     const auto base = static_cast<KpxHandle>(f.GetImage());
@@ -116,24 +117,23 @@ ScopedImage flattenObjects(FrameList& list, CObjFrame& f, int index, OptimizerRu
     if (KPXbpp(base) == 24 && !f.hasVector) {
         // A text source on a 24-bit frame stays: it is quantised, not flattened.
         rendered = renderFrame(list, f, index, run);
-        dropAlpha(f);
     } else if (f.hasText) {
         rendered = renderFrame(list, f, index, run);
         f.DeleteTextObject();
-        dropAlpha(f);
-        markTransparentIndex(f, run.transparentIndex);
     } else if (f.hasVector) {
         rendered = renderFrame(list, f, index, run);
         f.DeleteVectorObject();
-        dropAlpha(f);
-        markTransparentIndex(f, run.transparentIndex);
     } else if (f.hasControl) {
         // The captured control picture that is its base image stays.
         f.DeleteControlObject();
     }
-    if (kind == kFrameKindSoftAlpha8) {
+    // Soft alpha and a transparency level show the frames beneath through the picture: it is
+    // drawn over them.
+    if (!rendered.get() && (kind == kFrameKindSoftAlpha8 || f.alphaValue > 0))
         rendered = renderFrame(list, f, index, run);
+    if (rendered.get()) {
         dropAlpha(f);
+        markTransparentIndex(f, run.transparentIndex);
     }
     return rendered;
 }
@@ -178,9 +178,12 @@ int convertToCommonPalette(OptimizerRun& run, int plainFrames) {
 //
 // The screen is composed in 24 bits, which holds exactly what a viewer shows (the compositor
 // keeps the disposal state in the chain, so there is one canvas only). A frame is written in
-// the first frame's colour table when that table has every colour it shows; else, as with
-// local palettes or a background colour missing from that table, in a table of its own, so
-// that no colour is mapped to a nearest entry.
+// the first frame's colour table when that table has every colour it shows and an entry to
+// spare for the unchanged pixels; else, as with local palettes or a background colour missing
+// from that table, in a table of its own. A frame whose changed pixels leave no entry to spare
+// is written without the difference step: the rectangle of its changed pixels, opaque. No
+// colour is ever mapped to a nearest entry: when not even that rectangle fits one table, the
+// difference method is left out and the animation stays as it was.
 
 using Colours = std::vector<COLORREF>;
 
@@ -333,39 +336,101 @@ ScopedImage inFirstTable(const Colours& shown, FirstTable& first, int width, int
     return image;
 }
 
-// The frame of the difference method for the composed screen `after`: in the first frame's
-// table when it has every colour, else in a table of its own. With before, the pixels equal to
-// it carry one transparent-to-be index, reported in unique (-1 none). Should the changed pixels
-// hold more colours than one table fits, the first frame's table is used with nearest colours.
-ScopedImage screenFrame(FirstTable& first, KpxHandle after, KpxHandle before,
-                        int* unique = nullptr) {
+// Whether some palette index is used by no pixel of the 8-bit image.
+bool hasUnusedIndex(KpxHandle image) {
+    std::array<bool, 256> used{};
+    const int scan = KPXGetScanBytes(image);
+    const std::uint8_t* bits = KPXGetBits(image);
+    for (int y = 0; y < KPXHeight(image); ++y) {
+        const std::uint8_t* row = bits + static_cast<std::size_t>(y) * scan;
+        for (int x = 0; x < KPXWidth(image); ++x)
+            used[row[x]] = true;
+    }
+    return std::find(used.begin(), used.end(), false) != used.end();
+}
+
+// One frame of the difference method: its picture, where it stands and the index its
+// unchanged pixels carry (-1 none). No picture: the frame cannot be written without changing a
+// colour.
+struct DifferenceFrame {
+    ScopedImage image;
+    int left = 0;
+    int top = 0;
+    int unique = -1;
+};
+
+// The smallest rectangle that holds every pixel where after differs from before.
+RECT changedRect(const Colours& after, const Colours& before, int width, int height) {
+    RECT r{width, height, -1, -1};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * width + x;
+            if (after[i] == before[i])
+                continue;
+            r.left = std::min<LONG>(r.left, x);
+            r.top = std::min<LONG>(r.top, y);
+            r.right = std::max<LONG>(r.right, x);
+            r.bottom = std::max<LONG>(r.bottom, y);
+        }
+    return r;
+}
+
+// The frame written without the difference step: the rectangle of the changed pixels as the
+// screen shows it, opaque, in a table of its own. No picture when it holds more colours than
+// one table.
+DifferenceFrame changedArea(const Colours& after, const Colours& before, int width, int height) {
+    DifferenceFrame out;
+    const RECT r = changedRect(after, before, width, height);
+    if (r.right < r.left)
+        return out;
+    const int w = r.right - r.left + 1;
+    const int h = r.bottom - r.top + 1;
+    Colours area;
+    area.reserve(static_cast<std::size_t>(w) * h);
+    for (int y = r.top; y <= r.bottom; ++y)
+        for (int x = r.left; x <= r.right; ++x)
+            area.push_back(after[static_cast<std::size_t>(y) * width + x]);
+    int unused = -1;
+    out.image = exactFrameImage(area, Colours{}, w, h, unused);
+    out.left = r.left;
+    out.top = r.top;
+    return out;
+}
+
+// The frame of the difference method for the composed screen `after` over `before` (the screen
+// before the frame; for the first frame the background). The first frame is the whole screen
+// where one table holds it. Every other frame carries one transparent-to-be index on the pixels
+// that did not change: in the first frame's table when it has every colour and an index to
+// spare, else in a table of its own; when the changed pixels fill a whole table, the frame is
+// the opaque rectangle of the changed pixels.
+DifferenceFrame screenFrame(FirstTable& first, KpxHandle after, KpxHandle before, bool isFirst) {
     const int width = KPXWidth(after);
     const int height = KPXHeight(after);
     const Colours shown = coloursOf(after);
+    DifferenceFrame out;
     bool exact = true;
-    ScopedImage frame = inFirstTable(shown, first, width, height, exact);
-    int index = -1;
-    if (!exact) {
-        const Colours previous = before ? coloursOf(before) : Colours{};
-        if (ScopedImage own = exactFrameImage(shown, previous, width, height, index); own.get())
-            frame = std::move(own);
-        else
-            exact = true; // too many colours: the nearest ones of the first table
+    ScopedImage inFirst = inFirstTable(shown, first, width, height, exact);
+    if (exact && inFirst.get() && (isFirst || hasUnusedIndex(inFirst.get()))) {
+        out.image = std::move(inFirst);
+        if (!isFirst)
+            out.unique = KPXCompareImagesAndFillByUniqueColor(out.image.get(), before, 0, 0);
+        return out;
     }
-    if (exact && before && frame.get())
-        index = KPXCompareImagesAndFillByUniqueColor(frame.get(), before, 0, 0);
-    if (unique)
-        *unique = index;
-    return frame;
+    const Colours previous = coloursOf(before);
+    out.image = exactFrameImage(shown, isFirst ? Colours{} : previous, width, height, out.unique);
+    if (out.image.get())
+        return out;
+    return changedArea(shown, previous, width, height);
 }
 
-// Puts the full-canvas frame information of frame f on image: the animation's size at 0,0,
-// disposal 1, the given transparent index (-1 none), f's delay and strings, no objects.
-void putFullCanvasInfo(KpxHandle image, const CObjFrame& f, int transparentIndex) {
-    const CAnimationData& a = *g_pAnimationData;
+// Puts the frame information of frame f on image: its size, its place, disposal 1, the given
+// transparent index (-1 none), f's delay and strings, no objects.
+void putFrameInfo(KpxHandle image, const CObjFrame& f, int left, int top, int transparentIndex) {
     FrameInfo info{};
-    info.width = a.AnimationWidth;
-    info.height = a.AnimationHeight;
+    info.width = KPXWidth(image);
+    info.height = KPXHeight(image);
+    info.left = left;
+    info.top = top;
     info.delay = f.delay;
     info.disposal = kGifDisposalNone;
     info.transparency = transparentIndex > -1 ? kKpxTransparencyIndexFlag +
@@ -515,24 +580,21 @@ int RemoveRedundantPixels() {
         CObjFrame& f = *it;
         if (!f.GetImage())
             continue;
-        if (n == 0) {
-            composeFrame(screen.get(), head, 0, width, height);
-            ScopedImage picture = screenFrame(firstTable, screen.get(), 0);
-            putFullCanvasInfo(picture.get(), f, -1);
-            setRendered(f, std::move(picture));
-            ++n;
-            continue;
-        }
         const ScopedImage before = copyOf(screen.get());
         composeFrame(screen.get(), head, n, width, height);
-        int unique = -1;
-        ScopedImage work = screenFrame(firstTable, screen.get(), before.get(), &unique);
-        if (unique > -1)
-            SetImageTransparent(work.get(), unique);
-        putFullCanvasInfo(work.get(), f, unique);
-        setRendered(f, std::move(work));
+        DifferenceFrame frame = screenFrame(firstTable, screen.get(), before.get(), n == 0);
+        if (!frame.image.get()) {
+            // One table cannot hold what this frame must show: nothing is changed.
+            SplitFramesImage(list, 0);
+            DeleteRenderedImages(list);
+            return 0;
+        }
+        if (frame.unique > -1)
+            SetImageTransparent(frame.image.get(), frame.unique);
+        putFrameInfo(frame.image.get(), f, frame.left, frame.top, frame.unique);
+        setRendered(f, std::move(frame.image));
         ++n;
-        if (IsEscapePressed(0, n, nullptr)) {
+        if (n > 1 && IsEscapePressed(0, n, nullptr)) {
             SplitFramesImage(list, 0);
             DeleteRenderedImages(list);
             return kOptimizeCancelled;

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 #include "FrameChainBuild.h"
@@ -40,8 +42,14 @@ template <typename Taken> COLORREF walkToFreeColour(Taken taken) {
     }
 }
 
+// Soft alpha or a transparency level: the frame lets what lies beneath show through in grades.
+bool showsThroughInGrades(const CObjFrame& frame) {
+    return frame.softAlpha || frame.alphaValue > 0;
+}
+
+// A frame whose picture is drawn over the frames beneath it before it is written.
 bool isObjectFrame(const CObjFrame& frame) {
-    return frame.hasText || frame.hasVector || frame.softAlpha;
+    return frame.hasText || frame.hasVector || showsThroughInGrades(frame);
 }
 
 void setOnlyTransparentIndex(KpxHandle image, int index) {
@@ -61,71 +69,205 @@ int compareHistTable(const void* a, const void* b) {
     return countA < countB ? 1 : 0;
 }
 
-int CalculateOptimAdaptivePalette256(PALETTEENTRY* out, int colours, RenderProgress, HWND) {
-    if (!out || !g_pAnimationData)
-        return 0;
-    constexpr int kStripWidth = 1000;
-    long long pixels = 0;
-    for (const CObjFrame& frame : g_pAnimationData->frames)
-        if (const KpxHandle image = frame.GetDisplayImage())
-            pixels += static_cast<long long>(KPXWidth(image)) * KPXHeight(image);
-    const int rows = static_cast<int>((pixels + kStripWidth - 1) / kStripWidth);
-    if (rows <= 0)
-        return 0;
-    ScopedImage strip(KPXCreateImage(kStripWidth, rows, 24));
-    ScopedImage mask(KPXCreateImage(kStripWidth, rows, 1));
-    ScopedImage target(KPXCreateImage(kStripWidth, rows, 8));
-    if (!strip.get() || !mask.get() || !target.get())
-        return 0;
+namespace {
+
+// A colour as 0x00RRGGBB.
+std::uint32_t rgbKey(BYTE red, BYTE green, BYTE blue) {
+    return (static_cast<std::uint32_t>(red) << 16) | (static_cast<std::uint32_t>(green) << 8) |
+           blue;
+}
+
+// The opaque colours every frame shows, with their pixel counts, and whether any pixel is
+// transparent.
+struct ColourCensus {
+    std::unordered_map<std::uint32_t, std::uint64_t> counts;
+    std::uint64_t pixels = 0;
+    bool transparentPixels = false;
+};
+
+// Whether the 1-bit transparency mask row marks pixel x (rows as stored, bits from the left).
+bool maskedAt(const std::uint8_t* maskRow, int x) {
+    return maskRow && ((maskRow[x / 8] >> (7 - x % 8)) & 1);
+}
+
+void countImage(KpxHandle image, ColourCensus& census) {
+    const ScopedImage transparent(KPXIsImageTransparent(image) ? KPXGetImageTransparentImage(image)
+                                                               : 0);
+    const int width = KPXWidth(image);
+    const int height = KPXHeight(image);
+    const std::uint8_t* maskBits = transparent.get() ? KPXGetBits(transparent.get()) : nullptr;
+    const int maskStride = maskBits ? KPXGetScanBytes(transparent.get()) : 0;
+    const auto maskRow = [&](int y) {
+        return maskBits ? maskBits + static_cast<std::size_t>(y) * maskStride : nullptr;
+    };
+    if (KPXbpp(image) == 8) {
+        // Indices first: one look-up per palette entry rather than per pixel.
+        std::array<std::uint64_t, 256> perIndex{};
+        const std::uint8_t* bits = KPXGetBits(image);
+        const int stride = KPXGetScanBytes(image);
+        for (int y = 0; y < height; ++y) {
+            const std::uint8_t* row = bits + static_cast<std::size_t>(y) * stride;
+            const std::uint8_t* mask = maskRow(y);
+            for (int x = 0; x < width; ++x) {
+                if (maskedAt(mask, x))
+                    census.transparentPixels = true;
+                else
+                    ++perIndex[row[x]];
+            }
+        }
+        const RGBQUAD* table = KPXGetBitmapInfoHeader(image)->bmiColors;
+        for (int i = 0; i < 256; ++i)
+            if (perIndex[i]) {
+                census.counts[rgbKey(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue)] +=
+                    perIndex[i];
+                census.pixels += perIndex[i];
+            }
+        return;
+    }
+    const ScopedImage colour(KPXColorConvert(image, 24, 0, 0, 0, nullptr, nullptr));
+    if (!colour.get() || !KPXGetBits(colour.get()))
+        return;
+    const std::uint8_t* bits = KPXGetBits(colour.get());
+    const int stride = KPXGetScanBytes(colour.get());
+    std::uint32_t lastKey = 0xFFFFFFFF;
+    std::uint64_t* last = nullptr;
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = bits + static_cast<std::size_t>(y) * stride;
+        const std::uint8_t* mask = maskRow(y);
+        for (int x = 0; x < width; ++x) {
+            if (maskedAt(mask, x)) {
+                census.transparentPixels = true;
+                continue;
+            }
+            const std::uint32_t key = rgbKey(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+            if (key != lastKey) {
+                last = &census.counts[key];
+                lastKey = key;
+            }
+            ++*last;
+            ++census.pixels;
+        }
+    }
+}
+
+// The colours of what every frame shows: its rendered image when it has one (a frame with a
+// transparency level has one only while the optimiser works), else its display image.
+ColourCensus takeColourCensus(const FrameList& frames) {
+    ColourCensus census;
+    for (const CObjFrame& frame : frames) {
+        const KpxHandle image =
+            frame.GetRenderedImage() ? frame.GetRenderedImage() : frame.GetDisplayImage();
+        if (image && KPXGetBits(image))
+            countImage(image, census);
+    }
+    return census;
+}
+
+PALETTEENTRY entryOf(std::uint32_t key) {
+    return PALETTEENTRY{static_cast<BYTE>(key >> 16), static_cast<BYTE>(key >> 8),
+                        static_cast<BYTE>(key), 0};
+}
+
+constexpr PALETTEENTRY kTransparentWhite{255, 255, 255, 0};
+
+// Every colour fits: the table holds exactly them, the most frequent first, after the transparent
+// entry when there is one. Entries past them repeat entry 0, so that a saved table is no longer
+// than needed.
+void exactPalette(const ColourCensus& census, bool transparentEntry, PALETTEENTRY* out) {
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> colours(census.counts.begin(),
+                                                                 census.counts.end());
+    std::sort(colours.begin(), colours.end(), [](const auto& a, const auto& b) {
+        return a.second != b.second ? a.second > b.second : a.first < b.first;
+    });
+    int next = 0;
+    if (transparentEntry)
+        out[next++] = kTransparentWhite;
+    for (const auto& [key, count] : colours)
+        out[next++] = entryOf(key);
+    std::fill(out + next, out + 256, next > 0 ? out[0] : kTransparentWhite);
+}
+
+// At most this many pixels stand for the animation's colours in the quantiser's picture: the
+// palette depends only on the colours and their counts, which are scaled down to fit.
+constexpr std::uint64_t kPaletteSamplePixels = std::uint64_t{1} << 22;
+constexpr int kSampleWidth = 2048;
+
+// More colours than entries: the quantiser chooses them from a picture in which every colour
+// shows as often as it does in the frames (scaled, each at least once).
+bool quantisedPalette(const ColourCensus& census, int colours, bool transparentEntry,
+                      PALETTEENTRY* out) {
+    const double scale = std::max(1.0, static_cast<double>(census.pixels) /
+                                           static_cast<double>(kPaletteSamplePixels));
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> weights;
+    weights.reserve(census.counts.size());
+    std::uint64_t total = 0;
+    for (const auto& [key, count] : census.counts) {
+        const auto weight = std::max<std::uint64_t>(
+            1, static_cast<std::uint64_t>(std::llround(static_cast<double>(count) / scale)));
+        weights.emplace_back(key, weight);
+        total += weight;
+    }
+    const auto rows = static_cast<int>((total + kSampleWidth - 1) / kSampleWidth);
+    const ScopedImage strip(KPXCreateImage(kSampleWidth, rows, 24));
+    const ScopedImage mask(KPXCreateImage(kSampleWidth, rows, 1));
+    const ScopedImage target(KPXCreateImage(kSampleWidth, rows, 8));
+    if (!strip.get() || !mask.get() || !target.get() || !KPXGetBits(strip.get()) ||
+        !KPXGetBits(mask.get()))
+        return false;
     std::uint8_t* stripBits = KPXGetBits(strip.get());
     std::uint8_t* maskBits = KPXGetBits(mask.get());
     const int stripStride = KPXGetScanBytes(strip.get());
     const int maskStride = KPXGetScanBytes(mask.get());
     std::memset(maskBits, 0, static_cast<std::size_t>(maskStride) * rows);
-    long long at = 0;
-    for (const CObjFrame& frame : g_pAnimationData->frames) {
-        const KpxHandle image = frame.GetDisplayImage();
-        if (!image)
-            continue;
-        ScopedImage colour(KPXColorConvert(image, 24, 0, 0, 0, nullptr, nullptr));
-        ScopedImage transparent(KPXGetImageTransparentImage(image));
-        if (!colour.get())
-            continue;
-        const int width = KPXWidth(image);
-        const int height = KPXHeight(image);
-        const std::uint8_t* bits = KPXGetBits(colour.get());
-        const int stride = KPXGetScanBytes(colour.get());
-        const std::uint8_t* maskIn = transparent.get() ? KPXGetBits(transparent.get()) : nullptr;
-        const int maskInStride = transparent.get() ? KPXGetScanBytes(transparent.get()) : 0;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x, ++at) {
-                const int column = static_cast<int>(at % kStripWidth);
-                const int row = static_cast<int>(at / kStripWidth);
-                std::memcpy(stripBits + static_cast<std::size_t>(row) * stripStride + column * 3,
-                            bits + static_cast<std::size_t>(y) * stride + x * 3, 3);
-                const bool masked =
-                    maskIn &&
-                    (maskIn[static_cast<std::size_t>(y) * maskInStride + x / 8] >> (7 - x % 8)) & 1;
-                if (!masked)
-                    maskBits[static_cast<std::size_t>(row) * maskStride + column / 8] |=
-                        static_cast<std::uint8_t>(0x80 >> (column % 8));
-            }
-    }
+    std::uint64_t at = 0;
+    for (const auto& [key, weight] : weights)
+        for (std::uint64_t n = 0; n < weight; ++n, ++at) {
+            const auto column = static_cast<int>(at % kSampleWidth);
+            const auto row = static_cast<std::size_t>(at / kSampleWidth);
+            std::uint8_t* pixel = stripBits + row * stripStride + column * 3;
+            pixel[0] = static_cast<std::uint8_t>(key);
+            pixel[1] = static_cast<std::uint8_t>(key >> 8);
+            pixel[2] = static_cast<std::uint8_t>(key >> 16);
+            maskBits[row * maskStride + column / 8] |=
+                static_cast<std::uint8_t>(0x80 >> (column % 8));
+        }
     PALETTEENTRY palette[256];
     std::memcpy(palette, KPXGetFinePalette(), sizeof palette);
-    palette[0] = PALETTEENTRY{255, 255, 255, 0};
+    palette[0] = kTransparentWhite;
     KPXSetNewPalette(target.get(), palette, 256);
-    setOnlyTransparentIndex(target.get(), 0);
+    if (transparentEntry)
+        setOnlyTransparentIndex(target.get(), 0);
     {
         const ShownProgress progress(kfm5res::IDS_CAPTION_ADAPTIVE_PALETTE, 0);
-        KPXFineColorConvert(target.get(), strip.get(), mask.get(), colours, 0, 1,
-                            ProgressSetPosTotal, 1);
+        if (!KPXFineColorConvert(target.get(), strip.get(), mask.get(), colours, 0,
+                                 transparentEntry ? 1 : 0, ProgressSetPosTotal, 1))
+            return false;
     }
     const BITMAPINFO* info = KPXGetBitmapInfoHeader(target.get());
     for (int i = 0; i < 256; ++i)
         out[i] = PALETTEENTRY{info->bmiColors[i].rgbRed, info->bmiColors[i].rgbGreen,
                               info->bmiColors[i].rgbBlue, 0};
-    return 0;
+    return true;
+}
+
+} // namespace
+
+int CalculateOptimAdaptivePalette256(PALETTEENTRY* out, int colours, RenderProgress, HWND) {
+    if (!out || !g_pAnimationData)
+        return 0;
+    const ColourCensus census = takeColourCensus(g_pAnimationData->frames);
+    if (census.counts.empty())
+        return 0;
+    colours = std::clamp(colours, 2, 256);
+    // Entry 0 is kept for transparent pixels only when a frame shows one: a frame without
+    // transparency may use every entry (see OptimizeToGlobalPalette256Ex).
+    const bool transparentEntry = census.transparentPixels;
+    const int room = colours - (transparentEntry ? 1 : 0);
+    if (census.counts.size() <= static_cast<std::size_t>(room)) {
+        exactPalette(census, transparentEntry, out);
+        return 0;
+    }
+    return quantisedPalette(census, colours, transparentEntry, out) ? 0 : -1;
 }
 
 int CalculateGlobalPalette(PALETTEENTRY* out, int mode, OptimizeOptions options) {
@@ -150,18 +292,37 @@ int CalculateGlobalPalette(PALETTEENTRY* out, int mode, OptimizeOptions options)
 
 namespace {
 
-// The frame's base image mapped onto the palette with transparentIndex kept for its masked
-// pixels; 0 when the image cannot be converted.
+// Whether some pixel of the image is transparent.
+bool showsTransparentPixels(KpxHandle image) {
+    if (!KPXIsImageTransparent(image))
+        return false;
+    const ScopedImage mask(KPXGetImageTransparentImage(image));
+    if (!mask.get() || !KPXGetBits(mask.get()))
+        return false;
+    const std::uint8_t* bits = KPXGetBits(mask.get());
+    const int stride = KPXGetScanBytes(mask.get());
+    const int width = KPXWidth(mask.get());
+    for (int y = 0; y < KPXHeight(mask.get()); ++y)
+        for (int x = 0; x < width; ++x)
+            if (maskedAt(bits + static_cast<std::size_t>(y) * stride, x))
+                return true;
+    return false;
+}
+
+// The frame's base image mapped onto the palette. An image with transparent pixels gets
+// transparentIndex for them, which its other pixels keep away from; an image without may use
+// every entry. 0 when the image cannot be converted.
 KpxHandle convertToPalette(KpxHandle base, const PALETTEENTRY* palette, int transparentIndex,
-                           int colours, int dither) {
+                           bool transparent, int colours, int dither) {
     ScopedImage target(KPXCreateImage(KPXWidth(base), KPXHeight(base), 8));
     if (!target.get())
         return 0;
     KPXSetNewPalette(target.get(), palette, 256);
-    setOnlyTransparentIndex(target.get(), transparentIndex);
+    if (transparent)
+        setOnlyTransparentIndex(target.get(), transparentIndex);
     if (!KPXFineColorConvert(target.get(), base, 0, colours, dither ? 2 : 0, colours, nullptr, 0))
         return 0;
-    if (KPXIsImageTransparent(base)) {
+    if (transparent) {
         ScopedImage mask(KPXGetImageTransparentImage(base));
         if (mask.get())
             KPXImageFillByColor(target.get(), mask.get(), static_cast<COLORREF>(transparentIndex));
@@ -186,11 +347,13 @@ int OptimizeToGlobalPalette256Ex(PALETTEENTRY* palette, OptimizeOptions options,
         frame.optimised = 0;
         if (!convert)
             continue;
+        const bool transparent = showsTransparentPixels(frame.GetImage());
         if (const KpxHandle converted =
-                convertToPalette(frame.GetImage(), palette, transparentIndex, colours,
+                convertToPalette(frame.GetImage(), palette, transparentIndex, transparent, colours,
                                  options.word[kOptionDither])) {
-            frame.transparency =
-                kKpxTransparencyIndexFlag + static_cast<std::uint32_t>(transparentIndex);
+            frame.transparency = transparent ? kKpxTransparencyIndexFlag +
+                                                   static_cast<std::uint32_t>(transparentIndex)
+                                             : 0;
             frame.softAlpha = 0;
             frame.alphaValue = 0;
             if (const std::uint16_t old = frame.SetImage(static_cast<std::uint16_t>(converted)))
@@ -331,7 +494,7 @@ bool composeOverState(short head, const CObjFrame& frame, int prevIndex, Composi
     IPLImageFillByColor(canvas, 0, background);
     // The image keeps its explicit transparency: no reference of ours.
     const KpxHandle explicitAlpha = KPXGetImageTransparentImageEx(base);
-    const bool vectorLike = frame.hasVector || frame.softAlpha;
+    const bool vectorLike = frame.hasVector || showsThroughInGrades(frame);
     ScopedImage emptyMask(vectorLike ? KPXCreateImage(width, height, 1) : 0);
     if (prevIndex >= 0 && head)
         KPXRenderFrames(head, canvas, -frame.left, -frame.top, 0, prevIndex, background, 0, 0);
@@ -412,7 +575,13 @@ short CreateRenderedImage(short head, CObjFrame* frame, int prevIndex, PALETTEEN
     return target.release();
 }
 
-int RenderImagesFromFrames(FrameList* frames, int lastIndex, RenderProgress callback, HWND window) {
+namespace {
+
+// Renders every object frame up to lastIndex with render(head, frame, previous index) over the
+// frames before it; the results of RenderImagesFromFrames.
+template <typename Render>
+int renderObjectFramesWith(FrameList* frames, int lastIndex, RenderProgress callback, HWND window,
+                           Render render) {
     if (!frames || frames->empty())
         return 0;
     short head = frames->front().GetImage();
@@ -420,8 +589,7 @@ int RenderImagesFromFrames(FrameList* frames, int lastIndex, RenderProgress call
     int index = 0;
     for (CObjFrame& frame : *frames) {
         if (frame.GetImage() && isObjectFrame(frame) && BuildFramesImage(*frames, 1, 0) == 1) {
-            int scratch = 0;
-            const short image = CreateRenderedImage(head, &frame, index - 1, &scratch);
+            const short image = render(head, frame, index - 1);
             SplitFramesImage(*frames, 1);
             if (const std::uint16_t old = frame.SetRenderedImage(image))
                 KPXDeleteImage(old);
@@ -438,8 +606,29 @@ int RenderImagesFromFrames(FrameList* frames, int lastIndex, RenderProgress call
     return rendered ? 1 : 0;
 }
 
+} // namespace
+
+int RenderImagesFromFrames(FrameList* frames, int lastIndex, RenderProgress callback, HWND window) {
+    return renderObjectFramesWith(frames, lastIndex, callback, window,
+                                  [](short head, CObjFrame& frame, int previous) {
+                                      int scratch = 0;
+                                      return CreateRenderedImage(head, &frame, previous, &scratch);
+                                  });
+}
+
 int RenderImagesFromFrames(FrameList* frames, RenderProgress callback, HWND window) {
     return RenderImagesFromFrames(frames, -1, callback, window);
+}
+
+int RenderImagesInOwnPalettes(FrameList* frames, RenderProgress callback, HWND window) {
+    return renderObjectFramesWith(
+        frames, -1, callback, window, [](short head, CObjFrame& frame, int previous) {
+            PALETTEENTRY palette[256];
+            std::memcpy(palette, KPXGetFinePalette(), sizeof palette);
+            int scratch = 0;
+            return CreateRenderedImage(head, &frame, previous, palette, kRenderOwnPalette, 256, 0,
+                                       &scratch);
+        });
 }
 
 namespace {

@@ -26,19 +26,25 @@ constexpr int kOptionDifferenceMethod = 6;
 constexpr int kOptionNumColors = 7;
 
 // Mode 1: the library's fine palette, 255; mode 2: the fixed 216-colour cube, 255; mode 0: an
-// adaptive palette over all frames' display images (options.word[7] colours, entry 0 white), 0.
-// Any other mode leaves out alone, -1. The result is the index that the caller makes
-// transparent.
+// adaptive palette over all frames' display images (options.word[7] colours), 0 (-1 when none
+// could be made). Any other mode leaves out alone, -1. The result is the index that the caller
+// makes transparent.
 int CalculateGlobalPalette(PALETTEENTRY* out, int mode, OptimizeOptions options);
-// The adaptive palette over the opaque pixels of every frame's display image; 0.
+// The adaptive palette of `colours` entries over the opaque pixels of every frame's display
+// image. When a frame shows a transparent pixel, entry 0 is white and kept for them. When the
+// frames hold no more colours than the other entries, the palette is exactly those colours (the
+// most frequent first; unused entries repeat entry 0); otherwise the quantiser chooses them from
+// the colours weighted by their pixel counts. 0, or -1 when the quantiser's work images could
+// not be made (out unchanged).
 int CalculateOptimAdaptivePalette256(PALETTEENTRY* out, int colours, RenderProgress callback,
                                      HWND window);
 // Converts the base image of every frame (the placeholder left out) whose optimised flag is 0
-// to the 256-entry palette, with transparentIndex as the transparent index of every frame;
-// masked pixels take that index and opaque pixels keep away from it. Every optimised flag ends
-// 0. The progress (caption: converting to the global palette, `total` steps) can be cancelled:
-// 2, with the frames converted so far kept. 0 otherwise; a null palette or an index outside
-// 0..255 changes nothing.
+// to the 256-entry palette. A frame that shows transparent pixels gets transparentIndex as its
+// transparent index: its masked pixels take that index and its opaque ones keep away from it; a
+// frame without uses every entry and has no transparency. Every optimised flag ends 0. The
+// progress (caption: converting to the global palette, `total` steps) can be cancelled: 2, with
+// the frames converted so far kept. 0 otherwise; a null palette or an index outside 0..255
+// changes nothing.
 int OptimizeToGlobalPalette256Ex(PALETTEENTRY* palette, OptimizeOptions options,
                                  int transparentIndex, int total);
 
@@ -75,10 +81,14 @@ constexpr int kRenderOwnPalette = 11;
 short CreateRenderedImage(short head, CObjFrame* frame, int prevIndex, PALETTEENTRY* palette,
                           int mode, int count, int dither, int* out);
 
-// Renders every object frame (up to lastIndex, -1 all) over the frames before it. 1 when it
+// Renders every object frame (text, vector, soft alpha or a transparency level; up to lastIndex,
+// -1 all) over the frames before it. 1 when it
 // stopped at lastIndex or rendered a frame, 0 when none, 2 when the callback cancelled.
 int RenderImagesFromFrames(FrameList* frames, int lastIndex, RenderProgress callback, HWND window);
 int RenderImagesFromFrames(FrameList* frames, RenderProgress callback, HWND window);
+// The same over all frames, each picture quantised to 256 colours chosen for it rather than to
+// the fine palette: what an adaptive palette over all frames should see.
+int RenderImagesInOwnPalettes(FrameList* frames, RenderProgress callback, HWND window);
 
 // After a load: every text and vector frame is drawn again from its record (standing where the
 // record says); one whose object cannot be drawn keeps the picture it was read with and is

@@ -6,6 +6,7 @@
 #include "DocumentTestSupport.h"
 
 #include "FrameChainBuild.h"
+#include "FrameTransforms.h"
 #include "ImageUtilities.h"
 #include "Optimizer.h"
 #include "PaletteRender.h"
@@ -13,6 +14,7 @@
 
 #include <gif_lib.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <set>
@@ -135,6 +137,17 @@ std::function<int(int, int)> blockAt(int bx, int by, int elsewhere = 0) {
     };
 }
 
+// Each of the 256 indices once on a 16 x 16 frame.
+int everyEntry(int x, int y) {
+    return y * 16 + x;
+}
+
+// The same with the 4 x 4 block at (4, 4) mirrored left to right: still every index.
+int mirroredBlock(int x, int y) {
+    const bool inBlock = x >= 4 && x < 8 && y >= 4 && y < 8;
+    return everyEntry(inBlock ? 11 - x : x, y);
+}
+
 std::vector<AnimationCase> animationTable() {
     const auto stripes = [](int x, int y) { return (x + y) % 4 + 1; };
     return {
@@ -183,6 +196,28 @@ std::vector<AnimationCase> animationTable() {
          {{0, 0, 16, 12, 1, -1, 1, stripes},
           {2, 2, 10, 8, 1, 0, 2, blockAt(2, 1)},
           {4, 2, 10, 8, 1, -1, 3, checker}}},
+        // Every index of the table shows, before and after a block in the middle is mirrored:
+        // no entry is free for the unchanged pixels.
+        {"frames that use every palette entry",
+         16,
+         16,
+         {{0, 0, 16, 16, 1, -1, 1, everyEntry}, {0, 0, 16, 16, 1, -1, 1, mirroredBlock}}},
+        // Two tables side by side: the screen shows 512 colours.
+        {"a screen of more colours than one table",
+         32,
+         16,
+         {{0, 0, 16, 16, 1, -1, 1, everyEntry},
+          {16, 0, 16, 16, 1, -1, 2, everyEntry},
+          {4, 4, 6, 6, 1, -1, 1, checker},
+          {12, 4, 8, 8, 1, 0, 3, blockAt(1, 1)}}},
+        // The right half goes back to the background while a third table fills the left half:
+        // 257 colours change at once, which no single frame can show.
+        {"a change that one table cannot hold",
+         32,
+         16,
+         {{0, 0, 16, 16, 1, -1, 1, everyEntry},
+          {16, 0, 16, 16, 2, -1, 2, everyEntry},
+          {0, 0, 16, 16, 1, -1, 3, everyEntry}}},
     };
 }
 
@@ -473,6 +508,51 @@ TEST_F(OptimizerOptionsTest, DifferenceMethodKeepsColoursOutsideTheFirstTable) {
     EXPECT_EQ(difference(before, composeWithLibrary()), "");
 }
 
+// A frame's colours never go to a nearest entry: when the first frame's table has no entry to
+// spare, the frame takes a table of its own; when its changed pixels fill a whole table it is
+// written as their opaque rectangle; when not even that fits, the method changes nothing.
+TEST_F(OptimizerOptionsTest, DifferenceMethodNeverMapsColoursToNearestEntries) {
+    const auto table = animationTable();
+    const auto named = [&](const std::string& name) {
+        return *std::find_if(table.begin(), table.end(),
+                             [&](const AnimationCase& c) { return name == c.name; });
+    };
+    {
+        SCOPED_TRACE("every entry in use");
+        build(named("frames that use every palette entry"));
+        const Timeline before = composeWithLibrary();
+        ASSERT_EQ(RemoveRedundantPixels(), 1);
+        EXPECT_EQ(difference(before, composeWithLibrary()), "");
+        EXPECT_NE(frameAt(1).transparency & kKpxTransparencyIndexFlag, 0u)
+            << "the unchanged pixels still become transparent";
+    }
+    {
+        SCOPED_TRACE("512 colours on the screen");
+        animation().ResetFrames();
+        build(named("a screen of more colours than one table"));
+        const Timeline before = composeWithLibrary();
+        ASSERT_EQ(RemoveRedundantPixels(), 1);
+        EXPECT_EQ(difference(before, composeWithLibrary()), "");
+        const CObjFrame& right = frameAt(1);
+        EXPECT_EQ(right.left, 16) << "the changed half, opaque";
+        EXPECT_EQ(right.width, 16);
+        EXPECT_EQ(right.transparency, 0u);
+        // The first frame on the background is 257 colours: only its own half is written.
+        EXPECT_EQ(frameAt(0).width, 16);
+        EXPECT_EQ(frameAt(0).transparency, 0u);
+    }
+    {
+        SCOPED_TRACE("257 colours change at once");
+        animation().ResetFrames();
+        build(named("a change that one table cannot hold"));
+        const auto frames = frameStates();
+        EXPECT_EQ(RemoveRedundantPixels(), 0);
+        EXPECT_TRUE(frameStates() == frames) << "nothing changed";
+        for (const CObjFrame& f : animation().frames)
+            EXPECT_EQ(f.GetRenderedImage(), 0);
+    }
+}
+
 // The first frame takes palette entry 0 of the second only when none of its pixels shows it.
 TEST_F(OptimizerOptionsTest, DifferenceMethodAlignsTheFirstPaletteEntry) {
     struct Case {
@@ -527,7 +607,7 @@ TEST_F(OptimizerOptionsTest, PaletteModes) {
         return std::vector<std::uint32_t>(reinterpret_cast<const std::uint32_t*>(c),
                                           reinterpret_cast<const std::uint32_t*>(c) + 216);
     };
-    build(animationTable()[1]);
+    build(animationTable()[2]); // an opaque first frame, transparent pixels in the others
     const auto original = tableOf(1);
     OptimizeAnimation(optionsOf(11, 0, 0, 0));
     EXPECT_EQ(tableOf(1), original) << "mode 11 converts no frame";
@@ -538,6 +618,7 @@ TEST_F(OptimizerOptionsTest, PaletteModes) {
     EXPECT_EQ(cube.rgbGreen, 255);
     EXPECT_EQ(cube.rgbBlue, 255);
     EXPECT_EQ(frameAt(1).transparency, kKpxTransparencyIndexFlag + 255u);
+    EXPECT_EQ(frameAt(0).transparency, 0u) << "a frame without transparent pixels needs no index";
 }
 
 int distinctColours(KpxHandle image) {
@@ -580,6 +661,133 @@ TEST_F(OptimizerOptionsTest, AnAnimationWithoutFrames) {
     EXPECT_EQ(RemoveRedundantPixels(), 1);
 }
 
+// ---- The common palette with the page's defaults
+
+OptimizeOptions pageDefaults() {
+    OptimizeOptions o = optionsOf(1, 1, 1, 0, 256);
+    o.word[kOptionRemoveComments] = 1;
+    o.word[kOptionRemoveTitles] = 1;
+    return o;
+}
+
+std::set<std::uint32_t> coloursShown(const Timeline& shown) {
+    std::set<std::uint32_t> out;
+    for (const Shown& s : shown)
+        out.insert(s.pixels.begin(), s.pixels.end());
+    return out;
+}
+
+// The mean difference of a channel between the pictures of two timelines of the same shape
+// (256: they differ in shape).
+double meanChannelError(const Timeline& a, const Timeline& b) {
+    if (a.size() != b.size())
+        return 256;
+    double sum = 0;
+    std::size_t channels = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i].pixels.size() != b[i].pixels.size())
+            return 256;
+        for (std::size_t k = 0; k < a[i].pixels.size(); ++k)
+            for (int shift = 0; shift < 24; shift += 8) {
+                sum += std::abs(static_cast<int>((a[i].pixels[k] >> shift) & 0xFF) -
+                                static_cast<int>((b[i].pixels[k] >> shift) & 0xFF));
+                ++channels;
+            }
+    }
+    return channels ? sum / static_cast<double>(channels) : 0;
+}
+
+// How far the colours of a picture lie from grey: the mean of max - min over its pixels.
+double meanSaturation(const std::vector<std::uint32_t>& pixels) {
+    double sum = 0;
+    for (const std::uint32_t c : pixels) {
+        const int r = static_cast<int>(c >> 16 & 0xFF);
+        const int g = static_cast<int>(c >> 8 & 0xFF);
+        const int b = static_cast<int>(c & 0xFF);
+        sum += std::max({r, g, b}) - std::min({r, g, b});
+    }
+    return pixels.empty() ? 0 : sum / static_cast<double>(pixels.size());
+}
+
+// Frames that together hold no more colours than the palette: one table of exactly those
+// colours for all of them, and not a pixel changes. With transparent pixels one entry is theirs.
+TEST_F(OptimizerTest, CommonPaletteKeepsColoursThatFit) {
+    struct Case {
+        const char* name;
+        AnimationCase animation;
+        std::size_t colours;
+    };
+    // Ten frames of twenty colours each, every frame with a table of its own, some with
+    // transparent pixels; and four frames that share all 256 entries of one table.
+    AnimationCase tenFrames{"", 40, 20, {}};
+    for (int k = 0; k < 10; ++k)
+        tenFrames.frames.push_back({(k % 5) * 8, (k / 5) * 10, 8, 10, 1, k % 3 == 2 ? 0 : -1, k + 1,
+                                    [](int x, int y) { return 1 + (x + 8 * y) % 20; }});
+    AnimationCase fullTable{"", 16, 16, {}};
+    for (int k = 0; k < 4; ++k)
+        fullTable.frames.push_back(
+            {0, 4 * k, 16, 4, 1, -1, 1, [k](int x, int y) { return 64 * k + 16 * y + x; }});
+    for (const Case& c : {Case{"200 colours in 10 frames", tenFrames, 200},
+                          Case{"256 colours, no transparency", fullTable, 256}}) {
+        SCOPED_TRACE(c.name);
+        animation().ResetFrames();
+        build(c.animation);
+        const Timeline before = composeWithLibrary();
+        std::set<std::uint32_t> colours = coloursShown(before);
+        colours.erase(kBackground);
+        ASSERT_EQ(colours.size(), c.colours);
+        const GifTimeline fileBefore = saveAndCompose("before.gif");
+        ASSERT_TRUE(fileBefore.ok);
+
+        EXPECT_NE(OptimizeAnimation(pageDefaults()), kOptimizeCancelled);
+        EXPECT_EQ(difference(before, composeWithLibrary()), "");
+        const GifTimeline fileAfter = saveAndCompose("after.gif");
+        ASSERT_TRUE(fileAfter.ok);
+        EXPECT_EQ(difference(fileBefore.shown, fileAfter.shown), "");
+
+        const RGBQUAD* table = KPXGetBitmapInfoHeader(frameAt(0).GetImage())->bmiColors;
+        std::set<std::uint32_t> held;
+        for (int i = 0; i < 256; ++i)
+            held.insert((table[i].rgbRed << 16) | (table[i].rgbGreen << 8) | table[i].rgbBlue);
+        held.erase(kBackground); // the transparent entry, white
+        EXPECT_EQ(held, colours) << "the common table holds exactly the frames' colours";
+        for (const CObjFrame& f : animation().frames)
+            if (f.GetImage())
+                EXPECT_EQ(std::memcmp(KPXGetBitmapInfoHeader(f.GetImage())->bmiColors, table,
+                                      256 * sizeof(RGBQUAD)),
+                          0)
+                    << "every frame has the common table";
+    }
+}
+
+// Two frames whose colours together are more than one table holds: the common palette loses
+// no more than gifsicle's (-O3 --colors 256 on the same file), and colours stay colours.
+TEST_F(OptimizerTest, CommonPaletteOfMoreColoursStaysCloseToGifsicle) {
+    build({"",
+           32,
+           16,
+           {{0, 0, 16, 16, 1, -1, 1, everyEntry}, {16, 0, 16, 16, 1, -1, 2, everyEntry}}});
+    const GifTimeline input = saveAndCompose("input.gif");
+    ASSERT_TRUE(input.ok);
+    ASSERT_GT(coloursShown(input.shown).size(), 500u);
+
+    const std::string peer = files.file("gifsicle.gif");
+    const std::string command = "gifsicle -O3 --colors 256 --no-warnings '" +
+                                files.file("input.gif") + "' -o '" + peer + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const GifTimeline byGifsicle = composeWithGiflib(peer, 32, 16);
+    ASSERT_TRUE(byGifsicle.ok);
+
+    EXPECT_NE(OptimizeAnimation(pageDefaults()), kOptimizeCancelled);
+    const GifTimeline ours = saveAndCompose("ours.gif");
+    ASSERT_TRUE(ours.ok);
+    const double ourError = meanChannelError(input.shown, ours.shown);
+    const double peerError = meanChannelError(input.shown, byGifsicle.shown);
+    EXPECT_LE(ourError, 1.1 * peerError) << "ours " << ourError << ", gifsicle " << peerError;
+    EXPECT_GE(meanSaturation(ours.shown.back().pixels),
+              0.9 * meanSaturation(input.shown.back().pixels));
+}
+
 // ---- The size measurements
 
 TEST_F(OptimizerTest, SizeMeasurements) {
@@ -597,6 +805,173 @@ TEST_F(OptimizerTest, SizeMeasurements) {
     doc->SetPathName(path, FALSE);
     EXPECT_EQ(doc->GetFileSize(), static_cast<int>(measured));
     EXPECT_EQ(GetFileSizeOnDisk(files.file("missing.gif")), 0);
+}
+
+// ---- Transparency levels: the file shows what the editor shows
+
+// The largest difference of one channel between two pictures of the same size.
+int largestChannelDifference(const std::vector<std::uint32_t>& a,
+                             const std::vector<std::uint32_t>& b) {
+    if (a.size() != b.size())
+        return 256;
+    int largest = 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        for (int shift = 0; shift < 24; shift += 8)
+            largest = std::max(largest, std::abs(static_cast<int>((a[i] >> shift) & 0xFF) -
+                                                 static_cast<int>((b[i] >> shift) & 0xFF)));
+    return largest;
+}
+
+class TransparencyLevelTest : public OptimizerTest {
+protected:
+    struct Case {
+        int depth;
+        int level;
+    };
+    static std::vector<Case> cases() { return {{8, 50}, {8, 100}, {24, 50}, {24, 100}}; }
+    static std::string nameOf(const Case& c) {
+        return std::to_string(c.depth) + " bits, level " + std::to_string(c.level);
+    }
+
+    // A striped ground, a block over it and the frame under test over both: a picture of many
+    // colours (a palette frame or a 24-bit one) that then takes the level.
+    void buildLevelAnimation(const Case& c) {
+        animation().ResetFrames();
+        build({"",
+               20,
+               14,
+               {{0, 0, 20, 14, 1, -1, 1, [](int x, int y) { return (x + y) % 4 + 1; }},
+                {3, 2, 8, 6, 1, -1, 1, [](int, int) { return 9; }}}});
+        CObjFrame& top = addFrame(2, 3, 12, 8, c.depth);
+        const auto image = static_cast<KpxHandle>(top.GetImage());
+        if (c.depth == 8) {
+            BITMAPINFO* info = KPXGetBitmapInfoHeader(image);
+            for (int i = 0; i < 256; ++i)
+                info->bmiColors[i] = RGBQUAD{static_cast<BYTE>(i), static_cast<BYTE>(200 - i / 2),
+                                             static_cast<BYTE>(40 + i / 3), 0};
+            KPXFillDIBColorTable(image);
+        }
+        for (int y = 0; y < 8; ++y) {
+            std::uint8_t* row = KPXGetBits(image) + y * KPXGetScanBytes(image);
+            for (int x = 0; x < 12; ++x) {
+                if (c.depth == 8) {
+                    row[x] = static_cast<std::uint8_t>(x * 20 + y);
+                    continue;
+                }
+                row[3 * x] = static_cast<std::uint8_t>(20 * x);
+                row[3 * x + 1] = static_cast<std::uint8_t>(250 - 30 * y);
+                row[3 * x + 2] = static_cast<std::uint8_t>(90 + 10 * x);
+            }
+        }
+        top.disposal = 1;
+        top.delay = 7;
+        top.PutFrameInfo(0);
+        SetFrameTransparencyLevel(&top, c.level);
+    }
+
+    // What the editor shows after the frame under test: the frame blended by its graded
+    // transparency (255 lets all through) over the picture beneath it.
+    std::vector<std::uint32_t> editorShows() {
+        const Timeline composed = composeWithLibrary();
+        if (composed.size() != 3)
+            return {};
+        std::vector<std::uint32_t> out = composed[1].pixels;
+        const CObjFrame& top = frameAt(2);
+        const auto image = static_cast<KpxHandle>(top.GetImage());
+        const KpxHandle alpha = KPXGetImageTransparentImageEx(image);
+        if (!alpha)
+            return composed[2].pixels;
+        const int width = animation().AnimationWidth;
+        for (int y = 0; y < top.height; ++y)
+            for (int x = 0; x < top.width; ++x) {
+                const int a = KPXGetBits(alpha)[(top.height - 1 - y) * KPXGetScanBytes(alpha) + x];
+                const std::uint32_t over = pixelColour(image, x, y);
+                std::uint32_t& under =
+                    out[static_cast<std::size_t>(top.top + y) * width + top.left + x];
+                std::uint32_t blended = 0;
+                for (int shift = 0; shift < 24; shift += 8) {
+                    const int o = static_cast<int>((over >> shift) & 0xFF);
+                    const int u = static_cast<int>((under >> shift) & 0xFF);
+                    blended |= static_cast<std::uint32_t>((o * (255 - a) + u * a + 127) / 255)
+                               << shift;
+                }
+                under = blended;
+            }
+        return out;
+    }
+
+    // The composed picture after the last frame, as the library composes the frames.
+    std::vector<std::uint32_t> shownLast() {
+        const Timeline shown = composeWithLibrary();
+        return shown.empty() ? std::vector<std::uint32_t>{} : shown.back().pixels;
+    }
+
+    // What another reader shows after the last frame of the file.
+    std::vector<std::uint32_t> fileShowsLast(const std::string& path) {
+        const GifTimeline shown =
+            composeWithGiflib(path, animation().AnimationWidth, animation().AnimationHeight);
+        return shown.ok && !shown.shown.empty() ? shown.shown.back().pixels
+                                                : std::vector<std::uint32_t>{};
+    }
+
+    // The blend is drawn by the library and by the editor with their own rounding.
+    static constexpr int kBlendRounding = 2;
+
+    // A level of 100 hides the frame: the picture beneath shows unchanged. At 50 the frame is
+    // blended: equal up to the rounding of the blend (the blended frame has fewer colours than a
+    // table holds).
+    static void expectShows(const std::vector<std::uint32_t>& actual,
+                            const std::vector<std::uint32_t>& expected, int level, int tolerance) {
+        ASSERT_EQ(actual.size(), expected.size());
+        if (level == 100)
+            EXPECT_EQ(actual, expected);
+        else
+            EXPECT_LE(largestChannelDifference(actual, expected), tolerance);
+    }
+};
+
+TEST_F(TransparencyLevelTest, SaveWritesWhatTheEditorShowsAndTheLevelComesBack) {
+    for (const Case& c : cases()) {
+        SCOPED_TRACE(nameOf(c));
+        buildLevelAnimation(c);
+        const auto shown = editorShows();
+        ASSERT_EQ(c.level == 100, shown == composeWithLibrary()[1].pixels)
+            << "only a level of 100 hides the frame";
+        const int softAlpha = frameAt(2).softAlpha;
+
+        const std::string path = files.file("level.gif");
+        ASSERT_TRUE(doc->DoSave(path.c_str(), TRUE));
+        EXPECT_EQ(editorShows(), shown) << "the save leaves the frames as they were";
+        EXPECT_EQ(frameAt(2).softAlpha, softAlpha);
+        EXPECT_EQ(frameAt(2).alphaValue, c.level);
+        expectShows(fileShowsLast(path), shown, c.level, kBlendRounding);
+
+        CGIFAnimDoc reopened;
+        ASSERT_TRUE(reopened.OpenDocumentFile(path.c_str()));
+        ASSERT_EQ(animation().RealFrameCount(), 3);
+        EXPECT_EQ(frameAt(2).alphaValue, c.level);
+        EXPECT_EQ(editorShows(), shown) << "reopened";
+        ASSERT_TRUE(doc->OnNewDocument());
+    }
+}
+
+TEST_F(TransparencyLevelTest, FlatteningKeepsWhatTheFrameShows) {
+    const std::vector<OptionsCase> runs = {{"special information", optionsOf(11, 0, 1, 0)},
+                                           {"difference method", optionsOf(11, 1, 1, 1)},
+                                           {"adaptive palette", optionsOf(1, 1, 1, 0)}};
+    for (const Case& c : cases())
+        for (const OptionsCase& run : runs) {
+            SCOPED_TRACE(nameOf(c) + " / " + run.name);
+            buildLevelAnimation(c);
+            const auto shown = editorShows();
+            EXPECT_NE(OptimizeAnimation(run.options), kOptimizeCancelled);
+            for (const CObjFrame& f : animation().frames)
+                EXPECT_EQ(f.alphaValue, 0) << "the level is flattened into the picture";
+            expectShows(shownLast(), shown, c.level, kBlendRounding);
+            const std::string path = files.file("optimised.gif");
+            ASSERT_TRUE(doc->OnSaveDocument(path.c_str()));
+            expectShows(fileShowsLast(path), shown, c.level, kBlendRounding);
+        }
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -238,12 +239,13 @@ TEST_F(RenderFunctionsTest, GlobalPaletteKeepsComposedFramesWhenColoursFit) {
     OptimizeOptions options{};
     options.word[7] = 256;
     EXPECT_EQ(OptimizeToGlobalPalette256Ex(palette, options, 0, 2), 0);
-    for (int i = 0; i < 2; ++i) {
-        const KpxHandle image = frameAt(i).GetImage();
-        EXPECT_EQ(KPXbpp(image), 8) << i;
-        EXPECT_EQ(frameAt(i).transparency, kKpxTransparencyIndexFlag) << i;
-        EXPECT_EQ(GetImageTransparentIndex(static_cast<short>(image)), 0) << i;
-    }
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(KPXbpp(frameAt(i).GetImage()), 8) << i;
+    // Only the frame with transparent pixels needs the transparent index.
+    EXPECT_EQ(frameAt(0).transparency, 0u);
+    EXPECT_EQ(GetImageTransparentIndex(static_cast<short>(frameAt(0).GetImage())), -1);
+    EXPECT_EQ(frameAt(1).transparency, kKpxTransparencyIndexFlag);
+    EXPECT_EQ(GetImageTransparentIndex(static_cast<short>(frameAt(1).GetImage())), 0);
     EXPECT_EQ(indexAt(frameAt(0).GetImage(), 0, 0), 2);
     EXPECT_EQ(indexAt(frameAt(1).GetImage(), 0, 0), 1);
     EXPECT_EQ(indexAt(frameAt(1).GetImage(), 1, 0), 3);
@@ -251,6 +253,49 @@ TEST_F(RenderFunctionsTest, GlobalPaletteKeepsComposedFramesWhenColoursFit) {
     EXPECT_EQ(composedStates(4, 4), before);
     EXPECT_EQ(shellFake.countSent(WM_PROGRESS_BEGIN), 1);
     EXPECT_EQ(shellFake.countSent(WM_PROGRESS_END), 1);
+}
+
+// The adaptive palette of an animation of more pixels than one library image can hold in a
+// strip 1000 wide (32767 rows): it holds the frames' colours exactly, the transparent entry
+// first; a palette the quantiser has to choose (more colours than entries) keeps the colours
+// that most pixels show.
+TEST_F(RenderFunctionsTest, AdaptivePaletteOfALargeAnimation) {
+    constexpr int kSide = 4100; // two frames: 33.6 million pixels
+    const std::vector<COLORREF> colours = {kRed, kGreen, kBlue, RGB(250, 200, 10)};
+    const auto addLargeFrame = [&](COLORREF ground, COLORREF spot) {
+        const KpxHandle image = addFrame(0, 0, kSide, kSide, 8).GetImage();
+        setColours(image, {ground, spot, kWhite});
+        std::memset(KPXGetBits(image), 0, static_cast<std::size_t>(KPXGetScanBytes(image)) * kSide);
+        setIndex(image, 5, 7, 1);
+        return image;
+    };
+    addLargeFrame(colours[0], colours[1]);
+    const KpxHandle second = addLargeFrame(colours[2], colours[3]);
+    setIndex(second, 9, 9, 2);
+    SetImageTransparent(static_cast<short>(second), 2);
+
+    PALETTEENTRY palette[256];
+    EXPECT_EQ(CalculateOptimAdaptivePalette256(palette, 256, nullptr, nullptr), 0);
+    const auto colourOf = [](const PALETTEENTRY& e) { return RGB(e.peRed, e.peGreen, e.peBlue); };
+    EXPECT_EQ(colourOf(palette[0]), kWhite) << "the transparent entry";
+    std::vector<COLORREF> held;
+    for (int i = 1; i < 5; ++i)
+        held.push_back(colourOf(palette[i]));
+    std::sort(held.begin(), held.end());
+    std::vector<COLORREF> expected = colours;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(held, expected);
+    for (int i = 5; i < 256; ++i)
+        EXPECT_EQ(colourOf(palette[i]), kWhite) << "unused entries repeat entry 0";
+
+    // Three entries for four colours (one is the transparent entry): the two single pixels give
+    // way to the two grounds.
+    EXPECT_EQ(CalculateOptimAdaptivePalette256(palette, 4, nullptr, nullptr), 0);
+    std::vector<COLORREF> chosen = {colourOf(palette[1]), colourOf(palette[2])};
+    std::sort(chosen.begin(), chosen.end());
+    std::vector<COLORREF> grounds = {colours[0], colours[2]};
+    std::sort(grounds.begin(), grounds.end());
+    EXPECT_EQ(chosen, grounds);
 }
 
 TEST_F(RenderFunctionsTest, GlobalPaletteSkipsOptimisedFramesAndClearsTheirFlag) {
