@@ -123,7 +123,10 @@ void CDlgSysControlEmu::drawCaption(QPainter& painter) const {
     bar.text = ShownText(look_.text);
     bar.state = QStyle::State_Active | QStyle::State_Enabled;
     bar.titleBarState = Qt::WindowActive;
+    // A caption of one colour (the style blends from Highlight to Base): the classic caption
+    // without a gradient keeps a capture of any width within a palette's colours.
     bar.palette.setColor(QPalette::Highlight, SysColour(COLOR_ACTIVECAPTION));
+    bar.palette.setColor(QPalette::Base, SysColour(COLOR_ACTIVECAPTION));
     bar.palette.setColor(QPalette::HighlightedText, SysColour(COLOR_CAPTIONTEXT));
     Qt::WindowFlags flags = Qt::Window | Qt::WindowTitleHint;
     QStyle::SubControls parts = QStyle::SC_TitleBarLabel;
@@ -141,14 +144,42 @@ void CDlgSysControlEmu::drawCaption(QPainter& painter) const {
             parts |= QStyle::SC_TitleBarContextHelpButton;
         }
     }
-    bar.titleBarFlags = flags;
-    bar.subControls = parts;
     bar.activeSubControls = QStyle::SC_None;
     const QFont bold = kfm::gdi::ControlFont(kfm::gdi::FontWeight::Bold);
     bar.fontMetrics = QFontMetrics(bold);
     painter.save();
     painter.setFont(bold);
-    ClassicStyle()->drawComplexControl(QStyle::CC_TitleBar, &bar, &painter, this);
+    // The bar first, then the buttons over it; the title where no icon stands, beside the
+    // buttons (on the right in a right-to-left window), cut where they begin.
+    QStyle* style = ClassicStyle();
+    const QString title = bar.text;
+    bar.text.clear();
+    bar.titleBarFlags = flags;
+    bar.subControls = QStyle::SC_TitleBarLabel;
+    style->drawComplexControl(QStyle::CC_TitleBar, &bar, &painter, this);
+    bar.subControls = parts & ~QStyle::SC_TitleBarLabel;
+    QRect text = bar.rect.adjusted(2, 0, -2, 0);
+    for (const QStyle::SubControl button :
+         {QStyle::SC_TitleBarCloseButton, QStyle::SC_TitleBarMaxButton,
+          QStyle::SC_TitleBarMinButton, QStyle::SC_TitleBarContextHelpButton}) {
+        if (!(bar.subControls & button))
+            continue;
+        const QRect place = style->subControlRect(QStyle::CC_TitleBar, &bar, button, this);
+        if (place.isEmpty())
+            continue;
+        if (look_.rightToLeft)
+            text.setLeft(std::max(text.left(), place.right() + 2));
+        else
+            text.setRight(std::min(text.right(), place.left() - 2));
+    }
+    if (bar.subControls)
+        style->drawComplexControl(QStyle::CC_TitleBar, &bar, &painter, this);
+    painter.setClipRect(text);
+    painter.setPen(SysColour(COLOR_CAPTIONTEXT));
+    painter.drawText(text,
+                     (look_.rightToLeft ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter |
+                         Qt::TextSingleLine,
+                     title);
     painter.restore();
 }
 

@@ -1,25 +1,21 @@
 #include "SysControlWnd.h"
 
+#include "CaptureConversion.h"
 #include "ClassicDrawing.h"
 #include "ControlDrawing.h"
 #include "ControlIcons.h"
 #include "ControlItems.h"
 #include "DateControls.h"
 #include "DlgSysControlEmu.h"
-#include "ImageUtilities.h"
 #include "ListControls.h"
 #include "RangeControls.h"
 #include "ResourceAccess.h"
 #include "TabControl.h"
 #include "TextControls.h"
-#include "VectorRender.h"
 #include "gdi/SystemLook.h"
-
-#include "Bitra5Qt.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPlainTextEdit>
 
 #include <algorithm>
@@ -49,21 +45,6 @@ std::size_t sortedPlace(const std::vector<std::string>& items, const std::string
     while (place < items.size() && ShownText(items[place]).compare(text, Qt::CaseInsensitive) <= 0)
         ++place;
     return place;
-}
-
-// A 1-bit mask of the picture's size, set inside the region.
-KpxHandle maskOfRegion(const QRegion& region, int width, int height) {
-    QImage shape(width, height, QImage::Format_Mono);
-    if (shape.isNull())
-        return 0;
-    shape.setColor(0, qRgb(0, 0, 0));
-    shape.setColor(1, qRgb(255, 255, 255));
-    shape.fill(0);
-    QPainter painter(&shape);
-    painter.setClipRegion(region);
-    painter.fillRect(shape.rect(), Qt::color1);
-    painter.end();
-    return KPXCreateImageFromQImage(shape);
 }
 
 } // namespace
@@ -162,6 +143,7 @@ void CSysControlWnd::createLiveControl(bool forCapture) {
     context.lastSelected = lastSelected_;
     context.forCapture = forCapture;
     live_ = BuildLiveControl(look, context, hostWindow_.get());
+    forCapture_ = forCapture;
     if (!live_.window)
         return;
     liveOwner_.reset(live_.window);
@@ -292,79 +274,49 @@ bool CSysControlWnd::placedOnPreview() const {
 // -------------------- Render and capture
 
 QImage CSysControlWnd::Render(COLORREF background) {
+    QImage picture;
+    return renderInto(picture, background) ? picture : QImage();
+}
+
+bool CSysControlWnd::renderInto(QImage& picture, COLORREF background) {
+    // The emulations are drawn from their capture templates, made once after each rebuild.
     const bool emulated = type_ == Dialog || type_ == MessageBox;
-    if (emulated && !settings_.flag(w::GeneralDisabled)) {
+    if (emulated && !settings_.flag(w::GeneralDisabled) && !(live_.emulation && forCapture_)) {
         destroyLiveControl(false);
         createLiveControl(true);
     }
     PlaceControl(0);
     if (!live_.window)
-        return {};
+        return false;
     const int width = live_.window->width();
     const int height = live_.window->height();
     if (width < 1 || height < 1 || width > kMaxRenderSide || height > kMaxRenderSide ||
         static_cast<long long>(width) * height > kMaxRenderPixels)
-        return {};
-    QImage picture(width, height, QImage::Format_RGB32);
+        return false;
+    // A picture of the right size is drawn over again rather than made anew.
+    if (picture.size() != QSize(width, height) || picture.format() != QImage::Format_RGB32)
+        picture = QImage(width, height, QImage::Format_RGB32);
     if (picture.isNull())
-        return {};
+        return false;
     picture.fill(kfm::ui::ToQColor(background));
     QWidget::RenderFlags flags = QWidget::DrawChildren;
     if (!live_.transparent)
         flags |= QWidget::DrawWindowBackground;
     live_.window->render(&picture, QPoint(), QRegion(), flags);
-    return picture;
-}
-
-KpxHandle CSysControlWnd::convertCapture(const QImage& red, const QImage* blue) {
-    ScopedImage red24(KPXCreateImageFromQImage(red));
-    ScopedImage target(KPXCreateImage(red.width(), red.height(), 8));
-    if (!red24.get() || !target.get())
-        return 0;
-    KPXSetNewPalette(target.get(), KPXGetFinePalette(), 256);
-    ScopedImage mask;
-    int fixed = 0;
-    if (blue) {
-        // What is red over red and blue over blue is background: it takes index 0, the face
-        // colour, which is the picture's transparent index.
-        ScopedImage blue24(KPXCreateImageFromQImage(*blue));
-        ScopedImage pair(blue24.get() ? CreateColorPairMask4(red24.get(), blue24.get(), kRed, kBlue)
-                                      : 0);
-        if (!pair.get())
-            return 0;
-        mask.reset(CreateThresholdMask(pair.get(), 255));
-        if (!mask.get())
-            return 0;
-        KPXSetColorToPalette(target.get(), 0, GetSysColor(COLOR_3DFACE));
-        KpxTransparentEntry entry{};
-        entry.blue = 0;
-        entry.mode = 1;
-        KPXSetImageTransparent(target.get(), &entry, 1);
-        fixed = 1;
-    } else if (live_.emulation && !live_.emulation->mask().isEmpty()) {
-        mask.reset(maskOfRegion(live_.emulation->mask(), red.width(), red.height()));
-    }
-    if (!KPXFineColorConvert(target.get(), red24.get(), mask.get(), 256, 0, fixed, nullptr, 0)) {
-        // A transparent control that drew nothing is all background.
-        if (!blue)
-            return 0;
-        KPXFillImageByIndexColor(target.get(), 0);
-    }
-    return target.release();
+    return true;
 }
 
 KpxHandle CSysControlWnd::Capture() {
     DeleteCapture();
-    const QImage red = Render(kRed);
-    if (red.isNull())
+    if (!renderInto(overRed_, kRed))
         return 0;
+    const QRegion shape = live_.emulation ? live_.emulation->mask() : QRegion();
     if (live_.transparent) {
-        const QImage blue = Render(kBlue);
-        if (blue.isNull() || blue.size() != red.size())
+        if (!renderInto(overBlue_, kBlue) || overBlue_.size() != overRed_.size())
             return 0;
-        captured_ = convertCapture(red, &blue);
+        captured_ = ConvertCapture(overRed_, &overBlue_, shape);
     } else {
-        captured_ = convertCapture(red, nullptr);
+        captured_ = ConvertCapture(overRed_, nullptr, shape);
     }
     return captured_;
 }

@@ -118,13 +118,14 @@ private:
     // Rebuilds the live control where it stands, after its items changed.
     void rebuildInPlace();
     SysControlSettings settingsOfType() const;
+    // Renders into picture, which keeps its memory when it has the size already.
+    bool renderInto(QImage& picture, COLORREF background);
     void sendMoved(WPARAM ended);
     bool followsMoves() const;
     bool placedOnPreview() const;
     std::vector<std::string> liveItems() const;
     int liveSelection() const;
     std::vector<int> selectedRows() const;
-    KpxHandle convertCapture(const QImage& red, const QImage* blue);
 
     SysControlSettings settings_;
     std::vector<std::string> items_;
@@ -135,9 +136,14 @@ private:
     std::unique_ptr<QWidget> liveOwner_;
     std::vector<QPixmap> icons_;
     KpxHandle captured_ = 0;
+    // The renders of the last capture, drawn over again by the next one.
+    QImage overRed_;
+    QImage overBlue_;
     QRect controlRect_;
     RECT imageRect_{0, 0, 0, 0};
     bool onPreview_ = false;
+    // The live control was made for a capture (the emulations' capture templates).
+    bool forCapture_ = false;
     QDateTime lastDateTime_;
     QDate lastToday_;
     QDate lastSelected_;
