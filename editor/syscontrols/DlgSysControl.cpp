@@ -295,7 +295,7 @@ void CDlgSysControl::initDialog() {
     context.animationWidth = canvasWidth_;
     context.animationHeight = canvasHeight_;
     context.clock = clock_;
-    LoadSettings(s, context);
+    LoadSettings(s, context, &stored_);
     if (edited_ && edited_->hasControl) {
         RecordToSettings(s, edited_->control, KPXWidth(static_cast<KpxHandle>(edited_->GetImage())),
                          KPXHeight(static_cast<KpxHandle>(edited_->GetImage())));
@@ -920,7 +920,7 @@ bool CDlgSysControl::captureNewFrame() {
     }
     frame->PutFrameInfo(0);
     newFrame_ = std::move(frame);
-    SaveSettings(s);
+    SaveSettings(s, &stored_);
     return true;
 }
 

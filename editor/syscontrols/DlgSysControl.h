@@ -151,6 +151,8 @@ private:
     int canvasWidth_ = 0;
     int canvasHeight_ = 0;
     UtcClock clock_;
+    // What the registry held when the dialog opened.
+    StoredValues stored_;
     std::unique_ptr<CObjFrame> newFrame_;
     CSysControlWnd* preview_ = nullptr;
     std::array<bool, 5> flags_{};

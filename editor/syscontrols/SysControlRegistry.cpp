@@ -7,6 +7,8 @@
 #include <chrono>
 #include <ctime>
 #include <iterator>
+#include <limits>
+#include <optional>
 
 namespace kfm::syscontrols {
 
@@ -222,7 +224,24 @@ std::span<const StoredWord> StoredWords() {
     return kStored;
 }
 
-int LoadSettings(SysControlSettings& settings, const LoadContext& context) {
+namespace {
+
+// The stored value of a word, or nothing. A value equal to the first probe is asked again
+// with another, so every number can be stored.
+std::optional<int> readStored(const char* name) {
+    constexpr int kProbe = std::numeric_limits<int>::min();
+    const int value = ReadRegInt(kSysControlSection, name, kProbe, 0, 0);
+    if (value != kProbe)
+        return value;
+    const int again = ReadRegInt(kSysControlSection, name, kProbe + 1, 0, 0);
+    if (again == kProbe)
+        return kProbe;
+    return std::nullopt;
+}
+
+} // namespace
+
+int LoadSettings(SysControlSettings& settings, const LoadContext& context, StoredValues* stored) {
     const UtcDateTime now = context.clock ? context.clock() : SystemUtcNow();
     settings.Text = "System Control";
     settings.Caption.clear();
@@ -232,25 +251,39 @@ int LoadSettings(SysControlSettings& settings, const LoadContext& context) {
     settings[word::TCHotItem] = 1;
     settings[word::TCHighlightItem] = 1;
     settings[word::DTUpDown] = 0;
+    if (stored)
+        *stored = StoredValues{};
     // The type is read last: what the dialog shows first depends on everything else.
-    for (const StoredWord& stored : kStored) {
-        if (stored.word == word::Type)
+    for (const StoredWord& entry : kStored) {
+        if (entry.word == word::Type)
             continue;
-        const int fallback = defaultOf(stored, context, now);
-        settings[stored.word] = stored.kind == K::Flag
-                                    ? ReadRegBool(kSysControlSection, stored.name, fallback)
-                                    : ReadRegInt(kSysControlSection, stored.name, fallback, 0, 0);
+        // Flags and integers are both stored as numbers and read back as they are.
+        const std::optional<int> value = readStored(entry.name);
+        settings[entry.word] = value ? *value : defaultOf(entry, context, now);
+        if (stored && value) {
+            stored->present[static_cast<std::size_t>(entry.word)] = true;
+            stored->values[entry.word] = *value;
+        }
     }
-    settings[word::Type] = ReadRegInt(kSysControlSection, "scType", Dialog, 0, 0);
+    const std::optional<int> type = readStored("scType");
+    settings[word::Type] = type ? *type : int{Dialog};
+    if (stored && type) {
+        stored->present[word::Type] = true;
+        stored->values[word::Type] = *type;
+    }
     return settings[word::Type];
 }
 
-void SaveSettings(const SysControlSettings& settings) {
-    for (const StoredWord& stored : kStored) {
-        if (stored.kind == K::Flag)
-            WriteRegBool(kSysControlSection, stored.name, settings[stored.word]);
+void SaveSettings(const SysControlSettings& settings, const StoredValues* stored) {
+    for (const StoredWord& entry : kStored) {
+        const int value = settings[entry.word];
+        if (stored && stored->present[static_cast<std::size_t>(entry.word)] &&
+            stored->values[entry.word] == value)
+            continue;
+        if (entry.kind == K::Flag)
+            WriteRegBool(kSysControlSection, entry.name, value);
         else
-            WriteRegInt(kSysControlSection, stored.name, settings[stored.word]);
+            WriteRegInt(kSysControlSection, entry.name, value);
     }
 }
 

@@ -4,6 +4,7 @@
 // preferences reset everything. One table (word, value name, kind, default) drives all three.
 // Values are read as they were stored, without clamping.
 
+#include <array>
 #include <functional>
 #include <span>
 
@@ -62,12 +63,21 @@ struct LoadContext {
     UtcClock clock = SystemUtcNow;
 };
 
+// What the registry held when the settings were loaded: which stored words had a value, and the
+// values. Saving against it writes only what differs, since every value rewrites the store.
+struct StoredValues {
+    std::array<bool, kSettingsWordCount> present{};
+    SysControlSettings values;
+};
+
 // Fills every word from the registry with the defaults of the table; the texts, the selection
 // words, the two tab item numbers and DTUpDown take their fixed starting values. Words 3, 4 and
-// 92 are left as they are. Returns the type read ("scType", default Dialog).
-int LoadSettings(SysControlSettings& settings, const LoadContext& context);
-// Writes the stored words.
-void SaveSettings(const SysControlSettings& settings);
+// 92 are left as they are. Returns the type read ("scType", default Dialog). With stored, notes
+// what the registry held.
+int LoadSettings(SysControlSettings& settings, const LoadContext& context,
+                 StoredValues* stored = nullptr);
+// Writes the stored words; with stored, only those the registry lacked or held otherwise.
+void SaveSettings(const SysControlSettings& settings, const StoredValues* stored = nullptr);
 // Deletes every stored value and "scDTUpDown".
 void DeleteSysControlSettings();
 

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -123,6 +124,31 @@ TEST_F(SysControlRegistryTest, EditedValuesAreReadWithoutClamping) {
     EXPECT_EQ(s[w::PBWidth], -5);
     EXPECT_EQ(s[w::SLRange], 1000000);
     EXPECT_EQ(s[w::GBFlat], 256);
+}
+
+TEST_F(SysControlRegistryTest, SavingAgainstWhatWasLoadedWritesOnlyTheChanges) {
+    SysControlSettings s;
+    StoredValues stored;
+    LoadSettings(s, context(), &stored);
+    EXPECT_EQ(std::count(stored.present.begin(), stored.present.end(), true), 0);
+    s[w::PBWidth] = 40;
+    SaveSettings(s, &stored); // a fresh registry: every value is written
+    SysControlSettings again;
+    StoredValues nowStored;
+    LoadSettings(again, context(), &nowStored);
+    EXPECT_EQ(std::count(nowStored.present.begin(), nowStored.present.end(), true), 147);
+    EXPECT_EQ(again[w::GBWidth], 160);
+    // Another run changes a value meanwhile; this one changes another and keeps the first.
+    WriteRegInt(kSection, "scPBWidth", 55);
+    again[w::EBWidth] = 66;
+    SaveSettings(again, &nowStored);
+    EXPECT_EQ(ReadRegInt(kSection, "scEBWidth", 0, 0, 0), 66);
+    EXPECT_EQ(ReadRegInt(kSection, "scPBWidth", 0, 0, 0), 55);
+    // Every number can be stored, the smallest one too.
+    WriteRegInt(kSection, "scSLPos", -2147483647 - 1);
+    LoadSettings(again, context(), &nowStored);
+    EXPECT_EQ(again[w::SLPos], -2147483647 - 1);
+    EXPECT_TRUE(nowStored.present[w::SLPos]);
 }
 
 TEST_F(SysControlRegistryTest, TheResetDeletesEveryValueAndTheUpDownOne) {
