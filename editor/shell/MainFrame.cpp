@@ -14,6 +14,7 @@
 #include "commands/EditCommands.h"
 #include "commands/FileCommands.h"
 #include "commands/FrameCommands.h"
+#include "commands/ObjectCommands.h"
 #include "commands/ToolCommands.h"
 #include "commands/ViewCommands.h"
 #include "registry/RegistryHelpers.h"
@@ -76,6 +77,8 @@ CMainFrame::CMainFrame(CFlimmerApp& app) : app_(app) {
     handlers_.push_back(std::make_unique<FileCommands>(*this, app_));
     handlers_.push_back(std::make_unique<EditCommands>(*this));
     handlers_.push_back(std::make_unique<FrameCommands>(*this));
+    // After the frame commands: it takes over the object commands it builds.
+    handlers_.push_back(std::make_unique<ObjectCommands>(*this));
     handlers_.push_back(std::make_unique<ViewCommands>(*this));
     handlers_.push_back(std::make_unique<ToolCommands>(*this));
     for (const auto& handler : handlers_)

@@ -389,4 +389,47 @@ constexpr Id IDS_PASTE_RESULT_ENHMETAFILE = 10733;
 constexpr Id IDS_PASTE_RESULT_METAFILEPICT = 10734;
 constexpr Id IDS_PASTE_RESULT_FRAMES = 10735;
 
+// The system-control dialog: its template, the emulations' templates (the dialog and the
+// message box, each while worked and when captured), its captions by mode, its view buttons'
+// icons (16 x 16, transparent background) and tooltips, the message-box buttons, and the texts
+// of its controls: the type list's rows in list order, labels, and its two messages.
+constexpr Id IDD_SYSCONTROL = 10640;
+constexpr Id IDD_SYSCONTROL_DIALOG = 10641;
+constexpr Id IDD_SYSCONTROL_DIALOG_CAPTURE = 10642;
+constexpr Id IDD_SYSCONTROL_MESSAGEBOX = 10643;
+constexpr Id IDD_SYSCONTROL_MESSAGEBOX_CAPTURE = 10644;
+constexpr Id IDS_SYSCONTROL_EDIT_CAPTION = 10774;
+constexpr Id IDS_SYSCONTROL_NEW_CAPTION = 10775;
+constexpr Id kIconPlacementView = 10656;
+constexpr Id kIconControlView = 10674;
+constexpr Id IDS_TIP_CONTROL_VIEW = 10898;
+constexpr Id IDS_TIP_PLACEMENT_VIEW = 10899;
+constexpr Id IDS_MB_ABORT = 10721;
+constexpr Id IDS_MB_CANCEL = 10722;
+constexpr Id IDS_MB_IGNORE = 10723;
+constexpr Id IDS_MB_NO = 10724;
+constexpr Id IDS_MB_OK = 10725;
+constexpr Id IDS_MB_RETRY = 10726;
+constexpr Id IDS_MB_YES = 10727;
+constexpr Id IDS_SC_TYPE_FIRST = 11400; // to 11418, the rows of the type list
+constexpr Id IDS_SC_TYPE = 11420;
+constexpr Id IDS_SC_GENERAL = 11421;
+constexpr Id IDS_SC_CLIENT_EDGE = 11422;
+constexpr Id IDS_SC_STATIC_EDGE = 11423;
+constexpr Id IDS_SC_MODAL_FRAME = 11424;
+constexpr Id IDS_SC_DISABLED = 11425;
+constexpr Id IDS_SC_FOCUS = 11426;
+constexpr Id IDS_SC_LEFT = 11427;
+constexpr Id IDS_SC_TOP = 11428;
+constexpr Id IDS_SC_WIDTH = 11429;
+constexpr Id IDS_SC_HEIGHT = 11430;
+constexpr Id IDS_SC_TEXT = 11431;
+constexpr Id IDS_SC_ADD_ITEM = 11432;
+constexpr Id IDS_SC_REPLACE_ITEM = 11433;
+constexpr Id IDS_SC_DELETE_ITEM = 11434;
+constexpr Id IDS_SC_TODAY = 11435;
+constexpr Id IDS_SC_ITEM_TOO_LONG = 11436;
+constexpr Id IDS_SC_CAPTURE_FAILED = 11437;
+constexpr Id IDS_SC_POSITION = 11438;
+
 } // namespace kfm5res

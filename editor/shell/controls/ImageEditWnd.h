@@ -108,6 +108,11 @@ public:
     void OnZoomCommand(UINT id);
 
 protected:
+    // For derived windows that follow the move tool: whether the object is being dragged, and
+    // the hit a keyboard move acts on (kHitMove lets the arrow keys move the object).
+    bool DraggingObject() const { return dragging_; }
+    void SetObjectHit(int hit) { hit_ = hit; }
+
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;

@@ -1,11 +1,13 @@
 #include "NumEdit.h"
 
 #include <QFocusEvent>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 
 namespace kfm::ui {
 
@@ -143,6 +145,25 @@ CUpDown::CUpDown(QWidget* parent)
     down_->setArrowType(Qt::DownArrow);
     connect(up_, &QToolButton::clicked, this, [this] { StepBy(1); });
     connect(down_, &QToolButton::clicked, this, [this] { StepBy(-1); });
+}
+
+void CUpDown::SetOrientation(Qt::Orientation orientation) {
+    delete layout();
+    QBoxLayout* line = orientation == Qt::Horizontal
+                           ? static_cast<QBoxLayout*>(new QHBoxLayout(this))
+                           : static_cast<QBoxLayout*>(new QVBoxLayout(this));
+    line->setContentsMargins(0, 0, 0, 0);
+    line->setSpacing(0);
+    const bool across = orientation == Qt::Horizontal;
+    // Left to right, or top to bottom: the down button first across, the up button first down.
+    const std::array<QToolButton*, 2> order =
+        across ? std::array<QToolButton*, 2>{down_, up_} : std::array<QToolButton*, 2>{up_, down_};
+    for (QToolButton* button : order) {
+        button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+        line->addWidget(button);
+    }
+    up_->setArrowType(across ? Qt::RightArrow : Qt::UpArrow);
+    down_->setArrowType(across ? Qt::LeftArrow : Qt::DownArrow);
 }
 
 void CUpDown::SetRange32(int minimum, int maximum) {

@@ -61,7 +61,8 @@ private:
 };
 
 // The up-down control: a range and a position, stepped by its two arrow buttons; with a buddy
-// field the position is written into the field and read back from it.
+// field the position is written into the field and read back from it. The buttons stand one
+// above the other, or side by side in the horizontal form (the right one steps up).
 class CUpDown : public QWidget {
 public:
     explicit CUpDown(QWidget* parent = nullptr);
@@ -74,6 +75,8 @@ public:
     // The buddy's number held to the range, or the stored position without a buddy.
     int GetPos() const;
     void StepBy(int steps);
+    // Lays the two buttons out in that direction, each filling half of the control.
+    void SetOrientation(Qt::Orientation orientation);
 
     QToolButton* UpButton() const { return up_; }
     QToolButton* DownButton() const { return down_; }

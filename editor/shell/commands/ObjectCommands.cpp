@@ -1,0 +1,132 @@
+#include "ObjectCommands.h"
+
+#include "AnimationData.h"
+#include "AppSettings.h"
+#include "DialogBackground.h"
+#include "DlgSysControl.h"
+#include "FrameInsertion.h"
+#include "ImageUtilities.h"
+#include "Kfm5ResourceIds.h"
+#include "MainFrame.h"
+#include "ProgramState.h"
+#include "ShellServices.h"
+#include "UndoHistory.h"
+#include "sheet/GIFSheet.h"
+#include "views/AnimationView.h"
+#include "views/ImageView.h"
+#include "views/MainPanes.h"
+
+#include <iterator>
+
+namespace kfm::ui {
+
+using namespace kfm5res;
+using kfm::syscontrols::CDlgSysControl;
+
+namespace {
+
+// A frame is edited while the frames can be: a document, a selection holding the current frame
+// and not the placeholder, real frames, no preview running and no label being edited.
+bool canEditFrames(const kfm::shell::UiState& state) {
+    const CObjFrame* current = GetCurrentFrame();
+    return state.hasDocument && state.selectedCount > 0 && !state.placeholderSelected &&
+           state.listCount >= 2 && !state.previewing && !state.editingName && current &&
+           current->selected;
+}
+
+// The picture behind the dialog and its rectangle.
+struct Background {
+    ScopedImage image;
+    RECT rect{0, 0, 0, 0};
+};
+
+Background dialogBackground(CMainFrame& frame) {
+    Background background;
+    RECT selection{0, 0, 0, 0};
+    if (const CImageView* canvas = frame.Panes().Canvas())
+        selection = canvas->GetSelectionRect();
+    background.image.reset(CreateObjectDialogBackground(
+        kfm::shell::g_AppSettings.OptionsDlgRenderFrames, selection, background.rect));
+    return background;
+}
+
+void refreshAfterChange(CMainFrame& frame) {
+    g_pAnimationData->UpdateFrameCount();
+    ::shell().refreshStripView();
+    ::shell().redrawViews(1, 1);
+    if (CGIFSheet* sheet = frame.Panes().Sheet()) {
+        sheet->UpdateFramePage(GetCurrentFrame());
+        sheet->UpdateAnimationPage();
+    }
+    ::shell().updateOptimizeState();
+}
+
+} // namespace
+
+void ObjectCommands::RouteCommands(CommandRouter& router) {
+    router.Route(
+        ID_FRAME_NEW_CONTROL, [this](UINT) { newControlObject(); },
+        [this](CmdUI& ui) {
+            const kfm::shell::UiState state = frame_.UiSnapshot();
+            ui.Enable(state.hasDocument && !state.previewing);
+        });
+    router.Route(
+        ID_FRAME_EDIT_OBJECT, [this](UINT) { editControlObject(); },
+        [this](CmdUI& ui) {
+            // Only control frames have their editor in this build.
+            const CObjFrame* current = GetCurrentFrame();
+            ui.Enable(canEditFrames(frame_.UiSnapshot()) && current && current->hasControl &&
+                      !current->hasVector && !current->hasText);
+        });
+}
+
+void ObjectCommands::newControlObject() {
+    if (!g_pAnimationData || g_bPreviewPlaying)
+        return;
+    const Background background = dialogBackground(frame_);
+    const RECT& r = background.rect;
+    CDlgSysControl dialog(&frame_, CDlgSysControl::kInsert, nullptr, background.image.get(), r.left,
+                          r.top, r.right, r.bottom);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    std::unique_ptr<CObjFrame> made = dialog.TakeNewFrame();
+    if (!made)
+        return;
+    CUndoHistory& undo = TheUndoHistory();
+    undo.BeginStep(kUndoKindNewControlObject);
+    FrameList incoming;
+    incoming.push_back(std::move(*made));
+    InsertFramesAfterCurrent(incoming);
+    undo.EndStep(0);
+    refreshAfterChange(frame_);
+}
+
+void ObjectCommands::editControlObject() {
+    CObjFrame* current = GetCurrentFrame();
+    if (!g_pAnimationData || !current || !current->hasControl)
+        return;
+    const int index = GetCurrentFrameIndex();
+    const Background background = dialogBackground(frame_);
+    const RECT& r = background.rect;
+    CDlgSysControl dialog(&frame_, CDlgSysControl::kEdit, current, background.image.get(), r.left,
+                          r.top, r.right, r.bottom);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    std::unique_ptr<CObjFrame> made = dialog.TakeNewFrame();
+    if (!made)
+        return;
+    CUndoHistory& undo = TheUndoHistory();
+    undo.BeginStep(kUndoKindEditControlObject);
+    FrameList& frames = g_pAnimationData->frames;
+    if (index >= 0 && index + 1 < static_cast<int>(frames.size())) {
+        auto edited = std::next(frames.begin(), index);
+        made->selected = 1;
+        made->current = 1;
+        *edited = std::move(*made);
+    }
+    DeleteEmptyFrames();
+    undo.EndStep(0);
+    refreshAfterChange(frame_);
+}
+
+} // namespace kfm::ui

@@ -1,0 +1,21 @@
+#pragma once
+// The commands of object frames that are built: New Control Object (20019) inserts a frame made
+// by the system-control dialog, and Edit Object (20012) on a control frame reopens the dialog on
+// it and puts the frame it makes in the edited frame's place. Each is one undo step; a dialog
+// that makes no frame changes nothing.
+
+#include "CommandHandler.h"
+
+namespace kfm::ui {
+
+class ObjectCommands : public CommandHandler {
+public:
+    using CommandHandler::CommandHandler;
+    void RouteCommands(CommandRouter& router) override;
+
+private:
+    void newControlObject();
+    void editControlObject();
+};
+
+} // namespace kfm::ui
