@@ -3,8 +3,8 @@
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "PixelAccess.h"
+#include "Transparency.h"
 
-#include <cstdlib>
 #include <new>
 #include <utility>
 #include <vector>
@@ -23,9 +23,7 @@ public:
     bool matches(std::int32_t x, std::int32_t y) const {
         RGBQUAD c{};
         kpx::colorAt(source_, kpx::pictureRow(source_, y), x, &c);
-        const int t = entry_.tolerance;
-        return std::abs(entry_.red - c.rgbRed) <= t && std::abs(entry_.green - c.rgbGreen) <= t &&
-               std::abs(entry_.blue - c.rgbBlue) <= t;
+        return kpx::withinTolerance(entry_, c);
     }
     bool marked(std::int32_t x, std::int32_t y) const {
         return kpx::maskBit(kpx::pictureRow(mask_, y), x);

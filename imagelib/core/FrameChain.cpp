@@ -350,7 +350,7 @@ int KPXSetAnimateInfo(KpxHandle chain, const AnimateInfo* info) {
     record->screenWidth = info->screenWidth;
     record->screenHeight = info->screenHeight;
     record->loopCount =
-        info->loopCount == -1 ? -1 : static_cast<std::int16_t>(info->loopCount & 0xFFFF);
+        info->loopCount == -1 ? -1 : static_cast<std::int32_t>(info->loopCount & 0xFFFF);
     record->animationComment = keepString(info->comment);
     return 1;
 }

@@ -23,12 +23,6 @@ struct ChannelRange {
     int hi;
 };
 
-bool withinTolerance(const KpxTransparentEntry& e, const RGBQUAD& c) {
-    return std::abs(e.red - c.rgbRed) <= e.tolerance &&
-           std::abs(e.green - c.rgbGreen) <= e.tolerance &&
-           std::abs(e.blue - c.rgbBlue) <= e.tolerance;
-}
-
 // Marks the pixels of one colour or index entry in the mask (bits are only ever set).
 void markEntry(const KpxImageRecord& image, KpxImageRecord& mask, const KpxTransparentEntry& e) {
     const int bpp = image.bitCount();
@@ -42,7 +36,7 @@ void markEntry(const KpxImageRecord& image, KpxImageRecord& mask, const KpxTrans
     if (palette) {
         for (std::uint32_t i = 0; i < image.colorCount() && i < hit.size(); ++i)
             hit[i] = e.mode == kKpxTransparentIndex ? static_cast<std::int32_t>(i) == e.blue
-                                                    : withinTolerance(e, image.colors()[i]);
+                                                    : kpx::withinTolerance(e, image.colors()[i]);
         if (e.mode == kKpxTransparentIndex && e.blue >= 0 && e.blue < (1 << bpp))
             hit[static_cast<std::size_t>(e.blue)] = true;
     }
@@ -56,7 +50,7 @@ void markEntry(const KpxImageRecord& image, KpxImageRecord& mask, const KpxTrans
             } else {
                 RGBQUAD c{};
                 kpx::colorAt(image, in, x, &c);
-                on = withinTolerance(e, c);
+                on = kpx::withinTolerance(e, c);
             }
             if (on)
                 kpx::setMaskBit(out, x, true);
@@ -114,6 +108,15 @@ int attachImage(KpxHandle image, KpxHandle attached, Attachment which) {
 }
 
 } // namespace
+
+bool kpx::withinTolerance(const KpxTransparentEntry& entry, const RGBQUAD& colour) {
+    const auto near = [&entry](std::int32_t wanted, BYTE value) {
+        const std::int64_t difference = std::int64_t{wanted} - value;
+        return (difference < 0 ? -difference : difference) <= entry.tolerance;
+    };
+    return near(entry.red, colour.rgbRed) && near(entry.green, colour.rgbGreen) &&
+           near(entry.blue, colour.rgbBlue);
+}
 
 bool kpx::hasTransparency(const KpxImageRecord& record) {
     return record.transparencyCount > 0 || record.maskImage || record.explicitTransparency;

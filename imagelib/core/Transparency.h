@@ -18,4 +18,7 @@ bool hasTransparency(const KpxImageRecord& record);
 // Makes sure the image caches the mask of its list (when it has a list). Call without holding a
 // lock on the image.
 void cacheMaskFromList(KpxHandle image);
+// Whether a colour lies within a colour entry's tolerance on every channel. The entry's fields
+// may hold any 32-bit value (they come from files and callers): differences are taken in 64 bits.
+bool withinTolerance(const KpxTransparentEntry& entry, const RGBQUAD& colour);
 } // namespace kpx

@@ -48,7 +48,7 @@ struct KpxCodecContext {
     KpxRowFunction fetchRow = nullptr;
     std::int16_t frameCount = 1;
     std::int16_t delay = 100;
-    std::int16_t loopCount = -1; // -1: no looping block
+    std::int32_t loopCount = -1; // 0..65535 (unsigned 16 bits in the file); -1: no looping block
     std::int16_t readExtensions = 0;
     std::optional<std::string> frameName;
     std::optional<std::string> frameTitle; // frame comments of an animation joined with "|"

@@ -272,7 +272,7 @@ KpxResult saveFrame(KpxHandle frame, KpxHandle pixels, const char* path, std::in
     c.frameCount = static_cast<std::int16_t>(frameCount);
     c.left = static_cast<std::int16_t>(attributes->left);
     c.top = static_cast<std::int16_t>(attributes->top);
-    c.loopCount = static_cast<std::int16_t>(chain.loopCount);
+    c.loopCount = chain.loopCount;
     c.delay = static_cast<std::int16_t>(attributes->delay);
     c.disposal = static_cast<std::int16_t>(attributes->disposal);
     c.frameName = attributes->name;

@@ -103,10 +103,13 @@ QByteArray dibOfMimeData(const QMimeData& data) {
     if (data.hasFormat(kBmp))
         if (QByteArray dib = dibOfBmpData(data.data(kBmp)); !dib.isEmpty())
             return dib;
-    for (const QString& type : pictureTypes(data))
-        if (QByteArray dib = dibOfImage(QImage::fromData(data.data(type))); !dib.isEmpty())
+    const QStringList types = pictureTypes(data);
+    for (const QString& type : types)
+        if (QByteArray dib = dibOfImage(imageOfForeignBytes(data.data(type))); !dib.isEmpty())
             return dib;
-    if (data.hasImage())
+    // Qt's own picture of the data only for a picture that came as one, never a second reading
+    // of bytes refused above.
+    if (types.isEmpty() && !data.hasFormat(kBmp) && data.hasImage())
         return dibOfImage(qvariant_cast<QImage>(data.imageData()));
     return {};
 }

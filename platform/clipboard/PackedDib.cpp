@@ -2,6 +2,9 @@
 
 #include "gdi/DibSection.h"
 
+#include <QBuffer>
+#include <QImageReader>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +19,11 @@ constexpr std::uint32_t kMaskBytes = 12;
 // Larger sides are refused before any size is multiplied out.
 constexpr std::int64_t kMaxSide = std::int64_t{1} << 24;
 constexpr std::uint64_t kMaxPixelBytes = std::uint64_t{1} << 31;
+// Pictures of other programs up to this many pixels are decoded whatever their size in bytes;
+// larger ones need bytes that could hold them: deflate, the densest coding of the formats read,
+// gives at most 1032 bytes a byte (run-length bitmaps and LZW give fewer).
+constexpr std::uint64_t kAlwaysDecodablePixels = std::uint64_t{1} << 22;
+constexpr std::uint64_t kMostPixelsPerByte = 1032;
 
 BITMAPINFOHEADER headerOf(const QByteArray& dib) {
     BITMAPINFOHEADER header{};
@@ -105,7 +113,24 @@ QImage imageOfDib(const QByteArray& dib) {
     if (h.biSize < kInfoHeaderBytes || h.biSize > static_cast<std::uint64_t>(dib.size()) ||
         !rowsFit(dib, pixelOffset(h)))
         return {};
-    return QImage::fromData(bmpFileOfDib(dib), "BMP");
+    return imageOfForeignBytes(bmpFileOfDib(dib), "BMP");
+}
+
+QImage imageOfForeignBytes(const QByteArray& bytes, const char* format) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return {};
+    QImageReader reader(&buffer, format);
+    const QSize size = reader.size();
+    if (!size.isValid())
+        return {};
+    const std::uint64_t pixels =
+        static_cast<std::uint64_t>(size.width()) * static_cast<std::uint64_t>(size.height());
+    if (pixels > kAlwaysDecodablePixels &&
+        pixels / kMostPixelsPerByte > static_cast<std::uint64_t>(bytes.size()))
+        return {};
+    return reader.read();
 }
 
 QByteArray dibOfBmpData(const QByteArray& bmp) {
@@ -119,7 +144,7 @@ QByteArray dibOfBmpData(const QByteArray& bmp) {
         if (isSoundPackedDib(dib) &&
             file.bfOffBits == kFileHeaderBytes + pixelOffset(headerOf(dib)))
             return dib;
-        return dibOfImage(QImage::fromData(bmp, "BMP"));
+        return dibOfImage(imageOfForeignBytes(bmp, "BMP"));
     }
     if (isSoundPackedDib(bmp))
         return bmp;

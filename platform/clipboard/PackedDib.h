@@ -25,6 +25,12 @@ QByteArray dibOfBmpData(const QByteArray& bmp);
 // The picture of a packed DIB; a null QImage for damaged bytes.
 QImage imageOfDib(const QByteArray& dib);
 
+// Another program's picture bytes decoded by Qt (format: a Qt format name, or null to guess),
+// checked before anything is allocated: a picture of more than 2^22 pixels needs bytes that
+// could hold it at the densest coding of the formats read (1032 pixels a byte), so a few
+// kilobytes never become hundreds of megabytes. A null QImage when refused or unreadable.
+QImage imageOfForeignBytes(const QByteArray& bytes, const char* format = nullptr);
+
 // A sound packed DIB of a picture: 1 or 8 bits with the picture's colour table, 32 bits (with
 // alpha) for a picture with an alpha channel, 24 bits otherwise. Empty for a null picture.
 QByteArray dibOfImage(const QImage& image);

@@ -1057,10 +1057,14 @@ std::optional<EmfHeaderInfo> readEmfHeader(std::span<const std::uint8_t> bytes) 
     if (size < kHeaderMinimum || size > bytes.size() || size % 4 != 0)
         return std::nullopt;
     auto rect = [&](std::uint64_t at) {
-        // Inclusive rectangles; a width past 31 bits is refused.
+        // Inclusive rectangles, either way round; a side past 31 bits is refused before any
+        // size is formed in 32 bits.
         const std::int64_t l = rec.i32At(at), t = rec.i32At(at + 4);
         const std::int64_t r = rec.i32At(at + 8), b = rec.i32At(at + 12);
-        if (r - l + 1 > INT32_MAX || b - t + 1 > INT32_MAX)
+        const auto fits = [](std::int64_t from, std::int64_t to) {
+            return (to >= from ? to - from : from - to) + 1 <= INT32_MAX;
+        };
+        if (!fits(l, r) || !fits(t, b))
             return QRect();
         return QRect(QPoint(int(l), int(t)), QPoint(int(r), int(b)));
     };

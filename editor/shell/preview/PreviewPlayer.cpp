@@ -19,6 +19,7 @@
 #include <QToolBar>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 namespace kfm::ui {
@@ -57,6 +58,16 @@ std::vector<int> delaysOf(KpxHandle chain) {
                                                                 static_cast<int>(delays.size()));
     delays.resize(static_cast<std::size_t>(std::max(written, 0)));
     return delays;
+}
+
+// The loop count as the chain keeps it, 0..65535 or -1 for none (the short of
+// KPXGetImagesRepeatCycle cannot tell 65535 from none).
+int loopCountOf(KpxHandle chain) {
+    AnimateInfo info{};
+    if (!KPXGetAnimateInfo(chain, &info))
+        return -1;
+    std::free(info.comment);
+    return info.loopCount;
 }
 
 } // namespace
@@ -200,7 +211,7 @@ bool PreviewPlayer::SetFrames(KpxHandle chain) {
 }
 
 void PreviewPlayer::takeAnimation(KpxHandle chain) {
-    kfm::shell::SetAnimation(state_, delaysOf(chain), KPXGetImagesRepeatCycle(chain));
+    kfm::shell::SetAnimation(state_, delaysOf(chain), loopCountOf(chain));
     drawn_ = -100;
 }
 

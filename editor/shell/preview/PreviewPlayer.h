@@ -94,6 +94,8 @@ public:
     int CurrentFrame() const { return state_.current + 1; }
     int TotalTime() const { return kfm::shell::TotalTime(state_); }
     int ElapsedTime() const { return kfm::shell::ElapsedTime(state_); }
+    // How many times the animation plays before it stops.
+    int Loops() const { return state_.loopSetting; }
     void SetEndless(bool endless);
     // The command sent to the command window (by default the top-level window) when the last
     // loop ends; -1 none.

@@ -42,9 +42,11 @@ bool NumEditLogic::ResumeAutoApply() {
 }
 
 void NumEditLogic::SetRange(int minimum, int maximum, NumEditField& field) {
-    if (minimum > kNoLowerBound + 1)
+    // Only the 16-bit limits themselves mean "no bound"; bounds past them (a loop count's 65535)
+    // are bounds like any other.
+    if (minimum > kNoLowerBound + 1 || minimum < kNoLowerBound)
         minimum_ = minimum;
-    if (maximum < kNoUpperBound - 1)
+    if (maximum < kNoUpperBound - 1 || maximum > kNoUpperBound)
         maximum_ = maximum;
     if (timerRunning_)
         Validate(field, false);

@@ -38,7 +38,8 @@ public:
     void SuspendAutoApply();
     bool ResumeAutoApply();
     bool AutoApply() const { return autoApply_; }
-    // A bound of -32767 or less (minimum), 32767 or more (maximum) leaves that bound as it was.
+    // A bound of -32767 or -32768 (minimum), 32767 or 32768 (maximum) leaves that bound as it
+    // was; bounds beyond 16 bits are kept as given.
     // While the timer runs, the field is validated at once without rewriting.
     void SetRange(int minimum, int maximum, NumEditField& field);
     int Minimum() const { return minimum_; }

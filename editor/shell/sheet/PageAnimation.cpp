@@ -31,7 +31,7 @@ namespace rules = kfm::shell;
 namespace {
 
 constexpr int kSizeMaximum = 9999;
-constexpr int kLoopMaximum = 32760;
+constexpr int kLoopMaximum = 65535; // the looping block's unsigned 16 bits
 constexpr int kCommentLimit = 4096;
 
 CAnimationData& animation() {

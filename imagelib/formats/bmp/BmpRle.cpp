@@ -17,9 +17,17 @@ public:
     bool pastTop() const { return y_ >= height_; }
     int x() const { return x_; }
     int rowsDone() const { return y_; }
-    std::uint64_t reached() const {
+    std::uint64_t reached() const { return reached_; }
+
+    // Counts the pixels an escape moved over since `from` (a position()), at most `cap`.
+    void countSkipped(std::uint64_t from, std::uint64_t cap) {
+        reached_ += std::min(position() - from, cap);
+    }
+
+    // Pixels before the current position, counted from the first row's start.
+    std::uint64_t position() const {
         return static_cast<std::uint64_t>(y_) * static_cast<std::uint64_t>(width_) +
-               static_cast<std::uint64_t>(std::min(x_, width_));
+               static_cast<std::uint64_t>(std::clamp(x_, 0, width_));
     }
 
     // Writes count pixels from the current position, value(i) for the i-th; those past the row's
@@ -32,6 +40,7 @@ public:
                 row[x_ + i] = value(i);
         }
         x_ += count;
+        reached_ += static_cast<std::uint64_t>(std::max(n, 0));
     }
 
     void fill(int count, std::uint8_t value) {
@@ -39,6 +48,7 @@ public:
         if (sink_ && n > 0)
             std::fill_n(open() + x_, n, value);
         x_ += count;
+        reached_ += static_cast<std::uint64_t>(std::max(n, 0));
     }
 
     // Hands on the current row and goes to the start of the next; false when the sink stops.
@@ -79,7 +89,13 @@ private:
     int x_ = 0;
     int y_ = 0;
     bool open_ = false;
+    std::uint64_t reached_ = 0;
 };
+
+// The most pixels two bytes of run-length data can give: one run of 255. The escapes that skip
+// pixels count for no more than a run of their length could have given, so a few bytes of row
+// ends and moves never vouch for a huge picture.
+constexpr std::uint64_t kSkipReachPerWord = 255;
 
 std::uint8_t nibble(std::uint8_t byte, int i) {
     return (i & 1) ? byte & 0x0F : byte >> 4;
@@ -105,14 +121,17 @@ RleResult walk(std::span<const std::uint8_t> data, int width, int height, int bi
                 rows.put(count, [code](int i) { return nibble(code, i); });
             continue;
         }
+        const std::uint64_t from = rows.position();
         switch (code) {
         case 0:
             if (!rows.endRow())
                 return result(CodecStatus::Stopped);
+            rows.countSkipped(from, kSkipReachPerWord);
             break;
         case 1:
             if (!rows.endRow())
                 return result(CodecStatus::Stopped);
+            rows.countSkipped(from, kSkipReachPerWord);
             return result(CodecStatus::Ok);
         case 2: {
             const std::uint8_t dx = in.u8();
@@ -121,6 +140,7 @@ RleResult walk(std::span<const std::uint8_t> data, int width, int height, int bi
                 return result(CodecStatus::Truncated);
             if (!rows.move(dx, dy))
                 return result(CodecStatus::Stopped);
+            rows.countSkipped(from, 2 * kSkipReachPerWord);
             if (rows.pastTop())
                 return result(CodecStatus::Damaged);
             break;

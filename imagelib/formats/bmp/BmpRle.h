@@ -18,7 +18,9 @@ struct RleResult {
     // before, Damaged when a move leaves the picture, Stopped when the sink asked to stop.
     CodecStatus status = CodecStatus::Ok;
     int rowsDone = 0;
-    // Pixels the data reached, rows skipped by its moves and row ends included.
+    // Pixels the data reached. Pixels that row ends and moves pass over count for at most what
+    // a run of the escape's length could give (255 for two bytes), so skips alone never make a
+    // few bytes reach a huge picture.
     std::uint64_t reached = 0;
 };
 

@@ -191,12 +191,12 @@ public:
                 continue;
             ByteReader fields(sub);
             fields.skip(1); // the sub-block's id
-            loopCount = fields.i16le();
+            loopCount = fields.u16le();
         }
     }
 
     GraphicControl control;
-    std::int16_t loopCount = -1;
+    std::int32_t loopCount = -1; // 0..65535, or -1 for none
 };
 
 } // namespace

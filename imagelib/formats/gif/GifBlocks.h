@@ -112,8 +112,9 @@ struct GifFileIndex {
     // 256 entries of red, green, blue: entries 0 and 1 black and white, then the global table,
     // every entry after it the colour of entry 0.
     std::array<std::uint8_t, 768> palette{};
-    std::int16_t loopCountAtFirstImage = -1; // looping block seen before the first image
-    std::int16_t loopCount = -1;             // the last looping block of the file
+    // Loop counts are unsigned 16-bit values; -1 when no looping block was seen.
+    std::int32_t loopCountAtFirstImage = -1; // looping block seen before the first image
+    std::int32_t loopCount = -1;             // the last looping block of the file
     std::vector<FrameLocation> frames;
     std::size_t trailingRunStart = 0; // the blocks after the last image
     std::size_t scanEnd = 0;          // where the scan stopped

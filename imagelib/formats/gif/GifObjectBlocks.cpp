@@ -184,12 +184,12 @@ ByteVector commentBlock(std::string_view text) {
     return out;
 }
 
-ByteVector loopBlock(std::int16_t loopCount) {
+ByteVector loopBlock(std::uint16_t loopCount) {
     ByteVector out = applicationHeader(kLoopId);
     ByteWriter w(out);
     w.u8(3); // one sub-block: its id 1 and the count
     w.u8(1);
-    w.i16le(loopCount);
+    w.u16le(loopCount);
     w.u8(0);
     return out;
 }

@@ -55,7 +55,7 @@ constexpr std::size_t kControlFirstTextMax = 255;
 void appendSubBlocks(ByteVector& out, std::string_view bytes);
 
 ByteVector commentBlock(std::string_view text);
-ByteVector loopBlock(std::int16_t loopCount);
+ByteVector loopBlock(std::uint16_t loopCount);
 ByteVector titleBlock(std::string_view title);
 ByteVector textObjectBlock(const TextObjectRecord& record);
 ByteVector controlObjectBlock(const ControlObjectRecord& record);

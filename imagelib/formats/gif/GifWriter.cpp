@@ -146,7 +146,7 @@ KpxResult buildFrame(const KpxCodecContext& context, KpxProgressProc progress, B
     if (context.frameNumber == 0) {
         appendHeader(out, context, tableBits);
         if (context.loopCount != -1)
-            append(out, loopBlock(context.loopCount));
+            append(out, loopBlock(static_cast<std::uint16_t>(context.loopCount)));
     }
     if (context.frameName && !context.frameName->empty())
         append(out, commentBlock(*context.frameName));

@@ -112,7 +112,12 @@ KpxResult openTiff(const char* path, std::int32_t offset, OpenTiff& tiff) {
     if (layoutRead != CodecStatus::Ok)
         return kKpxBadData;
     const kpx::tiff::TiffLayout& layout = tiff.layout;
-    const std::uint64_t reach = layout.storedBytes * expansionOf(layout.compression);
+    // Strip sizes are what the file claims (libtiff puts the whole picture's size in place of a
+    // bogus count): no more bytes are stored than the file holds.
+    const std::uint64_t stored = std::min<std::uint64_t>(
+        layout.storedBytes,
+        static_cast<std::uint64_t>(std::max<std::int64_t>(tiff.length - offset, 0)));
+    const std::uint64_t reach = stored * expansionOf(layout.compression);
     return kpx::pictureFits(layout.width, layout.height, layout.depth, reach) ? kKpxOk
                                                                               : kKpxBadData;
 }

@@ -55,43 +55,63 @@ void readBitmap(ByteReader in, std::size_t start, std::size_t end, WpgScan& scan
     scan.rowsEnd = end;
 }
 
-// Hands on the buffer as it is for a row.
-bool handOn(RowSink& sink, std::span<const std::uint8_t> row, int width, int depth, int y) {
-    unpackRow(row.data(), depth, sink.rowBuffer().first(static_cast<std::size_t>(width)));
-    return sink.rowDone(y);
-}
-
-enum class RowEnd { Decoded, Repeats, Truncated };
-
-// One row's packets into row; a row that starts its repeats sets repeats.
-RowEnd decodeRow(ByteReader& in, std::span<std::uint8_t> row, std::size_t& repeats) {
-    std::size_t at = 0;
-    while (at < row.size()) {
-        const std::uint8_t c = in.u8();
-        const std::size_t count = c & 0x7Fu;
-        if (c == 0) {
-            repeats = in.u8();
-            return in.truncated() ? RowEnd::Truncated : RowEnd::Repeats;
-        }
-        if (c & 0x80) {
-            const std::uint8_t value = count > 0 ? in.u8() : std::uint8_t{0xFF};
-            const std::size_t n = count > 0 ? count : in.u8();
-            if (in.truncated())
-                return RowEnd::Truncated;
-            const std::size_t kept = std::min(n, row.size() - at);
-            std::fill_n(row.begin() + static_cast<std::ptrdiff_t>(at), kept, value);
-            at += kept;
-            continue;
-        }
-        const auto literal = in.bytes(count);
-        if (literal.empty())
-            return RowEnd::Truncated;
-        const std::size_t kept = std::min(count, row.size() - at);
-        std::copy_n(literal.begin(), kept, row.begin() + static_cast<std::ptrdiff_t>(at));
-        at += kept;
+// The bitmap's packed rows as one stream of bytes, the way ImageMagick and libwpg read them:
+// a packet that runs past a row's end goes on in the next row, and a repeat hands on the row
+// before again. Rows are handed on top row first; bytes past the last row are dropped.
+class RowStream {
+public:
+    RowStream(int width, int height, int depth, RowSink& sink)
+        : width_(width), height_(height), depth_(depth), sink_(sink), row_(rowBytes(width, depth)) {
     }
-    return RowEnd::Decoded;
-}
+
+    bool done() const { return y_ >= height_ || stopped_; }
+    bool stopped() const { return stopped_; }
+    bool atRowStart() const { return at_ == 0; }
+
+    void fill(std::size_t count, std::uint8_t value) {
+        for (std::size_t i = 0; i < count && !done(); ++i)
+            put(value);
+    }
+    void copy(std::span<const std::uint8_t> bytes) {
+        for (std::size_t i = 0; i < bytes.size() && !done(); ++i)
+            put(bytes[i]);
+    }
+    // The row before, count more times (rows of index 0 before the first row).
+    void repeat(std::size_t count) {
+        for (std::size_t i = 0; i < count && !done(); ++i)
+            handOn();
+    }
+
+private:
+    void put(std::uint8_t value) {
+        row_[at_++] = value;
+        if (at_ == row_.size())
+            handOn();
+    }
+    void handOn() {
+        const std::span<std::uint8_t> indices =
+            sink_.rowBuffer().first(static_cast<std::size_t>(width_));
+        if (depth_ == 2) {
+            // Four pixels a byte, the leftmost in the top bits.
+            for (std::size_t x = 0; x < indices.size(); ++x)
+                indices[x] = static_cast<std::uint8_t>((row_[x / 4] >> (6 - 2 * (x % 4))) & 3);
+        } else {
+            unpackRow(row_.data(), depth_, indices);
+        }
+        stopped_ = !sink_.rowDone(y_);
+        ++y_;
+        at_ = 0;
+    }
+
+    int width_;
+    int height_;
+    int depth_;
+    RowSink& sink_;
+    std::vector<std::uint8_t> row_;
+    std::size_t at_ = 0;
+    int y_ = 0;
+    bool stopped_ = false;
+};
 
 void flushLiterals(std::vector<std::uint8_t>& out, std::vector<std::uint8_t>& pending) {
     if (pending.empty())
@@ -152,18 +172,32 @@ CodecStatus decodeRows(std::span<const std::uint8_t> data, const WpgScan& scan, 
     if (sink.rowBuffer().size() < static_cast<std::size_t>(scan.width))
         return CodecStatus::OutOfMemory;
     ByteReader in(data.subspan(scan.rowsStart, scan.rowsEnd - scan.rowsStart));
-    std::vector<std::uint8_t> row(rowBytes(scan.width, scan.depth));
-    std::size_t repeats = 0;
-    for (int y = 0; y < scan.height; ++y) {
-        if (repeats > 0) {
-            --repeats;
-        } else if (decodeRow(in, row, repeats) == RowEnd::Truncated) {
-            return CodecStatus::Truncated;
+    RowStream rows(scan.width, scan.height, scan.depth, sink);
+    while (!rows.done()) {
+        const std::uint8_t c = in.u8();
+        const std::size_t count = c & 0x7Fu;
+        if (c & 0x80) {
+            const std::uint8_t value = count > 0 ? in.u8() : std::uint8_t{0xFF};
+            const std::size_t n = count > 0 ? count : in.u8();
+            if (in.truncated())
+                return CodecStatus::Truncated;
+            rows.fill(n, value);
+        } else if (count > 0) {
+            const auto literal = in.bytes(count);
+            if (literal.empty())
+                return CodecStatus::Truncated;
+            rows.copy(literal);
+        } else {
+            const std::uint8_t repeats = in.u8();
+            if (in.truncated())
+                return CodecStatus::Truncated;
+            // Repeats stand between rows; ImageMagick refuses one inside a row as well.
+            if (!rows.atRowStart())
+                return CodecStatus::Damaged;
+            rows.repeat(repeats);
         }
-        if (!handOn(sink, row, scan.width, scan.depth, y))
-            return CodecStatus::Stopped;
     }
-    return CodecStatus::Ok;
+    return rows.stopped() ? CodecStatus::Stopped : CodecStatus::Ok;
 }
 
 void encodeRow(std::span<const std::uint8_t> row, std::vector<std::uint8_t>& out) {

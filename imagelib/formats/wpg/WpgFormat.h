@@ -1,8 +1,10 @@
 #pragma once
 // WordPerfect Graphics (version 1) bitmaps: the 16-byte header, the records (a type byte and a
 // length of one byte, or 0xFF and 16 bits, or 0xFF and 31 bits in two words), the colour-map and
-// bitmap records, the run-length rows (runs, runs of 0xFF, literal bytes, and 00 n: this row and
-// the next n rows repeat the previous row) and the writer.
+// bitmap records, the run-length rows and the writer. The rows are one stream of packets, as
+// ImageMagick and libwpg read them: c = 0x80 + n (n > 0) repeats the next byte n times, 0x80 m
+// gives m bytes 0xFF, c = n below 0x80 gives n literal bytes, and 00 n between rows hands on the
+// row before n more times. A packet that runs past a row's end goes on in the next row.
 
 #include <cstdint>
 #include <span>
@@ -35,7 +37,7 @@ WpgScan scanRecords(std::span<const std::uint8_t> data);
 std::size_t rowBytes(int width, int depth);
 
 // Decodes the bitmap's rows, top row first, into index rows. Truncated when the record's data
-// ends inside a row.
+// ends before the last row, Damaged for a repeat inside a row.
 CodecStatus decodeRows(std::span<const std::uint8_t> data, const WpgScan& scan, RowSink& sink);
 
 // Encodes one packed row: runs of two to 126 equal bytes as 0x80 + count and the byte, other

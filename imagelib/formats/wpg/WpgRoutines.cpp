@@ -17,15 +17,17 @@ namespace {
 using kpx::CodecStatus;
 using namespace kpx::wpg;
 
-// Each two bytes of row data can repeat a row up to 255 times.
+// Two bytes of row data give at most 255 bytes of rows (80 n: n bytes 0xFF). A repeat of rows
+// counts for no more than its two bytes could give that way, so a few kilobytes of repeats never
+// vouch for a huge picture.
 bool withinLimits(const WpgScan& scan) {
     const kpx::DecodeLimits& limits = kpx::kDefaultDecodeLimits;
     const auto width = static_cast<std::uint64_t>(scan.width);
     const auto height = static_cast<std::uint64_t>(scan.height);
-    const std::uint64_t rows = (scan.rowsEnd - scan.rowsStart) / 2 * 256 + 1;
+    const auto depth = static_cast<std::uint64_t>(scan.depth);
+    const std::uint64_t reachBytes = kpx::runLengthReach(scan.rowsEnd - scan.rowsStart, 255);
     return kpx::withinSize(limits, width, height) &&
-           kpx::dataCanFill(limits, width, height, static_cast<std::uint64_t>(scan.depth),
-                            rows * width);
+           kpx::dataCanFill(limits, width, height, depth, reachBytes * 8 / depth);
 }
 
 KpxResult info(KpxCodecContext& c, std::span<const std::uint8_t> data, std::int32_t fileSize) {

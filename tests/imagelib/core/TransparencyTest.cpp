@@ -413,6 +413,37 @@ TEST(FloodFill, PaletteDuplicatesAndLargeRegions) {
     EXPECT_EQ(maskCount(filled), open);
 }
 
+// Entries come from files and callers and may hold any 32-bit value: the distance of INT_MIN to
+// a colour exceeds even the largest tolerance, and no channel difference may overflow (the fill
+// and the colour entries of a mask list alike).
+TEST(FloodFill, ExtremeEntryValuesMatchByTheirTrueDistance) {
+    OwnedImage image(KPXCreateImage(3, 2, 24));
+    struct Case {
+        std::int32_t red, green, blue, tolerance;
+        bool matches;
+    };
+    const Case cases[] = {
+        {INT32_MIN, 0, 0, INT32_MAX, false},
+        {0, INT32_MIN, 0, INT32_MAX, false},
+        {0, 0, INT32_MIN, INT32_MAX, false},
+        {INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, false},
+        {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, true}, // black is INT32_MAX away
+        {-255, -255, -255, 255, true},
+        {0, 0, 0, INT32_MIN, false},
+    };
+    for (const Case& c : cases) {
+        const KpxTransparentEntry region = regionEntry(c.red, c.green, c.blue, c.tolerance, 1, 1);
+        OwnedImage mask(KPXFloodFillMask(image, &region));
+        EXPECT_EQ(mask.get() != 0, c.matches) << c.red << " " << c.tolerance;
+        if (mask.get() != 0)
+            EXPECT_EQ(maskCount(mask), 6);
+        const KpxTransparentEntry colour = colourEntry(c.red, c.green, c.blue, c.tolerance);
+        OwnedImage listed(KPXCreateMaskImageFrom(image, &colour, 1));
+        ASSERT_NE(listed.get(), 0);
+        EXPECT_EQ(maskCount(listed), c.matches ? 6 : 0) << c.red << " " << c.tolerance;
+    }
+}
+
 TEST(ImageFill, ColourFillsOfPaletteImagesUseTheNearestIndex) {
     OwnedImage image(KPXCreateImage(4, 3, 8));
     kfm::test::setPaletteEntry(image, 17, RGB(10, 200, 30));

@@ -457,6 +457,28 @@ struct DamagedData {
     UINT format;
 };
 
+// A run-length DIB of a picture 5000 pixels square (which Qt would decode to 100 MB) whose 84
+// bytes of rows are moves over the picture: 20 moves of 255 rows up, then the end of the bitmap.
+QByteArray runLengthBomb(int bits) {
+    BITMAPINFOHEADER h{};
+    h.biSize = 40;
+    h.biWidth = 5000;
+    h.biHeight = 5000;
+    h.biPlanes = 1;
+    h.biBitCount = static_cast<WORD>(bits);
+    h.biCompression = bits == 8 ? BI_RLE8 : BI_RLE4;
+    h.biClrUsed = 2;
+    QByteArray rows;
+    for (int i = 0; i < 20; ++i)
+        rows.append("\x00\x02\x00\xff", 4);
+    rows.append("\x00\x01", 2);
+    h.biSizeImage = static_cast<DWORD>(rows.size());
+    const RGBQUAD colours[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+    QByteArray dib(reinterpret_cast<const char*>(&h), sizeof h);
+    dib.append(reinterpret_cast<const char*>(colours), sizeof colours);
+    return dib + rows;
+}
+
 // Each kind of damage gives no handle and no crash; the type's presence may still be offered.
 TEST_F(DesktopClipboard, DamagedDataOfOtherProgramsGiveNothing) {
     const QByteArray png = pngOf(paletteDibPicture());
@@ -486,6 +508,12 @@ TEST_F(DesktopClipboard, DamagedDataOfOtherProgramsGiveNothing) {
         {"bmp file with its pixels past the end", "image/bmp", pixelsPastTheEnd, CF_DIB},
         {"header only", "image/bmp", paletteDib().left(20), CF_DIB},
         {"bmp file cut in its header", "image/bmp", QByteArray("BM\x10\0", 4), CF_BITMAP},
+        // Data far too small for the picture it claims is refused before it is decoded.
+        {"rle8 dib of moves over a huge picture", "image/bmp", runLengthBomb(8), CF_DIB},
+        {"rle4 dib of moves over a huge picture", "image/bmp", runLengthBomb(4), CF_DIB},
+        {"rle8 bmp file of moves as bitmap", "image/bmp", bmpFileOf(runLengthBomb(8)), CF_BITMAP},
+        {"rle8 bmp file under another picture type", "image/gif", bmpFileOf(runLengthBomb(8)),
+         CF_DIB},
         {"emf without its signature", "image/x-emf", toQByteArray(emf).left(40), CF_ENHMETAFILE},
         {"garbage emf", "image/emf", QByteArray(200, '\x01'), CF_ENHMETAFILE},
         {"truncated wmf", "image/x-wmf", toQByteArray(wmf).left(30), CF_METAFILEPICT},

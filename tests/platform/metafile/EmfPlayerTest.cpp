@@ -159,6 +159,15 @@ TEST_F(EmfPlayer, DamagedStreamsFailCleanly) {
         render(bytes, QSize(64, 64), &result);
         EXPECT_EQ(result.status, c.status) << c.name;
     }
+    // Bounds and frame running backwards over the whole 32-bit range: their widths do not fit
+    // 32 bits, so the header is refused before any size is formed.
+    const auto backwards =
+        kfm::test::readFileBytes(kfm::test::testDataPath("metafile/damaged-backwards-bounds.emf"));
+    ASSERT_FALSE(backwards.empty());
+    EXPECT_FALSE(readEmfHeader(backwards));
+    EmfPlayResult result;
+    render(backwards, QSize(64, 64), &result);
+    EXPECT_EQ(result.status, EmfPlayStatus::NotEmf);
 }
 
 // A 2 x 1 picture of 32 bits, red then blue, drawn by StretchDIBits from the source rectangle

@@ -119,7 +119,10 @@ TEST(NumEditLogic, RangeBoundsAtTheLimitsKeepThePreviousBounds) {
     const Case cases[] = {{-32768, 32768, 10, 20},
                           {-32767, 32767, 10, 20},
                           {-32766, 32766, -32766, 32766},
-                          {-5, 32768, -5, 20}};
+                          {-5, 32768, -5, 20},
+                          // Past 16 bits a bound is a bound (a loop count goes to 65535).
+                          {1, 65535, 1, 65535},
+                          {-40000, 32768, -40000, 20}};
     for (const Case& c : cases) {
         NumEditLogic logic;
         NumEditField field;

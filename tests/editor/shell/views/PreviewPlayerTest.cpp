@@ -145,6 +145,15 @@ TEST_F(PreviewPlayerTest, PlaysTheLoopsThenSendsTheEndCommand) {
     EXPECT_EQ(player.CurrentFrame(), 3);
 }
 
+// Loop counts are unsigned 16-bit values: counts above 32767 play as often as they say.
+TEST_F(PreviewPlayerTest, PlaysLoopCountsUpTo65535) {
+    for (const int count : {3, 40000, 65535}) {
+        PreviewPlayer player(0);
+        ASSERT_TRUE(player.SetFrames(kfm::test::MakeAnimation(2, 8, 8, 5, count)));
+        EXPECT_EQ(player.Loops(), count);
+    }
+}
+
 TEST_F(PreviewPlayerTest, FramesGivenWhileAFileLoadsEndTheLoad) {
     const std::string path = animationFile("loading.gif", 200, 1, 48);
     PreviewPlayer player(0);

@@ -316,6 +316,21 @@ TEST_F(SheetTest, LoopChoicesAndCount) {
     EXPECT_FALSE(loop->isChecked());
 }
 
+// Loop counts are unsigned 16-bit values: counts above 32767 show and can be typed as they are.
+TEST_F(SheetTest, LoopCountsUpTo65535) {
+    CPageAnimation& page = sheet().AnimationPage();
+    showPage(CGIFSheet::kAnimationPage);
+    auto* count = control<kfm::ui::CNumEdit>(page, CPageAnimation::kLoopCount);
+    g_pAnimationData->loopCount = 40000;
+    page.Refresh();
+    EXPECT_TRUE(control<QRadioButton>(page, CPageAnimation::kLoopCounted)->isChecked());
+    EXPECT_EQ(count->text(), QString("40000"));
+    type(count, "65535");
+    EXPECT_EQ(g_pAnimationData->loopCount, 65535);
+    g_pAnimationData->loopCount = -1;
+    page.Refresh();
+}
+
 TEST_F(SheetTest, TypingACommentIsOneStep) {
     CPageAnimation& page = sheet().AnimationPage();
     showPage(CGIFSheet::kAnimationPage);

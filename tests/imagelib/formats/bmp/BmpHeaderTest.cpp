@@ -107,17 +107,41 @@ struct LimitCase {
 
 class BmpSizeLimits : public ::testing::TestWithParam<LimitCase> {};
 
-// A few bytes of file never make the library allocate a huge picture: the info step refuses.
+// A few bytes of file never make the library allocate a huge picture: the info step refuses
+// (result 2) on every road, the file, the stream reader, the OLE stream and the callback stream.
 TEST_P(BmpSizeLimits, HugeClaimsAreRefusedBeforeAllocation) {
     const LimitCase& c = GetParam();
     const kfm::test::TempDir dir;
     const std::string path = dir.file("huge.bmp");
-    ASSERT_TRUE(kfm::test::writeFileBytes(path, bitmapFile(c.spec, c.pixels)));
+    const Bytes file = bitmapFile(c.spec, c.pixels);
+    ASSERT_TRUE(kfm::test::writeFileBytes(path, file));
     KpxCodecContext context;
     EXPECT_EQ(KpxGetInfoByFormat(&context, path.c_str(), 0, 40, nullptr, nullptr), kKpxBadData);
     EXPECT_EQ(KPXLoadImage(nullptr, path.c_str(), nullptr), 0);
-    KpxMemoryStream stream(kfm::test::readFileBytes(path));
+    EXPECT_EQ(KpxLoadImageFromFile(path.c_str(), 0, 0, nullptr, nullptr, nullptr), 0);
+    KpxMemoryStream stream(file);
     EXPECT_EQ(KpxGetInfoByFormatOleStream(&context, &stream, 40, nullptr, nullptr), kKpxBadData);
+    kfm::test::MemoryCallbackStream callbacks(file);
+    EXPECT_EQ(KPXLoadImageStreamCB(&callbacks.calls, nullptr), 0);
+}
+
+// Run-length data of nothing but escapes that move over the picture: 129 moves of 255 rows up
+// (580 bytes of file for a picture of 32767 x 32767).
+Bytes movesOverThePicture() {
+    Bytes data;
+    for (int i = 0; i < 129; ++i)
+        data.insert(data.end(), {0, 2, 0, 255});
+    data.insert(data.end(), {0, 1});
+    return data;
+}
+
+// 2000 row ends, 4 KB that once stood for 2000 rows of 32767 pixels.
+Bytes rowEndsOnly() {
+    Bytes data;
+    for (int i = 0; i < 2000; ++i)
+        data.insert(data.end(), {0, 0});
+    data.insert(data.end(), {0, 1});
+    return data;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -127,7 +151,18 @@ INSTANTIATE_TEST_SUITE_P(
         LimitCase{"RunLengthEndsAtOnce",
                   {.width = 30000, .height = 30000, .bits = 8, .compression = 1},
                   {0, 1}},
-        LimitCase{"WiderThanTheLibrary", {.width = 70000, .height = 1, .bits = 1}, Bytes(9000)}),
+        LimitCase{"WiderThanTheLibrary", {.width = 70000, .height = 1, .bits = 1}, Bytes(9000)},
+        // The 580-byte bombs: escapes that skip pixels count for no more than runs of their
+        // length could give.
+        LimitCase{"RunLength8MovesOverThePicture",
+                  {.width = 32767, .height = 32767, .bits = 8, .compression = 1},
+                  movesOverThePicture()},
+        LimitCase{"RunLength4MovesOverThePicture",
+                  {.width = 32767, .height = 32767, .bits = 4, .compression = 2},
+                  movesOverThePicture()},
+        LimitCase{"RunLengthRowEndsOnly",
+                  {.width = 32767, .height = 2000, .bits = 8, .compression = 1},
+                  rowEndsOnly()}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Small pictures load even when their rows are cut short; the missing rows are black.

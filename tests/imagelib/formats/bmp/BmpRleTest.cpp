@@ -102,6 +102,31 @@ const RleCase kRleCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, BmpRleDecoding, ::testing::ValuesIn(kRleCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// How far data reaches for the limits: runs count the pixels they set within the row; row ends,
+// moves and the end of the bitmap count the pixels they pass over, at most 255 for each two
+// bytes of the escape.
+TEST(BmpRleReach, SkippedPixelsCountAtMostWhatTheirBytesCouldGive) {
+    struct Case {
+        const char* name;
+        int width;
+        int height;
+        Bytes data;
+        std::uint64_t reached;
+    };
+    const Case cases[] = {
+        {"run within the row", 1000, 4, {16, 5}, 16},
+        {"run past the row's end", 10, 4, {16, 5}, 10},
+        {"short row end", 100, 4, {16, 5, 0, 0}, 100},
+        {"long row end", 1000, 4, {16, 5, 0, 0}, 16 + 255},
+        {"end of bitmap", 1000, 4, {0, 1}, 255},
+        {"short move", 1000, 4, {0, 2, 9, 0}, 9},
+        {"move up rows", 1000, 4, {0, 2, 0, 2}, 510},
+        {"rows filled by runs", 300, 2, {255, 1, 45, 1, 0, 0, 255, 2, 45, 2, 0, 1}, 600},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(kpx::bmp::measureRle(c.data, c.width, c.height, 8).reached, c.reached) << c.name;
+}
+
 // An 8 x 4 RLE8 bitmap whose data stops after two rows (no end-of-bitmap escape).
 Bytes cutShortRle8() {
     kfm::test::bmp::BitmapSpec spec;

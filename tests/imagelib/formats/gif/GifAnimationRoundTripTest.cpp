@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -162,6 +163,40 @@ TEST_F(GifAnimationRoundTrip, ObjectsCommentsAndTimingSurvive) {
                                   static_cast<std::size_t>(KPXWidth(frame))),
                       0)
                 << "frame " << i << " row " << y;
+    }
+}
+
+// Loop counts are unsigned 16-bit values from the chain to the file and back; -1 writes no
+// looping block.
+TEST_F(GifAnimationRoundTrip, LoopCountsKeepAllSixteenBits) {
+    makeChain();
+    for (const int count : {-1, 0, 1, 32767, 32768, 40000, 65535}) {
+        SCOPED_TRACE(count);
+        AnimateInfo animate{5, 4, 3, count, nullptr};
+        ASSERT_EQ(KPXSetAnimateInfo(saved, &animate), 1);
+        const std::string path = dir.file("loop.gif");
+        ASSERT_EQ(KPXSaveImageFrames(saved, path.c_str(), formatNumber(FormatId::Gif), 0, 0,
+                                     nullptr, nullptr),
+                  1);
+        const std::vector<std::uint8_t> bytes = kfm::test::readFileBytes(path);
+        const std::string netscape = "NETSCAPE2.0";
+        const auto at = std::search(bytes.begin(), bytes.end(), netscape.begin(), netscape.end());
+        if (count == -1) {
+            EXPECT_EQ(at, bytes.end());
+        } else {
+            ASSERT_LT(at + 14, bytes.end());
+            EXPECT_EQ(at[11], 3);
+            EXPECT_EQ(at[12], 1);
+            EXPECT_EQ(at[13] | at[14] << 8, count);
+        }
+        loaded = KPXLoadImageFramesOffset(path.c_str(), 0, nullptr, nullptr);
+        ASSERT_GT(loaded, 0);
+        AnimateInfo back{};
+        ASSERT_EQ(KPXGetAnimateInfo(loaded, &back), 1);
+        std::free(back.comment);
+        EXPECT_EQ(back.loopCount, count);
+        KPXDeleteImage(loaded);
+        loaded = 0;
     }
 }
 

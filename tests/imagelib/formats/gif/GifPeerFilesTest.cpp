@@ -31,6 +31,32 @@ int indexAt(KpxHandle image, int x, int y) {
     return kfm::test::packedIndexAt(row, x, KPXbpp(image));
 }
 
+// giflib's reading of the looping block: the unsigned 16-bit count, -1 without one.
+int giflibLoopCount(const GifFileType& gif) {
+    if (gif.ImageCount == 0)
+        return -1;
+    const SavedImage& first = gif.SavedImages[0];
+    for (int i = 0; i + 1 < first.ExtensionBlockCount; ++i) {
+        const ExtensionBlock& id = first.ExtensionBlocks[i];
+        const ExtensionBlock& data = first.ExtensionBlocks[i + 1];
+        if (id.Function == APPLICATION_EXT_FUNC_CODE && id.ByteCount == 11 &&
+            std::equal(id.Bytes, id.Bytes + 11, "NETSCAPE2.0") &&
+            data.Function == CONTINUE_EXT_FUNC_CODE && data.ByteCount == 3 && data.Bytes[0] == 1)
+            return data.Bytes[1] | data.Bytes[2] << 8;
+    }
+    return -1;
+}
+
+// The loop count the library keeps for a chain (the short of KPXGetImagesRepeatCycle cannot
+// hold counts above 32767).
+int libraryLoopCount(KpxHandle chain) {
+    AnimateInfo info{};
+    if (!KPXGetAnimateInfo(chain, &info))
+        return -2;
+    std::free(info.comment);
+    return info.loopCount;
+}
+
 class GifPeerFiles : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(GifPeerFiles, DecodeLikeGiflib) {
@@ -45,6 +71,7 @@ TEST_P(GifPeerFiles, DecodeLikeGiflib) {
     ASSERT_EQ(KPXGetImageFramesNum(chain), gif->ImageCount);
     EXPECT_EQ(KPXWidthFrameScreenReal(chain), gif->SWidth);
     EXPECT_EQ(KPXHeightFrameScreenReal(chain), gif->SHeight);
+    EXPECT_EQ(libraryLoopCount(chain), giflibLoopCount(*gif));
 
     for (int i = 0; i < gif->ImageCount; ++i) {
         SCOPED_TRACE("frame " + std::to_string(i));
@@ -98,6 +125,7 @@ TEST_P(GifPeerFiles, DecodeLikeGiflib) {
     ASSERT_NE(copy, nullptr);
     ASSERT_EQ(DGifSlurp(copy), GIF_OK);
     ASSERT_EQ(copy->ImageCount, gif->ImageCount);
+    EXPECT_EQ(giflibLoopCount(*copy), giflibLoopCount(*gif));
     for (int i = 0; i < gif->ImageCount; ++i) {
         const SavedImage& a = gif->SavedImages[i];
         const SavedImage& b = copy->SavedImages[i];

@@ -77,6 +77,16 @@ TEST(TiffDamaged, FuzzingFindsFailWithoutAnImage) {
     EXPECT_EQ(KpxLiveImageCount(), before);
 }
 
+// A strip whose byte count claims far more than the file holds vouches only for the bytes the
+// file has: the 186-byte file of a 30000 x 30000 picture is refused before anything is
+// allocated, as a PNG of that size would be.
+TEST(TiffDamaged, StripCountsPastTheFileDoNotVouchForAHugePicture) {
+    const std::string path = dataPath("tiff-damaged/strip-count-past-the-file.tif");
+    KpxCodecContext context;
+    EXPECT_EQ(KpxGetInfoByFormat(&context, path.c_str(), 0, kTiff, nullptr, nullptr), kKpxBadData);
+    EXPECT_EQ(KPXLoadImage(nullptr, path.c_str(), nullptr), 0);
+}
+
 TEST(TiffInfo, DescriptionFlagsAndDataSizeFollowTheFile) {
     struct Case {
         const char* file;
