@@ -59,16 +59,15 @@ static_assert(kKpxSaveNotWritable == kKpxNotWritable);
 // fully transparent, a byte as its value. Images of another size or depth add nothing.
 void addTransparency(KpxHandle transparency, int width, int height,
                      std::vector<std::uint8_t>& plane) {
-    const int bits = KPXbpp(transparency);
-    if ((bits != 1 && bits != 8) || KPXWidth(transparency) != width ||
-        KPXHeight(transparency) != height)
+    const kpx::ImageLock record(transparency, kKpxRead);
+    if (!record || !record->bits)
         return;
-    const std::uint8_t* pixels = KPXGetBits(transparency);
-    const int stride = KPXGetScanBytes(transparency);
-    if (!pixels || stride <= 0)
+    const int bits = record->bitCount();
+    if ((bits != 1 && bits != 8) || record->width() != width || record->height() != height)
         return;
     for (int y = 0; y < height; ++y) {
-        const std::uint8_t* row = pixels + static_cast<std::size_t>(height - 1 - y) * stride;
+        const std::uint8_t* row =
+            record->bits + static_cast<std::size_t>(height - 1 - y) * record->rowBytes();
         std::uint8_t* out = plane.data() + static_cast<std::size_t>(y) * width;
         for (int x = 0; x < width; ++x) {
             const std::uint8_t value =
@@ -184,22 +183,8 @@ KpxHandle convertForSave(KpxHandle image, int target) {
                            kKpxPalettePopularity, 0, nullptr, nullptr);
 }
 
-} // namespace
-
-namespace kpx {
-
-void setLastSaveResult(KpxResult result) {
-    lastSaveResult = result;
-}
-
-} // namespace kpx
-
-std::int32_t KPXGetLastSaveResult() {
-    return lastSaveResult;
-}
-
-namespace {
-
+// Saves the image (locked for reading meanwhile) into a temporary file that replaces the file at
+// path when the codec succeeded; the result says why not.
 KpxResult saveImage(KpxHandle image, const char* path, std::int32_t formatId, std::int32_t option,
                     std::int32_t option2, KpxProgressProc progress) {
     if (!image || !path)
@@ -229,6 +214,18 @@ KpxResult saveImage(KpxHandle image, const char* path, std::int32_t formatId, st
 }
 
 } // namespace
+
+namespace kpx {
+
+void setLastSaveResult(KpxResult result) {
+    lastSaveResult = result;
+}
+
+} // namespace kpx
+
+std::int32_t KPXGetLastSaveResult() {
+    return lastSaveResult;
+}
 
 int KPXSaveImage(KpxHandle image, const char* path, std::int32_t formatId, std::int32_t option,
                  std::int32_t option2, KpxProgressProc progress) {
