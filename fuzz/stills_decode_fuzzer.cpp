@@ -47,7 +47,11 @@ void readPng(std::span<const std::uint8_t> bytes) {
         !fits(header.width, header.height))
         return;
     CheckingSink sink(header.width, header.height);
-    kpx::png::decode(bytes, sink);
+    // The transparency plane, when the picture has one, covers the whole picture.
+    std::vector<std::uint8_t> plane;
+    if (kpx::png::decode(bytes, sink, &plane) == kpx::CodecStatus::Ok && !plane.empty() &&
+        plane.size() != std::size_t{header.width} * header.height)
+        std::abort();
 }
 
 void readJpeg(std::span<const std::uint8_t> bytes, bool preview) {

@@ -101,6 +101,11 @@ void reportIncompleteLoad(const char* path, const KpxFramesLoadReport& report) {
         {path, frameNumbers(report.lostImages), frameNumbers(report.damagedFrames)});
 }
 
+bool hasGradedTransparency(KpxHandle image) {
+    const KpxHandle plane = KPXGetImageTransparentImageEx(image);
+    return plane && KPXbpp(plane) == 8;
+}
+
 int importThroughLibrary(CGIFAnimDoc& doc, const char* path, const KpxFileInfo& fileInfo,
                          FrameList& list, AnimateInfo* animateInfo) {
     KpxHandle chain = 0;
@@ -133,10 +138,12 @@ int importThroughLibrary(CGIFAnimDoc& doc, const char* path, const KpxFileInfo& 
                 report += std::to_string(i + 1) + "|" + substitution;
         }
         {
+            // A picture with graded transparency (a PNG's alpha) is drawn through it.
+            const int softAlpha = info.keepTransparency || hasGradedTransparency(image) ? 1 : 0;
             CObjFrame frame(static_cast<std::uint16_t>(image), info.width, info.height, info.left,
                             info.top, info.delay, info.disposal, info.transparency, info.name,
                             info.comment, info.textObject, info.controlObject, info.vectorObject,
-                            info.npImageObject, info.keepTransparency);
+                            info.npImageObject, softAlpha);
             list.push_back(frame);
             frame.SetImage(0);
         }

@@ -7,6 +7,7 @@
 #include "Bitra5.h"
 #include "DialogServices.h"
 #include "Kfm5ResourceIds.h"
+#include "LibraryFrameFiles.h"
 #include "ProgramState.h"
 #include "ShellServices.h"
 #include "exportdialog/ExportDialog.h"
@@ -207,7 +208,8 @@ bool savedCopy(KpxHandle image, const ExportDialogRecord& record, const std::str
                                    record.jpegQuality, ProgressStep);
     ProgressEnd();
     if (saved != 1)
-        ShellMessageBoxFormatted(kfm5res::IDS_EXPORT_SAVE_FAILED, MB_ICONEXCLAMATION_, {path});
+        ShellMessageBoxFormatted(SaveFailureMessage(kfm5res::IDS_EXPORT_SAVE_FAILED),
+                                 MB_ICONEXCLAMATION_, {path});
     return saved == 1;
 }
 
@@ -263,6 +265,9 @@ int CGIFAnimDoc::SaveAsOtherFormat(const char* fileName) {
     ProgressBegin(kfm5res::IDS_CAPTION_SAVING, KPXHeight(image));
     const int result = KPXSaveImage(image, path.c_str(), formatId, options, quality, ProgressStep);
     ProgressEnd();
+    if (result != 1)
+        ShellMessageBoxFormatted(SaveFailureMessage(kfm5res::IDS_EXPORT_SAVE_FAILED),
+                                 MB_ICONEXCLAMATION_, {path});
     return result;
 }
 

@@ -2,11 +2,11 @@
 
 #include "AnimationAreaCrop.h"
 #include "Bitra5.h"
-#include "Bitra5ResourceIds.h"
 #include "FrameChainBuild.h"
 #include "FrameReduction.h"
 #include "Kfm5ResourceIds.h"
 #include "LibraryFrameFiles.h"
+#include "OpenFailure.h"
 #include "Optimizer.h"
 #include "PaletteRender.h"
 #include "ProgramState.h"
@@ -33,14 +33,6 @@ constexpr int kSaveModeAnimation = 1;
 constexpr int kSaveModeExport = 2;
 
 constexpr const char* kSectionFileDialog = "Dlgs\\FileOpenSave";
-
-// The largest screen the editor opens: views and previews compose frames on canvases of the
-// screen's size (a 32767 x 32767 screen would need 3 GB for one 24-bit canvas).
-constexpr std::int64_t kMaxCanvasPixels = std::int64_t{1} << 26;
-
-bool canvasFits(int width, int height) {
-    return std::int64_t{width} * height <= kMaxCanvasPixels;
-}
 
 // The page of the browser preview when the language library has none: background colour, GIF
 // file name, width and height.
@@ -210,7 +202,7 @@ BOOL CGIFAnimDoc::OnOpenDocument(const char* path) {
     }
     AnimateInfo info{};
     const int result = ImportFile(file.c_str(), a.frames, &info);
-    if (result == kImportDone && !canvasFits(info.screenWidth, info.screenHeight)) {
+    if (result == kImportDone && !CanvasFits(info.screenWidth, info.screenHeight)) {
         std::free(info.comment);
         DeleteContents();
         appendPlaceholder();
@@ -218,9 +210,7 @@ BOOL CGIFAnimDoc::OnOpenDocument(const char* path) {
         shell().refreshStripView();
         shell().updateAllViews();
         RefreshViews(TRUE, TRUE);
-        ShellMessageBoxLibraryText(
-            bitra5res::IDS_CANVAS_TOO_LARGE, MB_ICONEXCLAMATION_,
-            {file, std::to_string(info.screenWidth), std::to_string(info.screenHeight)});
+        ShowOpenFailure(file, {OpenFailureKind::TooLarge, info.screenWidth, info.screenHeight});
         ResetTitle();
         return FALSE;
     }
@@ -262,7 +252,7 @@ BOOL CGIFAnimDoc::OnOpenDocument(const char* path) {
     shell().refreshStripView();
     shell().updateAllViews();
     RefreshViews(TRUE, TRUE);
-    ShellMessageBoxFormatted(kfm5res::IDS_OPEN_FAILED, MB_OK_, {file});
+    ShowOpenFailure(file, DiagnoseOpenFailure(file));
     ResetTitle();
     SetModifiedFlag(TRUE);
     return FALSE;
@@ -376,7 +366,8 @@ int CGIFAnimDoc::writeChain(const std::string& path, UINT caption) {
     SplitFramesImage(frames(), 1);
     DeleteRenderedImages(frames());
     if (result == 0)
-        ShellMessageBoxFormatted(kfm5res::IDS_WRITE_FAILED, MB_ICONHAND_, {path});
+        ShellMessageBoxFormatted(SaveFailureMessage(kfm5res::IDS_WRITE_FAILED), MB_ICONHAND_,
+                                 {path});
     return result;
 }
 

@@ -1,5 +1,7 @@
 #include "LibraryFrameFiles.h"
 
+#include "Kfm5ResourceIds.h"
+
 #include "Bitra5.h"
 #include "ProgramState.h"
 
@@ -26,4 +28,9 @@ int SaveImageFramesWithProgress(KpxHandle chain, const char* path, HWND window) 
     return static_cast<std::int16_t>(KPXSaveImageFrames(chain, path, formatNumber(FormatId::Gif),
                                                         kDocumentSaveFlags, kDocumentSaveOption2,
                                                         escapeAfterFrame, window));
+}
+
+UINT SaveFailureMessage(UINT otherwise) {
+    return KPXGetLastSaveResult() == kKpxSaveNotWritable ? kfm5res::IDS_SAVE_NOT_WRITABLE
+                                                         : otherwise;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Bitra5.h"
 #include "ObjectRecords.h"
@@ -75,6 +76,14 @@ struct KpxCodecContext {
     // no first image was written). The BMI writer sets them; the save front end hands them on.
     std::int32_t streamSpareSlot = 0;
     std::int32_t streamDataEnd = 0;
+    // Save: the name of the file the picture is saved as. The codec writes into a temporary
+    // file whose own path says nothing of it; a format that records its file's name takes this.
+    std::string targetName;
+    // Graded transparency, one byte a pixel from 0 (opaque) to 255 (transparent), width bytes a
+    // row, top row first; empty for none. Load: what the codec read, which the loader attaches
+    // as the image's explicit transparency image. Save: the image's whole transparency (its
+    // transparent list and its explicit transparency image), for the codecs that write it.
+    std::vector<std::uint8_t> transparencyPlane;
 };
 
 struct KpxImageRecord;

@@ -12,11 +12,13 @@
 #include "StreamLoading.h"
 #include "Transparency.h"
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <chrono>
 #include <functional>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -29,6 +31,8 @@ constexpr std::uint32_t kPreviewRequest = kKpxRequestFitSize | 8u;
 constexpr int kPhotoCdGreyDepth = 9;
 
 std::atomic<int> busyFlag{0};
+
+thread_local KpxFramesLoadReport loadReport;
 
 // Holds the busy flag of the core loader for one load. The flag is taken with a compare and
 // swap, so two waiting loads can never both run.
@@ -87,6 +91,39 @@ void moveOwnedValues(KpxCodecContext& context, KpxImageRecord* record) {
 
 using LoadCall = std::function<KpxResult(KpxTransparentEntry*, std::int32_t*)>;
 
+// Graded transparency that a codec read becomes the image's explicit transparency image: 8 bits,
+// 0 opaque to 255 transparent, with a grey palette.
+void attachTransparencyPlane(KpxHandle image, std::vector<std::uint8_t>& plane) {
+    const int width = KPXWidth(image);
+    const int height = KPXHeight(image);
+    if (plane.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+        plane.clear();
+        return;
+    }
+    const KpxHandle grey = KPXCreateImage(width, height, 8);
+    if (!grey)
+        return;
+    {
+        const kpx::ImageLock record(grey, kKpxWrite);
+        if (!record) {
+            KPXDeleteImage(grey);
+            return;
+        }
+        for (int i = 0; i < 256; ++i) {
+            const auto v = static_cast<BYTE>(i);
+            record->colors()[i] = RGBQUAD{v, v, v, 0};
+        }
+        for (int y = 0; y < height; ++y)
+            std::copy_n(plane.data() + static_cast<std::size_t>(y) * width, width,
+                        record->bits +
+                            static_cast<std::size_t>(height - 1 - y) * record->rowBytes());
+    }
+    plane.clear();
+    KPXFillDIBColorTable(grey);
+    if (!KPXSetImageTransparentEx(image, grey))
+        KPXDeleteImage(grey);
+}
+
 // Creates the image that the context describes and has the codec fill it. The image is handed
 // out only when the codec reports success; otherwise it is deleted and 0 returned.
 KpxHandle loadIntoNewImage(KpxCodecContext& context, const LoadCall& load) {
@@ -123,7 +160,19 @@ KpxHandle loadIntoNewImage(KpxCodecContext& context, const LoadCall& load) {
         return 0;
     }
     KPXFillDIBColorTable(image);
+    if (!context.transparencyPlane.empty())
+        attachTransparencyPlane(image, context.transparencyPlane);
     return image;
+}
+
+// The report of a single image's load: the picture, and whether its data was complete.
+void reportSingleLoad(KpxHandle image, bool damaged) {
+    loadReport = KpxFramesLoadReport{};
+    if (!image)
+        return;
+    loadReport.imagesInFile = 1;
+    if (damaged)
+        loadReport.damagedFrames.push_back(0);
 }
 
 // Images of more than 24 bits are handed out as 24-bit images.
@@ -173,9 +222,10 @@ int callProgress(int, int, void* user) {
 
 enum class StreamRoad { Loaded, Stopped, NotTaken };
 
-// BMP and JPEG files go through their stream readers first, when the codec has one.
+// BMP and JPEG files go through their stream readers first, when the codec has one. `damaged`
+// tells whether the reader filled in data it could not read.
 StreamRoad loadThroughStreamReader(std::int32_t id, const char* path, std::int32_t offset,
-                                   KpxProgressProc progress, KpxHandle* image,
+                                   KpxProgressProc progress, KpxHandle* image, bool* damaged,
                                    const KpxStreamImageRequest& asked = {kKpxRequestEverything}) {
     if (id != formatNumber(FormatId::Bmp) && id != formatNumber(FormatId::Jpeg))
         return StreamRoad::NotTaken;
@@ -196,6 +246,7 @@ StreamRoad loadThroughStreamReader(std::int32_t id, const char* path, std::int32
     KpxCloseFileStream(&stream);
     if (error == kKpxOk && request.image) {
         *image = request.image;
+        *damaged = request.extra == kKpxRequestDataIncomplete;
         return StreamRoad::Loaded;
     }
     if (request.image)
@@ -299,11 +350,15 @@ KpxHandle KPXLoadImage(HWND window, const char* path, KpxProgressProc progress) 
 
 KpxHandle KPXLoadImageOffset(HWND window, const char* path, std::int32_t offset,
                              KpxProgressProc progress) {
+    reportSingleLoad(0, false);
     if (!path)
         return 0;
     KpxHandle image = 0;
-    switch (loadThroughStreamReader(KpxGetFormatFromExt(path), path, offset, progress, &image)) {
+    bool damaged = false;
+    switch (loadThroughStreamReader(KpxGetFormatFromExt(path), path, offset, progress, &image,
+                                    &damaged)) {
     case StreamRoad::Loaded:
+        reportSingleLoad(image, damaged);
         return image;
     case StreamRoad::Stopped:
         return 0;
@@ -314,6 +369,7 @@ KpxHandle KPXLoadImageOffset(HWND window, const char* path, std::int32_t offset,
     image = KpxLoadImageCore(window, path, offset, 0, &context, kLoadPhotoCdResolution, progress);
     if (image)
         kpx::applyTransparentColor(image, context.transparentColor);
+    reportSingleLoad(image, context.dataIncomplete != 0);
     return image;
 }
 
@@ -329,9 +385,14 @@ KpxHandle KPXLoadImagePreviewOffset(HWND, const char* path, std::int32_t offset,
         request.flags = kPreviewRequest;
         request.width = boxWidth;
         request.height = boxHeight;
-        if (loadThroughStreamReader(id, path, offset, progress, &image, request) ==
-            StreamRoad::Stopped)
+        bool damaged = false;
+        if (loadThroughStreamReader(id, path, offset, progress, &image, &damaged, request) ==
+            StreamRoad::Stopped) {
+            reportSingleLoad(0, false);
             return 0;
+        }
+        if (image)
+            reportSingleLoad(image, damaged);
     }
     if (!image)
         image = KPXLoadImageOffset(nullptr, path, offset, progress);
@@ -350,6 +411,10 @@ KpxHandle KPXLoadImageStreamCB(KpxStreamCallbacks* stream, KpxProgressProc progr
 }
 
 namespace kpx {
+
+KpxFramesLoadReport& lastLoadReport() {
+    return loadReport;
+}
 
 // A transparent colour that the codec found becomes the image's transparent list.
 void applyTransparentColor(KpxHandle image, std::uint32_t color) {

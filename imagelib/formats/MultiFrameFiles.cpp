@@ -31,9 +31,6 @@ namespace {
 // The chain walks stop here even if a damaged chain loops.
 constexpr int kMaxChainLength = 32768;
 
-// The report of the calling thread's last multi-frame load.
-thread_local KpxFramesLoadReport lastLoadReport;
-
 bool inBreakTable(KpxHandle handle) {
     std::lock_guard lock(kpx::breakTableMutex());
     const KpxHandle* slots = kpx::breakTable();
@@ -398,20 +395,20 @@ std::int32_t copyNumbers(const std::vector<std::int32_t>& numbers, std::int32_t*
 } // namespace
 
 std::int32_t KPXGetFramesLoadImageCount() {
-    return lastLoadReport.imagesInFile;
+    return kpx::lastLoadReport().imagesInFile;
 }
 
 std::int32_t KPXGetFramesLoadLost(std::int32_t* images, std::int32_t capacity) {
-    return copyNumbers(lastLoadReport.lostImages, images, capacity);
+    return copyNumbers(kpx::lastLoadReport().lostImages, images, capacity);
 }
 
 std::int32_t KPXGetFramesLoadDamaged(std::int32_t* frames, std::int32_t capacity) {
-    return copyNumbers(lastLoadReport.damagedFrames, frames, capacity);
+    return copyNumbers(kpx::lastLoadReport().damagedFrames, frames, capacity);
 }
 
 KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
                                    KpxFramesProgress progress, void* userData) {
-    lastLoadReport = KpxFramesLoadReport{};
+    kpx::lastLoadReport() = KpxFramesLoadReport{};
     if (!path)
         return 0;
     const LocalCopy source(path);
@@ -424,14 +421,19 @@ KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
     const int known = KpxGetInfoFileCore(path, offset, &info, 0, -1);
     KpxCodecContext context;
     const KpxHandle first = KpxLoadImageCore(nullptr, path, offset, 0, &context, -1, nullptr);
-    KpxFramesLoadReport& report = lastLoadReport;
+    KpxFramesLoadReport& report = kpx::lastLoadReport();
     report.imagesInFile = known ? std::max(info.frameCount, 1) : 0;
     if (!first && known)
         report.lostImages.push_back(0);
     if (first && context.dataIncomplete)
         report.damagedFrames.push_back(0);
-    if (!known || info.formatId != formatNumber(FormatId::Gif) || !first)
+    if (!first)
         return first;
+    if (!known || info.formatId != formatNumber(FormatId::Gif)) {
+        // A still picture with a transparent colour keeps it, as a single-image load does.
+        kpx::applyTransparentColor(first, context.transparentColor);
+        return first;
+    }
 
     // The loader put the joined frame comments of the file into the first frame's comment.
     std::optional<std::string> title;
@@ -480,8 +482,10 @@ KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
 int KPXSaveImageFrames(KpxHandle firstFrame, const char* path, std::int32_t formatId,
                        std::int32_t flags, std::int32_t option2, KpxFramesProgress progress,
                        void* userData) {
-    if (!firstFrame || !path)
+    if (!firstFrame || !path) {
+        kpx::setLastSaveResult(kKpxCannotCreate);
         return 0;
+    }
     if (formatId != formatNumber(FormatId::Gif) && !(flags & kKpxSaveFrameByFrame))
         return KPXSaveImage(firstFrame, path, formatId, flags, option2, nullptr);
 
@@ -491,39 +495,50 @@ int KPXSaveImageFrames(KpxHandle firstFrame, const char* path, std::int32_t form
     ChainValues chain;
     {
         kpx::ImageLock record(firstFrame, kKpxRead);
-        if (!record)
+        if (!record) {
+            kpx::setLastSaveResult(kKpxBadData);
             return 0;
+        }
         chain = ChainValues{record->screenWidth, record->screenHeight, record->loopCount,
                             record->animationComment};
     }
 
     // The frames go into a temporary file that replaces the target only when all were written.
+    const auto failed = [](KpxResult result) {
+        kpx::setLastSaveResult(result);
+        return 0;
+    };
     kpx::ReplacingFile output(path);
     if (!output.valid())
-        return 0;
+        return failed(output.refusal());
     std::string title;
     for (std::size_t k = 0; k < frames.size(); ++k) {
         const KpxHandle frame = frames[k];
         {
             kpx::ImageLock record(frame, kKpxRead);
             if (!record)
-                return 0;
+                return failed(kKpxBadData);
             title += record->comment.value_or(std::string()) + "|";
         }
         const bool deep = KPXbpp(frame) > 8;
         const KpxHandle pixels =
             deep ? KPXColorConvert(frame, 8, 2, 1, 0, nullptr, nullptr) : frame;
         if (!pixels)
-            return 0;
+            return failed(kKpxOutOfMemory);
         const KpxResult result = saveFrame(
             frame, pixels, output.path().c_str(), formatId, flags, option2, static_cast<int>(k),
             static_cast<int>(frames.size()), chain, title, firstTable, colours[k]);
         if (deep)
             KPXDeleteImage(pixels);
-        if (progress && progress(firstFrame, static_cast<int>(k), userData) == 1)
+        if (progress && progress(firstFrame, static_cast<int>(k), userData) == 1) {
+            kpx::setLastSaveResult(kKpxStopped);
             return -1;
+        }
         if (result != kKpxOk)
-            return 0;
+            return failed(result);
     }
-    return output.commit() ? 1 : 0;
+    if (!output.commit())
+        return failed(kKpxWriteError);
+    kpx::setLastSaveResult(kKpxOk);
+    return 1;
 }

@@ -14,7 +14,8 @@ constexpr KpxResult kKpxReadError = 3;  // the file ends inside a structure
 constexpr KpxResult kKpxOutOfMemory = 4;
 constexpr KpxResult kKpxCannotCreate = 5; // the output file cannot be created
 constexpr KpxResult kKpxWriteError = 6;
-constexpr KpxResult kKpxStopped = 8; // a row callback asked to stop
+constexpr KpxResult kKpxStopped = 8;     // a row callback asked to stop
+constexpr KpxResult kKpxNotWritable = 9; // the target is a file the user may not write
 
 // Error values of the stream readers, kept as the calling thread's last error code.
 enum BitraError : std::int32_t {

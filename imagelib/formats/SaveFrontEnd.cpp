@@ -11,7 +11,10 @@
 #include "SafeSave.h"
 #include "Transparency.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -47,6 +50,55 @@ void prepareSaveContext(KpxCodecContext& c, const KpxImageRecord& record, std::i
         c.palette[i][1] = q.rgbGreen;
         c.palette[i][2] = q.rgbBlue;
     }
+}
+
+thread_local KpxResult lastSaveResult = kKpxOk;
+static_assert(kKpxSaveNotWritable == kKpxNotWritable);
+
+// Adds a 1- or 8-bit transparency image of the picture's size to the plane: a set bit counts as
+// fully transparent, a byte as its value. Images of another size or depth add nothing.
+void addTransparency(KpxHandle transparency, int width, int height,
+                     std::vector<std::uint8_t>& plane) {
+    const kpx::ImageLock record(transparency, kKpxRead);
+    if (!record || !record->bits)
+        return;
+    const int bits = record->bitCount();
+    if ((bits != 1 && bits != 8) || record->width() != width || record->height() != height)
+        return;
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row =
+            record->bits + static_cast<std::size_t>(height - 1 - y) * record->rowBytes();
+        std::uint8_t* out = plane.data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t value =
+                bits == 8 ? row[x] : ((row[x / 8] >> (7 - x % 8)) & 1 ? 255 : 0);
+            out[x] = std::max(out[x], value);
+        }
+    }
+}
+
+// The picture's whole transparency for the codecs that write it (PNG and icons): the mask of its
+// transparent list and its explicit transparency image together. Empty when nothing is
+// transparent.
+std::vector<std::uint8_t> transparencyPlaneFor(KpxHandle image, std::int32_t formatId) {
+    if (formatId != formatNumber(FormatId::Png) && formatId != formatNumber(FormatId::Ico))
+        return {};
+    const int width = KPXWidth(image);
+    const int height = KPXHeight(image);
+    const KpxHandle explicitImage = KPXGetImageTransparentImageEx(image);
+    const KpxHandle combined = KPXGetImageTransparentImage(image);
+    if ((!explicitImage && !combined) || width <= 0 || height <= 0)
+        return {};
+    std::vector<std::uint8_t> plane(static_cast<std::size_t>(width) * height, 0);
+    if (explicitImage)
+        addTransparency(explicitImage, width, height, plane);
+    if (combined) {
+        addTransparency(combined, width, height, plane);
+        KPXDeleteImage(combined);
+    }
+    if (std::all_of(plane.begin(), plane.end(), [](std::uint8_t v) { return v == 0; }))
+        return {};
+    return plane;
 }
 
 // Where a stream save left the data of its first image, for a second image to join it.
@@ -112,8 +164,18 @@ KpxHandle quantisedCopy(KpxHandle image, int target) {
 
 // A copy of the image in the depth a format needs, dithered; the image stays as it is.
 // One-bit copies, and the depths and sources the quantiser does not take, come from the
-// popularity conversion.
+// popularity conversion. A 32-bit picture takes the 24-bit road: neither the quantiser nor the
+// popularity conversion makes a palette picture of it.
 KpxHandle convertForSave(KpxHandle image, int target) {
+    if (KPXbpp(image) == 32 && target < 24) {
+        const KpxHandle flat =
+            KPXColorConvert(image, 24, kKpxDitherNone, kKpxPaletteFixed, 0, nullptr, nullptr);
+        if (!flat)
+            return 0;
+        const KpxHandle copy = convertForSave(flat, target);
+        KPXDeleteImage(flat);
+        return copy;
+    }
     if (target != 1)
         if (const KpxHandle copy = quantisedCopy(image, target))
             return copy;
@@ -121,29 +183,55 @@ KpxHandle convertForSave(KpxHandle image, int target) {
                            kKpxPalettePopularity, 0, nullptr, nullptr);
 }
 
-} // namespace
-
-int KPXSaveImage(KpxHandle image, const char* path, std::int32_t formatId, std::int32_t option,
-                 std::int32_t option2, KpxProgressProc progress) {
+// Saves the image (locked for reading meanwhile) into a temporary file that replaces the file at
+// path when the codec succeeded; the result says why not.
+KpxResult saveImage(KpxHandle image, const char* path, std::int32_t formatId, std::int32_t option,
+                    std::int32_t option2, KpxProgressProc progress) {
     if (!image || !path)
-        return 0;
+        return kKpxCannotCreate;
     const int background = KPXGetNearestColorIndex(image, 0xFFFFFF);
+    std::vector<std::uint8_t> plane = transparencyPlaneFor(image, formatId);
     const kpx::ImageLock record(image, kKpxRead);
     if (!record)
-        return 0;
+        return kKpxCannotOpen;
     KpxCodecContext context;
     prepareSaveContext(context, *record.get(), option, option2);
     context.backgroundIndex = static_cast<std::int16_t>(background);
+    context.targetName = std::filesystem::path(path).filename().string();
+    context.transparencyPlane = std::move(plane);
     kpx::ReplacingFile output(path);
     if (!output.valid())
-        return 0;
+        return output.refusal();
     KpxSetupRowLayout(&context);
     KpxSetRowBits(record->bits);
     const KpxResult result =
         KpxSaveByFormat(&context, output.path().c_str(), formatId, progress,
                         record->transparency.data(), record->transparencyCount);
     KpxSetRowBits(nullptr);
-    return result == kKpxOk && output.commit() ? 1 : 0;
+    if (result != kKpxOk)
+        return result;
+    return output.commit() ? kKpxOk : kKpxWriteError;
+}
+
+} // namespace
+
+namespace kpx {
+
+void setLastSaveResult(KpxResult result) {
+    lastSaveResult = result;
+}
+
+} // namespace kpx
+
+std::int32_t KPXGetLastSaveResult() {
+    return lastSaveResult;
+}
+
+int KPXSaveImage(KpxHandle image, const char* path, std::int32_t formatId, std::int32_t option,
+                 std::int32_t option2, KpxProgressProc progress) {
+    const KpxResult result = saveImage(image, path, formatId, option, option2, progress);
+    kpx::setLastSaveResult(result);
+    return result == kKpxOk ? 1 : 0;
 }
 
 int KpxSaveDepthForFormat(std::int32_t formatId, std::int32_t option, int bits) {
@@ -169,14 +257,18 @@ int KpxSaveDepthForFormat(std::int32_t formatId, std::int32_t option, int bits) 
 int KPXSaveImageEx(KpxHandle image, const char* path, std::int32_t formatId, std::int32_t option,
                    std::int32_t option2, KpxProgressProc progress) {
     const int bits = KPXbpp(image);
-    if (bits <= 0)
+    if (bits <= 0) {
+        kpx::setLastSaveResult(kKpxCannotOpen);
         return 0;
+    }
     const int target = KpxSaveDepthForFormat(formatId, option, bits);
     if (target == bits)
         return KPXSaveImage(image, path, formatId, option, option2, progress);
     const KpxHandle copy = convertForSave(image, target);
-    if (!copy)
+    if (!copy) {
+        kpx::setLastSaveResult(kKpxOutOfMemory);
         return 0;
+    }
     const int saved = KPXSaveImage(copy, path, formatId, option, option2, progress);
     KPXDeleteImage(copy);
     return saved;

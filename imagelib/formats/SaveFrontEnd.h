@@ -10,3 +10,8 @@
 #include "Bitra5Testing.h"
 #include "ByteStream.h"
 #include "CodecContext.h"
+
+namespace kpx {
+// Records the result of the calling thread's save, for KPXGetLastSaveResult.
+void setLastSaveResult(KpxResult result);
+} // namespace kpx

@@ -18,7 +18,7 @@ struct KpxStreamImageRequest {
     std::int32_t bitsPerPixel;
     std::int32_t frameCount;
     std::int16_t image; // the decoded image, 0 = none
-    std::int16_t extra;
+    std::int16_t extra; // kKpxRequestDataIncomplete when the image was decoded only in part
 };
 static_assert(sizeof(KpxStreamImageRequest) == 36);
 
@@ -26,3 +26,6 @@ constexpr std::uint32_t kKpxRequestFormat = 1;
 constexpr std::uint32_t kKpxRequestEverything = 0xFFFF;
 // Bit 31: width and height on entry are a target size to decode down to (JPEG previews).
 constexpr std::uint32_t kKpxRequestFitSize = 0x80000000u;
+// In the request's last word after a decode: the data was cut short or damaged, and the reader
+// filled in what it could not read.
+constexpr std::int16_t kKpxRequestDataIncomplete = 1;

@@ -163,7 +163,9 @@ constexpr std::int32_t kKpxSaveFewestCodeBits = 0x400;
 // What the calling thread's last KPXLoadImageFramesOffset could not deliver. A frame that fails
 // to load is left out of the chain (the frames after it move up); a frame whose image data
 // cannot be decoded in full is kept, the pixels the data did not give showing the background
-// index. When the first image fails the load gives 0.
+// index. When the first image fails the load gives 0. A single-image load (KPXLoadImage,
+// KPXLoadImageOffset, KPXLoadImagePreviewOffset) reports the same way: one image, at position 0
+// among the damaged frames when its data was cut short or damaged.
 struct KpxFramesLoadReport {
     int imagesInFile = 0;
     std::vector<std::int32_t> lostImages; // images of the file (from 0) missing from the chain
@@ -749,6 +751,14 @@ BITRA5_API int KPXSaveImage(KpxHandle image, const char* path, std::int32_t form
 BITRA5_API int KPXSaveImageEx(KpxHandle image, const char* path, std::int32_t formatId,
                               std::int32_t option, std::int32_t option2, KpxProgressProc progress);
 
+// Why the calling thread's last KPXSaveImage, KPXSaveImageEx or KPXSaveImageFrames did not save:
+// 0 when it saved, else the codec's result code (5 the file could not be created, 6 it could not
+// be written, 8 stopped, ...) or kKpxSaveNotWritable. A failed save never changes the target.
+BITRA5_API std::int32_t KPXGetLastSaveResult();
+// The target is a file the user may not write (no write permission, or no write bit at all in
+// its mode, which holds for root too); it is not replaced.
+constexpr std::int32_t kKpxSaveNotWritable = 9;
+
 // BMP (40) or BMI (110) into a stream, with the image's explicit transparency image as a second
 // image; 1 when the first image was saved.
 BITRA5_API int KPXSaveImageOleStream(KpxHandle image, KpxByteStream* stream, std::int32_t formatId);
@@ -765,7 +775,8 @@ BITRA5_API int KPXBreakLoadImageFrames(KpxHandle handle);
 BITRA5_API KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
                                               KpxFramesProgress progress, void* userData);
 
-// The calling thread's last KPXLoadImageFramesOffset in numbers a C caller can take: the count
+// The calling thread's last KPXLoadImageFramesOffset (or single-image load, see
+// KpxFramesLoadReport) in numbers a C caller can take: the count
 // of images in the file; the images missing from the chain and the chain positions of frames
 // decoded only in part, each call copying at most capacity of them into its array (which may be
 // null) and giving how many there are.

@@ -196,6 +196,9 @@ BITRA5_API int KpxIsLoadBusy();
 // The depth a format needs for an image of `bits` bits (option: the TIFF save option); the
 // image's own depth when nothing is to be converted.
 BITRA5_API int KpxSaveDepthForFormat(std::int32_t formatId, std::int32_t option, int bits);
+// Whether file saves may write into an unnamed temporary file (1, the default) or always take the
+// named temporary file beside the target (0), the road for file systems without unnamed files.
+BITRA5_API void KpxUseUnnamedTemporaryFilesForTest(int use);
 
 // -------------------- FileInfo: file information
 BITRA5_API int KpxGetInfoFileCore(const char* path, std::int32_t offset, KpxFileInfo* info,

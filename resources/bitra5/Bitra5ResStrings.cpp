@@ -109,8 +109,6 @@ constexpr KfmStringResource kStrings[] = {
     {bitra5res::IDS_FRAMES_NOT_READ,
      "Not every frame of %s could be read.\nFrames left out (numbers in the file): %s\n"
      "Frames decoded only in part, the rest showing the background colour: %s"},
-    {bitra5res::IDS_CANVAS_TOO_LARGE,
-     "%s cannot be opened: its %s x %s pixel screen is larger than the editor can hold."},
     // The Photo CD resolution dialog.
     {bitra5res::IDS_PCD_SIZE_ENTRY, "%d x %d pixels"},
     {bitra5res::IDS_PCD_MEMORY, "Memory needed: %s bytes"},

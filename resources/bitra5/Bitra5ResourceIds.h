@@ -40,7 +40,6 @@ constexpr Id IDS_DESCRIPTION_TRANSPARENT = 8157;
 
 // Messages of the editor's open.
 constexpr Id IDS_FRAMES_NOT_READ = 8168;
-constexpr Id IDS_CANVAS_TOO_LARGE = 8169;
 
 // The Photo CD resolution dialog: a resolution entry (width, height), the memory line (the
 // grouped byte count) and the default choice (width, height).

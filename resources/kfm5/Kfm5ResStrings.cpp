@@ -234,6 +234,15 @@ constexpr KfmStringResource kStrings[] = {
     {kfm5res::IDS_METAFILE_FAILED, "The vector drawing could not be loaded."},
     {kfm5res::IDS_FILE_MISSING, "The file %s does not exist."},
     {kfm5res::IDS_OPEN_FAILED, "The file %s could not be opened."},
+    {kfm5res::IDS_OPEN_EMPTY, "The file %s cannot be opened: it is empty."},
+    {kfm5res::IDS_OPEN_NOT_A_PICTURE,
+     "The file %s cannot be opened: it is not a picture or animation this program reads."},
+    {kfm5res::IDS_OPEN_TOO_LARGE, "The file %s cannot be opened: its %s x %s pixel picture is "
+                                  "larger than the editor can hold."},
+    {kfm5res::IDS_OPEN_DAMAGED, "The file %s cannot be opened: it is damaged."},
+    {kfm5res::IDS_SAVE_NOT_WRITABLE,
+     "The file %s is read-only, so it was not replaced. Save under another name, or allow "
+     "writing to the file first."},
     {kfm5res::IDS_NOT_GIF_NAME,
      "%s is not the name of a GIF file. Animations are saved as GIF files."},
     {kfm5res::IDS_CAPTION_CLIP, "Reading the clip: %d%%"},

@@ -216,6 +216,13 @@ constexpr Id IDS_EXPORT_LIBRARY_MISSING = 10847;
 constexpr Id IDS_FILE_MISSING = 10852;
 constexpr Id IDS_OPEN_FAILED = 10853;
 constexpr Id IDS_NOT_GIF_NAME = 10854;
+// Why a file could not be opened (its path first; the too-large text then width and height),
+// and why a save left its file as it was.
+constexpr Id IDS_OPEN_EMPTY = 11040;
+constexpr Id IDS_OPEN_NOT_A_PICTURE = 11041;
+constexpr Id IDS_OPEN_TOO_LARGE = 11042;
+constexpr Id IDS_OPEN_DAMAGED = 11043;
+constexpr Id IDS_SAVE_NOT_WRITABLE = 11044;
 constexpr Id IDS_CAPTION_CLIP = 10872;
 constexpr Id IDS_CAPTION_RENDERING = 10873;
 constexpr Id IDS_CAPTION_GLOBAL_PALETTE = 10874;

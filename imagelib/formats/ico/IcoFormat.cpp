@@ -160,13 +160,82 @@ CodecStatus decodeImage(std::span<const std::uint8_t> data, const IconImage& ima
     return bmp::decodePixels(data, image.bitmap, masked).status;
 }
 
+namespace {
+
+constexpr std::uint8_t kMaskedFrom = 128;
+
+bool masked(const Picture& p, int x, int y) {
+    return !p.transparency.empty() &&
+           p.transparency[static_cast<std::size_t>(y) * p.width + x] >= kMaskedFrom;
+}
+
+// The palette entry that is black, or -1.
+int blackEntry(const Picture& p) {
+    if (!p.palette || p.rowDepth > 8)
+        return -1;
+    for (int i = 0; i < (1 << p.rowDepth); ++i)
+        if (p.palette[i][0] == 0 && p.palette[i][1] == 0 && p.palette[i][2] == 0)
+            return i;
+    return -1;
+}
+
+// The picture's rows with its masked pixels black, where it can show black.
+class BlackBehindMask final : public RowSource {
+public:
+    BlackBehindMask(const Picture& p, RowSource& rows)
+        : p_(p), rows_(rows), black_(blackEntry(p)) {}
+
+    std::span<const std::uint8_t> row(int index) override {
+        const std::span<const std::uint8_t> in = rows_.row(index);
+        if (in.empty() || p_.transparency.empty() || (p_.rowDepth <= 8 && black_ < 0))
+            return in;
+        row_.assign(in.begin(), in.end());
+        const std::size_t step = p_.rowDepth == 32 ? 4 : 3;
+        for (int x = 0; x < p_.width; ++x) {
+            if (!masked(p_, x, index))
+                continue;
+            if (p_.rowDepth <= 8)
+                setIndexAt(row_.data(), x, p_.rowDepth, black_);
+            else
+                std::fill_n(row_.begin() + static_cast<std::ptrdiff_t>(step * x), 3,
+                            std::uint8_t{0});
+        }
+        return row_;
+    }
+
+private:
+    const Picture& p_;
+    RowSource& rows_;
+    int black_;
+    std::vector<std::uint8_t> row_;
+};
+
+// The mask rows bottom-up, a set bit for each masked pixel.
+void writeMask(const Picture& p, ByteWriter& w) {
+    const auto rowBytes = static_cast<std::size_t>(maskRowBytes(p.width));
+    std::vector<std::uint8_t> row(rowBytes);
+    for (int y = p.height - 1; y >= 0; --y) {
+        std::fill(row.begin(), row.end(), std::uint8_t{0});
+        for (int x = 0; x < p.width; ++x)
+            if (masked(p, x, y))
+                row[static_cast<std::size_t>(x) / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+        w.bytes(row);
+    }
+}
+
+} // namespace
+
 CodecStatus encodeIco(const Picture& p, RowSource& rows, std::vector<std::uint8_t>& out) {
     if (p.width <= 0 || p.height <= 0 || p.width > kLargestSide || p.height > kLargestSide)
         return CodecStatus::Unsupported;
+    if (!p.transparency.empty() &&
+        p.transparency.size() != static_cast<std::size_t>(p.width) * p.height)
+        return CodecStatus::Unsupported;
     // The colour rows as a bitmap without its file header, then the mask.
     ByteSink encodedBitmap;
+    BlackBehindMask colours(p, rows);
     const CodecStatus encoded =
-        bmp::encodeBmp({p.width, p.height, p.rowDepth, p.palette}, rows, encodedBitmap);
+        bmp::encodeBmp({p.width, p.height, p.rowDepth, p.palette}, colours, encodedBitmap);
     const std::vector<std::uint8_t>& bitmap = encodedBitmap.bytes();
     if (encoded != CodecStatus::Ok)
         return encoded;
@@ -195,7 +264,7 @@ CodecStatus encodeIco(const Picture& p, RowSource& rows, std::vector<std::uint8_
         out[dibStart + 20 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(
             (dibBytes - 40 - (depth <= 8 ? (4u << depth) : 0)) >> (8 * i));
     }
-    w.zeros(static_cast<std::size_t>(maskBytes)); // every pixel opaque
+    writeMask(p, w);
     return CodecStatus::Ok;
 }
 

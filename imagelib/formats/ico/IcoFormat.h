@@ -61,10 +61,14 @@ struct Picture {
     int height = 0;
     int rowDepth = 0; // 1, 4, 8, 24 or 32: the depth of the rows the source gives
     const std::uint8_t (*palette)[3] = nullptr;
+    // Transparency, a byte a pixel from 0 (opaque) to 255, top row first; empty: all opaque.
+    std::span<const std::uint8_t> transparency;
 };
 
 // Appends an icon with one entry: header, directory entry, 40-byte bitmap header, colour table,
-// colour rows (1, 4, 8 or 24 bits) and an all-opaque mask. Unsupported above 256 x 256.
+// colour rows (1, 4, 8 or 24 bits) and the mask. A pixel at least half transparent is masked,
+// and its colour is black where the picture has black, so that the icon shows what lies behind
+// it. Unsupported above 256 x 256.
 CodecStatus encodeIco(const Picture& picture, RowSource& rows, std::vector<std::uint8_t>& out);
 
 } // namespace kpx::ico

@@ -115,7 +115,8 @@ KpxResult KpxIcoSave(KpxCodecContext* context, const char* path, KpxProgressProc
     if (!context || !path)
         return kKpxCannotCreate;
     kpx::FetchRowSource rows(*context, progress);
-    const Picture picture{context->width, context->height, rows.depth(), context->palette};
+    const Picture picture{context->width, context->height, rows.depth(), context->palette,
+                          context->transparencyPlane};
     std::vector<std::uint8_t> bytes;
     const CodecStatus status = encodeIco(picture, rows, bytes);
     if (status != CodecStatus::Ok)

@@ -22,6 +22,7 @@ struct ErrorManager {
     jpeg_error_mgr library;
     std::jmp_buf jump;
     int code;
+    bool lostData; // a warning said that picture data was missing or could not be decoded
 };
 
 ErrorManager& errorsOf(j_common_ptr common) {
@@ -42,11 +43,42 @@ void discardMessage(j_common_ptr common) {
     common->err->format_message(common, text);
 }
 
+// The warnings after which the decoder fills in what it could not read (a file cut short, data
+// it cannot follow); others (an unknown colour transform, a newer JFIF revision) leave the
+// pixels whole.
+bool losesData(int warning) {
+    switch (warning) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_MUST_RESYNC:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_NOT_SEQUENTIAL:
+    case JWRN_BOGUS_PROGRESSION:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Warnings (level -1) are counted, noted when they mean lost data, and discarded; trace
+// messages are not shown.
+void onMessage(j_common_ptr common, int level) {
+    if (level >= 0)
+        return;
+    ++common->err->num_warnings;
+    if (losesData(common->err->msg_code))
+        errorsOf(common).lostData = true;
+    common->err->output_message(common);
+}
+
 void installErrors(ErrorManager& errors) {
     jpeg_std_error(&errors.library);
     errors.library.error_exit = onFatalError;
+    errors.library.emit_message = onMessage;
     errors.library.output_message = discardMessage;
     errors.code = 0;
+    errors.lostData = false;
 }
 
 struct SourceManager {
@@ -212,6 +244,10 @@ JpegReader::~JpegReader() {
 
 int JpegReader::messageCode() const {
     return state_->failed ? state_->errors.code : 0;
+}
+
+bool JpegReader::lostData() const {
+    return state_->errors.lostData;
 }
 
 bool JpegReader::readHeader(JpegHeader& header) {

@@ -67,6 +67,9 @@ public:
     bool finish();
     // The library's message code of the fatal error, or 0.
     int messageCode() const;
+    // Whether the data was cut short or damaged: the decoder went on with what it could read
+    // and filled in the rest (a warning, not an error).
+    bool lostData() const;
 
     struct State;
 

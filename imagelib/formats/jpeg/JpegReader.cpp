@@ -223,6 +223,7 @@ std::int32_t readStream(KpxStreamCallbacks* stream, KpxStreamImageRequest& reque
             ? KpxJpegPreviewScale(header.width, header.height, targetWidth, targetHeight)
             : 1;
     request.image = decodeStream(reader, header, streamBytes, scale, progress, user);
+    request.extra = reader.lostData() ? kKpxRequestDataIncomplete : 0;
     return kBitraNoError;
 }
 
@@ -266,7 +267,10 @@ KpxResult KpxJpegLoad(KpxCodecContext* context, const char* path, std::int32_t o
     kpx::RowPacker packer(*context, progress,
                           depth == 8 ? kpx::RowPacker::Source::Indices
                                      : kpx::RowPacker::Source::Bgr);
-    return decodeRows(reader, output, packer);
+    const KpxResult result = decodeRows(reader, output, packer);
+    // A file cut short or damaged still loads, the rest filled in by the decoder.
+    context->dataIncomplete = reader.lostData() ? 1 : 0;
+    return result;
 }
 
 int KpxJpegPreviewScale(std::uint32_t width, std::uint32_t height, std::int32_t targetWidth,

@@ -71,7 +71,9 @@ KpxResult KpxMacPaintSave(KpxCodecContext* context, const char* path, KpxProgres
     if (!context || !path)
         return kKpxCannotCreate;
     kpx::FetchRowSource rows(*context, progress);
-    const Picture picture{context->width, context->height, rows.depth(), fileNameOf(path),
+    // The name of the file being saved, not of the temporary file the bytes go into first.
+    const std::string name = context->targetName.empty() ? fileNameOf(path) : context->targetName;
+    const Picture picture{context->width, context->height, rows.depth(), name,
                           static_cast<std::int64_t>(std::time(nullptr))};
     std::vector<std::uint8_t> bytes;
     const CodecStatus status = encodeMacPaint(picture, rows, bytes);

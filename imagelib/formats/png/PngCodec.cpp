@@ -83,6 +83,33 @@ private:
     png_infop info_ = nullptr;
 };
 
+// The tRNS chunk: per palette entry, or the transparent sample of a grey or colour picture.
+void readTransparency(const ReadStruct& s, PngHeader& header) {
+    header.paletteAlpha.clear();
+    header.transparentGrey.reset();
+    header.transparentColour = false;
+    png_bytep alpha = nullptr;
+    int count = 0;
+    png_color_16p colour = nullptr;
+    if (!(png_get_tRNS(s.png(), s.info(), &alpha, &count, &colour) & PNG_INFO_tRNS))
+        return;
+    switch (header.colorType) {
+    case PNG_COLOR_TYPE_PALETTE:
+        if (alpha && count > 0)
+            header.paletteAlpha.assign(alpha, alpha + count);
+        break;
+    case PNG_COLOR_TYPE_GRAY:
+        if (colour)
+            header.transparentGrey = colour->gray;
+        break;
+    case PNG_COLOR_TYPE_RGB:
+        header.transparentColour = colour != nullptr;
+        break;
+    default:
+        break;
+    }
+}
+
 // Reads the chunks up to the image data and fills the header.
 bool readInfo(const ReadStruct& s, ByteInput& source, PngHeader& header) {
     png_set_read_fn(s.png(), &source, readBytes);
@@ -101,6 +128,7 @@ bool readInfo(const ReadStruct& s, ByteInput& source, PngHeader& header) {
         png_get_PLTE(s.png(), s.info(), &entries, &count) == PNG_INFO_PLTE)
         for (int i = 0; i < count; ++i)
             header.palette.push_back({entries[i].red, entries[i].green, entries[i].blue});
+    readTransparency(s, header);
     return true;
 }
 
@@ -114,11 +142,69 @@ std::vector<Colour> greyRamp(int depth) {
     return ramp;
 }
 
-// The transformations that turn the file's pixels into the rows pictureOf promises; the
-// number of interlace passes.
-void setTransformations(png_structp png, const PngHeader& header) {
+// The entry that is wholly transparent when every other entry is opaque; -1 otherwise.
+int soleTransparentEntry(const std::vector<std::uint8_t>& alpha) {
+    int found = -1;
+    for (std::size_t i = 0; i < alpha.size(); ++i) {
+        if (alpha[i] == 255)
+            continue;
+        if (alpha[i] != 0 || found >= 0)
+            return -1;
+        found = static_cast<int>(i);
+    }
+    return found;
+}
+
+bool anyTransparent(const std::vector<std::uint8_t>& alpha) {
+    return std::any_of(alpha.begin(), alpha.end(), [](std::uint8_t a) { return a != 255; });
+}
+
+void setTransparency(const PngHeader& header, PngPicture& picture) {
+    const auto plane = [&] { picture.transparency = PngTransparency::Plane; };
+    const auto index = [&](int i) {
+        picture.transparency = PngTransparency::Index;
+        picture.transparentIndex = i;
+    };
+    switch (header.colorType) {
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        plane();
+        break;
+    case PNG_COLOR_TYPE_PALETTE:
+        if (!anyTransparent(header.paletteAlpha))
+            break;
+        if (picture.depth <= kMaxDepthWithPalette && soleTransparentEntry(header.paletteAlpha) >= 0)
+            index(soleTransparentEntry(header.paletteAlpha));
+        else
+            plane();
+        break;
+    case PNG_COLOR_TYPE_GRAY:
+        if (!header.transparentGrey)
+            break;
+        // The sample is the index where the grey ramp keeps the file's own values.
+        if (picture.depth == header.bitDepth && *header.transparentGrey < (1u << picture.depth))
+            index(*header.transparentGrey);
+        else if (*header.transparentGrey < (1u << header.bitDepth))
+            plane();
+        break;
+    case PNG_COLOR_TYPE_RGB:
+        if (header.transparentColour)
+            plane();
+        break;
+    default:
+        break;
+    }
+}
+
+// The transformations that turn the file's pixels into the rows pictureOf promises, with the
+// alpha channel that carries a plane of transparency behind each pixel where the rows have no
+// index to take it from.
+void setTransformations(png_structp png, const PngHeader& header, const PngPicture& picture) {
     const bool palette = header.colorType == PNG_COLOR_TYPE_PALETTE;
     const bool grey = !(header.colorType & PNG_COLOR_MASK_COLOR);
+    if (picture.transparency == PngTransparency::Plane && !palette &&
+        (header.transparentGrey || header.transparentColour))
+        png_set_tRNS_to_alpha(png);
     if (palette && header.bitDepth == 2) {
         png_set_palette_to_rgb(png);
         png_set_bgr(png);
@@ -143,10 +229,46 @@ void dropAlpha(const std::uint8_t* in, std::uint32_t width, int channels, bool b
         std::copy_n(in + x * static_cast<std::size_t>(channels), kept, out.begin() + x * kept);
 }
 
-CodecStatus readRows(const ReadStruct& s, const PngPicture& picture, std::uint32_t width,
-                     std::uint32_t height, RowSink& sink) {
+// Where the transparency of each decoded row goes: the last byte of each pixel (an alpha channel)
+// or the alpha of each pixel's palette entry, turned into the plane's 0 (opaque) .. 255.
+class PlaneRows {
+public:
+    PlaneRows(std::vector<std::uint8_t>* plane, const PngHeader& header, const PngPicture& picture,
+              int channels)
+        : plane_(picture.transparency == PngTransparency::Plane ? plane : nullptr),
+          paletteAlpha_(header.paletteAlpha), width_(header.width), channels_(channels),
+          alphaInRow_(channels == (picture.bgr ? 4 : 2)) {
+        if (plane_)
+            plane_->assign(std::size_t{header.width} * header.height, 0);
+    }
+    void take(std::uint32_t y, const std::uint8_t* decoded) {
+        if (!plane_)
+            return;
+        std::uint8_t* out = plane_->data() + std::size_t{y} * width_;
+        for (std::uint32_t x = 0; x < width_; ++x)
+            out[x] = static_cast<std::uint8_t>(255 - alphaOf(decoded, x));
+    }
+
+private:
+    std::uint8_t alphaOf(const std::uint8_t* decoded, std::uint32_t x) const {
+        if (alphaInRow_)
+            return decoded[std::size_t{x} * channels_ + channels_ - 1];
+        const std::uint8_t index = decoded[x];
+        return index < paletteAlpha_.size() ? paletteAlpha_[index] : 255;
+    }
+
+    std::vector<std::uint8_t>* plane_;
+    const std::vector<std::uint8_t>& paletteAlpha_;
+    std::uint32_t width_;
+    int channels_;
+    bool alphaInRow_;
+};
+
+CodecStatus readRows(const ReadStruct& s, const PngPicture& picture, std::uint32_t height,
+                     RowSink& sink, PlaneRows& plane) {
     const std::size_t rowBytes = png_get_rowbytes(s.png(), s.info());
     const int channels = png_get_channels(s.png(), s.info());
+    const std::uint32_t width = png_get_image_width(s.png(), s.info());
     const int direct = picture.bgr ? 3 : 1;
     std::vector<std::uint8_t> scratch(rowBytes);
     for (std::uint32_t y = 0; y < height; ++y) {
@@ -155,6 +277,7 @@ CodecStatus readRows(const ReadStruct& s, const PngPicture& picture, std::uint32
         std::uint8_t* target = intoSink ? row.data() : scratch.data();
         if (!guarded(s.png(), [&] { png_read_row(s.png(), target, nullptr); }))
             return CodecStatus::Damaged;
+        plane.take(y, target);
         if (!intoSink)
             dropAlpha(scratch.data(), width, channels, picture.bgr, row);
         if (!sink.rowDone(static_cast<int>(y)))
@@ -164,10 +287,11 @@ CodecStatus readRows(const ReadStruct& s, const PngPicture& picture, std::uint32
 }
 
 // Interlaced pictures are decoded whole, then handed out row by row.
-CodecStatus readInterlacedRows(const ReadStruct& s, const PngPicture& picture, std::uint32_t width,
-                               std::uint32_t height, RowSink& sink) {
+CodecStatus readInterlacedRows(const ReadStruct& s, const PngPicture& picture, std::uint32_t height,
+                               RowSink& sink, PlaneRows& plane) {
     const std::size_t rowBytes = png_get_rowbytes(s.png(), s.info());
     const int channels = png_get_channels(s.png(), s.info());
+    const std::uint32_t width = png_get_image_width(s.png(), s.info());
     std::vector<std::uint8_t> whole(rowBytes * height);
     std::vector<png_bytep> rows(height);
     for (std::uint32_t y = 0; y < height; ++y)
@@ -175,6 +299,7 @@ CodecStatus readInterlacedRows(const ReadStruct& s, const PngPicture& picture, s
     if (!guarded(s.png(), [&] { png_read_image(s.png(), rows.data()); }))
         return CodecStatus::Damaged;
     for (std::uint32_t y = 0; y < height; ++y) {
+        plane.take(y, rows[y]);
         dropAlpha(rows[y], width, channels, picture.bgr, sink.rowBuffer());
         if (!sink.rowDone(static_cast<int>(y)))
             return CodecStatus::Stopped;
@@ -186,18 +311,27 @@ int fileBitDepth(int depth) {
     return depth <= kMaxDepthWithPalette ? depth : 8;
 }
 
+int colourTypeFor(int depth) {
+    if (depth <= kMaxDepthWithPalette)
+        return PNG_COLOR_TYPE_PALETTE;
+    return depth == 32 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
+}
+
 bool writeHeader(const WriteStruct& s, const PngEncodeOptions& options) {
     const bool palette = options.depth <= kMaxDepthWithPalette;
     std::vector<png_color> entries;
     for (const Colour& c : options.palette)
         entries.push_back(png_color{c[0], c[1], c[2]});
+    std::vector<png_byte> alpha(options.paletteAlpha.begin(), options.paletteAlpha.end());
     return guarded(s.png(), [&] {
         png_set_IHDR(s.png(), s.info(), options.width, options.height, fileBitDepth(options.depth),
-                     palette ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB,
+                     colourTypeFor(options.depth),
                      options.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                      PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
         if (palette)
             png_set_PLTE(s.png(), s.info(), entries.data(), static_cast<int>(entries.size()));
+        if (palette && !alpha.empty())
+            png_set_tRNS(s.png(), s.info(), alpha.data(), static_cast<int>(alpha.size()), nullptr);
         png_write_info(s.png(), s.info());
         if (!palette)
             png_set_bgr(s.png());
@@ -237,11 +371,12 @@ CodecStatus writeInterlacedRows(const WriteStruct& s, const PngEncodeOptions& op
 bool validOptions(const PngEncodeOptions& options) {
     if (options.width == 0 || options.height == 0)
         return false;
-    if (options.depth == 24)
-        return true;
+    if (options.depth == 24 || options.depth == 32)
+        return options.paletteAlpha.empty();
     if (options.depth != 1 && options.depth != 4 && options.depth != 8)
         return false;
-    return options.palette.size() == std::size_t{1} << options.depth;
+    return options.palette.size() == std::size_t{1} << options.depth &&
+           options.paletteAlpha.size() <= options.palette.size();
 }
 
 } // namespace
@@ -284,15 +419,19 @@ PngPicture pictureOf(const PngHeader& header) {
         picture.bgr = true;
         break;
     }
+    setTransparency(header, picture);
     return picture;
 }
 
-CodecStatus decode(std::span<const std::uint8_t> bytes, RowSink& sink) {
+CodecStatus decode(std::span<const std::uint8_t> bytes, RowSink& sink,
+                   std::vector<std::uint8_t>* plane) {
     MemoryByteInput source(bytes);
-    return decode(source, sink);
+    return decode(source, sink, plane);
 }
 
-CodecStatus decode(ByteInput& source, RowSink& sink) {
+CodecStatus decode(ByteInput& source, RowSink& sink, std::vector<std::uint8_t>* plane) {
+    if (plane)
+        plane->clear();
     try {
         const ReadStruct s;
         if (!s.valid())
@@ -302,14 +441,15 @@ CodecStatus decode(ByteInput& source, RowSink& sink) {
             return CodecStatus::Damaged;
         const PngPicture picture = pictureOf(header);
         if (!guarded(s.png(), [&] {
-                setTransformations(s.png(), header);
+                setTransformations(s.png(), header, picture);
                 png_set_interlace_handling(s.png());
                 png_read_update_info(s.png(), s.info());
             }))
             return CodecStatus::Damaged;
+        PlaneRows planeRows(plane, header, picture, png_get_channels(s.png(), s.info()));
         const CodecStatus rows =
-            header.interlaced ? readInterlacedRows(s, picture, header.width, header.height, sink)
-                              : readRows(s, picture, header.width, header.height, sink);
+            header.interlaced ? readInterlacedRows(s, picture, header.height, sink, planeRows)
+                              : readRows(s, picture, header.height, sink, planeRows);
         if (rows != CodecStatus::Ok)
             return rows;
         return guarded(s.png(), [&] { png_read_end(s.png(), nullptr); }) ? CodecStatus::Ok

@@ -92,5 +92,10 @@ KpxResult KpxPngLoad(KpxCodecContext* context, const char* path, std::int32_t of
     kpx::PackerRowSink sink(packer);
     std::fseek(input.get(), offset, SEEK_SET);
     kpx::FileByteInput source(input.get());
-    return kpx::toResult(kpx::png::decode(source, sink));
+    const KpxResult result =
+        kpx::toResult(kpx::png::decode(source, sink, &context->transparencyPlane));
+    if (result == kKpxOk && file.picture.transparency == kpx::png::PngTransparency::Index)
+        context->transparentColor = kKpxTransparentIndexFlag |
+                                    static_cast<std::uint32_t>(file.picture.transparentIndex) << 16;
+    return result;
 }

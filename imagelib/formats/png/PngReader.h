@@ -1,7 +1,9 @@
 #pragma once
 // Reading PNG files: the info and load routines of the format table. The file is read whole
 // from its offset and decoded by the span-level codec (PngCodec.h); any error or warning of
-// libpng fails the request with kKpxBadData, and no row reaches the image after it.
+// libpng fails the request with kKpxBadData, and no row reaches the image after it. A picture
+// with one transparent palette index gives it as the context's transparent colour; graded
+// transparency goes into the context's transparency plane.
 
 #include <cstdint>
 

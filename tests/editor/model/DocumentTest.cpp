@@ -1,10 +1,14 @@
 #include "DocumentTestSupport.h"
 
 #include "DialogServices.h"
+#include "FormatId.h"
 #include "FrameChainBuild.h"
 #include "Kfm5ResourceIds.h"
+#include "OpenFailure.h"
+#include "resources/ResourceLibrary.h"
 
 #include <filesystem>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -72,10 +76,12 @@ TEST(FormatText, FillsPlaceholdersInOrderAndNeverReadsValuesAsFormats) {
     EXPECT_EQ(FormatText("trailing %", {}), "trailing %");
 }
 
-// Open failures: an error message through the shell, then an empty untitled document.
+// Open failures: a message through the shell that says why, then an empty untitled document.
 TEST_F(DocumentTest, OpenFailuresLeaveAnEmptyUntitledDocument) {
     shellFake.strings[kfm5res::IDS_FILE_MISSING] = "missing %s";
-    shellFake.strings[kfm5res::IDS_OPEN_FAILED] = "cannot import %s";
+    shellFake.strings[kfm5res::IDS_OPEN_DAMAGED] = "damaged %s";
+    shellFake.strings[kfm5res::IDS_OPEN_NOT_A_PICTURE] = "no picture %s";
+    shellFake.strings[kfm5res::IDS_OPEN_EMPTY] = "empty %s";
     shellFake.strings[kfm5res::AFX_IDS_UNTITLED] = "Untitled";
     const std::string damaged = files.file("damaged.gif");
     writeFile(damaged, std::string("GIF89a\x10\x00\x10\x00\xF7", 11));
@@ -88,9 +94,9 @@ TEST_F(DocumentTest, OpenFailuresLeaveAnEmptyUntitledDocument) {
         std::string message;
     } cases[] = {
         {files.file("absent.gif"), "missing " + files.file("absent.gif")},
-        {damaged, "cannot import " + damaged},
-        {unsupported, "cannot import " + unsupported},
-        {empty, "cannot import " + empty},
+        {damaged, "damaged " + damaged},
+        {unsupported, "no picture " + unsupported},
+        {empty, "empty " + empty},
     };
     for (const Case& c : cases) {
         doc->SetPathName(files.file("previous.gif"));
@@ -178,6 +184,28 @@ TEST_F(DocumentTest, WriteFailureShowsItsMessageAndTheFramesComeBack) {
     for (auto it = animation().frames.begin(); std::next(it) != animation().frames.end(); ++it)
         EXPECT_EQ(KPXGetImageFramesNum(static_cast<KpxHandle>(it->GetImage())), 1);
     EXPECT_TRUE(doc->IsModified());
+}
+
+// A file the user may not write is not replaced, and the message says so; the frames come back.
+TEST_F(DocumentTest, SavingOverAReadOnlyFileSaysSoAndKeepsIt) {
+    shellFake.strings[kfm5res::IDS_SAVE_NOT_WRITABLE] = "read-only %s";
+    addPatternFrame(0, 0, 4, 4, 1);
+    addPatternFrame(2, 2, 4, 4, 2);
+    const std::string target = files.file("locked.gif");
+    writeFile(target, "previous contents");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_FALSE(doc->DoSave(target.c_str(), TRUE));
+    ASSERT_EQ(shellFake.boxes.size(), 1u);
+    EXPECT_EQ(shellFake.boxes[0], "read-only " + target);
+    EXPECT_EQ(readFile(target), "previous contents");
+    EXPECT_EQ(animation().frames.size(), 3u);
+    EXPECT_TRUE(doc->IsModified());
+    // Made writable, the same save replaces it.
+    fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
+    shellFake.boxes.clear();
+    EXPECT_TRUE(doc->DoSave(target.c_str(), TRUE));
+    EXPECT_TRUE(shellFake.boxes.empty());
+    EXPECT_NE(readFile(target), "previous contents");
 }
 
 // An export writes one frame elsewhere: the animation's modified flag and history stay.
@@ -324,8 +352,133 @@ TEST_F(DocumentTest, OpenTellsWhichFramesWereLeftOutOrDecodedInPart) {
     EXPECT_TRUE(shellFake.boxes.empty());
 }
 
+// A still picture cut short opens as far as its data goes, with the warning a GIF gets; whole
+// pictures open without a word.
+TEST_F(DocumentTest, OpenWarnsOfAStillPictureCutShort) {
+    for (const char* source : {"jpeg/hopper.jpg", "bmp/bmpsuite/g/rgb24.bmp"}) {
+        SCOPED_TRACE(source);
+        const std::string whole = readFile(kfm::test::testDataPath(source).string());
+        const std::string path = files.file(fs::path(source).filename().string());
+        writeFile(path, whole);
+        shellFake.boxes.clear();
+        ASSERT_TRUE(doc->OpenDocumentFile(path.c_str()));
+        EXPECT_TRUE(shellFake.boxes.empty());
+
+        writeFile(path, whole.substr(0, whole.size() * 6 / 10));
+        ASSERT_TRUE(doc->OpenDocumentFile(path.c_str()));
+        EXPECT_EQ(animation().RealFrameCount(), 1);
+        ASSERT_EQ(shellFake.boxes.size(), 1u);
+        const std::string& box = shellFake.boxes[0];
+        EXPECT_NE(box.find(path), std::string::npos) << box;
+        EXPECT_NE(box.find("background colour: 1"), std::string::npos) << box;
+    }
+}
+
+// A PNG's transparency opens with it: graded transparency as a frame drawn through its plane,
+// one transparent palette colour as the frame's transparent index.
+TEST_F(DocumentTest, OpenKeepsAPngsTransparency) {
+    const KpxHandle picture = KPXCreateImage(8, 4, 24);
+    KPXFillImageByRGBColor(picture, RGB(200, 0, 0));
+    const KpxHandle plane = KPXCreateImage(8, 4, 8);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            KPXGetBits(plane)[y * KPXGetScanBytes(plane) + x] = 255; // the left half
+    ASSERT_EQ(KPXSetImageTransparentEx(picture, plane), 1);
+    const std::string graded = files.file("graded.png");
+    ASSERT_EQ(KPXSaveImage(picture, graded.c_str(), formatNumber(FormatId::Png), 0, 0, nullptr), 1);
+    KPXDeleteImage(picture);
+    ASSERT_TRUE(doc->OpenDocumentFile(graded.c_str()));
+    ASSERT_EQ(animation().RealFrameCount(), 1);
+    EXPECT_EQ(frameAt(0).softAlpha, 1);
+    frameAt(0).selected = 1;
+    const KpxHandle shown = CreatePreviewImage(0, 0, 7, 3, 0, 0, 1);
+    ASSERT_NE(shown, 0);
+    EXPECT_NE(pixelColour(shown, 1, 1), 0xC80000u); // the background shows through
+    EXPECT_EQ(pixelColour(shown, 6, 1), 0xC80000u);
+    KPXDeleteImage(shown);
+
+    const std::string indexed = kfm::test::testDataPath("png/pngsuite/tbbn3p08.png").string();
+    ASSERT_TRUE(doc->OpenDocumentFile(indexed.c_str()));
+    EXPECT_EQ(frameAt(0).transparency & 0xFF000000u, 0x01000000u);
+}
+
+// Each failure to open says why: the file is empty, no picture this program reads (whatever
+// its name), a picture larger than the editor can hold (with its size), or damaged.
+TEST_F(DocumentTest, OpenSaysWhyAFileCannotBeOpened) {
+    shellFake.strings[kfm5res::IDS_OPEN_EMPTY] = "empty %s";
+    shellFake.strings[kfm5res::IDS_OPEN_NOT_A_PICTURE] = "no picture %s";
+    shellFake.strings[kfm5res::IDS_OPEN_TOO_LARGE] = "too large %s: %s x %s";
+    shellFake.strings[kfm5res::IDS_OPEN_DAMAGED] = "damaged %s";
+    // A screen of 100 x 10 whose one image is 40000 pixels wide.
+    std::string wideImage = tinyGif(100, 10, {{0, true}});
+    wideImage[24] = static_cast<char>(40000 & 0xFF);
+    wideImage[25] = static_cast<char>(40000 >> 8);
+    // A GIF whose data ends inside its first image's descriptor.
+    const std::string cut = tinyGif(4, 4, {{0, true}}).substr(0, 22);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* before; // the message: this, the path, then what follows
+        const char* after;
+    } const cases[] = {
+        {"empty.gif", "", "empty", ""},
+        {"empty.bmp", "", "empty", ""},
+        {"text.gif", "This text is named like a GIF picture, but it holds only words.",
+         "no picture", ""},
+        {"text.png", "plain text", "no picture", ""},
+        {"wide.gif", tinyGif(40000, 10, {{0, true}}), "too large", ": 40000 x 10"},
+        {"tall.gif", tinyGif(8, 65535, {{0, true}}), "too large", ": 8 x 65535"},
+        {"compose.gif", tinyGif(20000, 20000, {{0, true}}), "too large", ": 20000 x 20000"},
+        {"image.gif", wideImage, "too large", ": 40000 x 1"},
+        {"cut.gif", cut, "damaged", ""},
+        {"cut.png",
+         readFile(kfm::test::testDataPath("png/pngsuite/basn2c08.png").string()).substr(0, 100),
+         "damaged", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = files.file(c.name);
+        writeFile(path, c.bytes);
+        shellFake.boxes.clear();
+        EXPECT_FALSE(doc->OpenDocumentFile(path.c_str()));
+        ASSERT_EQ(shellFake.boxes.size(), 1u);
+        EXPECT_EQ(shellFake.boxes[0], std::string(c.before) + " " + path + c.after);
+        EXPECT_EQ(animation().RealFrameCount(), 0);
+    }
+}
+
+// The messages the document chooses have their texts in the language library, with the
+// placeholders the document fills.
+TEST(OpenFailureTexts, EveryReasonHasItsText) {
+    const OpenFailureKind kinds[] = {OpenFailureKind::Unexplained, OpenFailureKind::Empty,
+                                     OpenFailureKind::NotAPicture, OpenFailureKind::TooLarge,
+                                     OpenFailureKind::Damaged};
+    std::set<UINT> ids;
+    for (const OpenFailureKind kind : kinds)
+        ids.insert(OpenFailureMessage(kind));
+    EXPECT_EQ(ids.size(), std::size(kinds));
+    EXPECT_EQ(OpenFailureMessage(OpenFailureKind::Unexplained), kfm5res::IDS_OPEN_FAILED);
+
+    const HMODULE library = LoadLibraryA((kfm::test::programFolder() / "KFM5Res.so").c_str());
+    ASSERT_NE(library, nullptr);
+    const auto placeholders = [&](UINT id) {
+        const std::string text = kfm::resources::loadString(library, id);
+        int count = 0;
+        for (std::size_t at = text.find("%s"); at != std::string::npos;
+             at = text.find("%s", at + 2))
+            ++count;
+        return text.empty() ? -1 : count;
+    };
+    for (const OpenFailureKind kind : kinds)
+        EXPECT_EQ(placeholders(OpenFailureMessage(kind)), kind == OpenFailureKind::TooLarge ? 3 : 1)
+            << OpenFailureMessage(kind);
+    EXPECT_EQ(placeholders(kfm5res::IDS_SAVE_NOT_WRITABLE), 1);
+    FreeLibrary(library);
+}
+
 TEST_F(DocumentTest, OpenRefusesAScreenTooLargeToCompose) {
     shellFake.strings[kfm5res::AFX_IDS_UNTITLED] = "Untitled";
+    shellFake.strings[kfm5res::IDS_OPEN_TOO_LARGE] = "%s: %s x %s";
     const std::string gif = files.file("huge.gif");
     writeFile(gif, tinyGif(32767, 32767, {{0, true}, {5, true}}));
     shellFake.boxes.clear();

@@ -266,6 +266,33 @@ TEST_F(FrameExport, AnExistingFileIsReplacedOnlyWhenTheUserAgrees) {
     EXPECT_NE(readFile(path), "kept");
 }
 
+// A read-only file is left as it is on both roads, and the message says why; a direct save
+// that fails for another reason says that it failed.
+TEST_F(FrameExport, AReadOnlyFileIsNotReplacedAndTheMessageSaysSo) {
+    const std::string path = files.file("frame.png");
+    writeFile(path, "kept");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+    exportImageOf(8);
+    EXPECT_FALSE(exportThroughSaveRoad(path));
+    EXPECT_TRUE(boxSays(kfm5res::IDS_SAVE_NOT_WRITABLE));
+    EXPECT_EQ(readFile(path), "kept");
+
+    shellFake.boxes.clear();
+    const std::string jpeg = files.file("frame.jpg");
+    writeFile(jpeg, "kept");
+    fs::permissions(jpeg, fs::perms::owner_read);
+    dialogsFake.exportScript = chooses(jpeg, 90);
+    shellFake.answers = {IDYES_, IDYES_}; // convert, then replace
+    EXPECT_EQ(doc->SaveAsOtherFormat(jpeg.c_str()), 0);
+    EXPECT_TRUE(boxSays(kfm5res::IDS_SAVE_NOT_WRITABLE));
+    EXPECT_FALSE(boxSays(kfm5res::IDS_EXPORT_SAVE_FAILED));
+    EXPECT_EQ(readFile(jpeg), "kept");
+
+    shellFake.boxes.clear();
+    EXPECT_FALSE(exportThroughSaveRoad(files.file("no/folder/frame.png")));
+    EXPECT_TRUE(boxSays(kfm5res::IDS_EXPORT_SAVE_FAILED));
+}
+
 TEST_F(FrameExport, WithoutChooser5OrAnExportImageTheRoadEndsWithItsMessage) {
     exportImageOf(8);
     SetExportLibraryFolder(files.path().string() + "/");

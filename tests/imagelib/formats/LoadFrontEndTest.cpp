@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -218,6 +219,57 @@ TEST_F(LoadFrontEnd, StreamLoadsReadBmpStreams) {
     EXPECT_EQ(KPXLoadImageOleStream(nullptr, &truncated, nullptr), 0);
     EXPECT_EQ(KPXLoadImageOleStream(nullptr, nullptr, nullptr), 0);
     EXPECT_EQ(KPXLoadImageStreamCB(nullptr, nullptr), 0);
+}
+
+// The first part of a real file, as a file of its own.
+std::string cutCopy(const kfm::test::TempDir& dir, const std::string& source, double share) {
+    auto bytes = kfm::test::readFileBytes(kfm::test::testDataPath(source));
+    bytes.resize(static_cast<std::size_t>(bytes.size() * share));
+    const std::string path = dir.file("cut-" + std::filesystem::path(source).filename().string());
+    kfm::test::writeFileBytes(path, bytes);
+    return path;
+}
+
+// A BMP or JPEG cut short loads as far as its data goes, and the load says so the way a
+// multi-frame load does, on the single-image road (through the stream readers or the core
+// loader) and on the editor's; whole files load without a word.
+TEST(SingleImageDamage, CutFilesLoadAndSayTheyAreDamaged) {
+    const kfm::test::TempDir dir;
+    struct Case {
+        std::string path;
+        bool damaged;
+    } const cases[] = {
+        {kfm::test::testDataPath("bmp/bmpsuite/g/rgb24.bmp").string(), false},
+        {cutCopy(dir, "bmp/bmpsuite/g/rgb24.bmp", 0.6), true},
+        {kfm::test::testDataPath("bmp/bmpsuite/g/pal8.bmp").string(), false},
+        {cutCopy(dir, "bmp/bmpsuite/g/pal8.bmp", 0.7), true},
+        {kfm::test::testDataPath("jpeg/hopper.jpg").string(), false},
+        {cutCopy(dir, "jpeg/hopper.jpg", 0.5), true},
+        {kfm::test::testDataPath("jpeg/hopper_gray.jpg").string(), false},
+        {cutCopy(dir, "jpeg/hopper_gray.jpg", 0.4), true},
+        {kfm::test::testDataPath("jpeg/truncated_jpeg.jpg").string(), true},
+    };
+    const std::vector<std::int32_t> none;
+    const std::vector<std::int32_t> first{0};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const KpxHandle image = KPXLoadImage(nullptr, c.path.c_str(), nullptr);
+        ASSERT_NE(image, 0);
+        KpxFramesLoadReport report = KPXGetFramesLoadReport();
+        EXPECT_EQ(report.imagesInFile, 1);
+        EXPECT_EQ(report.damagedFrames, c.damaged ? first : none);
+        KPXDeleteImage(image);
+
+        const KpxHandle chain = KPXLoadImageFramesOffset(c.path.c_str(), 0, nullptr, nullptr);
+        ASSERT_GT(chain, 0);
+        report = KPXGetFramesLoadReport();
+        EXPECT_EQ(report.damagedFrames, c.damaged ? first : none);
+        KPXDeleteImage(chain);
+    }
+    // A load that fails reports no image; the previous load's report does not stay.
+    EXPECT_EQ(KPXLoadImage(nullptr, dir.file("absent.bmp").c_str(), nullptr), 0);
+    EXPECT_EQ(KPXGetFramesLoadReport().imagesInFile, 0);
+    EXPECT_TRUE(KPXGetFramesLoadReport().damagedFrames.empty());
 }
 
 } // namespace

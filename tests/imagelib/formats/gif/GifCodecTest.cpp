@@ -781,8 +781,13 @@ int removeTemporaries(KpxHandle, int index, void* user) {
 // The save writes every frame through the one temporary file it opened: when that file
 // disappears during the save (removed by another program), the save fails and the target stays
 // as it was, instead of the later frames starting a new file that replaces the target without
-// the first frames.
+// the first frames. (Only a named temporary file, where unnamed ones are not available, can be
+// removed.)
 TEST_F(GifCodec, SaveWhoseTemporaryFileDisappearsFailsAndKeepsTheTarget) {
+    struct NamedTemporaries {
+        NamedTemporaries() { KpxUseUnnamedTemporaryFilesForTest(0); }
+        ~NamedTemporaries() { KpxUseUnnamedTemporaryFilesForTest(1); }
+    } named;
     const KpxHandle old = makeChain(2);
     ASSERT_EQ(
         KPXSaveImageFrames(old, path.c_str(), formatNumber(FormatId::Gif), 0, 0, nullptr, nullptr),

@@ -166,6 +166,70 @@ TEST(IcoSaveLayout, HeaderEntryBitmapTableRowsAndMask) {
     KPXDeleteImage(image);
 }
 
+// The mask bit of each pixel of a saved icon, counted from the top.
+bool maskBitAt(const Bytes& icon, int width, int height, int depth, int x, int y) {
+    const std::size_t table = depth <= 8 ? (4u << depth) : 0;
+    const std::size_t colourRow = (static_cast<std::size_t>(width) * depth + 31) / 32 * 4;
+    const std::size_t maskRow = (static_cast<std::size_t>(width) + 31) / 32 * 4;
+    const std::size_t mask = 22 + 40 + table + colourRow * height;
+    return (icon.at(mask + maskRow * (height - 1 - y) + x / 8) >> (7 - x % 8)) & 1;
+}
+
+// Transparent pixels are masked: a transparent palette index, and the pixels of a grey
+// transparency image that are at least half transparent, which show black in the colour rows.
+// The library reads them back as white (the colour nearest to white), ImageMagick as transparent.
+TEST(IcoSaveMask, TransparentPixelsAreMasked) {
+    const kfm::test::TempDir dir;
+    {
+        const KpxHandle image =
+            kfm::test::makePicture(20, 10, 8, [](int x, int y) { return (x + y) % 5; });
+        KpxTransparentEntry entry{};
+        entry.mode = 1;
+        entry.blue = 3;
+        ASSERT_EQ(KPXSetImageTransparent(image, &entry, 1), 1);
+        const std::string path = dir.file("indexed.ico");
+        ASSERT_EQ(KPXSaveImage(image, path.c_str(), kIco, 0, 0, nullptr), 1);
+        const Bytes bytes = kfm::test::readFileBytes(path);
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 20; ++x)
+                ASSERT_EQ(maskBitAt(bytes, 20, 10, 8, x, y), (x + y) % 5 == 3) << x << "," << y;
+        const std::string png = dir.file("peer.png");
+        ASSERT_TRUE(
+            kfm::test::runPeer(kfm::test::kImageMagick,
+                               kfm::test::quoted(path) + " " + kfm::test::quoted("png32:" + png)));
+        const kfm::test::RgbaPicture peer = kfm::test::readPng(png);
+        ASSERT_EQ(peer.width, 20);
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 20; ++x)
+                EXPECT_EQ(peer.at(x, y)[3], (x + y) % 5 == 3 ? 0 : 255) << x << "," << y;
+        KPXDeleteImage(image);
+    }
+    {
+        const KpxHandle image = kfm::test::makePicture(9, 5, 24, kfm::test::testPattern);
+        const KpxHandle plane = kfm::test::makePicture(9, 5, 8, [](int x, int) { return x * 31; });
+        ASSERT_EQ(KPXSetImageTransparentEx(image, plane), 1);
+        const std::string path = dir.file("graded.ico");
+        ASSERT_EQ(KPXSaveImage(image, path.c_str(), kIco, 0, 0, nullptr), 1);
+        const Bytes bytes = kfm::test::readFileBytes(path);
+        const KpxHandle back = KPXLoadImage(nullptr, path.c_str(), nullptr);
+        ASSERT_NE(back, 0);
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 9; ++x) {
+                const bool masked = x * 31 >= 128;
+                EXPECT_EQ(maskBitAt(bytes, 9, 5, 24, x, y), masked) << x << "," << y;
+                const std::size_t colour = 22 + 40 + 28 * static_cast<std::size_t>(4 - y) + 3 * x;
+                if (masked)
+                    EXPECT_EQ((Bytes{bytes.begin() + colour, bytes.begin() + colour + 3}),
+                              (Bytes{0, 0, 0}));
+                const auto want = masked ? std::array<std::uint8_t, 3>{255, 255, 255}
+                                         : kfm::test::rgbAt(image, x, y);
+                EXPECT_EQ(kfm::test::rgbAt(back, x, y), want) << x << "," << y;
+            }
+        KPXDeleteImage(back);
+        KPXDeleteImage(image);
+    }
+}
+
 TEST(IcoSaveLayout, PicturesLargerThan256AreRefused) {
     const KpxHandle image = kfm::test::makePicture(300, 10, 8, kfm::test::testPattern);
     const kfm::test::TempDir dir;

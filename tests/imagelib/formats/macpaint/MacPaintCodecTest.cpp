@@ -122,6 +122,8 @@ TEST(MacPaintSave, SmallPicturesArePaddedWithWhite) {
     const std::uint32_t fork = (bytes[83] << 24) | (bytes[84] << 16) | (bytes[85] << 8) | bytes[86];
     EXPECT_EQ(fork, bytes.size() - 128);
     EXPECT_EQ((Bytes{bytes.begin() + 128, bytes.begin() + 132}), (Bytes{0, 0, 0, 2}));
+    // The name is the saved file's, not that of the temporary file the save writes first.
+    EXPECT_EQ(std::string(bytes.begin() + 2, bytes.begin() + 2 + bytes[1]), "Small.mac-KELDO");
 
     const KpxHandle back = KPXLoadImage(nullptr, path.c_str(), nullptr);
     ASSERT_NE(back, 0);
