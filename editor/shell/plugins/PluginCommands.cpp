@@ -52,6 +52,14 @@ void deleteAllItems(kfm::filterhost::PluginMenu& menu) {
         menu.DeleteItem(pos);
 }
 
+// The states of the menu's commands and of its sub-menus' commands.
+void updateMenuTree(CommandRouter& router, QMenu* menu) {
+    router.UpdateMenu(menu);
+    for (const QAction* action : menu->actions())
+        if (QMenu* sub = action->menu())
+            updateMenuTree(router, sub);
+}
+
 HWND windowHandle(QWidget* window) {
     return reinterpret_cast<HWND>(window);
 }
@@ -140,7 +148,7 @@ void PluginCommands::FillPluginMenu(QMenu* menu) {
                                 ID_TOOLS_PLUGIN_PREFERENCES);
     }
     // The new items take their states before the menu shows.
-    frame_.Router().UpdateMenu(menu);
+    updateMenuTree(frame_.Router(), menu);
 }
 
 int PluginCommands::RunPlugin(const std::string& path) {
