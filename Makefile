@@ -75,9 +75,12 @@ CLIPBOARD_FUZZ_INPUTS := tests/data/clipboard-damaged
 # The desktop clipboard's reading of other programs' data; the first input byte picks the type.
 PASTE_FUZZ_TARGETS := clipboard_paste_fuzzer
 PASTE_FUZZ_INPUTS := fuzz/seeds/clipboard
+# The plug-in manager's cache file beside the program.
+PLUGIN_FUZZ_TARGETS := plugin_cache_fuzzer
+PLUGIN_FUZZ_INPUTS := tests/data/plugin-cache-damaged
 FUZZ_TARGET_COUNT := $(words $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS) $(METAFILE_FUZZ_TARGETS) \
     $(PCD_FUZZ_TARGETS) $(STILLS_FUZZ_TARGETS) $(STILL_FUZZ_TARGETS) $(PREVIEW_FUZZ_TARGETS) \
-    $(CLIPBOARD_FUZZ_TARGETS) $(PASTE_FUZZ_TARGETS))
+    $(CLIPBOARD_FUZZ_TARGETS) $(PASTE_FUZZ_TARGETS) $(PLUGIN_FUZZ_TARGETS))
 FUZZ_TARGET_SECONDS = $(shell echo $$(( $(FUZZ_SECONDS) > $(FUZZ_TARGET_COUNT) ? \
     $(FUZZ_SECONDS) / $(FUZZ_TARGET_COUNT) : 1 )))
 
@@ -99,7 +102,7 @@ test-fuzz: deps
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS) \
 	    $(METAFILE_FUZZ_TARGETS) $(PCD_FUZZ_TARGETS) $(STILLS_FUZZ_TARGETS) $(STILL_FUZZ_TARGETS) \
 	    $(PREVIEW_FUZZ_TARGETS) $(CLIPBOARD_FUZZ_TARGETS) \
-	    $(PASTE_FUZZ_TARGETS)
+	    $(PASTE_FUZZ_TARGETS) $(PLUGIN_FUZZ_TARGETS)
 	$(call run_fuzz_targets,$(GIF_FUZZ_TARGETS),$(GIF_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(FLIC_FUZZ_TARGETS),$(FLIC_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(METAFILE_FUZZ_TARGETS),$(METAFILE_FUZZ_INPUTS))
@@ -109,6 +112,7 @@ test-fuzz: deps
 	$(call run_fuzz_targets,$(PREVIEW_FUZZ_TARGETS),$(PREVIEW_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(CLIPBOARD_FUZZ_TARGETS),$(CLIPBOARD_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(PASTE_FUZZ_TARGETS),$(PASTE_FUZZ_INPUTS))
+	$(call run_fuzz_targets,$(PLUGIN_FUZZ_TARGETS),$(PLUGIN_FUZZ_INPUTS))
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
