@@ -22,6 +22,7 @@
 #include "registry/RegistryHelpers.h"
 
 #include <QColorDialog>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -477,4 +478,20 @@ TEST_F(PluginMenuTest, TheFilterColourFunctionAnswersByMode) {
         EXPECT_EQ(std::vector<int>({red, green, blue}),
                   accept ? std::vector<int>({10, 20, 30}) : std::vector<int>({7, 8, 9}));
     }
+}
+
+TEST(PlugInQueryTest, ThePreferencesListShowsTheKnownFoldersMerged) {
+    const kfm::test::TempDir files;
+    const std::string cache = files.file("folders.ini");
+    std::ofstream(cache, std::ios::binary)
+        << "[PlugInHeader]\r\n7678\r\n[PlugInPath]\r\n/a\r\n/b/inner\r\n";
+    CPlugInManager manager;
+    ASSERT_EQ(manager.PlugInReadCache(cache, true), S_OK);
+    QListWidget list;
+    list.addItem("/a/sub");
+    list.addItem("/B");
+    EXPECT_EQ(manager.PlugInQuery(&list), 2);
+    EXPECT_EQ(list.item(0)->text(), "/a");
+    EXPECT_EQ(list.item(1)->text(), "/B");
+    EXPECT_EQ(manager.PlugInQuery(nullptr), 0);
 }
