@@ -24,7 +24,9 @@ struct Module {
     const KfmResourceTables* tables = nullptr;
 };
 
-Module* asModule(HMODULE module) { return reinterpret_cast<Module*>(module); }
+Module* asModule(HMODULE module) {
+    return reinterpret_cast<Module*>(module);
+}
 
 const KfmResourceTables* tablesOf(void* handle) {
     if (!handle)
@@ -132,7 +134,6 @@ namespace kfm::resources {
 std::string lastLoadError() {
     return lastLoadFailure;
 }
-
 
 HMODULE moduleOfAddress(const void* address) {
     Dl_info info{};
