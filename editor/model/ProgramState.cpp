@@ -28,6 +28,14 @@ void ProgressBegin(UINT captionId, int total) {
     sendBegin();
 }
 
+void ProgressPrepare(UINT captionId) {
+    g_Progress.active = true;
+    g_Progress.stepDivisor = 1;
+    g_Progress.beginPending = true;
+    g_Progress.captionId = captionId;
+    g_Progress.total = 0;
+}
+
 void ProgressEnd() {
     if (g_Progress.active)
         shell().sendToMainWindow(WM_PROGRESS_END, 0, 0);

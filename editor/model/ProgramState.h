@@ -48,6 +48,9 @@ void ProgressSetPosTotal(int position, int total);
 int IsEscapePressed(int unused, int position, HWND window);
 // Begins progress on the main window with a caption and a total.
 void ProgressBegin(UINT captionId, int total);
+// Prepares progress on the main window whose begin waits for the first ProgressSetPosTotal,
+// which brings the total (plug-ins report their own).
+void ProgressPrepare(UINT captionId);
 // Ends progress and forgets the progress window.
 void ProgressEnd();
 
@@ -56,6 +59,8 @@ void ProgressEnd();
 class ShownProgress {
 public:
     ShownProgress(UINT captionId, int total) { ProgressBegin(captionId, total); }
+    // The total comes with the first ProgressSetPosTotal.
+    explicit ShownProgress(UINT captionId) { ProgressPrepare(captionId); }
     ~ShownProgress() { ProgressEnd(); }
     ShownProgress(const ShownProgress&) = delete;
     ShownProgress& operator=(const ShownProgress&) = delete;

@@ -8,6 +8,7 @@
 #include "MainFrame.h"
 #include "ResourceAccess.h"
 #include "sheet/GIFSheet.h"
+#include "shell/Process.h"
 #include "views/AnimationView.h"
 #include "views/MainPanes.h"
 
@@ -99,11 +100,26 @@ std::string EditorShellServices::loadString(UINT id) {
     return ResourceText(id);
 }
 
-int EditorShellServices::messageBox(const std::string& text, UINT flags) {
-    QMessageBox box(iconOf(flags), ResourceString(kfm5res::AFX_IDS_APP_TITLE),
-                    FromCodePage1252(text), buttonsOf(flags), frame());
+EditorShellServices::EditorShellServices(CFlimmerApp& app) : app_(app) {
+    kfm::shell::setMessageBoxHandler(
+        [this](HWND, const std::string& text, const std::string& caption, UINT flags) {
+            // The platform's texts are in the system's code page, UTF-8.
+            return showBox(QString::fromStdString(text), QString::fromStdString(caption), flags);
+        });
+}
+
+EditorShellServices::~EditorShellServices() {
+    kfm::shell::setMessageBoxHandler(nullptr);
+}
+
+int EditorShellServices::showBox(const QString& text, const QString& caption, UINT flags) {
+    QMessageBox box(iconOf(flags), caption, text, buttonsOf(flags), frame());
     box.setDefaultButton(defaultButtonOf(flags));
     return MessageBoxResult(box.exec());
+}
+
+int EditorShellServices::messageBox(const std::string& text, UINT flags) {
+    return showBox(FromCodePage1252(text), ResourceString(kfm5res::AFX_IDS_APP_TITLE), flags);
 }
 
 bool EditorShellServices::hasMainWindow() {

@@ -5,6 +5,8 @@
 
 #include "ShellServices.h"
 
+#include <QString>
+
 class CFlimmerApp;
 
 namespace kfm::ui {
@@ -16,7 +18,9 @@ int MessageBoxResult(int standardButton);
 
 class EditorShellServices final : public ShellServices {
 public:
-    explicit EditorShellServices(CFlimmerApp& app) : app_(app) {}
+    // Also shows the platform's message boxes (MessageBoxA) as the program's own while it lives.
+    explicit EditorShellServices(CFlimmerApp& app);
+    ~EditorShellServices() override;
 
     std::string loadString(UINT id) override;
     int messageBox(const std::string& text, UINT flags) override;
@@ -36,6 +40,7 @@ public:
 
 private:
     CMainFrame* frame() const;
+    int showBox(const QString& text, const QString& caption, UINT flags);
 
     CFlimmerApp& app_;
 };

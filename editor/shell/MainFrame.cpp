@@ -10,6 +10,7 @@
 #include "ShellServices.h"
 #include "StartupValues.h"
 #include "ToolbarLayout.h"
+#include "UndoHistory.h"
 #include "WindowPlacement.h"
 #include "commands/EditCommands.h"
 #include "commands/FileCommands.h"
@@ -17,6 +18,8 @@
 #include "commands/ObjectCommands.h"
 #include "commands/ToolCommands.h"
 #include "commands/ViewCommands.h"
+#include "plugins/PlugInManager.h"
+#include "plugins/PluginCommands.h"
 #include "registry/RegistryHelpers.h"
 #include "views/AnimationView.h"
 #include "views/ImageView.h"
@@ -24,6 +27,7 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -38,6 +42,8 @@ constexpr const char* kSettings = "Settings";
 constexpr const char* kBarStateSection = "Toolbars\\Toolbar";
 constexpr const char* kPlacementSection = "Windows";
 constexpr const char* kPlacementName = "Main";
+// The top-level index of the plug-in menu in the main menu.
+constexpr int kPluginMenuIndex = 6;
 
 struct BarResource {
     UINT barId;
@@ -81,13 +87,22 @@ CMainFrame::CMainFrame(CFlimmerApp& app) : app_(app) {
     handlers_.push_back(std::make_unique<ObjectCommands>(*this));
     handlers_.push_back(std::make_unique<ViewCommands>(*this));
     handlers_.push_back(std::make_unique<ToolCommands>(*this));
+    auto plugins = std::make_unique<PluginCommands>(*this);
+    plugins_ = plugins.get();
+    handlers_.push_back(std::move(plugins));
     for (const auto& handler : handlers_)
         handler->RouteCommands(Router());
+    if (kfm::shell::g_AppSettings.FirstRun) {
+        ThePlugInManager().ScanPlugins();
+        kfm::shell::InitDefaultFilePaths();
+        kfm::shell::g_AppSettings.FirstRun = 0;
+    }
 }
 
 CMainFrame::~CMainFrame() {
     if (status_ && status_->ProgressActive())
         status_->EndProgress();
+    ReleasePluginHost();
     // The panes go before the router and the handlers they call.
     const std::unique_ptr<QWidget> panes(takeCentralWidget());
 }
@@ -96,6 +111,11 @@ bool CMainFrame::OnCreate() {
     if (!LoadMenuBar(menuBar(), kMainMenu, Router()) ||
         !LoadAccelerators(kMainAccelerators, Router()))
         return false;
+    const QList<QAction*> menus = menuBar()->actions();
+    for (int index = 0; index < menus.size(); ++index)
+        if (QMenu* menu = menus[index]->menu())
+            connect(menu, &QMenu::aboutToShow, this,
+                    [this, menu, index] { OnInitMenuPopup(menu, index); });
     createToolBars();
     for (QToolBar* bar : bars_)
         if (!bar)
@@ -221,6 +241,30 @@ bool CMainFrame::event(QEvent* event) {
     if (event->type() == QEvent::StatusTip && status_ && status_->ProgressActive())
         return true;
     return CFrameWnd::event(event);
+}
+
+void CMainFrame::OnInitMenuPopup(QMenu* menu, int index) {
+    const std::string undo = TheUndoHistory().GetUndoMenuText();
+    Router().Action(ID_EDIT_UNDO)->setText(FromCodePage1252(undo.substr(0, undo.find('\t'))));
+    if (index == kPluginMenuIndex)
+        plugins_->FillPluginMenu(menu);
+}
+
+int CMainFrame::RunPlugin(const std::string& path) {
+    return plugins_->RunPlugin(path);
+}
+
+void CMainFrame::OnPluginCommand(UINT id) {
+    plugins_->OnPluginCommand(id);
+}
+
+void CMainFrame::RunHostFilter(UINT id) {
+    plugins_->RunHostFilter(id);
+}
+
+void CMainFrame::ReleasePluginHost() {
+    if (plugins_)
+        plugins_->ReleasePluginHost();
 }
 
 QWidget* CMainFrame::GetPaneView(int n) const {

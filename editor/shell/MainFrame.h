@@ -7,8 +7,11 @@
 
 #include <QToolBar>
 
+class QMenu;
+
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "CommandRules.h"
@@ -21,6 +24,7 @@ namespace kfm::ui {
 
 class CommandHandler;
 class MainPanes;
+class PluginCommands;
 
 class CMainFrame : public CFrameWnd {
 public:
@@ -50,6 +54,16 @@ public:
     // The in-place label edit of the frame strip (most commands are disabled meanwhile).
     bool labelEditing = false;
 
+    // A top-level menu opens: the undo item names its step; menu 6, the plug-in menu, is filled
+    // the first time (PluginCommands.h).
+    void OnInitMenuPopup(QMenu* menu, int index);
+    // Plug-ins and outside filters (PluginCommands.h).
+    int RunPlugin(const std::string& path);
+    void OnPluginCommand(UINT id);
+    void RunHostFilter(UINT id);
+    // After the preferences closed: the plug-in menu is built again at its next opening.
+    void ReleasePluginHost();
+
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnClose() override;
@@ -67,6 +81,7 @@ private:
     std::array<QToolBar*, BarCount> bars_{};
     std::unique_ptr<StatusPanel> status_;
     std::vector<std::unique_ptr<CommandHandler>> handlers_;
+    PluginCommands* plugins_ = nullptr;
     std::unique_ptr<MainPanes> panes_;
 };
 

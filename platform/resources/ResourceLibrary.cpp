@@ -24,7 +24,9 @@ struct Module {
     const KfmResourceTables* tables = nullptr;
 };
 
-Module* asModule(HMODULE module) { return reinterpret_cast<Module*>(module); }
+Module* asModule(HMODULE module) {
+    return reinterpret_cast<Module*>(module);
+}
 
 const KfmResourceTables* tablesOf(void* handle) {
     if (!handle)
@@ -51,6 +53,9 @@ const KfmStringResource* findString(const KfmResourceTables* tables, UINT id) {
     return nullptr;
 }
 
+// Why the calling thread's last LoadLibraryA failed.
+thread_local std::string lastLoadFailure;
+
 // Modules made for addresses live as long as the process; one per file.
 std::mutex& addressModulesMutex() {
     static std::mutex mutex;
@@ -60,11 +65,16 @@ std::mutex& addressModulesMutex() {
 } // namespace
 
 HMODULE LoadLibraryA(const char* path) {
-    if (!path || !*path)
+    if (!path || !*path) {
+        lastLoadFailure = "no file name";
         return nullptr;
+    }
     void* handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    if (!handle)
+    if (!handle) {
+        const char* reason = dlerror();
+        lastLoadFailure = reason ? reason : "unknown reason";
         return nullptr;
+    }
     auto module = std::unique_ptr<Module>(new (std::nothrow) Module);
     if (!module) {
         dlclose(handle);
@@ -120,6 +130,10 @@ int LoadStringA(HINSTANCE module, UINT id, char* buffer, int size) {
 }
 
 namespace kfm::resources {
+
+std::string lastLoadError() {
+    return lastLoadFailure;
+}
 
 HMODULE moduleOfAddress(const void* address) {
     Dl_info info{};

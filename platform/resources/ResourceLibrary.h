@@ -21,6 +21,9 @@ extern "C" KFM_PLATFORM_API int LoadStringA(HINSTANCE module, UINT id, char* buf
 
 namespace kfm::resources {
 
+// The loader's reason why the calling thread's last LoadLibraryA failed.
+KFM_PLATFORM_API std::string lastLoadError();
+
 // The module whose code contains the given address (for a library's own instance).
 KFM_PLATFORM_API HMODULE moduleOfAddress(const void* address);
 // A text by id as a string; empty when missing.

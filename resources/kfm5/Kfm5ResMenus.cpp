@@ -137,9 +137,11 @@ POPUP "&Animation"
 END
 POPUP "&Tools"
     MENUITEM "&Preferences...", 20057
-    MENUITEM "Plug-in P&references...", 20010
     MENUITEM SEPARATOR
     MENUITEM "Check for &Updates...", 20030
+END
+POPUP "&Plug-ins"
+    MENUITEM "Plug-in P&references...", 20010
 END
 POPUP "&Help"
     MENUITEM "&Help Topics", 57667

@@ -248,6 +248,10 @@ constexpr KfmStringResource kStrings[] = {
     {kfm5res::IDS_CAPTION_CLIP, "Reading the clip: %d%%"},
     {kfm5res::IDS_CAPTION_RESIZING, "Resizing: %d%%"},
     {kfm5res::IDS_CAPTION_RENDERING, "Rendering objects: %d%%"},
+    // The plug-in menu's item when no plug-in is listed (the menu resource's text of 20010).
+    {kfm5res::IDS_PLUGIN_MENU_EMPTY, "Plug-in P&references..."},
+    {kfm5res::IDS_FILTER_PREPARE_FAILED, "The filter could not be started."},
+    {kfm5res::IDS_FILTER_RUN_FAILED, "The filter failed or gave no picture back."},
     {kfm5res::IDS_CAPTION_GLOBAL_PALETTE, "Converting to the global palette: %d%%"},
     {kfm5res::IDS_CAPTION_ADAPTIVE_PALETTE, "Computing the adaptive palette: %d%%"},
     {kfm5res::IDS_CAPTION_DIFFERENCE, "Removing redundant pixels: %d%%"},

@@ -128,6 +128,11 @@ constexpr Id ID_VIEW_ZOOM_OUT = 20077;
 constexpr Id ID_VIEW_ZOOM_IN = 20078;
 constexpr Id ID_FRAME_MERGE = 20152;
 constexpr Id ID_FRAME_RENDER_STATES = 20156;
+// One command per ".kfp" plug-in, and one per filter of the outside filter host.
+constexpr Id ID_PLUGIN_FIRST = 41500;
+constexpr Id ID_PLUGIN_LAST = 42998;
+constexpr Id ID_FILTER_FIRST = 43500;
+constexpr Id ID_FILTER_LAST = 44998;
 
 // The animated preview window: its toolbar bitmap (play/pause, stretch) and its text when it
 // has no frames.
@@ -245,6 +250,11 @@ constexpr Id IDS_TOOLBAR_ANIMATION = 10906;
 constexpr Id IDS_TOOLBAR_STANDARD = 10907;
 constexpr Id IDS_UNDO_SIZE_CHANGES = 10950;
 constexpr Id IDS_UPDATE_WIZARD = 10988;
+
+// The plug-in menu: its item when no plug-in is listed, and the outside filter host's failures.
+constexpr Id IDS_PLUGIN_MENU_EMPTY = 10805;
+constexpr Id IDS_FILTER_PREPARE_FAILED = 10866;
+constexpr Id IDS_FILTER_RUN_FAILED = 10867;
 constexpr Id IDS_WEB_ADDRESS = 10990;
 
 // The names of the undo steps, shown in the Undo menu item.

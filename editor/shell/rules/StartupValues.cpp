@@ -18,6 +18,7 @@ constexpr std::array<int, 12> kThumbnailIds = {80,  96,  112, 128, 144, 160,
                                                170, 180, 181, 182, 183, 184};
 constexpr int kLargestGifSide = 65535;
 constexpr const char* kUpdateInfo = "UpdateInfo";
+constexpr int kAppPathSamples = 3;
 
 } // namespace
 
@@ -30,6 +31,15 @@ int GetAppPath(int kind, char* out, int size) {
         return 0;
     std::memcpy(out, path.c_str(), path.size() + 1);
     return 1;
+}
+
+void InitDefaultFilePaths() {
+    char samples[4096];
+    if (!GetAppPath(kAppPathSamples, samples, sizeof samples))
+        return;
+    const std::string folder = std::string(samples) + "/";
+    for (const char* section : {"Dlgs\\FileOpenSave", "Dlgs\\FileImportExport"})
+        WriteRegString(section, "OpenInitPath", folder.c_str());
 }
 
 AnimationSize BoundedAnimationSize(int width, int height) {

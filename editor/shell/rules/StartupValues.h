@@ -11,6 +11,10 @@ namespace kfm::shell {
 // null out, another kind, or a path that does not fit in size with its terminating zero.
 int GetAppPath(int kind, char* out, int size);
 
+// The first start's folders of the open and import dialogs: the program's "Samples" folder, as
+// "OpenInitPath" of "Dlgs\FileOpenSave" and of "Dlgs\FileImportExport".
+void InitDefaultFilePaths();
+
 // The limits readers apply to stored settings, so that a damaged value (negative, huge) never
 // reaches a window or an allocation. The stored values themselves are kept as they are.
 struct AnimationSize {

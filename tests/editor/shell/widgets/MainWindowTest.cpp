@@ -64,7 +64,7 @@ TEST_F(MainWindowTest, OpensWithNoSettings) {
     EXPECT_TRUE(frame.isVisible());
     EXPECT_TRUE(frame.isMaximized());
     EXPECT_EQ(frame.windowTitle(), "Keldo Flimmer 5 - Untitled");
-    EXPECT_EQ(frame.menuBar()->actions().size(), 7);
+    EXPECT_EQ(frame.menuBar()->actions().size(), 8);
     for (int bar = 0; bar < kfm::ui::CMainFrame::BarCount; ++bar) {
         QToolBar* toolbar = frame.ToolBar(static_cast<kfm::ui::CMainFrame::Bar>(bar));
         ASSERT_NE(toolbar, nullptr);
