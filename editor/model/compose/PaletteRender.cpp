@@ -8,10 +8,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "FrameAlignment.h"
 #include "FrameChainBuild.h"
 #include "FrameObject.h"
-#include "FrameTransforms.h"
-#include "GIFAnimDoc.h"
 #include "ImageUtilities.h"
 #include "ImportReaders.h"
 #include "Kfm5ResourceIds.h"
@@ -53,8 +52,7 @@ bool isObjectFrame(const CObjFrame& frame) {
 }
 
 void setOnlyTransparentIndex(KpxHandle image, int index) {
-    const KpxTransparentEntry entry{0, 0, index, 0, 1, 0, 0};
-    KPXSetImageTransparent(image, &entry, 1);
+    SetImageTransparent(static_cast<short>(image), index);
 }
 
 } // namespace
@@ -363,34 +361,6 @@ int OptimizeToGlobalPalette256Ex(PALETTEENTRY* palette, OptimizeOptions options,
             return 2;
     }
     return 0;
-}
-
-void SetImageTransparent(short image, int index) {
-    setOnlyTransparentIndex(image, index);
-}
-
-void SetImageTransparent(short image, unsigned long colour) {
-    const KpxTransparentEntry entry{
-        GetRValue(colour), GetGValue(colour), GetBValue(colour), 0, 0, 0, 0};
-    KPXSetImageTransparent(image, &entry, 1);
-}
-
-int GetImageTransparentIndex(short image) {
-    int count = 0;
-    const KpxTransparentEntry* entries = KPXGetImageTransparentData(image, &count);
-    if (!entries || count < 1 || entries[0].mode != 1)
-        return -1;
-    return entries[0].blue;
-}
-
-int GetImagePalette(short image, PALETTEENTRY* out) {
-    const BITMAPINFO* info = image ? KPXGetBitmapInfoHeader(image) : nullptr;
-    if (!info || !out)
-        return 0;
-    for (DWORD i = 0; i < info->bmiHeader.biClrUsed; ++i)
-        out[i] = PALETTEENTRY{info->bmiColors[i].rgbRed, info->bmiColors[i].rgbGreen,
-                              info->bmiColors[i].rgbBlue, 0};
-    return 1;
 }
 
 short ImageColorConvert24to8(short image, int palette) {

@@ -4,6 +4,7 @@
 
 #include "AnimationData.h"
 #include "Bitra5.h"
+#include "FrameTransparency.h"
 
 using RenderProgress = int (*)(int, int, HWND);
 
@@ -48,13 +49,6 @@ int CalculateOptimAdaptivePalette256(PALETTEENTRY* out, int colours, RenderProgr
 int OptimizeToGlobalPalette256Ex(PALETTEENTRY* palette, OptimizeOptions options,
                                  int transparentIndex, int total);
 
-// One transparency entry: by palette index (mode 1) or by exact colour (mode 0).
-void SetImageTransparent(short image, int index);
-void SetImageTransparent(short image, unsigned long colour);
-// The index of the first transparency entry when it is an index entry, else -1.
-int GetImageTransparentIndex(short image);
-// Copies the colour table (biClrUsed entries) as red, green, blue, 0. 0 without a header.
-int GetImagePalette(short image, PALETTEENTRY* out);
 // Palette 0: exact when the image holds at most 253 colours, else dithered to the fine
 // palette; otherwise dithered onto the library palette `palette`.
 short ImageColorConvert24to8(short image, int palette);

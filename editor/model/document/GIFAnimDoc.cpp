@@ -1,5 +1,8 @@
 #include "GIFAnimDoc.h"
 
+#include <QDir>
+#include <QTemporaryDir>
+
 #include "AnimationAreaCrop.h"
 #include "Bitra5.h"
 #include "FrameChainBuild.h"
@@ -94,17 +97,6 @@ std::string ReplaceFileExtension(const std::string& path, const char* extension)
     if (extension && *extension)
         result += std::string(".") + (extension[0] == '.' ? extension + 1 : extension);
     return result;
-}
-
-void NormalizeFramesOrigin(FrameList& list) {
-    RECT bounds{};
-    GetFramesRect(list, static_cast<int>(list.size()), bounds);
-    if (bounds.left == 0 && bounds.top == 0)
-        return;
-    for (CObjFrame& f : list) {
-        f.left -= bounds.left;
-        f.top -= bounds.top;
-    }
 }
 
 CGIFAnimDoc::CGIFAnimDoc() = default;
@@ -487,5 +479,14 @@ int CGIFAnimDoc::GetFileSize() {
 }
 
 unsigned int CGIFAnimDoc::MeasureSavedFileSize(short image) {
-    return ::MeasureSavedFileSize(*this, image);
+    if (!image)
+        return 0;
+    // The folder and everything in it go when it goes out of scope.
+    const QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/kfmXXXXXX"));
+    if (!folder.isValid())
+        return 0;
+    const std::string path = folder.filePath(QStringLiteral("kfm.gif")).toStdString();
+    if (OnSaveDocument(path.c_str()) != 1)
+        return 0;
+    return static_cast<unsigned int>(GetFileSizeOnDisk(path));
 }

@@ -85,7 +85,8 @@ public:
     void CropFramesToOptimalRect(int fromSecondFrame);
     // The size in bytes of the document's file on disk, 0 when there is none.
     int GetFileSize();
-    // The size in bytes of the animation saved as a GIF; 0 when image is 0 or the save fails.
+    // The size in bytes of the animation saved as a GIF, measured through a temporary file that
+    // is always removed; 0 when image is 0 or the save fails.
     unsigned int MeasureSavedFileSize(short image);
 
     int m_bSendingMail = 0;
@@ -113,8 +114,6 @@ private:
 int ImportMetafileFrame(const char* path, FrameList& list);
 // The path with its extension replaced ("gif" gives ".gif"); an empty path stays empty.
 std::string ReplaceFileExtension(const std::string& path, const char* extension);
-// Moves every node of list so that their union rectangle starts at 0,0.
-void NormalizeFramesOrigin(FrameList& list);
 // The folder the outside export library Chooser5 is loaded from: the program's own unless a
 // folder (with a trailing "/") is set here; an empty folder returns to the program's.
 void SetExportLibraryFolder(const std::string& folder);

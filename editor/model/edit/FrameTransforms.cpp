@@ -14,19 +14,16 @@
 #include <cstdint>
 #include <iterator>
 
+using kfm::model::attachExplicit;
+using kfm::model::explicitTransparencyOf;
+using kfm::model::greyOfMask;
+using kfm::model::hasTransparentIndex;
+using kfm::model::kIndexFlag;
+using kfm::model::kRememberedIndexFlag;
+using kfm::model::kRememberedIndexMask;
+using kfm::model::transparentIndex;
+
 namespace {
-
-constexpr std::uint32_t kIndexFlag = 0x1000000;
-constexpr std::uint32_t kRememberedIndexMask = 0xFF0000;
-constexpr std::uint32_t kRememberedIndexFlag = 0x10000;
-
-bool hasTransparentIndex(const CObjFrame& f) {
-    return (f.transparency & kIndexFlag) != 0;
-}
-
-int transparentIndex(const CObjFrame& f) {
-    return static_cast<int>(f.transparency & 0xFF);
-}
 
 // The wait cursor for the length of a re-rendering.
 class WaitCursor {
@@ -45,10 +42,6 @@ void replaceBaseImage(CObjFrame& f, KpxHandle image, bool takeSize) {
         f.width = KPXWidth(image);
         f.height = KPXHeight(image);
     }
-}
-
-KpxHandle explicitTransparencyOf(KpxHandle image) {
-    return image ? KPXGetImageTransparentImageEx(image) : 0;
 }
 
 KpxHandle asTwentyFourBits(KpxHandle image) {
@@ -240,73 +233,6 @@ KpxHandle mirroredCopy(KpxHandle image, int flags) {
     if (!copy.get() || !KPXFlipImage(copy.get(), flags))
         return 0;
     return copy.release();
-}
-
-// ---- Transparency level
-
-int levelByte(int percent) {
-    return static_cast<int>(percent * 2.55 + 0.5);
-}
-
-// A new 8-bit grey image of the 1-bit mask: 255 where a bit is set, else 0.
-KpxHandle greyOfMask(KpxHandle mask) {
-    ScopedImage grey(CreateSolidImage(KPXWidth(mask), KPXHeight(mask), 0));
-    if (!grey.get() || !KPXImageFillByColor(grey.get(), mask, 255))
-        return 0;
-    return grey.release();
-}
-
-void attachExplicit(KpxHandle image, KpxHandle alpha) {
-    KPXSetImageTransparentEx(image, alpha);
-}
-
-void removeLevel(CObjFrame& f, KpxHandle image) {
-    const bool keepsDepth = KPXbpp(image) != 8 || f.hasText;
-    const KpxHandle mask = static_cast<KpxHandle>(f.SetMaskImage(0));
-    if (keepsDepth && !f.hasControl) {
-        // The frame's own transparency comes back; a level that had none to keep goes.
-        if (mask)
-            attachExplicit(image, mask);
-        else if (!f.softAlpha && !f.hasVector && !f.hasText)
-            attachExplicit(image, 0);
-        return;
-    }
-    const std::uint32_t remembered = f.transparency & kRememberedIndexMask;
-    if (remembered) {
-        if (mask)
-            KPXDeleteImage(mask);
-        attachExplicit(image, 0);
-        f.transparency = (f.transparency & 0xFF) + kIndexFlag;
-        SetImageTransparent(static_cast<short>(image), transparentIndex(f));
-        return;
-    }
-    // A graded palette frame gets its own transparency back rather than none.
-    attachExplicit(image, mask);
-}
-
-void applyFirstLevel(CObjFrame& f, KpxHandle image, int k) {
-    const KpxHandle own = explicitTransparencyOf(image);
-    if (hasTransparentIndex(f) && !f.hasText && !f.softAlpha) {
-        ScopedImage mask(KPXGetImageTransparentImage(image));
-        const KpxHandle grey = mask.get() ? greyOfMask(mask.get())
-                                          : CreateSolidImage(KPXWidth(image), KPXHeight(image), 0);
-        if (const std::uint16_t old = f.SetMaskImage(static_cast<std::uint16_t>(grey)))
-            KPXDeleteImage(old);
-        KPXSetImageTransparent(image, nullptr, 0);
-        f.transparency = (f.transparency & 0xFF) + kRememberedIndexFlag;
-        attachExplicit(image,
-                       static_cast<KpxHandle>(RaiseTransparency(static_cast<short>(grey), k)));
-        return;
-    }
-    if (!own) {
-        // Nothing of its own to keep: the level alone.
-        attachExplicit(image, CreateSolidImage(KPXWidth(image), KPXHeight(image), k));
-        return;
-    }
-    const KpxHandle copy = KPXCreateImageFrom(own, 0);
-    if (const std::uint16_t old = f.SetMaskImage(static_cast<std::uint16_t>(copy)))
-        KPXDeleteImage(old);
-    attachExplicit(image, static_cast<KpxHandle>(RaiseTransparency(static_cast<short>(copy), k)));
 }
 
 // ---- Conversion of object frames
@@ -501,28 +427,6 @@ KpxHandle eightBitCopy(KpxHandle image) {
 
 } // namespace
 
-short RaiseTransparency(short grey, int k) {
-    const auto source = static_cast<KpxHandle>(grey);
-    if (!source || KPXbpp(source) != 8)
-        return 0;
-    const int width = KPXWidth(source);
-    const int height = KPXHeight(source);
-    const KpxHandle raised = CreateSolidImage(width, height, 0);
-    if (!raised)
-        return 0;
-    const std::uint8_t* in = KPXGetBits(source);
-    std::uint8_t* out = KPXGetBits(raised);
-    const int inStride = KPXGetScanBytes(source);
-    const int outStride = KPXGetScanBytes(raised);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const int v = in[static_cast<std::size_t>(y) * inStride + x];
-            out[static_cast<std::size_t>(y) * outStride + x] =
-                static_cast<std::uint8_t>(v + ((255 - v) * k) / 255);
-        }
-    return static_cast<short>(raised);
-}
-
 int GetFrameObjectKind(const CObjFrame* frame) {
     if (!frame)
         return kFrameKindNone;
@@ -603,30 +507,6 @@ void FlipFrame(CObjFrame* frame, int flags) {
                 mirroredCopy(static_cast<KpxHandle>(f.GetImage()), flags & 3))
             replaceBaseImage(f, mirrored, false);
     });
-}
-
-void SetFrameTransparencyLevel(CObjFrame* frame, int percent) {
-    if (!frame || !frame->GetImage())
-        return;
-    CObjFrame& f = *frame;
-    percent = std::clamp(percent, 0, 100);
-    const int k = levelByte(percent);
-    // The steps work on a copy: the history's snapshots share the base image.
-    const KpxHandle image = KPXCreateImageFrom(static_cast<KpxHandle>(f.GetImage()), 0);
-    if (!image)
-        return;
-    if (k == 0) {
-        removeLevel(f, image);
-        f.alphaValue = 0;
-    } else if (f.alphaValue < 1 || !f.GetMaskImage()) {
-        applyFirstLevel(f, image, k);
-        f.alphaValue = percent;
-    } else {
-        attachExplicit(image, static_cast<KpxHandle>(
-                                  RaiseTransparency(static_cast<short>(f.GetMaskImage()), k)));
-        f.alphaValue = percent;
-    }
-    replaceBaseImage(f, image, false);
 }
 
 void SetFramesTransparencyLevel(const int* indexes, int percent) {

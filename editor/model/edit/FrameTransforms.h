@@ -10,6 +10,7 @@
 
 #include "AnimationData.h"
 #include "Bitra5.h"
+#include "FrameTransparency.h"
 
 #include <span>
 
@@ -34,16 +35,9 @@ short RotateFrameImage(CObjFrame* frame, short image, int angle, int interpolati
 // Bit 1 mirrors left to right, bit 2 top to bottom (both together: both axes). The size stays.
 void FlipFrame(CObjFrame* frame, int flags);
 
-// Applies a transparency level of percent (0..100) to the whole frame, or removes it with 0.
-// While a level is applied the frame's mask image keeps the frame's own transparency (8 bits,
-// 255 transparent) and the picture's explicit transparency is that raised by the level; a
-// transparent palette index is then remembered in bits 16..23 of the transparency word.
-void SetFrameTransparencyLevel(CObjFrame* frame, int percent);
 // The same for the frames of the animation at the listed indexes; the list ends at -1 or at the
 // number of frames, other indexes outside the list are skipped.
 void SetFramesTransparencyLevel(const int* indexes, int percent);
-// A new 8-bit grey image: every value v becomes v + (255 - v) * k / 255. 0 for a missing image.
-short RaiseTransparency(short grey, int k);
 
 // 1 text, 2 vector, 3 system control, 4 24-bit base image, 5 8-bit base image with soft alpha,
 // 6 any other frame of width at least 1, else 0.

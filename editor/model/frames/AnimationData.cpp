@@ -1,11 +1,9 @@
 #include "AnimationData.h"
 
-#include "EdgeLocks.h"
 #include "Kfm5ResourceIds.h"
 
 #include "Bitra5.h"
 #include "DisplayHelpers.h"
-#include "FrameAlignment.h"
 #include "ImageUtilities.h"
 #include "ShellServices.h"
 
@@ -39,7 +37,7 @@ template <typename F> void forEachRealFrame(F&& visit) {
 }
 
 RECT frameRect(const CObjFrame& f) {
-    return kfm::model::frameRect(f.left, f.top, f.width, f.height);
+    return RECT{f.left, f.top, f.left + f.width, f.top + f.height};
 }
 
 void unite(RECT& into, const RECT& r, bool& first) {
@@ -512,40 +510,5 @@ void ReverseSelFrames() {
     for (size_t k = 0; k < positions.size(); ++k) {
         frames().insert(std::next(positions[k]), reversed[k]);
         frames().erase(positions[k]);
-    }
-}
-
-int AlignFrames(int mode) {
-    CObjFrame* reference = GetCurrentFrame();
-    RECT bounds{};
-    switch (mode) {
-    case 1:
-        return reference ? AlignLeft(reference) : 0;
-    case 2:
-        return reference ? AlignTop(reference) : 0;
-    case 3:
-        return reference ? AlignRight(reference) : 0;
-    case 4:
-        return reference ? AlignBottom(reference) : 0;
-    default:
-        break;
-    }
-    GetSelFramesBounds(bounds);
-    // Normalised: left <= right, top <= bottom.
-    if (bounds.left > bounds.right)
-        std::swap(bounds.left, bounds.right);
-    if (bounds.top > bounds.bottom)
-        std::swap(bounds.top, bounds.bottom);
-    switch (mode) {
-    case 5:
-        return CenterHoriz(bounds);
-    case 6:
-        return CenterVert(bounds);
-    case 7:
-        return SpaceAcross(bounds, GetSelFramesCount());
-    case 8:
-        return SpaceDown(bounds, GetSelFramesCount());
-    default:
-        return 0;
     }
 }

@@ -124,7 +124,3 @@ int DeleteEmptyFrames();
 void AddSelFramesDelay(int d);
 void ScaleSelFramesDelay(int percent);
 void ReverseSelFrames();
-
-// The alignment commands' dispatcher: 1..4 edges to the current frame, 5 and 6 centring,
-// 7 and 8 spacing of the selection.
-int AlignFrames(int mode);

@@ -3,6 +3,7 @@
 #include "AnimationData.h"
 
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -167,4 +168,50 @@ int SpaceAcross(RECT bounds, int count) {
 
 int SpaceDown(RECT bounds, int count) {
     return space(bounds.top, bounds.bottom, count, Axis{&CObjFrame::top, &CObjFrame::height});
+}
+
+void NormalizeFramesOrigin(FrameList& list) {
+    RECT bounds{};
+    GetFramesRect(list, static_cast<int>(list.size()), bounds);
+    if (bounds.left == 0 && bounds.top == 0)
+        return;
+    for (CObjFrame& f : list) {
+        f.left -= bounds.left;
+        f.top -= bounds.top;
+    }
+}
+
+int AlignFrames(int mode) {
+    CObjFrame* reference = GetCurrentFrame();
+    RECT bounds{};
+    switch (mode) {
+    case 1:
+        return reference ? AlignLeft(reference) : 0;
+    case 2:
+        return reference ? AlignTop(reference) : 0;
+    case 3:
+        return reference ? AlignRight(reference) : 0;
+    case 4:
+        return reference ? AlignBottom(reference) : 0;
+    default:
+        break;
+    }
+    GetSelFramesBounds(bounds);
+    // Normalised: left <= right, top <= bottom.
+    if (bounds.left > bounds.right)
+        std::swap(bounds.left, bounds.right);
+    if (bounds.top > bounds.bottom)
+        std::swap(bounds.top, bounds.bottom);
+    switch (mode) {
+    case 5:
+        return CenterHoriz(bounds);
+    case 6:
+        return CenterVert(bounds);
+    case 7:
+        return SpaceAcross(bounds, GetSelFramesCount());
+    case 8:
+        return SpaceDown(bounds, GetSelFramesCount());
+    default:
+        return 0;
+    }
 }

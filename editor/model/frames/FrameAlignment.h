@@ -2,7 +2,7 @@
 // Moving frames of the program-wide animation on the logical screen: edges to a reference frame,
 // centring and equal spacing of the selection. Each returns whether something moved.
 
-#include "FrameObject.h"
+#include "AnimationData.h"
 
 int AlignLeft(CObjFrame* reference);
 int AlignTop(CObjFrame* reference);
@@ -14,3 +14,8 @@ int CenterHoriz(RECT selection);
 int CenterVert(RECT selection);
 int SpaceAcross(RECT bounds, int count);
 int SpaceDown(RECT bounds, int count);
+// Moves every node of list so that their union rectangle starts at 0,0.
+void NormalizeFramesOrigin(FrameList& list);
+// The alignment commands' dispatcher: 1..4 edges to the current frame, 5 and 6 centring,
+// 7 and 8 spacing of the selection.
+int AlignFrames(int mode);

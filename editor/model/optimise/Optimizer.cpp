@@ -1,7 +1,5 @@
 #include "Optimizer.h"
 
-#include <QTemporaryDir>
-
 #include <algorithm>
 #include <array>
 #include <filesystem>
@@ -14,7 +12,6 @@
 #include "Bitra5.h"
 #include "FrameChainBuild.h"
 #include "FrameTransforms.h"
-#include "GIFAnimDoc.h"
 #include "ImageUtilities.h"
 #include "Kfm5ResourceIds.h"
 #include "ProgramState.h"
@@ -653,17 +650,4 @@ int GetFileSizeOnDisk(const std::string& path) {
         return 0;
     const auto size = std::filesystem::file_size(path, ec);
     return ec ? 0 : static_cast<int>(static_cast<std::uint32_t>(size));
-}
-
-unsigned int MeasureSavedFileSize(CGIFAnimDoc& document, short image) {
-    if (!image)
-        return 0;
-    // The folder and everything in it go when it goes out of scope.
-    const QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/kfmXXXXXX"));
-    if (!folder.isValid())
-        return 0;
-    const std::string path = folder.filePath(QStringLiteral("kfm.gif")).toStdString();
-    if (document.OnSaveDocument(path.c_str()) != 1)
-        return 0;
-    return static_cast<unsigned int>(GetFileSizeOnDisk(path));
 }

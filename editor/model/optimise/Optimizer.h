@@ -14,8 +14,6 @@
 #include "AnimationData.h"
 #include "PaletteRender.h"
 
-class CGIFAnimDoc;
-
 // Results of OptimizeAnimation and RemoveRedundantPixels.
 constexpr int kOptimizeCancelled = 2;
 
@@ -33,6 +31,3 @@ void CropFramesToOptimalRect(int fromSecondFrame);
 
 // The size in bytes of the file at path, 0 when there is none.
 int GetFileSizeOnDisk(const std::string& path);
-// The size in bytes the animation has when the document saves it as a GIF, measured through a
-// temporary file that is always removed; 0 when image is 0 or the save fails.
-unsigned int MeasureSavedFileSize(CGIFAnimDoc& document, short image);

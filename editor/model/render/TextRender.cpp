@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
+#include "FrameTransparency.h"
 #include "Geometry.h"
 #include "ImageUtilities.h"
-#include "PaletteRender.h"
 
 using kfm::text::Font;
 
