@@ -422,3 +422,9 @@ void FreeFrameParts(FrameInfo& info, int mask) {
         info.npImageObject = nullptr;
     }
 }
+
+void HandTextObjectToFrame(CObjFrame& frame, const TextObjectRecord& record) {
+    frame.DeleteTextObject();
+    frame.SetTextObject(record);
+    frame.hasText = 1;
+}

@@ -121,3 +121,6 @@ private:
 // bits (0 = all): 1 name, 2 comment, 4 text, 8 control, 16 vector, 32 np-image. Freed pointers
 // become null, so a second call frees nothing.
 void FreeFrameParts(FrameInfo& info, int mask);
+
+// The text dialog's road into a frame: the old text object is cleared, the record copied in.
+void HandTextObjectToFrame(CObjFrame& frame, const TextObjectRecord& record);

@@ -15,7 +15,9 @@
 
 #include "AnimationData.h"
 #include "DialogServices.h"
-#include "ImportReaders.h"
+
+// Progress and cancel callback of the clip importers: non-zero stops.
+using ImportProgress = int (*)(int unused, int position, HWND window);
 
 // 1 and the clip's information (AVIFILEINFOA) when the file opens as an AVI clip, else 0.
 int GetAviFileInfo(const char* path, AviFileInformation& info);

@@ -10,10 +10,8 @@
 
 #include "AnimationData.h"
 #include "Bitra5.h"
+#include "ClipImport.h"
 #include "DialogServices.h"
-
-// Progress and cancel callback of the clip importers: non-zero stops.
-using ImportProgress = int (*)(int unused, int position, HWND window);
 
 class ImportReaders {
 public:

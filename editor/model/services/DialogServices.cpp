@@ -1,7 +1,5 @@
 #include "DialogServices.h"
 
-#include "FrameObject.h"
-
 #include <algorithm>
 #include <utility>
 
@@ -88,10 +86,4 @@ CompressionChoice::CompressionChoice(HWND parentWindow, int format, int bits, in
 
 int CompressionChoice::DoModal() {
     return dialogs().runCompressionChoice(*this);
-}
-
-void HandTextObjectToFrame(CObjFrame& frame, const TextObjectRecord& record) {
-    frame.DeleteTextObject();
-    frame.SetTextObject(record);
-    frame.hasText = 1;
 }

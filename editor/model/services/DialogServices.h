@@ -138,6 +138,3 @@ public:
 DialogServices& dialogs();
 // Installs an implementation (not owned); null returns to the stand-in.
 void setDialogServices(DialogServices* services);
-
-// The text dialog's road into a frame: the old text object is cleared, the record copied in.
-void HandTextObjectToFrame(CObjFrame& frame, const TextObjectRecord& record);
