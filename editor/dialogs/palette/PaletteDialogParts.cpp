@@ -4,7 +4,6 @@
 #include "ControlDrawing.h"
 #include "Kfm5ResourceIds.h"
 #include "PaletteGridLayout.h"
-#include "PaletteGridWnd.h"
 #include "ResourceAccess.h"
 #include "SmallControls.h"
 #include "framework/ResourceDialog.h"
@@ -25,19 +24,6 @@ std::optional<COLORREF> ChooseColourWithDialog(COLORREF start, QWidget* parent) 
     if (!chosen.isValid())
         return std::nullopt;
     return kfm::ui::ToColorRef(chosen);
-}
-
-std::optional<COLORREF> ChangeEntryColour(const ColourChooser& chooser, CPaletteGridWnd& grid,
-                                          int index, COLORREF start, QWidget* parent) {
-    if (!IsTableEntry(grid.Image(), index))
-        return std::nullopt;
-    const std::optional<COLORREF> colour = chooser(start, parent);
-    if (!colour)
-        return std::nullopt;
-    grid.SetEntryColor(index, *colour);
-    KPXFillDIBColorTable(grid.Image());
-    grid.InvalidateSelection();
-    return colour;
 }
 
 namespace {

@@ -27,14 +27,6 @@ using ColourChooser = std::function<std::optional<COLORREF>(COLORREF start, QWid
 // The system colour dialog.
 std::optional<COLORREF> ChooseColourWithDialog(COLORREF start, QWidget* parent);
 
-class CPaletteGridWnd;
-
-// Asks for a new colour of the grid's chosen entry, starting at start, and puts it into the
-// grid's image; the colour, or nothing when the index is no entry of the table or the user
-// cancels.
-std::optional<COLORREF> ChangeEntryColour(const ColourChooser& chooser, CPaletteGridWnd& grid,
-                                          int index, COLORREF start, QWidget* parent);
-
 // Index, red, green and blue of one entry, registered in the kit under their control ids.
 class EntryFields {
 public:

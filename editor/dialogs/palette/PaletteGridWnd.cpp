@@ -233,4 +233,17 @@ void CPaletteGridWnd::keyPressEvent(QKeyEvent* event) {
     emit selected(index);
 }
 
+std::optional<COLORREF> ChangeEntryColour(const ColourChooser& chooser, CPaletteGridWnd& grid,
+                                          int index, COLORREF start, QWidget* parent) {
+    if (!IsTableEntry(grid.Image(), index))
+        return std::nullopt;
+    const std::optional<COLORREF> colour = chooser(start, parent);
+    if (!colour)
+        return std::nullopt;
+    grid.SetEntryColor(index, *colour);
+    KPXFillDIBColorTable(grid.Image());
+    grid.InvalidateSelection();
+    return colour;
+}
+
 } // namespace kfm::dialogs

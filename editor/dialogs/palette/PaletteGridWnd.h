@@ -9,8 +9,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "Bitra5.h"
+#include "PaletteDialogParts.h"
 #include "PaletteGridLayout.h"
 
 namespace kfm::dialogs {
@@ -76,5 +78,11 @@ private:
     int tipIndex_ = -1;
     COLORREF tipColour_ = 0xFFFFFFFF;
 };
+
+// Asks for a new colour of the grid's chosen entry, starting at start, and puts it into the
+// grid's image; the colour, or nothing when the index is no entry of the table or the user
+// cancels.
+std::optional<COLORREF> ChangeEntryColour(const ColourChooser& chooser, CPaletteGridWnd& grid,
+                                          int index, COLORREF start, QWidget* parent);
 
 } // namespace kfm::dialogs
