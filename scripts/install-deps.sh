@@ -14,7 +14,7 @@ packages=(
   libopencv-imgproc-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
   libuemf-dev libwmf-bin
-  netpbm python3-pil
+  netpbm python3 python3-pil
   libnoise-dev
 )
 
