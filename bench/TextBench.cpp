@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "ObjectRecords.h"
 #include "TextRender.h"
 
 namespace {

@@ -1,5 +1,7 @@
 #include "Dithering.h"
 
+#include "PackedRows.h"
+
 #include <algorithm>
 #include <cstdlib>
 

@@ -2,7 +2,7 @@
 // Dithered row mapping onto a working palette: the ordered 8 x 8 dither and the
 // Floyd-Steinberg and Burkes error diffusions.
 
-#include "PixelConversion.h"
+#include "PixelSurface.h"
 
 namespace kpx {
 

@@ -3,7 +3,7 @@
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "PixelAccess.h"
-#include "Transparency.h"
+#include "TransparentEntries.h"
 
 #include <new>
 #include <utility>

@@ -3,7 +3,6 @@
 #include "ImageCreation.h"
 #include "ImageTable.h"
 #include "LibraryPalettes.h"
-#include "LibraryStartup.h"
 #include "MemoryDC.h"
 
 #include "gdi/DeviceContext.h"

@@ -1,6 +1,7 @@
 #include "ImageRotation.h"
 
 #include "ImageCreation.h"
+#include "ImageLinks.h"
 #include "ImageTable.h"
 #include "NearestColor.h"
 #include "PixelAccess.h"

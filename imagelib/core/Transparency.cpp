@@ -2,6 +2,7 @@
 
 #include "FloodFill.h"
 #include "ImageCreation.h"
+#include "ImageLinks.h"
 #include "ImageRotation.h"
 #include "ImageTable.h"
 #include "PixelAccess.h"
@@ -69,54 +70,13 @@ void orMaskInto(KpxImageRecord& target, const KpxImageRecord& source) {
     }
 }
 
-void deleteLinked(std::int32_t& link) {
-    if (link)
-        KPXDeleteImage(static_cast<KpxHandle>(link));
-    link = 0;
-}
-
 bool sameEntries(const KpxImageRecord& record, const KpxTransparentEntry* entries, int count) {
     return record.transparencyCount == count &&
            std::memcmp(record.transparency.data(), entries,
                        sizeof(KpxTransparentEntry) * static_cast<std::size_t>(count)) == 0;
 }
 
-enum class Attachment { Mask, Explicit };
-
-int attachImage(KpxHandle image, KpxHandle attached, Attachment which) {
-    if (!image || image == attached)
-        return 0;
-    kpx::ImageLock record(image, kKpxWrite);
-    if (!record)
-        return 0;
-    std::int32_t& link =
-        which == Attachment::Mask ? record->maskImage : record->explicitTransparency;
-    if (attached && link == attached)
-        return 1;
-    deleteLinked(link);
-    if (!attached)
-        return 1;
-    int depth = 0;
-    {
-        kpx::ImageLock other(attached, kKpxRead);
-        depth = other ? other->bitCount() : 0;
-    }
-    if (depth != 1 && depth != 8)
-        return 0;
-    link = attached;
-    return 1;
-}
-
 } // namespace
-
-bool kpx::withinTolerance(const KpxTransparentEntry& entry, const RGBQUAD& colour) {
-    const auto near = [&entry](std::int32_t wanted, BYTE value) {
-        const std::int64_t difference = std::int64_t{wanted} - value;
-        return (difference < 0 ? -difference : difference) <= entry.tolerance;
-    };
-    return near(entry.red, colour.rgbRed) && near(entry.green, colour.rgbGreen) &&
-           near(entry.blue, colour.rgbBlue);
-}
 
 bool kpx::hasTransparency(const KpxImageRecord& record) {
     return record.transparencyCount > 0 || record.maskImage || record.explicitTransparency;
@@ -154,14 +114,14 @@ int KPXSetImageTransparent(KpxHandle image, const KpxTransparentEntry* entries, 
         return 0;
     count = std::min(count, kKpxMaxTransparentEntries);
     if (count == 0 || !entries) {
-        deleteLinked(record->maskImage);
+        kpx::deleteLinkedImage(record->maskImage);
         record->transparency.fill(KpxTransparentEntry{});
         record->transparencyCount = 0;
         return 1;
     }
     if (count < 0)
         return 0;
-    deleteLinked(record->maskImage);
+    kpx::deleteLinkedImage(record->maskImage);
     if (!sameEntries(*record.get(), entries, count)) {
         record->transparency.fill(KpxTransparentEntry{});
         std::copy_n(entries, count, record->transparency.begin());
@@ -259,30 +219,6 @@ KpxHandle KPXGetImageTransparentImage(KpxHandle image) {
     };
     return KPXCreateMaskCombine(rotated(mask), rotated(explicitImage),
                                 KPXGetImageRotateImageMask(image, angle));
-}
-
-int KPXSetImageTransparentMask(KpxHandle image, KpxHandle mask) {
-    return attachImage(image, mask, Attachment::Mask);
-}
-
-int KPXSetImageTransparentEx(KpxHandle image, KpxHandle ex) {
-    return attachImage(image, ex, Attachment::Explicit);
-}
-
-KpxHandle KPXGetImageTransparentImageEx(KpxHandle image) {
-    kpx::ImageLock record(image, kKpxRead);
-    return record ? static_cast<KpxHandle>(record->explicitTransparency) : 0;
-}
-
-int KPXClearTemporaryImages(KpxHandle image) {
-    if (!image)
-        return 0;
-    kpx::ImageLock record(image, kKpxWrite);
-    if (!record)
-        return 0;
-    deleteLinked(record->derivedImage);
-    deleteLinked(record->maskImage);
-    return 1;
 }
 
 KpxHandle KPXCreateMaskCombine(KpxHandle a, KpxHandle b, KpxHandle c) {

@@ -5,11 +5,7 @@
 
 #include "Bitra5.h"
 #include "ImageRecord.h"
-
-// Entry modes of KpxTransparentEntry.
-constexpr std::int32_t kKpxTransparentColor = 0;  // red, green, blue within tolerance
-constexpr std::int32_t kKpxTransparentIndex = 1;  // palette index in the blue field
-constexpr std::int32_t kKpxTransparentRegion = 2; // flood-filled region around the seed
+#include "TransparentEntries.h"
 
 namespace kpx {
 // True when the record would draw through a mask: a non-empty list, a cached mask or an
@@ -18,7 +14,4 @@ bool hasTransparency(const KpxImageRecord& record);
 // Makes sure the image caches the mask of its list (when it has a list). Call without holding a
 // lock on the image.
 void cacheMaskFromList(KpxHandle image);
-// Whether a colour lies within a colour entry's tolerance on every channel. The entry's fields
-// may hold any 32-bit value (they come from files and callers): differences are taken in 64 bits.
-bool withinTolerance(const KpxTransparentEntry& entry, const RGBQUAD& colour);
 } // namespace kpx

@@ -232,6 +232,20 @@ KpxResult writeToStream(KpxByteStream& stream, std::span<const std::uint8_t> byt
     return kKpxWriteError;
 }
 
+void setPictureSize(KpxCodecContext& context, std::int32_t width, std::int32_t height, int depth) {
+    context.width = static_cast<std::int16_t>(std::min(width, 0x7FFF));
+    context.height = static_cast<std::int16_t>(std::min(height, 0x7FFF));
+    context.bitsPerPixel = static_cast<std::int16_t>(depth);
+    context.backgroundIndex = 0;
+}
+
+std::int32_t planarDataSize(std::int32_t width, std::int32_t height, int depth) {
+    return static_cast<std::int32_t>(std::min<std::uint64_t>(
+        static_cast<std::uint64_t>(depth) * ((static_cast<std::uint64_t>(width) + 7) / 8) *
+            static_cast<std::uint64_t>(height),
+        INT32_MAX));
+}
+
 void setDescriptionText(KpxCodecContext& context, unsigned resourceId) {
     setDescription(context, KpxGetDescriptionText(
                                 static_cast<int>(resourceId - bitra5res::IDS_DESCRIPTION_FIRST)));

@@ -3,6 +3,7 @@
 // an offset, a byte stream read on demand from its position, and an encoded file or stream
 // written in one piece. Also the description texts the codecs put into their context.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -57,6 +58,45 @@ struct FileBytes {
 // file cannot be opened or read, or the offset is negative.
 std::optional<FileBytes> readFileFrom(const char* path, std::int32_t offset,
                                       std::size_t limit = SIZE_MAX);
+
+// The length of the file from the offset on: what a codec that read only its headers may still
+// find there (0 when the offset lies past the end).
+inline std::uint64_t bytesFromOffset(const FileBytes& file, std::int32_t offset) {
+    return static_cast<std::uint64_t>(
+        std::max<std::int64_t>(std::int64_t{file.fileSize} - offset, 0));
+}
+
+// The whole file from the offset handed to one step of a codec that decodes in memory (its info
+// or its load): kKpxBadData without a context, kKpxCannotOpen when the file cannot be read.
+template <typename Step>
+KpxResult withFileFrom(KpxCodecContext* context, const char* path, std::int32_t offset, Step step) {
+    if (!context)
+        return kKpxBadData;
+    const auto file = readFileFrom(path, offset);
+    if (!file)
+        return kKpxCannotOpen;
+    return step(*context, *file);
+}
+
+// The info and load steps of a codec over a whole file in memory, and its entry points made of
+// them: the file from the offset handed to the step, as withFileFrom does.
+using WholeFileInfo = KpxResult (*)(KpxCodecContext&, std::span<const std::uint8_t>,
+                                    std::int32_t fileSize);
+using WholeFileLoad = KpxResult (*)(KpxCodecContext&, std::span<const std::uint8_t>,
+                                    KpxProgressProc);
+inline KpxResult infoOfWholeFile(KpxCodecContext* context, const char* path, std::int32_t offset,
+                                 WholeFileInfo info) {
+    return withFileFrom(context, path, offset, [info](KpxCodecContext& c, const FileBytes& file) {
+        return info(c, file.bytes, file.fileSize);
+    });
+}
+inline KpxResult loadOfWholeFile(KpxCodecContext* context, const char* path, std::int32_t offset,
+                                 KpxProgressProc progress, WholeFileLoad load) {
+    return withFileFrom(context, path, offset,
+                        [load, progress](KpxCodecContext& c, const FileBytes& file) {
+                            return load(c, file.bytes, progress);
+                        });
+}
 
 // The last `count` bytes of a file (fewer when the file is shorter).
 ByteBuffer readFileTail(const char* path, std::size_t count);
@@ -125,8 +165,26 @@ template <typename Encode> KpxResult encodeToFile(const char* path, Encode encod
     return file.finish();
 }
 
+// Encodes into memory and writes the bytes to a new file at path: the encoder's result when it
+// fails (no file is made), else as writeNewFile.
+template <typename Encode> KpxResult encodeThenWrite(const char* path, Encode encode) {
+    std::vector<std::uint8_t> bytes;
+    const CodecStatus status = encode(bytes);
+    if (status != CodecStatus::Ok)
+        return toResult(status);
+    return writeNewFile(path, bytes);
+}
+
 // Writes the bytes at the stream's position; after a short write the stream goes back there (6).
 KpxResult writeToStream(KpxByteStream& stream, std::span<const std::uint8_t> bytes);
+
+// Puts a picture's size and depth into the context, each side cut to 32767, with background
+// index 0.
+void setPictureSize(KpxCodecContext& context, std::int32_t width, std::int32_t height, int depth);
+
+// The bytes of a picture stored as `depth` planes of one bit a pixel, each row in whole bytes;
+// at most INT32_MAX.
+std::int32_t planarDataSize(std::int32_t width, std::int32_t height, int depth);
 
 // Sets the context's description to one of the library's description texts (a resource id).
 void setDescriptionText(KpxCodecContext& context, unsigned resourceId);

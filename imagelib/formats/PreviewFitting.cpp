@@ -4,6 +4,7 @@
 #include "ImageTable.h"
 
 #include "gdi/DeviceContext.h"
+#include "gdi/DibSection.h"
 
 #include <cmath>
 #include <cstdint>

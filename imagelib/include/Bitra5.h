@@ -7,11 +7,15 @@
 #include <vector>
 
 #include "Bitra5Api.h"
+#include "Bitra5Win32.h"
 #include "FormatId.h"
-#include "ObjectRecordCompare.h"
-#include "ObjectRecords.h"
-#include "PackedRows.h"
-#include "types/Win32Types.h"
+
+// The object records a frame may carry (ObjectRecords.h, inside the library and the editor):
+// they cross the interface by pointer only.
+struct TextObjectRecord;
+struct ControlObjectRecord;
+struct VectorObjectRecord;
+struct NPImageObjectRecord;
 
 // -------------------- Records and callbacks that cross the interface
 

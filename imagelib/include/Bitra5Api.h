@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "types/Win32Types.h"
+#include "Bitra5Win32.h"
 
 #define BITRA5_API extern "C" __attribute__((visibility("default")))
 

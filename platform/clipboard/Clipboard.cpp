@@ -1,5 +1,6 @@
 #include "Clipboard.h"
 
+#include "ClipboardBlocks.h"
 #include "ClipboardFormats.h"
 
 #include <QClipboard>
@@ -34,8 +35,6 @@ struct ClipboardState {
     std::map<UINT, HANDLE> fetched;
     // The data last given to the desktop; QClipboard deletes it when it is replaced.
     QPointer<QMimeData> published;
-    std::map<std::string, UINT> registered;
-    UINT nextFormat = 0xC000; // the first registered format
 };
 
 ClipboardState& state() {
@@ -196,50 +195,3 @@ HANDLE SetClipboardData(UINT format, HANDLE data) {
     publish(s, *clipboard, format, replaced);
     return data;
 }
-
-UINT RegisterClipboardFormatA(const char* name) {
-    if (!name || !*name)
-        return 0;
-    ClipboardState& s = state();
-    std::lock_guard lock(s.mutex);
-    auto [it, inserted] = s.registered.try_emplace(name, s.nextFormat);
-    if (inserted)
-        ++s.nextFormat;
-    return it->second;
-}
-
-namespace {
-
-std::string registeredName(UINT format) {
-    ClipboardState& s = state();
-    std::lock_guard lock(s.mutex);
-    for (const auto& [name, id] : s.registered)
-        if (id == format)
-            return name;
-    return {};
-}
-
-} // namespace
-
-int GetClipboardFormatNameA(UINT format, char* buffer, int size) {
-    if (!buffer || size <= 0)
-        return 0;
-    const std::string name = registeredName(format);
-    const auto n = std::min<std::size_t>(name.size(), static_cast<std::size_t>(size - 1));
-    std::memcpy(buffer, name.data(), n);
-    buffer[n] = '\0';
-    return static_cast<int>(n);
-}
-
-namespace kfm::clipboard {
-
-std::string mimeTypeOf(UINT format) {
-    std::string name = registeredName(format);
-    if (name.empty())
-        return {};
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return "application/x-" + name;
-}
-
-} // namespace kfm::clipboard

@@ -14,6 +14,7 @@
 //   EmptyClipboard or CloseClipboard. The caller never frees either.
 // - SetClipboardData without EmptyClipboard adds to what the clipboard holds, as on Windows.
 
+#include "ClipboardBlocks.h"
 #include "types/Export.h"
 #include "types/Win32Types.h"
 
@@ -25,20 +26,3 @@ extern "C" KFM_PLATFORM_API BOOL IsClipboardFormatAvailable(UINT format);
 extern "C" KFM_PLATFORM_API HANDLE GetClipboardData(UINT format);
 // The clipboard takes ownership of data; null on failure (clipboard not open).
 extern "C" KFM_PLATFORM_API HANDLE SetClipboardData(UINT format, HANDLE data);
-extern "C" KFM_PLATFORM_API UINT RegisterClipboardFormatA(const char* name);
-// The name a format was registered with; its length, 0 for a format that was not registered.
-extern "C" KFM_PLATFORM_API int GetClipboardFormatNameA(UINT format, char* buffer, int size);
-
-#include <optional>
-#include <string>
-
-namespace kfm::clipboard {
-// The MIME type a registered format travels as between programs: "application/x-" and its name
-// in lower case; empty for formats that were not registered.
-KFM_PLATFORM_API std::string mimeTypeOf(UINT format);
-// The metafile picture a CF_METAFILEPICT block holds; nothing for a block too small for one.
-KFM_PLATFORM_API std::optional<METAFILEPICT> metafilePictureInBlock(HGLOBAL block);
-// A new movable CF_METAFILEPICT block holding the picture (its metafile goes with the block);
-// null when there is no memory for it.
-KFM_PLATFORM_API HGLOBAL blockOfMetafilePicture(const METAFILEPICT& picture);
-} // namespace kfm::clipboard

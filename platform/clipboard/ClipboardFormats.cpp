@@ -1,6 +1,6 @@
 #include "ClipboardFormats.h"
 
-#include "Clipboard.h"
+#include "ClipboardBlocks.h"
 #include "DropFiles.h"
 #include "PackedDib.h"
 #include "gdi/DibSection.h"
@@ -45,21 +45,6 @@ QByteArray bytesOfGlobal(HANDLE data) {
     QByteArray copy(bytes, static_cast<qsizetype>(GlobalSize(block)));
     GlobalUnlock(block);
     return copy;
-}
-
-HGLOBAL globalOfBytes(const QByteArray& bytes) {
-    if (bytes.isEmpty())
-        return nullptr;
-    const HGLOBAL block = GlobalAlloc(GHND, static_cast<std::size_t>(bytes.size()));
-    void* memory = block ? GlobalLock(block) : nullptr;
-    if (!memory) {
-        if (block)
-            GlobalFree(block);
-        return nullptr;
-    }
-    std::memcpy(memory, bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    GlobalUnlock(block);
-    return block;
 }
 
 std::span<const std::uint8_t> spanOf(const QByteArray& bytes) {
@@ -275,22 +260,6 @@ HANDLE handleFromMimeData(const QMimeData& data, UINT format) {
     }
     const QString type = registeredMimeType(format);
     return type.isEmpty() || !data.hasFormat(type) ? nullptr : globalOfBytes(data.data(type));
-}
-
-std::optional<METAFILEPICT> metafilePictureInBlock(HGLOBAL block) {
-    METAFILEPICT picture{};
-    if (GlobalSize(block) < sizeof picture)
-        return std::nullopt;
-    const void* memory = GlobalLock(block);
-    if (!memory)
-        return std::nullopt;
-    std::memcpy(&picture, memory, sizeof picture);
-    GlobalUnlock(block);
-    return picture;
-}
-
-HGLOBAL blockOfMetafilePicture(const METAFILEPICT& picture) {
-    return globalOfBytes(QByteArray(reinterpret_cast<const char*>(&picture), sizeof picture));
 }
 
 void freeHandle(UINT format, HANDLE data) {

@@ -1,6 +1,7 @@
 #include "WinMetafile.h"
 
 #include "EnhMetafile.h"
+#include "PlaceableHeader.h"
 #include "WmfToEmf.h"
 
 #include <cmath>
@@ -12,7 +13,6 @@ namespace kfm::metafile {
 
 namespace {
 
-constexpr std::size_t kPlaceableSize = 22;
 constexpr std::size_t kHeaderSize = 18;
 constexpr int kHimetricPerInch = 2540;
 constexpr int kLargestBoxSide = 32767;
@@ -75,7 +75,7 @@ std::optional<METAFILEPICT> pictureOfWmfFile(std::span<const std::uint8_t> file)
     if (convertWmfToEmf(file).emf.empty())
         return std::nullopt;
     const auto box = readPlaceableBox(file);
-    const auto records = box ? file.subspan(kPlaceableSize) : file;
+    const auto records = box ? file.subspan(kPlaceableHeaderSize) : file;
     METAFILEPICT picture{MM_ANISOTROPIC, 0, 0, nullptr};
     picture.hMF = SetMetaFileBitsEx(static_cast<UINT>(records.size()), records.data());
     if (!picture.hMF)

@@ -8,8 +8,6 @@ namespace kfm::metafile {
 
 namespace {
 
-constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7u;
-constexpr std::size_t kPlaceableSize = 22;
 constexpr std::size_t kWmfHeaderSize = 18;
 // Larger inputs are refused before any output is built.
 constexpr std::size_t kMaxWmfBytes = std::size_t{64} << 20;
@@ -480,46 +478,13 @@ std::optional<std::pair<int, int>> firstWindowExtent(const Reader& in, std::uint
 
 } // namespace
 
-std::optional<WmfPlaceableBox> readPlaceableBox(std::span<const std::uint8_t> wmf) {
-    const Reader in(wmf);
-    if (!in.has(0, kPlaceableSize) || in.u32(0) != kPlaceableKey)
-        return std::nullopt;
-    WmfPlaceableBox box;
-    box.left = in.i16(6);
-    box.top = in.i16(8);
-    box.right = in.i16(10);
-    box.bottom = in.i16(12);
-    box.unitsPerInch = in.u16(14);
-    return box;
-}
-
-std::vector<std::uint8_t> placeableHeaderOf(const WmfPlaceableBox& box) {
-    std::vector<std::uint8_t> header(kPlaceableSize, 0);
-    const auto put16 = [&](std::size_t at, int v) {
-        header[at] = static_cast<std::uint8_t>(v);
-        header[at + 1] = static_cast<std::uint8_t>(v >> 8);
-    };
-    put16(0, static_cast<int>(kPlaceableKey & 0xFFFF));
-    put16(2, static_cast<int>(kPlaceableKey >> 16));
-    put16(6, box.left);
-    put16(8, box.top);
-    put16(10, box.right);
-    put16(12, box.bottom);
-    put16(14, box.unitsPerInch);
-    int checksum = 0;
-    for (std::size_t at = 0; at < 20; at += 2)
-        checksum ^= header[at] | (header[at + 1] << 8);
-    put16(20, checksum);
-    return header;
-}
-
 WmfConversion convertWmfToEmf(std::span<const std::uint8_t> wmf, const WmfPicture* picture) {
     WmfConversion result;
     if (wmf.size() > kMaxWmfBytes)
         return result;
     const Reader in(wmf);
     const auto box = readPlaceableBox(wmf);
-    const std::uint64_t start = box ? kPlaceableSize : 0;
+    const std::uint64_t start = box ? kPlaceableHeaderSize : 0;
     if (!in.has(start, kWmfHeaderSize))
         return result;
     const std::uint16_t type = in.u16(start);

@@ -10,6 +10,7 @@
 #include <span>
 #include <vector>
 
+#include "PlaceableHeader.h"
 #include "types/Export.h"
 
 namespace kfm::metafile {
@@ -22,23 +23,10 @@ struct WmfPicture {
     int heightHimetric = 0;
 };
 
-// The placeable header's box, in its own units per inch.
-struct WmfPlaceableBox {
-    int left = 0, top = 0, right = 0, bottom = 0;
-    int unitsPerInch = 0;
-    bool empty() const { return right <= left || bottom <= top; }
-};
-
 struct WmfConversion {
     std::vector<std::uint8_t> emf; // empty when the conversion failed
     std::size_t skipped = 0;       // WMF records left out
 };
-
-// The placeable header of the bytes, when they start with one.
-KFM_PLATFORM_API std::optional<WmfPlaceableBox> readPlaceableBox(std::span<const std::uint8_t> wmf);
-
-// The 22-byte placeable header of the box, with its checksum.
-KFM_PLATFORM_API std::vector<std::uint8_t> placeableHeaderOf(const WmfPlaceableBox& box);
 
 KFM_PLATFORM_API WmfConversion convertWmfToEmf(std::span<const std::uint8_t> wmf,
                                                const WmfPicture* picture = nullptr);

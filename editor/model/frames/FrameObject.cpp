@@ -2,6 +2,8 @@
 
 #include "Bitra5.h"
 #include "Geometry.h"
+#include "ObjectRecordCompare.h"
+#include "PackedRows.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Bitra5.h"
+#include "ObjectRecords.h"
 
 class CObjFrame {
 public:

@@ -2,6 +2,7 @@
 
 #include "Bitra5.h"
 #include "Geometry.h"
+#include "ObjectRecords.h"
 
 #include <algorithm>
 

@@ -186,25 +186,21 @@ std::span<const std::uint8_t> bmiFromStream(kpx::StreamBytes& in) {
 
 KpxResult KpxBmiGetInfo(KpxCodecContext* context, const char* path, std::int32_t offset,
                         KpxTransparentEntry* transparent, std::int32_t* count) {
-    if (!context)
-        return kKpxBadData;
-    const auto file = kpx::readFileFrom(path, offset);
-    if (!file)
-        return kKpxCannotOpen;
-    return read(*context, file->bytes, file->fileSize, Rows::Skip, nullptr, transparent, count,
-                nullptr);
+    return kpx::withFileFrom(context, path, offset,
+                             [=](KpxCodecContext& c, const kpx::FileBytes& file) {
+                                 return read(c, file.bytes, file.fileSize, Rows::Skip, nullptr,
+                                             transparent, count, nullptr);
+                             });
 }
 
 KpxResult KpxBmiLoad(KpxCodecContext* context, const char* path, std::int32_t offset,
                      KpxProgressProc progress, KpxTransparentEntry* transparent,
                      std::int32_t* count) {
-    if (!context)
-        return kKpxBadData;
-    const auto file = kpx::readFileFrom(path, offset);
-    if (!file)
-        return kKpxCannotOpen;
-    return read(*context, file->bytes, file->fileSize, Rows::Load, progress, transparent, count,
-                nullptr);
+    return kpx::withFileFrom(context, path, offset,
+                             [=](KpxCodecContext& c, const kpx::FileBytes& file) {
+                                 return read(c, file.bytes, file.fileSize, Rows::Load, progress,
+                                             transparent, count, nullptr);
+                             });
 }
 
 KpxResult KpxBmiGetInfoOleStream(KpxCodecContext* context, KpxByteStream* stream,

@@ -155,19 +155,16 @@ KpxResult KpxBmpGetInfo(KpxCodecContext* context, const char* path, std::int32_t
         file = kpx::readFileFrom(path, offset);
     if (!file)
         return kKpxCannotOpen;
-    const std::uint64_t size = static_cast<std::uint64_t>(
-        std::max<std::int64_t>(std::int64_t{file->fileSize} - offset, 0));
-    return infoFrom(*context, file->bytes, size, file->fileSize, Start::FileOrInfoHeader);
+    return infoFrom(*context, file->bytes, kpx::bytesFromOffset(*file, offset), file->fileSize,
+                    Start::FileOrInfoHeader);
 }
 
 KpxResult KpxBmpLoad(KpxCodecContext* context, const char* path, std::int32_t offset,
                      KpxProgressProc progress, KpxTransparentEntry*, std::int32_t*) {
-    if (!context)
-        return kKpxBadData;
-    const auto file = kpx::readFileFrom(path, offset);
-    if (!file)
-        return kKpxCannotOpen;
-    return loadFrom(*context, file->bytes, Start::FileOrInfoHeader, progress);
+    return kpx::withFileFrom(context, path, offset,
+                             [progress](KpxCodecContext& c, const kpx::FileBytes& file) {
+                                 return loadFrom(c, file.bytes, Start::FileOrInfoHeader, progress);
+                             });
 }
 
 KpxResult KpxBmpGetInfoOleStream(KpxCodecContext* context, KpxByteStream* stream,

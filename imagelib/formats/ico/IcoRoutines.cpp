@@ -92,22 +92,12 @@ KpxResult load(KpxCodecContext& c, std::span<const std::uint8_t> data, KpxProgre
 
 KpxResult KpxIcoGetInfo(KpxCodecContext* context, const char* path, std::int32_t offset,
                         KpxTransparentEntry*, std::int32_t*) {
-    if (!context)
-        return kKpxBadData;
-    const auto file = kpx::readFileFrom(path, offset);
-    if (!file)
-        return kKpxCannotOpen;
-    return info(*context, file->bytes, file->fileSize);
+    return kpx::infoOfWholeFile(context, path, offset, info);
 }
 
 KpxResult KpxIcoLoad(KpxCodecContext* context, const char* path, std::int32_t offset,
                      KpxProgressProc progress, KpxTransparentEntry*, std::int32_t*) {
-    if (!context)
-        return kKpxBadData;
-    const auto file = kpx::readFileFrom(path, offset);
-    if (!file)
-        return kKpxCannotOpen;
-    return load(*context, file->bytes, progress);
+    return kpx::loadOfWholeFile(context, path, offset, progress, load);
 }
 
 KpxResult KpxIcoSave(KpxCodecContext* context, const char* path, KpxProgressProc progress,
@@ -117,9 +107,6 @@ KpxResult KpxIcoSave(KpxCodecContext* context, const char* path, KpxProgressProc
     kpx::FetchRowSource rows(*context, progress);
     const Picture picture{context->width, context->height, rows.depth(), context->palette,
                           context->transparencyPlane};
-    std::vector<std::uint8_t> bytes;
-    const CodecStatus status = encodeIco(picture, rows, bytes);
-    if (status != CodecStatus::Ok)
-        return kpx::toResult(status);
-    return kpx::writeNewFile(path, bytes);
+    return kpx::encodeThenWrite(
+        path, [&](std::vector<std::uint8_t>& bytes) { return encodeIco(picture, rows, bytes); });
 }

@@ -193,6 +193,33 @@ J_COLOR_SPACE outputSpaceFor(J_COLOR_SPACE file, OutputSpace wanted) {
     }
 }
 
+// Runs one step of the library with its error exit landing here: a library error marks the
+// state failed, and a state that failed before runs nothing. false then, else the step's answer.
+// The jump target lies in this frame, which stays live while the step runs.
+template <typename State, typename Step> bool guardedStep(State& s, Step step) {
+    if (s.failed)
+        return false;
+    if (setjmp(s.errors.jump)) {
+        s.failed = true;
+        return false;
+    }
+    return step();
+}
+
+// Installs the error handling of a reader's or writer's state and creates its library object;
+// false when the library failed to create it.
+template <typename State, typename Create> bool createGuarded(State& s, Create create) {
+    installErrors(s.errors);
+    s.info.err = &s.errors.library;
+    s.created = false;
+    s.failed = false;
+    return guardedStep(s, [&] {
+        create();
+        s.created = true;
+        return true;
+    });
+}
+
 } // namespace
 
 int messageNotJpeg() {
@@ -215,16 +242,8 @@ struct JpegReader::State {
 
 JpegReader::JpegReader(ByteInput& source) : state_(std::make_unique<State>()) {
     State& s = *state_;
-    installErrors(s.errors);
-    s.info.err = &s.errors.library;
-    s.created = false;
-    s.failed = false;
-    if (setjmp(s.errors.jump)) {
-        s.failed = true;
+    if (!createGuarded(s, [&] { jpeg_create_decompress(&s.info); }))
         return;
-    }
-    jpeg_create_decompress(&s.info);
-    s.created = true;
     s.source.bytes = &source;
     s.source.anyRead = false;
     s.source.library.init_source = initSource;
@@ -252,70 +271,54 @@ bool JpegReader::lostData() const {
 
 bool JpegReader::readHeader(JpegHeader& header) {
     State& s = *state_;
-    if (s.failed)
-        return false;
-    if (setjmp(s.errors.jump)) {
-        s.failed = true;
-        return false;
-    }
-    if (jpeg_read_header(&s.info, TRUE) != JPEG_HEADER_OK) {
-        s.failed = true;
-        return false;
-    }
-    header.width = s.info.image_width;
-    header.height = s.info.image_height;
-    header.components = s.info.num_components;
-    header.colourSpace = colourSpaceOf(s.info.jpeg_color_space);
-    return true;
+    return guardedStep(s, [&] {
+        if (jpeg_read_header(&s.info, TRUE) != JPEG_HEADER_OK) {
+            s.failed = true;
+            return false;
+        }
+        header.width = s.info.image_width;
+        header.height = s.info.image_height;
+        header.components = s.info.num_components;
+        header.colourSpace = colourSpaceOf(s.info.jpeg_color_space);
+        return true;
+    });
 }
 
 bool JpegReader::start(const JpegDecodeOptions& options, JpegOutput& output) {
     State& s = *state_;
-    if (s.failed)
-        return false;
-    if (setjmp(s.errors.jump)) {
-        s.failed = true;
-        return false;
-    }
-    s.info.out_color_space = outputSpaceFor(s.info.jpeg_color_space, options.space);
-    s.info.dct_method = options.floatDct ? JDCT_FLOAT : JDCT_IFAST;
-    s.info.do_fancy_upsampling = FALSE;
-    s.info.do_block_smoothing = FALSE;
-    s.info.scale_num = 1;
-    s.info.scale_denom = static_cast<unsigned>(std::clamp(options.scaleDenominator, 1, 8));
-    jpeg_start_decompress(&s.info);
-    output.width = s.info.output_width;
-    output.height = s.info.output_height;
-    output.components = s.info.output_components;
-    return true;
+    return guardedStep(s, [&] {
+        s.info.out_color_space = outputSpaceFor(s.info.jpeg_color_space, options.space);
+        s.info.dct_method = options.floatDct ? JDCT_FLOAT : JDCT_IFAST;
+        s.info.do_fancy_upsampling = FALSE;
+        s.info.do_block_smoothing = FALSE;
+        s.info.scale_num = 1;
+        s.info.scale_denom = static_cast<unsigned>(std::clamp(options.scaleDenominator, 1, 8));
+        jpeg_start_decompress(&s.info);
+        output.width = s.info.output_width;
+        output.height = s.info.output_height;
+        output.components = s.info.output_components;
+        return true;
+    });
 }
 
 bool JpegReader::readRow(std::uint8_t* row) {
     State& s = *state_;
-    if (s.failed)
-        return false;
-    if (setjmp(s.errors.jump)) {
-        s.failed = true;
-        return false;
-    }
-    JSAMPROW rows[1] = {row};
-    if (jpeg_read_scanlines(&s.info, rows, 1) != 1) {
-        s.failed = true;
-        return false;
-    }
-    return true;
+    return guardedStep(s, [&] {
+        JSAMPROW rows[1] = {row};
+        if (jpeg_read_scanlines(&s.info, rows, 1) != 1) {
+            s.failed = true;
+            return false;
+        }
+        return true;
+    });
 }
 
 bool JpegReader::finish() {
     State& s = *state_;
-    if (s.failed)
-        return false;
-    if (setjmp(s.errors.jump)) {
-        s.failed = true;
-        return false;
-    }
-    jpeg_finish_decompress(&s.info);
-    return true;
+    return guardedStep(s, [&] {
+        jpeg_finish_decompress(&s.info);
+        return true;
+    });
 }
 
 void cmykToBgr(const std::uint8_t* cmyk, std::uint32_t width, std::uint8_t* bgr) {
@@ -341,16 +344,8 @@ struct JpegWriter::State {
 
 JpegWriter::JpegWriter(ByteSink& out) : state_(std::make_unique<State>()) {
     State& s = *state_;
-    installErrors(s.errors);
-    s.info.err = &s.errors.library;
-    s.created = false;
-    s.failed = false;
-    if (setjmp(s.errors.jump)) {
-        s.failed = true;
+    if (!createGuarded(s, [&] { jpeg_create_compress(&s.info); }))
         return;
-    }
-    jpeg_create_compress(&s.info);
-    s.created = true;
     s.destination.out = &out;
     s.destination.library.init_destination = initDestination;
     s.destination.library.empty_output_buffer = emptyOutput;
@@ -365,44 +360,34 @@ JpegWriter::~JpegWriter() {
 
 bool JpegWriter::start(const JpegEncodeOptions& options) {
     State& s = *state_;
-    if (s.failed || options.width == 0 || options.height == 0)
+    if (options.width == 0 || options.height == 0)
         return false;
-    if (setjmp(s.errors.jump)) {
-        s.failed = true;
-        return false;
-    }
-    s.info.image_width = options.width;
-    s.info.image_height = options.height;
-    s.info.input_components = options.grey ? 1 : 3;
-    s.info.in_color_space = options.grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
-    jpeg_set_defaults(&s.info);
-    jpeg_set_quality(&s.info, std::clamp(options.quality, 1, 100), TRUE);
-    jpeg_start_compress(&s.info, TRUE);
-    return true;
+    return guardedStep(s, [&] {
+        s.info.image_width = options.width;
+        s.info.image_height = options.height;
+        s.info.input_components = options.grey ? 1 : 3;
+        s.info.in_color_space = options.grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
+        jpeg_set_defaults(&s.info);
+        jpeg_set_quality(&s.info, std::clamp(options.quality, 1, 100), TRUE);
+        jpeg_start_compress(&s.info, TRUE);
+        return true;
+    });
 }
 
 bool JpegWriter::writeRow(const std::uint8_t* row) {
     State& s = *state_;
-    if (s.failed)
-        return false;
-    if (setjmp(s.errors.jump)) {
-        s.failed = true;
-        return false;
-    }
-    JSAMPROW rows[1] = {const_cast<std::uint8_t*>(row)};
-    return jpeg_write_scanlines(&s.info, rows, 1) == 1;
+    return guardedStep(s, [&] {
+        JSAMPROW rows[1] = {const_cast<std::uint8_t*>(row)};
+        return jpeg_write_scanlines(&s.info, rows, 1) == 1;
+    });
 }
 
 bool JpegWriter::finish() {
     State& s = *state_;
-    if (s.failed)
-        return false;
-    if (setjmp(s.errors.jump)) {
-        s.failed = true;
-        return false;
-    }
-    jpeg_finish_compress(&s.info);
-    return true;
+    return guardedStep(s, [&] {
+        jpeg_finish_compress(&s.info);
+        return true;
+    });
 }
 
 } // namespace kpx::jpeg

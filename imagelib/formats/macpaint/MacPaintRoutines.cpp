@@ -52,18 +52,16 @@ KpxResult KpxMacPaintGetInfo(KpxCodecContext* context, const char* path, std::in
 
 KpxResult KpxMacPaintLoad(KpxCodecContext* context, const char* path, std::int32_t offset,
                           KpxProgressProc progress, KpxTransparentEntry*, std::int32_t*) {
-    if (!context)
-        return kKpxBadData;
-    const auto file = kpx::readFileFrom(path, offset);
-    if (!file)
-        return kKpxCannotOpen;
-    if (context->width != kWidth || context->height != kHeight || context->bitsPerPixel != 1)
-        return kKpxBadData;
-    const std::span<const std::uint8_t> data = file->bytes;
-    const std::size_t start = std::min(linesStart(data), data.size());
-    kpx::RowPacker packer(*context, progress, kpx::RowPacker::Source::Indices);
-    kpx::PackedRowSink sink(packer, 1, kLineBytes);
-    return kpx::toLoadResult(decodeLines(data.subspan(start), sink));
+    return kpx::withFileFrom(
+        context, path, offset, [progress](KpxCodecContext& c, const kpx::FileBytes& file) {
+            if (c.width != kWidth || c.height != kHeight || c.bitsPerPixel != 1)
+                return kKpxBadData;
+            const std::span<const std::uint8_t> data = file.bytes;
+            const std::size_t start = std::min(linesStart(data), data.size());
+            kpx::RowPacker packer(c, progress, kpx::RowPacker::Source::Indices);
+            kpx::PackedRowSink sink(packer, 1, kLineBytes);
+            return kpx::toLoadResult(decodeLines(data.subspan(start), sink));
+        });
 }
 
 KpxResult KpxMacPaintSave(KpxCodecContext* context, const char* path, KpxProgressProc progress,
@@ -75,9 +73,7 @@ KpxResult KpxMacPaintSave(KpxCodecContext* context, const char* path, KpxProgres
     const std::string name = context->targetName.empty() ? fileNameOf(path) : context->targetName;
     const Picture picture{context->width, context->height, rows.depth(), name,
                           static_cast<std::int64_t>(std::time(nullptr))};
-    std::vector<std::uint8_t> bytes;
-    const CodecStatus status = encodeMacPaint(picture, rows, bytes);
-    if (status != CodecStatus::Ok)
-        return kpx::toResult(status);
-    return kpx::writeNewFile(path, bytes);
+    return kpx::encodeThenWrite(path, [&](std::vector<std::uint8_t>& bytes) {
+        return encodeMacPaint(picture, rows, bytes);
+    });
 }

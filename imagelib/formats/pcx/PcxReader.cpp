@@ -37,10 +37,7 @@ KpxResult info(KpxCodecContext& c, std::span<const std::uint8_t> data,
     if (header.status != CodecStatus::Ok)
         return headerFailure(header.status);
     const PcxHeader& h = header.header;
-    c.width = static_cast<std::int16_t>(std::min(h.width, 0x7FFF));
-    c.height = static_cast<std::int16_t>(std::min(h.height, 0x7FFF));
-    c.bitsPerPixel = static_cast<std::int16_t>(h.depth);
-    c.backgroundIndex = 0;
+    kpx::setPictureSize(c, h.width, h.height, h.depth);
     c.dataSize = static_cast<std::int32_t>(std::min<std::uint64_t>(
         (static_cast<std::uint64_t>(h.depth) * static_cast<std::uint64_t>(h.width) + 31) / 32 * 4 *
             static_cast<std::uint64_t>(h.height),
@@ -82,18 +79,10 @@ KpxResult KpxPcxGetInfo(KpxCodecContext* context, const char* path, std::int32_t
     if (!file)
         return kKpxCannotOpen;
     const kpx::ByteBuffer tail = kpx::readFileTail(path, kTrailingPaletteBytes);
-    return info(*context, file->bytes, tail,
-                static_cast<std::uint64_t>(
-                    std::max<std::int64_t>(std::int64_t{file->fileSize} - offset, 0)),
-                file->fileSize);
+    return info(*context, file->bytes, tail, kpx::bytesFromOffset(*file, offset), file->fileSize);
 }
 
 KpxResult KpxPcxLoad(KpxCodecContext* context, const char* path, std::int32_t offset,
                      KpxProgressProc progress, KpxTransparentEntry*, std::int32_t*) {
-    if (!context)
-        return kKpxBadData;
-    const auto file = kpx::readFileFrom(path, offset);
-    if (!file)
-        return kKpxCannotOpen;
-    return load(*context, file->bytes, progress);
+    return kpx::loadOfWholeFile(context, path, offset, progress, load);
 }

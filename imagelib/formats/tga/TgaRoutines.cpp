@@ -38,15 +38,9 @@ KpxResult info(KpxCodecContext& c, std::span<const std::uint8_t> data, std::uint
     const TgaHeader& h = header.header;
     if (isRunLength(h))
         kpx::setDescriptionText(c, kpx::description::kRunLength);
-    c.width = static_cast<std::int16_t>(std::min(h.width, 0x7FFF));
-    c.height = static_cast<std::int16_t>(std::min(h.height, 0x7FFF));
-    c.bitsPerPixel = static_cast<std::int16_t>(h.depth);
-    c.backgroundIndex = 0;
+    kpx::setPictureSize(c, h.width, h.height, h.depth);
     c.flags = topRowFirst(h) ? 0 : kFlagBottomUp;
-    c.dataSize = static_cast<std::int32_t>(std::min<std::uint64_t>(
-        static_cast<std::uint64_t>(h.depth) * ((static_cast<std::uint64_t>(h.width) + 7) / 8) *
-            static_cast<std::uint64_t>(h.height),
-        INT32_MAX));
+    c.dataSize = kpx::planarDataSize(h.width, h.height, h.depth);
     std::memcpy(c.palette, h.palette, sizeof c.palette);
     return withinLimits(size, h) ? kKpxOk : kKpxBadData;
 }
@@ -76,20 +70,12 @@ KpxResult KpxTgaGetInfo(KpxCodecContext* context, const char* path, std::int32_t
     const auto file = kpx::readFileFrom(path, offset, kLongestHeader);
     if (!file)
         return kKpxCannotOpen;
-    return info(*context, file->bytes,
-                static_cast<std::uint64_t>(
-                    std::max<std::int64_t>(std::int64_t{file->fileSize} - offset, 0)),
-                file->fileSize);
+    return info(*context, file->bytes, kpx::bytesFromOffset(*file, offset), file->fileSize);
 }
 
 KpxResult KpxTgaLoad(KpxCodecContext* context, const char* path, std::int32_t offset,
                      KpxProgressProc progress, KpxTransparentEntry*, std::int32_t*) {
-    if (!context)
-        return kKpxBadData;
-    const auto file = kpx::readFileFrom(path, offset);
-    if (!file)
-        return kKpxCannotOpen;
-    return load(*context, file->bytes, progress);
+    return kpx::loadOfWholeFile(context, path, offset, progress, load);
 }
 
 KpxResult KpxTgaSave(KpxCodecContext* context, const char* path, KpxProgressProc progress,

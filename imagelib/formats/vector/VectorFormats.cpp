@@ -6,6 +6,7 @@
 #include "debug/DebugOutput.h"
 #include "memory/GlobalMemory.h"
 #include "metafile/EnhMetafile.h"
+#include "metafile/PlaceableHeader.h"
 #include "metafile/WinMetafile.h"
 #include "metafile/WmfToEmf.h"
 #include "resources/ResourceLibrary.h"
@@ -48,8 +49,6 @@ constexpr VectorRow kRows[] = {
 constexpr int kRowCount = static_cast<int>(std::size(kRows));
 constexpr char kImportFilterFile[] = "IMPSI2.FLT";
 constexpr std::size_t kMaxVectorFileBytes = std::size_t{64} << 20;
-constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7u;
-constexpr std::size_t kPlaceableSize = 22;
 
 struct Tables {
     KpxFormatEntry entries[kRowCount] = {};
@@ -115,7 +114,7 @@ std::uint32_t u32(const std::vector<std::uint8_t>& b, std::size_t at) {
 }
 
 bool isPlaceable(const std::vector<std::uint8_t>& b) {
-    return b.size() >= kPlaceableSize && u32(b, 0) == kPlaceableKey;
+    return kfm::metafile::readPlaceableBox(b).has_value();
 }
 bool isPlainMetafile(const std::vector<std::uint8_t>& b) {
     return b.size() >= 6 && u16(b, 0) == 1 && u16(b, 4) == 0x0300;
@@ -185,7 +184,8 @@ void defaultInfo(std::int32_t id, std::int32_t fileSize, KdrFileInfo& info) {
 // The info step of a format; false when the file is not of it.
 bool formatInfo(const char* path, std::int32_t offset, std::int32_t id, KdrFileInfo& info) {
     defaultInfo(id, fileSizeFrom(path, offset), info);
-    return id != kVectorWmf || wmfInfo(readHead(path, offset, kPlaceableSize), info);
+    return id != kVectorWmf ||
+           wmfInfo(readHead(path, offset, kfm::metafile::kPlaceableHeaderSize), info);
 }
 
 // Keeps the records of a Windows metafile and its size in millimetres (a plain metafile has
@@ -193,7 +193,7 @@ bool formatInfo(const char* path, std::int32_t offset, std::int32_t id, KdrFileI
 bool keepWmf(std::vector<std::uint8_t> bytes, VectorNode& node) {
     const bool placeable = isPlaceable(bytes);
     if (placeable)
-        bytes.erase(bytes.begin(), bytes.begin() + kPlaceableSize);
+        bytes.erase(bytes.begin(), bytes.begin() + kfm::metafile::kPlaceableHeaderSize);
     if (!isPlainMetafile(bytes))
         return false;
     node.wmf.bits = std::move(bytes);

@@ -39,15 +39,8 @@ KpxResult info(KpxCodecContext& c, std::span<const std::uint8_t> data, std::int3
     const WpgScan scan = scanRecords(data);
     if (scan.status != CodecStatus::Ok || !withinLimits(scan))
         return kKpxBadData;
-    c.width = static_cast<std::int16_t>(std::min(scan.width, 0x7FFF));
-    c.height = static_cast<std::int16_t>(std::min(scan.height, 0x7FFF));
-    c.bitsPerPixel = static_cast<std::int16_t>(scan.depth);
-    c.backgroundIndex = 0;
-    c.dataSize = static_cast<std::int32_t>(
-        std::min<std::uint64_t>(static_cast<std::uint64_t>(scan.depth) *
-                                    ((static_cast<std::uint64_t>(scan.width) + 7) / 8) *
-                                    static_cast<std::uint64_t>(scan.height),
-                                INT32_MAX));
+    kpx::setPictureSize(c, scan.width, scan.height, scan.depth);
+    c.dataSize = kpx::planarDataSize(scan.width, scan.height, scan.depth);
     std::memcpy(c.palette, scan.palette, sizeof c.palette);
     return kKpxOk;
 }
@@ -69,22 +62,12 @@ KpxResult load(KpxCodecContext& c, std::span<const std::uint8_t> data, KpxProgre
 
 KpxResult KpxWpgGetInfo(KpxCodecContext* context, const char* path, std::int32_t offset,
                         KpxTransparentEntry*, std::int32_t*) {
-    if (!context)
-        return kKpxBadData;
-    const auto file = kpx::readFileFrom(path, offset);
-    if (!file)
-        return kKpxCannotOpen;
-    return info(*context, file->bytes, file->fileSize);
+    return kpx::infoOfWholeFile(context, path, offset, info);
 }
 
 KpxResult KpxWpgLoad(KpxCodecContext* context, const char* path, std::int32_t offset,
                      KpxProgressProc progress, KpxTransparentEntry*, std::int32_t*) {
-    if (!context)
-        return kKpxBadData;
-    const auto file = kpx::readFileFrom(path, offset);
-    if (!file)
-        return kKpxCannotOpen;
-    return load(*context, file->bytes, progress);
+    return kpx::loadOfWholeFile(context, path, offset, progress, load);
 }
 
 KpxResult KpxWpgSave(KpxCodecContext* context, const char* path, KpxProgressProc progress,
@@ -94,9 +77,6 @@ KpxResult KpxWpgSave(KpxCodecContext* context, const char* path, KpxProgressProc
     kpx::FetchRowSource rows(*context, progress);
     const Picture picture{context->width, context->height, context->bitsPerPixel, rows.depth(),
                           context->palette};
-    std::vector<std::uint8_t> bytes;
-    const CodecStatus status = encodeWpg(picture, rows, bytes);
-    if (status != CodecStatus::Ok)
-        return kpx::toResult(status);
-    return kpx::writeNewFile(path, bytes);
+    return kpx::encodeThenWrite(
+        path, [&](std::vector<std::uint8_t>& bytes) { return encodeWpg(picture, rows, bytes); });
 }

@@ -7,6 +7,7 @@
 #include "FrameTransforms.h"
 #include "Geometry.h"
 #include "ImageUtilities.h"
+#include "ObjectRecordCompare.h"
 #include "PaletteRender.h"
 #include "ProgramState.h"
 #include "TestSupport.h"

@@ -17,6 +17,7 @@
 #include "Bitra5.h"
 #include "ImageTable.h"
 #include "PackedPixels.h"
+#include "PackedRows.h"
 #include "TestSupport.h"
 
 namespace kfm::test {
