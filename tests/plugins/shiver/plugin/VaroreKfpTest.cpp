@@ -292,17 +292,17 @@ TEST(VaroreRunTest, TheDialogRefusesOutOfRangeEntriesAndPlaysItsPreview) {
             refused.push_back(spin->value() >= spin->minimum() &&
                               spin->value() <= spin->maximum() && spin->text() != e.typed);
         }
-        setNumber(dialog, 14013, 6);
+        setNumber(dialog, 14013, 3);
         setNumber(dialog, 14015, 2);
         setNumber(dialog, 14002, 3);
         setNumber(dialog, 14004, -100);
-        // A tick of (600 / 6) x 10 ms: a second between pictures.
+        // A tick of (600 / 3) x 10 ms: two seconds between pictures.
         setNumber(dialog, 14019, 600);
         QTest::mouseClick(control<QPushButton>(dialog, 14012), Qt::LeftButton);
         auto* preview = control<QWidget>(dialog, 14000);
         if (previewReady(dialog)) {
             EXPECT_TRUE(
-                QTest::qWaitFor([&] { return preview->accessibleName() == "06/06"; }, 60000));
+                QTest::qWaitFor([&] { return preview->accessibleName() == "01/03"; }, 60000));
             status = control<QLabel>(dialog, 14018)->text();
             dialog.grab().save(QString::fromStdString(artifact("varore-dialog.png")));
             for (int shot = 0; shot < 3; ++shot) {
@@ -326,7 +326,7 @@ TEST(VaroreRunTest, TheDialogRefusesOutOfRangeEntriesAndPlaysItsPreview) {
     EXPECT_EQ(refused, (std::vector<int>{1, 1, 1, 1, 1}));
     EXPECT_EQ(status, QString::fromUtf8("Připraven"));
     // The pictures follow each other and wrap after the last.
-    EXPECT_EQ(counters, (QStringList{"01/06", "02/06", "03/06"}));
+    EXPECT_EQ(counters, (QStringList{"02/03", "03/03", "01/03"}));
 }
 
 TEST(VaroreRunTest, OkReturnsTheFramesAndEscDuringTheGenerationNone) {
