@@ -6,6 +6,7 @@
 #include "ImageCreation.h"
 #include "ImageFill.h"
 #include "ImageTable.h"
+#include "PixelAccess.h"
 #include "Transparency.h"
 
 #include <algorithm>
@@ -115,6 +116,37 @@ void applyPendingDisposal(KpxHandle canvas, KpxHandle holder, int n, COLORREF co
     }
 }
 
+// The 1-bit mask a GIF viewer sees in an 8-bit transparency image (255 fully transparent): a
+// pixel is transparent where its value is 128 or more. Frames with graded transparency (the
+// editor gives returned plug-in frames one) would otherwise draw nothing, since the compositor
+// takes 1-bit masks only. 0 when the image is no 8-bit image or memory runs out.
+KpxHandle maskOfTransparencyImage(KpxHandle transparency) {
+    int width = 0;
+    int height = 0;
+    {
+        kpx::ImageLock source(transparency, kKpxRead);
+        if (!kpx::hasPixels(source.get()) || source->bitCount() != 8)
+            return 0;
+        width = source->width();
+        height = source->height();
+    }
+    const KpxHandle mask = KPXCreateImage(width, height, 1);
+    kpx::ImageLock target(mask, kKpxWrite);
+    kpx::ImageLock source(transparency, kKpxRead);
+    if (!kpx::hasPixels(target.get()) || !kpx::hasPixels(source.get())) {
+        target.unlock();
+        KPXDeleteImage(mask);
+        return 0;
+    }
+    for (std::int32_t y = 0; y < height; ++y) {
+        const std::uint8_t* in = kpx::pictureRow(*source.get(), y);
+        std::uint8_t* out = kpx::pictureRow(*target.get(), y);
+        for (std::int32_t x = 0; x < width; ++x)
+            kpx::setMaskBit(out, x, in[x] >= 128);
+    }
+    return mask;
+}
+
 void drawFrame(KpxHandle canvas, KpxHandle frame, const FrameFacts& facts, std::int32_t x,
                std::int32_t y) {
     if (!facts.transparent) {
@@ -131,8 +163,12 @@ void drawFrame(KpxHandle canvas, KpxHandle frame, const FrameFacts& facts, std::
         mask = record->maskImage;
         explicitImage = record->explicitTransparency;
     }
-    const KpxHandle through = KPXCreateMaskCombine(static_cast<KpxHandle>(mask),
-                                                   static_cast<KpxHandle>(explicitImage), 0);
+    KpxHandle through = KPXCreateMaskCombine(static_cast<KpxHandle>(mask),
+                                             static_cast<KpxHandle>(explicitImage), 0);
+    if (const KpxHandle bits = maskOfTransparencyImage(through)) {
+        KPXDeleteImage(through);
+        through = bits;
+    }
     KPXRenderImageTo(canvas, frame, through, x, y);
     if (through)
         KPXDeleteImage(through);

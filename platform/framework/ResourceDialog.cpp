@@ -15,14 +15,18 @@ namespace {
 
 constexpr int kAnsiCharset = 0;
 
-QString fromAnsi(const std::string& bytes) {
+QString fromCharset(const std::string& bytes, int charset) {
     QString text;
     text.reserve(static_cast<qsizetype>(bytes.size()));
     for (const char c : bytes) {
-        const char32_t code = kfm::text::unicodeOfByte(static_cast<std::uint8_t>(c), kAnsiCharset);
+        const char32_t code = kfm::text::unicodeOfByte(static_cast<std::uint8_t>(c), charset);
         text.append(QString::fromUcs4(&code, 1));
     }
     return text;
+}
+
+QString fromAnsi(const std::string& bytes) {
+    return fromCharset(bytes, kAnsiCharset);
 }
 
 std::string toAnsi(const QString& text) {
@@ -51,7 +55,10 @@ void UseDialogStyle() {
 QString LibraryText(HINSTANCE module, UINT id) {
     if (!module)
         return {};
-    return fromAnsi(kfm::resources::loadString(module, id));
+    // A code page without a character set of its own reads as 1252 (the ANSI set).
+    const int charset = kfm::text::charsetOfCodePage(kfm::resources::codePageOf(module));
+    return fromCharset(kfm::resources::loadString(module, id),
+                       charset < 0 ? kAnsiCharset : charset);
 }
 
 DialogKit::DialogKit(QWidget* owner, UINT templateId, HINSTANCE resources, std::string section)

@@ -27,8 +27,9 @@ namespace kfm::ui {
 // The look every dialog is shown in: the Qt "Windows" style, set once for the application.
 void UseDialogStyle();
 
-// A text of a language resource library by id (code page 1252 turned into Unicode); empty when
-// the library has no such text or the module is null.
+// A text of a language resource library by id, turned into Unicode from the code page its
+// tables tell (1252 for tables that tell none); empty when the library has no such text or the
+// module is null.
 QString LibraryText(HINSTANCE module, UINT id);
 
 // Controls by id, texts by id and registry-backed settings for one dialog or page.

@@ -35,7 +35,28 @@ const KfmResourceTables* tablesOf(void* handle) {
     if (!proc)
         return nullptr;
     const KfmResourceTables* tables = proc();
-    return (tables && tables->version == kKfmResourceTablesVersion) ? tables : nullptr;
+    if (!tables)
+        return nullptr;
+    const bool known = tables->version == kKfmResourceTablesVersion1 ||
+                       tables->version == kKfmResourceTablesVersion;
+    return known ? tables : nullptr;
+}
+
+// The tables a module of the running process exports itself (a plug-in carrying its own texts),
+// looked up in that module alone: dlsym on a handle also searches the module's dependencies.
+const KfmResourceTables* ownTablesOf(const std::string& path, const void* base) {
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!handle)
+        return nullptr;
+    const KfmResourceTables* tables = nullptr;
+    if (void* proc = dlsym(handle, kKfmResourceTablesSymbol)) {
+        Dl_info info{};
+        if (dladdr(proc, &info) && info.dli_fbase == base)
+            tables = tablesOf(handle);
+    }
+    // The module stays loaded by whoever loaded it; the tables are its static data.
+    dlclose(handle);
+    return tables;
 }
 
 std::string programPath() {
@@ -148,6 +169,7 @@ HMODULE moduleOfAddress(const void* address) {
             return reinterpret_cast<HMODULE>(m.get());
     auto module = std::make_unique<Module>();
     module->path = path;
+    module->tables = ownTablesOf(info.dli_fname, info.dli_fbase);
     modules.push_back(std::move(module));
     return reinterpret_cast<HMODULE>(modules.back().get());
 }
@@ -156,6 +178,14 @@ std::string loadString(HINSTANCE module, UINT id) {
     Module* m = asModule(module);
     const KfmStringResource* entry = m ? findString(m->tables, id) : nullptr;
     return entry && entry->text ? std::string(entry->text) : std::string();
+}
+
+int codePageOf(HINSTANCE module) {
+    Module* m = asModule(module);
+    if (!m || !m->tables || m->tables->version == kKfmResourceTablesVersion1 ||
+        m->tables->codePage == 0)
+        return kKfmDefaultResourceCodePage;
+    return static_cast<int>(m->tables->codePage);
 }
 
 bool findBinary(HINSTANCE module, UINT type, UINT id, const unsigned char** data, UINT* size) {

@@ -24,10 +24,14 @@ namespace kfm::resources {
 // The loader's reason why the calling thread's last LoadLibraryA failed.
 KFM_PLATFORM_API std::string lastLoadError();
 
-// The module whose code contains the given address (for a library's own instance).
+// The module whose code contains the given address (for a library's own instance). When that
+// module exports resource tables itself (a plug-in with its own texts), they are its resources.
 KFM_PLATFORM_API HMODULE moduleOfAddress(const void* address);
 // A text by id as a string; empty when missing.
 KFM_PLATFORM_API std::string loadString(HINSTANCE module, UINT id);
+// The Windows code page of the module's texts: what its tables tell, 1252 for tables of the
+// first version, for tables that say 0 and for a module without tables.
+KFM_PLATFORM_API int codePageOf(HINSTANCE module);
 // A binary resource; false when missing.
 KFM_PLATFORM_API bool findBinary(HINSTANCE module, UINT type, UINT id, const unsigned char** data,
                                  UINT* size);

@@ -19,18 +19,26 @@ struct KfmBinaryResource {
     std::uint32_t size;
 };
 
+// Version 1 tables end after binaryCount and their texts are in code page 1252; version 2 adds
+// the code page of the texts, so the loader reads the field only from tables that have it.
 struct KfmResourceTables {
     std::uint32_t version; // kKfmResourceTablesVersion
     const KfmStringResource* strings;
     std::uint32_t stringCount;
     const KfmBinaryResource* binaries;
     std::uint32_t binaryCount;
+    // The Windows code page of the texts and text resources (1252, 1250 ...); 0 counts as 1252.
+    std::uint32_t codePage;
 };
 
 using KfmGetResourceTablesProc = const KfmResourceTables* (*)();
 }
 
-constexpr std::uint32_t kKfmResourceTablesVersion = 1;
+constexpr std::uint32_t kKfmResourceTablesVersion = 2;
+// The first version, without the code page; the loader still reads such tables.
+constexpr std::uint32_t kKfmResourceTablesVersion1 = 1;
+// The code page of tables that do not tell theirs.
+constexpr std::uint32_t kKfmDefaultResourceCodePage = 1252;
 
 // Types of binary resources. Menus, toolbars and accelerator tables are stored as text in the
 // library's code page (their grammar is read by the program that owns them); bitmaps as PNG.

@@ -162,7 +162,7 @@ constexpr KfmStringResource kStrings[] = {
 };
 
 constexpr KfmResourceTables kTables = {
-    kKfmResourceTablesVersion, kStrings, sizeof kStrings / sizeof kStrings[0], nullptr, 0,
+    kKfmResourceTablesVersion, kStrings, sizeof kStrings / sizeof kStrings[0], nullptr, 0, 1252,
 };
 
 } // namespace

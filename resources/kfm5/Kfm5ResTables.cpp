@@ -21,8 +21,12 @@ std::vector<KfmBinaryResource> allBinaries() {
 KFM_RESOURCE_EXPORT const KfmResourceTables* KfmGetResourceTables() {
     static const std::vector<KfmBinaryResource> binaries = allBinaries();
     static const KfmResourceTables tables = [] {
-        KfmResourceTables t{kKfmResourceTablesVersion, nullptr, 0, binaries.data(),
-                            static_cast<std::uint32_t>(binaries.size())};
+        KfmResourceTables t{kKfmResourceTablesVersion,
+                            nullptr,
+                            0,
+                            binaries.data(),
+                            static_cast<std::uint32_t>(binaries.size()),
+                            1252};
         t.strings = kfm5StringTable(&t.stringCount);
         return t;
     }();

@@ -316,3 +316,28 @@ TEST(RenderImageTo, PaletteSourceOnEightBitCanvasTakesTheNearestColours) {
     EXPECT_EQ(kfm::test::getIndex(canvas, 1, 0), 40);
     EXPECT_EQ(kfm::test::getIndex(canvas, 2, 0), 0);
 }
+
+TEST(FrameComposition, AnEightBitTransparencyImageDrawsThroughItsMostlyOpaquePixels) {
+    // Graded transparency (255 fully transparent), as the editor gives frames returned by its
+    // plug-ins: a viewer shows the pixels below 128 and keeps the screen under the others.
+    const KpxHandle head = KPXCreateImage(4, 1, 24);
+    OwnedImage chain(head);
+    for (int x = 0; x < 4; ++x)
+        kfm::test::setColor(head, x, 0, RGB(200, 10 * x, 7));
+    AnimateInfo animation{4, 1, 0, 0, nullptr};
+    KPXSetAnimateInfo(head, &animation);
+    const KpxHandle alpha = KPXCreateImage(4, 1, 8);
+    const int values[4] = {0, 127, 128, 255};
+    for (int x = 0; x < 4; ++x)
+        kfm::test::setIndex(alpha, x, 0, values[x]);
+    ASSERT_EQ(KPXSetImageTransparentEx(head, alpha), 1);
+    OwnedImage canvas(KPXCreateImage(4, 1, 24));
+    kfm::test::fillColor(canvas, kWhite);
+    ASSERT_EQ(KPXRenderFrames(head, canvas, 0, 0, 0, 0, kBackground, 0, 1), 1);
+    EXPECT_EQ(kfm::test::getColor(canvas, 0, 0), RGB(200, 0, 7));
+    EXPECT_EQ(kfm::test::getColor(canvas, 1, 0), RGB(200, 10, 7));
+    EXPECT_EQ(kfm::test::getColor(canvas, 2, 0), kWhite);
+    EXPECT_EQ(kfm::test::getColor(canvas, 3, 0), kWhite);
+    // The image itself keeps its graded transparency.
+    EXPECT_EQ(KPXbpp(KPXGetImageTransparentImageEx(head)), 8);
+}
