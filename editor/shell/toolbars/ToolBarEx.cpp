@@ -309,10 +309,21 @@ void CToolBarEx::drawButton(QPainter& painter, QAction* action, QWidget* widget,
             drawFrame(painter, r, colours_.face);
         }
         const QSize picture = iconSize();
-        const QPoint place =
-            r.topLeft() +
-            QPoint((r.width() - picture.width()) / 2, (r.height() - picture.height()) / 2) +
-            (down ? QPoint(1, 1) : QPoint(0, 0));
+        // With texts under the pictures the pictures start at a fixed top offset.
+        const bool withText =
+            toolButtonStyle() == Qt::ToolButtonTextUnderIcon && !action->iconText().isEmpty();
+        const int top = withText ? kTextPictureTop : (r.height() - picture.height()) / 2;
+        const QPoint shift = down ? QPoint(1, 1) : QPoint(0, 0);
+        const QPoint place = r.topLeft() + QPoint((r.width() - picture.width()) / 2, top) + shift;
+        if (withText) {
+            const QRect line(r.left(), r.top() + top + picture.height(), r.width(),
+                             r.height() - top - picture.height());
+            painter.setPen(palette().color(enabled ? QPalette::Active : QPalette::Disabled,
+                                           QPalette::ButtonText));
+            painter.drawText(line.translated(shift),
+                             Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
+                             action->iconText());
+        }
         if (!action->icon().isNull()) {
             painter.drawImage(place, iconImage(action, picture, QIcon::Normal));
             if (!enabled) {

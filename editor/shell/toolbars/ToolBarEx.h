@@ -62,6 +62,8 @@ public:
     static constexpr int kGripperWidth = 8;
     static constexpr int kHorizontalOffset = 4;
     static constexpr int kVerticalOffset = 6;
+    // Where a picture starts in a button that shows its text under it.
+    static constexpr int kTextPictureTop = 3;
 
     using CustomDrawHandler = std::function<LRESULT(ToolBarCustomDraw&)>;
 

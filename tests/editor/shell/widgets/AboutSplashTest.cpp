@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,19 @@ TEST_F(SplashTest, ShowsThePictureCentredOnceAndGoesByItself) {
     EXPECT_EQ(CSplashWnd::Current(), splash) << "a second splash is not made";
     EXPECT_TRUE(waitFor([] { return CSplashWnd::Current() == nullptr; }))
         << "the splash closes when its time is up";
+}
+
+TEST_F(SplashTest, NoArchiveMeansNoSplash) {
+    ASSERT_TRUE(editor.Start());
+    CSplashWnd::HideSplashScreen();
+    const kfm::test::TempDir empty;
+    kfm::shell::g_AppSettings.programFolder = empty.path().string();
+    ASSERT_TRUE(kfm::test::writeFileBytes(empty.path() / "kfmimgs.dat", {'K', 'D', 'A', 'T'}));
+    CSplashWnd::ShowSplashScreen(&editor.Frame());
+    EXPECT_EQ(CSplashWnd::Current(), nullptr) << "a short archive";
+    std::filesystem::remove(empty.path() / "kfmimgs.dat");
+    CSplashWnd::ShowSplashScreen(&editor.Frame());
+    EXPECT_EQ(CSplashWnd::Current(), nullptr) << "no archive";
 }
 
 TEST_F(SplashTest, AFileOnTheCommandLineOrTheSettingOffShowsNone) {

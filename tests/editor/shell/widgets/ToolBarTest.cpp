@@ -204,6 +204,20 @@ TEST_F(FlatBarTest, TheHotButtonRisesAndClearsAfterThePointerLeaves) {
     EXPECT_EQ(CToolBarEx::kHotTimerMilliseconds, 250);
 }
 
+TEST_F(FlatBarTest, ColoursFollowAPaletteChange) {
+    QPalette palette = bar->palette();
+    palette.setColor(QPalette::Button, QColor(10, 20, 30));
+    palette.setColor(QPalette::Midlight, QColor(10, 20, 30));
+    palette.setColor(QPalette::Light, QColor(40, 50, 60));
+    bar->setPalette(palette);
+    EXPECT_EQ(bar->Colours().face, QColor(10, 20, 30));
+    EXPECT_EQ(bar->Colours().light, QColor(40, 50, 60));
+    const QImage shot = bar->grab().toImage();
+    const QRect checked = buttonRect(kChecked);
+    EXPECT_EQ(shot.pixelColor(checked.left() + 2, checked.top() + 2).rgb(),
+              QColor(40, 50, 60).rgb());
+}
+
 TEST(MainToolBars, AreFlatWithTheToggleMenuOnARightClick) {
     kfm::test::EditorFixture editor;
     ASSERT_TRUE(editor.Start());
