@@ -8,6 +8,11 @@
 //   file and 259 frames whose load also reports its peak memory.
 // - The codec cores: LZW decoding and encoding of the same index data by both, on a 2000 x 2000
 //   photo-like frame, a flat one and a 300-frame animation held in memory.
+// - Many tiny frames: 100, 1,000 and 5,000 frames of 9 x 8 in one global table (written with
+//   giflib here), loaded by both; the growth of the load time per tenfold is printed.
+// - Composition: every frame of an animation composed in turn, one KPXRenderFrames call per
+//   frame as the editor's preview, strip and optimiser do, against giflib's slurped frames and a
+//   small compositor below (disposal 0..3, transparency); the time per frame is printed.
 // After the run the ratios (ours / giflib) of time and of size are printed.
 
 #include <benchmark/benchmark.h>
@@ -238,8 +243,10 @@ struct FileSet {
     std::string name;
     std::string what;
     std::string path;
-    bool save = false;   // also measured saving
-    bool memory = false; // also measured the load's peak memory
+    bool save = false;    // also measured saving
+    bool memory = false;  // also measured the load's peak memory
+    bool compose = false; // also measured composing every frame
+    int frames = 0;       // frames of the file, where known when it is made
 };
 
 // The ImageMagick (and gifsicle) commands that make the files.
@@ -294,6 +301,40 @@ bench::ScratchFolder& scratch() {
     return folder;
 }
 
+// ---- Many tiny frames, written with giflib
+
+constexpr int kTinyFrameCounts[] = {100, 1000, 5000};
+
+// Frames of 9 x 8 in one global table of 256 grey-blue colours, each a shifted pattern; the
+// disposals go round 1, 1, 2, 3 and every odd frame has transparent index 0, so that every
+// road of the composition runs.
+bool writeTinyFrames(const std::string& path, int frames) {
+    int error = 0;
+    GifFileType* gif = EGifOpenFileName(path.c_str(), false, &error);
+    if (!gif)
+        return false;
+    GifColorType colors[256];
+    for (int i = 0; i < 256; ++i)
+        colors[i] = {GifByteType(i), GifByteType(i), GifByteType(255 - i)};
+    ColorMapObject* map = GifMakeMapObject(256, colors);
+    bool ok = EGifPutScreenDesc(gif, 9, 8, 8, 0, map) == GIF_OK;
+    GifByteType pixels[9 * 8];
+    for (int f = 0; ok && f < frames; ++f) {
+        const int disposals[] = {1, 1, 2, 3};
+        const GraphicsControlBlock gcb{disposals[f % 4], false, 2,
+                                       f % 2 ? 0 : NO_TRANSPARENT_COLOR};
+        GifByteType extension[4];
+        const std::size_t length = EGifGCBToExtension(&gcb, extension);
+        for (int i = 0; i < 9 * 8; ++i)
+            pixels[i] = GifByteType((i * 7 + f * 13) % 251 + ((i + f) % 5 == 0 ? 0 : 1));
+        ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(length), extension) == GIF_OK &&
+             EGifPutImageDesc(gif, 0, 0, 9, 8, false, nullptr) == GIF_OK &&
+             EGifPutLine(gif, pixels, 9 * 8) == GIF_OK;
+    }
+    GifFreeMapObject(map);
+    return EGifCloseFile(gif, &error) == GIF_OK && ok;
+}
+
 std::vector<FileSet>& fileSets() {
     static std::vector<FileSet> sets = [] {
         std::vector<FileSet> s;
@@ -307,7 +348,18 @@ std::vector<FileSet>& fileSets() {
                 std::fprintf(stderr, "could not make %s: %s\n", r.name, command.c_str());
                 continue;
             }
-            s.push_back({r.name, r.what, path, r.save, r.memory});
+            s.push_back(
+                {r.name, r.what, path, r.save, r.memory, std::strcmp(r.name, "small1000") == 0});
+        }
+        for (const int frames : kTinyFrameCounts) {
+            const std::string name = "tiny" + std::to_string(frames);
+            const std::string path = scratch().file(name + ".gif");
+            if (!writeTinyFrames(path, frames)) {
+                std::fprintf(stderr, "could not make %s\n", name.c_str());
+                continue;
+            }
+            s.push_back({name, std::to_string(frames) + " frames of 9 x 8, one global table", path,
+                         false, false, true, frames});
         }
         return s;
     }();
@@ -416,6 +468,106 @@ void saveGiflib(benchmark::State& state, std::size_t set) {
     state.counters["bytes"] = double(fileSize(out));
 }
 
+// ---- Composition of every frame
+
+// The small compositor beside giflib: the screen in 0x00RRGGBB, each frame drawn over what the
+// previous frame's disposal left (2: its rectangle cleared to the background, 3: the screen
+// before it); a picture for each frame.
+class GiflibCompositor {
+public:
+    explicit GiflibCompositor(const GifFileType& gif)
+        : gif_(gif), width_(gif.SWidth), height_(gif.SHeight),
+          screen_(std::size_t(width_) * height_), saved_(screen_.size()) {}
+
+    void start(std::uint32_t background) {
+        background_ = background;
+        std::fill(screen_.begin(), screen_.end(), background);
+        disposal_ = DISPOSAL_UNSPECIFIED;
+    }
+
+    // Composes frame i; the screen shows it afterwards.
+    const std::vector<std::uint32_t>& compose(int i) {
+        const SavedImage& image = gif_.SavedImages[i];
+        const GifImageDesc& d = image.ImageDesc;
+        if (disposal_ == DISPOSE_BACKGROUND)
+            forEachPixel(last_, [&](std::size_t at, int, int) { screen_[at] = background_; });
+        else if (disposal_ == DISPOSE_PREVIOUS)
+            forEachPixel(last_, [&](std::size_t at, int, int) { screen_[at] = saved_[at]; });
+        GraphicsControlBlock gcb{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+        DGifSavedExtensionToGCB(const_cast<GifFileType*>(&gif_), i, &gcb);
+        if (gcb.DisposalMode == DISPOSE_PREVIOUS)
+            forEachPixel(d, [&](std::size_t at, int, int) { saved_[at] = screen_[at]; });
+        const ColorMapObject* map = d.ColorMap ? d.ColorMap : gif_.SColorMap;
+        forEachPixel(d, [&](std::size_t at, int x, int y) {
+            const int index = image.RasterBits[y * d.Width + x];
+            if (index != gcb.TransparentColor && map && index < map->ColorCount) {
+                const GifColorType c = map->Colors[index];
+                screen_[at] = (std::uint32_t(c.Red) << 16) | (c.Green << 8) | c.Blue;
+            }
+        });
+        disposal_ = gcb.DisposalMode;
+        last_ = d;
+        return screen_;
+    }
+
+private:
+    // Calls f(screen offset, x, y in the frame) for the frame's pixels that lie on the screen.
+    template <typename F> void forEachPixel(const GifImageDesc& d, F f) {
+        for (int y = 0; y < d.Height && d.Top + y < height_; ++y)
+            for (int x = 0; x < d.Width && d.Left + x < width_; ++x)
+                f(std::size_t(d.Top + y) * width_ + (d.Left + x), x, y);
+    }
+
+    const GifFileType& gif_;
+    int width_, height_;
+    std::vector<std::uint32_t> screen_, saved_;
+    std::uint32_t background_ = 0;
+    int disposal_ = DISPOSAL_UNSPECIFIED;
+    GifImageDesc last_{};
+};
+
+constexpr COLORREF kComposeBackground = RGB(255, 255, 255);
+
+// Every frame composed by the library in turn, as a viewer steps through the animation.
+void composeOurs(benchmark::State& state, std::size_t set) {
+    const FileSet& f = fileSets()[set];
+    const KpxHandle chain = KPXLoadImageFramesOffset(f.path.c_str(), 0, nullptr, nullptr);
+    const int frames = chain > 0 ? KPXGetImageFramesNum(chain) : 0;
+    const KpxHandle canvas =
+        frames ? KPXCreateImage(KPXWidthFrameScreen(chain), KPXHeightFrameScreen(chain), 24) : 0;
+    if (!canvas) {
+        state.SkipWithError("the library did not load the file");
+        return;
+    }
+    for (auto _ : state) {
+        KPXFillImageByRGBColor(canvas, kComposeBackground);
+        for (int i = 0; i < frames; ++i)
+            KPXRenderFrames(chain, canvas, 0, 0, i, i, kComposeBackground, 0, 1);
+        benchmark::DoNotOptimize(KPXGetBits(canvas)[0]);
+    }
+    state.counters["frames"] = frames;
+    KPXDeleteImage(canvas);
+    KPXDeleteImage(chain);
+}
+
+void composeGiflib(benchmark::State& state, std::size_t set) {
+    const FileSet& f = fileSets()[set];
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(f.path.c_str(), &error);
+    if (!gif || DGifSlurp(gif) != GIF_OK) {
+        state.SkipWithError("giflib did not load the file");
+        return;
+    }
+    GiflibCompositor compositor(*gif);
+    for (auto _ : state) {
+        compositor.start(0xFFFFFF);
+        for (int i = 0; i < gif->ImageCount; ++i)
+            benchmark::DoNotOptimize(compositor.compose(i)[0]);
+    }
+    state.counters["frames"] = gif->ImageCount;
+    DGifCloseFile(gif, &error);
+}
+
 // The process's resident memory (VmRSS) or its peak (VmHWM), in KiB.
 long statusKiB(const char* field) {
     std::ifstream status("/proc/self/status");
@@ -512,6 +664,12 @@ int main(int argc, char** argv) {
             benchmark::RegisterBenchmark(("save/giflib/" + f.name).c_str(), saveGiflib, i)
                 ->Unit(benchmark::kMillisecond);
         }
+        if (f.compose) {
+            benchmark::RegisterBenchmark(("compose/ours/" + f.name).c_str(), composeOurs, i)
+                ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(("compose/giflib/" + f.name).c_str(), composeGiflib, i)
+                ->Unit(benchmark::kMillisecond);
+        }
         if (f.memory)
             for (const char* who : {"ours", "giflib"})
                 benchmark::RegisterBenchmark(("memory/" + std::string(who) + "/" + f.name).c_str(),
@@ -539,6 +697,13 @@ int main(int argc, char** argv) {
                 "  save %.2fx  size %.4f",
                 reporter.timeRatio("save/ours/" + f.name, "save/giflib/" + f.name),
                 reporter.counterRatio("save/ours/" + f.name, "save/giflib/" + f.name, "bytes"));
+        if (f.compose) {
+            const double frames = reporter.counter("compose/ours/" + f.name, "frames");
+            std::printf("  compose %.2fx (%.2f us a frame)",
+                        reporter.timeRatio("compose/ours/" + f.name, "compose/giflib/" + f.name),
+                        frames > 0 ? reporter.times["compose/ours/" + f.name] * 1000.0 / frames
+                                   : 0.0);
+        }
         if (f.memory) {
             const std::string ours = "memory/ours/" + f.name;
             std::printf("  peak memory %.1f MiB, giflib %.1f MiB (decoded %.1f MiB, file %.1f MiB)",
@@ -547,6 +712,20 @@ int main(int argc, char** argv) {
                         reporter.counter(ours, "decoded_MiB"), reporter.counter(ours, "file_MiB"));
         }
         std::printf("  (%s)\n", f.what.c_str());
+    }
+    // Linear loads and compositions grow by the factor the frames grow by.
+    std::printf("\ngrowth of the time with the frames (9 x 8 frames)\n");
+    for (std::size_t k = 1; k < std::size(kTinyFrameCounts); ++k) {
+        const std::string from = "tiny" + std::to_string(kTinyFrameCounts[k - 1]);
+        const std::string to = "tiny" + std::to_string(kTinyFrameCounts[k]);
+        std::printf("%s -> %s (%.1fx the frames): load ours %.1fx, giflib %.1fx; compose ours "
+                    "%.1fx, giflib %.1fx\n",
+                    from.c_str(), to.c_str(),
+                    double(kTinyFrameCounts[k]) / double(kTinyFrameCounts[k - 1]),
+                    reporter.timeRatio("load/ours/" + to, "load/ours/" + from),
+                    reporter.timeRatio("load/giflib/" + to, "load/giflib/" + from),
+                    reporter.timeRatio("compose/ours/" + to, "compose/ours/" + from),
+                    reporter.timeRatio("compose/giflib/" + to, "compose/giflib/" + from));
     }
     benchmark::Shutdown();
     return 0;

@@ -6,6 +6,10 @@
 // input bytes, our bytes, gifsicle's bytes, ours / gifsicle, whether our composed pictures equal
 // the input's, and both times.
 //
+// The page's default settings (the adaptive palette, every frame converted) and its strongest
+// (the same with the difference method) are timed too, each against gifsicle -O3; printed per
+// file: our bytes and the time ratio of each.
+//
 // Then the common palette: the optimisation page's defaults (an adaptive palette of 256
 // colours over all frames) against gifsicle -O3 --colors 256, on the same files and on two
 // animations made by ffmpeg: testsrc2 (about 220 colours in 33.8 million pixels), and a
@@ -46,6 +50,8 @@ namespace {
 struct Result {
     std::uintmax_t input = 0;
     std::uintmax_t ours = 0;
+    std::uintmax_t oursDefaults = 0;
+    std::uintmax_t oursStrongest = 0;
     std::uintmax_t gifsicle = 0;
     bool identical = false;
 };
@@ -63,6 +69,13 @@ OptimizeOptions pageDefaults() {
     o.word[kOptionRemoveTitles] = 1;
     o.word[kOptionRemoveSpecialInfo] = 1;
     o.word[kOptionNumColors] = 256;
+    return o;
+}
+
+// The strongest the page offers: its defaults with the difference method.
+OptimizeOptions pageStrongest() {
+    OptimizeOptions o = pageDefaults();
+    o.word[kOptionDifferenceMethod] = 1;
     return o;
 }
 
@@ -105,7 +118,8 @@ std::vector<std::vector<std::uint8_t>> composedPictures() {
 
 // Opens, optimises and saves; the seconds it took, -1 on failure. identical tells whether the
 // composed pictures stayed the same.
-double optimiseWithLibrary(const std::string& in, const std::string& out, bool* identical) {
+double optimiseWithLibrary(const std::string& in, const std::string& out, bool* identical,
+                           const OptimizeOptions& options = keepingOptions()) {
     CGIFAnimDoc doc;
     doc.OnNewDocument();
     const auto start = std::chrono::steady_clock::now();
@@ -114,7 +128,7 @@ double optimiseWithLibrary(const std::string& in, const std::string& out, bool* 
     const auto opened = std::chrono::steady_clock::now();
     const auto before = identical ? composedPictures() : decltype(composedPictures()){};
     const auto composed = std::chrono::steady_clock::now();
-    if (OptimizeAnimation(keepingOptions()) == kOptimizeCancelled)
+    if (OptimizeAnimation(options) == kOptimizeCancelled)
         return -1;
     const auto optimised = std::chrono::steady_clock::now();
     const auto after = identical ? composedPictures() : decltype(composedPictures()){};
@@ -146,6 +160,22 @@ void BM_Library(benchmark::State& state, const std::string& file) {
     optimiseWithLibrary(file, out, &identical);
     r.identical = identical;
     r.ours = fs::file_size(out);
+}
+
+// The page's defaults (strongest = false) or its strongest settings, timed the same way.
+void BM_LibraryPage(benchmark::State& state, const std::string& file, bool strongest) {
+    const std::string out =
+        (g_scratch / (fs::path(file).stem().string() + (strongest ? "-s.gif" : "-d.gif"))).string();
+    const OptimizeOptions options = strongest ? pageStrongest() : pageDefaults();
+    for (auto _ : state) {
+        const double seconds = optimiseWithLibrary(file, out, nullptr, options);
+        if (seconds < 0) {
+            state.SkipWithError("the optimiser failed");
+            return;
+        }
+        state.SetIterationTime(seconds);
+    }
+    (strongest ? g_results[file].oursStrongest : g_results[file].oursDefaults) = fs::file_size(out);
 }
 
 void BM_Gifsicle(benchmark::State& state, const std::string& file) {
@@ -374,6 +404,13 @@ int main(int argc, char** argv) {
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond)
             ->Iterations(3);
+        for (const bool strongest : {false, true})
+            benchmark::RegisterBenchmark(
+                ((strongest ? "ours-strongest/" : "ours-defaults/") + name).c_str(), BM_LibraryPage,
+                file, strongest)
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(3);
         benchmark::RegisterBenchmark(("gifsicle/" + name).c_str(), BM_Gifsicle, file)
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond)
@@ -393,6 +430,20 @@ int main(int argc, char** argv) {
         std::printf("%-36s %10ju %10ju %10ju %7.3f %9s %9.2f %9.2f %6.2f\n", name.c_str(), r.input,
                     r.ours, r.gifsicle, r.gifsicle ? double(r.ours) / double(r.gifsicle) : 0.0,
                     r.identical ? "yes" : "NO", ours, peer, peer > 0 ? ours / peer : 0.0);
+    }
+    std::printf("\nthe page's settings against gifsicle -O3 (time ours / gifsicle)\n");
+    std::printf("%-36s %10s %10s %8s %10s %8s\n", "file", "gifsicle", "defaults", "time",
+                "strongest", "time");
+    for (const std::string& file : files) {
+        const Result& r = g_results[file];
+        const std::string name = fs::path(file).filename().string();
+        const double peer = reporter.time("gifsicle/" + name);
+        const auto ratio = [&](const std::string& run) {
+            return peer > 0 ? reporter.time(run + name) / peer : 0.0;
+        };
+        std::printf("%-36s %10ju %10ju %8.2f %10ju %8.2f\n", name.c_str(), r.gifsicle,
+                    r.oursDefaults, ratio("ours-defaults/"), r.oursStrongest,
+                    ratio("ours-strongest/"));
     }
     std::vector<std::string> paletteFiles = files;
     for (const std::string& made :

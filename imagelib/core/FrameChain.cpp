@@ -173,11 +173,13 @@ int KPXAddImageFrame(KpxHandle chain, KpxHandle image, int position) {
             return 0;
         added->nextFrame = before->nextFrame;
         before->nextFrame = image;
+        kpx::noteChainLinksChanged();
     } else {
         kpx::ImageLock added(image, kKpxWrite);
         if (!added)
             return 0;
         added->nextFrame = chain;
+        kpx::noteChainLinksChanged();
     }
     KpxHandle frame = first;
     for (int i = 0; frame && i < kMaxChainLength; ++i) {
@@ -207,6 +209,7 @@ int KPXSplitAllImageFrame(KpxHandle chain) {
             background = record->savedBackground;
             record->firstFrame = frame;
             record->nextFrame = 0;
+            kpx::noteChainLinksChanged();
             record->savedBackground = 0;
         }
         if (background)

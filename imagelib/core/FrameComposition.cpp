@@ -203,6 +203,65 @@ void recordState(KpxHandle holder, int n, std::int32_t disposal, const kpx::Area
         KPXDeleteImage(static_cast<KpxHandle>(stale));
 }
 
+// Frame n of a chain, or its last frame when the chain is shorter (a link to no image ends it),
+// with the index it has. A chain remembers where the last search stopped, and a search for that
+// frame or one after it starts there while no link has changed since: composing an animation
+// frame by frame walks it once. No frame when the chain cannot be locked.
+struct FoundFrame {
+    KpxHandle frame = 0;
+    int index = 0;
+};
+
+FoundFrame findFrame(KpxHandle chain, int n) {
+    const std::uint64_t version = kpx::chainLinksVersion();
+    FoundFrame found{chain, 0};
+    {
+        kpx::ImageLock head(chain, kKpxRead);
+        if (!head)
+            return {};
+        if (head->composedVersion == version && head->composedFrame && head->composedIndex <= n)
+            found = {static_cast<KpxHandle>(head->composedFrame), head->composedIndex};
+    }
+    for (; found.index < n; ++found.index) {
+        KpxHandle next = 0;
+        {
+            kpx::ImageLock record(found.frame, kKpxRead);
+            if (!record)
+                return {};
+            next = static_cast<KpxHandle>(record->nextFrame);
+        }
+        if (!next || !kpx::ImageLock(next, kKpxRead))
+            break;
+        found.frame = next;
+    }
+    kpx::ImageLock head(chain, kKpxRead);
+    if (!head)
+        return {};
+    head->composedFrame = found.frame;
+    head->composedIndex = found.index;
+    head->composedVersion = version;
+    return found;
+}
+
+// Composes frame n of the chain (the frame found for it) onto the canvas inside the screen
+// rectangle; n = -1 only carries out the pending disposal.
+void composeFrame(KpxHandle canvas, const kpx::Area& screen, KpxHandle chain, KpxHandle frame,
+                  int n, COLORREF colour, KpxHandle background) {
+    const std::optional<FrameFacts> facts = readFrame(frame, chain);
+    if (!facts || !kpx::ImageLock(facts->stateHolder, kKpxRead))
+        return;
+    const kpx::Area placed = kpx::placeFrame(screen, facts->screenWidth, facts->screenHeight,
+                                             facts->left, facts->top, facts->width, facts->height);
+
+    applyPendingDisposal(canvas, facts->stateHolder, n, colour, background);
+    KpxHandle saved = 0;
+    if (facts->disposal == kRestorePrevious)
+        saved = copyOfArea(canvas, placed);
+    if (n >= 0)
+        drawFrame(canvas, frame, *facts, placed.left, placed.top);
+    recordState(facts->stateHolder, n, facts->disposal, placed, saved);
+}
+
 } // namespace
 
 int KPXRenderImageTo(KpxHandle canvas, KpxHandle source, KpxHandle mask, int x, int y) {
@@ -233,36 +292,41 @@ int KPXStretchBltFrame(KpxHandle canvas, int left, int top, int right, int botto
                        KpxHandle background) {
     if (!canvas || !chain || n < -1)
         return 0;
-    const KpxHandle frame = kpx::chainFrame(chain, n < 0 ? 0 : n, true);
-    const std::optional<FrameFacts> facts = frame ? readFrame(frame, chain) : std::nullopt;
-    if (!facts || !kpx::ImageLock(facts->stateHolder, kKpxRead))
-        return 0;
-    const kpx::Area placed =
-        kpx::placeFrame({left, top, right, bottom}, facts->screenWidth, facts->screenHeight,
-                        facts->left, facts->top, facts->width, facts->height);
-
-    applyPendingDisposal(canvas, facts->stateHolder, n, colour, background);
-    KpxHandle saved = 0;
-    if (facts->disposal == kRestorePrevious)
-        saved = copyOfArea(canvas, placed);
-    if (n >= 0)
-        drawFrame(canvas, frame, *facts, placed.left, placed.top);
-    recordState(facts->stateHolder, n, facts->disposal, placed, saved);
+    const FoundFrame found = findFrame(chain, n < 0 ? 0 : n);
+    if (found.frame)
+        composeFrame(canvas, {left, top, right, bottom}, chain, found.frame, n, colour, background);
     return 0;
 }
 
 int KPXRenderFrames(KpxHandle chain, KpxHandle canvas, int x, int y, int from, int to,
                     COLORREF colour, KpxHandle background, int keep) {
-    const int frames = chain && canvas ? KPXGetImageFramesNum(chain) : 0;
-    if (frames == 0)
+    if (!chain || !canvas)
         return 0;
-    from = std::max(from, 0);
-    to = std::min(std::max(to, 0), frames - 1);
-    const int width = KPXWidthFrameScreenReal(chain);
-    const int height = KPXHeightFrameScreenReal(chain);
-    for (int i = std::min(from, to); i <= to; ++i)
-        KPXStretchBltFrame(canvas, x, y, x + width, y + height, chain, i, 0, 0, 0, 0, 0, 0, 0,
-                           colour, background);
+    int width = 0;
+    int height = 0;
+    {
+        kpx::ImageLock head(chain, kKpxRead);
+        if (!head)
+            return 0;
+        width = static_cast<short>(head->screenWidth);
+        height = static_cast<short>(head->screenHeight);
+    }
+    const kpx::Area screen{x, y, x + width, y + height};
+    to = std::max(to, 0);
+    const int first = std::min(std::max(from, 0), to);
+    // The chain is walked once, not counted first: a range past its end stops at its last
+    // frame, and a range that starts past it draws the last frame alone.
+    for (int i = first; i <= to; ++i) {
+        const FoundFrame found = findFrame(chain, i);
+        if (!found.frame)
+            break;
+        if (found.index < i) {
+            if (i == first)
+                composeFrame(canvas, screen, chain, found.frame, found.index, colour, background);
+            break;
+        }
+        composeFrame(canvas, screen, chain, found.frame, i, colour, background);
+    }
     if (!keep)
         KPXStretchBltFrame(canvas, x, y, x + width, y + height, chain, -1, 0, 0, 0, 0, 0, 0, 0,
                            colour, background);

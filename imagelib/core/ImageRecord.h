@@ -51,6 +51,11 @@ struct KpxImageRecord {
     std::int32_t previousDisposal = 0;
     RECT previousRect{};
     std::int32_t savedBackground = 0;
+    // Where the last composition of this chain stopped (frame and index), valid while the
+    // chains' links stay as they were at `composedVersion` (kpx::chainLinksVersion).
+    std::int32_t composedFrame = 0;
+    std::int32_t composedIndex = 0;
+    std::uint64_t composedVersion = 0;
     std::int32_t permission = kKpxFree;
     std::int32_t holders = 0;        // lock holders sharing the permission word (readers)
     std::int32_t pendingDeletes = 0; // deletes asked for while the word was held

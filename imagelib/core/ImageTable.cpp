@@ -4,6 +4,7 @@
 #include "gdi/DibSection.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <new>
 #include <thread>
@@ -85,7 +86,25 @@ void releaseDeferredDeletes(KpxImageRecord* record) {
             break;
 }
 
+std::atomic<std::uint64_t>& linksVersion() {
+    static std::atomic<std::uint64_t> version{1};
+    return version;
+}
+
+// Whether freeing the record may change what a walk along some chain finds.
+bool belongsToChain(const KpxImageRecord& record) {
+    return record.nextFrame || record.firstFrame || record.frameOfAnimation;
+}
+
 } // namespace
+
+std::uint64_t kpx::chainLinksVersion() {
+    return linksVersion().load(std::memory_order_acquire);
+}
+
+void kpx::noteChainLinksChanged() {
+    linksVersion().fetch_add(1, std::memory_order_acq_rel);
+}
 
 std::uint32_t KpxImageRecord::rowBytes() const {
     return info ? kfm::gdi::dibRowBytes(width(), bitCount()) : 0;
@@ -298,6 +317,8 @@ std::int32_t KpxReleaseImage(std::int32_t id, std::int32_t deleteBitmap) {
     }
 
     const std::int32_t savedBackground = record->savedBackground;
+    if (belongsToChain(*record))
+        kpx::noteChainLinksChanged();
     freeRecordContents(record, deleteBitmap != 0);
     if (savedBackground)
         KpxReleaseImage(savedBackground, 1);
@@ -348,6 +369,7 @@ void KpxFreeAllImages() {
     }
     t.liveCount = 0;
     t.lowestFreeHint = 0;
+    kpx::noteChainLinksChanged();
     kfm::debug::printf("KPX32: Free %d images ! [%d]\n", freed, lastId);
 }
 

@@ -19,6 +19,11 @@ std::size_t pixelBytes(const KpxImageRecord& record);
 // True when the record has pixels and every row its header describes lies inside them.
 bool hasWholePixels(const KpxImageRecord* record);
 
+// A number that changes whenever a frame link is written or an image that belongs to a chain is
+// freed: a position found in a chain still holds while the number stays the same. Never 0.
+std::uint64_t chainLinksVersion();
+void noteChainLinksChanged();
+
 // Holds a permission word for its lifetime: the usual lock, work, unlock of image functions.
 class ImageLock {
 public:

@@ -380,8 +380,17 @@ void sortForPalette(std::vector<Box>& boxes) {
     });
 }
 
-// The search over the boxes' colours that never answers the reserved transparent entry.
-PaletteSearch searchOverBoxes(const std::vector<Box>& boxes, double slack = 1.5) {
+// The search over the boxes' colours that never answers the reserved transparent entry. The
+// thread keeps the last one, with the neighbour lists it has built, for the next image:
+// converting every frame of an animation to one common palette asks for the same search frame
+// after frame, and building it is most of such a conversion's work.
+const PaletteSearch& searchOverBoxes(const std::vector<Box>& boxes) {
+    struct KeptSearch {
+        std::vector<Rgb> palette;
+        int reservedAt = -1;
+        std::unique_ptr<PaletteSearch> search;
+    };
+    thread_local KeptSearch kept;
     std::vector<Rgb> palette;
     int reservedAt = -1;
     for (std::size_t i = 0; i < boxes.size(); ++i) {
@@ -389,7 +398,13 @@ PaletteSearch searchOverBoxes(const std::vector<Box>& boxes, double slack = 1.5)
         if (boxes[i].reserved)
             reservedAt = static_cast<int>(i);
     }
-    return PaletteSearch(std::move(palette), reservedAt, slack);
+    if (!kept.search || kept.reservedAt != reservedAt || kept.palette != palette) {
+        kept.search.reset();
+        kept.search = std::make_unique<PaletteSearch>(palette, reservedAt, 1.5);
+        kept.palette = std::move(palette);
+        kept.reservedAt = reservedAt;
+    }
+    return *kept.search;
 }
 
 // The refinement after the cut: the boxes' colours are improved as palette entries (see
@@ -466,7 +481,7 @@ public:
         report(12);
         buildRemap(boxes);
         if (!job_.paletteOnly) {
-            const PaletteSearch search = searchOverBoxes(boxes);
+            const PaletteSearch& search = searchOverBoxes(boxes);
             if (search.usable()) {
                 indexHistogram(boxes, search, nearestKnown);
                 report(14);

@@ -274,6 +274,7 @@ public:
     }
 
     KpxHandle head() const { return head_; }
+    COLORREF colourAt(int index) const { return table_[static_cast<std::size_t>(index) & 0xFF]; }
 
     // The entry for colour c; exact is cleared when the table lacks c.
     int indexOf(COLORREF c, bool& exact) {
@@ -346,6 +347,21 @@ bool hasUnusedIndex(KpxHandle image) {
     return std::find(used.begin(), used.end(), false) != used.end();
 }
 
+// The difference step gave the frame's unique index a colour of no entry; it is never shown, so
+// it takes back the first table's colour there, which lets the frame be written in that table
+// instead of a copy of it that differs in one entry. Not when another entry of the frame has
+// that colour: transparency is matched by colour when frames are turned or converted.
+void restoreFirstTableEntry(KpxHandle image, const FirstTable& first, int unique) {
+    if (unique < 0 || unique > 255)
+        return;
+    const COLORREF colour = first.colourAt(unique);
+    for (int i = 0; i < 256; ++i)
+        if (i != unique && (KPXGetColorFromPalette(image, i) & 0xFFFFFF) == colour)
+            return;
+    KPXSetColorToPalette(image, unique, colour);
+    KPXFillDIBColorTable(image);
+}
+
 // One frame of the difference method: its picture, where it stands and the index its
 // unchanged pixels carry (-1 none). No picture: the frame cannot be written without changing a
 // colour.
@@ -409,8 +425,10 @@ DifferenceFrame screenFrame(FirstTable& first, KpxHandle after, KpxHandle before
     ScopedImage inFirst = inFirstTable(shown, first, width, height, exact);
     if (exact && inFirst.get() && (isFirst || hasUnusedIndex(inFirst.get()))) {
         out.image = std::move(inFirst);
-        if (!isFirst)
+        if (!isFirst) {
             out.unique = KPXCompareImagesAndFillByUniqueColor(out.image.get(), before, 0, 0);
+            restoreFirstTableEntry(out.image.get(), first, out.unique);
+        }
         return out;
     }
     const Colours previous = coloursOf(before);

@@ -64,6 +64,7 @@ void linkFrame(KpxHandle previous, KpxHandle image, KpxHandle first) {
         if (record)
             record->nextFrame = image;
     }
+    kpx::noteChainLinksChanged();
     kpx::ImageLock record(image, kKpxWrite);
     if (record) {
         record->firstFrame = first;

@@ -109,6 +109,39 @@ private:
     bool ended_ = false;
 };
 
+// A coder's tables, taken from those the thread keeps for the next image and given back to them
+// afterwards: a load or save of many small frames would otherwise allocate (and fault in) tens
+// of KiB for every frame. A coder started while another runs on the thread gets tables of its
+// own. Empty when they cannot be allocated.
+template <typename Tables> class ThreadTables {
+public:
+    ThreadTables() : tables_(std::move(kept())), reused_(tables_ != nullptr) {
+        if (!tables_)
+            tables_.reset(new (std::nothrow) Tables);
+    }
+    ~ThreadTables() {
+        if (tables_ && !kept())
+            kept() = std::move(tables_);
+    }
+    ThreadTables(const ThreadTables&) = delete;
+    ThreadTables& operator=(const ThreadTables&) = delete;
+
+    Tables* get() const { return tables_.get(); }
+    Tables* operator->() const { return tables_.get(); }
+    explicit operator bool() const { return tables_ != nullptr; }
+    // Whether the tables served an image before (and hold what it left).
+    bool reused() const { return reused_; }
+
+private:
+    static std::unique_ptr<Tables>& kept() {
+        thread_local std::unique_ptr<Tables> tables;
+        return tables;
+    }
+
+    std::unique_ptr<Tables> tables_;
+    bool reused_;
+};
+
 struct DecoderTables {
     std::array<std::uint16_t, kMaxCodes> prefix;
     std::array<std::uint16_t, kMaxCodes> length;
@@ -354,7 +387,7 @@ LzwDecodeResult decodeLzw(ByteChunks& subBlocks, int minimumCodeSize, int width,
                           RowOrder order, LzwRowSink& sink) {
     if (minimumCodeSize < 1 || minimumCodeSize > 8)
         return {CodecStatus::Damaged, 0};
-    std::unique_ptr<DecoderTables> tables(new (std::nothrow) DecoderTables);
+    const ThreadTables<DecoderTables> tables;
     if (!tables)
         return {CodecStatus::OutOfMemory, 0};
     auto& prefix = tables->prefix;
@@ -458,9 +491,11 @@ CodecStatus encodeLzw(LzwRowSource& source, int width, int height, int minimumCo
         minimumCodeSize = 2;
     if (minimumCodeSize < 2 || minimumCodeSize > 8 || width < 0 || height < 0)
         return CodecStatus::Unsupported;
-    std::unique_ptr<EncoderTable> table(new (std::nothrow) EncoderTable);
+    const ThreadTables<EncoderTable> table;
     if (!table)
         return CodecStatus::OutOfMemory;
+    if (table.reused())
+        table->reset();
 
     const std::uint32_t clear = 1u << minimumCodeSize;
     const std::uint32_t end = clear + 1;

@@ -111,7 +111,8 @@ GifTimeline composeWithGiflib(const std::string& path, int width, int height) {
 }
 
 // One frame of a table animation: place, disposal, transparent index (-1 none), palette seed
-// (frames with the same seed share colours) and the pattern of its indices.
+// (frames with the same seed share colours; seed 0 is a table of 16 colours over and over, as
+// files of few colours pad theirs) and the pattern of its indices.
 struct FrameSpec {
     int left, top, width, height;
     int disposal;
@@ -196,6 +197,14 @@ std::vector<AnimationCase> animationTable() {
          {{0, 0, 16, 12, 1, -1, 1, stripes},
           {2, 2, 10, 8, 1, 0, 2, blockAt(2, 1)},
           {4, 2, 10, 8, 1, -1, 3, checker}}},
+        // Whole frames in one table of 16 colours repeated to 256 entries: every entry the
+        // difference step may take for the unchanged pixels has the colour of another.
+        {"frames that share a table of repeated colours",
+         16,
+         12,
+         {{0, 0, 16, 12, 1, -1, 0, stripes},
+          {0, 0, 16, 12, 1, -1, 0, blockAt(3, 2, 2)},
+          {0, 0, 16, 12, 1, -1, 0, blockAt(5, 4, 2)}}},
         // Every index of the table shows, before and after a block in the middle is mirrored:
         // no entry is free for the unchanged pixels.
         {"frames that use every palette entry",
@@ -261,9 +270,13 @@ protected:
             const auto image = static_cast<KpxHandle>(f.GetImage());
             BITMAPINFO* info = KPXGetBitmapInfoHeader(image);
             for (int i = 0; i < 256; ++i)
-                info->bmiColors[i] = RGBQUAD{static_cast<BYTE>(i * 29 + s.paletteSeed * 50),
-                                             static_cast<BYTE>(255 - i * 13 * s.paletteSeed),
-                                             static_cast<BYTE>(i * 7 + s.paletteSeed), 0};
+                info->bmiColors[i] =
+                    s.paletteSeed == 0
+                        ? RGBQUAD{static_cast<BYTE>(i % 16 * 16), static_cast<BYTE>(i % 16 * 9),
+                                  static_cast<BYTE>(200 - i % 16 * 5), 0}
+                        : RGBQUAD{static_cast<BYTE>(i * 29 + s.paletteSeed * 50),
+                                  static_cast<BYTE>(255 - i * 13 * s.paletteSeed),
+                                  static_cast<BYTE>(i * 7 + s.paletteSeed), 0};
             const int row = KPXGetScanBytes(image);
             std::uint8_t* bits = KPXGetBits(image);
             for (int y = 0; y < s.height; ++y)
@@ -479,6 +492,49 @@ TEST_F(OptimizerOptionsTest, DifferenceMethodLeavesOnlyWhatChanges) {
     EXPECT_NE(third.transparency & kKpxTransparencyIndexFlag, 0u);
 }
 
+// Frames that show only colours of the first frame's table are written in that table: the entry
+// of their unchanged pixels, which no viewer shows, keeps the table's colour, and no frame
+// carries a copy of the table that differs in it alone.
+TEST_F(OptimizerOptionsTest, DifferenceMethodWritesFramesInTheFirstTable) {
+    if (!codecPresent())
+        GTEST_SKIP() << "the library does not write GIF animations yet";
+    const auto ground = [](int x, int y) { return (x * 3 + y * 5) % 40; };
+    AnimationCase moving{"", 24, 16, {}};
+    for (int i = 0; i < 6; ++i)
+        moving.frames.push_back({0, 0, 24, 16, 1, -1, 1, [=](int x, int y) {
+                                     const bool object =
+                                         x >= 2 + 3 * i && x < 6 + 3 * i && y >= 4 && y < 9;
+                                     return object ? 200 : ground(x, y);
+                                 }});
+    build(moving);
+    const GifTimeline before = saveAndCompose("before.gif");
+    ASSERT_TRUE(before.ok);
+    ASSERT_NE(OptimizeAnimation(optionsOf(11, 1, 1, 1)), kOptimizeCancelled);
+    const std::string path = files.file("after.gif");
+    ASSERT_EQ(doc->OnSaveDocument(path.c_str()), 1);
+    const GifTimeline after = composeWithGiflib(path, 24, 16);
+    ASSERT_TRUE(after.ok);
+    EXPECT_EQ(difference(mergeRepeats(before.shown), mergeRepeats(after.shown)), "");
+
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+    ASSERT_NE(gif, nullptr);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+    EXPECT_EQ(gif->ImageCount, 6);
+    int localTables = 0;
+    int transparentFrames = 0;
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        localTables += gif->SavedImages[i].ImageDesc.ColorMap ? 1 : 0;
+        GraphicsControlBlock gcb{};
+        if (DGifSavedExtensionToGCB(gif, i, &gcb) == GIF_OK &&
+            gcb.TransparentColor != NO_TRANSPARENT_COLOR)
+            ++transparentFrames;
+    }
+    DGifCloseFile(gif, &error);
+    EXPECT_EQ(localTables, 0);
+    EXPECT_EQ(transparentFrames, 5) << "every frame after the first keeps its unchanged pixels";
+}
+
 // Without a common palette the difference method keeps colours that the first frame's table
 // lacks: a frame's own palette and the background showing beside the first frame.
 TEST_F(OptimizerOptionsTest, DifferenceMethodKeepsColoursOutsideTheFirstTable) {
@@ -553,7 +609,9 @@ TEST_F(OptimizerOptionsTest, DifferenceMethodNeverMapsColoursToNearestEntries) {
     }
 }
 
-// The first frame takes palette entry 0 of the second only when none of its pixels shows it.
+// The first frame takes palette entry 0 of the second only when none of its pixels shows it. The
+// frames' table repeats its colours, so the second frame's entry 0, which marks its unchanged
+// pixels, cannot keep the table's colour there (another entry has it).
 TEST_F(OptimizerOptionsTest, DifferenceMethodAlignsTheFirstPaletteEntry) {
     struct Case {
         const char* name;
@@ -568,8 +626,8 @@ TEST_F(OptimizerOptionsTest, DifferenceMethodAlignsTheFirstPaletteEntry) {
         build({"",
                12,
                10,
-               {{0, 0, 12, 10, 1, -1, 1, c.firstIndices},
-                {0, 0, 12, 10, 1, -1, 1, blockAt(5, 3, 3)}}});
+               {{0, 0, 12, 10, 1, -1, 0, c.firstIndices},
+                {0, 0, 12, 10, 1, -1, 0, blockAt(5, 3, 3)}}});
         const COLORREF entry0 =
             KPXGetColorFromPalette(static_cast<KpxHandle>(frameAt(0).GetImage()), 0);
         ASSERT_EQ(RemoveRedundantPixels(), 1);

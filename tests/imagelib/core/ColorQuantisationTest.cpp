@@ -9,6 +9,7 @@
 #include <climits>
 #include <cmath>
 #include <set>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -304,6 +305,35 @@ TEST(FineColorConvert, FixedLeadingEntriesKeepTheirColoursAndPlaces) {
             }
         }
     }
+}
+
+// Frames converted in turn to a common palette of fixed entries (as the optimiser converts an
+// animation) map exactly as each converted alone, also when another palette came in between:
+// what one conversion leaves for the next never changes an answer.
+TEST(FineColorConvert, ConversionsInTurnMapAsEachAlone) {
+    const auto convert = [](void (*paint)(KpxHandle), int seed) {
+        Images images;
+        const KpxHandle src = images.make(48, 36, 24);
+        const KpxHandle dst = images.make(48, 36, 8);
+        paint(src);
+        for (int i = 0; i < 256; ++i)
+            setEntry(dst, i, {(i * 37 + seed) & 255, (i * 11 + 3 * seed) & 255, (255 - i) & 255});
+        EXPECT_EQ(KPXFineColorConvert(dst, src, 0, 256, 0, 256, nullptr, 0), 1);
+        std::vector<int> indices;
+        for (int y = 0; y < 36; ++y)
+            for (int x = 0; x < 48; ++x)
+                indices.push_back(indexAt(dst, x, y));
+        return indices;
+    };
+    std::vector<int> discsAlone, discsInOther;
+    std::thread([&] { discsAlone = convert(paintDiscs, 1); }).join();
+    std::thread([&] { discsInOther = convert(paintDiscs, 2); }).join();
+    const std::vector<int> photo = convert(paintPhoto, 1);
+    EXPECT_EQ(convert(paintDiscs, 1), discsAlone);
+    EXPECT_EQ(convert(paintDiscs, 2), discsInOther);
+    EXPECT_EQ(convert(paintDiscs, 1), discsAlone);
+    EXPECT_NE(discsAlone, discsInOther);
+    EXPECT_FALSE(photo.empty());
 }
 
 TEST(FineColorConvert, TransparentEntryIsReservedAndKeepsItsNumberAndColour) {

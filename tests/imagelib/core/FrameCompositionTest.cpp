@@ -236,6 +236,52 @@ TEST(FrameComposition, RenderFramesRangesAndTheFinalDisposal) {
     EXPECT_EQ(KPXStretchBltFrame(canvas, 0, 0, 6, 4, 29999, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0), 0);
 }
 
+// A whole-screen opaque frame of one colour, kept until the screen is drawn over.
+KpxHandle solidFrame(COLORREF colour) {
+    const KpxHandle image = KPXCreateImage(kScreenW, kScreenH, 24);
+    kfm::test::fillColor(image, colour);
+    FrameInfo info{};
+    info.disposal = 1;
+    KPXSetImageFramesInfo(image, &info);
+    return image;
+}
+
+// Frame by frame composition continues from where the last call stopped; a chain changed in
+// between is followed as it is now, whichever frame is asked for next.
+TEST(FrameComposition, StepwiseCompositionFollowsAChangedChain) {
+    const COLORREF colours[] = {RGB(10, 0, 0), RGB(20, 0, 0), RGB(30, 0, 0), RGB(40, 0, 0)};
+    const KpxHandle head = solidFrame(colours[0]);
+    OwnedImage chain(head);
+    AnimateInfo animation{kScreenW, kScreenH, 0, 0, nullptr};
+    KPXSetAnimateInfo(head, &animation);
+    ASSERT_EQ(KPXAddImageFrame(head, solidFrame(colours[1]), -1), 1);
+    ASSERT_EQ(KPXAddImageFrame(head, solidFrame(colours[2]), -1), 1);
+    OwnedImage canvas(KPXCreateImage(kScreenW, kScreenH, 24));
+    const auto shown = [&](int n) {
+        KPXStretchBltFrame(canvas, 0, 0, kScreenW, kScreenH, chain, n, 0, 0, 0, 0, 0, 0, 0,
+                           kBackground, 0);
+        return kfm::test::getColor(canvas, 0, 0);
+    };
+    for (int n = 0; n < 3; ++n)
+        EXPECT_EQ(shown(n), colours[n]);
+    // A frame put in before the last one composed moves the frames after it on.
+    ASSERT_EQ(KPXAddImageFrame(head, solidFrame(colours[3]), 1), 1);
+    EXPECT_EQ(shown(2), colours[1]);
+    EXPECT_EQ(shown(3), colours[2]);
+    EXPECT_EQ(shown(1), colours[3]);
+    // Past the end the last frame is drawn, also by a range that starts there.
+    EXPECT_EQ(shown(9), colours[2]);
+    kfm::test::fillColor(canvas, kWhite);
+    ASSERT_EQ(KPXRenderFrames(chain, canvas, 0, 0, 7, 9, kBackground, 0, 1), 1);
+    EXPECT_EQ(kfm::test::getColor(canvas, 0, 0), colours[2]);
+    // Split into single images, the head is a chain of one frame.
+    const OwnedImage second(KPXGetImageFramesImage(head, 1));
+    const OwnedImage third(KPXGetImageFramesImage(head, 2));
+    const OwnedImage fourth(KPXGetImageFramesImage(head, 3));
+    ASSERT_EQ(KPXSplitAllImageFrame(head), 1);
+    EXPECT_EQ(shown(2), colours[0]);
+}
+
 TEST(FrameComposition, ScaledScreenMovesFramesWithoutScalingThem) {
     const std::vector<FrameLayout> layouts = {{2, 1, 1, 1, 0, false}};
     OwnedImage chain(makeChain(layouts));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <thread>
 
 #include "GifBlocks.h"
 #include "GifLzw.h"
@@ -369,4 +370,32 @@ TEST(GifLzwDecoder, DataInPiecesDecodesAsInOnePiece) {
             }
         }
     }
+}
+
+// A thread keeps its coding tables from one image for the next: what an image left in them
+// never shows in the next one, whatever its code size, and a code the next image has not made
+// yet is still damaged data.
+TEST(GifLzwCoding, TablesKeptBetweenImagesStartEmpty) {
+    const auto full = indexImage(300, 200, 8, Content::Noise);
+    const auto small = indexImage(9, 8, 3, Content::Gradient);
+    const auto encodeOnce = [](const std::vector<std::uint8_t>& pixels, int w, int h, int bits) {
+        Bytes out;
+        EXPECT_EQ(encodeLzwImage(pixels, w, h, bits, RowOrder::Sequential, out), CodecStatus::Ok);
+        return out;
+    };
+    // The small image alone, on a thread whose tables served nothing before.
+    Bytes alone;
+    std::thread([&] { alone = encodeOnce(small, 9, 8, 3); }).join();
+    // Here after an image that filled the tables many times over.
+    const Bytes large = encodeOnce(full, 300, 200, 8);
+    EXPECT_EQ(decodeStream(Bytes(large.begin() + 1, large.end()), 8, 300, 200).pixels, full);
+    EXPECT_EQ(encodeOnce(small, 9, 8, 3), alone);
+    EXPECT_EQ(decodeStream(Bytes(alone.begin() + 1, alone.end()), 3, 9, 8).pixels, small);
+
+    // Code size 2 (clear 4, end 5): code 7 is not made before code 6 is, whatever an earlier
+    // image's table held at 7.
+    ASSERT_EQ(decodeStream(Bytes(large.begin() + 1, large.end()), 8, 300, 200).result.status,
+              CodecStatus::Ok);
+    const Decoded early = decodeStream(TrackedCodes(2).add({4, 1, 7, 5}).finish(), 2, 4, 1);
+    EXPECT_EQ(early.result.status, CodecStatus::Damaged);
 }
