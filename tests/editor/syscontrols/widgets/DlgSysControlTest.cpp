@@ -40,29 +40,6 @@ using kfm::ui::CNumEdit;
 
 constexpr std::uint32_t kTransparent = kKpxTransparencyIndexFlag;
 
-// Answers every message box with a chosen button and remembers the texts asked.
-class AnsweringShell : public ShellServices {
-public:
-    std::string loadString(UINT id) override { return "text " + std::to_string(id); }
-    int messageBox(const std::string& text, UINT) override {
-        asked.push_back(text);
-        return answer;
-    }
-    bool hasMainWindow() override { return false; }
-    LRESULT sendToMainWindow(UINT, WPARAM, LPARAM) override { return 0; }
-    bool escapePressed() override { return false; }
-    void setWaitCursor(bool) override {}
-    bool hasActiveDocument() override { return true; }
-    void setDocumentModified(bool) override {}
-    void refreshStripView() override {}
-    void redrawViews(int, int) override {}
-    void updateAnimationPage() override {}
-    void updateOptimizeState() override {}
-
-    int answer = IDOK;
-    std::vector<std::string> asked;
-};
-
 UtcClock fixedClock() {
     return [] { return UtcDateTime{kfm::test::kClockYear, 2, 29, 13, 14, 15}; };
 }
@@ -121,7 +98,7 @@ protected:
     void screenshot(const char* name) { dialog->grab().save(kfm::test::ArtifactPath(name)); }
 
     kfm::test::ScopedRegistry registry;
-    AnsweringShell shell;
+    kfm::test::AnsweringShell shell;
     std::unique_ptr<CDlgSysControl> dialog;
 };
 
