@@ -491,11 +491,14 @@ void CDlgSysControl::OnSelChangeType() {
     s[w::Width] = width_.upDown->GetPos();
     s[w::Height] = height_.upDown->GetPos();
     storeCurrentSize(s);
-    if (oldType == HScrollBar)
+    // Only a live control of the outgoing type has positions to keep (none has when the dialog
+    // opens, and the stored ones stay).
+    const bool liveOld = preview_->GetType() == oldType;
+    if (liveOld && oldType == HScrollBar)
         s[w::SBHScrollPos] = preview_->GetScrollPos();
-    else if (oldType == VScrollBar)
+    else if (liveOld && oldType == VScrollBar)
         s[w::SBVScrollPos] = preview_->GetScrollPos();
-    else if (oldType == Slider)
+    else if (liveOld && oldType == Slider)
         s[w::SLPos] = preview_->GetSliderPos();
     if (CSysControlPage* page = Page(kfm::syscontrols::ComboIndexFromType(oldType));
         page && IsListedType(oldType))

@@ -245,6 +245,27 @@ TEST_F(DlgSysControlTest, EditingTheSameTypeKeepsTheFramesValues) {
     EXPECT_EQ(dialog->GetNewFrame()->name, "");
 }
 
+// Opening on a scroll bar or slider keeps the stored position: no live control holds one yet.
+TEST_F(DlgSysControlTest, EditingAScrollBarOrSliderKeepsItsPosition) {
+    for (const auto& [type, word] : {std::pair{int{HScrollBar}, int{w::SBHScrollPos}},
+                                     std::pair{int{VScrollBar}, int{w::SBVScrollPos}},
+                                     std::pair{int{Slider}, int{w::SLPos}}}) {
+        SCOPED_TRACE(type);
+        SysControlSettings s = kfm::test::ControlSettings(type, 100, 100);
+        s[w::SBHMaxScrollPos] = 40;
+        s[w::SBVMaxScrollPos] = 40;
+        s[word] = 9;
+        auto edited = controlFrame(SettingsToRecord(s, {}), 100, 100);
+        open(CDlgSysControl::kEdit, edited.get());
+        EXPECT_EQ(settings()[word], 9);
+        dialog->accept();
+        ASSERT_NE(dialog->GetNewFrame(), nullptr);
+        SysControlSettings reread = kfm::test::ControlSettings(type, 100, 100);
+        RecordToSettings(reread, dialog->GetNewFrame()->control, 100, 100);
+        EXPECT_EQ(reread[word], 9);
+    }
+}
+
 TEST_F(DlgSysControlTest, AnEditedFrameKeepsItsTransparentColourNotItsIndexNumber) {
     SysControlSettings s = kfm::test::ControlSettings(PushButton, 75, 23);
     s.Text = "OK";
