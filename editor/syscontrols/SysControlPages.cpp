@@ -86,6 +86,7 @@ CSysControlPage::NumberField& CSysControlPage::addNumber(int editId, int upDownI
     field.upDown = kit().add(upDownId, new kfm::ui::CUpDown(this));
     field.upDown->SetBuddy(field.edit);
     field.edit->setFixedWidth(56);
+    field.upDown->setFixedSize(16, field.edit->sizeHint().height());
     field.edit->setMaxLength(textLimit);
     setRange(field, minimum, maximum);
     field.edit->SetNotifyWindow(this);
@@ -117,6 +118,8 @@ QWidget* CSysControlPage::addLabel(int id) {
 // -------------------- Filling
 
 void CSysControlPage::initPage() {
+    // The controls keep to the top of the page.
+    checkColumn_->addStretch();
     SysControlSettings s;
     preview_->GetSettings(s);
     SetControls(s);

@@ -15,6 +15,7 @@
 #include "SysControlTypes.h"
 
 #include "TestSupport.h"
+#include "registry/Registry.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -57,6 +58,7 @@ protected:
 
     // Opens the dialog in insert mode with the registry as it is, then shows the type's page.
     kfm::syscontrols::CSysControlPage* open(int type) {
+        useOwnRegistry();
         dialog = std::make_unique<kfm::syscontrols::CDlgSysControl>(
             nullptr, kfm::syscontrols::CDlgSysControl::kInsert, nullptr, 0, 0, 0, 0, 0,
             [] { return kfm::syscontrols::UtcDateTime{kClockYear, 2, 29, 13, 14, 15}; });
@@ -74,9 +76,13 @@ protected:
         return page;
     }
     // Stores settings in the registry as a user's earlier run of the dialog would have.
-    static void Remember(const kfm::syscontrols::SysControlSettings& s) {
+    void Remember(const kfm::syscontrols::SysControlSettings& s) {
+        useOwnRegistry();
         kfm::syscontrols::SaveSettings(s, nullptr);
     }
+    // The test's own registry folder (ControlSettings reads the defaults from a registry of its
+    // own and leaves none behind).
+    void useOwnRegistry() { kfm::registry::setStorageFolder(registry.folder().path().string()); }
     // A control of the page, or else of the dialog.
     template <class W> W* control(int id) const {
         if (page)
