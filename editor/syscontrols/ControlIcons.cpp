@@ -20,6 +20,14 @@ std::vector<QPixmap> LoadControlIcons() {
             icon = icon.scaled(kControlIconSide, kControlIconSide);
         icons.push_back(icon);
     }
+    // Then the numbered icons, up to the first number without a file.
+    for (int number = kFirstNumberedIcon;; ++number) {
+        const QPixmap icon(
+            QStringLiteral(":/shellicons/icon%1.png").arg(number, 3, 10, QChar('0')));
+        if (icon.isNull())
+            break;
+        icons.push_back(icon);
+    }
     return icons;
 }
 

@@ -12,6 +12,8 @@ namespace kfm::syscontrols {
 
 // The side of every icon of the list.
 inline constexpr int kControlIconSide = 32;
+// The number of the first icon after the four message-box icons.
+inline constexpr int kFirstNumberedIcon = 4;
 
 std::vector<QPixmap> LoadControlIcons();
 

@@ -45,8 +45,8 @@ using kfm::ui::CUpDown;
 
 constexpr int kPreviewWidth = 300;
 constexpr int kPreviewHeight = 220;
-constexpr int kSheetWidth = 300;
-constexpr int kSheetHeight = 150;
+constexpr int kSheetWidth = 440;
+constexpr int kSheetHeight = 200;
 // Movable, resizable, centred and shown through its transparency.
 constexpr std::uint32_t kPlacementFlags =
     ie::kOverlayTransparent | ie::kOverlayCentre | ie::kObjectResizable | ie::kObjectMovable;
@@ -491,11 +491,14 @@ void CDlgSysControl::OnSelChangeType() {
     s[w::Width] = width_.upDown->GetPos();
     s[w::Height] = height_.upDown->GetPos();
     storeCurrentSize(s);
-    if (oldType == HScrollBar)
+    // Only a live control of the outgoing type has positions to keep (none has when the dialog
+    // opens, and the stored ones stay).
+    const bool liveOld = preview_->GetType() == oldType;
+    if (liveOld && oldType == HScrollBar)
         s[w::SBHScrollPos] = preview_->GetScrollPos();
-    else if (oldType == VScrollBar)
+    else if (liveOld && oldType == VScrollBar)
         s[w::SBVScrollPos] = preview_->GetScrollPos();
-    else if (oldType == Slider)
+    else if (liveOld && oldType == Slider)
         s[w::SLPos] = preview_->GetSliderPos();
     if (CSysControlPage* page = Page(kfm::syscontrols::ComboIndexFromType(oldType));
         page && IsListedType(oldType))
@@ -564,6 +567,14 @@ void CDlgSysControl::UpdateDateTimeCtrl(int type) {
 void CDlgSysControl::UpdateTabItemRanges() {
     if (CSysControlPage* page = Page(kfm::syscontrols::ComboIndexFromType(Tab)))
         page->UpdateTabItemRanges(std::max(1, preview_->GetItemCount()));
+}
+
+void CDlgSysControl::SetSizeFields(int width, int height) {
+    for (const auto& [field, value] : {std::pair{width_, width}, std::pair{height_, height}}) {
+        field.edit->SuspendAutoApply();
+        field.upDown->SetPos(UpDownPosition(value));
+        field.edit->ResumeAutoApply();
+    }
 }
 
 // -------------------- Numbers

@@ -96,6 +96,9 @@ public:
     void UpdatePlacement();
     void UpdateDateTimeCtrl(int type);
     void UpdateTabItemRanges();
+    // The width and height fields show a size the preview gave the control (without applying
+    // it again).
+    void SetSizeFields(int width, int height);
 
     // Handlers, public for the pages and tests.
     void OnSelChangeType();

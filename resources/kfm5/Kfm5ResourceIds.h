@@ -477,4 +477,32 @@ constexpr Id IDS_SC_ITEM_TOO_LONG = 11436;
 constexpr Id IDS_SC_CAPTURE_FAILED = 11437;
 constexpr Id IDS_SC_POSITION = 11438;
 
+// The system-control pages (templates 10621 to 10638 and 10652, one per kind of control) and the
+// icon chooser (template 1099, its title the text 1099). The caption or label of a page control
+// is the text kScPageTextBase + the control's id; the entries of the pages' lists have their own
+// texts, in list order where a range is given.
+constexpr Id IDD_ICON_CHOOSER = 1099;
+constexpr Id kScPageTextBase = 30000;
+constexpr Id IDS_SCP_LEFT = 11440;
+constexpr Id IDS_SCP_CENTRED = 11441;
+constexpr Id IDS_SCP_RIGHT = 11442;
+constexpr Id IDS_SCP_HORIZONTAL = 11443;
+constexpr Id IDS_SCP_VERTICAL = 11444;
+constexpr Id IDS_SCP_BOTH_SIDES = 11445;
+constexpr Id IDS_SCP_TOP_LEFT = 11446;
+constexpr Id IDS_SCP_BOTTOM_RIGHT = 11447;
+constexpr Id IDS_SCP_SIMPLE = 11448;
+constexpr Id IDS_SCP_DROP_DOWN = 11449;
+constexpr Id IDS_SCP_DROP_DOWN_LIST = 11450;
+constexpr Id IDS_SCP_TAB_NORMAL = 11451;
+constexpr Id IDS_SCP_TAB_FIXED_WIDTH = 11452;
+constexpr Id IDS_SCP_TAB_RAGGED_RIGHT = 11453;
+constexpr Id IDS_SCP_SHORT_DATE = 11454;
+constexpr Id IDS_SCP_LONG_DATE = 11455;
+constexpr Id IDS_SCP_TIME = 11456;
+constexpr Id IDS_SCP_BUTTON_SET_FIRST = 11457; // to 11462, the message box's six button sets
+constexpr Id IDS_SCP_ICON_FIRST = 11463;       // to 11466, the four message-box icons
+constexpr Id IDS_SCP_ANOTHER_ICON = 11467;
+constexpr Id IDS_SCP_NO_ICON = 11468;
+
 } // namespace kfm5res

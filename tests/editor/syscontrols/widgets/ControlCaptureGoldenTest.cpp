@@ -102,7 +102,10 @@ std::vector<GoldenCase> goldenCases() {
         addCase(c, "icon" + std::to_string(icon), Icon, 32, 32, flags({{w::ICType, icon}}));
     addCase(c, "icon_centred", Icon, 48, 44, flags({{w::ICCenter, 1}}));
     addCase(c, "icon_sunken_border", Icon, 40, 40, flags({{w::ICSunken, 1}, {w::ICBorder, 1}}));
-    addCase(c, "icon_none", Icon, 32, 32, flags({{w::ICType, 9}}));
+    // An icon type beyond the numbered icons shows none; the first and the last numbered icon.
+    addCase(c, "icon_none", Icon, 32, 32, flags({{w::ICType, 4000}}));
+    addCase(c, "icon_first_numbered", Icon, 32, 32, flags({{w::ICType, 4}}));
+    addCase(c, "icon_last_numbered", Icon, 32, 32, flags({{w::ICType, 43}}));
     // Push button.
     addCase(c, "pushbutton", PushButton, 75, 23, text("OK"));
     addCase(c, "pushbutton_pushed", PushButton, 75, 23, text("OK", flags({{w::PBPush, 1}})));

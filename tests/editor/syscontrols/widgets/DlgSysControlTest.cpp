@@ -40,29 +40,6 @@ using kfm::ui::CNumEdit;
 
 constexpr std::uint32_t kTransparent = kKpxTransparencyIndexFlag;
 
-// Answers every message box with a chosen button and remembers the texts asked.
-class AnsweringShell : public ShellServices {
-public:
-    std::string loadString(UINT id) override { return "text " + std::to_string(id); }
-    int messageBox(const std::string& text, UINT) override {
-        asked.push_back(text);
-        return answer;
-    }
-    bool hasMainWindow() override { return false; }
-    LRESULT sendToMainWindow(UINT, WPARAM, LPARAM) override { return 0; }
-    bool escapePressed() override { return false; }
-    void setWaitCursor(bool) override {}
-    bool hasActiveDocument() override { return true; }
-    void setDocumentModified(bool) override {}
-    void refreshStripView() override {}
-    void redrawViews(int, int) override {}
-    void updateAnimationPage() override {}
-    void updateOptimizeState() override {}
-
-    int answer = IDOK;
-    std::vector<std::string> asked;
-};
-
 UtcClock fixedClock() {
     return [] { return UtcDateTime{kfm::test::kClockYear, 2, 29, 13, 14, 15}; };
 }
@@ -121,7 +98,7 @@ protected:
     void screenshot(const char* name) { dialog->grab().save(kfm::test::ArtifactPath(name)); }
 
     kfm::test::ScopedRegistry registry;
-    AnsweringShell shell;
+    kfm::test::AnsweringShell shell;
     std::unique_ptr<CDlgSysControl> dialog;
 };
 
@@ -266,6 +243,27 @@ TEST_F(DlgSysControlTest, EditingTheSameTypeKeepsTheFramesValues) {
     ASSERT_NE(dialog->GetNewFrame(), nullptr);
     EXPECT_EQ(dialog->GetNewFrame()->delay, 10);
     EXPECT_EQ(dialog->GetNewFrame()->name, "");
+}
+
+// Opening on a scroll bar or slider keeps the stored position: no live control holds one yet.
+TEST_F(DlgSysControlTest, EditingAScrollBarOrSliderKeepsItsPosition) {
+    for (const auto& [type, word] : {std::pair{int{HScrollBar}, int{w::SBHScrollPos}},
+                                     std::pair{int{VScrollBar}, int{w::SBVScrollPos}},
+                                     std::pair{int{Slider}, int{w::SLPos}}}) {
+        SCOPED_TRACE(type);
+        SysControlSettings s = kfm::test::ControlSettings(type, 100, 100);
+        s[w::SBHMaxScrollPos] = 40;
+        s[w::SBVMaxScrollPos] = 40;
+        s[word] = 9;
+        auto edited = controlFrame(SettingsToRecord(s, {}), 100, 100);
+        open(CDlgSysControl::kEdit, edited.get());
+        EXPECT_EQ(settings()[word], 9);
+        dialog->accept();
+        ASSERT_NE(dialog->GetNewFrame(), nullptr);
+        SysControlSettings reread = kfm::test::ControlSettings(type, 100, 100);
+        RecordToSettings(reread, dialog->GetNewFrame()->control, 100, 100);
+        EXPECT_EQ(reread[word], 9);
+    }
 }
 
 TEST_F(DlgSysControlTest, AnEditedFrameKeepsItsTransparentColourNotItsIndexNumber) {

@@ -54,6 +54,27 @@ QImage IndexedPicture(KpxHandle image) {
     return picture;
 }
 
+std::string GoldenDifference(const QImage& picture, const std::string& name) {
+    const std::string path = testDataPath("syscontrols/" + name + ".png").string();
+    const QImage golden(QString::fromStdString(path));
+    if (golden.isNull())
+        return "no golden picture " + path;
+    if (golden.size() != picture.size())
+        return "size differs from " + name;
+    const QImage expected = golden.convertToFormat(QImage::Format_Indexed8);
+    if (expected.colorCount() != picture.colorCount())
+        return "colour count differs from " + name;
+    for (int i = 0; i < picture.colorCount(); ++i)
+        if (expected.color(i) != picture.color(i))
+            return "palette entry " + std::to_string(i) + " differs from " + name;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if (expected.pixelIndex(x, y) != picture.pixelIndex(x, y))
+                return "pixel " + std::to_string(x) + "," + std::to_string(y) + " differs from " +
+                       name;
+    return {};
+}
+
 void UseEnglishLocale() {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 }

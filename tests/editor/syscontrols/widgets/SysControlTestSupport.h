@@ -5,7 +5,11 @@
 
 #include <QImage>
 
+#include <string>
+#include <vector>
+
 #include "Bitra5.h"
+#include "ShellServices.h"
 #include "SysControlSettings.h"
 
 namespace kfm::test {
@@ -23,5 +27,32 @@ kfm::syscontrols::SysControlSettings ControlSettings(int type, int width, int he
 QImage IndexedPicture(KpxHandle image);
 // The locale the date and calendar texts are made in.
 void UseEnglishLocale();
+
+// Empty when the picture matches the golden picture of that name in tests/data/syscontrols
+// exactly (size, colour table, indices), else what differs first.
+std::string GoldenDifference(const QImage& picture, const std::string& name);
+
+// Answers every message box with a chosen button and remembers the texts asked.
+class AnsweringShell : public ShellServices {
+public:
+    std::string loadString(UINT id) override { return "text " + std::to_string(id); }
+    int messageBox(const std::string& text, UINT) override {
+        asked.push_back(text);
+        return answer;
+    }
+    bool hasMainWindow() override { return false; }
+    LRESULT sendToMainWindow(UINT, WPARAM, LPARAM) override { return 0; }
+    bool escapePressed() override { return false; }
+    void setWaitCursor(bool) override {}
+    bool hasActiveDocument() override { return true; }
+    void setDocumentModified(bool) override {}
+    void refreshStripView() override {}
+    void redrawViews(int, int) override {}
+    void updateAnimationPage() override {}
+    void updateOptimizeState() override {}
+
+    int answer = IDOK;
+    std::vector<std::string> asked;
+};
 
 } // namespace kfm::test
