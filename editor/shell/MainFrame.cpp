@@ -18,9 +18,12 @@
 #include "commands/ObjectCommands.h"
 #include "commands/ToolCommands.h"
 #include "commands/ViewCommands.h"
+#include "extedit/DesktopEntry.h"
+#include "extedit/ExternalEdits.h"
 #include "plugins/PlugInManager.h"
 #include "plugins/PluginCommands.h"
 #include "registry/RegistryHelpers.h"
+#include "sheet/GIFSheet.h"
 #include "views/AnimationView.h"
 #include "views/ImageView.h"
 #include "views/MainPanes.h"
@@ -80,6 +83,19 @@ std::vector<RECT> screenRects() {
 CMainFrame::CMainFrame(CFlimmerApp& app) : app_(app) {
     setObjectName(QStringLiteral("MainFrame"));
     panes_ = std::make_unique<MainPanes>(*this, app);
+    extEdits_ = std::make_unique<kfm::extedit::ExternalEdits>(
+        *this, kfm::extedit::ExternalEdits::Hooks{[this] {
+                                                      if (g_bPreviewPlaying)
+                                                          Router().Execute(ID_STOP_PREVIEW);
+                                                  },
+                                                  [this] {
+                                                      ::shell().refreshStripView();
+                                                      ::shell().redrawViews(1, 1);
+                                                      if (CGIFSheet* sheet = panes_->Sheet()) {
+                                                          sheet->UpdateFramePage(GetCurrentFrame());
+                                                          sheet->UpdateAnimationPage();
+                                                      }
+                                                  }});
     handlers_.push_back(std::make_unique<FileCommands>(*this, app_));
     handlers_.push_back(std::make_unique<EditCommands>(*this));
     handlers_.push_back(std::make_unique<FrameCommands>(*this));
@@ -103,6 +119,7 @@ CMainFrame::~CMainFrame() {
     if (status_ && status_->ProgressActive())
         status_->EndProgress();
     ReleasePluginHost();
+    extEdits_.reset();
     // The panes go before the router and the handlers they call.
     const std::unique_ptr<QWidget> panes(takeCentralWidget());
 }
@@ -120,6 +137,8 @@ bool CMainFrame::OnCreate() {
     for (QToolBar* bar : bars_)
         if (!bar)
             return false;
+    kfm::extedit::FindBrowsers();
+    kfm::extedit::FindBitmapEditor();
     dockToolBarsInOneRow();
     status_ = std::make_unique<StatusPanel>(statusBar());
     statusBar()->setObjectName(QStringLiteral("ID_%1").arg(ID_STATUS_BAR));
@@ -191,6 +210,13 @@ LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PROGRESS_END:
         status_->EndProgress();
         return 0;
+    case WM_TIMER:
+        if (wParam == kfm::extedit::kExtEditTimerId)
+            extEdits_->CheckExtEditFiles();
+        return 0;
+    case kfm::extedit::WM_END_EXT_EDIT:
+        extEdits_->OnEndExtEditSession(static_cast<int>(wParam), static_cast<int>(lParam));
+        return 0;
     default:
         return 0;
     }
@@ -227,7 +253,10 @@ bool CMainFrame::OnClose() {
     WriteRegInt(kSettings, "ToolbarsVersion", 1);
     SaveBarState(this, kBarStateSection);
     SavePlacement();
-    return CFrameWnd::OnClose();
+    if (!CFrameWnd::OnClose())
+        return false;
+    extEdits_->DeleteExternalEditFiles();
+    return true;
 }
 
 void CMainFrame::OnDocumentSaved() {

@@ -16,15 +16,23 @@ std::vector<KfmBinaryResource> allBinaries() {
     return all;
 }
 
+std::vector<KfmStringResource> allStrings() {
+    std::vector<KfmStringResource> all;
+    for (auto part : {kfm5StringTable, kfm5UpdateStrings}) {
+        std::uint32_t count = 0;
+        const KfmStringResource* entries = part(&count);
+        all.insert(all.end(), entries, entries + count);
+    }
+    return all;
+}
+
 } // namespace
 
 KFM_RESOURCE_EXPORT const KfmResourceTables* KfmGetResourceTables() {
     static const std::vector<KfmBinaryResource> binaries = allBinaries();
-    static const KfmResourceTables tables = [] {
-        KfmResourceTables t{kKfmResourceTablesVersion, nullptr, 0, binaries.data(),
-                            static_cast<std::uint32_t>(binaries.size())};
-        t.strings = kfm5StringTable(&t.stringCount);
-        return t;
-    }();
+    static const std::vector<KfmStringResource> strings = allStrings();
+    static const KfmResourceTables tables{
+        kKfmResourceTablesVersion, strings.data(), static_cast<std::uint32_t>(strings.size()),
+        binaries.data(), static_cast<std::uint32_t>(binaries.size())};
     return &tables;
 }
