@@ -110,9 +110,9 @@ bool LaunchExternalEditor(QObject* owner, CExtEditSession& session, const std::s
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     process->setInputChannelMode(QProcess::ForwardedInputChannel);
     process->start(found, arguments);
-    // start() only forks: an exec that fails is reported at once.
-    if (process->state() == QProcess::NotRunning ||
-        !process->waitForStarted(0) && process->error() == QProcess::FailedToStart)
+    // Only the start itself is awaited (the exec, which succeeds or fails at once), never the
+    // editor's work or its first idle moment.
+    if (!process->waitForStarted(-1))
         return false;
     const int frameId = session.frameId;
     QObject::connect(process.get(), &QProcess::finished, owner, [frameId] {

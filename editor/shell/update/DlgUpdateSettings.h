@@ -3,7 +3,7 @@
 // and how often the program reminds the user to check for updates (never, every 30, 60 or 180
 // days). Its values live in "Dlgs\UpdateSettings"; OK stores them.
 
-#include "ResourceDialog.h"
+#include "framework/ResourceDialog.h"
 
 class QCheckBox;
 class QComboBox;

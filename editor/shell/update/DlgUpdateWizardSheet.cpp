@@ -3,7 +3,7 @@
 #include "DlgUpdateSettings.h"
 #include "Kfm5ResourceIds.h"
 #include "ResourceAccess.h"
-#include "ResourceDialog.h"
+#include "framework/ResourceDialog.h"
 #include "registry/RegistryHelpers.h"
 
 #include <QDate>
@@ -132,7 +132,7 @@ bool CDlgUpdateWizardResult::event(QEvent* event) {
 }
 
 LRESULT CDlgUpdateWizardResult::WindowProc(UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_COMMAND && LOWORD(wParam) == kCheckDoneCommand && check_ &&
+    if (message == WM_COMMAND && (wParam & 0xFFFF) == kCheckDoneCommand && check_ &&
         !check_->Running())
         showOutcome();
     return 0;
