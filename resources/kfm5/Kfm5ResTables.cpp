@@ -8,7 +8,7 @@ namespace {
 
 std::vector<KfmBinaryResource> allBinaries() {
     std::vector<KfmBinaryResource> all;
-    for (auto part : {kfm5TextResources, kfm5BitmapResources}) {
+    for (auto part : {kfm5TextResources, kfm5BitmapResources, kfm5AboutResources}) {
         std::uint32_t count = 0;
         const KfmBinaryResource* entries = part(&count);
         all.insert(all.end(), entries, entries + count);
@@ -18,7 +18,7 @@ std::vector<KfmBinaryResource> allBinaries() {
 
 std::vector<KfmStringResource> allStrings() {
     std::vector<KfmStringResource> all;
-    for (auto part : {kfm5StringTable, kfm5UpdateStrings}) {
+    for (auto part : {kfm5StringTable, kfm5AboutStrings, kfm5UpdateStrings}) {
         std::uint32_t count = 0;
         const KfmStringResource* entries = part(&count);
         all.insert(all.end(), entries, entries + count);

@@ -46,13 +46,6 @@ constexpr KfmStringResource kStrings[] = {
     {kfm5res::IDS_EDITOR_FILE_NOT_WRITTEN,
      "The frame could not be written to the temporary file\n%s\n\nThe outside editor was not "
      "started."},
-    {kfm5res::IDS_EDITOR_RESTART,
-     "This frame is already open in the outside editor. Its changes there are not taken back "
-     "if you hand the frame over again."},
-    {kfm5res::IDS_EDITOR_SHOW_NEXT_TIME, "&Show this message next time"},
-    {kfm5res::IDS_EDITOR_FRAME_CHANGED,
-     "Frame %d was changed in the outside editor. Take the changed picture into the frame?"},
-    {kfm5res::IDS_EDITOR_END_EDIT, "&Finish editing this frame outside"},
 };
 
 } // namespace

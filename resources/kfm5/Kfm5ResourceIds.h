@@ -392,6 +392,34 @@ constexpr Id IDS_PAGE_THUMB_FRAME = 11155;
 constexpr Id IDS_PAGE_THUMB_TRANSPARENCY = 11156;
 constexpr Id IDS_PAGE_DEFAULTS = 11157;
 
+// The About dialog, its details dialog, the outside editor's two notices and the toolbars'
+// context menu (sub-menu 0: the toolbar and status-bar toggles). The controls' captions are the
+// texts whose ids equal the control ids; a link failure says 10830; 10855 names the changed
+// frame ("%d", its number).
+constexpr Id IDD_ABOUT = 10595;
+constexpr Id IDD_ABOUT_DETAILS = 10597;
+constexpr Id IDD_MSG_EDITOR = 10603;
+constexpr Id IDD_FRAME_CHANGED = 10604;
+constexpr Id IDC_ABOUT_TITLE = 10014;
+constexpr Id IDC_ABOUT_VERSION = 10013;
+constexpr Id IDC_ABOUT_COPYRIGHT = 10012;
+constexpr Id IDC_ABOUT_NOTE = 10011;
+constexpr Id IDC_ABOUT_PICTURE = 10015;
+constexpr Id IDC_ABOUT_DETAILS = 10054;
+constexpr Id IDC_MSG_EDITOR_SHOW_NEXT_TIME = 10123;
+constexpr Id IDC_FRAME_CHANGED_END_EDIT = 10124;
+constexpr Id IDC_FRAME_CHANGED_TEXT = 10125;
+constexpr Id IDS_LINK_OPEN_FAILED = 10830;
+constexpr Id IDS_FRAME_CHANGED = 10855;
+constexpr Id kToolbarMenu = 102;
+// Texts of the About dialogs and the editor notice that no control id names: the web link, the
+// mail link, the details and the notice's message.
+constexpr Id IDS_ABOUT_WEB_LINK = 11500;
+constexpr Id IDS_ABOUT_MAIL_LINK = 11501;
+constexpr Id IDS_ABOUT_MAIL_ADDRESS = 11502;
+constexpr Id IDS_ABOUT_DETAILS_TEXT = 11503;
+constexpr Id IDS_MSG_EDITOR_TEXT = 11504;
+
 // The update check and outside editing: the update settings dialog and the wizard's two pages,
 // the outcome texts (10832 a newer build, 10833 a newer version, 10984 none newer, 10985 no
 // usable reply) and the outside editor's messages ("%s", the file). The controls' captions are
@@ -423,10 +451,6 @@ constexpr Id IDS_UPDATE_INTRO_TEXT = 11541;
 constexpr Id IDS_UPDATE_LINK_URL = 11542;
 constexpr Id IDS_UPDATE_REMIND_FIRST = 11543; // to 11546: never, 30, 60 and 180 days
 constexpr Id IDS_EDITOR_FILE_NOT_WRITTEN = 11547;
-constexpr Id IDS_EDITOR_RESTART = 11548;
-constexpr Id IDS_EDITOR_SHOW_NEXT_TIME = 11549;
-constexpr Id IDS_EDITOR_FRAME_CHANGED = 11550;
-constexpr Id IDS_EDITOR_END_EDIT = 11551;
 
 // The clipboard: a picture of the frames that could not be passed, and the formats of Paste
 // Special with what pasting each does.

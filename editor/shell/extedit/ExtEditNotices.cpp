@@ -17,21 +17,21 @@ QString text(UINT id) {
 class DialogNotices : public ExtEditNotices {
 public:
     Answer AskBeforeRestart(QWidget* owner, bool showNextTime) override {
-        QMessageBox box(QMessageBox::Information, text(kfm5res::AFX_IDS_APP_TITLE),
-                        text(kfm5res::IDS_EDITOR_RESTART), QMessageBox::Ok | QMessageBox::Cancel,
+        QMessageBox box(QMessageBox::Information, text(kfm5res::IDD_MSG_EDITOR),
+                        text(kfm5res::IDS_MSG_EDITOR_TEXT), QMessageBox::Ok | QMessageBox::Cancel,
                         owner);
-        auto* again = new QCheckBox(text(kfm5res::IDS_EDITOR_SHOW_NEXT_TIME), &box);
+        auto* again = new QCheckBox(text(kfm5res::IDC_MSG_EDITOR_SHOW_NEXT_TIME), &box);
         again->setChecked(showNextTime);
         box.setCheckBox(again);
         const bool ok = box.exec() == QMessageBox::Ok;
         return {ok, again->isChecked()};
     }
     Answer AskTakeChanges(QWidget* owner, int frameNumber) override {
-        QString question = text(kfm5res::IDS_EDITOR_FRAME_CHANGED);
+        QString question = text(kfm5res::IDS_FRAME_CHANGED);
         question.replace(QStringLiteral("%d"), QString::number(frameNumber));
-        QMessageBox box(QMessageBox::Question, text(kfm5res::AFX_IDS_APP_TITLE), question,
+        QMessageBox box(QMessageBox::Question, text(kfm5res::IDD_FRAME_CHANGED), question,
                         QMessageBox::Ok | QMessageBox::Cancel, owner);
-        auto* end = new QCheckBox(text(kfm5res::IDS_EDITOR_END_EDIT), &box);
+        auto* end = new QCheckBox(text(kfm5res::IDC_FRAME_CHANGED_END_EDIT), &box);
         box.setCheckBox(end);
         const bool ok = box.exec() == QMessageBox::Ok;
         return {ok, end->isChecked()};

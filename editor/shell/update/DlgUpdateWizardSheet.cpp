@@ -1,6 +1,7 @@
 #include "DlgUpdateWizardSheet.h"
 
 #include "DlgUpdateSettings.h"
+#include "HyperLink.h"
 #include "Kfm5ResourceIds.h"
 #include "ResourceAccess.h"
 #include "framework/ResourceDialog.h"
@@ -68,7 +69,9 @@ CDlgUpdateWizardResult::CDlgUpdateWizardResult(QWidget* parent) : QWizardPage(pa
     newsLabel_ = new QLabel(text(IDC_UPDATE_NEWS_LABEL), this);
     news_ = new QPlainTextEdit(this);
     news_->setReadOnly(true);
-    auto* link = new QLabel(text(IDC_UPDATE_LINK), this);
+    auto* link = new kfm::ui::CHyperLink(text(IDC_UPDATE_LINK), this);
+    link->SetUrl(text(IDS_UPDATE_LINK_URL));
+    link->SetLinkStyle(0, kfm::ui::CHyperLink::StyleHoverColour);
     link_ = link;
     for (QLabel* label : {checking_, outcome_})
         label->setWordWrap(true);
