@@ -28,11 +28,14 @@
 #include "views/ImageView.h"
 #include "views/MainPanes.h"
 
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStatusBar>
 
 namespace kfm::ui {
@@ -45,6 +48,10 @@ constexpr const char* kSettings = "Settings";
 constexpr const char* kBarStateSection = "Toolbars\\Toolbar";
 constexpr const char* kPlacementSection = "Windows";
 constexpr const char* kPlacementName = "Main";
+// The buttons of the standard toolbar that show the outside programs' icons: Edit Object (the
+// bitmap editor) and the browser preview.
+constexpr int kEditorButton = 23;
+constexpr int kBrowserButton = 27;
 // The top-level index of the plug-in menu in the main menu.
 constexpr int kPluginMenuIndex = 6;
 
@@ -138,7 +145,9 @@ bool CMainFrame::OnCreate() {
         if (!bar)
             return false;
     kfm::extedit::FindBrowsers();
+    UpdateExternalToolIcons(kfm::shell::g_AppSettings.BrowserPathCustom, kBrowserButton);
     kfm::extedit::FindBitmapEditor();
+    UpdateExternalToolIcons(kfm::shell::g_AppSettings.EditorPath, kEditorButton);
     dockToolBarsInOneRow();
     status_ = std::make_unique<StatusPanel>(statusBar());
     statusBar()->setObjectName(QStringLiteral("ID_%1").arg(ID_STATUS_BAR));
@@ -169,6 +178,28 @@ void CMainFrame::createToolBars() {
 void CMainFrame::dockToolBarsInOneRow() {
     for (QToolBar* bar : bars_)
         addToolBar(Qt::TopToolBarArea, bar);
+}
+
+void CMainFrame::UpdateExternalToolIcons(const std::string& programPath, int buttonIndex) {
+    const std::vector<std::string> parts = kfm::extedit::ProgramAndArguments(programPath);
+    if (parts.empty() || !bars_[Standard])
+        return;
+    const QString program = QString::fromStdString(parts.front());
+    const QString found = program.contains('/') ? program : QStandardPaths::findExecutable(program);
+    if (found.isEmpty())
+        return;
+    const QIcon icon = QFileIconProvider().icon(QFileInfo(found));
+    if (icon.isNull())
+        return;
+    int index = 0;
+    for (QAction* action : bars_[Standard]->actions()) {
+        if (action->isSeparator())
+            continue;
+        if (index++ == buttonIndex) {
+            action->setIcon(icon);
+            return;
+        }
+    }
 }
 
 kfm::shell::UiState CMainFrame::UiSnapshot() const {

@@ -54,6 +54,9 @@ public:
     // Frames handed to the outside bitmap editor.
     kfm::extedit::ExternalEdits& ExtEdits() { return *extEdits_; }
     StatusPanel& Status() { return *status_; }
+    // Puts the icon of the program a command line names on a button of the standard toolbar
+    // (counted without separators); a program without an icon changes nothing.
+    void UpdateExternalToolIcons(const std::string& programPath, int buttonIndex);
     // The state the command rules look at.
     kfm::shell::UiState UiSnapshot() const;
 
