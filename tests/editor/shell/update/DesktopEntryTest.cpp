@@ -109,11 +109,15 @@ protected:
 
 TEST_F(FindProgramsTest, TheBitmapEditorIsTheDesktopsProgramForBmp) {
     TestDesktop desktop;
-    desktop.addEntry("kfm-paint.desktop", "\"/opt/Paint Box/paint\" --edit %f");
+    // xdg-mime takes only an entry whose program exists (and reads its path up to a blank).
+    const fs::path paint = desktop.dir().path() / "paint";
+    std::ofstream(paint) << "#!/bin/sh\n";
+    fs::permissions(paint, fs::perms::owner_all);
+    desktop.addEntry("kfm-paint.desktop", paint.string() + " --edit \"%f\" --title=\"A b\"");
     desktop.setDefault("image/bmp", "kfm-paint.desktop");
     kfm::shell::g_AppSettings.EditorPath.clear();
     FindBitmapEditor();
-    EXPECT_EQ(kfm::shell::g_AppSettings.EditorPath, R"("/opt/Paint Box/paint" --edit)");
+    EXPECT_EQ(kfm::shell::g_AppSettings.EditorPath, paint.string() + R"( --edit "--title=A b")");
 }
 
 TEST_F(FindProgramsTest, NoEntryLeavesTheEditorEmpty) {

@@ -29,7 +29,7 @@ QByteArray versionText(const QByteArray& version, const QByteArray& signature = 
            "[version keys]\r\n0=kfm_US\r\n[kfm_US]\r\nFaster saving.\r\n";
 }
 
-const QByteArray kNewerBuild = "majorversion=5\r\nminorversion=0\r\nmajorbuild=3001\r\n";
+const QByteArray kBuild3001 = "majorversion=5\r\nminorversion=0\r\nmajorbuild=3001\r\n";
 
 class UpdateCheckTest : public ::testing::Test {
 protected:
@@ -72,7 +72,7 @@ protected:
 };
 
 TEST_F(UpdateCheckTest, AGoodReplyIsComparedAndItsNewsKept) {
-    server_.answer(UpdateTestServer::response(versionText(kNewerBuild)));
+    server_.answer(UpdateTestServer::response(versionText(kBuild3001)));
     const VersionOutcome outcome = run();
     EXPECT_EQ(outcome.result, kNewerBuild);
     EXPECT_EQ(outcome.news, "Faster saving.\r\n");
@@ -86,9 +86,9 @@ TEST_F(UpdateCheckTest, AGoodReplyIsComparedAndItsNewsKept) {
 
 TEST_F(UpdateCheckTest, RepliesAreReadWholeAndBounded) {
     // Padding after the news makes a reply long without changing what it says.
-    const QByteArray padded = versionText(kNewerBuild) + "[padding]\r\n" + QByteArray(6000, 'p');
+    const QByteArray padded = versionText(kBuild3001) + "[padding]\r\n" + QByteArray(6000, 'p');
     const QByteArray oversized =
-        versionText(kNewerBuild) + "[padding]\r\n" + QByteArray(kLargestReply, 'p');
+        versionText(kBuild3001) + "[padding]\r\n" + QByteArray(kLargestReply, 'p');
     struct Case {
         const char* name;
         QByteArray response;
@@ -101,9 +101,9 @@ TEST_F(UpdateCheckTest, RepliesAreReadWholeAndBounded) {
         {"written in pieces", UpdateTestServer::response(padded), 7, kNewerBuild},
         {"pieces without Content-Length", UpdateTestServer::response(padded, 200, false), 5,
          kNewerBuild},
-        {"not found", UpdateTestServer::response(versionText(kNewerBuild), 404), 1, kNoReply},
-        {"server error", UpdateTestServer::response(versionText(kNewerBuild), 500), 1, kNoReply},
-        {"another signature", UpdateTestServer::response(versionText(kNewerBuild, "abc120021")), 1,
+        {"not found", UpdateTestServer::response(versionText(kBuild3001), 404), 1, kNoReply},
+        {"server error", UpdateTestServer::response(versionText(kBuild3001), 500), 1, kNoReply},
+        {"another signature", UpdateTestServer::response(versionText(kBuild3001, "abc120021")), 1,
          kNoReply},
         {"oversized", UpdateTestServer::response(oversized), 1, kNoReply},
         {"oversized without Content-Length", UpdateTestServer::response(oversized, 200, false), 3,
@@ -132,7 +132,7 @@ TEST_F(UpdateCheckTest, ASilentServerTimesOut) {
 
 TEST_F(UpdateCheckTest, WithAProxyTheRequestGoesToItInAbsoluteForm) {
     TheUpdateServer().baseUrl = saved_.baseUrl;
-    server_.answer(UpdateTestServer::response(versionText(kNewerBuild)));
+    server_.answer(UpdateTestServer::response(versionText(kBuild3001)));
     const VersionOutcome outcome = run(0, "127.0.0.1:" + std::to_string(server_.port()));
     EXPECT_EQ(outcome.result, kNewerBuild);
     ASSERT_EQ(server_.requestLines().size(), 1);

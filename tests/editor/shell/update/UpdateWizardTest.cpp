@@ -100,8 +100,9 @@ TEST_F(UpdateWizardTest, TheResultPageTellsTheOutcome) {
         auto* news = control<QPlainTextEdit>(page, IDC_UPDATE_NEWS);
         EXPECT_EQ(news->isVisible(), c.news);
         EXPECT_TRUE(news->isReadOnly());
-        if (c.news)
+        if (c.news) {
             EXPECT_EQ(news->toPlainText(), "A new look.\n");
+        }
         EXPECT_TRUE(sheet.button(QWizard::FinishButton)->isEnabled());
         EXPECT_TRUE(sheet.button(QWizard::BackButton)->isVisible());
         sheet.grab().save(

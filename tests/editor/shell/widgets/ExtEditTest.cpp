@@ -254,9 +254,13 @@ TEST_F(ExtEditTest, TheEditorIsFoundThroughTheDesktop) {
     fs::create_directories(data / "applications");
     std::ofstream(config / "mimeapps.list")
         << "[Default Applications]\nimage/bmp=kfm-test.desktop\n";
+    // xdg-mime takes only an entry whose program exists, read up to its first blank.
+    const fs::path program = dir_.path() / "tools" / "KfmBitmapEditor5";
+    fs::create_directories(program.parent_path());
+    fs::copy_file(editorProgram_, program);
     std::ofstream(data / "applications" / "kfm-test.desktop")
-        << "[Desktop Entry]\nType=Application\nName=Test\nExec=\"" << editorProgram_.string()
-        << "\" --saves=1 %f\n";
+        << "[Desktop Entry]\nType=Application\nName=Test\nExec=" << program.string()
+        << " --saves=1 %f\n";
     for (const auto& [name, path] : {std::pair{"XDG_CONFIG_HOME", config},
                                      {"XDG_CONFIG_DIRS", config},
                                      {"XDG_DATA_HOME", data},
@@ -266,8 +270,7 @@ TEST_F(ExtEditTest, TheEditorIsFoundThroughTheDesktop) {
     start("");
     for (const auto& [name, value] : saved)
         value.isNull() ? qunsetenv(name.c_str()) : void(qputenv(name.c_str(), value));
-    EXPECT_EQ(kfm::shell::g_AppSettings.EditorPath,
-              "\"" + editorProgram_.string() + "\" --saves=1");
+    EXPECT_EQ(kfm::shell::g_AppSettings.EditorPath, program.string() + " --saves=1");
     ASSERT_TRUE(editObject());
     ASSERT_TRUE(QTest::qWaitFor([&] { return notices_->changeQuestions == 1; }, kPatienceMs));
     EXPECT_EQ(TheUndoHistory().GetCurrentKind(), kUndoKindEditObject);
