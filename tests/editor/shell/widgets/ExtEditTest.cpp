@@ -157,6 +157,21 @@ TEST_F(ExtEditTest, ASaveInTheEditorComesBackAsOneStep) {
     EXPECT_EQ(KPXCompareImages(frame(1).GetImage(), before.get()), 1);
 }
 
+TEST_F(ExtEditTest, TheEditorRunsOnWhileTheProgramGoesOn) {
+    const std::string quit = dir_.file("quit now");
+    start("--saves=0 \"--stay-until=" + quit + "\"");
+    const int id = frame(1).GetID();
+    // The command returns while the editor still runs; its end clears the edit's process.
+    ASSERT_TRUE(editObject());
+    CExtEditSession* session = edits().Find(id);
+    ASSERT_NE(session, nullptr);
+    ASSERT_TRUE(session->process);
+    EXPECT_EQ(session->process->state(), QProcess::Running);
+    std::ofstream(quit) << "x";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !edits().Find(id)->process; }, kPatienceMs));
+    EXPECT_NE(edits().Find(id), nullptr);
+}
+
 TEST_F(ExtEditTest, AnEqualPictureMakesNoStep) {
     start("--saves=1 --same");
     const int kind = TheUndoHistory().GetCurrentKind();
