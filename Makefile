@@ -81,10 +81,13 @@ SYSCONTROL_FUZZ_INPUTS := tests/data/syscontrol-records
 # The plug-in manager's cache file beside the program.
 PLUGIN_FUZZ_TARGETS := plugin_cache_fuzzer
 PLUGIN_FUZZ_INPUTS := tests/data/plugin-cache-damaged
+# The program's picture archive beside the program, with the load of the picture it names.
+ARCHIVE_FUZZ_TARGETS := image_archive_fuzzer
+ARCHIVE_FUZZ_INPUTS := tests/data/image-archive-damaged
 FUZZ_TARGET_COUNT := $(words $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS) $(METAFILE_FUZZ_TARGETS) \
     $(PCD_FUZZ_TARGETS) $(STILLS_FUZZ_TARGETS) $(STILL_FUZZ_TARGETS) $(PREVIEW_FUZZ_TARGETS) \
     $(CLIPBOARD_FUZZ_TARGETS) $(PASTE_FUZZ_TARGETS) $(SYSCONTROL_FUZZ_TARGETS) \
-    $(PLUGIN_FUZZ_TARGETS))
+    $(PLUGIN_FUZZ_TARGETS) $(ARCHIVE_FUZZ_TARGETS))
 FUZZ_TARGET_SECONDS = $(shell echo $$(( $(FUZZ_SECONDS) > $(FUZZ_TARGET_COUNT) ? \
     $(FUZZ_SECONDS) / $(FUZZ_TARGET_COUNT) : 1 )))
 
@@ -106,7 +109,8 @@ test-fuzz: deps
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS) \
 	    $(METAFILE_FUZZ_TARGETS) $(PCD_FUZZ_TARGETS) $(STILLS_FUZZ_TARGETS) $(STILL_FUZZ_TARGETS) \
 	    $(PREVIEW_FUZZ_TARGETS) $(CLIPBOARD_FUZZ_TARGETS) \
-	    $(PASTE_FUZZ_TARGETS) $(SYSCONTROL_FUZZ_TARGETS) $(PLUGIN_FUZZ_TARGETS)
+	    $(PASTE_FUZZ_TARGETS) $(SYSCONTROL_FUZZ_TARGETS) $(PLUGIN_FUZZ_TARGETS) \
+	    $(ARCHIVE_FUZZ_TARGETS)
 	$(call run_fuzz_targets,$(GIF_FUZZ_TARGETS),$(GIF_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(FLIC_FUZZ_TARGETS),$(FLIC_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(METAFILE_FUZZ_TARGETS),$(METAFILE_FUZZ_INPUTS))
@@ -118,6 +122,7 @@ test-fuzz: deps
 	$(call run_fuzz_targets,$(PASTE_FUZZ_TARGETS),$(PASTE_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(SYSCONTROL_FUZZ_TARGETS),$(SYSCONTROL_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(PLUGIN_FUZZ_TARGETS),$(PLUGIN_FUZZ_INPUTS))
+	$(call run_fuzz_targets,$(ARCHIVE_FUZZ_TARGETS),$(ARCHIVE_FUZZ_INPUTS))
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

@@ -15,10 +15,13 @@
 #include "StartupValues.h"
 #include "UpdateCheck.h"
 #include "VersionInfo.h"
+#include "about/AboutDlg.h"
+#include "about/SplashWnd.h"
 #include "commands/ToolCommands.h"
 #include "registry/RegistryHelpers.h"
 #include "resources/LanguageLibrary.h"
 #include "resources/ResourceLibrary.h"
+#include "shell/Desktop.h"
 #include "views/MainPanes.h"
 
 #include <QApplication>
@@ -69,10 +72,14 @@ bool CFlimmerApp::InitInstance(const std::vector<std::string>& arguments) {
     networkAvailable_ = kfm::update::LoadWinInet() != 0;
 
     const kfm::shell::CommandLine commandLine = kfm::shell::ParseCommandLine(arguments);
+    kfm::ui::CSplashWnd::EnableSplash(
+        kfm::shell::SplashWanted(kfm::shell::g_AppSettings.ShowSplash, commandLine));
     recentFiles_.ReadList();
     document_ = std::make_unique<CGIFAnimDoc>();
     services_ = std::make_unique<kfm::ui::EditorShellServices>(*this);
     setShellServices(services_.get());
+    messageFilter_ = std::make_unique<kfm::ui::CAppMessageFilter>();
+    qApp->installEventFilter(messageFilter_.get());
     g_bStartingUp = 1;
 
     switch (commandLine.action) {
@@ -230,6 +237,7 @@ namespace kfm::ui {
 
 int RunEditor(int argc, char** argv, const RunHooks& hooks) {
     QApplication qtApp(argc, argv);
+    kfm::shell::setBeepHandler([](UINT) { QApplication::beep(); });
     std::vector<std::string> arguments;
     const QStringList qtArguments = QCoreApplication::arguments();
     for (qsizetype i = 1; i < qtArguments.size(); ++i)

@@ -16,6 +16,7 @@
 class CGIFAnimDoc;
 
 namespace kfm::ui {
+class CAppMessageFilter;
 class CMainFrame;
 class EditorShellServices;
 } // namespace kfm::ui
@@ -65,6 +66,8 @@ private:
     std::unique_ptr<CGIFAnimDoc> document_;
     std::unique_ptr<kfm::ui::CMainFrame> frame_;
     std::unique_ptr<kfm::ui::EditorShellServices> services_;
+    // Passes Tab to the About dialog while it is open.
+    std::unique_ptr<kfm::ui::CAppMessageFilter> messageFilter_;
     kfm::shell::RecentFileList recentFiles_;
     bool settingsLoaded_ = false;
     bool networkAvailable_ = false;

@@ -12,6 +12,7 @@
 #include "ToolbarLayout.h"
 #include "UndoHistory.h"
 #include "WindowPlacement.h"
+#include "about/SplashWnd.h"
 #include "commands/EditCommands.h"
 #include "commands/FileCommands.h"
 #include "commands/FrameCommands.h"
@@ -24,6 +25,7 @@
 #include "plugins/PluginCommands.h"
 #include "registry/RegistryHelpers.h"
 #include "sheet/GIFSheet.h"
+#include "toolbars/ToolBarEx.h"
 #include "views/AnimationView.h"
 #include "views/ImageView.h"
 #include "views/MainPanes.h"
@@ -157,12 +159,14 @@ bool CMainFrame::OnCreate() {
     Router().WatchApplicationInput();
     connect(&Router(), &CommandRouter::idle, this, [this] { updateIndicators(); });
     Router().RequestIdleUpdate();
+    CSplashWnd::ShowSplashScreen(this);
     return true;
 }
 
 void CMainFrame::createToolBars() {
     for (int i = 0; i < BarCount; ++i) {
-        auto* bar = new QToolBar(ResourceString(kBars[i].captionId), this);
+        auto* bar =
+            new CMainToolBar(ResourceString(kBars[i].captionId), this, kBars[i].barId, Router());
         bar->setObjectName(QStringLiteral("ID_%1").arg(kBars[i].barId));
         bar->setAllowedAreas(Qt::AllToolBarAreas);
         if (!LoadToolBar(bar, kBars[i].toolbarId, Router())) {

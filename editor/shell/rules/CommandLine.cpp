@@ -42,4 +42,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     return line;
 }
 
+bool SplashWanted(int showSplash, const CommandLine& commandLine) {
+    return showSplash != 0 && commandLine.action == ShellAction::None &&
+           commandLine.fileToOpen.empty();
+}
+
 } // namespace kfm::shell

@@ -24,4 +24,8 @@ constexpr std::size_t kLongestSwitch = 259;
 // "-" arguments are left alone.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
+// The splash window shows at start-up when the setting "ShowSplash" is on and the program starts
+// with a new animation: no file named, no install switch.
+bool SplashWanted(int showSplash, const CommandLine& commandLine);
+
 } // namespace kfm::shell

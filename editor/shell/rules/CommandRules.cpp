@@ -120,6 +120,7 @@ bool IsCommandImplemented(UINT id) {
     case ID_EDIT_PASTE:
     case ID_EDIT_PASTE_SPECIAL:
     case ID_EDIT_DELETE:
+    case ID_APP_ABOUT:
         return true;
     default:
         return isRecentFile(id) || isThumbnailSize(id) || isPlayerCommand(id);
@@ -136,6 +137,7 @@ CommandState QueryCommandState(UINT id, const UiState& s) {
     case ID_FILE_OPEN:
     case ID_APP_EXIT:
     case ID_STOP_PREVIEW:
+    case ID_APP_ABOUT:
         return {true, false};
     case ID_FILE_SAVE:
     case ID_FILE_SAVE_AS:

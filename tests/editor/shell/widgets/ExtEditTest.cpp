@@ -13,9 +13,11 @@
 #include "Kfm5ResourceIds.h"
 #include "ResourceAccess.h"
 #include "UndoHistory.h"
+#include "about/NoticeDialogs.h"
 #include "registry/RegistryHelpers.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -86,16 +88,18 @@ protected:
 
     // Starts the program with the editor's options, opens an animation and makes frame index the
     // current and only selected one.
-    void start(const std::string& editorOptions, int index = 1) {
+    void start(const std::string& editorOptions, int index = 1, bool scripted = true) {
         WriteRegString("Settings", "EditorPath",
                        editorOptions.empty()
                            ? ""
                            : ("\"" + editorProgram_.string() + "\" " + editorOptions).c_str());
         ASSERT_TRUE(editor_.Start());
         ASSERT_TRUE(editor_.App().OpenDocumentFile(kfm::test::testDataPath(kGifFile).string()));
-        auto notices = std::make_unique<ScriptedNotices>();
-        notices_ = notices.get();
-        edits().SetNotices(std::move(notices));
+        if (scripted) {
+            auto notices = std::make_unique<ScriptedNotices>();
+            notices_ = notices.get();
+            edits().SetNotices(std::move(notices));
+        }
         select(index);
     }
     void select(int index) {
@@ -169,6 +173,28 @@ TEST_F(ExtEditTest, TheEditorRunsOnWhileTheProgramGoesOn) {
     EXPECT_EQ(session->process->state(), QProcess::Running);
     std::ofstream(quit) << "x";
     EXPECT_TRUE(QTest::qWaitFor([&] { return !edits().Find(id)->process; }, kPatienceMs));
+    EXPECT_NE(edits().Find(id), nullptr);
+}
+
+TEST_F(ExtEditTest, TheFrameChangedNoticeNamesTheFrameAndTakesThePicture) {
+    start("--saves=1", 2, false);
+    const int id = frame(2).GetID();
+    bool answered = false;
+    kfm::test::AnswerNextDialog([&](QWidget* widget) {
+        auto* notice = qobject_cast<kfm::ui::CDlgFrameChanged*>(widget);
+        ASSERT_NE(notice, nullptr);
+        const QString text = QString::fromStdString(kfm::ui::ResourceText(IDS_FRAME_CHANGED));
+        EXPECT_TRUE(notice->findChild<QLabel*>(QStringLiteral("id%1").arg(IDC_FRAME_CHANGED_TEXT))
+                        ->text()
+                        .contains(text.section(QStringLiteral("%d"), 0, 0) + "3"));
+        notice->accept();
+        answered = true;
+    });
+    ASSERT_TRUE(editObject());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered; }, kPatienceMs));
+    EXPECT_EQ(TheUndoHistory().GetCurrentKind(), kUndoKindEditObject);
+    EXPECT_EQ(firstPixel(frame(2)), 1 * 37 + 11);
+    // The box was not ticked: the edit goes on.
     EXPECT_NE(edits().Find(id), nullptr);
 }
 
