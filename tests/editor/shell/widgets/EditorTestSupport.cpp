@@ -28,8 +28,8 @@ namespace {
 
 EditorFixture::EmptyDesktop::EmptyDesktop(const std::string& folder) {
     std::filesystem::create_directories(folder);
-    for (const char* name :
-         {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS", "BROWSER"}) {
+    // The user's data folder stays: the install switches' tests choose it themselves.
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS", "BROWSER"}) {
         saved_.emplace_back(name, qgetenv(name));
         qputenv(name, QByteArray::fromStdString(folder));
     }
