@@ -16,6 +16,7 @@ packages=(
   libuemf-dev libwmf-bin
   netpbm python3 python3-pil
   libnoise-dev
+  xdg-utils
 )
 
 missing=()

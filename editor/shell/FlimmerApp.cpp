@@ -3,6 +3,7 @@
 #include "AppSettings.h"
 #include "CommandLine.h"
 #include "DesktopRegistration.h"
+#include "DlgUpdateSettings.h"
 #include "EditorShellServices.h"
 #include "FileDialog.h"
 #include "GIFAnimDoc.h"
@@ -12,8 +13,11 @@
 #include "ResourceAccess.h"
 #include "ShellServices.h"
 #include "StartupValues.h"
+#include "UpdateCheck.h"
+#include "VersionInfo.h"
 #include "about/AboutDlg.h"
 #include "about/SplashWnd.h"
+#include "commands/ToolCommands.h"
 #include "registry/RegistryHelpers.h"
 #include "resources/LanguageLibrary.h"
 #include "resources/ResourceLibrary.h"
@@ -65,6 +69,7 @@ bool CFlimmerApp::InitInstance(const std::vector<std::string>& arguments) {
 
     kfm::shell::LoadSettings();
     settingsLoaded_ = true;
+    networkAvailable_ = kfm::update::LoadWinInet() != 0;
 
     const kfm::shell::CommandLine commandLine = kfm::shell::ParseCommandLine(arguments);
     kfm::ui::CSplashWnd::EnableSplash(
@@ -97,8 +102,7 @@ bool CFlimmerApp::InitInstance(const std::vector<std::string>& arguments) {
     if (!commandLine.fileToOpen.empty())
         openFromCommandLine(commandLine.fileToOpen);
 
-    const QDate today = QDate::currentDate();
-    kfm::shell::ReadOrStartReminderDate(today.day(), today.month(), today.year());
+    runUpdateReminder();
     return true;
 }
 
@@ -108,6 +112,16 @@ bool CFlimmerApp::createMainWindow() {
         return false;
     frame_->SetActiveDocument(document_.get());
     return true;
+}
+
+void CFlimmerApp::runUpdateReminder() {
+    const QDate today = QDate::currentDate();
+    const auto last = kfm::shell::ReadOrStartReminderDate(today.day(), today.month(), today.year());
+    const int interval = ReadRegInt(kfm::update::kUpdateSettingsSection, "ReminderInterval",
+                                    kfm::update::kDefaultReminderInterval, 0, 0);
+    if (networkAvailable_ && kfm::update::DaysElapsed(today.day(), today.month(), today.year(),
+                                                      last.day, last.month, last.year, interval))
+        kfm::ui::RunUpdateWizard(frame_.get());
 }
 
 void CFlimmerApp::openFromCommandLine(const std::string& path) {
@@ -125,6 +139,7 @@ int CFlimmerApp::ExitInstance() {
         recentFiles_.WriteList();
         settingsLoaded_ = false;
     }
+    kfm::update::FreeWinInet();
     return 0;
 }
 

@@ -58,6 +58,9 @@ private:
     bool createMainWindow();
     void openFromCommandLine(const std::string& path);
     void afterDocumentChanged();
+    // Every "ReminderInterval" days (counted from "UpdateInfo"; a first start stores today) the
+    // update wizard comes up.
+    void runUpdateReminder();
 
     HMODULE resources_ = nullptr;
     std::unique_ptr<CGIFAnimDoc> document_;
@@ -67,6 +70,7 @@ private:
     std::unique_ptr<kfm::ui::CAppMessageFilter> messageFilter_;
     kfm::shell::RecentFileList recentFiles_;
     bool settingsLoaded_ = false;
+    bool networkAvailable_ = false;
 };
 
 // The running application object (null outside its lifetime).

@@ -19,19 +19,25 @@
 #include "commands/ObjectCommands.h"
 #include "commands/ToolCommands.h"
 #include "commands/ViewCommands.h"
+#include "extedit/DesktopEntry.h"
+#include "extedit/ExternalEdits.h"
 #include "plugins/PlugInManager.h"
 #include "plugins/PluginCommands.h"
 #include "registry/RegistryHelpers.h"
+#include "sheet/GIFSheet.h"
 #include "toolbars/ToolBarEx.h"
 #include "views/AnimationView.h"
 #include "views/ImageView.h"
 #include "views/MainPanes.h"
 
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStatusBar>
 
 namespace kfm::ui {
@@ -44,6 +50,10 @@ constexpr const char* kSettings = "Settings";
 constexpr const char* kBarStateSection = "Toolbars\\Toolbar";
 constexpr const char* kPlacementSection = "Windows";
 constexpr const char* kPlacementName = "Main";
+// The buttons of the standard toolbar that show the outside programs' icons: Edit Object (the
+// bitmap editor) and the browser preview.
+constexpr int kEditorButton = 23;
+constexpr int kBrowserButton = 27;
 // The top-level index of the plug-in menu in the main menu.
 constexpr int kPluginMenuIndex = 6;
 
@@ -82,6 +92,19 @@ std::vector<RECT> screenRects() {
 CMainFrame::CMainFrame(CFlimmerApp& app) : app_(app) {
     setObjectName(QStringLiteral("MainFrame"));
     panes_ = std::make_unique<MainPanes>(*this, app);
+    extEdits_ = std::make_unique<kfm::extedit::ExternalEdits>(
+        *this, kfm::extedit::ExternalEdits::Hooks{[this] {
+                                                      if (g_bPreviewPlaying)
+                                                          Router().Execute(ID_STOP_PREVIEW);
+                                                  },
+                                                  [this] {
+                                                      ::shell().refreshStripView();
+                                                      ::shell().redrawViews(1, 1);
+                                                      if (CGIFSheet* sheet = panes_->Sheet()) {
+                                                          sheet->UpdateFramePage(GetCurrentFrame());
+                                                          sheet->UpdateAnimationPage();
+                                                      }
+                                                  }});
     handlers_.push_back(std::make_unique<FileCommands>(*this, app_));
     handlers_.push_back(std::make_unique<EditCommands>(*this));
     handlers_.push_back(std::make_unique<FrameCommands>(*this));
@@ -105,6 +128,7 @@ CMainFrame::~CMainFrame() {
     if (status_ && status_->ProgressActive())
         status_->EndProgress();
     ReleasePluginHost();
+    extEdits_.reset();
     // The panes go before the router and the handlers they call.
     const std::unique_ptr<QWidget> panes(takeCentralWidget());
 }
@@ -122,6 +146,10 @@ bool CMainFrame::OnCreate() {
     for (QToolBar* bar : bars_)
         if (!bar)
             return false;
+    kfm::extedit::FindBrowsers();
+    UpdateExternalToolIcons(kfm::shell::g_AppSettings.BrowserPathCustom, kBrowserButton);
+    kfm::extedit::FindBitmapEditor();
+    UpdateExternalToolIcons(kfm::shell::g_AppSettings.EditorPath, kEditorButton);
     dockToolBarsInOneRow();
     status_ = std::make_unique<StatusPanel>(statusBar());
     statusBar()->setObjectName(QStringLiteral("ID_%1").arg(ID_STATUS_BAR));
@@ -154,6 +182,28 @@ void CMainFrame::createToolBars() {
 void CMainFrame::dockToolBarsInOneRow() {
     for (QToolBar* bar : bars_)
         addToolBar(Qt::TopToolBarArea, bar);
+}
+
+void CMainFrame::UpdateExternalToolIcons(const std::string& programPath, int buttonIndex) {
+    const std::vector<std::string> parts = kfm::extedit::ProgramAndArguments(programPath);
+    if (parts.empty() || !bars_[Standard])
+        return;
+    const QString program = QString::fromStdString(parts.front());
+    const QString found = program.contains('/') ? program : QStandardPaths::findExecutable(program);
+    if (found.isEmpty())
+        return;
+    const QIcon icon = QFileIconProvider().icon(QFileInfo(found));
+    if (icon.isNull())
+        return;
+    int index = 0;
+    for (QAction* action : bars_[Standard]->actions()) {
+        if (action->isSeparator())
+            continue;
+        if (index++ == buttonIndex) {
+            action->setIcon(icon);
+            return;
+        }
+    }
 }
 
 kfm::shell::UiState CMainFrame::UiSnapshot() const {
@@ -195,6 +245,13 @@ LRESULT CMainFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PROGRESS_END:
         status_->EndProgress();
         return 0;
+    case WM_TIMER:
+        if (wParam == kfm::extedit::kExtEditTimerId)
+            extEdits_->CheckExtEditFiles();
+        return 0;
+    case kfm::extedit::WM_END_EXT_EDIT:
+        extEdits_->OnEndExtEditSession(static_cast<int>(wParam), static_cast<int>(lParam));
+        return 0;
     default:
         return 0;
     }
@@ -231,7 +288,10 @@ bool CMainFrame::OnClose() {
     WriteRegInt(kSettings, "ToolbarsVersion", 1);
     SaveBarState(this, kBarStateSection);
     SavePlacement();
-    return CFrameWnd::OnClose();
+    if (!CFrameWnd::OnClose())
+        return false;
+    extEdits_->DeleteExternalEditFiles();
+    return true;
 }
 
 void CMainFrame::OnDocumentSaved() {

@@ -20,6 +20,10 @@ class QMenu;
 
 class CFlimmerApp;
 
+namespace kfm::extedit {
+class ExternalEdits;
+}
+
 namespace kfm::ui {
 
 class CommandHandler;
@@ -47,7 +51,12 @@ public:
     // not exist.
     QWidget* GetPaneView(int n) const;
     MainPanes& Panes() { return *panes_; }
+    // Frames handed to the outside bitmap editor.
+    kfm::extedit::ExternalEdits& ExtEdits() { return *extEdits_; }
     StatusPanel& Status() { return *status_; }
+    // Puts the icon of the program a command line names on a button of the standard toolbar
+    // (counted without separators); a program without an icon changes nothing.
+    void UpdateExternalToolIcons(const std::string& programPath, int buttonIndex);
     // The state the command rules look at.
     kfm::shell::UiState UiSnapshot() const;
 
@@ -83,6 +92,7 @@ private:
     std::vector<std::unique_ptr<CommandHandler>> handlers_;
     PluginCommands* plugins_ = nullptr;
     std::unique_ptr<MainPanes> panes_;
+    std::unique_ptr<kfm::extedit::ExternalEdits> extEdits_;
 };
 
 } // namespace kfm::ui

@@ -30,7 +30,9 @@ std::string modulePath(HMODULE module) {
 }
 
 // A file counts as present when it can be opened.
-bool filePresent(const std::string& path) { return !path.empty() && access(path.c_str(), R_OK) == 0; }
+bool filePresent(const std::string& path) {
+    return !path.empty() && access(path.c_str(), R_OK) == 0;
+}
 
 // The guide file's first line: at most 255 bytes, up to the first byte below 32.
 std::string readGuideLine(const std::string& path) {
@@ -118,9 +120,20 @@ std::string pathFromLanguageChoice(const std::string& folder, const std::string&
     return folder + baseName + "." + suffix;
 }
 
+std::string languageChoice() {
+    const std::string folder = baseFolder();
+    const std::string guide = findGuideFile(folder);
+    if (guide.empty())
+        return {};
+    const std::string valueName = readGuideLine(folder + guide);
+    return valueName.size() < 10 ? std::string() : readLanguageValue(valueName);
+}
+
 } // namespace kfm::language
 
-void SetLanguageBaseModule(HMODULE module) { baseModule = module; }
+void SetLanguageBaseModule(HMODULE module) {
+    baseModule = module;
+}
 
 HRESULT LoadLanguageLibrary(const char* baseName, HMODULE* out) {
     using namespace kfm::language;

@@ -31,5 +31,8 @@ std::string pathFromLanguageChoice(const std::string& folder, const std::string&
                                    const char* baseName);
 // The first "*.lng" file of the folder (by name), or empty.
 std::string findGuideFile(const std::string& folder);
+// The user's language choice: the suffix stored for the guide file beside the binaries, or empty
+// when there is no guide file or no choice.
+std::string languageChoice();
 
 } // namespace kfm::language

@@ -18,7 +18,7 @@ std::vector<KfmBinaryResource> allBinaries() {
 
 std::vector<KfmStringResource> allStrings() {
     std::vector<KfmStringResource> all;
-    for (auto part : {kfm5StringTable, kfm5AboutStrings}) {
+    for (auto part : {kfm5StringTable, kfm5AboutStrings, kfm5UpdateStrings}) {
         std::uint32_t count = 0;
         const KfmStringResource* entries = part(&count);
         all.insert(all.end(), entries, entries + count);

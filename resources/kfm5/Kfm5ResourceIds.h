@@ -420,6 +420,38 @@ constexpr Id IDS_ABOUT_MAIL_ADDRESS = 11502;
 constexpr Id IDS_ABOUT_DETAILS_TEXT = 11503;
 constexpr Id IDS_MSG_EDITOR_TEXT = 11504;
 
+// The update check and outside editing: the update settings dialog and the wizard's two pages,
+// the outcome texts (10832 a newer build, 10833 a newer version, 10984 none newer, 10985 no
+// usable reply) and the outside editor's messages ("%s", the file). The controls' captions are
+// the texts whose ids equal the control ids; 11540 and on name texts no control id names.
+constexpr Id IDD_UPDATE_SETTINGS = 10649;
+constexpr Id IDD_UPDATE_INTRO = 10650;
+constexpr Id IDD_UPDATE_RESULT = 10651;
+constexpr Id IDC_UPDATE_PORT = 10575;
+constexpr Id IDC_UPDATE_DIRECT = 10576;
+constexpr Id IDC_UPDATE_SERVER_LABEL = 10577;
+constexpr Id IDC_UPDATE_SERVER = 10578;
+constexpr Id IDC_UPDATE_USE_PROXY = 10579;
+constexpr Id IDC_UPDATE_PORT_LABEL = 10580;
+constexpr Id IDC_UPDATE_PROXY_GROUP = 10581;
+constexpr Id IDC_UPDATE_REMINDER = 10582;
+constexpr Id IDC_UPDATE_SETTINGS_BUTTON = 10585;
+constexpr Id IDC_UPDATE_NEWS_LABEL = 10586;
+constexpr Id IDC_UPDATE_CHECKING = 10587;
+constexpr Id IDC_UPDATE_OUTCOME = 10588;
+constexpr Id IDC_UPDATE_NEWS = 10589;
+constexpr Id IDC_UPDATE_LINK = 10591;
+constexpr Id IDS_EDITOR_START_FAILED = 10787;
+constexpr Id IDS_UPDATE_NEWER_BUILD = 10832;
+constexpr Id IDS_UPDATE_NEWER_VERSION = 10833;
+constexpr Id IDS_UPDATE_CURRENT = 10984;
+constexpr Id IDS_UPDATE_NO_REPLY = 10985;
+constexpr Id IDS_UPDATE_REMINDER_LABEL = 11540;
+constexpr Id IDS_UPDATE_INTRO_TEXT = 11541;
+constexpr Id IDS_UPDATE_LINK_URL = 11542;
+constexpr Id IDS_UPDATE_REMIND_FIRST = 11543; // to 11546: never, 30, 60 and 180 days
+constexpr Id IDS_EDITOR_FILE_NOT_WRITTEN = 11547;
+
 // The clipboard: a picture of the frames that could not be passed, and the formats of Paste
 // Special with what pasting each does.
 constexpr Id IDS_CLIPBOARD_FRAMES_FAILED = 10784;

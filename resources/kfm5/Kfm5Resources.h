@@ -11,3 +11,5 @@ const KfmBinaryResource* kfm5BitmapResources(std::uint32_t* count);
 // The About dialogs, the outside editor's notices, the links and the toolbars' context menu.
 const KfmStringResource* kfm5AboutStrings(std::uint32_t* count);
 const KfmBinaryResource* kfm5AboutResources(std::uint32_t* count);
+// The update check's and outside editing's texts.
+const KfmStringResource* kfm5UpdateStrings(std::uint32_t* count);

@@ -11,6 +11,7 @@
 #include "ProgramState.h"
 #include "ShellServices.h"
 #include "UndoHistory.h"
+#include "extedit/ExternalEdits.h"
 #include "sheet/GIFSheet.h"
 #include "views/AnimationView.h"
 #include "views/ImageView.h"
@@ -71,12 +72,15 @@ void ObjectCommands::RouteCommands(CommandRouter& router) {
             ui.Enable(state.hasDocument && !state.previewing);
         });
     router.Route(
-        ID_FRAME_EDIT_OBJECT, [this](UINT) { editControlObject(); },
+        ID_FRAME_EDIT_OBJECT, [this](UINT) { editObject(); },
         [this](CmdUI& ui) {
-            // Only control frames have their editor in this build.
+            // Control frames go to their dialog, picture frames to the outside bitmap editor
+            // (when there is one); text frames have no editor in this build.
             const CObjFrame* current = GetCurrentFrame();
-            ui.Enable(canEditFrames(frame_.UiSnapshot()) && current && current->hasControl &&
-                      !current->hasVector && !current->hasText);
+            const bool picture = current && !current->hasControl && !current->hasText;
+            ui.Enable(canEditFrames(frame_.UiSnapshot()) && current && !current->hasVector &&
+                      ((current->hasControl && !current->hasText) ||
+                       (picture && !kfm::shell::g_AppSettings.EditorPath.empty())));
         });
 }
 
@@ -99,6 +103,20 @@ void ObjectCommands::newControlObject() {
     InsertFramesAfterCurrent(incoming);
     undo.EndStep(0);
     refreshAfterChange(frame_);
+}
+
+void ObjectCommands::editObject() {
+    const CObjFrame* current = GetCurrentFrame();
+    if (!g_pAnimationData || !current || current->hasText || current->hasVector)
+        return;
+    if (current->hasControl) {
+        editControlObject();
+        return;
+    }
+    const CObjFrame* first = GetFirstSelFrame();
+    if (first)
+        frame_.ExtEdits().StartExtEditSession(first->GetImage(), first->GetID(),
+                                              GetFirstSelFrameIndex() + 1);
 }
 
 void ObjectCommands::editControlObject() {

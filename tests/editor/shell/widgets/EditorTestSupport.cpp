@@ -26,6 +26,25 @@ namespace {
 
 } // namespace
 
+EditorFixture::EmptyDesktop::EmptyDesktop(const std::string& folder) {
+    std::filesystem::create_directories(folder);
+    // The user's data folder stays: the install switches' tests choose it themselves.
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS", "BROWSER"}) {
+        saved_.emplace_back(name, qgetenv(name));
+        qputenv(name, QByteArray::fromStdString(folder));
+    }
+    qunsetenv("BROWSER");
+}
+
+EditorFixture::EmptyDesktop::~EmptyDesktop() {
+    for (const auto& [name, value] : saved_) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+}
+
 EditorFixture::EditorFixture() : app_(std::make_unique<CFlimmerApp>()) {}
 
 EditorFixture::~EditorFixture() {

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QByteArray>
 #include <QString>
 
 class QMessageBox;
@@ -16,6 +17,7 @@ class QMessageBox;
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kfm::test {
@@ -46,7 +48,19 @@ public:
     const ScopedRegistry& Registry() const { return registry_; }
 
 private:
+    // The desktop's choices of programs (the bitmap editor, the browsers) come from empty
+    // folders while the fixture lives, so no program of the machine's desktop is found.
+    class EmptyDesktop {
+    public:
+        explicit EmptyDesktop(const std::string& folder);
+        ~EmptyDesktop();
+
+    private:
+        std::vector<std::pair<const char*, QByteArray>> saved_;
+    };
+
     ScopedRegistry registry_;
+    EmptyDesktop desktop_{registry_.folder().file("desktop")};
     std::unique_ptr<CFlimmerApp> app_;
     bool stopped_ = true;
 };
