@@ -1,6 +1,5 @@
 #include "ButtonPages.h"
 
-#include "DlgSysControl.h"
 #include "Kfm5ResourceIds.h"
 #include "SysControlTypes.h"
 #include "SysControlWnd.h"
@@ -32,7 +31,7 @@ CDlgSCPagePushButton::CDlgSCPagePushButton(QWidget* parent, CSysControlWnd* prev
 
 CDlgSCPageTwoStateButton::CDlgSCPageTwoStateButton(QWidget* parent, UINT templateId, int type,
                                                    Ids ids, Words words, CSysControlWnd* preview,
-                                                   CDlgSysControl* dialog)
+                                                   SysControlPageHost* dialog)
     : CSysControlPage(parent, templateId, preview, dialog), type_(type), ids_(ids), words_(words) {
     addCheck(ids.check, words.check);
     addCheck(ids.leftText, words.leftText);
@@ -64,7 +63,7 @@ void CDlgSCPageTwoStateButton::followUp(int id, const SysControlSettings& s) {
 }
 
 CDlgSCPageRadioButton::CDlgSCPageRadioButton(QWidget* parent, CSysControlWnd* preview,
-                                             CDlgSysControl* dialog)
+                                             SysControlPageHost* dialog)
     : CDlgSCPageTwoStateButton(
           parent, 10634, RadioButton, Ids{kCheck, kLeftText, kFlat, kMultiline},
           Words{w::RBCheck, w::RBLeftText, w::RBFlat, w::RBMultiline}, preview, dialog) {
@@ -72,7 +71,7 @@ CDlgSCPageRadioButton::CDlgSCPageRadioButton(QWidget* parent, CSysControlWnd* pr
 }
 
 CDlgSCPageCheckBox::CDlgSCPageCheckBox(QWidget* parent, CSysControlWnd* preview,
-                                       CDlgSysControl* dialog)
+                                       SysControlPageHost* dialog)
     : CDlgSCPageTwoStateButton(parent, 10621, CheckBox, Ids{kCheck, kLeftText, kFlat, kMultiline},
                                Words{w::HBCheck, w::HBLeftText, w::HBFlat, w::HBMultiline}, preview,
                                dialog) {

@@ -31,7 +31,7 @@ public:
 
 protected:
     CDlgSCPageTwoStateButton(QWidget* parent, UINT templateId, int type, Ids ids, Words words,
-                             CSysControlWnd* preview, CDlgSysControl* dialog);
+                             CSysControlWnd* preview, SysControlPageHost* dialog);
     void adjustChange(int id, SysControlSettings& settings) override;
     void followUp(int id, const SysControlSettings& settings) override;
 
@@ -47,14 +47,14 @@ class CDlgSCPageRadioButton : public CDlgSCPageTwoStateButton {
     Q_OBJECT
 public:
     enum Control : int { kCheck = 10346, kLeftText = 10348, kFlat = 10347, kMultiline = 10349 };
-    CDlgSCPageRadioButton(QWidget* parent, CSysControlWnd* preview, CDlgSysControl* dialog);
+    CDlgSCPageRadioButton(QWidget* parent, CSysControlWnd* preview, SysControlPageHost* dialog);
 };
 
 class CDlgSCPageCheckBox : public CDlgSCPageTwoStateButton {
     Q_OBJECT
 public:
     enum Control : int { kCheck = 10308, kLeftText = 10310, kFlat = 10309, kMultiline = 10311 };
-    CDlgSCPageCheckBox(QWidget* parent, CSysControlWnd* preview, CDlgSysControl* dialog);
+    CDlgSCPageCheckBox(QWidget* parent, CSysControlWnd* preview, SysControlPageHost* dialog);
 };
 
 class CDlgSCPageGroupBox : public CSysControlPage {

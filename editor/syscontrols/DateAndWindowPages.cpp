@@ -156,7 +156,7 @@ CDlgSCPageDialog::CDlgSCPageDialog(QWidget* parent, CSysControlWnd* preview)
 // -------------------- Message box
 
 CDlgSCPageMessageBox::CDlgSCPageMessageBox(QWidget* parent, CSysControlWnd* preview,
-                                           CDlgSysControl* dialog)
+                                           SysControlPageHost* dialog)
     : CSysControlPage(parent, 10630, preview, dialog) {
     // The message the box shows (the record's caption text; its title is the dialog's text).
     message_ = kit().add(kMessage, new kfm::ui::CNumEdit(this));

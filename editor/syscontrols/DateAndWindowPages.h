@@ -80,7 +80,7 @@ public:
         kIcon = 10331,
         kDefaultFirst = 10328, // to 10330
     };
-    CDlgSCPageMessageBox(QWidget* parent, CSysControlWnd* preview, CDlgSysControl* dialog);
+    CDlgSCPageMessageBox(QWidget* parent, CSysControlWnd* preview, SysControlPageHost* dialog);
 
 protected:
     void SetControls(const SysControlSettings& settings) override;

@@ -13,7 +13,7 @@
 #include "PaletteRender.h"
 #include "ResourceAccess.h"
 #include "ShellServices.h"
-#include "SysControlPages.h"
+#include "SysControlPageFactory.h"
 #include "SysControlRecord.h"
 #include "SysControlTypes.h"
 #include "gdi/SystemLook.h"

@@ -15,6 +15,7 @@
 
 #include "Bitra5.h"
 #include "MessageTarget.h"
+#include "SysControlPageHost.h"
 #include "SysControlRegistry.h"
 #include "SysControlSettings.h"
 #include "SysControlWnd.h"
@@ -39,7 +40,8 @@ class CSysControlPage;
 
 class CDlgSysControl : public kfm::ui::ResourceDialog,
                        public kfm::ui::MessageTarget,
-                       public SysControlWndHost {
+                       public SysControlWndHost,
+                       public SysControlPageHost {
     Q_OBJECT
 public:
     enum Mode : int { kInsert = 0, kEdit = 1 };
@@ -92,13 +94,13 @@ public:
     void ApplyTypeSize(SysControlSettings& settings);
     void UpdatePositionRanges();
     void ComputeCanvasSize();
-    void UpdateCanvas();
+    void UpdateCanvas() override;
     void UpdatePlacement();
     void UpdateDateTimeCtrl(int type);
     void UpdateTabItemRanges();
     // The width and height fields show a size the preview gave the control (without applying
     // it again).
-    void SetSizeFields(int width, int height);
+    void SetSizeFields(int width, int height) override;
 
     // Handlers, public for the pages and tests.
     void OnSelChangeType();

@@ -23,7 +23,7 @@ constexpr int kMaxSliderRange = 500;
 // -------------------- List box
 
 CDlgSCPageListBox::CDlgSCPageListBox(QWidget* parent, CSysControlWnd* preview,
-                                     CDlgSysControl* dialog)
+                                     SysControlPageHost* dialog)
     : CSysControlPage(parent, 10629, preview, dialog) {
     addNumber(kColumnWidth, kColumnWidthUpDown, w::LBColumnWidth, 1, kMaxColumnWidth, 5,
               kColumnWidthLabel);
@@ -54,7 +54,7 @@ void CDlgSCPageListBox::followUp(int id, const SysControlSettings&) {
 // -------------------- Combo box
 
 CDlgSCPageComboBox::CDlgSCPageComboBox(QWidget* parent, CSysControlWnd* preview,
-                                       CDlgSysControl* dialog)
+                                       SysControlPageHost* dialog)
     : CSysControlPage(parent, 10622, preview, dialog) {
     addList(kKind, w::CBType, {IDS_SCP_SIMPLE, IDS_SCP_DROP_DOWN, IDS_SCP_DROP_DOWN_LIST});
     addCheck(kSort, w::CBSort);

@@ -22,7 +22,7 @@ public:
         kDisableNoScroll = 10317,
         kNoIntegralHeight = 10322,
     };
-    CDlgSCPageListBox(QWidget* parent, CSysControlWnd* preview, CDlgSysControl* dialog);
+    CDlgSCPageListBox(QWidget* parent, CSysControlWnd* preview, SysControlPageHost* dialog);
     void StorePageValues(SysControlSettings& settings) override { storeNumbers(settings); }
     void LoadPageValues(const SysControlSettings& settings) override { loadNumbers(settings); }
 
@@ -47,7 +47,7 @@ public:
         kNoIntegralHeight = 10269,
         kShowDropDown = 10270,
     };
-    CDlgSCPageComboBox(QWidget* parent, CSysControlWnd* preview, CDlgSysControl* dialog);
+    CDlgSCPageComboBox(QWidget* parent, CSysControlWnd* preview, SysControlPageHost* dialog);
 
 protected:
     void applyInitialEnabling(const SysControlSettings& settings) override;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "MessageTarget.h"
+#include "SysControlPageHost.h"
 #include "SysControlSettings.h"
 #include "framework/ResourceDialog.h"
 
@@ -30,14 +31,13 @@ class CUpDown;
 
 namespace kfm::syscontrols {
 
-class CDlgSysControl;
 class CSysControlWnd;
 
 class CSysControlPage : public kfm::ui::ResourcePage, public kfm::ui::MessageTarget {
     Q_OBJECT
 public:
     CSysControlPage(QWidget* parent, UINT templateId, CSysControlWnd* preview,
-                    CDlgSysControl* dialog = nullptr);
+                    SysControlPageHost* dialog = nullptr);
 
     // What the dialog calls when the type changes: the numbers the list box, scroll bar,
     // progress and slider pages hold go into the settings of the outgoing type, the incoming
@@ -131,12 +131,12 @@ protected:
     SysControlSettings currentSettings() const;
 
     CSysControlWnd* preview() const { return preview_; }
-    CDlgSysControl* dialog() const { return dialog_; }
+    SysControlPageHost* dialog() const { return dialog_; }
     std::deque<NumberField>& numbers() { return numbers_; }
 
 private:
     CSysControlWnd* preview_;
-    CDlgSysControl* dialog_;
+    SysControlPageHost* dialog_;
     std::vector<CheckField> checks_;
     std::vector<ListField> lists_;
     std::deque<NumberField> numbers_;
@@ -158,9 +158,5 @@ public:
 
 // The template of a type's page (10621 to 10638, 10652); 10626, the empty page's, for the rest.
 UINT PageTemplateOfType(int type);
-
-// Makes the page of a type.
-CSysControlPage* CreateSysControlPage(int type, QWidget* parent, CSysControlWnd* preview,
-                                      CDlgSysControl* dialog);
 
 } // namespace kfm::syscontrols

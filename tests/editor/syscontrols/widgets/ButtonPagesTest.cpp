@@ -6,6 +6,7 @@
 #include "SysControlPageFixture.h"
 
 #include "ButtonPages.h"
+#include "SysControlPageFactory.h"
 
 #include <QCheckBox>
 #include <QPointer>
