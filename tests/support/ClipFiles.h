@@ -1,8 +1,8 @@
 #pragma once
 // Video clips made at test time with the ffmpeg command-line tool, and ffmpeg's own decode of
 // them as the reference. Every clip of a suite is made by one run of the tool and decoded by one
-// more, once per build, since starting the tool costs more than coding small clips. Tests skip
-// when the tool (or one of its encoders) is missing.
+// more, once per build, since starting the tool costs more than coding small clips. Tests fail
+// when the tool (or one of its encoders) is missing: scripts/install-deps.sh installs it.
 
 #include <cstdint>
 #include <cstdio>

@@ -8,6 +8,10 @@
 
 namespace kfm::test {
 
+// How long a test waits for what must come (a window, a menu, a timer's work, another process):
+// only a hang takes this long, never a slow or busy machine.
+constexpr int kHangMilliseconds = 5 * 60 * 1000;
+
 // A fresh temporary folder, removed with everything in it at the end of the scope.
 class TempDir {
 public:

@@ -42,25 +42,6 @@ protected:
         ModelTest::TearDown();
     }
 
-    // Whether the library writes a GIF and reads it back (the reader may come later than the
-    // writer).
-    static bool codecPresent() {
-        static const bool present = [] {
-            kfm::test::TempDir dir;
-            const std::string path = dir.file("probe.gif");
-            const KpxHandle image = KPXCreateImage(2, 2, 8);
-            const bool saved = SaveImageFramesWithProgress(image, path.c_str(), nullptr) == 1;
-            KPXDeleteImage(image);
-            if (!saved)
-                return false;
-            const KpxHandle chain = LoadImageFramesWithProgress(path.c_str(), nullptr);
-            if (chain > 0)
-                KPXDeleteImage(chain);
-            return chain > 0;
-        }();
-        return present;
-    }
-
     // An 8-bit frame whose pixels follow a pattern of the seed, with a 16-colour palette.
     CObjFrame& addPatternFrame(int left, int top, int width, int height, int seed) {
         CObjFrame& f = addFrame(left, top, width, height, 8);
@@ -87,7 +68,7 @@ protected:
         std::ofstream(path, std::ios::binary) << bytes;
     }
 
-  public:
+public:
     // The colour (0x00RRGGBB) of a pixel, x from the left and y from the top.
     static std::uint32_t pixelColour(KpxHandle image, int x, int y) {
         const int bpp = KPXbpp(image);
@@ -109,7 +90,7 @@ protected:
         return (c.rgbRed << 16) | (c.rgbGreen << 8) | c.rgbBlue;
     }
 
-  protected:
+protected:
     static bool samePixels(KpxHandle a, KpxHandle b) {
         if (KPXWidth(a) != KPXWidth(b) || KPXHeight(a) != KPXHeight(b))
             return false;

@@ -116,8 +116,8 @@ TEST(NameSimilarity, EditScriptRatio) {
 
 TEST_F(FontSubstitutionTest, ExistingFacesStayAndMissingOnesAreReplacedOncePerSession) {
     LOGFONTA present = fontNamed("Liberation Sans");
-    if (KtfSubstituteFont(&present) != 0)
-        GTEST_SKIP() << "Liberation Sans (fonts-liberation) is not installed";
+    ASSERT_EQ(KtfSubstituteFont(&present), 0)
+        << "Liberation Sans (fonts-liberation) is not installed";
 
     LOGFONTA missing = fontNamed("Liberation Sanz KFM");
     EXPECT_EQ(KtfSubstituteFont(&missing), 1);
@@ -141,8 +141,7 @@ TEST_F(FontSubstitutionTest, ReplacementListComesFirst) {
     const LOGFONTA dejavu = fontNamed("DejaVu Sans");
     int count = 0;
     KtfFreeEnumeratedCharSets(KtfEnumCharSetsInFont(&dejavu, &count));
-    if (count == 0)
-        GTEST_SKIP() << "DejaVu Sans (fonts-dejavu) is not installed";
+    ASSERT_NE(count, 0) << "DejaVu Sans (fonts-dejavu) is not installed";
     std::ofstream(dir.file("font.dat")) << "Helvetica Neue KFM,No Such KFM,DejaVu Sans\r\n";
     LOGFONTA font = fontNamed("Helvetica Neue KFM");
     ASSERT_EQ(KtfSubstituteFont(&font), 1);
@@ -151,8 +150,7 @@ TEST_F(FontSubstitutionTest, ReplacementListComesFirst) {
 
 TEST_F(FontSubstitutionTest, MissingInCharsetButPresentInAnsiKeepsTheName) {
     LOGFONTA font = fontNamed("Liberation Sans", 222); // Thai: the face has none
-    if (KtfSubstituteFont(&font) == 0)
-        GTEST_SKIP() << "the face reports Thai";
+    ASSERT_NE(KtfSubstituteFont(&font), 0) << "Liberation Sans has no Thai";
     EXPECT_STREQ(font.lfFaceName, "Liberation Sans");
     EXPECT_EQ(font.lfCharSet, 0);
 }

@@ -632,8 +632,8 @@ protected:
     void SetUp() override {
         FrameTransformsTest::SetUp();
         ensureGuiApplication();
-        if (!kfm::text::faceExists(kSans, 0))
-            GTEST_SKIP() << kSans << " (LiberationSans-Regular.ttf, fonts-liberation) is missing";
+        ASSERT_TRUE(kfm::text::faceExists(kSans, 0))
+            << kSans << " (LiberationSans-Regular.ttf, fonts-liberation) is missing";
     }
 
     CObjFrame& textFrame() {

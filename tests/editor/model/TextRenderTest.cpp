@@ -95,8 +95,8 @@ class TextRenderTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ensureGuiApplication();
-        if (!kfm::text::faceExists(kSans, 0))
-            GTEST_SKIP() << "the face " << kSans << " (" << kSansFile << ") is not installed";
+        ASSERT_TRUE(kfm::text::faceExists(kSans, 0))
+            << "the face " << kSans << " (" << kSansFile << ") is not installed";
     }
 };
 

@@ -573,11 +573,12 @@ TEST_F(DesktopClipboard, ASecondProcessReadsTheFramesBlock) {
     put({{framesFormat(), globalOf(block)}});
     QProcess peer;
     peer.start(QCoreApplication::applicationDirPath() + "/clipboard_peer", {"KeldoFlimmer5"});
-    ASSERT_TRUE(peer.waitForStarted(10000)) << "clipboard_peer is built beside the tests";
+    ASSERT_TRUE(peer.waitForStarted(kfm::test::kHangMilliseconds))
+        << "clipboard_peer is built beside the tests";
     // The clipboard's owner answers the peer's requests from its event loop.
     QElapsedTimer timer;
     timer.start();
-    while (peer.state() != QProcess::NotRunning && timer.elapsed() < 30000) {
+    while (peer.state() != QProcess::NotRunning && timer.elapsed() < kfm::test::kHangMilliseconds) {
         QCoreApplication::processEvents();
         peer.waitForFinished(20);
     }

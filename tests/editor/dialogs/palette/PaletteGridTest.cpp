@@ -152,7 +152,7 @@ TEST(PaletteGrid, HoverNamesTheEntryAndReportsLeavingTheCells) {
     GridWindow w(image.get());
     QSignalSpy hover(&w.grid, &CPaletteGridWnd::hovered);
     QTest::mouseMove(&w.grid, cellCentre(w.grid, 40));
-    ASSERT_TRUE(kfm::test::WaitFor([&] { return hover.count() > 0; }, 1000));
+    ASSERT_TRUE(kfm::test::WaitFor([&] { return hover.count() > 0; }));
     QList<QVariant> last = hover.takeLast();
     EXPECT_EQ(last.at(0).toInt(), 40);
     EXPECT_TRUE(last.at(1).toBool());
@@ -173,7 +173,7 @@ TEST(PaletteGrid, HoverNamesTheEntryAndReportsLeavingTheCells) {
     last = hover.takeLast();
     EXPECT_EQ(last.at(0).toInt(), -1);
     EXPECT_FALSE(last.at(1).toBool());
-    EXPECT_TRUE(kfm::test::WaitFor([] { return !QToolTip::isVisible(); }, 2000));
+    EXPECT_TRUE(kfm::test::WaitFor([] { return !QToolTip::isVisible(); }));
 }
 
 TEST(PaletteGrid, CrossesMarkUnusedEntriesAndFollowUsageButNotColourChanges) {

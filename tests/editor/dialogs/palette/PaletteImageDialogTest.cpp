@@ -120,7 +120,7 @@ TEST(PaletteImageDialog, TheEyedropperPicksInTheImageAndTheGridFollows) {
     QTest::mouseMove(d.window().viewport(), d.pixelOf(1));
     const auto* swatch =
         d.dialog->kit().controlAs<kfm::ui::CColorSwatch>(CDlgPaletteImage::kSwatch);
-    EXPECT_TRUE(kfm::test::WaitFor([&] { return swatch->GetColor() == RGB(1, 254, 60); }, 1000));
+    EXPECT_TRUE(kfm::test::WaitFor([&] { return swatch->GetColor() == RGB(1, 254, 60); }));
     EXPECT_TRUE(d.dialog->grab().save(ArtifactPath("palette-image-dialog-transparent.png")));
 }
 

@@ -203,10 +203,10 @@ TEST(ImagePreview, AClickOrKeyClosesTheParentOnlyWhenAsked) {
     EXPECT_TRUE(window.isVisible());
     preview->SetCloseOnClick(true);
     QTest::mouseClick(preview, Qt::RightButton);
-    EXPECT_TRUE(WaitFor([&] { return !window.isVisible(); }, 1000));
+    EXPECT_TRUE(WaitFor([&] { return !window.isVisible(); }));
     window.show();
     QTest::keyClick(preview, Qt::Key_A);
-    EXPECT_TRUE(WaitFor([&] { return !window.isVisible(); }, 1000));
+    EXPECT_TRUE(WaitFor([&] { return !window.isVisible(); }));
 }
 
 TEST(ColorSwatch, FillsWithItsColourAndFrame) {

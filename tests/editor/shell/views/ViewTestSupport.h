@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Bitra5.h"
+#include "TestSupport.h"
 
 namespace kfm::test {
 
@@ -21,7 +22,7 @@ bool WriteAnimation(const std::string& path, int frames, int width, int height, 
                     int loopCount);
 
 // Runs the event loop until condition holds or milliseconds pass; the condition's last answer.
-bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5000);
+bool WaitFor(const std::function<bool()>& condition, int milliseconds = kHangMilliseconds);
 
 // The folder for screenshots of the build.
 std::string ArtifactsFolder();

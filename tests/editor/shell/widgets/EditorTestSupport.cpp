@@ -116,7 +116,7 @@ bool ClickMenu(kfm::ui::CMainFrame& frame, const QStringList& path) {
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(action).center());
     for (qsizetype i = 1; i < path.size(); ++i) {
         QMenu* menu = action->menu();
-        if (!menu || !QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000))
+        if (!menu || !QTest::qWaitFor([menu] { return menu->isVisible(); }, kHangMilliseconds))
             return false;
         action = findAction(menu->actions(), path[i]);
         if (!action)
@@ -134,7 +134,7 @@ void AnswerNextDialog(std::function<void(QWidget*)> answer) {
     timer->setInterval(20);
     QObject::connect(timer, &QTimer::timeout, [timer, waited, answer] {
         QWidget* dialog = QApplication::activeModalWidget();
-        if (!dialog && ++*waited < 250)
+        if (!dialog && ++*waited < kHangMilliseconds / 20)
             return;
         timer->stop();
         timer->deleteLater();

@@ -48,7 +48,7 @@ TEST(InstallSwitches, TheProgramRegistersAndUnregisters) {
         QProcess process;
         process.setProcessEnvironment(env);
         process.start(program, {argument});
-        ASSERT_TRUE(process.waitForFinished(20000)) << argument;
+        ASSERT_TRUE(process.waitForFinished(kfm::test::kHangMilliseconds)) << argument;
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << argument;
         EXPECT_EQ(process.exitCode(), 0) << argument;
         EXPECT_EQ(fs::exists(entry), registered) << argument;

@@ -32,7 +32,7 @@ void onNextPopup(std::function<void(QMenu*)> act) {
     timer->setInterval(20);
     QObject::connect(timer, &QTimer::timeout, [timer, waited, act] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!menu && ++*waited < 250)
+        if (!menu && ++*waited < kfm::test::kHangMilliseconds / 20)
             return;
         timer->stop();
         timer->deleteLater();

@@ -182,7 +182,8 @@ protected:
         }
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
         QMenu* menu = top->menu();
-        EXPECT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000));
+        EXPECT_TRUE(
+            QTest::qWaitFor([menu] { return menu->isVisible(); }, kfm::test::kHangMilliseconds));
         return menu;
     }
 

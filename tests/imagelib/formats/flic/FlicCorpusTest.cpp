@@ -215,8 +215,7 @@ std::vector<flic_test::Picture> movingPictures(int w, int h, int count) {
 } // namespace
 
 TEST(FlicCorpus, WrittenFilesDecodeAsFfmpegDecodesThem) {
-    if (!haveFfmpeg())
-        GTEST_SKIP() << "the ffmpeg tool is not installed";
+    ASSERT_TRUE(haveFfmpeg()) << "the ffmpeg tool is not installed";
     const kfm::test::TempDir dir;
     for (const std::uint16_t magic : {std::uint16_t{0xAF11}, std::uint16_t{0xAF12}}) {
         SCOPED_TRACE(magic);

@@ -55,8 +55,7 @@ TEST(MacPaintCorpus, RealDocumentMatchesNetpbm) {
 
 // Files pbmtomacp writes (a MacPaint header without MacBinary) load as their PBM says.
 TEST(MacPaintCorpus, PbmtomacpFilesLoad) {
-    if (!std::filesystem::exists(kPbmToMacp))
-        GTEST_SKIP() << "netpbm is not installed";
+    ASSERT_TRUE(std::filesystem::exists(kPbmToMacp)) << "netpbm is not installed";
     const kfm::test::TempDir dir;
     Bytes pbm = {'P', '4', '\n', '5', '7', '6', ' ', '7', '2', '0', '\n'};
     for (int y = 0; y < 720; ++y)

@@ -217,7 +217,9 @@ TEST(PngWrite, EveryDepthReadsBackIdenticallyHereAndInPillow) {
             ASSERT_NE(loaded, 0);
             EXPECT_EQ(KPXbpp(loaded), std::min(c.depth, 24));
             EXPECT_EQ(rgbOf(loaded).rgb, original.rgb);
-            if (const auto peer = kfm::test::pillowRead(path))
+            const auto peer = kfm::test::pillowRead(path);
+            EXPECT_TRUE(peer) << "Pillow cannot read the file";
+            if (peer)
                 EXPECT_EQ(peer->rgb, original.rgb);
             KPXDeleteImage(loaded);
             KPXDeleteImage(image);

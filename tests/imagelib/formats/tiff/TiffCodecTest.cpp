@@ -382,6 +382,7 @@ TEST(TiffWrite, EveryCompressionAndColourOptionReadsBack) {
         ASSERT_NE(loaded, 0);
         const auto back = rgbOf(loaded);
         const auto peer = kfm::test::pillowRead(path);
+        EXPECT_TRUE(peer) << "Pillow cannot read the file";
         switch (c.same) {
         case Same::Exactly:
             EXPECT_EQ(back.rgb, original.rgb);
