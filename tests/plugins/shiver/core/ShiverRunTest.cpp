@@ -1,4 +1,4 @@
-// The distortion effect's computation on a small fixture frame: the Part's cases as a table,
+// The distortion effect's computation on a small fixture frame: the documented cases as a table,
 // the frames' records, the sequence that closes its loop, the difference masks, the faults
 // mended (the random table's size, cleared hidden pixels, difference frames that keep their
 // picture, frames wider than 2048), bad input, cancelling, the preview pictures and golden
