@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "DesktopRegistration.h"
 #include "DlgUpdateSettings.h"
+#include "EditorDialogServices.h"
 #include "EditorShellServices.h"
 #include "FileDialog.h"
 #include "GIFAnimDoc.h"
@@ -52,6 +53,7 @@ CFlimmerApp::CFlimmerApp() {
 CFlimmerApp::~CFlimmerApp() {
     frame_.reset();
     setShellServices(nullptr);
+    setDialogServices(nullptr);
     document_.reset();
     services_.reset();
     if (resources_) {
@@ -78,6 +80,8 @@ bool CFlimmerApp::InitInstance(const std::vector<std::string>& arguments) {
     document_ = std::make_unique<CGIFAnimDoc>();
     services_ = std::make_unique<kfm::ui::EditorShellServices>(*this);
     setShellServices(services_.get());
+    dialogServices_ = std::make_unique<kfm::ui::EditorDialogServices>();
+    setDialogServices(dialogServices_.get());
     messageFilter_ = std::make_unique<kfm::ui::CAppMessageFilter>();
     qApp->installEventFilter(messageFilter_.get());
     g_bStartingUp = 1;

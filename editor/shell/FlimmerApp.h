@@ -19,6 +19,7 @@ namespace kfm::ui {
 class CAppMessageFilter;
 class CMainFrame;
 class EditorShellServices;
+class EditorDialogServices;
 } // namespace kfm::ui
 
 class CFlimmerApp {
@@ -66,6 +67,7 @@ private:
     std::unique_ptr<CGIFAnimDoc> document_;
     std::unique_ptr<kfm::ui::CMainFrame> frame_;
     std::unique_ptr<kfm::ui::EditorShellServices> services_;
+    std::unique_ptr<kfm::ui::EditorDialogServices> dialogServices_;
     // Passes Tab to the About dialog while it is open.
     std::unique_ptr<kfm::ui::CAppMessageFilter> messageFilter_;
     kfm::shell::RecentFileList recentFiles_;
