@@ -103,6 +103,10 @@ CDlgRotate::CDlgRotate(QWidget* parent, KpxHandle background, const RECT& rect,
     preview_->SetShowTransparency(true);
     preview_->SetZoom(100);
     preview_->SetTool(kfm::ui::CImageEditWnd::kToolZoom);
+    // The frame shows as the object over the canvas, through its graded transparency.
+    preview_->SetObjectFlags(kfm::shell::imageedit::kObjectMovable |
+                             kfm::shell::imageedit::kOverlayTransparent |
+                             kfm::shell::imageedit::kOverlayAlpha);
     const TransparencyGrid grid = GetTransparencyGrid();
     preview_->SetChessboard(grid.cell, grid.color1, grid.color2);
 

@@ -296,6 +296,10 @@ void CDlgTextSettings::buildControls() {
     preview_->SetShowTransparency(true);
     preview_->SetZoom(100);
     preview_->SetTool(kfm::ui::CImageEditWnd::kToolMove);
+    // The frame shows as the object over the canvas, through its graded transparency.
+    preview_->SetObjectFlags(kfm::shell::imageedit::kObjectMovable |
+                             kfm::shell::imageedit::kOverlayTransparent |
+                             kfm::shell::imageedit::kOverlayAlpha);
     const TransparencyGrid grid = GetTransparencyGrid();
     preview_->SetChessboard(grid.cell, grid.color1, grid.color2);
     moveTool_->setChecked(true);

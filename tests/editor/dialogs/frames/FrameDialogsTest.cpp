@@ -454,6 +454,7 @@ protected:
 
 TEST_F(TextDialogTest, NewTextOverTheAnimationBuildsATextFrame) {
     RECT rect{0, 0, 100, 100};
+    SelectAllFrames();
     ScopedImage background(CreatePreviewImage(0, 0, 99, 99, 0, 0, 1));
     CDlgTextSettings dialog(nullptr, background.get(), rect, CDlgTextSettings::kNew, nullptr);
     dialog.SetMessageSink(recordMessages());
