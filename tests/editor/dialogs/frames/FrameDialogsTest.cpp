@@ -543,6 +543,7 @@ TEST_F(TextDialogTest, CancelAndEditWriteNothing) {
     CObjFrame edited(static_cast<std::uint16_t>(image), info.width, info.height, 7, 9, 33, 2, 0u,
                      "name", "", &record, nullptr, nullptr, nullptr, 0);
     edited.marked = 1;
+    edited.alphaValue = 40; // a transparency level over the whole frame
     CDlgTextSettings dialog(nullptr, 0, RECT{0, 0, 0, 0}, CDlgTextSettings::kEdit, &edited);
     showDialog(dialog);
     EXPECT_EQ(dialog.kit().controlAs<QLineEdit>(CDlgTextSettings::kText)->text(), "Edit me");
@@ -554,6 +555,9 @@ TEST_F(TextDialogTest, CancelAndEditWriteNothing) {
     EXPECT_EQ(dialog.GetTextFrame()->delay, 33);
     EXPECT_EQ(dialog.GetTextFrame()->marked, 1);
     EXPECT_EQ(dialog.GetTextFrame()->name, "name");
+    // The level stays, on a picture brought to 8 bits.
+    EXPECT_EQ(dialog.GetTextFrame()->alphaValue, 40);
+    EXPECT_EQ(KPXbpp(static_cast<KpxHandle>(dialog.GetTextFrame()->GetImage())), 8);
     EXPECT_EQ(stored("Dlgs\\TextSettings", "lfHeight"), -12345);
 }
 
