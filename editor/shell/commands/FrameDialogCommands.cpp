@@ -2,6 +2,7 @@
 
 #include "AnimationData.h"
 #include "AppSettings.h"
+#include "BlankFrame.h"
 #include "DlgAdjustFrames.h"
 #include "DlgNewFrame.h"
 #include "DlgResize.h"
@@ -43,23 +44,6 @@ int selectedRealFrames() {
     for (const CObjFrame& f : g_pAnimationData->frames)
         count += f.GetImage() && f.selected;
     return count;
-}
-
-// A blank 8-bit frame of the fine palette filled with the chosen entry.
-KpxHandle blankImage(const NewFrameValues& v) {
-    ScopedImage image(KPXCreateImage(v.width, v.height, 8));
-    if (!image.get())
-        return 0;
-    const PALETTEENTRY* fine = KPXGetFinePalette();
-    RGBQUAD* table = KPXGetBitmapInfoHeader(image.get())->bmiColors;
-    for (int i = 0; i < 256; ++i)
-        table[i] = RGBQUAD{fine[i].peBlue, fine[i].peGreen, fine[i].peRed, 0};
-    KPXSetColorToPalette(image.get(), v.index, v.colour);
-    KPXFillDIBColorTable(image.get());
-    KPXFillImageByIndexColor(image.get(), v.index);
-    if (v.transparent)
-        SetImageTransparent(static_cast<short>(image.get()), v.index);
-    return image.release();
 }
 
 // Puts the made frame in place of the real frame at index, keeping its selection marks.
@@ -202,19 +186,14 @@ void FrameDialogCommands::newFrame() {
     const RECT rect{0, 0, chosen.width - 1, chosen.height - 1};
     if (!CheckEdgeLocks(&g_pAnimationData->frames, &rect))
         return;
-    ScopedImage image(blankImage(chosen));
-    if (!image.get())
+    std::unique_ptr<CObjFrame> made = kfm::model::CreateBlankFrame(
+        {chosen.width, chosen.height, chosen.colour, chosen.index, chosen.transparent});
+    if (!made)
         return;
-    FrameInfo info{};
-    KPXGetImageFramesInfo(image.get(), &info);
     CUndoHistory& undo = TheUndoHistory();
     undo.BeginStep(kUndoKindNewFrame);
     FrameList incoming;
-    incoming.emplace_back(static_cast<std::uint16_t>(image.release()), chosen.width, chosen.height,
-                          info.left, info.top, info.delay, info.disposal,
-                          chosen.transparent ? kfm::model::kIndexFlag + chosen.index : 0u,
-                          info.name, info.comment, nullptr, nullptr, nullptr, nullptr, 0);
-    FreeFrameParts(info, 0);
+    incoming.push_back(*made);
     InsertFramesAfterCurrent(incoming);
     undo.EndStep(0);
     refreshFrames();
