@@ -4,12 +4,15 @@
 
 #include "PresetFile.h"
 #include "GradientRamp.h"
+#include "PresetCatalogue.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <set>
 #include <vector>
 
 namespace kfm::patina {
@@ -432,6 +435,29 @@ TEST(PresetFileTest, DamagedFilesAreRefusedAndChangeNothing) {
         expectSameSettings(s, unusualSettings());
         EXPECT_EQ(ramp.Markers(), before.Markers()) << c.what;
     }
+}
+
+} // namespace
+} // namespace kfm::patina
+
+namespace kfm::patina {
+namespace {
+
+// The shipped presets reach every family and variant, and each reads back as it was made.
+TEST(PresetCatalogueTest, OnePresetPerFamilyAndVariantThatReadsBack) {
+    std::set<std::pair<std::uint32_t, int>> reached;
+    for (const CataloguePreset& p : PresetCatalogue()) {
+        reached.insert({p.settings.family, p.settings.variant});
+        TextureSettings loaded;
+        GradientRamp ramp;
+        ASSERT_TRUE(ReadPreset(PresetBytes(p.settings, p.ramp), loaded, ramp)) << p.title;
+        EXPECT_EQ(loaded.d, p.settings.d) << p.title;
+        EXPECT_EQ(ramp.Markers(), p.ramp.Markers()) << p.title;
+    }
+    const int variants[] = {10, 1, 2, 5, 2};
+    for (std::uint32_t family = 0; family <= 4; ++family)
+        for (int v = 0; v < variants[family]; ++v)
+            EXPECT_TRUE(reached.count({family, v})) << family << "/" << v;
 }
 
 } // namespace
