@@ -418,11 +418,9 @@ void CBackgroundDlg::ToggleAdvanced() {
     const int width = advanced_ ? kWideWidth : kNarrowWidth;
     // The layout decides how small the dialog can be; it grows and shrinks by the difference of
     // the two widths at least.
-    setMinimumSize(0, 0);
+    layout()->activate();
     const QSize least = layout()->minimumSize();
     resize(std::max(width, least.width()), std::max(kHeight, least.height()));
-    if (!advanced_)
-        adjustSize();
 }
 
 PluginResult* CBackgroundDlg::BuildResult(int width, int height, PluginProgressProc progress) {

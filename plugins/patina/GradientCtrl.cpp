@@ -115,7 +115,9 @@ void CGradientCtrl::dragTo(int x) {
     const int low = MarkerCentre(markers[i - 1].position).x() + kMarkerSize / 2;
     const int high = MarkerCentre(markers[i + 1].position).x() - kMarkerSize / 2;
     x = low <= high ? std::clamp(x, low, high) : MarkerCentre(markers[i].position).x();
-    ramp_.MoveMarker(dragged_, positionAt(x));
+    // Back at the pixel it started from, the marker keeps its position (pixels and positions
+    // do not map one to one).
+    ramp_.MoveMarker(dragged_, x == MarkerCentre(dragStart_).x() ? dragStart_ : positionAt(x));
     update();
 }
 
