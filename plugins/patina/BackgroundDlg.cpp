@@ -75,14 +75,21 @@ void CTexturePreview::paintEvent(QPaintEvent*) {
 CBackgroundDlg::CBackgroundDlg(QWidget* parent, HINSTANCE texts, const QString& presetsFolder)
     : ResourceDialog(parent, IDD_BACKGROUND, texts), presetsFolder_(presetsFolder) {
     setWindowTitle(kit().text(IDS_CAPTION, QString::fromUtf8("Generátor podkladů")));
-    // The start texture: family 0, variant 4, one octave at frequency 4.
-    SetTexture(settings_, 0, 4, 1.0, 4.0, 0, 0);
-    SetPattern(settings_, 0, false, 8, 4);
     buildControls();
+    OnInitDialog();
+}
+
+void CBackgroundDlg::OnInitDialog() {
+    gradient_->SetGradient(0x000000, 0xFFFFFF, 0x000000, -1.0f);
+    SetPattern(settings_, 0, false, 8, 4);
     FillPresetList();
-    ReadControls();
     resize(std::max(kNarrowWidth, minimumSizeHint().width()),
            std::max(kHeight, minimumSizeHint().height()));
+    // The start texture: family 0, variant 4, one octave at frequency 4.
+    SetTexture(settings_, 0, 4, 1.0, 4.0, 0, 0);
+    lock_->setIcon(lockIcon(kit().resources()));
+    lock_->setToolTip(kit().text(IDS_LOCK_TOOLTIP));
+    ReadControls();
 }
 
 QString CBackgroundDlg::PluginPresetsFolder() {
@@ -118,7 +125,6 @@ QWidget* CBackgroundDlg::buildBasicPart() {
     preview_ = kit().add(IDC_PREVIEW, new CTexturePreview);
     left->addWidget(preview_);
     gradient_ = kit().add(IDC_GRADIENT, new CGradientCtrl);
-    gradient_->SetGradient(0x000000, 0xFFFFFF, 0x000000, -1.0f);
     connect(gradient_, &CGradientCtrl::changed, this, &CBackgroundDlg::UpdatePreview);
     left->addWidget(gradient_);
     auto* redraw = kit().add(IDC_REDRAW, new QPushButton(kit().text(IDC_REDRAW)));
@@ -146,9 +152,7 @@ QWidget* CBackgroundDlg::buildBasicPart() {
     seedRow->addWidget(seed_);
     lock_ = kit().add(IDC_LOCK, new QToolButton);
     lock_->setCheckable(true);
-    lock_->setIcon(lockIcon(kit().resources()));
     lock_->setText(kit().text(IDC_LOCK));
-    lock_->setToolTip(kit().text(IDS_LOCK_TOOLTIP));
     seedRow->addWidget(lock_);
     right->addLayout(seedRow);
 
@@ -225,9 +229,17 @@ QWidget* CBackgroundDlg::buildAdvancedPart() {
     addRow(0, IDC_COMPLEXITY, addSpin(IDC_COMPLEXITY, 1, 8, 1));
     addRow(1, IDC_COLOUR_FUNCTION, addSpin(IDC_COLOUR_FUNCTION, 0, 8, 0));
     addRow(2, IDC_GENERATOR, addSpin(IDC_GENERATOR, 0, 8, 0));
-    addRow(3, IDC_ZOOM, addSlider(IDC_ZOOM, 1, 12, 1));
-    addRow(4, IDC_MODULATION_SPEED, addSlider(IDC_MODULATION_SPEED, 8192, 262144, 65536));
-    addRow(5, IDC_BASE_FREQUENCY, addSlider(IDC_BASE_FREQUENCY, 31, 1023, 511));
+    auto* zoom = addSlider(IDC_ZOOM, 1, 12, 1);
+    auto* modulation = addSlider(IDC_MODULATION_SPEED, 8192, 262144, 65536);
+    auto* frequency = addSlider(IDC_BASE_FREQUENCY, 31, 1023, 511);
+    // Each slider stores its position as it moves.
+    connect(zoom, &QSlider::valueChanged, this, [this](int v) { settings_.zoom = v; });
+    connect(modulation, &QSlider::valueChanged, this,
+            [this](int v) { extras_.modulationSpeed = v; });
+    connect(frequency, &QSlider::valueChanged, this, [this](int v) { settings_.colourSpeed = v; });
+    addRow(3, IDC_ZOOM, zoom);
+    addRow(4, IDC_MODULATION_SPEED, modulation);
+    addRow(5, IDC_BASE_FREQUENCY, frequency);
     layout->addLayout(numbers);
 
     auto* marble = kit().add(IDC_MARBLE, new QCheckBox(kit().text(IDC_MARBLE)));
@@ -296,6 +308,13 @@ bool CBackgroundDlg::ReadControls() {
     SetColouring(settings_, baseFunction_->checkedId(), kit().controlAs<QSlider>(IDC_ZOOM)->value(),
                  kit().controlAs<QSlider>(IDC_BASE_FREQUENCY)->value(),
                  kit().controlAs<QSpinBox>(IDC_COLOUR_FUNCTION)->value());
+    extras_.complexity = kit().controlAs<QSpinBox>(IDC_COMPLEXITY)->value();
+    extras_.generator = kit().controlAs<QSpinBox>(IDC_GENERATOR)->value();
+    extras_.modulationSpeed = kit().controlAs<QSlider>(IDC_MODULATION_SPEED)->value();
+    extras_.marble = kit().controlAs<QCheckBox>(IDC_MARBLE)->isChecked();
+    extras_.signedNoise = kit().controlAs<QCheckBox>(IDC_SIGNED_NOISE)->isChecked();
+    extras_.absoluteValues = kit().controlAs<QCheckBox>(IDC_ABSOLUTE)->isChecked();
+    extras_.kind = kit().controlAs<QComboBox>(IDC_KIND)->currentIndex();
     return true;
 }
 
@@ -307,13 +326,15 @@ void CBackgroundDlg::ShowSettings() {
     bricks_->setText(QString::number(settings_.bricksPer256));
     if (auto* radio = baseFunction_->button(settings_.baseFunction))
         radio->setChecked(true);
-    kit().controlAs<QSlider>(IDC_ZOOM)->setValue(settings_.zoom);
-    kit().controlAs<QSlider>(IDC_BASE_FREQUENCY)->setValue(settings_.colourSpeed);
-    kit().controlAs<QSpinBox>(IDC_COLOUR_FUNCTION)->setValue(settings_.colourFunction);
-    // A value the controls cannot show stays in the settings: the controls are read back only
-    // where they can hold it.
-    SetColouring(settings_, settings_.baseFunction, settings_.zoom, settings_.colourSpeed,
-                 settings_.colourFunction);
+    // Taken first: a slider stores its position in the settings as it moves.
+    const int zoom = settings_.zoom;
+    const int speed = settings_.colourSpeed;
+    const int function = settings_.colourFunction;
+    kit().controlAs<QSlider>(IDC_ZOOM)->setValue(zoom);
+    kit().controlAs<QSlider>(IDC_BASE_FREQUENCY)->setValue(speed);
+    kit().controlAs<QSpinBox>(IDC_COLOUR_FUNCTION)->setValue(function);
+    // The controls hold what they can show: the next reading of them (before every
+    // composition) takes a zoom, speed or function beyond their ranges to their nearest ends.
 }
 
 TextureEffects CBackgroundDlg::effects() const {

@@ -28,6 +28,18 @@ class QToolButton;
 
 namespace kfm::patina {
 
+// The values of the controls that do not reach the composition: exchanged with the dialog and
+// kept, as the dialog always had them.
+struct TextureExtras {
+    int complexity = 1;
+    int generator = 0;
+    int modulationSpeed = 65536;
+    bool marble = false;
+    bool signedNoise = false;
+    bool absoluteValues = false;
+    int kind = 0;
+};
+
 // The preview area (control 1001): the preview picture at its top left.
 class CTexturePreview : public QWidget {
     Q_OBJECT
@@ -81,6 +93,7 @@ public:
     PluginResult* BuildResult(int width, int height, PluginProgressProc progress);
 
     TextureSettings& Settings() { return settings_; }
+    const TextureExtras& Extras() const { return extras_; }
     CGradientCtrl& Gradient() { return *gradient_; }
     const QImage& PreviewPicture() const { return preview_->picture(); }
     // The seed shown in "Podklad #" (its text may be out of range: then nullopt).
@@ -94,6 +107,9 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
+    // What opening the dialog does: the start texture, the black-to-white ramp, the preset list,
+    // the narrow size and the lock's icon and tooltip.
+    void OnInitDialog();
     void buildControls();
     QWidget* buildBasicPart();
     QWidget* buildAdvancedPart();
@@ -112,6 +128,7 @@ private:
 
     QString presetsFolder_;
     TextureSettings settings_;
+    TextureExtras extras_;
     CTexturePreview* preview_ = nullptr;
     CGradientCtrl* gradient_ = nullptr;
     QListWidget* presets_ = nullptr;

@@ -38,6 +38,17 @@ void CGradientCtrl::SetRamp(const GradientRamp& ramp) {
     update();
 }
 
+void CGradientCtrl::Serialize(LittleEndianWriter& out) const {
+    ramp_.Store(out);
+}
+
+bool CGradientCtrl::Serialize(LittleEndianReader& in) {
+    if (!ramp_.Load(in))
+        return false;
+    update();
+    return true;
+}
+
 QSize CGradientCtrl::sizeHint() const {
     return {256, 24};
 }

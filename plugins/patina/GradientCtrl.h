@@ -33,6 +33,11 @@ public:
     void SetRamp(const GradientRamp& ramp);
     const std::array<std::uint32_t, 256>& Colours() const { return ramp_.Ramp(); }
 
+    // The markers as preset files store them (version 3), and read back from versions 1 to 3;
+    // a refused read changes nothing (see GradientRamp::Load).
+    void Serialize(LittleEndianWriter& out) const;
+    bool Serialize(LittleEndianReader& in);
+
     // The marker square's centre for a position, and the marker under a point (-1 for none;
     // inner: the first and last markers do not count).
     QPoint MarkerCentre(int position) const;

@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -19,6 +20,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
 
@@ -88,6 +90,27 @@ TEST_F(BackgroundDlgTest, OpensWithItsStartSettings) {
     EXPECT_EQ(lock->toolTip(), QString::fromUtf8("Uzamknout číslo podkladu."));
     EXPECT_FALSE(lock->icon().isNull());
     EXPECT_EQ(control<QRadioButton>(*dialog, 1050)->text(), QString::fromUtf8("Kameny"));
+}
+
+TEST_F(BackgroundDlgTest, SlidersStoreAsTheyMoveAndTheUnusedControlsAreKept) {
+    const auto dialog = makeDialog();
+    control<QSlider>(*dialog, 1025)->setValue(7);
+    EXPECT_EQ(dialog->Settings().zoom, 7);
+    control<QSlider>(*dialog, 1021)->setValue(100);
+    EXPECT_EQ(dialog->Settings().colourSpeed, 100);
+    control<QSlider>(*dialog, 1002)->setValue(9000);
+    EXPECT_EQ(dialog->Extras().modulationSpeed, 9000);
+
+    control<QSpinBox>(*dialog, 1009)->setValue(5);
+    control<QSpinBox>(*dialog, 1038)->setValue(3);
+    control<QCheckBox>(*dialog, 1036)->setChecked(true);
+    control<QComboBox>(*dialog, 1064)->setCurrentIndex(2);
+    QTest::mouseClick(control<QPushButton>(*dialog, 1000), Qt::LeftButton);
+    EXPECT_EQ(dialog->Extras().complexity, 5);
+    EXPECT_EQ(dialog->Extras().generator, 3);
+    EXPECT_TRUE(dialog->Extras().signedNoise);
+    EXPECT_EQ(dialog->Extras().kind, 2);
+    EXPECT_EQ(control<QComboBox>(*dialog, 1064)->itemText(4), "Other (noise)");
 }
 
 TEST_F(BackgroundDlgTest, TheLockKeepsTheSeedAndMinusOneDisablesIt) {
