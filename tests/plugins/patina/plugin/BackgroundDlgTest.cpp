@@ -347,6 +347,25 @@ TEST_F(GradientCtrlTest, DoubleClicksAddAndRecolourRightClicksDelete) {
     ctrl_.grab().save(QString::fromStdString(test::artifact("patina-gradient.png")));
 }
 
+TEST_F(GradientCtrlTest, SerializeRoundTripsAndRefusesDamagedMarkers) {
+    GradientRamp ramp;
+    ramp.SetGradient(0x102030, 0x405060, 0, -1);
+    ramp.InsertMarker(76, 0x708090);
+    ctrl_.SetRamp(ramp);
+    LittleEndianWriter out;
+    ctrl_.Serialize(out);
+    CGradientCtrl other;
+    LittleEndianReader in(out.data());
+    ASSERT_TRUE(other.Serialize(in));
+    EXPECT_EQ(other.Ramp().Markers(), ctrl_.Ramp().Markers());
+    EXPECT_EQ(other.Colours(), ctrl_.Colours());
+
+    const std::vector<std::uint8_t> damaged(out.data().begin(), out.data().end() - 2);
+    LittleEndianReader cut(damaged);
+    EXPECT_FALSE(other.Serialize(cut));
+    EXPECT_EQ(other.Ramp().Markers(), ctrl_.Ramp().Markers());
+}
+
 TEST_F(GradientCtrlTest, ASixtyFifthMarkerOpensNoDialog) {
     GradientRamp full;
     for (int i = 0; i < kMaxMarkers - 2; ++i)
