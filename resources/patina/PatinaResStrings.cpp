@@ -21,11 +21,8 @@ constexpr KfmStringResource kStrings[] = {
      "Zadejte cel\xE9 \xE8\xEDslo od %1 do %2."},   // Zadejte celé číslo od %1 do %2.
     {patinares::IDS_BACKGROUND_GROUP, "Pozad\xED"}, // Pozadí
     {patinares::IDS_BRICKS_BY, "x"},                // x
-    {patinares::IDS_OVERWRITE,
-     "Soubor %1 ji\x9E existuje.\nChcete jej nahradit?"}, // Soubor %1 již existuje. Chcete jej
-                                                          // nahradit?
-    {patinares::IDC_OK, "OK"},                            // OK
-    {patinares::IDC_CANCEL, "Storno"},                    // Storno
+    {patinares::IDC_OK, "OK"},                      // OK
+    {patinares::IDC_CANCEL, "Storno"},              // Storno
     {patinares::IDC_REDRAW, "P\xF8"
                             "ekreslit"},                         // Překreslit
     {patinares::IDC_MODULATION_SPEED, "Color modulation speed"}, // Color modulation speed

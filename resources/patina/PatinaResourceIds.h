@@ -13,7 +13,6 @@ constexpr unsigned IDS_LOCK_TOOLTIP = 105;     // the lock button's tooltip
 constexpr unsigned IDS_NUMBER_RANGE = 106;     // a number outside its range: %1 and %2 the ends
 constexpr unsigned IDS_BACKGROUND_GROUP = 107; // "Pozadí"
 constexpr unsigned IDS_BRICKS_BY = 108;        // "x" between the two brick counts
-constexpr unsigned IDS_OVERWRITE = 109;        // the bitmap file exists: %1 its name
 
 // The lock button's icon (a PNG).
 constexpr unsigned IDI_LOCK = 138;
