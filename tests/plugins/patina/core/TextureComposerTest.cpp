@@ -1,4 +1,4 @@
-// The texture composer's pieces as tables: the family clamps, the skewed sine, the base and
+// The texture composer's steps as tables: the family clamps, the skewed sine, the base and
 // colour functions, the warp and the ramp mapping; then whole compositions (sizes, seeds, the
 // repeat of large frames) and golden 64 x 64 pictures of every family, pattern and effect.
 
