@@ -92,6 +92,42 @@ TEST_F(BackgroundDlgTest, OpensWithItsStartSettings) {
     EXPECT_EQ(control<QRadioButton>(*dialog, 1050)->text(), QString::fromUtf8("Kameny"));
 }
 
+// Catches the picture the preview paints while the texture is being composed.
+class WaitWatcher : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && pictures.empty())
+            pictures.push_back(static_cast<CTexturePreview*>(watched)->picture());
+        return false;
+    }
+    std::vector<QImage> pictures;
+};
+
+TEST_F(BackgroundDlgTest, ThePreviewSaysPleaseWaitWhileItComposes) {
+    const auto dialog = makeDialog();
+    auto* preview = control<CTexturePreview>(*dialog, 1001);
+    ASSERT_NE(preview, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    WaitWatcher watcher;
+    preview->installEventFilter(&watcher);
+    QTest::mouseClick(control<QPushButton>(*dialog, 1000), Qt::LeftButton);
+    ASSERT_FALSE(watcher.pictures.empty());
+    const QImage& waiting = watcher.pictures.front();
+    // White (smoothed) text on the black start picture, its baseline at (85, 120).
+    int white = 0;
+    for (int y = 100; y <= 122; ++y)
+        for (int x = 85; x < 200; ++x)
+            white += qGray(waiting.pixel(x, y)) > 200;
+    EXPECT_GT(white, 20);
+    waiting.save(QString::fromStdString(test::artifact("patina-wait.png")));
+    int elsewhere = 0;
+    for (int y = 0; y < 90; ++y)
+        for (int x = 0; x < 256; ++x)
+            elsewhere += waiting.pixel(x, y) != qRgb(0, 0, 0);
+    EXPECT_EQ(elsewhere, 0);
+    EXPECT_NE(dialog->PreviewPicture(), waiting) << "then the texture replaces it";
+}
+
 TEST_F(BackgroundDlgTest, SlidersStoreAsTheyMoveAndTheUnusedControlsAreKept) {
     const auto dialog = makeDialog();
     control<QSlider>(*dialog, 1025)->setValue(7);
