@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -287,6 +288,28 @@ TEST_F(BackgroundDlgTest, SavesThePreviewAsABitmapOrNamesTheFailingStep) {
     });
     EXPECT_FALSE(dialog->SaveBitmapTo("/nonexistent/folder/x.bmp"));
     EXPECT_EQ(message, "CreateFile");
+}
+
+TEST_F(BackgroundDlgTest, TheSaveButtonsAskForFilesWithTheirExtensions) {
+    const auto dialog = makeDialog();
+    QTest::mouseClick(control<QPushButton>(*dialog, 1000), Qt::LeftButton);
+    QString startFolder;
+    answerModal<QFileDialog>([&](QFileDialog& files) {
+        startFolder = files.directory().absolutePath();
+        files.selectFile(folder() + "/Moje");
+        QMetaObject::invokeMethod(&files, "accept");
+    });
+    QTest::mouseClick(control<QPushButton>(*dialog, 1019), Qt::LeftButton);
+    EXPECT_EQ(startFolder, QDir(folder()).absolutePath()) << "presets start in their folder";
+    EXPECT_TRUE(QFile::exists(folder() + "/Moje.ptn"));
+    EXPECT_EQ(control<QListWidget>(*dialog, 1018)->count(), 1);
+
+    answerModal<QFileDialog>([&](QFileDialog& files) {
+        files.selectFile(folder() + "/picture");
+        QMetaObject::invokeMethod(&files, "accept");
+    });
+    QTest::mouseClick(control<QPushButton>(*dialog, 1013), Qt::LeftButton);
+    EXPECT_FALSE(QImage(folder() + "/picture.bmp").isNull());
 }
 
 TEST_F(BackgroundDlgTest, TheFrameRepeatsThePreview) {
