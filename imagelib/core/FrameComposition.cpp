@@ -163,6 +163,12 @@ void drawFrame(KpxHandle canvas, KpxHandle frame, const FrameFacts& facts, std::
         mask = record->maskImage;
         explicitImage = record->explicitTransparency;
     }
+    // The mask made from the transparent list is a 1-bit mask of the frame's size already: the
+    // frame is drawn through it as it is.
+    if (mask && !explicitImage) {
+        KPXRenderImageTo(canvas, frame, static_cast<KpxHandle>(mask), x, y);
+        return;
+    }
     KpxHandle through = KPXCreateMaskCombine(static_cast<KpxHandle>(mask),
                                              static_cast<KpxHandle>(explicitImage), 0);
     if (const KpxHandle bits = maskOfTransparencyImage(through)) {

@@ -452,7 +452,7 @@ KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
             break;
         KpxCodecContext frameContext;
         const KpxHandle image =
-            KpxLoadImageCore(nullptr, path, offset, i, &frameContext, -1, nullptr);
+            kpx::loadFrameOfFormat(path, offset, info.formatId, i, &frameContext);
         if (progress && progress(first, i, userData) == 1) {
             if (image)
                 KPXDeleteImage(image);
