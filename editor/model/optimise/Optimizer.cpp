@@ -278,14 +278,28 @@ public:
 
     // The entry for colour c; exact is cleared when the table lacks c.
     int indexOf(COLORREF c, bool& exact) {
-        auto it = found_.find(c);
-        if (it == found_.end())
-            it = found_.emplace(c, nearest(c)).first;
-        exact = exact && it->second.second;
-        return it->second.first;
+        // Screens of many colours change colour from pixel to pixel: a small cache indexed by
+        // the colour answers most of them before the map is asked.
+        Recent& recent = recent_[(c * 2654435761u) >> (32 - kRecentBits)];
+        if (recent.colour != c) {
+            auto it = found_.find(c);
+            if (it == found_.end())
+                it = found_.emplace(c, nearest(c)).first;
+            recent = {c, it->second.first, it->second.second};
+        }
+        exact = exact && recent.exact;
+        return recent.index;
     }
 
 private:
+    static constexpr int kRecentBits = 10;
+    struct Recent {
+        COLORREF colour = kNoColour; // no colour of the screen (those have no high byte)
+        int index = 0;
+        bool exact = false;
+    };
+    static constexpr COLORREF kNoColour = 0xFF000000;
+
     std::pair<int, bool> nearest(COLORREF c) const {
         int best = 0;
         long bestDistance = -1;
@@ -305,6 +319,7 @@ private:
     KpxHandle head_;
     std::array<COLORREF, 256> table_{};
     std::unordered_map<COLORREF, std::pair<int, bool>> found_;
+    std::array<Recent, std::size_t{1} << kRecentBits> recent_{};
 };
 
 // The screen in the first frame's colour table; exact tells whether it has every colour.
@@ -337,11 +352,13 @@ ScopedImage inFirstTable(const Colours& shown, FirstTable& first, int width, int
 // Whether some palette index is used by no pixel of the 8-bit image.
 bool hasUnusedIndex(KpxHandle image) {
     std::array<bool, 256> used{};
+    const int width = KPXWidth(image);
+    const int height = KPXHeight(image);
     const int scan = KPXGetScanBytes(image);
     const std::uint8_t* bits = KPXGetBits(image);
-    for (int y = 0; y < KPXHeight(image); ++y) {
+    for (int y = 0; y < height; ++y) {
         const std::uint8_t* row = bits + static_cast<std::size_t>(y) * scan;
-        for (int x = 0; x < KPXWidth(image); ++x)
+        for (int x = 0; x < width; ++x)
             used[row[x]] = true;
     }
     return std::find(used.begin(), used.end(), false) != used.end();
