@@ -1,7 +1,7 @@
 #include "ipl/IplGeometry.h"
 
 #include "ipl/MatView.h"
-#include "ipl/SmoothWarp.h"
+#include "ipl/WarpSpans.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -68,15 +68,8 @@ Status resizeIntoPart(const Image& src, const Image& dst, const Rect& visible, d
 // that the picture does not reach keep their values. With the smooth-edge flag the picture is
 // blended onto out by how much of each pixel it covers, so that its edges do not step.
 void warpOnto(const cv::Mat& in, cv::Mat& out, const cv::Mat& transform, int interpolation) {
-    const int method = detail::cvInterpolation(interpolation);
-    if (interpolation & kSmoothEdge) {
-        detail::smoothWarpOnto(in, out, transform, method);
-        return;
-    }
-    if (transform.rows == 3)
-        cv::warpPerspective(in, out, transform, out.size(), method, cv::BORDER_TRANSPARENT);
-    else
-        cv::warpAffine(in, out, transform, out.size(), method, cv::BORDER_TRANSPARENT);
+    detail::warpOntoReached(in, out, transform, detail::cvInterpolation(interpolation),
+                            (interpolation & kSmoothEdge) != 0);
 }
 
 bool notCollinear(const cv::Point2d& a, const cv::Point2d& b, const cv::Point2d& c) {

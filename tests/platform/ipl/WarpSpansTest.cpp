@@ -1,10 +1,11 @@
-// The smooth-edge warp against the straightforward form it replaces: warp a plane of ones to find
-// how much of each target pixel the picture covers, warp the whole picture with its edge pixels
-// repeated, and blend the two over the whole target with cv::blendLinear. The fast warp must give
-// the same bytes for turns, perspective quadrangles, pictures partly outside the target, tiny
-// pictures, every interpolation and both channel counts.
+// The warps that work only where the picture reaches, against OpenCV's whole-target warps: a
+// warp that leaves unreached pixels alone, and the smooth-edge form that warps a plane of ones
+// to find how much of each target pixel the picture covers, warps the whole picture with its
+// edge pixels repeated, and blends the two over the whole target with cv::blendLinear. The
+// bytes must be the same for turns, perspective quadrangles, pictures partly outside the
+// target, tiny pictures, every interpolation and both channel counts.
 
-#include "ipl/SmoothWarp.h"
+#include "ipl/WarpSpans.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -15,9 +16,16 @@
 
 namespace {
 
-using kfm::ipl::detail::smoothWarpOnto;
+using kfm::ipl::detail::warpOntoReached;
 
-void referenceWarpOnto(const cv::Mat& in, cv::Mat& out, const cv::Mat& transform, int method) {
+void referenceWarp(const cv::Mat& in, cv::Mat& out, const cv::Mat& transform, int method) {
+    if (transform.rows == 3)
+        cv::warpPerspective(in, out, transform, out.size(), method, cv::BORDER_TRANSPARENT);
+    else
+        cv::warpAffine(in, out, transform, out.size(), method, cv::BORDER_TRANSPARENT);
+}
+
+void referenceSmoothWarp(const cv::Mat& in, cv::Mat& out, const cv::Mat& transform, int method) {
     auto warp = [&](const cv::Mat& from, cv::Mat& to, int how, int border) {
         if (transform.rows == 3)
             cv::warpPerspective(from, to, transform, to.size(), how, border);
@@ -91,6 +99,12 @@ std::vector<WarpCase> cases() {
          {150, 110},
          {210, 200},
          quadrangle({150, 110}, {{40.3f, 0}, {209, 40.7f}, {170, 199}, {0, 160.2f}})},
+        {"shrinkToFewPixels", {300, 200}, {40, 40}, turn(33, {150, 100}, 0.05, {-130, -80})},
+        {"enlargeAndTurn", {6, 5}, {120, 120}, turn(-20, {3, 2.5}, 14, {57, 57.5})},
+        {"quadrangleSteep",
+         {90, 90},
+         {150, 40},
+         quadrangle({90, 90}, {{0, 0}, {150, 0}, {80, 38}, {70, 38}})},
         {"quadrangleBeyond",
          {80, 80},
          {100, 100},
@@ -108,29 +122,35 @@ constexpr Method kMethods[] = {{"nearest", cv::INTER_NEAREST},
                                {"cubic", cv::INTER_CUBIC},
                                {"area", cv::INTER_AREA}};
 
-TEST(SmoothWarp, GivesTheBytesOfTheFullCoverageBlend) {
+TEST(WarpSpans, GiveTheBytesOfTheWholeTargetWarps) {
     unsigned seed = 1;
     for (const WarpCase& c : cases())
         for (const Method& method : kMethods)
-            for (const int channels : {1, 3}) {
-                const cv::Mat in = noise(c.source.height, c.source.width, channels, seed++);
-                const cv::Mat background = noise(c.target.height, c.target.width, channels, seed++);
-                cv::Mat expected = background.clone();
-                referenceWarpOnto(in, expected, c.transform, method.flag);
-                cv::Mat actual = background.clone();
-                smoothWarpOnto(in, actual, c.transform, method.flag);
-                const cv::Mat differs = cv::Mat(actual != expected).reshape(1);
-                EXPECT_EQ(cv::countNonZero(differs), 0)
-                    << c.name << " " << method.name << " " << channels << " channels";
-            }
+            for (const int channels : {1, 3})
+                for (const bool smooth : {false, true}) {
+                    const cv::Mat in = noise(c.source.height, c.source.width, channels, seed++);
+                    const cv::Mat background =
+                        noise(c.target.height, c.target.width, channels, seed++);
+                    cv::Mat expected = background.clone();
+                    if (smooth)
+                        referenceSmoothWarp(in, expected, c.transform, method.flag);
+                    else
+                        referenceWarp(in, expected, c.transform, method.flag);
+                    cv::Mat actual = background.clone();
+                    warpOntoReached(in, actual, c.transform, method.flag, smooth);
+                    const cv::Mat differs = cv::Mat(actual != expected).reshape(1);
+                    EXPECT_EQ(cv::countNonZero(differs), 0)
+                        << c.name << " " << method.name << " " << channels << " channels"
+                        << (smooth ? ", smooth edges" : "");
+                }
 }
 
-TEST(SmoothWarp, BlendsOnlyAlongTheEdgesAndKeepsWhatIsNotReached) {
+TEST(WarpSpans, SmoothEdgesBlendOnlyAlongTheEdgesAndKeepsWhatIsNotReached) {
     // A plain picture turned onto a plain target: every pixel is the picture, the target or
     // between the two, and the blended ones lie near the turned edges only.
     const cv::Mat in(60, 60, CV_8UC1, cv::Scalar(200));
     cv::Mat out(100, 100, CV_8UC1, cv::Scalar(10));
-    smoothWarpOnto(in, out, turn(30, {30, 30}, 1, {20, 20}), cv::INTER_CUBIC);
+    warpOntoReached(in, out, turn(30, {30, 30}, 1, {20, 20}), cv::INTER_CUBIC, true);
     int picture = 0, target = 0, between = 0;
     for (int y = 0; y < out.rows; ++y)
         for (int x = 0; x < out.cols; ++x) {
