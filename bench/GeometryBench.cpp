@@ -159,6 +159,15 @@ const Operation kOperations[] = {
                         cv::Scalar::all(255));
      },
      1.0, "-rotate 30"},
+    // The library's stretch to half size, which makes a new image each time.
+    {"KPXNewSizeImage50",
+     [](KpxHandle s, KpxHandle) {
+         const KpxHandle half = KPXNewSizeImage(s, kSide / 2, kSide / 2, nullptr);
+         KPXDeleteImage(half);
+         return half ? 1 : 0;
+     },
+     [](const cv::Mat& s, cv::Mat& d) { cv::resize(s, d, d.size(), 0, 0, cv::INTER_NEAREST); }, 0.5,
+     nullptr},
     {"warpQuad",
      [](KpxHandle s, KpxHandle d) { return IPLWarpPerspectiveQ(s, d, 0, kQuad, kKpxIplLinear); },
      [](const cv::Mat& s, cv::Mat& d) {
