@@ -236,13 +236,22 @@ public:
     ColourCube& operator=(const ColourCube&) = delete;
     ~ColourCube() = default;
 
-    // Marks a cell occupied (value 1).
-    void mark(int cell) {
-        std::uint8_t& c = cells_[static_cast<std::size_t>(cell)];
-        if (!c) {
-            c = 1;
-            occupied_.push_back(cell);
+    // Marks the cells of a row of blue, green, red pixels occupied (value 1).
+    void markRow(const std::uint8_t* p, int width) {
+        std::uint8_t* const cells = cells_.data();
+        for (int x = 0; x < width; ++x, p += 3) {
+            const int cell = cellOf(p[2], p[1], p[0]);
+            if (!cells[cell]) {
+                cells[cell] = 1;
+                occupied_.push_back(cell);
+            }
         }
+    }
+    // Writes the cell values of a row of blue, green, red pixels.
+    void lookUpRow(const std::uint8_t* p, int width, std::uint8_t* out) const {
+        const std::uint8_t* const cells = cells_.data();
+        for (int x = 0; x < width; ++x, p += 3)
+            out[x] = cells[cellOf(p[2], p[1], p[0])];
     }
     // The occupied cells in cube order (red slowest).
     const std::vector<int>& occupiedInOrder() {
@@ -298,11 +307,8 @@ KpxHandle KPXColorConvert24to8(KpxHandle image, COLORREF colour1, COLORREF colou
     // Occupancy first (1 = occupied), then each of the first 254 occupied cells, in cube order,
     // its palette entry; the other occupied cells keep 1.
     BorrowedCube cube;
-    for (int y = 0; y < h; ++y) {
-        const std::uint8_t* p = storedRow(*source.get(), y);
-        for (int x = 0; x < w; ++x, p += 3)
-            cube->mark(ColourCube::cellOf(p[2], p[1], p[0]));
-    }
+    for (int y = 0; y < h; ++y)
+        cube->markRow(storedRow(*source.get(), y), w);
     const std::vector<int>& occupied = cube->occupiedInOrder();
     const auto colours = static_cast<int>(occupied.size());
     const int own = std::min(colours, 254);
@@ -321,12 +327,8 @@ KpxHandle KPXColorConvert24to8(KpxHandle image, COLORREF colour1, COLORREF colou
         if (std::binary_search(ownFirst, ownLast, cell))
             table[(*cube)[cell]] = RGBQUAD{GetBValue(c), GetGValue(c), GetRValue(c), 0};
     }
-    for (int y = 0; y < h; ++y) {
-        const std::uint8_t* p = storedRow(*source.get(), y);
-        std::uint8_t* out = storedRow(*target.get(), y);
-        for (int x = 0; x < w; ++x, p += 3)
-            out[x] = (*cube)[ColourCube::cellOf(p[2], p[1], p[0])];
-    }
+    for (int y = 0; y < h; ++y)
+        cube->lookUpRow(storedRow(*source.get(), y), w, storedRow(*target.get(), y));
     source.unlock();
     target.unlock();
     KPXFillDIBColorTable(result);
