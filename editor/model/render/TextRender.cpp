@@ -21,6 +21,19 @@ namespace {
 // Images wider or higher than this are refused: library sizes are 16-bit.
 constexpr int kLargestImageSide = 16000;
 
+// Visits each stored row of an 8-bit image: its pixels, their offset in the bits and the width.
+// Loops over a row's pixels with plain pointers vectorise where per-pixel visits do not.
+template <typename Visit> void forEachRow(KpxHandle image, Visit visit) {
+    const int width = KPXWidth(image);
+    const int height = KPXHeight(image);
+    std::uint8_t* bits = KPXGetBits(image);
+    const int stride = KPXGetScanBytes(image);
+    for (int row = 0; row < height; ++row) {
+        const std::size_t offset = static_cast<std::size_t>(row) * stride;
+        visit(bits + offset, offset, width);
+    }
+}
+
 template <typename Visit> void forEachPixel(KpxHandle image, Visit visit) {
     const int width = KPXWidth(image);
     const int height = KPXHeight(image);
@@ -265,9 +278,10 @@ void composeWithoutShadow(KpxHandle image, ScopedImage& coverage, const TextStyl
     setPaletteEntries(image, {paper, style.colour});
     fillImage(image, 0);
     const std::uint8_t* g = KPXGetBits(coverage.get());
-    forEachPixel(image, [&](std::uint8_t& pixel, std::size_t at) {
-        if (g[at] < 255)
-            pixel = 1;
+    forEachRow(image, [g](std::uint8_t* pixels, std::size_t offset, int width) {
+        const std::uint8_t* ink = g + offset;
+        for (int x = 0; x < width; ++x)
+            pixels[x] = ink[x] < 255 ? 1 : 0;
     });
     KPXSetImageTransparentEx(image, coverage.release());
 }
@@ -287,9 +301,9 @@ ScopedImage makeShadow(const Font& font, KpxHandle coverage, const TextStyle& st
     ShiftImageContent(shadow.get(), dx, dy);
     if (style.shadowBlur) {
         IPLBlurCenter(shadow.get(), shadow.get(), TextMargin(font));
-        forEachPixel(shadow.get(), [](std::uint8_t& v, std::size_t) {
-            if (v == 254)
-                v = 255;
+        forEachRow(shadow.get(), [](std::uint8_t* pixels, std::size_t, int width) {
+            for (int x = 0; x < width; ++x)
+                pixels[x] = pixels[x] == 254 ? 255 : pixels[x];
         });
     }
     const int p = style.shadowTransparency;
@@ -314,8 +328,11 @@ void composeWithShadow(const Font& font, KpxHandle image, ScopedImage& coverage,
                          background);
     ScopedImage combined(KPXCreateImageFrom(coverage.get(), 0));
     if (combined.get() && s) {
-        forEachPixel(combined.get(),
-                     [&](std::uint8_t& v, std::size_t at) { v = std::min(v, s[at]); });
+        forEachRow(combined.get(), [s](std::uint8_t* pixels, std::size_t offset, int width) {
+            const std::uint8_t* under = s + offset;
+            for (int x = 0; x < width; ++x)
+                pixels[x] = std::min(pixels[x], under[x]);
+        });
         KPXSetImageTransparentEx(image, combined.release());
     }
     setPaletteEntries(image, {average <= 192 ? RGB(255, 255, 255) : RGB(0, 0, 0)});
@@ -328,9 +345,17 @@ void ColourTextWithShadow(KpxHandle image, KpxHandle coverage, KpxHandle shadow,
     const std::uint8_t* text = KPXGetBits(coverage);
     const std::uint8_t* under = shadow ? KPXGetBits(shadow) : nullptr;
     fillImage(image, 0);
-    std::array<bool, kCoverKeys> present{};
-    forEachPixel(image, [&](std::uint8_t&, std::size_t at) {
-        present[static_cast<std::size_t>(coverKey(text[at], under ? under[at] : 255))] = true;
+    std::array<std::uint8_t, kCoverKeys> present{};
+    forEachRow(image, [&](std::uint8_t*, std::size_t offset, int width) {
+        const std::uint8_t* ink = text + offset;
+        if (!under) {
+            for (int x = 0; x < width; ++x)
+                present[ink[x]] = 1;
+            return;
+        }
+        const std::uint8_t* shade = under + offset;
+        for (int x = 0; x < width; ++x)
+            present[static_cast<std::size_t>(coverKey(ink[x], shade[x]))] = 1;
     });
     // One pixel of each colour that occurs, through the exact 24- to 8-bit conversion: its
     // palette and indexes depend only on the colours, so they are those of the whole picture.
@@ -367,8 +392,16 @@ void ColourTextWithShadow(KpxHandle image, KpxHandle coverage, KpxHandle shadow,
     const std::uint8_t* exactIndexes = KPXGetBits(exact.get());
     for (std::size_t i = 0; i < keys.size(); ++i)
         indexOf[static_cast<std::size_t>(keys[i])] = moved[exactIndexes[i]];
-    forEachPixel(image, [&](std::uint8_t& pixel, std::size_t at) {
-        pixel = indexOf[static_cast<std::size_t>(coverKey(text[at], under ? under[at] : 255))];
+    forEachRow(image, [&](std::uint8_t* pixels, std::size_t offset, int width) {
+        const std::uint8_t* ink = text + offset;
+        if (!under) {
+            for (int x = 0; x < width; ++x)
+                pixels[x] = indexOf[ink[x]];
+            return;
+        }
+        const std::uint8_t* shade = under + offset;
+        for (int x = 0; x < width; ++x)
+            pixels[x] = indexOf[static_cast<std::size_t>(coverKey(ink[x], shade[x]))];
     });
     if (!pairs.empty())
         exchangePaletteEntries(image, pairs);
