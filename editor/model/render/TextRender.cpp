@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -242,6 +243,18 @@ int coverKey(std::uint8_t text, std::uint8_t shadow) {
     return (shadow < 255 ? 256 : 0) + text;
 }
 
+// Most of a text image is covered by neither plane; such pixels are handled a word at a time.
+constexpr std::size_t kUncoveredKey = 255;
+constexpr int kWordBytes = 8;
+
+bool bothUncovered(const std::uint8_t* text, const std::uint8_t* shadow) {
+    std::uint64_t a = 0;
+    std::uint64_t b = 0;
+    std::memcpy(&a, text, sizeof a);
+    std::memcpy(&b, shadow, sizeof b);
+    return (a & b) == ~std::uint64_t{0};
+}
+
 // The colour of a pixel by what covers it: the text blended by its coverage onto the shadow's
 // or its own colour, else the shadow or the background.
 COLORREF coveredColour(int key, COLORREF colour, COLORREF shadowColour, COLORREF background) {
@@ -354,7 +367,16 @@ void ColourTextWithShadow(KpxHandle image, KpxHandle coverage, KpxHandle shadow,
             return;
         }
         const std::uint8_t* shade = under + offset;
-        for (int x = 0; x < width; ++x)
+        int x = 0;
+        for (; x + kWordBytes <= width; x += kWordBytes) {
+            if (bothUncovered(ink + x, shade + x)) {
+                present[kUncoveredKey] = 1;
+                continue;
+            }
+            for (int i = x; i < x + kWordBytes; ++i)
+                present[static_cast<std::size_t>(coverKey(ink[i], shade[i]))] = 1;
+        }
+        for (; x < width; ++x)
             present[static_cast<std::size_t>(coverKey(ink[x], shade[x]))] = 1;
     });
     // One pixel of each colour that occurs, through the exact 24- to 8-bit conversion: its
@@ -400,7 +422,17 @@ void ColourTextWithShadow(KpxHandle image, KpxHandle coverage, KpxHandle shadow,
             return;
         }
         const std::uint8_t* shade = under + offset;
-        for (int x = 0; x < width; ++x)
+        const std::uint8_t uncovered = indexOf[kUncoveredKey];
+        int x = 0;
+        for (; x + kWordBytes <= width; x += kWordBytes) {
+            if (bothUncovered(ink + x, shade + x)) {
+                std::memset(pixels + x, uncovered, kWordBytes);
+                continue;
+            }
+            for (int i = x; i < x + kWordBytes; ++i)
+                pixels[i] = indexOf[static_cast<std::size_t>(coverKey(ink[i], shade[i]))];
+        }
+        for (; x < width; ++x)
             pixels[x] = indexOf[static_cast<std::size_t>(coverKey(ink[x], shade[x]))];
     });
     if (!pairs.empty())

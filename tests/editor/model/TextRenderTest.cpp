@@ -616,6 +616,8 @@ TEST(ColourTextWithShadow, GivesThePaletteAndPixelsOfTheTrueColourComposition) {
          RGB(255, 255, 255), true, 50, 50},
         {"no shadow plane", 31, 5, RGB(90, 200, 30), RGB(1, 2, 3), RGB(255, 0, 255), false, 60,
          100},
+        {"mostly uncovered, wide", 67, 12, RGB(20, 40, 200), RGB(100, 100, 100), RGB(255, 255, 255),
+         true, 96, 97},
         {"everything uncovered", 8, 8, RGB(90, 200, 30), RGB(1, 2, 3), RGB(255, 255, 0), true, 100,
          100},
     };
