@@ -194,18 +194,17 @@ private:
 // few target pixels for rounding. Whole rows where the outline cannot be trusted (a point at
 // or behind the horizon, a flat outline).
 std::vector<Span> reachableSpans(const cv::Mat& forward, const cv::Size& source,
-                                 const cv::Size& target) {
+                                 const cv::Size& target, double sourceMargin) {
     std::vector<Span> spans(static_cast<std::size_t>(target.height), Span{0, target.width});
     cv::Matx33d t = cv::Matx33d::eye();
     const cv::Mat_<double> f(forward);
     for (int r = 0; r < forward.rows; ++r)
         for (int c = 0; c < 3; ++c)
             t(r, c) = f(r, c);
-    constexpr double kSourceMargin = 4;
-    const double left = -kSourceMargin;
-    const double top = -kSourceMargin;
-    const double right = source.width - 1 + kSourceMargin;
-    const double bottom = source.height - 1 + kSourceMargin;
+    const double left = -sourceMargin;
+    const double top = -sourceMargin;
+    const double right = source.width - 1 + sourceMargin;
+    const double bottom = source.height - 1 + sourceMargin;
     const cv::Vec3d corners[4] = {
         {left, top, 1}, {right, top, 1}, {right, bottom, 1}, {left, bottom, 1}};
     cv::Point2d outline[4];
@@ -399,7 +398,10 @@ void warpOntoReached(const cv::Mat& in, cv::Mat& out, const cv::Mat& transform, 
         method = cv::INTER_LINEAR;
     if (in.empty() || out.empty())
         return;
-    const std::vector<Span> spans = reachableSpans(transform, in.size(), out.size());
+    // Nearest and linear sampling reach one source pixel beyond a position, cubic two; half a
+    // pixel more covers the rounding of the positions.
+    const double margin = method == cv::INTER_CUBIC ? 3 : 2;
+    const std::vector<Span> spans = reachableSpans(transform, in.size(), out.size(), margin);
     if (transform.rows == 3)
         warpRows(in, out, PerspectivePositions(transform, out.cols, out.rows), spans, method,
                  smoothEdges);
