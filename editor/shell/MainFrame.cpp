@@ -16,6 +16,7 @@
 #include "commands/EditCommands.h"
 #include "commands/FileCommands.h"
 #include "commands/FrameCommands.h"
+#include "commands/FrameDialogCommands.h"
 #include "commands/ObjectCommands.h"
 #include "commands/ToolCommands.h"
 #include "commands/ViewCommands.h"
@@ -110,6 +111,8 @@ CMainFrame::CMainFrame(CFlimmerApp& app) : app_(app) {
     handlers_.push_back(std::make_unique<FrameCommands>(*this));
     // After the frame commands: it takes over the object commands it builds.
     handlers_.push_back(std::make_unique<ObjectCommands>(*this));
+    // After the frame commands: it takes over the commands whose dialogs it runs.
+    handlers_.push_back(std::make_unique<FrameDialogCommands>(*this));
     handlers_.push_back(std::make_unique<ViewCommands>(*this));
     handlers_.push_back(std::make_unique<ToolCommands>(*this));
     auto plugins = std::make_unique<PluginCommands>(*this);

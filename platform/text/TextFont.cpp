@@ -147,6 +147,21 @@ char32_t unicodeOfByte(std::uint8_t code, int charset) {
     return codePageTable(codePage)[code];
 }
 
+int byteOfUnicode(char32_t character, int charset) {
+    if (character == 0)
+        return -1;
+    if (charset == kSymbolCharset) {
+        if (character < 0x100)
+            return static_cast<int>(character);
+        return character >= 0xF000 && character <= 0xF0FF ? static_cast<int>(character - 0xF000)
+                                                          : -1;
+    }
+    for (int code = 1; code < 256; ++code)
+        if (unicodeOfByte(static_cast<std::uint8_t>(code), charset) == character)
+            return code;
+    return -1;
+}
+
 int codePageOfCharset(int charset) {
     const CharsetRow* row = rowOfCharset(charset);
     return row ? row->codePage : 0;

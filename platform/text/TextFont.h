@@ -91,6 +91,9 @@ KFM_PLATFORM_API void clearFontCache();
 // The Unicode character of a byte in the code page of a character set (1252 for unknown ones;
 // the symbol set maps into the private-use block the symbol faces use).
 KFM_PLATFORM_API char32_t unicodeOfByte(std::uint8_t code, int charset);
+// The way back: the byte of a Unicode character in the code page of a character set; -1 when
+// the code page has no byte for it (and for NUL).
+KFM_PLATFORM_API int byteOfUnicode(char32_t character, int charset);
 // The Windows code page of a character set; 0 when the set has none.
 KFM_PLATFORM_API int codePageOfCharset(int charset);
 // The character set of a Windows code page; -1 when none.

@@ -412,6 +412,76 @@ constexpr Id IDC_FRAME_CHANGED_TEXT = 10125;
 constexpr Id IDS_LINK_OPEN_FAILED = 10830;
 constexpr Id IDS_FRAME_CHANGED = 10855;
 constexpr Id kToolbarMenu = 102;
+// The frame dialogs: tween, resize, rotate, vector size, new frame and delays. The captions of
+// check boxes, radios and group labels are the texts whose ids equal the control ids; the field
+// labels that no control id names follow from 11700.
+constexpr Id IDD_ADJUST_FRAMES = 10602;
+constexpr Id IDD_NEW_FRAME = 10607;
+constexpr Id IDD_RESIZE = 10619;
+constexpr Id IDD_ROTATE = 10620;
+constexpr Id IDD_SIZE_VECTOR = 10639;
+constexpr Id IDD_TWEEN = 10648;
+constexpr Id IDS_TWEEN_NOTHING_BETWEEN = 10788;
+constexpr Id IDS_TWEEN_NOTHING_SELECTED = 10789;
+constexpr Id IDS_TWEEN_ORDER = 10790;
+constexpr Id IDS_CAPTION_TWEENING = 10876;
+constexpr Id IDS_LABEL_WIDTH = 11700;
+constexpr Id IDS_LABEL_HEIGHT = 11701;
+constexpr Id IDS_LABEL_TWEEN_FIRST = 11702;
+constexpr Id IDS_LABEL_TWEEN_SECOND = 11703;
+constexpr Id IDS_LABEL_TWEEN_COUNT = 11704;
+constexpr Id IDS_LABEL_TWEEN_DELAY = 11705;
+constexpr Id IDS_LABEL_TWEEN_PICTURES = 11706;
+constexpr Id IDS_TWEEN_PICTURES_BOTH = 11707;
+constexpr Id IDS_TWEEN_PICTURES_FIRST = 11708;
+constexpr Id IDS_TWEEN_PICTURES_SECOND = 11709;
+constexpr Id IDS_LABEL_INTERPOLATION = 11710;
+constexpr Id IDS_LABEL_ANGLE = 11711;
+constexpr Id IDS_LABEL_RESAMPLING = 11712;
+constexpr Id IDS_LABEL_NEW_FRAME_SOURCE = 11713;
+constexpr Id IDS_NEW_FRAME_SOURCE_CUSTOM = 11714;
+constexpr Id IDS_NEW_FRAME_SOURCE_CALLER = 11715;
+constexpr Id IDS_NEW_FRAME_SOURCE_ANIMATION = 11716;
+constexpr Id IDS_LABEL_NEW_FRAME_COLOUR = 11717;
+constexpr Id IDS_LABEL_TOTAL_CHANGE = 11718;
+constexpr Id IDS_RESULT_TOTAL = 11719;
+constexpr Id IDS_EMPTY_RESULT = 11720;
+
+// The text settings dialog: its styles, character sets, captions and the size line; the
+// captions of its check boxes are the texts of their control ids, the labels follow from 11730.
+constexpr Id IDD_TEXT_SETTINGS = 10645;
+constexpr Id IDS_STYLE_REGULAR = 10846;
+constexpr Id IDS_STYLE_BOLD = 10843;
+constexpr Id IDS_STYLE_BOLD_ITALIC = 10844;
+constexpr Id IDS_STYLE_ITALIC = 10845;
+constexpr Id IDS_CHARSET_WESTERN = 10897;
+constexpr Id IDS_CHARSET_HEBREW = 10893;
+constexpr Id IDS_CHARSET_ARABIC = 10889;
+constexpr Id IDS_CHARSET_GREEK = 10892;
+constexpr Id IDS_CHARSET_BALTIC = 10890;
+constexpr Id IDS_CHARSET_CENTRAL_EUROPEAN = 10894;
+constexpr Id IDS_CHARSET_CYRILLIC = 10891;
+constexpr Id IDS_CHARSET_SYMBOL = 10895;
+constexpr Id IDS_TEXT_DEFAULT = 10693;
+constexpr Id IDS_TEXT_SIZE_INFO = 10694;
+constexpr Id IDS_CAPTION_EDIT_TEXT = 10778;
+constexpr Id IDS_CAPTION_NEW_TEXT = 10779;
+constexpr Id IDS_LABEL_TEXT = 11730;
+constexpr Id IDS_LABEL_FACE = 11731;
+constexpr Id IDS_LABEL_STYLE = 11732;
+constexpr Id IDS_LABEL_SIZE = 11733;
+constexpr Id IDS_LABEL_CHARSET = 11734;
+constexpr Id IDS_LABEL_TEXT_COLOUR = 11735;
+constexpr Id IDS_LABEL_LEFT = 11736;
+constexpr Id IDS_LABEL_TOP = 11737;
+constexpr Id IDS_LABEL_SHADOW_COLOUR = 11738;
+constexpr Id IDS_LABEL_SHADOW_X = 11739;
+constexpr Id IDS_LABEL_SHADOW_Y = 11740;
+constexpr Id IDS_LABEL_SHADOW_TRANSPARENCY = 11741;
+constexpr Id IDS_TIP_MOVE_TEXT = 11742;
+constexpr Id IDS_TEXT_UNRENDERABLE = 11743;
+constexpr Id IDS_TEXT_CHARACTER_MISSING = 11744;
+
 // Texts of the About dialogs and the editor notice that no control id names: the web link, the
 // mail link, the details and the notice's message.
 constexpr Id IDS_ABOUT_WEB_LINK = 11500;

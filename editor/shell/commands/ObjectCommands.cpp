@@ -4,6 +4,7 @@
 #include "AppSettings.h"
 #include "DialogBackground.h"
 #include "DlgSysControl.h"
+#include "FrameDialogCommands.h"
 #include "FrameInsertion.h"
 #include "ImageUtilities.h"
 #include "Kfm5ResourceIds.h"
@@ -74,12 +75,12 @@ void ObjectCommands::RouteCommands(CommandRouter& router) {
     router.Route(
         ID_FRAME_EDIT_OBJECT, [this](UINT) { editObject(); },
         [this](CmdUI& ui) {
-            // Control frames go to their dialog, picture frames to the outside bitmap editor
-            // (when there is one); text frames have no editor in this build.
+            // Text and control frames go to their dialogs, picture frames to the outside bitmap
+            // editor (when there is one).
             const CObjFrame* current = GetCurrentFrame();
             const bool picture = current && !current->hasControl && !current->hasText;
             ui.Enable(canEditFrames(frame_.UiSnapshot()) && current && !current->hasVector &&
-                      ((current->hasControl && !current->hasText) ||
+                      (current->hasText || current->hasControl ||
                        (picture && !kfm::shell::g_AppSettings.EditorPath.empty())));
         });
 }
@@ -107,8 +108,12 @@ void ObjectCommands::newControlObject() {
 
 void ObjectCommands::editObject() {
     const CObjFrame* current = GetCurrentFrame();
-    if (!g_pAnimationData || !current || current->hasText || current->hasVector)
+    if (!g_pAnimationData || !current || current->hasVector)
         return;
+    if (current->hasText) {
+        EditTextFrame(frame_);
+        return;
+    }
     if (current->hasControl) {
         editControlObject();
         return;
