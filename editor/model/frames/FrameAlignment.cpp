@@ -1,6 +1,8 @@
 #include "FrameAlignment.h"
 
 #include "AnimationData.h"
+#include "EdgeLocks.h"
+#include "UndoHistory.h"
 
 #include <cstdlib>
 #include <utility>
@@ -214,4 +216,16 @@ int AlignFrames(int mode) {
     default:
         return 0;
     }
+}
+
+AlignOutcome AlignFramesStep(int mode) {
+    CUndoHistory& undo = TheUndoHistory();
+    undo.BeginStep(kUndoKindMove);
+    const int moved = AlignFrames(mode);
+    if (!undo.EndStep(0) || !moved)
+        return AlignOutcome::NothingMoved;
+    if (CheckEdgeLocks(nullptr, nullptr))
+        return AlignOutcome::Aligned;
+    undo.Undo();
+    return AlignOutcome::Undone;
 }

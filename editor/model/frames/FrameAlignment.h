@@ -19,3 +19,8 @@ void NormalizeFramesOrigin(FrameList& list);
 // The alignment commands' dispatcher: 1..4 edges to the current frame, 5 and 6 centring,
 // 7 and 8 spacing of the selection.
 int AlignFrames(int mode);
+
+// The alignment command: AlignFrames(mode) as one undo step (kind 1). When frames moved past a
+// locked edge and the user refuses to release it, the step is undone at once.
+enum class AlignOutcome { NothingMoved, Aligned, Undone };
+AlignOutcome AlignFramesStep(int mode);

@@ -68,6 +68,10 @@ std::int32_t CObjFrame::NormalizeDisposal(std::int32_t d) {
 
 CObjFrame::CObjFrame() : id_(frameIdCounter++) {}
 
+void CObjFrame::TakeNewId() {
+    id_ = frameIdCounter++;
+}
+
 CObjFrame::CObjFrame(std::uint16_t image, int w, int h, int l, int t, int d, int disp,
                      std::uint32_t transp, const char* n, const char* c,
                      const TextObjectRecord* textRecord, const ControlObjectRecord* controlRecord,

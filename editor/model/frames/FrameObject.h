@@ -24,6 +24,8 @@ public:
     void FreeContents();
 
     std::int32_t GetID() const { return id_; }
+    // Gives the frame an id no other frame has (a copy keeps its source's id until then).
+    void TakeNewId();
     std::uint16_t SetImage(std::uint16_t image);
     std::uint16_t GetImage() const { return image_; }
     std::uint16_t SetRenderedImage(std::uint16_t image);

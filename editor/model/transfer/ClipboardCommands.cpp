@@ -4,6 +4,7 @@
 #include "ClipboardFramesBlock.h"
 #include "DialogServices.h"
 #include "EdgeLocks.h"
+#include "FrameInsertion.h"
 #include "GIFAnimDoc.h"
 #include "Kfm5ResourceIds.h"
 #include "MetafileLoading.h"
@@ -169,22 +170,16 @@ std::unique_ptr<FrameList> framesOfFormat(HWND owner, UINT format, CGIFAnimDoc* 
     return nullptr;
 }
 
-// Moves the pasted frames into the animation after the current frame, selected, the first one
-// current. False when there is no current frame (nothing is inserted then).
-bool insertPastedFrames(FrameList& pasted) {
-    CAnimationData& animation = *g_pAnimationData;
-    const auto current = GetCurrentFrameNode();
-    if (current == animation.frames.end())
-        return false;
-    SelectIncomingFrames(pasted);
+// Pasted frames keep their places unless the animation has a fixed size: then each starts inside
+// the logical screen. The frames then go in by the insertion rule of every new frame.
+int insertPastedFrames(FrameList& pasted) {
+    const CAnimationData& animation = *g_pAnimationData;
     if (!animation.AnimationStateElasticSize)
         for (CObjFrame& frame : pasted) {
             frame.left = std::min(frame.left, animation.AnimationWidth - 1);
             frame.top = std::min(frame.top, animation.AnimationHeight - 1);
         }
-    const bool atEnd = std::next(current) == animation.frames.end();
-    animation.frames.splice(atEnd ? current : std::next(current), pasted);
-    return true;
+    return InsertFramesAfterCurrent(pasted);
 }
 
 } // namespace
@@ -275,13 +270,9 @@ int PasteFormat(HWND owner, UINT format, CGIFAnimDoc* document) {
     if (pasted && !pasted->empty() && CheckEdgeLocks(pasted.get(), nullptr)) {
         CUndoHistory& undo = TheUndoHistory();
         undo.BeginStep(kUndoKindPaste);
-        done = insertPastedFrames(*pasted);
+        done = insertPastedFrames(*pasted) > 0;
         undo.EndStep(0);
     }
-    pasted.reset();
-    DeleteEmptyFrames();
-    if (done)
-        refreshAfterListChange();
     if (!complete)
         reportIncompletePaste();
     return done;

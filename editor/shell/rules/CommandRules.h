@@ -9,6 +9,18 @@
 
 namespace kfm::shell {
 
+// What the rules read of the current frame.
+struct CurrentFrameFacts {
+    bool exists = false;
+    bool selected = false;
+    bool text = false;
+    bool vector = false;
+    bool control = false;
+    bool bits24 = false;
+    bool transparent = false;
+    bool hasTransparencyImage = false;
+};
+
 // What the rules look at.
 struct UiState {
     bool hasDocument = false;
@@ -35,6 +47,21 @@ struct UiState {
     bool framesToolbarVisible = true;
     bool statusBarVisible = true;
     int recentFileCount = 0;
+    CurrentFrameFacts current;
+    // The first entry and the last real frame are among the selected entries.
+    bool firstEntrySelected = false;
+    bool lastRealSelected = false;
+    // AlignCheckLock of the current frame for sides 1 (left) to 4 (bottom); index 0 unused.
+    bool alignLockPasses[5] = {false, false, false, false, false};
+    bool canUndo = false;
+    bool editorPathSet = false;
+    bool browserPathIESet = false;
+    bool browserPathNNSet = false;
+    bool browserPathCustomSet = false;
+    // The document's path names a file that exists.
+    bool documentFileExists = false;
+    // The update check's network layer is loaded.
+    bool networkLayer = false;
 };
 
 struct CommandState {
@@ -45,10 +72,19 @@ struct CommandState {
 // The program's state as the rules see it: the program-wide animation and the given flags.
 UiState SnapshotModelState(bool hasDocument);
 
+// The frames can be edited: a document, a selection that holds the current frame and not the
+// placeholder, real frames and no preview. The loose form accepts a selected placeholder beside
+// other selected entries.
+bool CanEditFrames(const UiState& state);
+bool CanEditFramesLoose(const UiState& state);
+
 // The command's state. Commands whose windows this build does not have yet are disabled.
 CommandState QueryCommandState(UINT id, const UiState& state);
 // Whether the command does its work in this build (the others stay disabled).
 bool IsCommandImplemented(UINT id);
+// The commands that wait for a window another part of the program brings: disabled until it
+// wires them.
+bool IsCommandWaiting(UINT id);
 
 // The frame counter of the status bar: "selected / frames" while editing, "current / count"
 // while the preview plays, emptyText without real frames or with only the placeholder selected,

@@ -5,9 +5,14 @@
 
 #include "AnimationAreaCrop.h"
 #include "ClipboardCommands.h"
+#include "FrameAlignment.h"
+#include "FrameOrder.h"
 #include "FrameTransforms.h"
 #include "ImageTable.h"
+#include "ImageUtilities.h"
 #include "IndexChangeEdit.h"
+#include "PaletteChange.h"
+#include "PaletteRender.h"
 #include "TestSupport.h"
 #include "Transparency.h"
 #include "UndoHistory.h"
@@ -111,6 +116,13 @@ CObjFrame& nth(CAnimationData& a, int n) {
     return *std::next(a.frames.begin(), n);
 }
 
+// Rows run one after another; an undo does not give the selection back.
+void selectFirstTwo() {
+    DeselectAllFrames();
+    SelectFrame(0);
+    SelectFrame(1);
+}
+
 struct EditRow {
     const char* name;
     // The kind of the step the test opens; 0 for model edits that open their own step.
@@ -207,6 +219,51 @@ const std::vector<EditRow>& editRows() {
          }},
         {"delete (model edit)", 0,
          [](CAnimationData&) { ASSERT_EQ(kfm::model::DeleteSelectedFrames(), 2); }},
+        {"duplicate (model edit)", 0, [](CAnimationData&) { ASSERT_EQ(CopyFramesListStep(), 1); }},
+        {"move later (model edit)", 0,
+         [](CAnimationData&) {
+             SetCurrentFrame(0);
+             ASSERT_EQ(MoveSelectedFramesStep(false), 1);
+         }},
+        {"move earlier (model edit)", 0,
+         [](CAnimationData&) {
+             DeselectAllFrames();
+             SelectFrame(2);
+             SetCurrentFrame(2);
+             ASSERT_EQ(MoveSelectedFramesStep(true), 1);
+         }},
+        {"align left (model edit)", 0,
+         [](CAnimationData&) {
+             SetCurrentFrame(0);
+             ASSERT_EQ(AlignFramesStep(1), AlignOutcome::Aligned);
+         }},
+        {"space across (model edit)", 0,
+         [](CAnimationData&) {
+             SelectAllFrames();
+             DeselectFrame(3);
+             SetCurrentFrame(0);
+             ASSERT_EQ(AlignFramesStep(7), AlignOutcome::Aligned);
+         }},
+        {"palette by index, last entry", kUndoKindPalette,
+         [](CAnimationData& a) {
+             selectFirstTwo();
+             const auto image = static_cast<KpxHandle>(nth(a, 0).GetImage());
+             const ScopedImage before(KPXCreateImageFrom(image, 0));
+             const ScopedImage after(KPXCreateImageFrom(image, 0));
+             KPXSetColorToPalette(after.get(), 255, RGB(1, 2, 3));
+             ASSERT_EQ(ApplyPaletteChange(before.get(), after.get(), kPaletteApplyByIndex), 2);
+         }},
+        {"palette by colour", kUndoKindPalette,
+         [](CAnimationData& a) {
+             selectFirstTwo();
+             const auto image = static_cast<KpxHandle>(nth(a, 0).GetImage());
+             const ScopedImage before(KPXCreateImageFrom(image, 0));
+             const ScopedImage after(KPXCreateImageFrom(image, 0));
+             KPXSetColorToPalette(after.get(), 2, RGB(1, 2, 3));
+             ASSERT_EQ(ApplyPaletteChange(before.get(), after.get(), kPaletteApplyByColour), 2);
+         }},
+        {"render states", kUndoKindRenderStates,
+         [](CAnimationData& a) { RenderAnimationStates(&a.frames, GetLastSelFrameIndex()); }},
     };
     return rows;
 }
