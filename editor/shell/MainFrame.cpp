@@ -15,6 +15,7 @@
 #include "about/SplashWnd.h"
 #include "commands/EditCommands.h"
 #include "commands/FileCommands.h"
+#include "commands/FileDialogCommands.h"
 #include "commands/FrameCommands.h"
 #include "commands/FrameDialogCommands.h"
 #include "commands/ObjectCommands.h"
@@ -115,6 +116,8 @@ CMainFrame::CMainFrame(CFlimmerApp& app) : app_(app) {
     handlers_.push_back(std::make_unique<FrameDialogCommands>(*this));
     handlers_.push_back(std::make_unique<ViewCommands>(*this));
     handlers_.push_back(std::make_unique<ToolCommands>(*this));
+    // After the file and view commands: it takes over the ids of its dialogs.
+    handlers_.push_back(std::make_unique<FileDialogCommands>(*this, app_));
     auto plugins = std::make_unique<PluginCommands>(*this);
     plugins_ = plugins.get();
     handlers_.push_back(std::move(plugins));

@@ -607,4 +607,55 @@ constexpr Id IDS_SCP_ICON_FIRST = 11463;       // to 11466, the four message-box
 constexpr Id IDS_SCP_ANOTHER_ICON = 11467;
 constexpr Id IDS_SCP_NO_ICON = 11468;
 
+// The file dialogs: new animation, AVI and FLIC import, compression, GIF details, font report,
+// print options and thumbnail size. The caption or label of one of their controls is the text
+// kFileDlgTextBase + the control's id.
+constexpr Id kFileDlgTextBase = 40000;
+constexpr Id IDD_AVI_FILTER = 10596;
+constexpr Id IDD_GIF_DETAILS = 10598;
+constexpr Id IDD_COMPRESS = 10599;
+constexpr Id IDD_FLIC_FILTER = 10600;
+constexpr Id IDD_FONT_SUBST = 10601;
+constexpr Id IDD_NEW_DOC = 10605;
+constexpr Id IDD_NEW_DOC_FORMAT = 10606;
+constexpr Id IDD_PRINT_OPTIONS = 10618;
+constexpr Id IDD_THUMB_SIZE = 10646;
+constexpr Id IDS_TIP_CLIP_END = 10795;
+constexpr Id IDS_TIP_RANGE_END = 10796;
+constexpr Id IDS_CLIP_LIMIT = 10800; // "%d" the import limit
+constexpr Id IDS_TIP_NEXT_FRAME = 10801;
+constexpr Id IDS_TIP_PLAY = 10802;
+constexpr Id IDS_TIP_PLAY_RANGE = 10803;
+constexpr Id IDS_TIP_PREVIOUS_FRAME = 10804;
+constexpr Id IDS_TIP_CLIP_START = 10806;
+constexpr Id IDS_TIP_RANGE_START = 10807;
+constexpr Id IDS_TIP_STOP = 10808;
+constexpr Id IDS_FONT_COLUMN_FRAME = 10811;
+constexpr Id IDS_FONT_COLUMN_REPLACED = 10812;
+constexpr Id IDS_FONT_COLUMN_MISSING = 10813;
+constexpr Id IDS_GIF_BLOCK_APPLICATION = 10820;
+constexpr Id IDS_GIF_BLOCK_COMMENT = 10821;
+constexpr Id IDS_GIF_BLOCK_GRAPHIC_CONTROL = 10822;
+constexpr Id IDS_GIF_BLOCK_GLOBAL_TABLE = 10823;
+constexpr Id IDS_GIF_BLOCK_HEADER = 10824;
+constexpr Id IDS_GIF_BLOCK_IMAGE = 10825;
+constexpr Id IDS_GIF_BLOCK_LOCAL_TABLE = 10826;
+constexpr Id IDS_GIF_BLOCK_EXTENSION = 10827;
+constexpr Id IDS_GIF_BLOCK_PLAIN_TEXT = 10828;
+constexpr Id IDS_GIF_DETAIL_TABLE = 10701;       // "%d" bits, "%d" colours
+constexpr Id IDS_GIF_DETAIL_APPLICATION = 10698; // "%s" the application id
+constexpr Id IDS_GIF_DETAIL_LOOPING = 10699;
+constexpr Id IDS_GIF_DETAIL_COMMENT = 10702; // "%s"
+constexpr Id IDS_GIF_DETAIL_HEADER = 10703;  // "%s" the version, "%d" width, "%d" height
+constexpr Id IDS_GIF_DETAIL_IMAGE = 10704;   // "%d" width, "%d" height
+constexpr Id IDS_GIF_COLUMN_DETAILS = 10705;
+constexpr Id IDS_GIF_COLUMN_NUMBER = 10706;
+constexpr Id IDS_GIF_COLUMN_OFFSET = 10707;
+constexpr Id IDS_GIF_COLUMN_SIZE = 10708;
+constexpr Id IDS_GIF_COLUMN_KIND = 10709;
+constexpr Id IDS_BANNER_FIRST = 10835;     // to 10842, the eight predefined animation sizes
+constexpr Id IDS_COMPRESS_CAPTION = 10851; // "%s" the format's name
+constexpr Id IDS_NEW_FORMAT_NAME = 10857;
+constexpr Id IDS_CLIP_NOT_PLAYABLE = 11480; // "%s" the file
+
 } // namespace kfm5res
