@@ -371,6 +371,9 @@ constexpr KfmStringResource kStrings[] = {
     {kfm5res::IDS_OPEN_TOO_LARGE, "The file %s cannot be opened: its %s x %s pixel picture is "
                                   "larger than the editor can hold."},
     {kfm5res::IDS_OPEN_DAMAGED, "The file %s cannot be opened: it is damaged."},
+    {kfm5res::IDS_OPEN_NO_VIDEO_MODULE,
+     "The file %s cannot be opened: it is a video clip, and the video module that reads clips "
+     "(libKfmVideoFFmpeg.so) is missing from the program's folder or cannot be loaded."},
     {kfm5res::IDS_SAVE_NOT_WRITABLE,
      "The file %s is read-only, so it was not replaced. Save under another name, or allow "
      "writing to the file first."},
