@@ -22,6 +22,7 @@
 #include "commands/ToolCommands.h"
 #include "commands/ViewCommands.h"
 #include "extedit/DesktopEntry.h"
+#include "extedit/DesktopToolSearch.h"
 #include "extedit/ExternalEdits.h"
 #include "plugins/PlugInManager.h"
 #include "plugins/PluginCommands.h"
@@ -134,6 +135,7 @@ CMainFrame::~CMainFrame() {
     if (status_ && status_->ProgressActive())
         status_->EndProgress();
     ReleasePluginHost();
+    desktopTools_.reset();
     extEdits_.reset();
     // The panes go before the router and the handlers they call.
     const std::unique_ptr<QWidget> panes(takeCentralWidget());
@@ -152,9 +154,10 @@ bool CMainFrame::OnCreate() {
     for (QToolBar* bar : bars_)
         if (!bar)
             return false;
-    kfm::extedit::FindBrowsers();
+    // The desktop's tools answer slowly: the window shows meanwhile.
+    desktopTools_ =
+        std::make_unique<kfm::extedit::DesktopToolSearch>([this] { desktopToolsFound(); });
     UpdateExternalToolIcons(kfm::shell::g_AppSettings.BrowserPathCustom, kBrowserButton);
-    kfm::extedit::FindBitmapEditor();
     UpdateExternalToolIcons(kfm::shell::g_AppSettings.EditorPath, kEditorButton);
     dockToolBarsInOneRow();
     status_ = std::make_unique<StatusPanel>(statusBar());
@@ -188,6 +191,16 @@ void CMainFrame::createToolBars() {
 void CMainFrame::dockToolBarsInOneRow() {
     for (QToolBar* bar : bars_)
         addToolBar(Qt::TopToolBarArea, bar);
+}
+
+void CMainFrame::WaitForDesktopTools() {
+    if (desktopTools_ && desktopTools_->finish())
+        desktopToolsFound();
+}
+
+void CMainFrame::desktopToolsFound() {
+    UpdateExternalToolIcons(kfm::shell::g_AppSettings.EditorPath, kEditorButton);
+    Router().RequestIdleUpdate();
 }
 
 void CMainFrame::UpdateExternalToolIcons(const std::string& programPath, int buttonIndex) {
