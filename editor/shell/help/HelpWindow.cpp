@@ -70,6 +70,8 @@ private:
 HelpWindow::HelpWindow() : QTextBrowser(nullptr) {
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
+    // The help never keeps the program running once the main window is closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setObjectName(QStringLiteral("HelpWindow"));
     setOpenExternalLinks(true);
 }
@@ -80,8 +82,11 @@ HelpWindow* HelpWindow::Instance() {
 
 HelpWindow* HelpWindow::ShowContext(QWidget* mainWindow, const std::string& folder,
                                     unsigned context) {
-    if (!g_helpWindow)
+    if (!g_helpWindow) {
         g_helpWindow = new HelpWindow;
+        if (mainWindow)
+            QObject::connect(mainWindow, &QObject::destroyed, g_helpWindow, &QWidget::close);
+    }
     const std::string page = kfm::shell::HelpPageFor(readContextMap(folder), context);
     const QString path = QString::fromStdString(folder + page);
     const QString shown = QFileInfo::exists(path)

@@ -7,21 +7,28 @@
 #include "AnimationData.h"
 #include "AnimationView.h"
 #include "AppSettings.h"
+#include "DlgPaletteImage.h"
 #include "GIFAnimDoc.h"
 #include "ImageView.h"
 #include "Kfm5ResourceIds.h"
 #include "MainPanes.h"
+#include "PaletteGridWnd.h"
+#include "SmallControls.h"
 #include "PasteSpecialDialog.h"
 #include "ProgramState.h"
 #include "UndoHistory.h"
 #include "help/HelpWindow.h"
 
+#include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QToolBar>
 
@@ -201,6 +208,56 @@ TEST_F(MenuCommandsTest, EveryFrameCommandRunsAndIsUndone) {
         trigger(ID_EDIT_UNDO);
         EXPECT_EQ(frameStates(), before);
         EXPECT_EQ(editor.Frame().Panes().Strip()->model()->rowCount(), 5);
+    }
+}
+
+TEST_F(MenuCommandsTest, ThePaletteEditOfTheLastEntryReachesTheSelectedFrames) {
+    using kfm::dialogs::CDlgPaletteImage;
+    const COLORREF chosen = RGB(1, 2, 3);
+    const struct {
+        bool applyToSelection;
+        bool byColour;
+    } cases[] = {{true, false}, {true, true}, {false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.applyToSelection) + std::to_string(c.byColour));
+        selectMiddleFrames();
+        const auto entry = [](int frame, int index) {
+            const CObjFrame& f = *std::next(g_pAnimationData->frames.begin(), frame);
+            return KPXGetColorFromPalette(static_cast<KpxHandle>(f.GetImage()), index);
+        };
+        const COLORREF before = entry(1, 255);
+        ASSERT_NE(before, chosen);
+        const std::vector<FrameState> states = frameStates();
+        kfm::test::AnswerNextDialog([&](QWidget* widget) {
+            auto* dialog = qobject_cast<CDlgPaletteImage*>(widget);
+            ASSERT_NE(dialog, nullptr);
+            dialog->SetColourChooser([&](COLORREF, QWidget*) { return chosen; });
+            auto* apply = dialog->kit().controlAs<QCheckBox>(CDlgPaletteImage::kApplySelection);
+            if (apply->isChecked() != c.applyToSelection)
+                apply->click();
+            if (c.applyToSelection)
+                dialog->kit()
+                    .controlAs<QRadioButton>(c.byColour ? CDlgPaletteImage::kMethodColour
+                                                        : CDlgPaletteImage::kMethodIndex)
+                    ->click();
+            const RECT cell = dialog->Grid()->Layout().CellRect(255);
+            QTest::mouseClick(dialog->Grid(), Qt::LeftButton, {},
+                              QPoint((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2));
+            ASSERT_EQ(dialog->ChosenIndex(), 255);
+            QTest::mouseClick(dialog->ColourButton(), Qt::LeftButton);
+            auto* buttons = dialog->findChild<QDialogButtonBox*>();
+            ASSERT_NE(buttons, nullptr);
+            QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        });
+        trigger(ID_FRAME_PALETTE);
+        EXPECT_EQ(TheUndoHistory().GetCurrentKind(), kUndoKindPalette);
+        EXPECT_EQ(entry(1, 255), chosen);
+        // The other selected frame follows when asked; unselected frames never do.
+        EXPECT_EQ(entry(2, 255) == chosen, c.applyToSelection);
+        EXPECT_NE(entry(0, 255), chosen);
+        trigger(ID_EDIT_UNDO);
+        EXPECT_EQ(frameStates(), states);
+        EXPECT_EQ(entry(1, 255), before);
     }
 }
 
