@@ -13,9 +13,9 @@
 #include "Kfm5ResourceIds.h"
 #include "MainPanes.h"
 #include "PaletteGridWnd.h"
-#include "SmallControls.h"
 #include "PasteSpecialDialog.h"
 #include "ProgramState.h"
+#include "SmallControls.h"
 #include "UndoHistory.h"
 #include "help/HelpWindow.h"
 
@@ -372,6 +372,30 @@ TEST_F(MenuCommandsTest, RevertReloadsTheFileAndKeepsTheAnimationWhenItNoLongerO
     trigger(ID_FILE_REVERT);
     EXPECT_EQ(kfm::test::FrameLabels().size(), 6u);
     EXPECT_TRUE(document().IsModified());
+}
+
+TEST_F(MenuCommandsTest, SaveFrameExportsTheSelectedFrameAndReturnsToTheNormalSave) {
+    DeselectAllFrames();
+    SelectFrame(2);
+    SetCurrentFrame(2);
+    editor.Idle();
+    const auto image = static_cast<std::int16_t>(GetFirstSelFrameImage());
+    int modeDuringDialog = 0;
+    std::int16_t imageDuringDialog = 0;
+    kfm::test::AnswerNextDialog([&](QWidget* dialog) {
+        modeDuringDialog = g_nSaveMode;
+        imageDuringDialog = g_hExportImage;
+        dialog->close();
+    });
+    trigger(ID_FILE_SAVE_FRAME);
+    EXPECT_EQ(modeDuringDialog, 2);
+    EXPECT_EQ(imageDuringDialog, image);
+    EXPECT_EQ(g_nSaveMode, 1);
+    EXPECT_EQ(g_hExportImage, 0);
+    // Two frames selected: the command waits for one.
+    SelectFrame(1);
+    editor.Idle();
+    EXPECT_FALSE(editor.Action(ID_FILE_SAVE_FRAME)->isEnabled());
 }
 
 TEST_F(MenuCommandsTest, TheBrowserGetsANewTemporaryPageEachTimeWholeEvenWithBlanks) {
