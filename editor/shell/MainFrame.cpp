@@ -11,14 +11,17 @@
 #include "StartupValues.h"
 #include "ToolbarLayout.h"
 #include "UndoHistory.h"
+#include "UpdateCheck.h"
 #include "WindowPlacement.h"
 #include "about/SplashWnd.h"
+#include "commands/ArrangeCommands.h"
 #include "commands/EditCommands.h"
 #include "commands/FileCommands.h"
 #include "commands/FileDialogCommands.h"
 #include "commands/FrameCommands.h"
 #include "commands/FrameDialogCommands.h"
 #include "commands/ObjectCommands.h"
+#include "commands/OptimizeCommands.h"
 #include "commands/ToolCommands.h"
 #include "commands/ViewCommands.h"
 #include "extedit/DesktopEntry.h"
@@ -113,6 +116,8 @@ CMainFrame::CMainFrame(CFlimmerApp& app) : app_(app) {
     handlers_.push_back(std::make_unique<FrameCommands>(*this));
     // After the frame commands: it takes over the object commands it builds.
     handlers_.push_back(std::make_unique<ObjectCommands>(*this));
+    handlers_.push_back(std::make_unique<OptimizeCommands>(*this));
+    handlers_.push_back(std::make_unique<ArrangeCommands>(*this));
     // After the frame commands: it takes over the commands whose dialogs it runs.
     handlers_.push_back(std::make_unique<FrameDialogCommands>(*this));
     handlers_.push_back(std::make_unique<ViewCommands>(*this));
@@ -244,6 +249,11 @@ kfm::shell::UiState CMainFrame::UiSnapshot() const {
     state.framesToolbarVisible = bars_[Frames] && !bars_[Frames]->isHidden();
     state.statusBarVisible = !statusBar()->isHidden();
     state.recentFileCount = app_.RecentFiles().Count();
+    if (const CDocument* document = GetActiveDocument();
+        document && !document->GetPathName().empty())
+        state.documentFileExists =
+            QFileInfo::exists(QString::fromStdString(document->GetPathName()));
+    state.networkLayer = kfm::update::LoadWinInet() != 0;
     return state;
 }
 

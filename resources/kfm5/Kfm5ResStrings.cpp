@@ -397,6 +397,11 @@ constexpr KfmStringResource kStrings[] = {
     {kfm5res::IDS_CAPTION_PREVIEW, "Preparing the preview: %d%%"},
     {kfm5res::IDS_CAPTION_REDUCING, "Reducing colours: %d%%"},
     {kfm5res::IDS_QUESTION_REVERT, "Drop the changes and load %s again?"},
+    {kfm5res::IDS_QUESTION_MAIL_MODIFIED,
+     "The animation has changes that are not saved. The mail carries the animation as it is "
+     "now. Send it?"},
+    {kfm5res::IDS_REVERT_FAILED, "%s could not be loaded again. The animation is kept as it was."},
+    {kfm5res::IDS_PROGRAM_START_FAILED, "%s could not be started."},
     {kfm5res::IDS_QUESTION_CONVERT_FOR_FORMAT,
      "%s cannot hold a picture of %s bits per pixel. Convert the picture for it?"},
     {kfm5res::IDS_EXPORT_TITLE, "Export %s%s (%s x %s pixels, %s bits per pixel)"},
