@@ -429,6 +429,11 @@ constexpr Id IDS_TWEEN_NOTHING_BETWEEN = 10788;
 constexpr Id IDS_TWEEN_NOTHING_SELECTED = 10789;
 constexpr Id IDS_TWEEN_ORDER = 10790;
 constexpr Id IDS_CAPTION_TWEENING = 10876;
+// The picture that links width and height while the proportions are kept, and the two turning
+// directions; white shows as the button face.
+constexpr Id IDB_PROPORTIONS = 10008;
+constexpr Id IDB_ROTATE_COUNTER_CLOCKWISE = 10009;
+constexpr Id IDB_ROTATE_CLOCKWISE = 10010;
 constexpr Id IDS_LABEL_WIDTH = 11700;
 constexpr Id IDS_LABEL_HEIGHT = 11701;
 constexpr Id IDS_LABEL_TWEEN_FIRST = 11702;

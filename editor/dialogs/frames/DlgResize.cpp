@@ -5,6 +5,7 @@
 #include "Kfm5ResourceIds.h"
 #include "ProportionalSize.h"
 #include "ResourceAccess.h"
+#include "SmallControls.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -25,7 +26,7 @@ CDlgResize::CDlgResize(QWidget* parent, const CObjFrame& frame)
     height_ = AddNumberField(kit(), kHeight, kHeightSpin, kMinSide, kMaxSide, 4);
     proportions_ = AddCheck(kit(), kProportions);
     antialias_ = AddCheck(kit(), kAntialias);
-    auto* picture = kit().add(kPicture, new QLabel(QStringLiteral("\u2194\u2195"), this));
+    auto* picture = kit().add(kPicture, ProportionsPicture(this));
     interpolation_ = new QButtonGroup(this);
     auto* resampling = new QGroupBox(kit().text(kfm5res::IDS_LABEL_INTERPOLATION), this);
     auto* resamplingRows = new QVBoxLayout(resampling);

@@ -33,11 +33,14 @@ int animationSide(bool width) {
                     1);
 }
 
-QToolButton* directionButton(kfm::ui::DialogKit& kit, int id) {
+QToolButton* directionButton(kfm::ui::DialogKit& kit, int id, UINT picture) {
     auto* button = kit.add(id, new QToolButton(kit.owner()));
     button->setText(kit.text(static_cast<UINT>(id)));
+    button->setToolTip(button->text());
+    button->setIcon(ButtonFacePicture(picture));
+    button->setIconSize(QSize(24, 24));
     button->setCheckable(true);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
     return button;
 }
 
@@ -52,8 +55,9 @@ CDlgRotate::CDlgRotate(QWidget* parent, KpxHandle background, const RECT& rect,
         background_ = ownBackground_.get();
         backgroundRect_ = RECT{0, 0, animationSide(true), animationSide(false)};
     }
-    clockwise_ = directionButton(kit(), kClockwise);
-    counterClockwise_ = directionButton(kit(), kCounterClockwise);
+    clockwise_ = directionButton(kit(), kClockwise, kfm5res::IDB_ROTATE_CLOCKWISE);
+    counterClockwise_ =
+        directionButton(kit(), kCounterClockwise, kfm5res::IDB_ROTATE_COUNTER_CLOCKWISE);
     auto* directions = new QButtonGroup(this);
     directions->addButton(clockwise_);
     directions->addButton(counterClockwise_);

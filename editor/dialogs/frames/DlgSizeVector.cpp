@@ -5,6 +5,7 @@
 #include "Kfm5ResourceIds.h"
 #include "ProportionalSize.h"
 #include "ResourceAccess.h"
+#include "SmallControls.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -25,7 +26,7 @@ CDlgSizeVector::CDlgSizeVector(QWidget* parent, int left, int top, int right, in
     antialias_ = AddCheck(kit(), kAntialias);
     auto* caption = kit().add(kText, new QLabel(text, this));
     caption->setWordWrap(true);
-    auto* picture = kit().add(kPicture, new QLabel(QStringLiteral("\u2194\u2195"), this));
+    auto* picture = kit().add(kPicture, ProportionsPicture(this));
 
     auto* fields = new QFormLayout;
     fields->addRow(AddLabel(kit(), kfm5res::IDS_LABEL_WIDTH, width_.edit), width_.row);

@@ -1,6 +1,11 @@
 #include "FrameDialogParts.h"
 
+#include "ControlDrawing.h"
+#include "Kfm5ResourceIds.h"
+#include "SmallControls.h"
+
 #include <QApplication>
+#include <QBitmap>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -103,6 +108,20 @@ QLabel* AddLabel(DialogKit& kit, UINT textId, QWidget* buddy) {
     if (buddy)
         label->setBuddy(buddy);
     return label;
+}
+
+QWidget* ProportionsPicture(QWidget* parent) {
+    auto* picture = new kfm::ui::CImageStatic(parent);
+    picture->CreateImageList(kfm5res::IDB_PROPORTIONS, 14, RGB(255, 255, 255));
+    picture->setFixedSize(14, 44);
+    return picture;
+}
+
+QIcon ButtonFacePicture(UINT id) {
+    QPixmap picture = kfm::ui::ResourcePixmap(id);
+    if (!picture.isNull())
+        picture.setMask(picture.createMaskFromColor(Qt::white));
+    return QIcon(picture);
 }
 
 QDialogButtonBox* AddOkCancel(kfm::ui::ResourceDialog& dialog, QBoxLayout* rows) {

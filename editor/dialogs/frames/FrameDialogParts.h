@@ -6,6 +6,7 @@
 #include "NumEdit.h"
 #include "framework/ResourceDialog.h"
 
+#include <QIcon>
 #include <QLabel>
 
 class QBoxLayout;
@@ -35,6 +36,10 @@ NumberField AddNumberField(kfm::ui::DialogKit& kit, int editId, int spinId, int 
 QCheckBox* AddCheck(kfm::ui::DialogKit& kit, int id);
 QRadioButton* AddRadio(kfm::ui::DialogKit& kit, int id);
 QLabel* AddLabel(kfm::ui::DialogKit& kit, UINT textId, QWidget* buddy = nullptr);
+// The picture linking width and height while the proportions are kept.
+QWidget* ProportionsPicture(QWidget* parent);
+// A picture of the language library with its white shown as the button face.
+QIcon ButtonFacePicture(UINT id);
 // OK and Cancel registered as IDOK and IDCANCEL, wired to accept and reject, added to rows.
 QDialogButtonBox* AddOkCancel(kfm::ui::ResourceDialog& dialog, QBoxLayout* rows);
 

@@ -37,13 +37,6 @@ using kfm::dialogs::NewFrameValues;
 
 namespace {
 
-bool canEditFrames(const kfm::shell::UiState& state) {
-    const CObjFrame* current = GetCurrentFrame();
-    return state.hasDocument && state.selectedCount > 0 && !state.placeholderSelected &&
-           state.listCount >= 2 && !state.previewing && !state.editingName && current &&
-           current->selected;
-}
-
 // The selected real frames' count.
 int selectedRealFrames() {
     int count = 0;
@@ -83,44 +76,12 @@ void replaceFrameAt(int index, CObjFrame& made) {
 } // namespace
 
 void FrameDialogCommands::RouteCommands(CommandRouter& router) {
-    router.Route(
-        ID_FRAME_TWEEN, [this](UINT) { tween(); },
-        [this](CmdUI& ui) {
-            const kfm::shell::UiState state = frame_.UiSnapshot();
-            ui.Enable(state.hasDocument && state.listCount > 1 && !state.previewing);
-        });
-    router.Route(
-        ID_FRAME_RESIZE, [this](UINT) { resize(); },
-        [this](CmdUI& ui) {
-            const CObjFrame* current = GetCurrentFrame();
-            ui.Enable(canEditFrames(frame_.UiSnapshot()) && current && !current->hasText &&
-                      !current->hasControl);
-        });
-    router.Route(
-        ID_FRAME_ROTATE, [this](UINT) { rotate(); },
-        [this](CmdUI& ui) {
-            const CObjFrame* current = GetCurrentFrame();
-            ui.Enable(canEditFrames(frame_.UiSnapshot()) && current && !current->hasControl);
-        });
-    router.Route(
-        ID_FRAME_ADJUST_DELAYS, [this](UINT) { adjustDelays(); },
-        [this](CmdUI& ui) {
-            const kfm::shell::UiState s = frame_.UiSnapshot();
-            ui.Enable(s.hasDocument && s.selectedCount > 0 && s.listCount > 1 && !s.previewing &&
-                      (!s.placeholderSelected || s.selectedCount > 1));
-        });
-    router.Route(
-        ID_FRAME_NEW_TEXT, [this](UINT) { newText(); },
-        [this](CmdUI& ui) {
-            const kfm::shell::UiState state = frame_.UiSnapshot();
-            ui.Enable(state.hasDocument && !state.previewing);
-        });
-    router.Route(
-        ID_FRAME_NEW, [this](UINT) { newFrame(); },
-        [this](CmdUI& ui) {
-            const kfm::shell::UiState state = frame_.UiSnapshot();
-            ui.Enable(state.hasDocument && !state.previewing);
-        });
+    route(router, {ID_FRAME_TWEEN}, [this](UINT) { tween(); });
+    route(router, {ID_FRAME_RESIZE}, [this](UINT) { resize(); });
+    route(router, {ID_FRAME_ROTATE}, [this](UINT) { rotate(); });
+    route(router, {ID_FRAME_ADJUST_DELAYS}, [this](UINT) { adjustDelays(); });
+    route(router, {ID_FRAME_NEW_TEXT}, [this](UINT) { newText(); });
+    route(router, {ID_FRAME_NEW}, [this](UINT) { newFrame(); });
 }
 
 void FrameDialogCommands::refreshFrames() {

@@ -2,20 +2,19 @@
 
 #include "AnimationData.h"
 #include "AppSettings.h"
-#include "DialogBackground.h"
 #include "DlgSysControl.h"
 #include "FrameDialogCommands.h"
 #include "FrameInsertion.h"
 #include "ImageUtilities.h"
 #include "Kfm5ResourceIds.h"
 #include "MainFrame.h"
+#include "ObjectDialogBackground.h"
 #include "ProgramState.h"
 #include "ShellServices.h"
 #include "UndoHistory.h"
 #include "extedit/ExternalEdits.h"
 #include "sheet/GIFSheet.h"
 #include "views/AnimationView.h"
-#include "views/ImageView.h"
 #include "views/MainPanes.h"
 
 #include <iterator>
@@ -34,22 +33,6 @@ bool canEditFrames(const kfm::shell::UiState& state) {
     return state.hasDocument && state.selectedCount > 0 && !state.placeholderSelected &&
            state.listCount >= 2 && !state.previewing && !state.editingName && current &&
            current->selected;
-}
-
-// The picture behind the dialog and its rectangle.
-struct Background {
-    ScopedImage image;
-    RECT rect{0, 0, 0, 0};
-};
-
-Background dialogBackground(CMainFrame& frame) {
-    Background background;
-    RECT selection{0, 0, 0, 0};
-    if (const CImageView* canvas = frame.Panes().Canvas())
-        selection = canvas->GetSelectionRect();
-    background.image.reset(CreateObjectDialogBackground(
-        kfm::shell::g_AppSettings.OptionsDlgRenderFrames, selection, background.rect));
-    return background;
 }
 
 void refreshAfterChange(CMainFrame& frame) {
@@ -88,7 +71,7 @@ void ObjectCommands::RouteCommands(CommandRouter& router) {
 void ObjectCommands::newControlObject() {
     if (!g_pAnimationData || g_bPreviewPlaying)
         return;
-    const Background background = dialogBackground(frame_);
+    const ObjectDialogBackground background = MakeObjectDialogBackground(frame_);
     const RECT& r = background.rect;
     CDlgSysControl dialog(&frame_, CDlgSysControl::kInsert, nullptr, background.image.get(), r.left,
                           r.top, r.right, r.bottom);
@@ -130,7 +113,7 @@ void ObjectCommands::editControlObject() {
     if (!g_pAnimationData || !current || !current->hasControl)
         return;
     const int index = GetCurrentFrameIndex();
-    const Background background = dialogBackground(frame_);
+    const ObjectDialogBackground background = MakeObjectDialogBackground(frame_);
     const RECT& r = background.rect;
     CDlgSysControl dialog(&frame_, CDlgSysControl::kEdit, current, background.image.get(), r.left,
                           r.top, r.right, r.bottom);

@@ -34,13 +34,6 @@ bool isPlayerCommand(UINT id) {
 // The commands whose windows other parts of the program bring; each is taken off this list when
 // its window is wired.
 constexpr UINT kWaitingCommands[] = {
-    // Frame dialogs: text objects, tweening, resize, rotate, new frame and delays.
-    ID_FRAME_NEW_TEXT,
-    ID_FRAME_TWEEN,
-    ID_FRAME_RESIZE,
-    ID_FRAME_ROTATE,
-    ID_FRAME_NEW,
-    ID_FRAME_ADJUST_DELAYS,
     // File dialogs: new animation sizes, GIF details, print options, thumbnail size, preferences.
     ID_FILE_NEW_ANIMATION,
     ID_FILE_GIF_DETAILS,
