@@ -41,6 +41,8 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 
+#include <filesystem>
+
 namespace kfm::ui {
 
 using namespace kfm5res;
@@ -228,6 +230,12 @@ kfm::shell::UiState CMainFrame::UiSnapshot() const {
     state.framesToolbarVisible = bars_[Frames] && !bars_[Frames]->isHidden();
     state.statusBarVisible = !statusBar()->isHidden();
     state.recentFileCount = app_.RecentFiles().Count();
+    // GIF details read the document's file.
+    if (const CGIFAnimDoc* document = app_.Document()) {
+        std::error_code error;
+        const std::string& path = document->GetPathName();
+        state.documentFileExists = !path.empty() && std::filesystem::is_regular_file(path, error);
+    }
     return state;
 }
 

@@ -41,11 +41,7 @@ constexpr UINT kWaitingCommands[] = {
     ID_FRAME_ROTATE,
     ID_FRAME_NEW,
     ID_FRAME_ADJUST_DELAYS,
-    // File dialogs: new animation sizes, GIF details, print options, thumbnail size, preferences.
-    ID_FILE_NEW_ANIMATION,
-    ID_FILE_GIF_DETAILS,
-    ID_FILE_PRINT_OPTIONS,
-    ID_THUMBNAIL_CUSTOM_SIZE,
+    // The preferences.
     ID_TOOLS_PREFERENCES,
     ID_TOOLS_PLUGIN_PREFERENCES,
 };
@@ -214,6 +210,9 @@ std::optional<CommandState> fileCommandState(UINT id, const UiState& s) {
 std::optional<CommandState> paneCommandState(UINT id, const UiState& s) {
     if (isThumbnailSize(id))
         return CommandState{s.viewsExist, ThumbnailIdForCommand(id) == s.thumbnailId};
+    // The custom size asks for its size in a dialog.
+    if (id == ID_THUMBNAIL_CUSTOM_SIZE)
+        return CommandState{s.viewsExist, false};
     if (isPlayerCommand(id)) {
         switch (id) {
         case ID_PLAYER_FILL:
