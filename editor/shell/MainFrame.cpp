@@ -46,6 +46,8 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 
+#include <filesystem>
+
 namespace kfm::ui {
 
 using namespace kfm5res;
@@ -249,10 +251,12 @@ kfm::shell::UiState CMainFrame::UiSnapshot() const {
     state.framesToolbarVisible = bars_[Frames] && !bars_[Frames]->isHidden();
     state.statusBarVisible = !statusBar()->isHidden();
     state.recentFileCount = app_.RecentFiles().Count();
-    if (const CDocument* document = GetActiveDocument();
-        document && !document->GetPathName().empty())
-        state.documentFileExists =
-            QFileInfo::exists(QString::fromStdString(document->GetPathName()));
+    // GIF details read the document's file.
+    if (const CGIFAnimDoc* document = app_.Document()) {
+        std::error_code error;
+        const std::string& path = document->GetPathName();
+        state.documentFileExists = !path.empty() && std::filesystem::is_regular_file(path, error);
+    }
     state.networkLayer = kfm::update::LoadWinInet() != 0;
     return state;
 }
