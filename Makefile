@@ -5,10 +5,9 @@ TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps build run test test-main test-asan test-tsan test-fuzz clean
+.PHONY: all deps build run test test-main asan-build test-asan test-tsan test-fuzz clean
 
 all: build
 
@@ -23,17 +22,22 @@ run: build
 	@./scripts/run-editor.sh $(BUILD)
 
 # The main suite runs last, so its summary closes the output.
-test: test-fuzz test-asan test-tsan test-main
+test: test-asan test-tsan test-main
 
 test-main: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-# The image library, the model and their tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, with the shared views and their widget tests (a few units more).
-test-asan: deps
-	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DKFM_SANITIZE=ON \
-	    -DKFM_IMAGELIB_ONLY=ON -DKFM_WITH_VIEWS=ON >/dev/null
+# One clang build under AddressSanitizer and UndefinedBehaviorSanitizer serves both the bounded
+# fuzz run and the sanitizer suite: the image library, the model, the shared views and their tests,
+# every unit with fuzzing coverage, and the libFuzzer programs beside the tests.
+asan-build: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug \
+	    -DKFM_SANITIZE=ON -DKFM_FUZZ=ON -DKFM_IMAGELIB_ONLY=ON -DKFM_WITH_VIEWS=ON \
+	    -DKFM_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+# The sanitizer suite runs after the fuzz run, which needs the same build and is short.
+test-asan: test-fuzz
 	@cd $(ASAN_BUILD) && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
@@ -94,23 +98,16 @@ FUZZ_TARGET_SECONDS = $(shell echo $$(( $(FUZZ_SECONDS) > $(FUZZ_TARGET_COUNT) ?
 # $(call run_fuzz_targets,targets,inputs): each target for its share of the time.
 define run_fuzz_targets
 	@for target in $(1); do \
-	    mkdir -p $(FUZZ_BUILD)/corpus/$$target; \
-	    $(FUZZ_BUILD)/bin/$$target -max_total_time=$(FUZZ_TARGET_SECONDS) -rss_limit_mb=1024 \
-	        -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus/$$target \
-	        $(2) >$(FUZZ_BUILD)/$$target.log 2>&1; status=$$?; \
-	    tail -n 3 $(FUZZ_BUILD)/$$target.log; \
+	    mkdir -p $(ASAN_BUILD)/corpus/$$target; \
+	    $(ASAN_BUILD)/bin/$$target -max_total_time=$(FUZZ_TARGET_SECONDS) -rss_limit_mb=1024 \
+	        -print_final_stats=1 -artifact_prefix=$(ASAN_BUILD)/ $(ASAN_BUILD)/corpus/$$target \
+	        $(2) >$(ASAN_BUILD)/$$target.log 2>&1; status=$$?; \
+	    tail -n 3 $(ASAN_BUILD)/$$target.log; \
 	    [ $$status -eq 0 ] || exit $$status; \
 	done
 endef
 
-test-fuzz: deps
-	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	    -DKFM_FUZZ=ON -DKFM_IMAGELIB_ONLY=ON -DKFM_BUILD_BENCH=OFF >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(GIF_FUZZ_TARGETS) $(FLIC_FUZZ_TARGETS) \
-	    $(METAFILE_FUZZ_TARGETS) $(PCD_FUZZ_TARGETS) $(STILLS_FUZZ_TARGETS) $(STILL_FUZZ_TARGETS) \
-	    $(PREVIEW_FUZZ_TARGETS) $(CLIPBOARD_FUZZ_TARGETS) \
-	    $(PASTE_FUZZ_TARGETS) $(SYSCONTROL_FUZZ_TARGETS) $(PLUGIN_FUZZ_TARGETS) \
-	    $(ARCHIVE_FUZZ_TARGETS)
+test-fuzz: asan-build
 	$(call run_fuzz_targets,$(GIF_FUZZ_TARGETS),$(GIF_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(FLIC_FUZZ_TARGETS),$(FLIC_FUZZ_INPUTS))
 	$(call run_fuzz_targets,$(METAFILE_FUZZ_TARGETS),$(METAFILE_FUZZ_INPUTS))
@@ -125,4 +122,4 @@ test-fuzz: deps
 	$(call run_fuzz_targets,$(ARCHIVE_FUZZ_TARGETS),$(ARCHIVE_FUZZ_INPUTS))
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)

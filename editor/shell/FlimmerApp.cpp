@@ -139,6 +139,8 @@ void CFlimmerApp::openFromCommandLine(const std::string& path) {
 
 int CFlimmerApp::ExitInstance() {
     if (settingsLoaded_) {
+        if (frame_)
+            frame_->WaitForDesktopTools(); // their findings are saved with the rest
         kfm::shell::SaveSettings();
         recentFiles_.WriteList();
         settingsLoaded_ = false;

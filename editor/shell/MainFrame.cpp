@@ -11,16 +11,21 @@
 #include "StartupValues.h"
 #include "ToolbarLayout.h"
 #include "UndoHistory.h"
+#include "UpdateCheck.h"
 #include "WindowPlacement.h"
 #include "about/SplashWnd.h"
+#include "commands/ArrangeCommands.h"
 #include "commands/EditCommands.h"
 #include "commands/FileCommands.h"
+#include "commands/FileDialogCommands.h"
 #include "commands/FrameCommands.h"
 #include "commands/FrameDialogCommands.h"
 #include "commands/ObjectCommands.h"
+#include "commands/OptimizeCommands.h"
 #include "commands/ToolCommands.h"
 #include "commands/ViewCommands.h"
 #include "extedit/DesktopEntry.h"
+#include "extedit/DesktopToolSearch.h"
 #include "extedit/ExternalEdits.h"
 #include "plugins/PlugInManager.h"
 #include "plugins/PluginCommands.h"
@@ -40,6 +45,8 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QStatusBar>
+
+#include <filesystem>
 
 namespace kfm::ui {
 
@@ -111,10 +118,14 @@ CMainFrame::CMainFrame(CFlimmerApp& app) : app_(app) {
     handlers_.push_back(std::make_unique<FrameCommands>(*this));
     // After the frame commands: it takes over the object commands it builds.
     handlers_.push_back(std::make_unique<ObjectCommands>(*this));
+    handlers_.push_back(std::make_unique<OptimizeCommands>(*this));
+    handlers_.push_back(std::make_unique<ArrangeCommands>(*this));
     // After the frame commands: it takes over the commands whose dialogs it runs.
     handlers_.push_back(std::make_unique<FrameDialogCommands>(*this));
     handlers_.push_back(std::make_unique<ViewCommands>(*this));
     handlers_.push_back(std::make_unique<ToolCommands>(*this));
+    // After the file and view commands: it takes over the ids of its dialogs.
+    handlers_.push_back(std::make_unique<FileDialogCommands>(*this, app_));
     auto plugins = std::make_unique<PluginCommands>(*this);
     plugins_ = plugins.get();
     handlers_.push_back(std::move(plugins));
@@ -131,6 +142,7 @@ CMainFrame::~CMainFrame() {
     if (status_ && status_->ProgressActive())
         status_->EndProgress();
     ReleasePluginHost();
+    desktopTools_.reset();
     extEdits_.reset();
     // The panes go before the router and the handlers they call.
     const std::unique_ptr<QWidget> panes(takeCentralWidget());
@@ -149,9 +161,10 @@ bool CMainFrame::OnCreate() {
     for (QToolBar* bar : bars_)
         if (!bar)
             return false;
-    kfm::extedit::FindBrowsers();
+    // The desktop's tools answer slowly: the window shows meanwhile.
+    desktopTools_ =
+        std::make_unique<kfm::extedit::DesktopToolSearch>([this] { desktopToolsFound(); });
     UpdateExternalToolIcons(kfm::shell::g_AppSettings.BrowserPathCustom, kBrowserButton);
-    kfm::extedit::FindBitmapEditor();
     UpdateExternalToolIcons(kfm::shell::g_AppSettings.EditorPath, kEditorButton);
     dockToolBarsInOneRow();
     status_ = std::make_unique<StatusPanel>(statusBar());
@@ -185,6 +198,16 @@ void CMainFrame::createToolBars() {
 void CMainFrame::dockToolBarsInOneRow() {
     for (QToolBar* bar : bars_)
         addToolBar(Qt::TopToolBarArea, bar);
+}
+
+void CMainFrame::WaitForDesktopTools() {
+    if (desktopTools_ && desktopTools_->finish())
+        desktopToolsFound();
+}
+
+void CMainFrame::desktopToolsFound() {
+    UpdateExternalToolIcons(kfm::shell::g_AppSettings.EditorPath, kEditorButton);
+    Router().RequestIdleUpdate();
 }
 
 void CMainFrame::UpdateExternalToolIcons(const std::string& programPath, int buttonIndex) {
@@ -228,6 +251,13 @@ kfm::shell::UiState CMainFrame::UiSnapshot() const {
     state.framesToolbarVisible = bars_[Frames] && !bars_[Frames]->isHidden();
     state.statusBarVisible = !statusBar()->isHidden();
     state.recentFileCount = app_.RecentFiles().Count();
+    // GIF details read the document's file.
+    if (const CGIFAnimDoc* document = app_.Document()) {
+        std::error_code error;
+        const std::string& path = document->GetPathName();
+        state.documentFileExists = !path.empty() && std::filesystem::is_regular_file(path, error);
+    }
+    state.networkLayer = kfm::update::LoadWinInet() != 0;
     return state;
 }
 

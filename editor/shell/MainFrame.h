@@ -21,8 +21,9 @@ class QMenu;
 class CFlimmerApp;
 
 namespace kfm::extedit {
+class DesktopToolSearch;
 class ExternalEdits;
-}
+} // namespace kfm::extedit
 
 namespace kfm::ui {
 
@@ -57,6 +58,9 @@ public:
     // Puts the icon of the program a command line names on a button of the standard toolbar
     // (counted without separators); a program without an icon changes nothing.
     void UpdateExternalToolIcons(const std::string& programPath, int buttonIndex);
+    // Waits for the desktop's choices of the browsers and the bitmap editor, looked up while the
+    // window builds and shows, and puts them into the settings and the toolbar.
+    void WaitForDesktopTools();
     // The state the command rules look at.
     kfm::shell::UiState UiSnapshot() const;
 
@@ -93,6 +97,9 @@ private:
     PluginCommands* plugins_ = nullptr;
     std::unique_ptr<MainPanes> panes_;
     std::unique_ptr<kfm::extedit::ExternalEdits> extEdits_;
+    std::unique_ptr<kfm::extedit::DesktopToolSearch> desktopTools_;
+    // The settings took the desktop's choices: the editor's icon and the commands' states follow.
+    void desktopToolsFound();
 };
 
 } // namespace kfm::ui

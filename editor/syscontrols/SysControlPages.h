@@ -156,7 +156,4 @@ public:
     CDlgSCPageEmpty(QWidget* parent, CSysControlWnd* preview);
 };
 
-// The template of a type's page (10621 to 10638, 10652); 10626, the empty page's, for the rest.
-UINT PageTemplateOfType(int type);
-
 } // namespace kfm::syscontrols

@@ -218,6 +218,79 @@ int KPXReducePalette256(PALETTEENTRY* palette, int n) {
     return 1;
 }
 
+namespace {
+
+// The 64 x 64 x 64 cube of 6-bit colour cells that KPXColorConvert24to8 marks and numbers, kept
+// per thread between calls: only the cells a call touched are cleared after it, rather than
+// the whole 262 KB.
+class ColourCube {
+public:
+    static constexpr std::size_t kCells = 64 * 64 * 64;
+
+    static int cellOf(int red, int green, int blue) {
+        return ((red >> 2) * 64 + (green >> 2)) * 64 + (blue >> 2);
+    }
+
+    ColourCube() : cells_(kCells, 0) {}
+    ColourCube(const ColourCube&) = delete;
+    ColourCube& operator=(const ColourCube&) = delete;
+    ~ColourCube() = default;
+
+    // Marks the cells of a row of blue, green, red pixels occupied (value 1).
+    void markRow(const std::uint8_t* p, int width) {
+        std::uint8_t* const cells = cells_.data();
+        for (int x = 0; x < width; ++x, p += 3) {
+            const int cell = cellOf(p[2], p[1], p[0]);
+            if (!cells[cell]) {
+                cells[cell] = 1;
+                occupied_.push_back(cell);
+            }
+        }
+    }
+    // Writes the cell values of a row of blue, green, red pixels.
+    void lookUpRow(const std::uint8_t* p, int width, std::uint8_t* out) const {
+        const std::uint8_t* const cells = cells_.data();
+        for (int x = 0; x < width; ++x, p += 3)
+            out[x] = cells[cellOf(p[2], p[1], p[0])];
+    }
+    // The occupied cells in cube order (red slowest).
+    const std::vector<int>& occupiedInOrder() {
+        std::sort(occupied_.begin(), occupied_.end());
+        return occupied_;
+    }
+    std::uint8_t& operator[](int cell) { return cells_[static_cast<std::size_t>(cell)]; }
+    // Clears the touched cells for the next call.
+    void clear() {
+        for (const int cell : occupied_)
+            cells_[static_cast<std::size_t>(cell)] = 0;
+        occupied_.clear();
+    }
+
+private:
+    std::vector<std::uint8_t> cells_;
+    std::vector<int> occupied_;
+};
+
+// The thread's cube, cleared again when the conversion ends however it ends.
+class BorrowedCube {
+public:
+    BorrowedCube() : cube_(instance()) {}
+    ~BorrowedCube() { cube_.clear(); }
+    BorrowedCube(const BorrowedCube&) = delete;
+    BorrowedCube& operator=(const BorrowedCube&) = delete;
+    ColourCube* operator->() { return &cube_; }
+    ColourCube& operator*() { return cube_; }
+
+private:
+    static ColourCube& instance() {
+        thread_local ColourCube cube;
+        return cube;
+    }
+    ColourCube& cube_;
+};
+
+} // namespace
+
 KpxHandle KPXColorConvert24to8(KpxHandle image, COLORREF colour1, COLORREF colour2,
                                COLORREF colour3, int* count) {
     if (count)
@@ -228,45 +301,34 @@ KpxHandle KPXColorConvert24to8(KpxHandle image, COLORREF colour1, COLORREF colou
     const KpxHandle result = KPXCreateImage(source->width(), source->height(), 8);
     if (!result)
         return 0;
-    const auto cellOf = [](int red, int green, int blue) {
-        return ((red >> 2) * 64 + (green >> 2)) * 64 + (blue >> 2);
-    };
     kpx::ImageLock target(result, kKpxWrite);
     const int w = source->width();
     const int h = source->height();
-    // Occupancy first (1 = occupied), then each occupied cell's palette entry.
-    std::vector<std::uint8_t> cube(64 * 64 * 64, 0);
-    std::vector<bool> ownEntry(cube.size(), false);
-    for (int y = 0; y < h; ++y) {
-        const std::uint8_t* p = storedRow(*source.get(), y);
-        for (int x = 0; x < w; ++x, p += 3)
-            cube[cellOf(p[2], p[1], p[0])] = 1;
-    }
-    int colours = 0;
+    // Occupancy first (1 = occupied), then each of the first 254 occupied cells, in cube order,
+    // its palette entry; the other occupied cells keep 1.
+    BorrowedCube cube;
+    for (int y = 0; y < h; ++y)
+        cube->markRow(storedRow(*source.get(), y), w);
+    const std::vector<int>& occupied = cube->occupiedInOrder();
+    const auto colours = static_cast<int>(occupied.size());
+    const int own = std::min(colours, 254);
     RGBQUAD* table = target->colors();
-    for (std::size_t cell = 0; cell < cube.size(); ++cell) {
-        if (!cube[cell])
-            continue;
-        if (colours < 254) {
-            cube[cell] = static_cast<std::uint8_t>(colours);
-            ownEntry[cell] = true;
-            table[colours] = RGBQUAD{static_cast<BYTE>((cell & 63) << 2),
-                                     static_cast<BYTE>(((cell >> 6) & 63) << 2),
-                                     static_cast<BYTE>((cell >> 12) << 2), 0};
-        }
-        ++colours;
+    for (int i = 0; i < own; ++i) {
+        const int cell = occupied[static_cast<std::size_t>(i)];
+        (*cube)[cell] = static_cast<std::uint8_t>(i);
+        table[i] =
+            RGBQUAD{static_cast<BYTE>((cell & 63) << 2), static_cast<BYTE>(((cell >> 6) & 63) << 2),
+                    static_cast<BYTE>((cell >> 12) << 2), 0};
     }
+    const auto ownFirst = occupied.begin();
+    const auto ownLast = occupied.begin() + own;
     for (const COLORREF c : {colour1, colour2, colour3}) {
-        const int cell = cellOf(GetRValue(c), GetGValue(c), GetBValue(c));
-        if (ownEntry[cell])
-            table[cube[cell]] = RGBQUAD{GetBValue(c), GetGValue(c), GetRValue(c), 0};
+        const int cell = ColourCube::cellOf(GetRValue(c), GetGValue(c), GetBValue(c));
+        if (std::binary_search(ownFirst, ownLast, cell))
+            table[(*cube)[cell]] = RGBQUAD{GetBValue(c), GetGValue(c), GetRValue(c), 0};
     }
-    for (int y = 0; y < h; ++y) {
-        const std::uint8_t* p = storedRow(*source.get(), y);
-        std::uint8_t* out = storedRow(*target.get(), y);
-        for (int x = 0; x < w; ++x, p += 3)
-            out[x] = cube[cellOf(p[2], p[1], p[0])];
-    }
+    for (int y = 0; y < h; ++y)
+        cube->lookUpRow(storedRow(*source.get(), y), w, storedRow(*target.get(), y));
     source.unlock();
     target.unlock();
     KPXFillDIBColorTable(result);

@@ -17,6 +17,21 @@ std::int32_t roundHalfAway(double value) {
     return static_cast<std::int32_t>(value + (value < 0 ? -0.5 : 0.5));
 }
 
+// Calls draw(x) for the columns first..last - 1 of a row whose mask bit is clear (every
+// column without a mask). The depths are decided once per row by the caller, not per pixel.
+template <typename Draw>
+void forVisiblePixels(const std::uint8_t* maskRow, std::int32_t first, std::int32_t last,
+                      Draw draw) {
+    if (!maskRow) {
+        for (std::int32_t x = first; x < last; ++x)
+            draw(x);
+        return;
+    }
+    for (std::int32_t x = first; x < last; ++x)
+        if (!kpx::maskBit(maskRow, x))
+            draw(x);
+}
+
 } // namespace
 
 bool kpx::composeImage(KpxImageRecord& canvas, const KpxImageRecord& source,
@@ -42,24 +57,32 @@ bool kpx::composeImage(KpxImageRecord& canvas, const KpxImageRecord& source,
     const std::int32_t firstRow = std::max(0, -y);
     const std::int32_t lastColumn = std::min(source.width(), canvas.width() - x);
     const std::int32_t lastRow = std::min(source.height(), canvas.height() - y);
+    const RGBQUAD* const colors = source.colors();
+    const std::uint32_t colorCount = source.colorCount();
     for (std::int32_t sy = firstRow; sy < lastRow; ++sy) {
         const std::uint8_t* in = pictureRow(source, sy);
         const std::uint8_t* maskRow = mask ? pictureRow(*mask, sy) : nullptr;
         std::uint8_t* out = pictureRow(canvas, y + sy);
-        for (std::int32_t sx = firstColumn; sx < lastColumn; ++sx) {
-            if (maskRow && maskBit(maskRow, sx))
-                continue;
-            const std::int32_t cx = x + sx;
-            if (canvasBpp == 8) {
-                out[cx] = (*translation)[static_cast<std::size_t>(indexAt(in, sx, sourceBpp))];
-                continue;
-            }
-            RGBQUAD c{};
-            colorAt(source, in, sx, &c);
-            std::uint8_t* p = out + static_cast<std::size_t>(cx) * 3;
-            p[0] = c.rgbBlue;
-            p[1] = c.rgbGreen;
-            p[2] = c.rgbRed;
+        if (canvasBpp == 8) {
+            forVisiblePixels(maskRow, firstColumn, lastColumn, [&](std::int32_t sx) {
+                out[x + sx] = (*translation)[static_cast<std::size_t>(
+                    sourceBpp == 8 ? in[sx] : indexAt(in, sx, sourceBpp))];
+            });
+        } else if (sourceBpp == 24) {
+            forVisiblePixels(maskRow, firstColumn, lastColumn, [&](std::int32_t sx) {
+                std::memcpy(out + static_cast<std::size_t>(x + sx) * 3,
+                            in + static_cast<std::size_t>(sx) * 3, 3);
+            });
+        } else {
+            forVisiblePixels(maskRow, firstColumn, lastColumn, [&](std::int32_t sx) {
+                const auto index = static_cast<std::uint32_t>(
+                    sourceBpp == 8 ? in[sx] : indexAt(in, sx, sourceBpp));
+                const RGBQUAD c = index < colorCount ? colors[index] : RGBQUAD{};
+                std::uint8_t* p = out + static_cast<std::size_t>(x + sx) * 3;
+                p[0] = c.rgbBlue;
+                p[1] = c.rgbGreen;
+                p[2] = c.rgbRed;
+            });
         }
     }
     return true;

@@ -24,6 +24,9 @@ struct FrameFacts {
     std::int32_t disposal = 0;
     KpxHandle stateHolder = 0;
     bool transparent = false;
+    bool listed = false; // has a transparent list, from which a mask is made when it has none
+    std::int32_t mask = 0;
+    std::int32_t explicitImage = 0;
 };
 
 std::optional<FrameFacts> readFrame(KpxHandle frame, KpxHandle chain) {
@@ -40,6 +43,9 @@ std::optional<FrameFacts> readFrame(KpxHandle frame, KpxHandle chain) {
     facts.disposal = record->disposal;
     facts.stateHolder = record->firstFrame ? static_cast<KpxHandle>(record->firstFrame) : chain;
     facts.transparent = kpx::hasTransparency(*record.get());
+    facts.listed = record->transparencyCount > 0;
+    facts.mask = record->maskImage;
+    facts.explicitImage = record->explicitTransparency;
     return facts;
 }
 
@@ -77,8 +83,9 @@ bool translationFor(const KpxImageRecord& canvas, const KpxImageRecord& source,
     return true;
 }
 
-// Does to the canvas what the previous frame's disposal asks for.
-void applyPendingDisposal(KpxHandle canvas, KpxHandle holder, int n, COLORREF colour,
+// Does to the canvas what the previous frame's disposal asks for; false when the chain's state
+// cannot be read.
+bool applyPendingDisposal(KpxHandle canvas, KpxHandle holder, int n, COLORREF colour,
                           KpxHandle background) {
     std::int32_t disposal = 0;
     RECT rect{};
@@ -86,7 +93,7 @@ void applyPendingDisposal(KpxHandle canvas, KpxHandle holder, int n, COLORREF co
     {
         kpx::ImageLock state(holder, kKpxRead);
         if (!state)
-            return;
+            return false;
         // The first frame of a new pass starts from the background.
         if (n == 0 && state->previousDisposal == kRestorePrevious) {
             if (state->savedBackground)
@@ -114,6 +121,7 @@ void applyPendingDisposal(KpxHandle canvas, KpxHandle holder, int n, COLORREF co
                                     rect.bottom - 1);
         }
     }
+    return true;
 }
 
 // The 1-bit mask a GIF viewer sees in an 8-bit transparency image (255 fully transparent): a
@@ -153,15 +161,22 @@ void drawFrame(KpxHandle canvas, KpxHandle frame, const FrameFacts& facts, std::
         KPXRenderImageTo(canvas, frame, 0, x, y);
         return;
     }
-    kpx::cacheMaskFromList(frame);
-    std::int32_t mask = 0;
-    std::int32_t explicitImage = 0;
-    {
+    std::int32_t mask = facts.mask;
+    std::int32_t explicitImage = facts.explicitImage;
+    if (facts.listed && !mask) {
+        // The first time the frame is drawn its mask is made from its transparent list.
+        kpx::cacheMaskFromList(frame);
         kpx::ImageLock record(frame, kKpxRead);
         if (!record)
             return;
         mask = record->maskImage;
         explicitImage = record->explicitTransparency;
+    }
+    // The mask made from the transparent list is a 1-bit mask of the frame's size already: the
+    // frame is drawn through it as it is.
+    if (mask && !explicitImage) {
+        KPXRenderImageTo(canvas, frame, static_cast<KpxHandle>(mask), x, y);
+        return;
     }
     KpxHandle through = KPXCreateMaskCombine(static_cast<KpxHandle>(mask),
                                              static_cast<KpxHandle>(explicitImage), 0);
@@ -248,12 +263,13 @@ FoundFrame findFrame(KpxHandle chain, int n) {
 void composeFrame(KpxHandle canvas, const kpx::Area& screen, KpxHandle chain, KpxHandle frame,
                   int n, COLORREF colour, KpxHandle background) {
     const std::optional<FrameFacts> facts = readFrame(frame, chain);
-    if (!facts || !kpx::ImageLock(facts->stateHolder, kKpxRead))
+    if (!facts)
         return;
     const kpx::Area placed = kpx::placeFrame(screen, facts->screenWidth, facts->screenHeight,
                                              facts->left, facts->top, facts->width, facts->height);
 
-    applyPendingDisposal(canvas, facts->stateHolder, n, colour, background);
+    if (!applyPendingDisposal(canvas, facts->stateHolder, n, colour, background))
+        return;
     KpxHandle saved = 0;
     if (facts->disposal == kRestorePrevious)
         saved = copyOfArea(canvas, placed);

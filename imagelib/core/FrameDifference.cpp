@@ -90,22 +90,27 @@ void fillUnchanged(KpxImageRecord& frame, const KpxImageRecord& previous, int le
     const int count = static_cast<int>(frame.colorCount());
     const int previousCount = static_cast<int>(previous.colorCount());
     const bool previousTrueColour = previous.bitCount() == 24;
-    for (int k = 0; k < frame.height(); ++k) {
+    // Held apart: the pixel stores below could otherwise make every field be read again.
+    const int width = frame.width();
+    const int height = frame.height();
+    const RGBQUAD* const colors = frame.colors();
+    const RGBQUAD* const previousColors = previous.colors();
+    for (int k = 0; k < height; ++k) {
         std::uint8_t* row = rowFromTop(frame, k);
         const std::uint8_t* under = rowFromTop(previous, top + k);
-        for (int i = 0; i < frame.width(); ++i) {
+        for (int i = 0; i < width; ++i) {
             const int p = row[i];
             if (p == u || p >= count)
                 continue;
             bool same = false;
             if (previousTrueColour) {
-                same = sameColour(frame.colors()[p], under + 3 * (left + i));
+                same = sameColour(colors[p], under + 3 * (left + i));
             } else {
                 const int q = under[left + i];
                 if (q < previousCount) {
-                    const RGBQUAD& c = previous.colors()[q];
+                    const RGBQUAD& c = previousColors[q];
                     const std::uint8_t bgr[3] = {c.rgbBlue, c.rgbGreen, c.rgbRed};
-                    same = sameColour(frame.colors()[p], bgr);
+                    same = sameColour(colors[p], bgr);
                 }
             }
             if (same)
@@ -164,13 +169,6 @@ void fillRowEnds(KpxImageRecord& image, std::uint8_t pattern) {
     }
 }
 
-bool columnIsIndex(const KpxImageRecord& image, int x, int index) {
-    for (int y = 0; y < image.height(); ++y)
-        if (kpx::indexAt(image.bits + y * image.rowBytes(), x, image.bitCount()) != index)
-            return false;
-    return true;
-}
-
 } // namespace
 
 int KPXCompareImagesAndFillByUniqueColor(KpxHandle frame, KpxHandle previous, int x, int y) {
@@ -214,9 +212,22 @@ int KPXGetOptimalRect(RECT* rect, KpxHandle imageHandle, int index) {
         return 1;
     for (int last = h - 1; last > first && rowIsIndex(last); --last)
         ++rect->top;
-    while (rect->right > rect->left && columnIsIndex(*image, rect->right, index))
-        --rect->right;
-    while (rect->left < rect->right && columnIsIndex(*image, rect->left, index))
-        ++rect->left;
+    // The columns from the first to the last that hold another index in some row: found row by
+    // row, along the rows as they lie in memory.
+    int left = w - 1;
+    int right = 0;
+    for (int y = first; y < h - rect->top; ++y) {
+        const std::uint8_t* row = image->bits + y * rowBytes;
+        int x = 0;
+        while (x < left && kpx::indexAt(row, x, bpp) == index)
+            ++x;
+        left = std::min(left, x);
+        x = w - 1;
+        while (x > right && kpx::indexAt(row, x, bpp) == index)
+            --x;
+        right = std::max(right, x);
+    }
+    rect->left = left;
+    rect->right = right;
     return 0;
 }

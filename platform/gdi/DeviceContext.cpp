@@ -428,14 +428,35 @@ void stretchIndexed(const DibPixels& t, const DibPixels& s, const Stretch& st, D
     const double ky = static_cast<double>(st.srcHeight) / st.height;
     const int mask = (1 << t.bpp) - 1;
     const int yEnd = std::min(t.height, st.y + st.height);
+    const int xStart = std::max(0, st.x);
     const int xEnd = std::min(t.width, st.x + st.width);
+    if (xStart >= xEnd)
+        return;
+    // The source column of each target column, -1 where it lies outside the picture.
+    std::vector<int> columns(static_cast<std::size_t>(xEnd - xStart));
+    for (int px = xStart; px < xEnd; ++px) {
+        const int u = nearest(px - st.x, st.srcX, st.srcWidth, st.width);
+        columns[static_cast<std::size_t>(px - xStart)] = u >= 0 && u < s.width ? u : -1;
+    }
+    // Byte rows copied through the index map: one table look-up a pixel.
+    const bool byteRows = s.bpp == 8 && t.bpp == 8 && rop == SRCCOPY;
     for (int py = std::max(0, st.y); py < yEnd; ++py) {
         const int v = nearest(py - st.y, st.srcY, st.srcHeight, st.height);
         if (v < 0 || v >= s.height)
             continue;
-        for (int px = std::max(0, st.x); px < xEnd; ++px) {
-            const int u = nearest(px - st.x, st.srcX, st.srcWidth, st.width);
-            if (u < 0 || u >= s.width)
+        if (byteRows) {
+            const std::uint8_t* from = s.row(v);
+            std::uint8_t* to = t.row(py);
+            for (int px = xStart; px < xEnd; ++px) {
+                const int u = columns[static_cast<std::size_t>(px - xStart)];
+                if (u >= 0)
+                    to[px] = static_cast<std::uint8_t>(map[from[u]]);
+            }
+            continue;
+        }
+        for (int px = xStart; px < xEnd; ++px) {
+            const int u = columns[static_cast<std::size_t>(px - xStart)];
+            if (u < 0)
                 continue;
             int value;
             if (s.bpp <= 8) {

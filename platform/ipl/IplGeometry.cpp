@@ -1,6 +1,7 @@
 #include "ipl/IplGeometry.h"
 
 #include "ipl/MatView.h"
+#include "ipl/WarpSpans.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -67,26 +68,8 @@ Status resizeIntoPart(const Image& src, const Image& dst, const Rect& visible, d
 // that the picture does not reach keep their values. With the smooth-edge flag the picture is
 // blended onto out by how much of each pixel it covers, so that its edges do not step.
 void warpOnto(const cv::Mat& in, cv::Mat& out, const cv::Mat& transform, int interpolation) {
-    auto warp = [&](const cv::Mat& from, cv::Mat& to, int method, int border) {
-        if (transform.rows == 3)
-            cv::warpPerspective(from, to, transform, to.size(), method, border);
-        else
-            cv::warpAffine(from, to, transform, to.size(), method, border);
-    };
-    const int method = detail::cvInterpolation(interpolation);
-    if (!(interpolation & kSmoothEdge)) {
-        warp(in, out, method, cv::BORDER_TRANSPARENT);
-        return;
-    }
-    cv::Mat coverage(out.size(), CV_32F, cv::Scalar(0));
-    warp(cv::Mat(in.size(), CV_32F, cv::Scalar(1)), coverage, cv::INTER_LINEAR,
-         cv::BORDER_CONSTANT);
-    cv::Mat picture(out.size(), out.type());
-    warp(in, picture, method, cv::BORDER_REPLICATE);
-    const cv::Mat rest = 1.0 - coverage;
-    cv::Mat blended;
-    cv::blendLinear(picture, out, coverage, rest, blended);
-    blended.copyTo(out);
+    detail::warpOntoReached(in, out, transform, detail::cvInterpolation(interpolation),
+                            (interpolation & kSmoothEdge) != 0);
 }
 
 bool notCollinear(const cv::Point2d& a, const cv::Point2d& b, const cv::Point2d& c) {

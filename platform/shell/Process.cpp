@@ -1,5 +1,8 @@
 #include "Process.h"
 
+#include <QProcess>
+#include <QStringList>
+
 #include <cerrno>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -24,6 +27,15 @@ MessageBoxHandler& handler() {
 }
 
 } // namespace
+
+bool startDetached(const std::string& program, const std::vector<std::string>& args) {
+    if (program.empty())
+        return false;
+    QStringList arguments;
+    for (const std::string& arg : args)
+        arguments << QString::fromStdString(arg);
+    return QProcess::startDetached(QString::fromStdString(program), arguments);
+}
 
 int runAndWait(const std::string& program, const std::vector<std::string>& args) {
     std::vector<std::string> argv_storage;

@@ -14,6 +14,11 @@ namespace kfm::shell {
 // when it could not be started, did not exit normally or its exit code cannot be learned.
 KFM_PLATFORM_API int runAndWait(const std::string& program, const std::vector<std::string>& args);
 
+// Starts the program with its arguments, each handed over whole (no shell reads them, so blanks
+// and quotes in a path stay part of it), and does not wait for it. False when it could not start.
+KFM_PLATFORM_API bool startDetached(const std::string& program,
+                                    const std::vector<std::string>& args);
+
 // Splits a Windows-style command line ("path arg1 arg2") at blanks, keeping quoted parts whole.
 KFM_PLATFORM_API std::vector<std::string> splitCommandLine(const std::string& commandLine);
 

@@ -1,18 +1,12 @@
 #include "MediaSupport.h"
 
-#include <initializer_list>
-
-extern "C" {
-#include <libavformat/avformat.h>
-}
+#include "VideoModule.h"
 
 namespace kfm::video {
 
 bool canOpenStreamedMedia() {
-    for (const char* name : {"mpeg", "mpegvideo", "mov", "au", "aiff", "mp3"})
-        if (!av_find_input_format(name))
-            return false;
-    return true;
+    const VideoModuleTable* module = videoModule();
+    return module && module->canOpenStreamedMedia();
 }
 
 } // namespace kfm::video

@@ -371,6 +371,9 @@ constexpr KfmStringResource kStrings[] = {
     {kfm5res::IDS_OPEN_TOO_LARGE, "The file %s cannot be opened: its %s x %s pixel picture is "
                                   "larger than the editor can hold."},
     {kfm5res::IDS_OPEN_DAMAGED, "The file %s cannot be opened: it is damaged."},
+    {kfm5res::IDS_OPEN_NO_VIDEO_MODULE,
+     "The file %s cannot be opened: it is a video clip, and the video module that reads clips "
+     "(libKfmVideoFFmpeg.so) is missing from the program's folder or cannot be loaded."},
     {kfm5res::IDS_SAVE_NOT_WRITABLE,
      "The file %s is read-only, so it was not replaced. Save under another name, or allow "
      "writing to the file first."},
@@ -394,6 +397,11 @@ constexpr KfmStringResource kStrings[] = {
     {kfm5res::IDS_CAPTION_PREVIEW, "Preparing the preview: %d%%"},
     {kfm5res::IDS_CAPTION_REDUCING, "Reducing colours: %d%%"},
     {kfm5res::IDS_QUESTION_REVERT, "Drop the changes and load %s again?"},
+    {kfm5res::IDS_QUESTION_MAIL_MODIFIED,
+     "The animation has changes that are not saved. The mail carries the animation as it is "
+     "now. Send it?"},
+    {kfm5res::IDS_REVERT_FAILED, "%s could not be loaded again. The animation is kept as it was."},
+    {kfm5res::IDS_PROGRAM_START_FAILED, "%s could not be started."},
     {kfm5res::IDS_QUESTION_CONVERT_FOR_FORMAT,
      "%s cannot hold a picture of %s bits per pixel. Convert the picture for it?"},
     {kfm5res::IDS_EXPORT_TITLE, "Export %s%s (%s x %s pixels, %s bits per pixel)"},

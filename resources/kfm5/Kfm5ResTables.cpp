@@ -18,7 +18,8 @@ std::vector<KfmBinaryResource> allBinaries() {
 
 std::vector<KfmStringResource> allStrings() {
     std::vector<KfmStringResource> all;
-    for (auto part : {kfm5StringTable, kfm5AboutStrings, kfm5UpdateStrings}) {
+    for (auto part :
+         {kfm5StringTable, kfm5AboutStrings, kfm5UpdateStrings, kfm5FileDialogStrings}) {
         std::uint32_t count = 0;
         const KfmStringResource* entries = part(&count);
         all.insert(all.end(), entries, entries + count);

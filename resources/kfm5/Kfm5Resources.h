@@ -13,3 +13,5 @@ const KfmStringResource* kfm5AboutStrings(std::uint32_t* count);
 const KfmBinaryResource* kfm5AboutResources(std::uint32_t* count);
 // The update check's and outside editing's texts.
 const KfmStringResource* kfm5UpdateStrings(std::uint32_t* count);
+// The file dialogs' texts.
+const KfmStringResource* kfm5FileDialogStrings(std::uint32_t* count);

@@ -5,12 +5,14 @@
 #include "ImportReaders.h"
 #include "Kfm5ResourceIds.h"
 #include "ShellServices.h"
+#include "video/VideoModule.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -34,6 +36,13 @@ bool isDrawing(const std::string& path) {
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension == ".wmf" || extension == ".emf";
+}
+
+// An AVI file by its RIFF form type.
+bool isAviClip(const std::string& path) {
+    char head[12] = {};
+    std::ifstream(path, std::ios::binary).read(head, sizeof head);
+    return std::string_view(head, 4) == "RIFF" && std::string_view(head + 8, 4) == "AVI ";
 }
 
 // A clip or a drawing that another importer recognises.
@@ -79,6 +88,8 @@ OpenFailure DiagnoseOpenFailure(const std::string& path) {
         return {OpenFailureKind::Unexplained};
     if (std::filesystem::file_size(path, error) == 0 && !error)
         return {OpenFailureKind::Empty};
+    if (isAviClip(path) && !kfm::video::videoModule())
+        return {OpenFailureKind::NoVideoModule};
     const std::int32_t format = KPXGetFormatFile(path.c_str());
     if (format == 0)
         return {otherImporterKnows(path) ? OpenFailureKind::Damaged : OpenFailureKind::NotAPicture};
@@ -98,6 +109,8 @@ UINT OpenFailureMessage(OpenFailureKind kind) {
         return kfm5res::IDS_OPEN_TOO_LARGE;
     case OpenFailureKind::Damaged:
         return kfm5res::IDS_OPEN_DAMAGED;
+    case OpenFailureKind::NoVideoModule:
+        return kfm5res::IDS_OPEN_NO_VIDEO_MODULE;
     case OpenFailureKind::Unexplained:
         break;
     }

@@ -1,15 +1,16 @@
 #pragma once
 // Why the document could not open a file, for a message the user can act on: the file is empty,
 // it is no picture this program reads, its picture is larger than the editor can hold (with the
-// size), or it is damaged. A file that cannot even be read, and a drawing (whose importer tells
-// its own failures), keep the plain "could not be opened".
+// size), it is damaged, or it is a video clip and the module that reads clips cannot be loaded. A
+// file that cannot even be read, and a drawing (whose importer tells its own failures), keep the
+// plain "could not be opened".
 
 #include <cstdint>
 #include <string>
 
 #include "types/Win32Types.h"
 
-enum class OpenFailureKind { Unexplained, Empty, NotAPicture, TooLarge, Damaged };
+enum class OpenFailureKind { Unexplained, Empty, NotAPicture, TooLarge, Damaged, NoVideoModule };
 
 struct OpenFailure {
     OpenFailureKind kind = OpenFailureKind::Damaged;

@@ -3,8 +3,8 @@
 // importers, the metafile loader and renderer, and the font library's substitution check. They
 // are reached through this interface so that the import can be driven before they all exist and
 // tested with scripted readers. The readers installed by default read AVI clips and FLIC
-// animations (ClipImport.h) and metafiles (MetafileLoading.h, VectorRender.h); they substitute
-// no font.
+// animations (ClipImport.h) and metafiles (MetafileLoading.h, VectorRender.h), and replace a
+// missing face through the font library (FontSubstitution.h).
 
 #include <string>
 
@@ -35,12 +35,17 @@ public:
     // The metafile drawn into a new image of the rectangle's size; 0 on failure.
     virtual KpxHandle RenderMetafileImage(HENHMETAFILE metafile, const RECT& rect, int angle,
                                           int interpolation, int mirrored, int antialias) = 0;
-    // Non-zero when the font asks for a face that is not installed; the text then says what
-    // replaces it.
-    virtual int SubstituteFont(const LOGFONTA& font, std::string& substitution) = 0;
+    // Non-zero when the font asks for a face that is not installed: the font then names the
+    // face that replaces it, and the text says "wanted|chosen|" for the font report.
+    virtual int SubstituteFont(LOGFONTA& font, std::string& substitution) = 0;
 };
 
 // The installed readers, or the stand-in that recognises nothing.
 ImportReaders& importReaders();
 // Installs readers (not owned); null returns to the stand-in.
 void setImportReaders(ImportReaders* readers);
+
+// The font library's replacement for a face this machine lacks: non-zero, the font changed to
+// the replacement and the text "wanted|chosen|", when the face is missing; 0 otherwise. Works
+// inside an open substitution session, or in one of its own.
+int SubstituteMissingFace(LOGFONTA& font, std::string& substitution);

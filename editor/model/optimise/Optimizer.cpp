@@ -278,14 +278,28 @@ public:
 
     // The entry for colour c; exact is cleared when the table lacks c.
     int indexOf(COLORREF c, bool& exact) {
-        auto it = found_.find(c);
-        if (it == found_.end())
-            it = found_.emplace(c, nearest(c)).first;
-        exact = exact && it->second.second;
-        return it->second.first;
+        // Screens of many colours change colour from pixel to pixel: a small cache indexed by
+        // the colour answers most of them before the map is asked.
+        Recent& recent = recent_[(c * 2654435761u) >> (32 - kRecentBits)];
+        if (recent.colour != c) {
+            auto it = found_.find(c);
+            if (it == found_.end())
+                it = found_.emplace(c, nearest(c)).first;
+            recent = {c, it->second.first, it->second.second};
+        }
+        exact = exact && recent.exact;
+        return recent.index;
     }
 
 private:
+    static constexpr int kRecentBits = 10;
+    struct Recent {
+        COLORREF colour = kNoColour; // no colour of the screen (those have no high byte)
+        int index = 0;
+        bool exact = false;
+    };
+    static constexpr COLORREF kNoColour = 0xFF000000;
+
     std::pair<int, bool> nearest(COLORREF c) const {
         int best = 0;
         long bestDistance = -1;
@@ -305,6 +319,7 @@ private:
     KpxHandle head_;
     std::array<COLORREF, 256> table_{};
     std::unordered_map<COLORREF, std::pair<int, bool>> found_;
+    std::array<Recent, std::size_t{1} << kRecentBits> recent_{};
 };
 
 // The screen in the first frame's colour table; exact tells whether it has every colour.
@@ -337,11 +352,13 @@ ScopedImage inFirstTable(const Colours& shown, FirstTable& first, int width, int
 // Whether some palette index is used by no pixel of the 8-bit image.
 bool hasUnusedIndex(KpxHandle image) {
     std::array<bool, 256> used{};
+    const int width = KPXWidth(image);
+    const int height = KPXHeight(image);
     const int scan = KPXGetScanBytes(image);
     const std::uint8_t* bits = KPXGetBits(image);
-    for (int y = 0; y < KPXHeight(image); ++y) {
+    for (int y = 0; y < height; ++y) {
         const std::uint8_t* row = bits + static_cast<std::size_t>(y) * scan;
-        for (int x = 0; x < KPXWidth(image); ++x)
+        for (int x = 0; x < width; ++x)
             used[row[x]] = true;
     }
     return std::find(used.begin(), used.end(), false) != used.end();
@@ -360,6 +377,98 @@ void restoreFirstTableEntry(KpxHandle image, const FirstTable& first, int unique
             return;
     KPXSetColorToPalette(image, unique, colour);
     KPXFillDIBColorTable(image);
+}
+
+// The bits the GIF coder takes for a run of 8-bit indices (clear code, codes up to 12 bits wide,
+// a new start when the table is full, end code): a cheap measure to compare two versions of a
+// frame by.
+std::size_t lzwBits(const std::vector<std::uint8_t>& indices) {
+    constexpr int kHashBits = 13;
+    constexpr std::uint32_t kClear = 256;
+    constexpr int kMaxCode = 4095;
+    std::vector<std::int32_t> keys(std::size_t{1} << kHashBits, -1);
+    std::vector<std::uint16_t> codes(keys.size());
+    int width = 9;
+    std::uint32_t next = kClear + 2;
+    std::size_t bits = static_cast<std::size_t>(width); // the clear code
+    if (indices.empty())
+        return bits + static_cast<std::size_t>(width);
+    std::uint32_t prefix = indices.front();
+    for (std::size_t i = 1; i < indices.size(); ++i) {
+        const std::uint32_t key = (prefix << 8) | indices[i];
+        std::uint32_t slot = (key * 2654435761u) >> (32 - kHashBits);
+        while (keys[slot] >= 0 && static_cast<std::uint32_t>(keys[slot]) != key)
+            slot = (slot + 1) & ((1u << kHashBits) - 1);
+        if (keys[slot] >= 0) {
+            prefix = codes[slot];
+            continue;
+        }
+        bits += static_cast<std::size_t>(width);
+        prefix = indices[i];
+        if (next == kMaxCode) {
+            bits += static_cast<std::size_t>(width);
+            std::fill(keys.begin(), keys.end(), -1);
+            width = 9;
+            next = kClear + 2;
+            continue;
+        }
+        keys[slot] = static_cast<std::int32_t>(key);
+        codes[slot] = static_cast<std::uint16_t>(next);
+        if (next == (1u << width))
+            ++width;
+        ++next;
+    }
+    return bits + 2 * static_cast<std::size_t>(width); // the last code and the end code
+}
+
+// The pixel bytes of an 8-bit image, rows as stored.
+std::vector<std::uint8_t> storedPixels(KpxHandle image) {
+    const std::uint8_t* bits = KPXGetBits(image);
+    const std::size_t bytes = static_cast<std::size_t>(KPXGetScanBytes(image)) * KPXHeight(image);
+    return bits ? std::vector<std::uint8_t>(bits, bits + bytes) : std::vector<std::uint8_t>{};
+}
+
+// An unchanged pixel shows the same whether it carries the unique (transparent) index or its
+// own colour's; which of the two codes shorter depends on the picture. Within the rectangle the
+// frame keeps (that of its changed pixels), the frame takes its own colours back on the
+// unchanged pixels when the coder's measure says that is shorter. `literal` holds the frame's
+// pixels before the unchanged ones were marked.
+void keepLiteralWhereShorter(KpxHandle image, const std::vector<std::uint8_t>& literal,
+                             int unique) {
+    const int width = KPXWidth(image);
+    const int height = KPXHeight(image);
+    const std::size_t scan = static_cast<std::size_t>(KPXGetScanBytes(image));
+    std::uint8_t* bits = KPXGetBits(image);
+    if (unique < 0 || !bits || literal.size() != scan * static_cast<std::size_t>(height))
+        return;
+    int left = width, right = -1, top = height, bottom = -1; // stored rows
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (bits[static_cast<std::size_t>(y) * scan + x] != unique) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    if (right < 0)
+        return;
+    // Both versions in the order the coder reads them: picture rows from the top.
+    std::vector<std::uint8_t> marked;
+    std::vector<std::uint8_t> own;
+    for (int y = bottom; y >= top; --y)
+        for (int x = left; x <= right; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y) * scan + x;
+            marked.push_back(bits[at]);
+            own.push_back(bits[at] == unique && literal[at] != unique ? literal[at] : bits[at]);
+        }
+    if (lzwBits(own) >= lzwBits(marked))
+        return;
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y) * scan + x;
+            if (bits[at] == unique && literal[at] != unique)
+                bits[at] = literal[at];
+        }
 }
 
 // One frame of the difference method: its picture, where it stands and the index its
@@ -426,8 +535,10 @@ DifferenceFrame screenFrame(FirstTable& first, KpxHandle after, KpxHandle before
     if (exact && inFirst.get() && (isFirst || hasUnusedIndex(inFirst.get()))) {
         out.image = std::move(inFirst);
         if (!isFirst) {
+            const std::vector<std::uint8_t> literal = storedPixels(out.image.get());
             out.unique = KPXCompareImagesAndFillByUniqueColor(out.image.get(), before, 0, 0);
             restoreFirstTableEntry(out.image.get(), first, out.unique);
+            keepLiteralWhereShorter(out.image.get(), literal, out.unique);
         }
         return out;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -20,6 +21,31 @@ namespace {
 
 // Images wider or higher than this are refused: library sizes are 16-bit.
 constexpr int kLargestImageSide = 16000;
+
+// Visits each stored row of an 8-bit image: its pixels, their offset in the bits and the width.
+// Loops over a row's pixels with plain pointers vectorise where per-pixel visits do not.
+template <typename Visit> void forEachRow(KpxHandle image, Visit visit) {
+    const int width = KPXWidth(image);
+    const int height = KPXHeight(image);
+    std::uint8_t* bits = KPXGetBits(image);
+    const int stride = KPXGetScanBytes(image);
+    for (int row = 0; row < height; ++row) {
+        const std::size_t offset = static_cast<std::size_t>(row) * stride;
+        visit(bits + offset, offset, width);
+    }
+}
+
+// Sets out[i] = op(out[i], in[i]) over n bytes: in chunks of a fixed size, which the compiler
+// turns into vector code at every optimisation level, then the rest one by one.
+template <typename Op> void combineBytes(std::uint8_t* out, const std::uint8_t* in, int n, Op op) {
+    constexpr int kChunk = 16;
+    int i = 0;
+    for (; i + kChunk <= n; i += kChunk)
+        for (int k = 0; k < kChunk; ++k)
+            out[i + k] = op(out[i + k], in[i + k]);
+    for (; i < n; ++i)
+        out[i] = op(out[i], in[i]);
+}
 
 template <typename Visit> void forEachPixel(KpxHandle image, Visit visit) {
     const int width = KPXWidth(image);
@@ -170,9 +196,8 @@ COLORREF compositionBackground(int average, COLORREF shadowColour) {
 
 using IndexPairs = std::vector<std::pair<int, int>>;
 
-// Exchanges pairs of palette indexes, one pair after the other, in the pixels (in one pass) and
-// in the colour table.
-void exchangeIndexes(KpxHandle image, const IndexPairs& pairs) {
+// Where each palette index goes when pairs of indexes are exchanged one pair after the other.
+std::array<std::uint8_t, 256> movedIndexes(const IndexPairs& pairs) {
     std::array<std::uint8_t, 256> moved;
     for (int value = 0; value < 256; ++value) {
         int to = value;
@@ -180,7 +205,10 @@ void exchangeIndexes(KpxHandle image, const IndexPairs& pairs) {
             to = to == first ? second : to == second ? first : to;
         moved[static_cast<std::size_t>(value)] = static_cast<std::uint8_t>(to);
     }
-    forEachPixel(image, [&](std::uint8_t& v, std::size_t) { v = moved[v]; });
+    return moved;
+}
+
+void exchangePaletteEntries(KpxHandle image, const IndexPairs& pairs) {
     PALETTEENTRY palette[256];
     GetImagePalette(static_cast<short>(image), palette);
     for (const auto& [first, second] : pairs)
@@ -189,8 +217,17 @@ void exchangeIndexes(KpxHandle image, const IndexPairs& pairs) {
     KPXFillDIBColorTable(image);
 }
 
-// Brings each wanted colour, in turn, to its own index (its place in the list) by exchanges.
-void moveColoursToFront(KpxHandle image, std::initializer_list<COLORREF> wanted) {
+// Exchanges pairs of palette indexes, one pair after the other, in the pixels (in one pass) and
+// in the colour table.
+void exchangeIndexes(KpxHandle image, const IndexPairs& pairs) {
+    const std::array<std::uint8_t, 256> moved = movedIndexes(pairs);
+    forEachPixel(image, [&](std::uint8_t& v, std::size_t) { v = moved[v]; });
+    exchangePaletteEntries(image, pairs);
+}
+
+// The exchanges that bring each wanted colour, in turn, to its own index (its place in the
+// list).
+IndexPairs pairsToFront(KpxHandle image, std::initializer_list<COLORREF> wanted) {
     const BITMAPINFO* info = KPXGetBitmapInfoHeader(image);
     std::array<COLORREF, 256> table;
     for (std::size_t i = 0; i < table.size(); ++i)
@@ -207,8 +244,58 @@ void moveColoursToFront(KpxHandle image, std::initializer_list<COLORREF> wanted)
         }
         ++place;
     }
-    if (!pairs.empty())
-        exchangeIndexes(image, pairs);
+    return pairs;
+}
+
+// What covers a pixel of the composition: 0..255 the text's coverage, plus 256 when the shadow
+// lies under it.
+constexpr int kCoverKeys = 512;
+
+int coverKey(std::uint8_t text, std::uint8_t shadow) {
+    return (shadow < 255 ? 256 : 0) + text;
+}
+
+// Most of a text image is covered by neither plane; such pixels are handled a word at a time.
+constexpr std::size_t kUncoveredKey = 255;
+constexpr int kWordBytes = 8;
+
+bool bothUncovered(const std::uint8_t* text, const std::uint8_t* shadow) {
+    std::uint64_t a = 0;
+    std::uint64_t b = 0;
+    std::memcpy(&a, text, sizeof a);
+    std::memcpy(&b, shadow, sizeof b);
+    return (a & b) == ~std::uint64_t{0};
+}
+
+// The colour of a pixel by what covers it: the text blended by its coverage onto the shadow's
+// or its own colour, else the shadow or the background.
+COLORREF coveredColour(int key, COLORREF colour, COLORREF shadowColour, COLORREF background) {
+    const bool shadowed = key >= 256;
+    const int text = key & 255;
+    if (text == 255)
+        return shadowed ? shadowColour : background;
+    const COLORREF base = shadowed ? shadowColour : colour;
+    const int weight = 255 - text;
+    const auto channel = [weight](int under, int over) {
+        return static_cast<BYTE>(std::clamp(under + (over - under) * weight / 255, 0, 255));
+    };
+    return RGB(channel(GetRValue(base), GetRValue(colour)),
+               channel(GetGValue(base), GetGValue(colour)),
+               channel(GetBValue(base), GetBValue(colour)));
+}
+
+// The plain colouring, when the exact palette cannot be made: indexes 0 background, 1 text,
+// 2 shadow.
+void colourPlainly(KpxHandle image, const std::uint8_t* text, const std::uint8_t* shadow,
+                   COLORREF colour, COLORREF shadowColour, COLORREF background) {
+    setPaletteEntries(image, {background, colour, shadowColour});
+    fillImage(image, 0);
+    forEachPixel(image, [&](std::uint8_t& pixel, std::size_t at) {
+        if (text[at] < 255)
+            pixel = 1;
+        if (shadow && shadow[at] < 255)
+            pixel = 2;
+    });
 }
 
 void composeWithoutShadow(KpxHandle image, ScopedImage& coverage, const TextStyle& style) {
@@ -216,9 +303,10 @@ void composeWithoutShadow(KpxHandle image, ScopedImage& coverage, const TextStyl
     setPaletteEntries(image, {paper, style.colour});
     fillImage(image, 0);
     const std::uint8_t* g = KPXGetBits(coverage.get());
-    forEachPixel(image, [&](std::uint8_t& pixel, std::size_t at) {
-        if (g[at] < 255)
-            pixel = 1;
+    forEachRow(image, [g](std::uint8_t* pixels, std::size_t offset, int width) {
+        combineBytes(pixels, g + offset, width, [](std::uint8_t, std::uint8_t ink) {
+            return static_cast<std::uint8_t>(ink < 255 ? 1 : 0);
+        });
     });
     KPXSetImageTransparentEx(image, coverage.release());
 }
@@ -238,9 +326,10 @@ ScopedImage makeShadow(const Font& font, KpxHandle coverage, const TextStyle& st
     ShiftImageContent(shadow.get(), dx, dy);
     if (style.shadowBlur) {
         IPLBlurCenter(shadow.get(), shadow.get(), TextMargin(font));
-        forEachPixel(shadow.get(), [](std::uint8_t& v, std::size_t) {
-            if (v == 254)
-                v = 255;
+        forEachRow(shadow.get(), [](std::uint8_t* pixels, std::size_t, int width) {
+            combineBytes(pixels, pixels, width, [](std::uint8_t v, std::uint8_t) {
+                return static_cast<std::uint8_t>(v == 254 ? 255 : v);
+            });
         });
     }
     const int p = style.shadowTransparency;
@@ -261,55 +350,106 @@ void composeWithShadow(const Font& font, KpxHandle image, ScopedImage& coverage,
                          GetGValue(style.shadowColour) + GetBValue(style.shadowColour)) /
                         6;
     const COLORREF background = compositionBackground(average, style.shadowColour);
-    setPaletteEntries(image, {background, style.colour, style.shadowColour});
-    fillImage(image, 0);
-    forEachPixel(image, [&](std::uint8_t& pixel, std::size_t at) {
-        if (g[at] < 255)
-            pixel = 1;
-        if (s && s[at] < 255)
-            pixel = 2;
-    });
-    ScopedImage truecolour(KPXColorConvert(image, 24, 0, 0, 0, nullptr, nullptr));
-    if (truecolour.get()) {
-        ScopedImage text(KPXCreateImage(KPXWidth(image), KPXHeight(image), 8));
-        if (text.get()) {
-            setPaletteEntries(text.get(),
-                              {average <= 128 ? RGB(255, 255, 255) : RGB(0, 0, 0), style.colour});
-            fillImage(text.get(), 0);
-            forEachPixel(text.get(), [&](std::uint8_t& pixel, std::size_t at) {
-                if (g[at] < 255)
-                    pixel = 1;
-            });
-            SetImageTransparent(static_cast<short>(text.get()), 0);
-            BITMAPINFO* info = KPXGetBitmapInfoHeader(truecolour.get());
-            KPXStretchBltTransparent(0, &info->bmiHeader, KPXGetBits(truecolour.get()), 0, 0,
-                                     KPXWidth(image), KPXHeight(image), text.get(), 0,
-                                     coverage.get(), 0, 0, 0);
-        }
-        int count = 0;
-        ScopedImage exact(KPXColorConvert24to8(truecolour.get(), background, style.colour,
-                                               style.shadowColour, &count));
-        truecolour.reset(0);
-        if (exact.get()) {
-            std::memcpy(KPXGetBits(image), KPXGetBits(exact.get()),
-                        static_cast<std::size_t>(KPXGetScanBytes(image)) * KPXHeight(image));
-            PALETTEENTRY palette[256];
-            GetImagePalette(static_cast<short>(exact.get()), palette);
-            KPXSetNewPalette(image, palette, 256);
-            KPXFillDIBColorTable(image);
-            moveColoursToFront(image, {background, style.colour, style.shadowColour});
-        }
-    }
+    ColourTextWithShadow(image, coverage.get(), shadow.get(), style.colour, style.shadowColour,
+                         background);
     ScopedImage combined(KPXCreateImageFrom(coverage.get(), 0));
     if (combined.get() && s) {
-        forEachPixel(combined.get(),
-                     [&](std::uint8_t& v, std::size_t at) { v = std::min(v, s[at]); });
+        forEachRow(combined.get(), [s](std::uint8_t* pixels, std::size_t offset, int width) {
+            combineBytes(pixels, s + offset, width,
+                         [](std::uint8_t v, std::uint8_t under) { return std::min(v, under); });
+        });
         KPXSetImageTransparentEx(image, combined.release());
     }
     setPaletteEntries(image, {average <= 192 ? RGB(255, 255, 255) : RGB(0, 0, 0)});
 }
 
 } // namespace
+
+void ColourTextWithShadow(KpxHandle image, KpxHandle coverage, KpxHandle shadow, COLORREF colour,
+                          COLORREF shadowColour, COLORREF background) {
+    const std::uint8_t* text = KPXGetBits(coverage);
+    const std::uint8_t* under = shadow ? KPXGetBits(shadow) : nullptr;
+    fillImage(image, 0);
+    std::array<std::uint8_t, kCoverKeys> present{};
+    forEachRow(image, [&](std::uint8_t*, std::size_t offset, int width) {
+        const std::uint8_t* ink = text + offset;
+        if (!under) {
+            for (int x = 0; x < width; ++x)
+                present[ink[x]] = 1;
+            return;
+        }
+        const std::uint8_t* shade = under + offset;
+        int x = 0;
+        for (; x + kWordBytes <= width; x += kWordBytes) {
+            if (bothUncovered(ink + x, shade + x)) {
+                present[kUncoveredKey] = 1;
+                continue;
+            }
+            for (int i = x; i < x + kWordBytes; ++i)
+                present[static_cast<std::size_t>(coverKey(ink[i], shade[i]))] = 1;
+        }
+        for (; x < width; ++x)
+            present[static_cast<std::size_t>(coverKey(ink[x], shade[x]))] = 1;
+    });
+    // One pixel of each colour that occurs, through the exact 24- to 8-bit conversion: its
+    // palette and indexes depend only on the colours, so they are those of the whole picture.
+    std::vector<int> keys;
+    for (int key = 0; key < kCoverKeys; ++key)
+        if (present[static_cast<std::size_t>(key)])
+            keys.push_back(key);
+    ScopedImage colours(KPXCreateImage(static_cast<int>(keys.size()), 1, 24));
+    if (colours.get()) {
+        std::uint8_t* bgr = KPXGetBits(colours.get());
+        for (const int key : keys) {
+            const COLORREF c = coveredColour(key, colour, shadowColour, background);
+            *bgr++ = GetBValue(c);
+            *bgr++ = GetGValue(c);
+            *bgr++ = GetRValue(c);
+        }
+    }
+    int count = 0;
+    ScopedImage exact(colours.get() ? KPXColorConvert24to8(colours.get(), background, colour,
+                                                           shadowColour, &count)
+                                    : 0);
+    if (!exact.get()) {
+        colourPlainly(image, text, under, colour, shadowColour, background);
+        return;
+    }
+    PALETTEENTRY palette[256];
+    GetImagePalette(static_cast<short>(exact.get()), palette);
+    KPXSetNewPalette(image, palette, 256);
+    KPXFillDIBColorTable(image);
+    // The background, text and shadow colours are brought to indexes 0, 1 and 2.
+    const IndexPairs pairs = pairsToFront(image, {background, colour, shadowColour});
+    const std::array<std::uint8_t, 256> moved = movedIndexes(pairs);
+    std::array<std::uint8_t, kCoverKeys> indexOf{};
+    const std::uint8_t* exactIndexes = KPXGetBits(exact.get());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        indexOf[static_cast<std::size_t>(keys[i])] = moved[exactIndexes[i]];
+    forEachRow(image, [&](std::uint8_t* pixels, std::size_t offset, int width) {
+        const std::uint8_t* ink = text + offset;
+        if (!under) {
+            for (int x = 0; x < width; ++x)
+                pixels[x] = indexOf[ink[x]];
+            return;
+        }
+        const std::uint8_t* shade = under + offset;
+        const std::uint8_t uncovered = indexOf[kUncoveredKey];
+        int x = 0;
+        for (; x + kWordBytes <= width; x += kWordBytes) {
+            if (bothUncovered(ink + x, shade + x)) {
+                std::memset(pixels + x, uncovered, kWordBytes);
+                continue;
+            }
+            for (int i = x; i < x + kWordBytes; ++i)
+                pixels[i] = indexOf[static_cast<std::size_t>(coverKey(ink[i], shade[i]))];
+        }
+        for (; x < width; ++x)
+            pixels[x] = indexOf[static_cast<std::size_t>(coverKey(ink[x], shade[x]))];
+    });
+    if (!pairs.empty())
+        exchangePaletteEntries(image, pairs);
+}
 
 int TextMargin(const Font& font) {
     return font.metrics().height / 10 + 2;

@@ -49,6 +49,14 @@ TextSize LayoutGlyphs(const kfm::text::Font& font, KpxHandle image, int x, int y
 TextSize RenderText(const kfm::text::Font& font, KpxHandle image, int x, int y,
                     std::string_view text, const TextStyle& style);
 
+// Colours an 8-bit image from the text's coverage and the shadow's (8-bit planes of its size,
+// 255 uncovered; no shadow plane for none): the text blended by its coverage onto the shadow's
+// or its own colour, else the shadow or the background. The palette is the exact one of those
+// colours (as KPXColorConvert24to8 makes it), with background, text and shadow colours moved
+// to indexes 0, 1 and 2.
+void ColourTextWithShadow(KpxHandle image, KpxHandle coverage, KpxHandle shadow, COLORREF colour,
+                          COLORREF shadowColour, COLORREF background);
+
 // Renders the info's text record into a new image and writes its size into the info; 0 for a
 // missing record, a font that cannot be made (zero or huge height) or a size beyond the
 // library's images.

@@ -18,9 +18,10 @@ public:
 CancellingDialogs cancellingDialogs;
 DialogServices* installed = nullptr;
 
-int smallerFrameCount(const ClipChoicePointers& choice, int clipFrames) {
-    const int requested = choice.numFrames ? *choice.numFrames : clipFrames;
-    return requested < 0 ? clipFrames : std::min(requested, clipFrames);
+// All frames of a clip are as many as the import takes: the clip's frames up to the limit. (The
+// count the user typed is no bound here: all frames ignores it.)
+int allFramesCount(int clipFrames, int maxFrames) {
+    return maxFrames > 0 ? std::min(clipFrames, maxFrames) : clipFrames;
 }
 
 } // namespace
@@ -46,7 +47,7 @@ int AviImportChoice::DoModal() {
 }
 
 int AviImportChoice::GetFrameCount() const {
-    return smallerFrameCount(choice, clipFrameCount);
+    return allFramesCount(clipFrameCount, maxFrames);
 }
 
 FlicImportChoice::FlicImportChoice(HWND parentWindow, std::string file, int max, FlicReader* flic,
@@ -60,7 +61,7 @@ int FlicImportChoice::DoModal() {
 }
 
 int FlicImportChoice::GetFrameCount() const {
-    return smallerFrameCount(choice, clipFrameCount);
+    return allFramesCount(clipFrameCount, maxFrames);
 }
 
 FontSubstitutionReport::FontSubstitutionReport(HWND parentWindow, std::string text)

@@ -43,7 +43,7 @@ public:
                     int* divFrames, BOOL* mergeFrames);
     // IDOK or IDCANCEL; on IDOK the values behind the pointers hold the choice.
     int DoModal();
-    // The smaller of the requested frame count and the clip's frame count.
+    // The smaller of the clip's frame count and the import limit: what "all frames" takes.
     int GetFrameCount() const;
 
     HWND parent;

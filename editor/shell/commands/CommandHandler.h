@@ -20,6 +20,20 @@ public:
 
     virtual void RouteCommands(CommandRouter& router) = 0;
 
+    // What a command shows again after it changed the animation (bits, combined).
+    enum Refresh : unsigned {
+        kRebuildStrip = 1,       // the strip's items from the frame list, with their marks
+        kRepaintStrip = 2,       // the strip's items as they are
+        kAnimationPage = 4,      // the sheet's animation page
+        kFramePage = 8,          // the frame page with the current frame
+        kFramePageCommon = 16,   // the frame page with the common values of the selection
+        kFrameControls = 32,     // the sheet's frame controls
+        kOptimiserControls = 64, // the optimiser page's state
+        kCanvas = 128,           // the canvas
+    };
+    // Counts the real frames again, then refreshes what is asked and syncs the strip's marks.
+    void RefreshAfterEdit(unsigned what);
+
 protected:
     // Routes ids to handler, each enabled and checked by the command rules.
     void route(CommandRouter& router, std::initializer_list<UINT> ids,

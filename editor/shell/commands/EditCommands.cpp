@@ -3,10 +3,15 @@
 #include "AnimationData.h"
 #include "ClipboardCommands.h"
 #include "CommandRules.h"
+#include "FrameOrder.h"
 #include "GIFAnimDoc.h"
 #include "Kfm5ResourceIds.h"
 #include "MainFrame.h"
 #include "PasteSpecialDialog.h"
+#include "ResourceAccess.h"
+#include "SheetEdits.h"
+#include "UndoHistory.h"
+#include "UndoRefresh.h"
 #include "sheet/GIFSheet.h"
 #include "views/AnimationView.h"
 #include "views/MainPanes.h"
@@ -57,8 +62,19 @@ void sendDeleteKey(QWidget* target) {
 } // namespace
 
 void EditCommands::RouteCommands(CommandRouter& router) {
-    routeWaiting(router,
-                 {ID_EDIT_UNDO, ID_EDIT_SELECT_ALL, ID_EDIT_SELECT_PREVIOUS, ID_EDIT_SELECT_NEXT});
+    // The undo item names the step it reverts; its toolbar button's tip follows.
+    router.Route(
+        ID_EDIT_UNDO, [this](UINT) { undo(); },
+        [this, &router](CmdUI& ui) {
+            ui.Enable(kfm::shell::QueryCommandState(ui.id, frame_.UiSnapshot()).enabled);
+            const std::string text = TheUndoHistory().GetUndoMenuText();
+            const QString item = FromCodePage1252(text.substr(0, text.find('\t')));
+            ui.SetText(item);
+            router.Action(ID_EDIT_UNDO)->setToolTip(QString(item).remove(QLatin1Char('&')));
+        });
+    route(router, {ID_EDIT_SELECT_PREVIOUS}, [this](UINT) { selectNeighbour(-1); });
+    route(router, {ID_EDIT_SELECT_NEXT}, [this](UINT) { selectNeighbour(1); });
+    route(router, {ID_EDIT_SELECT_ALL}, [this](UINT) { selectAll(); });
     route(router, {ID_EDIT_LABEL}, [this](UINT) {
         if (CAnimationView* strip = frame_.Panes().Strip())
             strip->EditLabel();
@@ -118,6 +134,56 @@ void EditCommands::deleteWhereFocused() {
         sheet->UpdateFramePage(GetCurrentFrame());
         sheet->UpdateFrameControls(1, 1, IsAnyFrame24Bit());
     }
+}
+
+namespace {
+
+unsigned refreshBitsOf(const kfm::shell::UndoRefresh& r) {
+    unsigned what = 0;
+    what |= r.rebuildStrip ? CommandHandler::kRebuildStrip : 0;
+    what |= r.repaintStrip ? CommandHandler::kRepaintStrip : 0;
+    what |= r.animationPage ? CommandHandler::kAnimationPage : 0;
+    what |= r.framePageCommonValues ? CommandHandler::kFramePageCommon : 0;
+    what |= r.framePage ? CommandHandler::kFramePage : 0;
+    what |= r.frameControls ? CommandHandler::kFrameControls : 0;
+    what |= r.optimiserControls ? CommandHandler::kOptimiserControls : 0;
+    what |= r.documentViews ? CommandHandler::kCanvas : 0;
+    return what;
+}
+
+} // namespace
+
+void EditCommands::undo() {
+    if (!g_pAnimationData)
+        return;
+    CUndoHistory& history = TheUndoHistory();
+    const int kind = history.GetCurrentKind();
+    const int width = g_pAnimationData->AnimationWidth;
+    const int height = g_pAnimationData->AnimationHeight;
+    if (!history.Undo())
+        return;
+    // The pages take what they are shown now as an update, not as the user's edit.
+    const kfm::shell::ChangeSourceScope updating(kfm::shell::kChangeSourceUpdate);
+    const kfm::shell::UndoRefresh refresh = kfm::shell::UndoRefreshForKind(kind);
+    RefreshAfterEdit(refreshBitsOf(refresh));
+    const bool resized =
+        width != g_pAnimationData->AnimationWidth || height != g_pAnimationData->AnimationHeight;
+    if (refresh.fitColumnOnResize && resized)
+        frame_.Panes().FitStripColumn();
+}
+
+void EditCommands::selectNeighbour(int step) {
+    const int index = SelectNeighbourFrame(step);
+    if (index < 0)
+        return;
+    RefreshAfterEdit(kFramePage | kCanvas);
+    if (CAnimationView* strip = frame_.Panes().Strip())
+        strip->EnsureItemVisible(index, 0);
+}
+
+void EditCommands::selectAll() {
+    SelectAllFrames();
+    RefreshAfterEdit(kFramePageCommon | kCanvas);
 }
 
 } // namespace kfm::ui

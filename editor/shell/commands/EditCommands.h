@@ -1,6 +1,6 @@
 #pragma once
-// The Edit menu: undo, the clipboard, delete, selection and the label edit. The label edit runs
-// in the frame strip; the others wait for their parts of the program and stay disabled.
+// The Edit menu: undo (its item names the step it reverts), the clipboard, delete, the
+// selection of the previous, next or every frame, and the label edit in the frame strip.
 
 #include "CommandHandler.h"
 
@@ -12,6 +12,12 @@ public:
     void RouteCommands(CommandRouter& router) override;
 
 private:
+    // Undo of the last step, refreshing what the undone kind changed.
+    void undo();
+    // The previous (-1) or next (1) entry becomes the only selected and current one.
+    void selectNeighbour(int step);
+    void selectAll();
+
     // Delete: the key to a focused text widget; the selected frames while the strip has the
     // focus; nothing elsewhere.
     void deleteWhereFocused();

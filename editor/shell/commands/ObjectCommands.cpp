@@ -102,6 +102,7 @@ void ObjectCommands::editObject() {
         return;
     }
     const CObjFrame* first = GetFirstSelFrame();
+    frame_.WaitForDesktopTools(); // the editor the desktop names, when it is still looked up
     if (first)
         frame_.ExtEdits().StartExtEditSession(first->GetImage(), first->GetID(),
                                               GetFirstSelFrameIndex() + 1);

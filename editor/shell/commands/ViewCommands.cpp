@@ -1,12 +1,20 @@
 #include "ViewCommands.h"
 
+#include "AppSettings.h"
 #include "CanvasGeometry.h"
+#include "GIFAnimDoc.h"
 #include "Kfm5ResourceIds.h"
 #include "MainFrame.h"
+#include "ProgramState.h"
+#include "ShellServices.h"
 #include "views/ImageView.h"
 #include "views/MainPanes.h"
 
+#include "shell/Process.h"
+
 #include <QStatusBar>
+
+#include <filesystem>
 
 namespace kfm::ui {
 
@@ -40,7 +48,48 @@ void ViewCommands::RouteCommands(CommandRouter& router) {
                [this](UINT id) { frame_.Panes().OnThumbnailCommand(id); });
     // The custom size asks in a dialog of its own.
     routeWaiting(router, {ID_THUMBNAIL_CUSTOM_SIZE});
-    routeWaiting(router, {ID_VIEW_BROWSER_CUSTOM, ID_VIEW_BROWSER_IE, ID_VIEW_BROWSER_NN});
+    route(router, {ID_VIEW_BROWSER_CUSTOM, ID_VIEW_BROWSER_IE, ID_VIEW_BROWSER_NN},
+          [this](UINT id) { previewInBrowser(id); });
+}
+
+namespace {
+
+const std::string& browserOf(UINT id) {
+    const kfm::shell::AppSettings& settings = kfm::shell::g_AppSettings;
+    return id == ID_VIEW_BROWSER_IE   ? settings.BrowserPathIE
+           : id == ID_VIEW_BROWSER_NN ? settings.BrowserPathNN
+                                      : settings.BrowserPathCustom;
+}
+
+// The browser's program and its own arguments: the whole setting when it names a file (blanks
+// and all), else the setting read as a command line.
+std::vector<std::string> browserCommand(const std::string& setting) {
+    std::error_code ec;
+    if (std::filesystem::exists(setting, ec))
+        return {setting};
+    return kfm::shell::splitCommandLine(setting);
+}
+
+} // namespace
+
+void ViewCommands::previewInBrowser(UINT id) {
+    auto* document = dynamic_cast<CGIFAnimDoc*>(frame_.GetActiveDocument());
+    if (!document)
+        return;
+    if (g_bPreviewPlaying)
+        if (CImageView* canvas = frame_.Panes().Canvas())
+            canvas->StopPreview();
+    const std::string page = document->SaveTempGIF();
+    if (page.empty())
+        return;
+    std::vector<std::string> command = browserCommand(browserOf(id));
+    if (command.empty())
+        return;
+    const std::string program = command.front();
+    command.erase(command.begin());
+    command.push_back(page);
+    if (!kfm::shell::startDetached(program, command))
+        ShellMessageBoxFormatted(IDS_PROGRAM_START_FAILED, MB_OK_ | MB_ICONEXCLAMATION_, {program});
 }
 
 void ViewCommands::zoom(UINT id) {

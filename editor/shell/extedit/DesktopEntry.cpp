@@ -9,6 +9,7 @@
 #include <QStandardPaths>
 
 #include <array>
+#include <tuple>
 
 namespace kfm::extedit {
 
@@ -218,17 +219,17 @@ std::string DefaultApplicationCommand(const ToolRunner& run, const std::string& 
     return CommandLineFromDesktopEntry(file.read(1 << 20).toStdString());
 }
 
-void FindBitmapEditor(const ToolRunner& run) {
-    std::string& editor = kfm::shell::g_AppSettings.EditorPath;
-    if (!editor.empty())
-        return;
-    editor = DefaultApplicationCommand(run, "xdg-mime", {"query", "default", "image/bmp"});
+std::string DetectBitmapEditor(const ToolRunner& run) {
+    return DefaultApplicationCommand(run, "xdg-mime", {"query", "default", "image/bmp"});
 }
 
-void FindBrowsers(const ToolRunner& run) {
-    auto& settings = kfm::shell::g_AppSettings;
-    if (!settings.BrowserPathAutoDetect)
-        return;
+void FindBitmapEditor(const ToolRunner& run) {
+    std::string& editor = kfm::shell::g_AppSettings.EditorPath;
+    if (editor.empty())
+        editor = DetectBitmapEditor(run);
+}
+
+std::pair<std::string, std::string> DetectBrowsers(const ToolRunner& run) {
     std::vector<std::string> found;
     std::vector<QString> programs;
     const auto add = [&](const std::string& commandLine) {
@@ -253,8 +254,14 @@ void FindBrowsers(const ToolRunner& run) {
         if (!path.isEmpty())
             add(JoinCommandLine({path.toStdString()}));
     }
-    settings.BrowserPathIE = found.size() > 0 ? found[0] : std::string();
-    settings.BrowserPathNN = found.size() > 1 ? found[1] : std::string();
+    return {found.size() > 0 ? found[0] : std::string(),
+            found.size() > 1 ? found[1] : std::string()};
+}
+
+void FindBrowsers(const ToolRunner& run) {
+    auto& settings = kfm::shell::g_AppSettings;
+    if (settings.BrowserPathAutoDetect)
+        std::tie(settings.BrowserPathIE, settings.BrowserPathNN) = DetectBrowsers(run);
 }
 
 std::vector<std::string> ProgramAndArguments(const std::string& commandLine) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kfm::extedit {
@@ -39,6 +40,12 @@ std::string FindDesktopEntry(const std::string& desktopId);
 // missing or unusable.
 std::string DefaultApplicationCommand(const ToolRunner& run, const std::string& program,
                                       const std::vector<std::string>& args);
+
+// The command line of the desktop's program for "image/bmp" (empty when there is none).
+std::string DetectBitmapEditor(const ToolRunner& run);
+// The desktop's default web browser and a second browser found on PATH, as command lines
+// (empty when there are none). Neither detection touches the settings.
+std::pair<std::string, std::string> DetectBrowsers(const ToolRunner& run);
 
 // When "EditorPath" is empty: the command line of the desktop's program for "image/bmp" (stays
 // empty when there is none). A stored path is never looked up.

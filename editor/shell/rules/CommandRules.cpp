@@ -34,11 +34,7 @@ bool isPlayerCommand(UINT id) {
 // The commands whose windows other parts of the program bring; each is taken off this list when
 // its window is wired.
 constexpr UINT kWaitingCommands[] = {
-    // File dialogs: new animation sizes, GIF details, print options, thumbnail size, preferences.
-    ID_FILE_NEW_ANIMATION,
-    ID_FILE_GIF_DETAILS,
-    ID_FILE_PRINT_OPTIONS,
-    ID_THUMBNAIL_CUSTOM_SIZE,
+    // The preferences.
     ID_TOOLS_PREFERENCES,
     ID_TOOLS_PLUGIN_PREFERENCES,
 };
@@ -207,6 +203,9 @@ std::optional<CommandState> fileCommandState(UINT id, const UiState& s) {
 std::optional<CommandState> paneCommandState(UINT id, const UiState& s) {
     if (isThumbnailSize(id))
         return CommandState{s.viewsExist, ThumbnailIdForCommand(id) == s.thumbnailId};
+    // The custom size asks for its size in a dialog.
+    if (id == ID_THUMBNAIL_CUSTOM_SIZE)
+        return CommandState{s.viewsExist, false};
     if (isPlayerCommand(id)) {
         switch (id) {
         case ID_PLAYER_FILL:

@@ -13,9 +13,11 @@
 #include "Transparency.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <bit>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -66,9 +68,12 @@ void copyPalette(const KpxCodecContext& context, KpxImageRecord* record) {
     const std::uint32_t entries = record->colorCount();
     if (entries < 1 || entries > 256)
         return;
-    RGBQUAD* colors = record->colors();
+    // Built apart and copied in one go: stores into the record's bytes could alias the palette,
+    // which would make the compiler reload it for every entry.
+    std::array<RGBQUAD, 256> colors;
     for (std::uint32_t i = 0; i < entries; ++i)
         colors[i] = RGBQUAD{context.palette[i][2], context.palette[i][1], context.palette[i][0], 0};
+    std::memcpy(record->colors(), colors.data(), entries * sizeof(RGBQUAD));
 }
 
 // The readers' texts and objects become the record's, replacing what it had.
@@ -312,21 +317,13 @@ int KpxIsLoadBusy() {
     return busyFlag.load();
 }
 
-KpxHandle KpxLoadImageCore(HWND window, const char* path, std::int32_t offset,
-                           std::int32_t frameNumber, KpxCodecContext* context,
-                           std::int32_t photoCdResolution, KpxProgressProc progress) {
-    if (!path || !context)
-        return 0;
-    const CoreLoadSlot slot;
-    if (!slot.taken())
-        return 0;
-    // Recognising the format, the info step and the load read one open file.
-    const kpx::FileSession session(path);
-    KpxSetKeepLoading(1);
-    kpx::prepareLoadContext(*context);
-    const std::int32_t id = KPXGetFormatFileOffset(path, offset);
-    if (id == 0)
-        return 0;
+namespace {
+
+// Loads frame frameNumber of a file whose format is known, with the core loader's slot taken
+// and a file session open.
+KpxHandle loadWithSlot(HWND window, const char* path, std::int32_t offset, std::int32_t id,
+                       std::int32_t frameNumber, KpxCodecContext* context,
+                       std::int32_t photoCdResolution, KpxProgressProc progress) {
     context->frameNumber = static_cast<std::int16_t>(frameNumber);
     context->storeRow = KpxStoreRow;
     if (id == formatNumber(FormatId::PhotoCd))
@@ -343,6 +340,44 @@ KpxHandle KpxLoadImageCore(HWND window, const char* path, std::int32_t offset,
         });
     return image ? withoutAlphaChannel(image) : 0;
 }
+
+} // namespace
+
+KpxHandle KpxLoadImageCore(HWND window, const char* path, std::int32_t offset,
+                           std::int32_t frameNumber, KpxCodecContext* context,
+                           std::int32_t photoCdResolution, KpxProgressProc progress) {
+    if (!path || !context)
+        return 0;
+    const CoreLoadSlot slot;
+    if (!slot.taken())
+        return 0;
+    // Recognising the format, the info step and the load read one open file.
+    const kpx::FileSession session(path);
+    KpxSetKeepLoading(1);
+    kpx::prepareLoadContext(*context);
+    const std::int32_t id = KPXGetFormatFileOffset(path, offset);
+    if (id == 0)
+        return 0;
+    return loadWithSlot(window, path, offset, id, frameNumber, context, photoCdResolution,
+                        progress);
+}
+
+namespace kpx {
+
+KpxHandle loadFrameOfFormat(const char* path, std::int32_t offset, std::int32_t formatId,
+                            std::int32_t frameNumber, KpxCodecContext* context) {
+    if (!path || !context || formatId == 0)
+        return 0;
+    const CoreLoadSlot slot;
+    if (!slot.taken())
+        return 0;
+    const kpx::FileSession session(path);
+    KpxSetKeepLoading(1);
+    prepareLoadContext(*context);
+    return loadWithSlot(nullptr, path, offset, formatId, frameNumber, context, -1, nullptr);
+}
+
+} // namespace kpx
 
 KpxHandle KPXLoadImage(HWND window, const char* path, KpxProgressProc progress) {
     return KPXLoadImageOffset(window, path, 0, progress);

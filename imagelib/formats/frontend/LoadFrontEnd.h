@@ -23,4 +23,8 @@ void applyTransparentColor(KpxHandle image, std::uint32_t color);
 // The report of the calling thread's last load: of a multi-frame load, or of a single image
 // (KPXLoadImage, KPXLoadImageOffset and the previews), which the same exports give out.
 KpxFramesLoadReport& lastLoadReport();
+// Frame frameNumber of a file in a format already recognised (formatId), as KpxLoadImageCore
+// loads it: the frames after the first of a multi-frame load skip recognising the file again.
+KpxHandle loadFrameOfFormat(const char* path, std::int32_t offset, std::int32_t formatId,
+                            std::int32_t frameNumber, KpxCodecContext* context);
 } // namespace kpx

@@ -17,6 +17,7 @@
 #include "RowCallbacks.h"
 #include "SafeSave.h"
 #include "SaveFrontEnd.h"
+#include "TransparentEntries.h"
 
 #include <algorithm>
 #include <cstring>
@@ -164,15 +165,32 @@ std::vector<RGBQUAD> colourTable(KpxHandle frame) {
     return std::vector<RGBQUAD>(record->colors(), record->colors() + record->colorCount());
 }
 
+// Whether the first count entries of a frame's table differ from the reference table. The
+// entry the frame's file makes transparent (unseen, -1 none) may differ: no pixel shows it, so a
+// frame whose table differs there alone is shown the same in the reference table.
 bool tableDiffers(const std::vector<RGBQUAD>& table, const std::vector<RGBQUAD>& reference,
-                  int count) {
+                  int count, int unseen = -1) {
     if (table.size() > reference.size())
         return true;
     for (int i = 0; i < count && i < static_cast<int>(table.size()); ++i)
-        if (table[i].rgbRed != reference[i].rgbRed || table[i].rgbGreen != reference[i].rgbGreen ||
-            table[i].rgbBlue != reference[i].rgbBlue)
+        if (i != unseen &&
+            (table[i].rgbRed != reference[i].rgbRed || table[i].rgbGreen != reference[i].rgbGreen ||
+             table[i].rgbBlue != reference[i].rgbBlue))
             return true;
     return false;
+}
+
+// The palette index a frame's file marks transparent (its first transparent entry, when that
+// names an index, as the GIF save writes it); -1 none.
+int transparentIndexInFile(const KpxImageRecord& record) {
+    if (record.transparencyCount < 1 || record.transparency[0].mode != kKpxTransparentIndex)
+        return -1;
+    return record.transparency[0].blue & 0xFF;
+}
+
+int transparentIndexInFile(KpxHandle frame) {
+    const kpx::ImageLock record(frame, kKpxRead);
+    return record ? transparentIndexInFile(*record.get()) : -1;
 }
 
 // The entries of the first frame's table that the written table covers whatever the frames use:
@@ -216,7 +234,8 @@ std::vector<FrameColours> summariseColours(const std::vector<KpxHandle>& frames,
         const int used = usedEntries(frames[k]);
         if (fewestBits || deep)
             summary[k].usedEntries = used;
-        if (k > 0 && !tableDiffers(colourTable(frames[k]), reference, used))
+        if (k > 0 && !tableDiffers(colourTable(frames[k]), reference, used,
+                                   transparentIndexInFile(frames[k])))
             shared = std::max(shared, used);
     }
     summary[0].usedEntries = std::max(summary[0].usedEntries, shared);
@@ -286,7 +305,10 @@ KpxResult saveFrame(KpxHandle frame, KpxHandle pixels, const char* path, std::in
     paletteInto(c, image);
     if (frameNumber > 0) {
         const std::vector<RGBQUAD> table(image.colors(), image.colors() + image.colorCount());
-        c.localTable = tableDiffers(table, firstTable, static_cast<int>(table.size())) ? 1 : 0;
+        c.localTable = tableDiffers(table, firstTable, static_cast<int>(table.size()),
+                                    transparentIndexInFile(*attributes.get()))
+                           ? 1
+                           : 0;
     }
     c.tableEntries = static_cast<std::int16_t>(colours.usedEntries);
     if (flags & kKpxSaveFewestCodeBits)
@@ -452,7 +474,7 @@ KpxHandle KPXLoadImageFramesOffset(const char* path, std::int32_t offset,
             break;
         KpxCodecContext frameContext;
         const KpxHandle image =
-            KpxLoadImageCore(nullptr, path, offset, i, &frameContext, -1, nullptr);
+            kpx::loadFrameOfFormat(path, offset, info.formatId, i, &frameContext);
         if (progress && progress(first, i, userData) == 1) {
             if (image)
                 KPXDeleteImage(image);

@@ -148,6 +148,23 @@ struct DecoderTables {
     std::array<std::uint8_t, kMaxCodes> suffix;
     std::array<std::uint8_t, kMaxCodes> first;
     std::array<std::uint8_t, kMaxCodes> stack;
+    // The root entries below this code hold their single pixels; string entries overwrite the
+    // roots from clear + 2 up. Tables that serve many small images set up only the roots an
+    // image's code size needs and an earlier image overwrote.
+    int rootsReady = 0;
+
+    // Makes the codes 0..clear - 1 the single pixels, and records that codes from clear + 2
+    // up will be overwritten by the image.
+    void prepareRoots(int clear) {
+        for (int c = rootsReady; c < clear; ++c) {
+            const auto i = static_cast<std::size_t>(c);
+            prefix[i] = 0;
+            length[i] = 1;
+            suffix[i] = static_cast<std::uint8_t>(c);
+            first[i] = static_cast<std::uint8_t>(c);
+        }
+        rootsReady = clear;
+    }
 };
 
 // Places decoded strings into the sink's rows in file order.
@@ -397,12 +414,7 @@ LzwDecodeResult decodeLzw(ByteChunks& subBlocks, int minimumCodeSize, int width,
 
     const int clear = 1 << minimumCodeSize;
     const int end = clear + 1;
-    for (int c = 0; c < clear; ++c) {
-        prefix[static_cast<std::size_t>(c)] = 0;
-        length[static_cast<std::size_t>(c)] = 1;
-        suffix[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c);
-        first[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c);
-    }
+    tables->prepareRoots(clear);
     int next = clear + 2;
     int codeWidth = minimumCodeSize + 1;
     int limit = 1 << codeWidth;

@@ -6,6 +6,7 @@
 #include "Kfm5ResourceIds.h"
 #include "OpenFailure.h"
 #include "resources/ResourceLibrary.h"
+#include "video/VideoModule.h"
 
 #include <filesystem>
 #include <set>
@@ -447,12 +448,27 @@ TEST_F(DocumentTest, OpenSaysWhyAFileCannotBeOpened) {
     }
 }
 
+// A clip opened while the video module cannot be loaded says so, and leaves the document empty.
+TEST_F(DocumentTest, OpenOfAClipWithoutTheVideoModuleSaysTheModuleIsMissing) {
+    shellFake.strings[kfm5res::IDS_OPEN_NO_VIDEO_MODULE] = "no video module %s";
+    const std::string clip = files.file("clip.avi");
+    writeFile(clip, std::string("RIFF\x04\0\0\0AVI LIST", 16));
+    kfm::video::useVideoModuleForTest(files.file("libKfmVideoFFmpeg.so"));
+    shellFake.boxes.clear();
+    const bool opened = doc->OpenDocumentFile(clip.c_str());
+    kfm::video::useVideoModuleForTest({});
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(shellFake.boxes.size(), 1u);
+    EXPECT_EQ(shellFake.boxes[0], "no video module " + clip);
+    EXPECT_EQ(animation().RealFrameCount(), 0);
+}
+
 // The messages the document chooses have their texts in the language library, with the
 // placeholders the document fills.
 TEST(OpenFailureTexts, EveryReasonHasItsText) {
     const OpenFailureKind kinds[] = {OpenFailureKind::Unexplained, OpenFailureKind::Empty,
                                      OpenFailureKind::NotAPicture, OpenFailureKind::TooLarge,
-                                     OpenFailureKind::Damaged};
+                                     OpenFailureKind::Damaged,     OpenFailureKind::NoVideoModule};
     std::set<UINT> ids;
     for (const OpenFailureKind kind : kinds)
         ids.insert(OpenFailureMessage(kind));

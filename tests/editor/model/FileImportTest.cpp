@@ -49,7 +49,7 @@ public:
         renderAntialias = antialias;
         return KPXCreateImage(rect.right - rect.left + 1, rect.bottom - rect.top + 1, 24);
     }
-    int SubstituteFont(const LOGFONTA& font, std::string& text) override {
+    int SubstituteFont(LOGFONTA& font, std::string& text) override {
         if (std::strcmp(font.lfFaceName, "Missing Face") != 0)
             return 0;
         text = "Missing Face -> Liberation Sans;";
@@ -89,8 +89,11 @@ public:
     int runFlicImportChoice(FlicImportChoice& d) override {
         flicReaderSeen = d.reader;
         d.clipFrameCount = 10;
-        if (answer == IDOK)
+        if (answer == IDOK) {
+            *d.choice.startFrame = 1;
             *d.choice.numFrames = 4;
+            *d.choice.selectAllFrames = flicSelectAll;
+        }
         return answer;
     }
     int runFontSubstitutionReport(FontSubstitutionReport& d) override {
@@ -116,6 +119,7 @@ public:
     } seenAvi{};
     int answer = IDOK;
     BOOL selectAll = 1;
+    BOOL flicSelectAll = 0;
     int divFrames = 0;
     FlicReader* flicReaderSeen = nullptr;
     RECT initial{};
@@ -185,7 +189,7 @@ TEST_F(FileImportTest, AviSelectAllStartsAtTheFirstFrameWhateverWasStored) {
     ASSERT_EQ(readers.clipCalls.size(), 1u);
     const auto& call = readers.clipCalls[0];
     EXPECT_EQ(call.start, 0);
-    EXPECT_EQ(call.num, 120); // the smaller of the requested 300 and the clip's 120
+    EXPECT_EQ(call.num, 120); // all 120 frames of the clip (below the limit), not the count typed
     EXPECT_EQ(call.div, 0);
     EXPECT_EQ(call.animation, nullptr); // with a main window, progress instead of the record
     EXPECT_EQ(shellFake.countSent(WM_PROGRESS_BEGIN), 1);
@@ -223,6 +227,21 @@ TEST_F(FileImportTest, FlicRoadShowsItsDialogAndReleasesTheReader) {
     dialogsFake.answer = IDCANCEL;
     EXPECT_EQ(doc->ImportFile(unknownFile("anim2.fli").c_str(), list, nullptr), kImportCancelled);
     EXPECT_EQ(readers.releases, 2);
+}
+
+TEST_F(FileImportTest, AllFramesTakesTheWholeClipUpToTheLimitWhateverCountWasTyped) {
+    readers.flic = true;
+    dialogsFake.flicSelectAll = 1;
+    EXPECT_EQ(doc->ImportFile(unknownFile("anim.flc").c_str(), list, nullptr), kImportDone);
+    ASSERT_EQ(readers.clipCalls.size(), 1u);
+    EXPECT_EQ(readers.clipCalls[0].start, 0);
+    EXPECT_EQ(readers.clipCalls[0].num, 10); // the clip's 10 frames, not the 4 typed
+
+    // A clip longer than the limit gives the limit.
+    FlicImportChoice longClip(nullptr, "a.fli", kMaxClipFrames, nullptr, nullptr, nullptr, nullptr,
+                              nullptr, nullptr, nullptr);
+    longClip.clipFrameCount = 384;
+    EXPECT_EQ(longClip.GetFrameCount(), kMaxClipFrames);
 }
 
 TEST_F(FileImportTest, TheInstalledReadersOpenFlicFilesAndAviClips) {

@@ -149,6 +149,16 @@ int mirroredBlock(int x, int y) {
     return everyEntry(inBlock ? 11 - x : x, y);
 }
 
+// Eight indices scattered over the screen, 5 among them.
+int noise(int x, int y) {
+    return (x * 37 + y * 91 + x * y * 13) % 8;
+}
+
+// The noise with a solid block of index 5 over (2, 2)..(13, 9).
+int solidBlockOverNoise(int x, int y) {
+    return x >= 2 && x < 14 && y >= 2 && y < 10 ? 5 : noise(x, y);
+}
+
 std::vector<AnimationCase> animationTable() {
     const auto stripes = [](int x, int y) { return (x + y) % 4 + 1; };
     return {
@@ -219,6 +229,12 @@ std::vector<AnimationCase> animationTable() {
           {16, 0, 16, 16, 1, -1, 2, everyEntry},
           {4, 4, 6, 6, 1, -1, 1, checker},
           {12, 4, 8, 8, 1, 0, 3, blockAt(1, 1)}}},
+        // Inside the block some pixels do not change (the noise had 5 there): they may show
+        // through as unchanged or be drawn in their own colour.
+        {"a solid block over noise",
+         16,
+         12,
+         {{0, 0, 16, 12, 1, -1, 1, noise}, {0, 0, 16, 12, 1, -1, 1, solidBlockOverNoise}}},
         // The right half goes back to the background while a third table fills the left half:
         // 257 colours change at once, which no single frame can show.
         {"a change that one table cannot hold",
@@ -529,6 +545,32 @@ TEST_F(OptimizerOptionsTest, DifferenceMethodWritesFramesInTheFirstTable) {
     DGifCloseFile(gif, &error);
     EXPECT_EQ(localTables, 0);
     EXPECT_EQ(transparentFrames, 5) << "every frame after the first keeps its unchanged pixels";
+}
+
+// An unchanged pixel shows the same marked unchanged or drawn in its own colour; the frame takes
+// whichever codes shorter. A solid block over noise codes shorter whole than with holes where
+// the noise had the block's colour already.
+TEST_F(OptimizerOptionsTest, DifferenceMethodDrawsUnchangedPixelsWhereThatCodesShorter) {
+    const std::vector<AnimationCase> table = animationTable();
+    const AnimationCase c = *std::find_if(table.begin(), table.end(), [](const AnimationCase& a) {
+        return std::string(a.name) == "a solid block over noise";
+    });
+    build(c);
+    ASSERT_NE(OptimizeAnimation(optionsOf(11, 1, 1, 1)), kOptimizeCancelled);
+    ASSERT_EQ(animation().RealFrameCount(), 2);
+    const CObjFrame& second = frameAt(1);
+    EXPECT_EQ(second.left, 2);
+    EXPECT_EQ(second.top, 2);
+    ASSERT_EQ(second.width, 12);
+    ASSERT_EQ(second.height, 8);
+    const auto image = static_cast<KpxHandle>(second.GetImage());
+    const std::uint8_t* bits = KPXGetBits(image);
+    const int scan = KPXGetScanBytes(image);
+    std::set<int> indices;
+    for (int y = 0; y < second.height; ++y)
+        for (int x = 0; x < second.width; ++x)
+            indices.insert(bits[static_cast<std::size_t>(y) * scan + x]);
+    EXPECT_EQ(indices.size(), 1u) << "the block is drawn whole, without unchanged holes";
 }
 
 // Without a common palette the difference method keeps colours that the first frame's table

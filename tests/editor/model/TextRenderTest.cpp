@@ -502,3 +502,137 @@ TEST_F(TextRenderTest, FontCacheStaysBoundedAndGivesTheUncachedGlyphs) {
     EXPECT_EQ(kfm::text::cachedFaceCount(), 0u);
     EXPECT_EQ(describeGlyphs(*fonts.back()), expected.back());
 }
+
+namespace {
+
+// The colouring of text over its shadow the way it was first built: the text, shadow and
+// background as indexes 1, 2 and 0 of a palette image, turned into true colour, the text drawn
+// over it through its coverage with KPXStretchBltTransparent, back to 8 bits with the exact
+// palette, and the three colours swapped to the front.
+void colourThroughTrueColour(KpxHandle image, KpxHandle coverage, KpxHandle shadow, COLORREF colour,
+                             COLORREF shadowColour, COLORREF background) {
+    const int width = KPXWidth(image);
+    const int height = KPXHeight(image);
+    const std::size_t bytes = static_cast<std::size_t>(KPXGetScanBytes(image)) * height;
+    const std::uint8_t* g = KPXGetBits(coverage);
+    const std::uint8_t* s = shadow ? KPXGetBits(shadow) : nullptr;
+    auto setEntries = [](KpxHandle target, std::initializer_list<COLORREF> colours) {
+        PALETTEENTRY palette[256];
+        GetImagePalette(static_cast<short>(target), palette);
+        int i = 0;
+        for (const COLORREF c : colours)
+            palette[i++] = PALETTEENTRY{GetRValue(c), GetGValue(c), GetBValue(c), 0};
+        KPXSetNewPalette(target, palette, 256);
+        KPXFillDIBColorTable(target);
+    };
+    setEntries(image, {background, colour, shadowColour});
+    std::uint8_t* bits = KPXGetBits(image);
+    std::memset(bits, 0, bytes);
+    const int stride = KPXGetScanBytes(image);
+    for (int row = 0; row < height; ++row)
+        for (int x = 0; x < width; ++x) {
+            const std::size_t at = static_cast<std::size_t>(row) * stride + x;
+            bits[at] = (s && s[at] < 255) ? 2 : g[at] < 255 ? 1 : 0;
+        }
+    const KpxHandle truecolour = KPXColorConvert(image, 24, 0, 0, 0, nullptr, nullptr);
+    const KpxHandle text = KPXCreateImage(width, height, 8);
+    setEntries(text, {RGB(255, 255, 255), colour});
+    std::uint8_t* textBits = KPXGetBits(text);
+    std::memset(textBits, 0, bytes);
+    for (std::size_t at = 0; at < bytes; ++at)
+        textBits[at] = g[at] < 255 ? 1 : 0;
+    SetImageTransparent(static_cast<short>(text), 0);
+    BITMAPINFO* info = KPXGetBitmapInfoHeader(truecolour);
+    KPXStretchBltTransparent(0, &info->bmiHeader, KPXGetBits(truecolour), 0, 0, width, height, text,
+                             0, coverage, 0, 0, 0);
+    int count = 0;
+    const KpxHandle exact =
+        KPXColorConvert24to8(truecolour, background, colour, shadowColour, &count);
+    std::memcpy(bits, KPXGetBits(exact), bytes);
+    PALETTEENTRY palette[256];
+    GetImagePalette(static_cast<short>(exact), palette);
+    KPXSetNewPalette(image, palette, 256);
+    KPXFillDIBColorTable(image);
+    int place = 0;
+    for (const COLORREF wanted : {background, colour, shadowColour}) {
+        GetImagePalette(static_cast<short>(image), palette);
+        for (int i = 0; i < 256; ++i)
+            if (RGB(palette[i].peRed, palette[i].peGreen, palette[i].peBlue) == wanted) {
+                if (i != place)
+                    SwapPaletteIndexes(image, i, place);
+                break;
+            }
+        ++place;
+    }
+    KPXDeleteImage(exact);
+    KPXDeleteImage(text);
+    KPXDeleteImage(truecolour);
+}
+
+// An 8-bit plane with values from a pattern, 255 where it leaves the pixel uncovered.
+KpxHandle plane(int width, int height, int seed, int uncoveredShare) {
+    const KpxHandle image = KPXCreateImage(width, height, 8);
+    std::uint8_t* bits = KPXGetBits(image);
+    const int stride = KPXGetScanBytes(image);
+    unsigned state = static_cast<unsigned>(seed) * 2654435761u + 1;
+    for (int row = 0; row < height; ++row)
+        for (int x = 0; x < width; ++x) {
+            state = state * 1103515245u + 12345u;
+            const unsigned value = (state >> 8) % 1000;
+            bits[static_cast<std::size_t>(row) * stride + x] =
+                value < static_cast<unsigned>(uncoveredShare) * 10
+                    ? 255
+                    : static_cast<std::uint8_t>(value % 255);
+        }
+    return image;
+}
+
+std::string paletteAndPixels(KpxHandle image) {
+    PALETTEENTRY palette[256];
+    GetImagePalette(static_cast<short>(image), palette);
+    std::string out(reinterpret_cast<const char*>(palette), sizeof palette);
+    out.append(reinterpret_cast<const char*>(KPXGetBits(image)),
+               static_cast<std::size_t>(KPXGetScanBytes(image)) * KPXHeight(image));
+    return out;
+}
+
+} // namespace
+
+TEST(ColourTextWithShadow, GivesThePaletteAndPixelsOfTheTrueColourComposition) {
+    const struct {
+        const char* name;
+        int width, height;
+        COLORREF colour, shadowColour, background;
+        bool shadow;
+        int textUncovered, shadowUncovered; // percent of pixels
+    } cases[] = {
+        {"blue on grey shadow", 37, 23, RGB(20, 40, 200), RGB(128, 128, 128), RGB(255, 255, 255),
+         true, 40, 50},
+        {"light text, dark background", 16, 9, RGB(250, 240, 10), RGB(0, 0, 0), RGB(0, 0, 0), true,
+         70, 20},
+        {"colours in one cell", 20, 20, RGB(201, 102, 53), RGB(202, 103, 54), RGB(0, 255, 255),
+         true, 30, 30},
+        {"shadow the colour of the background", 25, 7, RGB(10, 10, 10), RGB(255, 255, 255),
+         RGB(255, 255, 255), true, 50, 50},
+        {"no shadow plane", 31, 5, RGB(90, 200, 30), RGB(1, 2, 3), RGB(255, 0, 255), false, 60,
+         100},
+        {"mostly uncovered, wide", 67, 12, RGB(20, 40, 200), RGB(100, 100, 100), RGB(255, 255, 255),
+         true, 96, 97},
+        {"everything uncovered", 8, 8, RGB(90, 200, 30), RGB(1, 2, 3), RGB(255, 255, 0), true, 100,
+         100},
+    };
+    int seed = 1;
+    for (const auto& c : cases) {
+        const KpxHandle coverage = plane(c.width, c.height, seed++, c.textUncovered);
+        const KpxHandle shadow = c.shadow ? plane(c.width, c.height, seed++, c.shadowUncovered) : 0;
+        const KpxHandle expected = KPXCreateImage(c.width, c.height, 8);
+        KPXSetNewPalette(expected, KPXGetFinePalette(), 256);
+        const KpxHandle actual = KPXCreateImageFrom(expected, 0);
+        colourThroughTrueColour(expected, coverage, shadow, c.colour, c.shadowColour, c.background);
+        ColourTextWithShadow(actual, coverage, shadow, c.colour, c.shadowColour, c.background);
+        EXPECT_EQ(paletteAndPixels(actual), paletteAndPixels(expected)) << c.name;
+        for (const KpxHandle image : {coverage, shadow, expected, actual})
+            if (image)
+                KPXDeleteImage(image);
+    }
+}

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <random>
 #include <vector>
 
 namespace {
@@ -429,6 +432,85 @@ TEST(BitmapEffects, BadArgumentsGiveNoImage) {
     EXPECT_EQ(KPXApplyBitmapEffect(12345, kKpxEffectNegative, 0, 0, 0, 0, nullptr), 0);
     EXPECT_EQ(KPXBitmapEffect_Bright(0, 10), 0);
     EXPECT_EQ(KpxLiveImageCount(), before) << "a refused effect left an image behind";
+}
+
+// A kernel filter written out plainly over pictures as rows of colours: each channel the
+// limited, towards-zero quotient of its weighted 3 x 3 neighbourhood (edges repeating), grey
+// kernels averaging the channel sums first.
+struct PlainKernel {
+    int weights[9];
+    int divisor;
+    bool grey;
+    COLORREF bias;
+};
+
+std::vector<std::vector<COLORREF>> filteredPlainly(const std::vector<std::vector<COLORREF>>& in,
+                                                   const PlainKernel& k) {
+    const int height = static_cast<int>(in.size());
+    const int width = static_cast<int>(in[0].size());
+    auto channel = [](COLORREF c, int i) {
+        return i == 0 ? GetRValue(c) : i == 1 ? GetGValue(c) : GetBValue(c);
+    };
+    std::vector<std::vector<COLORREF>> out = in;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            int sums[3] = {0, 0, 0};
+            for (int i = 0; i < 9; ++i) {
+                const int sy = std::clamp(y + i / 3 - 1, 0, height - 1);
+                const int sx = std::clamp(x + i % 3 - 1, 0, width - 1);
+                for (int c = 0; c < 3; ++c)
+                    sums[c] += k.weights[i] * channel(in[sy][sx], c);
+            }
+            int v[3];
+            for (int c = 0; c < 3; ++c) {
+                const int value =
+                    k.grey ? (sums[0] + sums[1] + sums[2]) / 3 / k.divisor : sums[c] / k.divisor;
+                v[c] = std::clamp(value + channel(k.bias, c), 0, 255);
+            }
+            out[y][x] = RGB(v[0], v[1], v[2]);
+        }
+    return out;
+}
+
+TEST(BitmapEffects, KernelFiltersGiveThePlainlyComputedColoursOnLargerPictures) {
+    const PlainKernel sharpen{{-1, 0, -1, 0, 7, 0, -1, 0, -1}, 3, false, 0};
+    const PlainKernel edges{{-1, -1, -1, -1, 8, -1, -1, -1, -1}, 1, false, 0};
+    const PlainKernel emboss{{0, 1, 0, 1, 0, -1, 0, -1, 0}, 1, true, RGB(90, 100, 128)};
+    const struct {
+        const char* name;
+        int effect;
+        int p1;
+        int p3;
+        std::vector<const PlainKernel*> passes;
+    } filters[] = {
+        {"sharpen", kKpxEffectSharpen, 1, 0, {&sharpen}},
+        {"sharpen three times", kKpxEffectSharpen, 3, 0, {&sharpen, &sharpen, &sharpen}},
+        {"edges", kKpxEffectEdges, 0, 0, {&edges}},
+        {"emboss", kKpxEffectEmboss, kKpxEmbossTopLeft, RGB(90, 100, 128), {&emboss}},
+    };
+    const struct {
+        int width;
+        int height;
+    } sizes[] = {{37, 9}, {1, 5}, {50, 1}, {6, 6}, {133, 4}};
+    std::mt19937 random(3);
+    for (const auto& size : sizes)
+        for (const auto& f : filters) {
+            std::vector<std::vector<COLORREF>> colours(
+                static_cast<std::size_t>(size.height),
+                std::vector<COLORREF>(static_cast<std::size_t>(size.width)));
+            for (auto& row : colours)
+                for (auto& c : row)
+                    c = RGB(random() % 256, random() % 256, random() % 256);
+            std::vector<std::vector<COLORREF>> expected = colours;
+            for (const PlainKernel* pass : f.passes)
+                expected = filteredPlainly(expected, *pass);
+            const OwnedImage source(picture(colours));
+            const OwnedImage result(
+                KPXApplyBitmapEffect(source, f.effect, f.p1, 0, f.p3, 0, nullptr));
+            ASSERT_NE(result.get(), 0) << f.name;
+            EXPECT_EQ(colorsOf(result), expected)
+                << f.name << " on " << size.width << " x " << size.height;
+        }
 }
 
 } // namespace

@@ -311,6 +311,34 @@ TEST(ColorConvert24to8, TooManyColoursAreCountedAndMapToOne) {
     EXPECT_EQ(indexAt(out, 299, 0), 1);
 }
 
+TEST(ColorConvert24to8, EachConversionCountsOnlyItsOwnColours) {
+    // Conversions one after the other, the second with fewer colours and the third with more
+    // than fit: none sees the cells of the one before.
+    ScopedImage many(KPXCreateImage(300, 1, 24));
+    for (int x = 0; x < 300; ++x)
+        setRgb(many, x, 0, Colour{(x / 64) * 4, (x % 64) * 4, 8});
+    ScopedImage two(KPXCreateImage(2, 1, 24));
+    setRgb(two, 0, 0, Colour{100, 0, 0});
+    setRgb(two, 1, 0, Colour{0, 0, 40});
+    for (int round = 0; round < 2; ++round) {
+        int count = 0;
+        ScopedImage first(KPXCreateImage(4, 1, 24));
+        setRgb(first, 0, 0, Colour{8, 8, 8});
+        ScopedImage a(KPXColorConvert24to8(first, 0, 0, 0, &count));
+        EXPECT_EQ(count, 2) << "black and grey 8";
+        ScopedImage b(KPXColorConvert24to8(two, RGB(100, 0, 0), 0, 0, &count));
+        EXPECT_EQ(count, 2);
+        EXPECT_EQ(tableEntry(b, 0), (Colour{0, 0, 40}));
+        EXPECT_EQ(tableEntry(b, 1), (Colour{100, 0, 0}));
+        EXPECT_EQ(indexAt(b, 0, 0), 1);
+        EXPECT_EQ(indexAt(b, 1, 0), 0);
+        ScopedImage c(KPXColorConvert24to8(many, 0, 0, 0, &count));
+        EXPECT_EQ(count, 300);
+        EXPECT_EQ(indexAt(c, 0, 0), 0);
+        EXPECT_EQ(indexAt(c, 299, 0), 1);
+    }
+}
+
 TEST(CalculateOptimPalette256, SingleImages) {
     PALETTEENTRY palette[256];
     ScopedImage eight(KPXCreateImage(2, 2, 8));

@@ -363,6 +363,41 @@ TEST(RenderImageTo, PaletteSourceOnEightBitCanvasTakesTheNearestColours) {
     EXPECT_EQ(kfm::test::getIndex(canvas, 2, 0), 0);
 }
 
+// Palette sources of every depth on a 24-bit canvas: each pixel takes its entry's colour, pixels
+// under a set mask bit and columns past the canvas stay as they were.
+TEST(RenderImageTo, PaletteSourcesOfEveryDepthOnATrueColourCanvas) {
+    constexpr COLORREF kUntouched = RGB(7, 7, 7);
+    for (const int depth : {1, 4, 8}) {
+        SCOPED_TRACE(depth);
+        const int last = (1 << depth) - 1;
+        OwnedImage source(KPXCreateImage(4, 2, depth));
+        const int indices[2][4] = {{0, 1, last, 1}, {last, 0, 1, last}};
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 4; ++x)
+                kfm::test::setIndex(source, x, y, indices[y][x]);
+        kfm::test::setPaletteEntry(source, 0, RGB(10, 20, 30));
+        kfm::test::setPaletteEntry(source, 1, RGB(40, 50, 60));
+        kfm::test::setPaletteEntry(source, last, RGB(70, 80, 90));
+        OwnedImage mask(KPXCreateImage(4, 2, 1));
+        kfm::test::setIndex(mask, 1, 0, 1);
+        kfm::test::setIndex(mask, 0, 1, 1);
+        OwnedImage canvas(KPXCreateImage(4, 2, 24));
+        kfm::test::fillColor(canvas, kUntouched);
+        ASSERT_EQ(KPXRenderImageTo(canvas, source, mask, 1, 0), 1);
+        const auto colourOf = [&](int index) {
+            return index == last ? RGB(70, 80, 90) : index == 1 ? RGB(40, 50, 60) : RGB(10, 20, 30);
+        };
+        const bool masked[2][4] = {{false, true, false, false}, {true, false, false, false}};
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 4; ++x) {
+                const int sx = x - 1;
+                const COLORREF want =
+                    sx < 0 || masked[y][sx] ? kUntouched : colourOf(indices[y][sx]);
+                EXPECT_EQ(kfm::test::getColor(canvas, x, y), want) << x << "," << y;
+            }
+    }
+}
+
 TEST(FrameComposition, AnEightBitTransparencyImageDrawsThroughItsMostlyOpaquePixels) {
     // Graded transparency (255 fully transparent), as the editor gives frames returned by its
     // plug-ins: a viewer shows the pixels below 128 and keeps the screen under the others.

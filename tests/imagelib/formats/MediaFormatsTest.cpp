@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <link.h>
+
 #include <string>
 #include <vector>
 
@@ -22,6 +24,27 @@ const Bytes kWave = bytesOf(std::string("RIFF\x10\0\0\0WAVEfmt ", 16));
 const Bytes kMidi = bytesOf(std::string("MThd\0\0\0\x06\0\x01\0\x02", 12));
 const Bytes kAbc = bytesOf("ABC anything");
 const Bytes kOther = bytesOf("just some bytes");
+
+// A 1 x 1 24-bit BMP of one grey pixel.
+const Bytes kOnePixelBmp = {'B', 'M', 58, 0, 0, 0, 0, 0, 0,  0, 54, 0, 0, 0, 40,  0,   0,   0, 1, 0,
+                            0,   0,   1,  0, 0, 0, 1, 0, 24, 0, 0,  0, 0, 0, 4,   0,   0,   0, 0, 0,
+                            0,   0,   0,  0, 0, 0, 0, 0, 0,  0, 0,  0, 0, 0, 128, 128, 128, 0};
+
+bool isMapped(const std::string& namePart) {
+    struct Search {
+        const std::string* part;
+        bool found;
+    } search{&namePart, false};
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void* data) {
+            auto* s = static_cast<Search*>(data);
+            if (info->dlpi_name && std::string(info->dlpi_name).find(*s->part) != std::string::npos)
+                s->found = true;
+            return 0;
+        },
+        &search);
+    return search.found;
+}
 
 // Streamed media on or off for the scope.
 class StreamedMedia {
@@ -116,9 +139,21 @@ TEST(MediaFormats, InfoGivesFormatBlankDescriptionAndSize) {
 }
 
 // FFmpeg here opens the streamed formats: the answer the list gives without a test override.
-TEST(MediaFormats, FfmpegOpensTheStreamedFormats) {
+// The library maps FFmpeg only for that question (or a clip), never to load a still.
+TEST(MediaFormats, FfmpegOpensTheStreamedFormatsAndIsMappedOnlyForThem) {
+    const auto ffmpegMapped = [] { return isMapped("libavformat"); };
+    const bool askedBefore = isMapped("libKfmVideoFFmpeg");
+    const kfm::test::TempDir dir;
+    const std::string still = dir.file("grey.bmp");
+    ASSERT_TRUE(kfm::test::writeFileBytes(still, kOnePixelBmp));
+    const KpxHandle image = KPXLoadImage(nullptr, still.c_str(), nullptr);
+    ASSERT_GT(image, 0);
+    KPXDeleteImage(image);
+    if (!askedBefore) // each test runs in a process of its own under CTest
+        EXPECT_FALSE(ffmpegMapped());
     EXPECT_EQ(KRVSupportActiveMovie(), 1);
     EXPECT_EQ(KRVACountImportFormats(), 11);
+    EXPECT_TRUE(ffmpegMapped());
 }
 
 } // namespace

@@ -247,3 +247,71 @@ TEST(DeviceContext, PalettesAreRealisedOnPaletteDevicesOnly) {
     DeleteDC(eight);
     DeleteDC(deep);
 }
+
+namespace {
+
+// The source pixel whose area holds a target pixel's centre, written out plainly.
+int nearestSource(int offset, int start, int sourceSize, int targetSize) {
+    return start + (2 * offset + 1) * sourceSize / (2 * targetSize);
+}
+
+} // namespace
+
+TEST(DeviceContext, PaletteStretchesTakeTheNearestSourcePixel) {
+    const struct {
+        const char* name;
+        int sourceWidth, sourceHeight, sourceBpp;
+        int x, y, width, height;             // target rectangle
+        int srcX, srcY, srcWidth, srcHeight; // source rectangle
+        DWORD rop;
+    } cases[] = {
+        {"half", 40, 30, 8, 0, 0, 20, 15, 0, 0, 40, 30, SRCCOPY},
+        {"two thirds", 31, 17, 8, 0, 0, 21, 11, 0, 0, 31, 17, SRCCOPY},
+        {"enlarged", 7, 5, 8, 0, 0, 23, 19, 0, 0, 7, 5, SRCCOPY},
+        {"partly left and above", 40, 30, 8, -5, -3, 30, 25, 0, 0, 40, 30, SRCCOPY},
+        {"beyond the right", 40, 30, 8, 10, 4, 40, 30, 0, 0, 40, 30, SRCCOPY},
+        {"source partly outside", 20, 20, 8, 0, 0, 25, 25, -4, 2, 26, 24, SRCCOPY},
+        {"four-bit source", 33, 9, 4, 1, 1, 20, 6, 0, 0, 33, 9, SRCCOPY},
+        {"inverting", 40, 30, 8, 0, 0, 20, 15, 0, 0, 40, 30, SRCINVERT},
+    };
+    for (const auto& c : cases) {
+        const int colours = 1 << c.sourceBpp;
+        std::vector<RGBQUAD> table(static_cast<std::size_t>(colours));
+        for (int i = 0; i < colours; ++i)
+            table[static_cast<std::size_t>(i)] =
+                quad(static_cast<BYTE>(i), static_cast<BYTE>(255 - i), static_cast<BYTE>(i / 2));
+        Dib source(c.sourceWidth, c.sourceHeight, c.sourceBpp, table);
+        for (int y = 0; y < c.sourceHeight; ++y)
+            for (int x = 0; x < c.sourceWidth; ++x) {
+                const int index = (x * 7 + y * 13) % colours;
+                std::uint8_t* r = source.row(y);
+                if (c.sourceBpp == 8)
+                    r[x] = static_cast<std::uint8_t>(index);
+                else
+                    r[x >> 1] = static_cast<std::uint8_t>(
+                        (x & 1) ? (r[x >> 1] & 0xF0) | index : (r[x >> 1] & 0x0F) | (index << 4));
+            }
+        table.resize(256, quad(1, 1, 1));
+        Dib target(36, 28, 8, table);
+        for (int y = 0; y < 28; ++y)
+            std::memset(target.row(y), 200, 36);
+        MemDC dc(target.bitmap);
+        ASSERT_TRUE(StretchBlt(dc.get(), c.x, c.y, c.width, c.height, MemDC(source.bitmap).get(),
+                               c.srcX, c.srcY, c.srcWidth, c.srcHeight, c.rop))
+            << c.name;
+        int wrong = 0;
+        for (int y = 0; y < 28; ++y)
+            for (int x = 0; x < 36; ++x) {
+                int expected = 200;
+                const bool inside = x >= c.x && x < c.x + c.width && y >= c.y && y < c.y + c.height;
+                const int u = nearestSource(x - c.x, c.srcX, c.srcWidth, c.width);
+                const int v = nearestSource(y - c.y, c.srcY, c.srcHeight, c.height);
+                if (inside && u >= 0 && u < c.sourceWidth && v >= 0 && v < c.sourceHeight) {
+                    const int index = source.index(u, v);
+                    expected = c.rop == SRCINVERT ? (index ^ 200) : index;
+                }
+                wrong += target.index(x, y) != expected;
+            }
+        EXPECT_EQ(wrong, 0) << c.name;
+    }
+}

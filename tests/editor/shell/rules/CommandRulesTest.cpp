@@ -68,23 +68,50 @@ TEST(CommandRules, CommandsWithoutTheirWindowsStayDisabled) {
     // Even with frames selected and everything else in favour.
     UiState s = withFrames(5, 2, false);
     s.current.exists = s.current.selected = true;
-    for (const UINT id :
-         {ID_FILE_NEW_ANIMATION, ID_FILE_GIF_DETAILS, ID_FILE_PRINT_OPTIONS,
-          ID_THUMBNAIL_CUSTOM_SIZE, ID_TOOLS_PREFERENCES, ID_TOOLS_PLUGIN_PREFERENCES}) {
+    for (const UINT id : {ID_TOOLS_PREFERENCES, ID_TOOLS_PLUGIN_PREFERENCES}) {
         EXPECT_FALSE(QueryCommandState(id, s).enabled) << id;
         EXPECT_FALSE(IsCommandImplemented(id)) << id;
         EXPECT_TRUE(IsCommandWaiting(id)) << id;
     }
-    for (const UINT id :
-         {ID_FILE_NEW,      ID_FILE_OPEN,        ID_FILE_SAVE,          ID_FILE_SAVE_AS,
-          ID_APP_EXIT,      ID_VIEW_STATUS_BAR,  ID_FILE_MRU_FILE1,     ID_FILE_PRINT,
-          ID_VIEW_ZOOM_IN,  ID_THUMBNAIL_FIRST,  ID_STRIP_TOGGLE,       ID_EDIT_LABEL,
-          ID_EDIT_COPY,     ID_EDIT_CUT,         ID_EDIT_PASTE,         ID_EDIT_PASTE_SPECIAL,
-          ID_EDIT_DELETE,   ID_APP_ABOUT,        ID_EDIT_UNDO,          ID_EDIT_SELECT_ALL,
-          ID_ALIGN_LEFT,    ID_ALIGN_SPACE_DOWN, ID_FILE_IMPORT,        ID_FILE_REVERT,
-          ID_HELP_FINDER,   ID_FRAME_MERGE,      ID_FILE_SEND_MAIL,     ID_VIEW_BROWSER_IE,
-          ID_HELP_WEB_PAGE, ID_FRAME_NEW,        ID_FRAME_NEW_TEXT,     ID_FRAME_ROTATE,
-          ID_FRAME_RESIZE,  ID_FRAME_TWEEN,      ID_FRAME_ADJUST_DELAYS}) {
+    for (const UINT id : {ID_FILE_NEW,
+                          ID_FILE_OPEN,
+                          ID_FILE_SAVE,
+                          ID_FILE_SAVE_AS,
+                          ID_APP_EXIT,
+                          ID_VIEW_STATUS_BAR,
+                          ID_FILE_MRU_FILE1,
+                          ID_FILE_PRINT,
+                          ID_VIEW_ZOOM_IN,
+                          ID_THUMBNAIL_FIRST,
+                          ID_STRIP_TOGGLE,
+                          ID_EDIT_LABEL,
+                          ID_EDIT_COPY,
+                          ID_EDIT_CUT,
+                          ID_EDIT_PASTE,
+                          ID_EDIT_PASTE_SPECIAL,
+                          ID_EDIT_DELETE,
+                          ID_APP_ABOUT,
+                          ID_EDIT_UNDO,
+                          ID_EDIT_SELECT_ALL,
+                          ID_ALIGN_LEFT,
+                          ID_ALIGN_SPACE_DOWN,
+                          ID_FILE_IMPORT,
+                          ID_FILE_REVERT,
+                          ID_HELP_FINDER,
+                          ID_FRAME_MERGE,
+                          ID_FILE_SEND_MAIL,
+                          ID_VIEW_BROWSER_IE,
+                          ID_HELP_WEB_PAGE,
+                          ID_FRAME_NEW,
+                          ID_FRAME_NEW_TEXT,
+                          ID_FRAME_ROTATE,
+                          ID_FRAME_RESIZE,
+                          ID_FRAME_TWEEN,
+                          ID_FRAME_ADJUST_DELAYS,
+                          ID_FILE_NEW_ANIMATION,
+                          ID_FILE_GIF_DETAILS,
+                          ID_FILE_PRINT_OPTIONS,
+                          ID_THUMBNAIL_CUSTOM_SIZE}) {
         EXPECT_TRUE(IsCommandImplemented(id)) << id;
         EXPECT_FALSE(IsCommandWaiting(id)) << id;
     }

@@ -100,6 +100,9 @@ protected:
             break;
         case DeleteBy::Menu:
             ASSERT_TRUE(kfm::test::ClickMenu(frame, {"Edit", "Delete"}));
+            // A disabled item (no frames to delete) leaves its menu open.
+            if (QWidget* popup = QApplication::activePopupWidget())
+                popup->close();
             break;
         case DeleteBy::ToolbarButton: {
             QToolBar* bar = frame.ToolBar(kfm::ui::CMainFrame::Standard);

@@ -55,6 +55,8 @@ bool EditorFixture::Start(const std::vector<std::string>& arguments) {
     stopped_ = false;
     const bool started = app_->InitInstance(arguments);
     if (started) {
+        // The tests read the desktop's choices as the start-up leaves them.
+        Frame().WaitForDesktopTools();
         QApplication::setActiveWindow(&Frame());
         Idle();
     }

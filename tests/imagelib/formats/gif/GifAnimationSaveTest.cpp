@@ -476,3 +476,52 @@ TEST_F(GifAnimationSave, TablesAndCodeSizesFollowTheEntriesTheFramesUse) {
         }
     }
 }
+
+// The entry a frame's file makes transparent is never shown: a frame whose table differs from
+// the first frame's there alone is written in the file's table (which then reaches that index),
+// while a difference at an entry the frame shows still gives it a table of its own.
+TEST_F(GifAnimationSave, ATableDifferingOnlyAtTheTransparentEntryIsNotWrittenAgain) {
+    struct Case {
+        const char* what;
+        std::vector<int> changedEntries; // entries of the second frame's table given new colours
+        bool localTable;
+    } const cases[] = {
+        {"only the transparent entry differs", {40}, false},
+        {"a shown entry differs", {2}, true},
+        {"the transparent entry and a shown one differ", {40, 2}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const KpxHandle first = tableFrame({8, true, 3}, 7);
+        setFrameInfo(first, 0, 0, 10, 1, nullptr);
+        const KpxHandle second = tableFrame({8, true, 40}, 7);
+        for (const int entry : c.changedEntries)
+            KPXGetBitmapInfoHeader(second)->bmiColors[entry] = RGBQUAD{224, 224, 224, 0};
+        KPXFillDIBColorTable(second);
+        setFrameInfo(second, 0, 0, 10, 1, nullptr, kKpxTransparencyIndexFlag | 40);
+        ASSERT_EQ(KPXAddImageFrame(first, second, -1), 1);
+        const std::string path = dir.file("transparent-entry.gif");
+        ASSERT_EQ(KPXSaveImageFrames(first, path.c_str(), formatNumber(FormatId::Gif), 0, 0,
+                                     nullptr, nullptr),
+                  1);
+        KPXDeleteImage(first);
+        Decoded decoded;
+        slurp(kfm::test::readFileBytes(path), decoded);
+        ASSERT_EQ(decoded.gif->ImageCount, 2);
+        const SavedImage& image = decoded.gif->SavedImages[1];
+        EXPECT_EQ(image.ImageDesc.ColorMap != nullptr, c.localTable);
+        GraphicsControlBlock gcb{};
+        ASSERT_EQ(DGifSavedExtensionToGCB(decoded.gif, 1, &gcb), GIF_OK);
+        EXPECT_EQ(gcb.TransparentColor, 40);
+        const ColorMapObject* map =
+            image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : decoded.gif->SColorMap;
+        EXPECT_GT(map->ColorCount, 40) << "the transparent index lies inside the table";
+        // The entries the frame shows keep their colours.
+        const std::vector<int> shown = {0, 1, 2};
+        for (const int entry : shown) {
+            const bool changed = std::find(c.changedEntries.begin(), c.changedEntries.end(),
+                                           entry) != c.changedEntries.end();
+            EXPECT_EQ(map->Colors[entry].Blue, changed ? 224 : entry * 9 + 1) << entry;
+        }
+    }
+}

@@ -392,10 +392,13 @@ TEST(GifLzwCoding, TablesKeptBetweenImagesStartEmpty) {
     EXPECT_EQ(encodeOnce(small, 9, 8, 3), alone);
     EXPECT_EQ(decodeStream(Bytes(alone.begin() + 1, alone.end()), 3, 9, 8).pixels, small);
 
+    // The single pixels the small image's strings overwrote (codes 10 and up) are single
+    // pixels again for the next image of a larger code size.
+    const Decoded again = decodeStream(Bytes(large.begin() + 1, large.end()), 8, 300, 200);
+    ASSERT_EQ(again.result.status, CodecStatus::Ok);
+    EXPECT_EQ(again.pixels, full);
     // Code size 2 (clear 4, end 5): code 7 is not made before code 6 is, whatever an earlier
     // image's table held at 7.
-    ASSERT_EQ(decodeStream(Bytes(large.begin() + 1, large.end()), 8, 300, 200).result.status,
-              CodecStatus::Ok);
     const Decoded early = decodeStream(TrackedCodes(2).add({4, 1, 7, 5}).finish(), 2, 4, 1);
     EXPECT_EQ(early.result.status, CodecStatus::Damaged);
 }

@@ -4,6 +4,7 @@
 
 #include "PluginInterface.h"
 #include "ShiverFixture.h"
+#include "ShiverPlugin.h"
 #include "WidgetApplication.h"
 #include "framework/ResourceDialog.h"
 #include "resources/ResourceLibrary.h"
@@ -215,16 +216,14 @@ TEST(VaroreFileTest, FindsItsOwnCzechTextsThroughItsModule) {
 }
 
 TEST(VaroreFileTest, TheMachineExports) {
-    struct Info {
-        std::int32_t version;
-        char* name;
-    };
-    auto getInfo = reinterpret_cast<Info* (*)()>(plugin().symbol("GetInfo"));
-    auto deleteInfo = reinterpret_cast<void (*)(Info*)>(plugin().symbol("DeleteInfo"));
-    auto create = reinterpret_cast<void* (*)(int, int)>(plugin().symbol("CreateMachine"));
-    auto destroy = reinterpret_cast<void (*)(void*)>(plugin().symbol("DeleteMachine"));
+    // Called through the exports' own types: a call through any other function type is
+    // undefined, and the sanitizers stop at it.
+    auto getInfo = reinterpret_cast<decltype(&GetInfo)>(plugin().symbol("GetInfo"));
+    auto deleteInfo = reinterpret_cast<decltype(&DeleteInfo)>(plugin().symbol("DeleteInfo"));
+    auto create = reinterpret_cast<decltype(&CreateMachine)>(plugin().symbol("CreateMachine"));
+    auto destroy = reinterpret_cast<decltype(&DeleteMachine)>(plugin().symbol("DeleteMachine"));
     ASSERT_TRUE(getInfo && deleteInfo && create && destroy);
-    Info* info = getInfo();
+    ShiverInfo* info = getInfo();
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->version, 1);
     EXPECT_STREQ(info->name, "Varore");

@@ -1,0 +1,412 @@
+#include "ipl/WarpSpans.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace kfm::ipl::detail {
+
+namespace {
+
+// OpenCV's fixed-point source positions: a whole pixel and a fraction in 1/32 of a pixel.
+constexpr int kFractionBits = cv::INTER_BITS;
+constexpr int kFractionSteps = cv::INTER_TAB_SIZE;
+constexpr int kFractionMask = kFractionSteps - 1;
+// Full coverage of a pixel: the product of two whole weights of 32 steps.
+constexpr int kWholeCoverage = kFractionSteps * kFractionSteps;
+
+// The columns [first, last) of a target row that the picture may reach.
+using Span = std::pair<int, int>;
+
+// The source positions of one row of target pixels, by column: whole pixel and fraction for the
+// interpolating methods, whole pixel alone for nearest neighbours.
+struct RowPositions {
+    explicit RowPositions(int width)
+        : whole(static_cast<std::size_t>(width)), fraction(static_cast<std::size_t>(width)) {}
+    std::vector<cv::Vec2s> whole;
+    std::vector<std::uint16_t> fraction;
+};
+
+short toShort(int value) {
+    return cv::saturate_cast<short>(value);
+}
+
+void store(RowPositions& row, int x, int fixedX, int fixedY) {
+    const auto at = static_cast<std::size_t>(x);
+    row.whole[at] = cv::Vec2s(toShort(fixedX >> kFractionBits), toShort(fixedY >> kFractionBits));
+    row.fraction[at] = static_cast<std::uint16_t>((fixedY & kFractionMask) * kFractionSteps +
+                                                  (fixedX & kFractionMask));
+}
+
+// Positions of an affine warp: the inverse of the forward transform, stepped along each row in
+// integers of 1/1024 pixel, as warpAffine does.
+class AffinePositions {
+public:
+    AffinePositions(const cv::Mat& forward, int width) {
+        const cv::Mat_<double> f(forward);
+        double m[6] = {f(0, 0), f(0, 1), f(0, 2), f(1, 0), f(1, 1), f(1, 2)};
+        double d = m[0] * m[4] - m[1] * m[3];
+        d = d != 0 ? 1. / d : 0;
+        const double a11 = m[4] * d;
+        const double a22 = m[0] * d;
+        m[0] = a11;
+        m[1] *= -d;
+        m[3] *= -d;
+        m[4] = a22;
+        const double b1 = -m[0] * m[2] - m[1] * m[5];
+        const double b2 = -m[3] * m[2] - m[4] * m[5];
+        m[2] = b1;
+        m[5] = b2;
+        std::copy(std::begin(m), std::end(m), m_);
+        xStep_.resize(static_cast<std::size_t>(width));
+        yStep_.resize(static_cast<std::size_t>(width));
+        for (int x = 0; x < width; ++x) {
+            xStep_[static_cast<std::size_t>(x)] = cv::saturate_cast<int>(m_[0] * x * kScale);
+            yStep_[static_cast<std::size_t>(x)] = cv::saturate_cast<int>(m_[3] * x * kScale);
+        }
+    }
+
+    void row(int y, const Span& span, bool nearest, RowPositions& out) const {
+        const int delta = nearest ? kScale / 2 : kScale / kFractionSteps / 2;
+        const int x0 = cv::saturate_cast<int>((m_[1] * y + m_[2]) * kScale) + delta;
+        const int y0 = cv::saturate_cast<int>((m_[4] * y + m_[5]) * kScale) + delta;
+        if (nearest) {
+            for (int x = span.first; x < span.second; ++x) {
+                const auto at = static_cast<std::size_t>(x);
+                out.whole[at] = cv::Vec2s(toShort((x0 + xStep_[at]) >> kScaleBits),
+                                          toShort((y0 + yStep_[at]) >> kScaleBits));
+            }
+            return;
+        }
+        for (int x = span.first; x < span.second; ++x) {
+            const auto at = static_cast<std::size_t>(x);
+            store(out, x, (x0 + xStep_[at]) >> (kScaleBits - kFractionBits),
+                  (y0 + yStep_[at]) >> (kScaleBits - kFractionBits));
+        }
+    }
+
+private:
+    static constexpr int kScaleBits = 10;
+    static constexpr int kScale = 1 << kScaleBits;
+    double m_[6] = {};
+    std::vector<int> xStep_;
+    std::vector<int> yStep_;
+};
+
+// Positions of a perspective warp: the inverse transform evaluated in doubles from the start of
+// each block of columns that warpPerspective works in, as it does.
+class PerspectivePositions {
+public:
+    PerspectivePositions(const cv::Mat& forward, int width, int height) {
+        cv::Mat inverse(3, 3, CV_64F, m_);
+        forward.convertTo(inverse, inverse.type());
+        cv::invert(inverse, inverse);
+        constexpr int kBlock = 32;
+        const int blockHeight = std::min(kBlock / 2, height);
+        blockWidth_ = std::max(std::min(kBlock * kBlock / blockHeight, width), 1);
+    }
+
+    void row(int y, const Span& span, bool nearest, RowPositions& out) const {
+        const double steps = nearest ? 1.0 : kFractionSteps;
+        for (int x = span.first; x < span.second;) {
+            const int start = x / blockWidth_ * blockWidth_;
+            const int end = std::min(start + blockWidth_, span.second);
+            const double x0 = m_[0] * start + m_[1] * y + m_[2];
+            const double y0 = m_[3] * start + m_[4] * y + m_[5];
+            const double w0 = m_[6] * start + m_[7] * y + m_[8];
+#if defined(__SSE2__)
+            x = pairs(x, end, start, x0, y0, w0, steps, nearest, out);
+#endif
+            for (; x < end; ++x) {
+                const int offset = x - start;
+                double w = w0 + m_[6] * offset;
+                w = w ? steps / w : 0;
+                const int fixedX = cv::saturate_cast<int>(std::max(
+                    double(INT_MIN), std::min(double(INT_MAX), (x0 + m_[0] * offset) * w)));
+                const int fixedY = cv::saturate_cast<int>(std::max(
+                    double(INT_MIN), std::min(double(INT_MAX), (y0 + m_[3] * offset) * w)));
+                if (nearest)
+                    out.whole[static_cast<std::size_t>(x)] =
+                        cv::Vec2s(toShort(fixedX), toShort(fixedY));
+                else
+                    store(out, x, fixedX, fixedY);
+            }
+        }
+    }
+
+private:
+#if defined(__SSE2__)
+    // Two pixels at a time with the same double operations (the division is what costs); the
+    // rounding to integers is the processor's, as cv::saturate_cast's is. Returns where it
+    // stopped.
+    int pairs(int x, int end, int start, double x0, double y0, double w0, double steps,
+              bool nearest, RowPositions& out) const {
+        const __m128d m0 = _mm_set1_pd(m_[0]);
+        const __m128d m3 = _mm_set1_pd(m_[3]);
+        const __m128d m6 = _mm_set1_pd(m_[6]);
+        const __m128d vx0 = _mm_set1_pd(x0);
+        const __m128d vy0 = _mm_set1_pd(y0);
+        const __m128d vw0 = _mm_set1_pd(w0);
+        const __m128d vsteps = _mm_set1_pd(steps);
+        const __m128d highest = _mm_set1_pd(double(INT_MAX));
+        const __m128d lowest = _mm_set1_pd(double(INT_MIN));
+        const __m128d zero = _mm_setzero_pd();
+        for (; x + 2 <= end; x += 2) {
+            const double offset = x - start;
+            const __m128d offsets = _mm_set_pd(offset + 1, offset);
+            __m128d w = _mm_add_pd(vw0, _mm_mul_pd(m6, offsets));
+            w = _mm_andnot_pd(_mm_cmpeq_pd(w, zero), _mm_div_pd(vsteps, w));
+            const __m128d fx = _mm_mul_pd(_mm_add_pd(vx0, _mm_mul_pd(m0, offsets)), w);
+            const __m128d fy = _mm_mul_pd(_mm_add_pd(vy0, _mm_mul_pd(m3, offsets)), w);
+            alignas(16) int ix[4];
+            alignas(16) int iy[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(ix),
+                            _mm_cvtpd_epi32(_mm_max_pd(lowest, _mm_min_pd(highest, fx))));
+            _mm_store_si128(reinterpret_cast<__m128i*>(iy),
+                            _mm_cvtpd_epi32(_mm_max_pd(lowest, _mm_min_pd(highest, fy))));
+            for (int k = 0; k < 2; ++k) {
+                if (nearest)
+                    out.whole[static_cast<std::size_t>(x + k)] =
+                        cv::Vec2s(toShort(ix[k]), toShort(iy[k]));
+                else
+                    store(out, x + k, ix[k], iy[k]);
+            }
+        }
+        return x;
+    }
+#endif
+
+    double m_[9] = {};
+    int blockWidth_ = 1;
+};
+
+// The spans of the target rows that the picture may reach: where the rows cross the picture's
+// outline, widened by a margin of source pixels that no interpolation reaches beyond, and by a
+// few target pixels for rounding. Whole rows where the outline cannot be trusted (a point at
+// or behind the horizon, a flat outline).
+std::vector<Span> reachableSpans(const cv::Mat& forward, const cv::Size& source,
+                                 const cv::Size& target, double sourceMargin) {
+    std::vector<Span> spans(static_cast<std::size_t>(target.height), Span{0, target.width});
+    cv::Matx33d t = cv::Matx33d::eye();
+    const cv::Mat_<double> f(forward);
+    for (int r = 0; r < forward.rows; ++r)
+        for (int c = 0; c < 3; ++c)
+            t(r, c) = f(r, c);
+    const double left = -sourceMargin;
+    const double top = -sourceMargin;
+    const double right = source.width - 1 + sourceMargin;
+    const double bottom = source.height - 1 + sourceMargin;
+    const cv::Vec3d corners[4] = {
+        {left, top, 1}, {right, top, 1}, {right, bottom, 1}, {left, bottom, 1}};
+    cv::Point2d outline[4];
+    for (int i = 0; i < 4; ++i) {
+        const cv::Vec3d p = t * corners[i];
+        if (!(p[2] > 1e-9) || !std::isfinite(p[0] / p[2]) || !std::isfinite(p[1] / p[2]))
+            return spans;
+        outline[i] = cv::Point2d(p[0] / p[2], p[1] / p[2]);
+    }
+    double area = 0;
+    for (int i = 0; i < 4; ++i) {
+        const cv::Point2d& a = outline[i];
+        const cv::Point2d& b = outline[(i + 1) % 4];
+        area += a.x * b.y - b.x * a.y;
+    }
+    if (std::abs(area) < 1.0)
+        return spans;
+    constexpr int kTargetMargin = 2;
+    for (int y = 0; y < target.height; ++y) {
+        double low = INFINITY;
+        double high = -INFINITY;
+        for (int i = 0; i < 4; ++i) {
+            const cv::Point2d& a = outline[i];
+            const cv::Point2d& b = outline[(i + 1) % 4];
+            const double y0 = std::min(a.y, b.y) - kTargetMargin;
+            const double y1 = std::max(a.y, b.y) + kTargetMargin;
+            if (y < y0 || y > y1)
+                continue;
+            // Rows near a flat edge take the whole edge.
+            if (std::abs(b.y - a.y) < 1e-9) {
+                low = std::min({low, a.x, b.x});
+                high = std::max({high, a.x, b.x});
+                continue;
+            }
+            const double along = std::clamp((y - a.y) / (b.y - a.y), 0.0, 1.0);
+            const double x = a.x + along * (b.x - a.x);
+            low = std::min(low, x);
+            high = std::max(high, x);
+        }
+        Span& span = spans[static_cast<std::size_t>(y)];
+        if (low > high) {
+            span = {0, 0};
+            continue;
+        }
+        const double first = std::max(std::floor(low) - kTargetMargin, 0.0);
+        const double last = std::min(std::ceil(high) + kTargetMargin + 1, double(target.width));
+        span = first < last ? Span{static_cast<int>(first), static_cast<int>(last)} : Span{0, 0};
+    }
+    return spans;
+}
+
+// The weight, in 32 steps, that the source pixels of one axis carry for a position between
+// pixel `whole` and the next one `fraction` steps along.
+int insideWeight(int whole, int fraction, int size) {
+    int weight = 0;
+    if (whole >= 0 && whole < size)
+        weight += kFractionSteps - fraction;
+    if (whole + 1 >= 0 && whole + 1 < size)
+        weight += fraction;
+    return weight;
+}
+
+// How much of a target pixel the picture covers, in 1/1024: the bilinear weight of the source
+// pixels that lie inside the picture.
+int coverageOf(const RowPositions& row, int x, const cv::Size& size) {
+    const auto at = static_cast<std::size_t>(x);
+    return insideWeight(row.whole[at][0], row.fraction[at] & kFractionMask, size.width) *
+           insideWeight(row.whole[at][1], row.fraction[at] >> kFractionBits, size.height);
+}
+
+// The blend of a picture value onto a target value by coverage, computed in floats exactly as
+// cv::blendLinear weighs them (the weights are exact multiples of 1/1024).
+std::uint8_t blended(std::uint8_t picture, std::uint8_t target, float coverage) {
+    const float rest = 1.0f - coverage;
+    const float denominator = coverage + rest + 1e-5f;
+    return cv::saturate_cast<std::uint8_t>((picture * coverage + target * rest) / denominator);
+}
+
+// The part of a span whose pixels the picture covers at all.
+Span coveredPart(const RowPositions& row, Span span, const cv::Size& size) {
+    while (span.first < span.second && coverageOf(row, span.first, size) == 0)
+        ++span.first;
+    while (span.second > span.first && coverageOf(row, span.second - 1, size) == 0)
+        --span.second;
+    return span;
+}
+
+// One worker's rows: its own position and sample buffers.
+template <class Positions> class RowWarper {
+public:
+    RowWarper(const cv::Mat& in, cv::Mat& out, const Positions& positions, int method)
+        : in_(in), out_(out), positions_(positions), method_(method),
+          nearest_(method == cv::INTER_NEAREST), coverage_(out.cols),
+          picture_(nearest_ ? out.cols : 0) {}
+
+    // Samples the picture where the row reaches it, leaving the rest of the row alone.
+    void warp(int y, const Span& span) {
+        RowPositions& at = nearest_ ? picture_ : coverage_;
+        positions_.row(y, span, nearest_, at);
+        cv::Mat target = out_.row(y).colRange(span.first, span.second);
+        sample(at, span, target, cv::BORDER_TRANSPARENT);
+    }
+
+    // Samples the picture where the row reaches it and blends it by coverage.
+    void warpSmoothly(int y, const Span& reachable) {
+        positions_.row(y, reachable, false, coverage_);
+        const Span span = coveredPart(coverage_, reachable, in_.size());
+        if (span.first >= span.second)
+            return;
+        if (nearest_)
+            positions_.row(y, span, true, picture_);
+        if (sampled_.cols < span.second - span.first)
+            sampled_.create(1, out_.cols, out_.type());
+        cv::Mat samples = sampled_.colRange(0, span.second - span.first);
+        sample(nearest_ ? picture_ : coverage_, span, samples, cv::BORDER_REPLICATE);
+        blendRow(y, span);
+    }
+
+private:
+    void sample(RowPositions& positions, const Span& span, cv::Mat& target, int border) {
+        const int count = span.second - span.first;
+        const cv::Mat whole(1, count, CV_16SC2, positions.whole.data() + span.first);
+        if (nearest_) {
+            cv::remap(in_, target, whole, cv::Mat(), method_, border);
+            return;
+        }
+        const cv::Mat fraction(1, count, CV_16UC1, positions.fraction.data() + span.first);
+        cv::remap(in_, target, whole, fraction, method_, border);
+    }
+
+    void blendRow(int y, const Span& span) {
+        const int channels = out_.channels();
+        std::uint8_t* target = out_.ptr<std::uint8_t>(y);
+        const std::uint8_t* picture = sampled_.ptr<std::uint8_t>(0) - span.first * channels;
+        const cv::Size size = in_.size();
+        int x = span.first;
+        while (x < span.second) {
+            // A run of whole pixels is copied at once.
+            int end = x;
+            while (end < span.second && coverageOf(coverage_, end, size) == kWholeCoverage)
+                ++end;
+            if (end > x) {
+                std::copy(picture + x * channels, picture + end * channels, target + x * channels);
+                x = end;
+                continue;
+            }
+            const int part = coverageOf(coverage_, x, size);
+            if (part > 0) {
+                const float coverage = static_cast<float>(part) / kWholeCoverage;
+                for (int c = 0; c < channels; ++c) {
+                    std::uint8_t& value = target[x * channels + c];
+                    value = blended(picture[x * channels + c], value, coverage);
+                }
+            }
+            ++x;
+        }
+    }
+
+    const cv::Mat& in_;
+    cv::Mat& out_;
+    const Positions& positions_;
+    int method_;
+    bool nearest_;
+    RowPositions coverage_;
+    RowPositions picture_;
+    cv::Mat sampled_;
+};
+
+template <class Positions>
+void warpRows(const cv::Mat& in, cv::Mat& out, const Positions& positions,
+              const std::vector<Span>& spans, int method, bool smoothEdges) {
+    cv::parallel_for_(cv::Range(0, out.rows), [&](const cv::Range& rows) {
+        RowWarper<Positions> warper(in, out, positions, method);
+        for (int y = rows.start; y < rows.end; ++y) {
+            const Span& span = spans[static_cast<std::size_t>(y)];
+            if (span.first >= span.second)
+                continue;
+            if (smoothEdges)
+                warper.warpSmoothly(y, span);
+            else
+                warper.warp(y, span);
+        }
+    });
+}
+
+} // namespace
+
+void warpOntoReached(const cv::Mat& in, cv::Mat& out, const cv::Mat& transform, int method,
+                     bool smoothEdges) {
+    if (method == cv::INTER_AREA)
+        method = cv::INTER_LINEAR;
+    if (in.empty() || out.empty())
+        return;
+    // Nearest and linear sampling reach one source pixel beyond a position, cubic two; half a
+    // pixel more covers the rounding of the positions.
+    const double margin = method == cv::INTER_CUBIC ? 3 : 2;
+    const std::vector<Span> spans = reachableSpans(transform, in.size(), out.size(), margin);
+    if (transform.rows == 3)
+        warpRows(in, out, PerspectivePositions(transform, out.cols, out.rows), spans, method,
+                 smoothEdges);
+    else
+        warpRows(in, out, AffinePositions(transform, out.cols), spans, method, smoothEdges);
+}
+
+} // namespace kfm::ipl::detail
