@@ -35,15 +35,8 @@ bool isPlayerCommand(UINT id) {
 // its window is wired.
 constexpr UINT kWaitingCommands[] = {
     // Frame dialogs: text objects, tweening, resize, rotate, new frame and delays.
-    ID_FRAME_NEW_TEXT,
-    ID_FRAME_TWEEN,
-    ID_FRAME_RESIZE,
-    ID_FRAME_ROTATE,
-    ID_FRAME_NEW,
-    ID_FRAME_ADJUST_DELAYS,
-    // The preferences.
-    ID_TOOLS_PREFERENCES,
-    ID_TOOLS_PLUGIN_PREFERENCES,
+    ID_FRAME_NEW_TEXT, ID_FRAME_TWEEN, ID_FRAME_RESIZE,
+    ID_FRAME_ROTATE,   ID_FRAME_NEW,   ID_FRAME_ADJUST_DELAYS,
 };
 
 bool noLabelEdit(const UiState& s) {

@@ -68,9 +68,8 @@ TEST(CommandRules, CommandsWithoutTheirWindowsStayDisabled) {
     // Even with frames selected and everything else in favour.
     UiState s = withFrames(5, 2, false);
     s.current.exists = s.current.selected = true;
-    for (const UINT id :
-         {ID_FRAME_NEW, ID_FRAME_NEW_TEXT, ID_FRAME_ROTATE, ID_FRAME_RESIZE, ID_FRAME_TWEEN,
-          ID_FRAME_ADJUST_DELAYS, ID_TOOLS_PREFERENCES, ID_TOOLS_PLUGIN_PREFERENCES}) {
+    for (const UINT id : {ID_FRAME_NEW, ID_FRAME_NEW_TEXT, ID_FRAME_ROTATE, ID_FRAME_RESIZE,
+                          ID_FRAME_TWEEN, ID_FRAME_ADJUST_DELAYS}) {
         EXPECT_FALSE(QueryCommandState(id, s).enabled) << id;
         EXPECT_FALSE(IsCommandImplemented(id)) << id;
         EXPECT_TRUE(IsCommandWaiting(id)) << id;
