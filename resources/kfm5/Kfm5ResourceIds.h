@@ -666,5 +666,16 @@ constexpr Id IDS_BANNER_FIRST = 10835;     // to 10842, the eight predefined ani
 constexpr Id IDS_COMPRESS_CAPTION = 10851; // "%s" the format's name
 constexpr Id IDS_NEW_FORMAT_NAME = 10857;
 constexpr Id IDS_CLIP_NOT_PLAYABLE = 11480; // "%s" the file
+// The preferences sheet.
+constexpr Id IDD_PREF_EDIT = 10608;
+constexpr Id IDD_PREF_GENERAL = 10609;
+constexpr Id IDD_PREF_PLUGINS = 10610;
+constexpr Id IDD_PREF_PREVIEW = 10611;
+constexpr Id IDS_NOT_A_PROGRAM = 10858; // "%s" the path
+constexpr Id IDS_PLUGIN_FOLDER_LISTED = 10865;
+constexpr Id IDS_QUESTION_CLEAR_PLUGINS = 10868;
+constexpr Id IDS_CHOOSE_PLUGIN_FOLDER = 10869;
+constexpr Id IDS_PLUGIN_FOLDER_FAILED = 10870;
+constexpr Id IDS_PREFERENCES_TITLE = 10871;
 
 } // namespace kfm5res

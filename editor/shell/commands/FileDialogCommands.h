@@ -1,6 +1,6 @@
 #pragma once
-// The commands that open the file dialogs: new animation, GIF details, print options and the
-// custom thumbnail size.
+// The commands that open the file dialogs: new animation, GIF details, print options, the
+// custom thumbnail size and the preferences.
 
 #include "CommandHandler.h"
 
@@ -19,6 +19,11 @@ public:
     void OnGifDetails();
     void OnPrintOptions();
     void OnThumbnailCustomSize();
+    // The preferences sheet on a page (-1: the page used last); on OK the settings, the undo
+    // ring, the outside filter host and the views take the choices.
+    void ShowPreferences(int page);
+    // Every immediate effect of the general page's Reset.
+    static void ResetPreferences();
 
 private:
     CFlimmerApp& app_;

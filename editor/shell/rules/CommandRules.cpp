@@ -31,14 +31,6 @@ bool isPlayerCommand(UINT id) {
     return id >= ID_PLAYER_FIRST && id <= ID_PLAYER_PAUSE;
 }
 
-// The commands whose windows other parts of the program bring; each is taken off this list when
-// its window is wired.
-constexpr UINT kWaitingCommands[] = {
-    // The preferences.
-    ID_TOOLS_PREFERENCES,
-    ID_TOOLS_PLUGIN_PREFERENCES,
-};
-
 bool noLabelEdit(const UiState& s) {
     return !s.editingName;
 }
@@ -312,14 +304,7 @@ UiState SnapshotModelState(bool hasDocument) {
     return state;
 }
 
-bool IsCommandWaiting(UINT id) {
-    return std::find(std::begin(kWaitingCommands), std::end(kWaitingCommands), id) !=
-           std::end(kWaitingCommands);
-}
-
 bool IsCommandImplemented(UINT id) {
-    if (IsCommandWaiting(id))
-        return false;
     switch (id) {
     case ID_FILE_NEW:
     case ID_FILE_OPEN:
@@ -343,8 +328,6 @@ bool IsCommandImplemented(UINT id) {
 }
 
 CommandState QueryCommandState(UINT id, const UiState& s) {
-    if (IsCommandWaiting(id))
-        return {false, false};
     if (isRecentFile(id))
         return {static_cast<int>(id - ID_FILE_MRU_FILE1) < s.recentFileCount, false};
     for (const auto rule :

@@ -78,13 +78,10 @@ UiState SnapshotModelState(bool hasDocument);
 bool CanEditFrames(const UiState& state);
 bool CanEditFramesLoose(const UiState& state);
 
-// The command's state. Commands whose windows this build does not have yet are disabled.
+// The command's state in the given state of the editor.
 CommandState QueryCommandState(UINT id, const UiState& state);
-// Whether the command does its work in this build (the others stay disabled).
+// Whether the id is a command of the menus, toolbars and accelerators that does its work.
 bool IsCommandImplemented(UINT id);
-// The commands that wait for a window another part of the program brings: disabled until it
-// wires them.
-bool IsCommandWaiting(UINT id);
 
 // The frame counter of the status bar: "selected / frames" while editing, "current / count"
 // while the preview plays, emptyText without real frames or with only the placeholder selected,

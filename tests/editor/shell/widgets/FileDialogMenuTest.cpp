@@ -18,7 +18,12 @@
 #include "Kfm5ResourceIds.h"
 #include "MainPanes.h"
 #include "NumEdit.h"
+#include "PreferencePages.h"
+#include "Preferences.h"
+#include "ProgramState.h"
 #include "SplitterSizes.h"
+#include "UndoHistory.h"
+#include "registry/RegistryHelpers.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -197,6 +202,44 @@ TEST_F(FileDialogMenuTest, GifDetailsListTheBlocksOfTheOpenFile) {
     });
     editor.Action(ID_FILE_GIF_DETAILS)->trigger();
     EXPECT_EQ(rows, static_cast<int>(blocks.size()));
+}
+
+TEST_F(FileDialogMenuTest, PreferencesResetActsThoughCancelledAndOkResizesTheUndoRing) {
+    ASSERT_TRUE(editor.Start());
+    editor.ShowAt(800, 600);
+    g_AppSettings.ColorImageView = 0x123456;
+    g_AppSettings.OptionsDlgRenderFrames = 1;
+    WriteRegInt("Dlgs\\MsgEditor", "ShowNextTime", 0);
+    kfm::test::AnswerNextDialog([](QWidget* widget) {
+        auto* sheet = qobject_cast<kfm::dialogs::CPreferences*>(widget);
+        ASSERT_NE(sheet, nullptr) << "no preferences";
+        sheet->General()
+            ->kit()
+            .controlAs<QPushButton>(kfm::dialogs::CPagePrefGeneral::kReset)
+            ->click();
+        sheet->reject();
+    });
+    editor.Action(ID_TOOLS_PREFERENCES)->trigger();
+    EXPECT_EQ(g_AppSettings.ColorImageView, 0xC0FFFF);
+    EXPECT_EQ(g_AppSettings.OptionsDlgRenderFrames, 0);
+    EXPECT_EQ(ReadRegInt("Dlgs\\MsgEditor", "ShowNextTime", -1, 0, 0), 1);
+    EXPECT_EQ(TheUndoHistory().GetSize(), 10);
+
+    int page = -1;
+    kfm::test::AnswerNextDialog([&](QWidget* widget) {
+        auto* sheet = qobject_cast<kfm::dialogs::CPreferences*>(widget);
+        ASSERT_NE(sheet, nullptr) << "no preferences";
+        page = sheet->Tabs()->currentIndex();
+        sheet->General()
+            ->kit()
+            .controlAs<kfm::ui::CNumEdit>(kfm::dialogs::CPagePrefGeneral::kUndoSteps)
+            ->setText("23");
+        sheet->accept();
+    });
+    editor.Action(ID_TOOLS_PLUGIN_PREFERENCES)->trigger();
+    EXPECT_EQ(page, kfm::dialogs::CPreferences::kPlugins);
+    EXPECT_EQ(g_Settings.undoSteps, 23);
+    EXPECT_EQ(TheUndoHistory().GetSize(), 23);
 }
 
 } // namespace
