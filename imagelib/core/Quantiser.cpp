@@ -380,17 +380,32 @@ void sortForPalette(std::vector<Box>& boxes) {
     });
 }
 
-// The search over the boxes' colours that never answers the reserved transparent entry. The
-// thread keeps the last one, with the neighbour lists it has built, for the next image:
-// converting every frame of an animation to one common palette asks for the same search frame
-// after frame, and building it is most of such a conversion's work.
+// The search over a palette that never answers its reserved entry, with the colour-to-index
+// cache of that palette. The thread keeps the last one for the next image: converting every frame
+// of an animation to one common palette asks for the same search frame after frame, and building
+// it (and finding the nearest entry of each colour again) is most of such a conversion's work.
+struct KeptMapping {
+    std::vector<Rgb> palette;
+    int reservedAt = -1;
+    std::unique_ptr<PaletteSearch> search;
+    // Index + 1 of every colour already mapped onto this palette.
+    std::unique_ptr<ColourHistogram> indices;
+};
+
+KeptMapping& keptMapping(std::vector<Rgb> palette, int reservedAt) {
+    thread_local KeptMapping kept;
+    if (!kept.search || kept.reservedAt != reservedAt || kept.palette != palette) {
+        kept.search.reset();
+        kept.indices.reset();
+        kept.search = std::make_unique<PaletteSearch>(palette, reservedAt, 1.5);
+        kept.indices = std::make_unique<ColourHistogram>();
+        kept.palette = std::move(palette);
+        kept.reservedAt = reservedAt;
+    }
+    return kept;
+}
+
 const PaletteSearch& searchOverBoxes(const std::vector<Box>& boxes) {
-    struct KeptSearch {
-        std::vector<Rgb> palette;
-        int reservedAt = -1;
-        std::unique_ptr<PaletteSearch> search;
-    };
-    thread_local KeptSearch kept;
     std::vector<Rgb> palette;
     int reservedAt = -1;
     for (std::size_t i = 0; i < boxes.size(); ++i) {
@@ -398,13 +413,7 @@ const PaletteSearch& searchOverBoxes(const std::vector<Box>& boxes) {
         if (boxes[i].reserved)
             reservedAt = static_cast<int>(i);
     }
-    if (!kept.search || kept.reservedAt != reservedAt || kept.palette != palette) {
-        kept.search.reset();
-        kept.search = std::make_unique<PaletteSearch>(palette, reservedAt, 1.5);
-        kept.palette = std::move(palette);
-        kept.reservedAt = reservedAt;
-    }
-    return *kept.search;
+    return *keptMapping(std::move(palette), reservedAt).search;
 }
 
 // The refinement after the cut: the boxes' colours are improved as palette entries (see
@@ -449,6 +458,8 @@ public:
     explicit Quantiser(const QuantiserJob& job) : job_(job) {}
 
     bool run() {
+        if (paletteGiven())
+            return mapOntoGivenPalette();
         if (!countColours())
             return false;
         report(2);
@@ -494,6 +505,52 @@ public:
     }
 
 private:
+    int paletteColours() const {
+        return std::clamp(job_.colours, 2, std::min(256, job_.destColorCount));
+    }
+
+    // Every entry the palette may use is a caller's fixed entry: the boxes would end as exactly
+    // those entries (each fixed entry claims a box of its own), so the palette stays as given and
+    // every colour goes to its nearest entry, the lower index on equal distances.
+    bool paletteGiven() const { return job_.fixed >= paletteColours(); }
+
+    // The given palette's mapping, through the colour-to-index cache the thread keeps for it.
+    bool mapOntoGivenPalette() {
+        if (!anyCounted())
+            return false;
+        const int colours = paletteColours();
+        const int transparent = job_.transparentIndex;
+        std::vector<Rgb> palette;
+        palette.reserve(static_cast<std::size_t>(colours));
+        for (int i = 0; i < colours; ++i) {
+            const RGBQUAD& q = job_.destColors[i];
+            palette.push_back({q.rgbRed, q.rgbGreen, q.rgbBlue});
+        }
+        KeptMapping& kept =
+            keptMapping(std::move(palette), transparent < colours ? transparent : -1);
+        report(12);
+        for (int i = 0; i < 256; ++i)
+            remap_[i] = static_cast<std::uint8_t>(i);
+        if (kept.search->usable()) {
+            indices_ = kept.indices.get();
+            report(14);
+            mapPixels(*kept.search);
+        }
+        report(kQuantiserProgressTotal);
+        return true;
+    }
+
+    bool anyCounted() const {
+        for (int y = 0; y < job_.height; ++y) {
+            const std::uint8_t* src = sourceRow(y);
+            const std::uint8_t* mask = maskRow(y);
+            for (int x = 0; x < job_.width; ++x)
+                if (counted(src, mask, x))
+                    return true;
+        }
+        return false;
+    }
+
     void report(int step) {
         if (job_.progress)
             job_.progress(step, kQuantiserProgressTotal);
@@ -584,13 +641,13 @@ private:
         if (c == lastLookedUp_)
             return lastIndex_;
         lastLookedUp_ = c;
-        if (const std::uint32_t known = histogram_.find(c.r, c.g, c.b)) {
+        if (const std::uint32_t known = indices_->find(c.r, c.g, c.b)) {
             lastIndex_ = static_cast<int>(known) - 1;
             return lastIndex_;
         }
-        const std::uint32_t near = histogram_.occupiedNear(c.r, c.g, c.b);
+        const std::uint32_t near = indices_->occupiedNear(c.r, c.g, c.b);
         lastIndex_ = search.nearest(c, near ? static_cast<int>(near) - 1 : 0).index;
-        histogram_.at(c.r, c.g, c.b) = static_cast<std::uint32_t>(lastIndex_) + 1;
+        indices_->at(c.r, c.g, c.b) = static_cast<std::uint32_t>(lastIndex_) + 1;
         return lastIndex_;
     }
 
@@ -599,6 +656,9 @@ private:
 
     const QuantiserJob& job_;
     ColourHistogram histogram_;
+    // The colour-to-index cache of the mapping: the histogram, or the kept cache of a given
+    // palette.
+    ColourHistogram* indices_ = &histogram_;
     std::array<std::uint8_t, 256> remap_{};
     Rgb lastLookedUp_{-1, -1, -1};
     int lastIndex_ = 0;
