@@ -464,7 +464,7 @@ public:
             return false;
         report(2);
         std::vector<Box> boxes(1);
-        boxes[0].colours = histogram_.colourList();
+        boxes[0].colours = histogram_->colourList();
         boxes[0].computeStatistics();
         report(4);
         const int colours = std::clamp(job_.colours, 2, std::min(256, job_.destColorCount));
@@ -582,6 +582,9 @@ private:
     }
 
     bool countColours() {
+        histogram_ = std::make_unique<ColourHistogram>();
+        indices_ = histogram_.get();
+        ColourHistogram& histogram = *histogram_;
         std::uint64_t total = 0;
         for (int y = 0; y < job_.height; ++y) {
             const std::uint8_t* src = sourceRow(y);
@@ -594,7 +597,7 @@ private:
                 const Rgb c = pixel(src, x);
                 const std::uint32_t key = (c.r << 16) | (c.g << 8) | c.b;
                 if (key != lastKey) {
-                    last = &histogram_.at(c.r, c.g, c.b);
+                    last = &histogram.at(c.r, c.g, c.b);
                     lastKey = key;
                 }
                 ++*last;
@@ -626,10 +629,10 @@ private:
         for (std::size_t i = 0; i < boxes.size(); ++i) {
             const auto index = static_cast<int>(i);
             for (const Colour& c : boxes[i].colours)
-                histogram_.at(c.r, c.g, c.b) = static_cast<std::uint32_t>(
+                histogram_->at(c.r, c.g, c.b) = static_cast<std::uint32_t>(
                     (nearestKnown ? index : search.nearest(c.rgb(), index).index) + 1);
             for (const Colour& c : boxes[i].ties)
-                histogram_.at(c.r, c.g, c.b) =
+                histogram_->at(c.r, c.g, c.b) =
                     static_cast<std::uint32_t>(search.nearest(c.rgb(), index).index + 1);
         }
     }
@@ -655,10 +658,12 @@ private:
     void writePalette(const std::vector<Box>& boxes);
 
     const QuantiserJob& job_;
-    ColourHistogram histogram_;
+    // Made by the count (a given palette's mapping needs none): its table of buckets alone is
+    // larger than a small frame.
+    std::unique_ptr<ColourHistogram> histogram_;
     // The colour-to-index cache of the mapping: the histogram, or the kept cache of a given
     // palette.
-    ColourHistogram* indices_ = &histogram_;
+    ColourHistogram* indices_ = nullptr;
     std::array<std::uint8_t, 256> remap_{};
     Rgb lastLookedUp_{-1, -1, -1};
     int lastIndex_ = 0;

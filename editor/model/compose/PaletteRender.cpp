@@ -290,40 +290,51 @@ int CalculateGlobalPalette(PALETTEENTRY* out, int mode, OptimizeOptions options)
 
 namespace {
 
-// Whether some pixel of the image is transparent.
-bool showsTransparentPixels(KpxHandle image) {
-    if (!KPXIsImageTransparent(image))
+// Whether the 1-bit mask marks some pixel: whole bytes at once, then the bits of the last one.
+bool marksSomePixel(KpxHandle mask) {
+    const std::uint8_t* bits = KPXGetBits(mask);
+    if (!bits)
         return false;
-    const ScopedImage mask(KPXGetImageTransparentImage(image));
-    if (!mask.get() || !KPXGetBits(mask.get()))
-        return false;
-    const std::uint8_t* bits = KPXGetBits(mask.get());
-    const int stride = KPXGetScanBytes(mask.get());
-    const int width = KPXWidth(mask.get());
-    for (int y = 0; y < KPXHeight(mask.get()); ++y)
-        for (int x = 0; x < width; ++x)
-            if (maskedAt(bits + static_cast<std::size_t>(y) * stride, x))
+    const std::size_t stride = KPXGetScanBytes(mask);
+    const int width = KPXWidth(mask);
+    const int height = KPXHeight(mask);
+    const std::size_t wholeBytes = static_cast<std::size_t>(width / 8);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = bits + static_cast<std::size_t>(y) * stride;
+        if (std::any_of(row, row + wholeBytes, [](std::uint8_t b) { return b != 0; }))
+            return true;
+        for (int x = static_cast<int>(wholeBytes) * 8; x < width; ++x)
+            if (maskedAt(row, x))
                 return true;
+    }
     return false;
 }
 
-// The frame's base image mapped onto the palette. An image with transparent pixels gets
-// transparentIndex for them, which its other pixels keep away from; an image without may use
-// every entry. 0 when the image cannot be converted.
+// The image's transparency mask when some pixel of it is transparent, else none.
+ScopedImage transparentPixelsMask(KpxHandle image) {
+    if (!KPXIsImageTransparent(image))
+        return ScopedImage();
+    ScopedImage mask(KPXGetImageTransparentImage(image));
+    if (!mask.get() || !marksSomePixel(mask.get()))
+        return ScopedImage();
+    return mask;
+}
+
+// The frame's base image mapped onto the palette. An image with transparent pixels (their mask
+// given) gets transparentIndex for them, which its other pixels keep away from; an image without
+// may use every entry. 0 when the image cannot be converted.
 KpxHandle convertToPalette(KpxHandle base, const PALETTEENTRY* palette, int transparentIndex,
-                           bool transparent, int colours, int dither) {
+                           KpxHandle mask, int colours, int dither) {
     ScopedImage target(KPXCreateImage(KPXWidth(base), KPXHeight(base), 8));
     if (!target.get())
         return 0;
     KPXSetNewPalette(target.get(), palette, 256);
-    if (transparent)
+    if (mask)
         setOnlyTransparentIndex(target.get(), transparentIndex);
     if (!KPXFineColorConvert(target.get(), base, 0, colours, dither ? 2 : 0, colours, nullptr, 0))
         return 0;
-    if (transparent) {
-        ScopedImage mask(KPXGetImageTransparentImage(base));
-        if (mask.get())
-            KPXImageFillByColor(target.get(), mask.get(), static_cast<COLORREF>(transparentIndex));
+    if (mask) {
+        KPXImageFillByColor(target.get(), mask, static_cast<COLORREF>(transparentIndex));
         setOnlyTransparentIndex(target.get(), transparentIndex);
     }
     return target.release();
@@ -345,9 +356,10 @@ int OptimizeToGlobalPalette256Ex(PALETTEENTRY* palette, OptimizeOptions options,
         frame.optimised = 0;
         if (!convert)
             continue;
-        const bool transparent = showsTransparentPixels(frame.GetImage());
+        const ScopedImage mask = transparentPixelsMask(frame.GetImage());
+        const bool transparent = mask.get() != 0;
         if (const KpxHandle converted =
-                convertToPalette(frame.GetImage(), palette, transparentIndex, transparent, colours,
+                convertToPalette(frame.GetImage(), palette, transparentIndex, mask.get(), colours,
                                  options.word[kOptionDither])) {
             frame.transparency = transparent ? kKpxTransparencyIndexFlag +
                                                    static_cast<std::uint32_t>(transparentIndex)
