@@ -655,6 +655,7 @@ private:
     }
 
     void mapPixels(const PaletteSearch& search);
+    void mapNearest(const PaletteSearch& search);
     void writePalette(const std::vector<Box>& boxes);
 
     const QuantiserJob& job_;
@@ -670,6 +671,10 @@ private:
 };
 
 void Quantiser::mapPixels(const PaletteSearch& search) {
+    if (job_.mode == kQuantiseNearest) {
+        mapNearest(search);
+        return;
+    }
     const int w = job_.width;
     const int h = job_.height;
     const bool diffuse = job_.mode == kQuantiseFloydSteinberg || job_.mode == kQuantiseBurkes;
@@ -753,6 +758,40 @@ void Quantiser::mapPixels(const PaletteSearch& search) {
                 spread(next, x + 1, error, 0, 3);
                 spread(next, x + 2, error, 0, 4);
             }
+        }
+        if ((y + 1) % progressEvery == 0 && progressStep < kQuantiserProgressTotal - 1)
+            report(++progressStep);
+    }
+}
+
+// Without dithering every pixel takes the entry of its own colour, which depends on nothing
+// else: rows are mapped left to right, a run of one source value looked up once.
+void Quantiser::mapNearest(const PaletteSearch& search) {
+    const std::uint8_t transparentOut =
+        job_.transparentIndex >= 0 ? static_cast<std::uint8_t>(job_.transparentIndex) : 0;
+    const bool indexed = job_.sourceBitCount == 8;
+    const int progressEvery = std::max(1, job_.height / 5);
+    int progressStep = 14;
+    std::uint32_t lastValue = UINT32_MAX;
+    std::uint8_t lastOut = 0;
+    for (int y = 0; y < job_.height; ++y) {
+        const std::uint8_t* src = sourceRow(y);
+        const std::uint8_t* mask = maskRow(y);
+        std::uint8_t* dst = job_.destBits + static_cast<std::size_t>(y) * job_.destRowBytes;
+        for (int x = 0; x < job_.width; ++x) {
+            if (!counted(src, mask, x)) {
+                dst[x] = transparentOut;
+                continue;
+            }
+            const std::uint32_t value = indexed ? src[x]
+                                                : std::uint32_t{src[3 * x]} |
+                                                      (std::uint32_t{src[3 * x + 1]} << 8) |
+                                                      (std::uint32_t{src[3 * x + 2]} << 16);
+            if (value != lastValue) {
+                lastValue = value;
+                lastOut = remap_[lookup(pixel(src, x), search)];
+            }
+            dst[x] = lastOut;
         }
         if ((y + 1) % progressEvery == 0 && progressStep < kQuantiserProgressTotal - 1)
             report(++progressStep);
