@@ -765,15 +765,23 @@ void Quantiser::mapPixels(const PaletteSearch& search) {
 }
 
 // Without dithering every pixel takes the entry of its own colour, which depends on nothing
-// else: rows are mapped left to right, a run of one source value looked up once.
+// else: rows are mapped left to right, a run of one source value looked up once. An 8-bit
+// source's indices are looked up once each; a 24-bit source's colours go through a small
+// direct-mapped table first, which holds the few colours a frame shows where the colour cache
+// itself is too large to stay near.
 void Quantiser::mapNearest(const PaletteSearch& search) {
     const std::uint8_t transparentOut =
         job_.transparentIndex >= 0 ? static_cast<std::uint8_t>(job_.transparentIndex) : 0;
     const bool indexed = job_.sourceBitCount == 8;
+    constexpr std::uint32_t kNone = UINT32_MAX;
+    constexpr int kRecentBits = 12;
+    std::vector<std::uint32_t> recentValue(std::size_t{1} << kRecentBits, kNone);
+    std::vector<std::uint8_t> recentOut(std::size_t{1} << kRecentBits);
+    const auto slotOf = [indexed](std::uint32_t value) {
+        return indexed ? value : (value * 0x9E3779B1u) >> (32 - kRecentBits);
+    };
     const int progressEvery = std::max(1, job_.height / 5);
     int progressStep = 14;
-    std::uint32_t lastValue = UINT32_MAX;
-    std::uint8_t lastOut = 0;
     for (int y = 0; y < job_.height; ++y) {
         const std::uint8_t* src = sourceRow(y);
         const std::uint8_t* mask = maskRow(y);
@@ -787,11 +795,12 @@ void Quantiser::mapNearest(const PaletteSearch& search) {
                                                 : std::uint32_t{src[3 * x]} |
                                                       (std::uint32_t{src[3 * x + 1]} << 8) |
                                                       (std::uint32_t{src[3 * x + 2]} << 16);
-            if (value != lastValue) {
-                lastValue = value;
-                lastOut = remap_[lookup(pixel(src, x), search)];
+            const std::uint32_t slot = slotOf(value);
+            if (recentValue[slot] != value) {
+                recentValue[slot] = value;
+                recentOut[slot] = remap_[lookup(pixel(src, x), search)];
             }
-            dst[x] = lastOut;
+            dst[x] = recentOut[slot];
         }
         if ((y + 1) % progressEvery == 0 && progressStep < kQuantiserProgressTotal - 1)
             report(++progressStep);
