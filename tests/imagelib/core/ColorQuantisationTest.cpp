@@ -359,25 +359,37 @@ TEST(FineColorConvert, GivenPaletteMapsEachPixelToItsNearestEntry) {
             for (int x = 0; x < KPXWidth(image); ++x)
                 setRgb(image, x, y, x % 6 == 5 ? Colour{100, 100, 100} : kFew[(x * 3 + y) % 5]);
     };
+    // An 8-bit picture whose table holds a ramp, grey 100 and a copy of one palette entry.
+    const auto paintIndexed = [](KpxHandle image) {
+        for (int i = 0; i < 256; ++i)
+            setEntry(image, i, {i, (i * 3) & 255, 255 - i});
+        setEntry(image, 5, {100, 100, 100});
+        setEntry(image, 6, kFew[2]);
+        for (int y = 0; y < KPXHeight(image); ++y)
+            for (int x = 0; x < KPXWidth(image); ++x)
+                *pixelAt(image, x, y) = static_cast<std::uint8_t>((x * 7 + y * 3) & 255);
+    };
     struct Case {
         const char* name;
         void (*paint)(KpxHandle);
+        int depth;
         int colours;
         int transparent; // -1: none
         int mode;
         bool exact; // every picture colour is an entry: diffusion makes no error
     } const cases[] = {
-        {"exact colours and ties", paintFewAndGrey, 256, -1, 0, false},
-        {"photo", paintPhoto, 256, -1, 0, false},
-        {"transparent entry holds a picture colour", paintFew, 256, 3, 0, true},
-        {"fewer colours, transparent entry past them", paintPhoto, 200, 255, 0, false},
-        {"diffusion over exact colours", paintFew, 256, -1, 2, true},
-        {"diffusion over a photo", paintPhoto, 256, 0, 2, false},
+        {"exact colours and ties", paintFewAndGrey, 24, 256, -1, 0, false},
+        {"photo", paintPhoto, 24, 256, -1, 0, false},
+        {"transparent entry holds a picture colour", paintFew, 24, 256, 3, 0, true},
+        {"fewer colours, transparent entry past them", paintPhoto, 24, 200, 255, 0, false},
+        {"8-bit source", paintIndexed, 8, 256, 4, 0, false},
+        {"diffusion over exact colours", paintFew, 24, 256, -1, 2, true},
+        {"diffusion over a photo", paintPhoto, 24, 256, 0, 2, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const auto convert = [&](Images& images) {
-            const KpxHandle src = images.make(37, 23, 24);
+            const KpxHandle src = images.make(37, 23, c.depth);
             const KpxHandle dst = images.make(37, 23, 8);
             c.paint(src);
             for (int i = 0; i < 256; ++i)
@@ -410,12 +422,13 @@ TEST(FineColorConvert, GivenPaletteMapsEachPixelToItsNearestEntry) {
                 if (c.mode != 0 && !c.exact)
                     continue;
                 const std::uint8_t* p = pixelAt(src, x, y);
+                const Colour shown = c.depth == 8 ? entry(src, *p) : Colour{p[2], p[1], p[0]};
                 int nearest = -1;
                 int best = INT_MAX;
                 for (int i = 0; i < c.colours; ++i) {
                     const Colour e = palette(i);
                     const int d =
-                        kpx::quantiser::quantiserDistance(p[2], p[1], p[0], e.r, e.g, e.b);
+                        kpx::quantiser::quantiserDistance(shown.r, shown.g, shown.b, e.r, e.g, e.b);
                     if (i != c.transparent && d < best) {
                         best = d;
                         nearest = i;
