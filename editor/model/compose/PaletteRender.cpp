@@ -88,6 +88,45 @@ bool maskedAt(const std::uint8_t* maskRow, int x) {
     return maskRow && ((maskRow[x / 8] >> (7 - x % 8)) & 1);
 }
 
+// Pixel counts gathered in a small direct-mapped table of the colours met last and added to the
+// census when a colour gives way to another in its slot, or at the end: a frame shows few
+// colours, many times each, and a slot costs far less than a look-up in the census.
+class RecentCounts {
+public:
+    explicit RecentCounts(ColourCensus& census) : census_(census) {}
+    ~RecentCounts() {
+        for (const Slot& slot : slots_)
+            flush(slot);
+    }
+    RecentCounts(const RecentCounts&) = delete;
+    RecentCounts& operator=(const RecentCounts&) = delete;
+
+    void add(std::uint32_t key) {
+        Slot& slot = slots_[(key * 0x9E3779B1u) >> (32 - kSlotBits)];
+        if (slot.key != key) {
+            flush(slot);
+            slot = Slot{key, 0};
+        }
+        ++slot.count;
+    }
+
+private:
+    static constexpr int kSlotBits = 12;
+    struct Slot {
+        std::uint32_t key = 0;
+        std::uint64_t count = 0;
+    };
+    void flush(const Slot& slot) {
+        if (!slot.count)
+            return;
+        census_.counts[slot.key] += slot.count;
+        census_.pixels += slot.count;
+    }
+
+    ColourCensus& census_;
+    std::vector<Slot> slots_ = std::vector<Slot>(std::size_t{1} << kSlotBits);
+};
+
 void countImage(KpxHandle image, ColourCensus& census) {
     const ScopedImage transparent(KPXIsImageTransparent(image) ? KPXGetImageTransparentImage(image)
                                                                : 0);
@@ -122,13 +161,15 @@ void countImage(KpxHandle image, ColourCensus& census) {
             }
         return;
     }
-    const ScopedImage colour(KPXColorConvert(image, 24, 0, 0, 0, nullptr, nullptr));
-    if (!colour.get() || !KPXGetBits(colour.get()))
+    // A 24-bit image is read as it is; other depths through a 24-bit copy.
+    const ScopedImage copy(
+        KPXbpp(image) == 24 ? 0 : KPXColorConvert(image, 24, 0, 0, 0, nullptr, nullptr));
+    const KpxHandle colour = KPXbpp(image) == 24 ? image : copy.get();
+    if (!colour || !KPXGetBits(colour))
         return;
-    const std::uint8_t* bits = KPXGetBits(colour.get());
-    const int stride = KPXGetScanBytes(colour.get());
-    std::uint32_t lastKey = 0xFFFFFFFF;
-    std::uint64_t* last = nullptr;
+    const std::uint8_t* bits = KPXGetBits(colour);
+    const int stride = KPXGetScanBytes(colour);
+    RecentCounts recent(census);
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* row = bits + static_cast<std::size_t>(y) * stride;
         const std::uint8_t* mask = maskRow(y);
@@ -137,13 +178,7 @@ void countImage(KpxHandle image, ColourCensus& census) {
                 census.transparentPixels = true;
                 continue;
             }
-            const std::uint32_t key = rgbKey(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
-            if (key != lastKey) {
-                last = &census.counts[key];
-                lastKey = key;
-            }
-            ++*last;
-            ++census.pixels;
+            recent.add(rgbKey(row[3 * x + 2], row[3 * x + 1], row[3 * x]));
         }
     }
 }
