@@ -127,6 +127,31 @@ private:
     std::vector<Slot> slots_ = std::vector<Slot>(std::size_t{1} << kSlotBits);
 };
 
+// Index counts kept in four tables in turn: runs of one index would otherwise wait on the same
+// counter from pixel to pixel.
+class IndexCounts {
+public:
+    void addRow(const std::uint8_t* row, int width) {
+        int x = 0;
+        for (; x + 4 <= width; x += 4) {
+            ++parts_[0][row[x]];
+            ++parts_[1][row[x + 1]];
+            ++parts_[2][row[x + 2]];
+            ++parts_[3][row[x + 3]];
+        }
+        for (; x < width; ++x)
+            ++parts_[0][row[x]];
+    }
+    void add(std::uint8_t index) { ++parts_[0][index]; }
+    std::uint64_t count(int index) const {
+        const auto i = static_cast<std::size_t>(index);
+        return parts_[0][i] + parts_[1][i] + parts_[2][i] + parts_[3][i];
+    }
+
+private:
+    std::array<std::array<std::uint64_t, 256>, 4> parts_{};
+};
+
 void countImage(KpxHandle image, ColourCensus& census) {
     const ScopedImage transparent(KPXIsImageTransparent(image) ? KPXGetImageTransparentImage(image)
                                                                : 0);
@@ -139,19 +164,31 @@ void countImage(KpxHandle image, ColourCensus& census) {
     };
     if (KPXbpp(image) == 8) {
         // Indices first: one look-up per palette entry rather than per pixel.
-        std::array<std::uint64_t, 256> perIndex{};
+        IndexCounts counts;
         const std::uint8_t* bits = KPXGetBits(image);
         const int stride = KPXGetScanBytes(image);
         for (int y = 0; y < height; ++y) {
             const std::uint8_t* row = bits + static_cast<std::size_t>(y) * stride;
             const std::uint8_t* mask = maskRow(y);
+            if (!mask) {
+                counts.addRow(row, width);
+                continue;
+            }
             for (int x = 0; x < width; ++x) {
-                if (maskedAt(mask, x))
+                if (x % 8 == 0 && x + 8 <= width && mask[x / 8] == 0) {
+                    // Eight opaque pixels.
+                    counts.addRow(row + x, 8);
+                    x += 7;
+                } else if (maskedAt(mask, x)) {
                     census.transparentPixels = true;
-                else
-                    ++perIndex[row[x]];
+                } else {
+                    counts.add(row[x]);
+                }
             }
         }
+        std::array<std::uint64_t, 256> perIndex{};
+        for (int i = 0; i < 256; ++i)
+            perIndex[static_cast<std::size_t>(i)] = counts.count(i);
         const RGBQUAD* table = KPXGetBitmapInfoHeader(image)->bmiColors;
         for (int i = 0; i < 256; ++i)
             if (perIndex[i]) {
