@@ -656,6 +656,7 @@ private:
 
     void mapPixels(const PaletteSearch& search);
     void mapNearest(const PaletteSearch& search);
+    void mapIndices(const PaletteSearch& search, std::uint8_t transparentOut);
     void writePalette(const std::vector<Box>& boxes);
 
     const QuantiserJob& job_;
@@ -765,20 +766,22 @@ void Quantiser::mapPixels(const PaletteSearch& search) {
 }
 
 // Without dithering every pixel takes the entry of its own colour, which depends on nothing
-// else: rows are mapped left to right, a run of one source value looked up once. An 8-bit
-// source's indices are looked up once each; a 24-bit source's colours go through a small
-// direct-mapped table first, which holds the few colours a frame shows where the colour cache
-// itself is too large to stay near.
+// else. An 8-bit source's indices are looked up once each; a 24-bit source's colours go through
+// a small direct-mapped table first, which holds the few colours a frame shows where the colour
+// cache itself is too large to stay near.
 void Quantiser::mapNearest(const PaletteSearch& search) {
     const std::uint8_t transparentOut =
         job_.transparentIndex >= 0 ? static_cast<std::uint8_t>(job_.transparentIndex) : 0;
-    const bool indexed = job_.sourceBitCount == 8;
+    if (job_.sourceBitCount == 8) {
+        mapIndices(search, transparentOut);
+        return;
+    }
     constexpr std::uint32_t kNone = UINT32_MAX;
     constexpr int kRecentBits = 12;
     std::vector<std::uint32_t> recentValue(std::size_t{1} << kRecentBits, kNone);
     std::vector<std::uint8_t> recentOut(std::size_t{1} << kRecentBits);
-    const auto slotOf = [indexed](std::uint32_t value) {
-        return indexed ? value : (value * 0x9E3779B1u) >> (32 - kRecentBits);
+    const auto slotOf = [](std::uint32_t value) {
+        return (value * 0x9E3779B1u) >> (32 - kRecentBits);
     };
     const int progressEvery = std::max(1, job_.height / 5);
     int progressStep = 14;
@@ -791,10 +794,9 @@ void Quantiser::mapNearest(const PaletteSearch& search) {
                 dst[x] = transparentOut;
                 continue;
             }
-            const std::uint32_t value = indexed ? src[x]
-                                                : std::uint32_t{src[3 * x]} |
-                                                      (std::uint32_t{src[3 * x + 1]} << 8) |
-                                                      (std::uint32_t{src[3 * x + 2]} << 16);
+            const std::uint32_t value = std::uint32_t{src[3 * x]} |
+                                        (std::uint32_t{src[3 * x + 1]} << 8) |
+                                        (std::uint32_t{src[3 * x + 2]} << 16);
             const std::uint32_t slot = slotOf(value);
             if (recentValue[slot] != value) {
                 recentValue[slot] = value;
@@ -802,6 +804,26 @@ void Quantiser::mapNearest(const PaletteSearch& search) {
             }
             dst[x] = recentOut[slot];
         }
+        if ((y + 1) % progressEvery == 0 && progressStep < kQuantiserProgressTotal - 1)
+            report(++progressStep);
+    }
+}
+
+// An 8-bit source: every index's entry found once, then each row through that table.
+void Quantiser::mapIndices(const PaletteSearch& search, std::uint8_t transparentOut) {
+    std::array<std::uint8_t, 256> entryOf{};
+    for (int i = 0; i < 256; ++i) {
+        const auto index = static_cast<std::uint8_t>(i);
+        entryOf[index] =
+            counted(&index, nullptr, 0) ? remap_[lookup(pixel(&index, 0), search)] : transparentOut;
+    }
+    const int progressEvery = std::max(1, job_.height / 5);
+    int progressStep = 14;
+    for (int y = 0; y < job_.height; ++y) {
+        const std::uint8_t* src = sourceRow(y);
+        std::uint8_t* dst = job_.destBits + static_cast<std::size_t>(y) * job_.destRowBytes;
+        for (int x = 0; x < job_.width; ++x)
+            dst[x] = entryOf[src[x]];
         if ((y + 1) % progressEvery == 0 && progressStep < kQuantiserProgressTotal - 1)
             report(++progressStep);
     }
