@@ -531,7 +531,7 @@ private:
         report(12);
         for (int i = 0; i < 256; ++i)
             remap_[i] = static_cast<std::uint8_t>(i);
-        if (kept.search->usable()) {
+        if (!job_.paletteOnly && kept.search->usable()) {
             indices_ = kept.indices.get();
             report(14);
             mapPixels(*kept.search);

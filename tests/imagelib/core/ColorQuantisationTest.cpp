@@ -597,23 +597,36 @@ TEST(FineColorConvert, SourceMayBeTheDestination) {
 }
 
 TEST(FineColorConvert, PaletteOnlyLeavesThePixelsAlone) {
-    Images images;
-    const KpxHandle src = images.make(9, 9, 24);
-    const KpxHandle dst = images.make(9, 9, 8);
-    paintFew(src);
-    for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 9; ++x)
-            *pixelAt(dst, x, y) = static_cast<std::uint8_t>(100 + x + y);
-    for (int i = 0; i < 5; ++i)
-        setEntry(dst, i, {1, 1, 1});
-    ASSERT_EQ(KPXFineColorConvert(dst, src, 0, 256, 2, 0, nullptr, 1), 1);
-    for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 9; ++x)
-            EXPECT_EQ(indexAt(dst, x, y), 100 + x + y);
-    std::set<Colour> palette;
-    for (int i = 0; i < 5; ++i)
-        palette.insert(entry(dst, i));
-    EXPECT_EQ(palette, std::set<Colour>(std::begin(kFew), std::end(kFew)));
+    // No fixed entries: the palette is chosen for the picture; all 256 fixed: it is given and
+    // stays as it is.
+    for (const int fixed : {0, 256}) {
+        SCOPED_TRACE(fixed);
+        Images images;
+        const KpxHandle src = images.make(9, 9, 24);
+        const KpxHandle dst = images.make(9, 9, 8);
+        paintFew(src);
+        for (int y = 0; y < 9; ++y)
+            for (int x = 0; x < 9; ++x)
+                *pixelAt(dst, x, y) = static_cast<std::uint8_t>(100 + x + y);
+        for (int i = 0; i < 5; ++i)
+            setEntry(dst, i, {1, 1, 1});
+        std::vector<Colour> before;
+        for (int i = 0; i < 256; ++i)
+            before.push_back(entry(dst, i));
+        ASSERT_EQ(KPXFineColorConvert(dst, src, 0, 256, 2, fixed, nullptr, 1), 1);
+        for (int y = 0; y < 9; ++y)
+            for (int x = 0; x < 9; ++x)
+                EXPECT_EQ(indexAt(dst, x, y), 100 + x + y);
+        if (fixed == 0) {
+            std::set<Colour> palette;
+            for (int i = 0; i < 5; ++i)
+                palette.insert(entry(dst, i));
+            EXPECT_EQ(palette, std::set<Colour>(std::begin(kFew), std::end(kFew)));
+        } else {
+            for (int i = 0; i < 256; ++i)
+                EXPECT_EQ(entry(dst, i), before[static_cast<std::size_t>(i)]) << "entry " << i;
+        }
+    }
 }
 
 TEST(FineColorConvert, ErrorDiffusionMixesTwoColoursIntoAnAverage) {
