@@ -380,17 +380,32 @@ void sortForPalette(std::vector<Box>& boxes) {
     });
 }
 
-// The search over the boxes' colours that never answers the reserved transparent entry. The
-// thread keeps the last one, with the neighbour lists it has built, for the next image:
-// converting every frame of an animation to one common palette asks for the same search frame
-// after frame, and building it is most of such a conversion's work.
+// The search over a palette that never answers its reserved entry, with the colour-to-index
+// cache of that palette. The thread keeps the last one for the next image: converting every frame
+// of an animation to one common palette asks for the same search frame after frame, and building
+// it (and finding the nearest entry of each colour again) is most of such a conversion's work.
+struct KeptMapping {
+    std::vector<Rgb> palette;
+    int reservedAt = -1;
+    std::unique_ptr<PaletteSearch> search;
+    // Index + 1 of every colour already mapped onto this palette.
+    std::unique_ptr<ColourHistogram> indices;
+};
+
+KeptMapping& keptMapping(std::vector<Rgb> palette, int reservedAt) {
+    thread_local KeptMapping kept;
+    if (!kept.search || kept.reservedAt != reservedAt || kept.palette != palette) {
+        kept.search.reset();
+        kept.indices.reset();
+        kept.search = std::make_unique<PaletteSearch>(palette, reservedAt, 1.5);
+        kept.indices = std::make_unique<ColourHistogram>();
+        kept.palette = std::move(palette);
+        kept.reservedAt = reservedAt;
+    }
+    return kept;
+}
+
 const PaletteSearch& searchOverBoxes(const std::vector<Box>& boxes) {
-    struct KeptSearch {
-        std::vector<Rgb> palette;
-        int reservedAt = -1;
-        std::unique_ptr<PaletteSearch> search;
-    };
-    thread_local KeptSearch kept;
     std::vector<Rgb> palette;
     int reservedAt = -1;
     for (std::size_t i = 0; i < boxes.size(); ++i) {
@@ -398,13 +413,7 @@ const PaletteSearch& searchOverBoxes(const std::vector<Box>& boxes) {
         if (boxes[i].reserved)
             reservedAt = static_cast<int>(i);
     }
-    if (!kept.search || kept.reservedAt != reservedAt || kept.palette != palette) {
-        kept.search.reset();
-        kept.search = std::make_unique<PaletteSearch>(palette, reservedAt, 1.5);
-        kept.palette = std::move(palette);
-        kept.reservedAt = reservedAt;
-    }
-    return *kept.search;
+    return *keptMapping(std::move(palette), reservedAt).search;
 }
 
 // The refinement after the cut: the boxes' colours are improved as palette entries (see
@@ -449,11 +458,13 @@ public:
     explicit Quantiser(const QuantiserJob& job) : job_(job) {}
 
     bool run() {
+        if (paletteGiven())
+            return mapOntoGivenPalette();
         if (!countColours())
             return false;
         report(2);
         std::vector<Box> boxes(1);
-        boxes[0].colours = histogram_.colourList();
+        boxes[0].colours = histogram_->colourList();
         boxes[0].computeStatistics();
         report(4);
         const int colours = std::clamp(job_.colours, 2, std::min(256, job_.destColorCount));
@@ -494,6 +505,52 @@ public:
     }
 
 private:
+    int paletteColours() const {
+        return std::clamp(job_.colours, 2, std::min(256, job_.destColorCount));
+    }
+
+    // Every entry the palette may use is a caller's fixed entry: the boxes would end as exactly
+    // those entries (each fixed entry claims a box of its own), so the palette stays as given and
+    // every colour goes to its nearest entry, the lower index on equal distances.
+    bool paletteGiven() const { return job_.fixed >= paletteColours(); }
+
+    // The given palette's mapping, through the colour-to-index cache the thread keeps for it.
+    bool mapOntoGivenPalette() {
+        if (!anyCounted())
+            return false;
+        const int colours = paletteColours();
+        const int transparent = job_.transparentIndex;
+        std::vector<Rgb> palette;
+        palette.reserve(static_cast<std::size_t>(colours));
+        for (int i = 0; i < colours; ++i) {
+            const RGBQUAD& q = job_.destColors[i];
+            palette.push_back({q.rgbRed, q.rgbGreen, q.rgbBlue});
+        }
+        KeptMapping& kept =
+            keptMapping(std::move(palette), transparent < colours ? transparent : -1);
+        report(12);
+        for (int i = 0; i < 256; ++i)
+            remap_[i] = static_cast<std::uint8_t>(i);
+        if (!job_.paletteOnly && kept.search->usable()) {
+            indices_ = kept.indices.get();
+            report(14);
+            mapPixels(*kept.search);
+        }
+        report(kQuantiserProgressTotal);
+        return true;
+    }
+
+    bool anyCounted() const {
+        for (int y = 0; y < job_.height; ++y) {
+            const std::uint8_t* src = sourceRow(y);
+            const std::uint8_t* mask = maskRow(y);
+            for (int x = 0; x < job_.width; ++x)
+                if (counted(src, mask, x))
+                    return true;
+        }
+        return false;
+    }
+
     void report(int step) {
         if (job_.progress)
             job_.progress(step, kQuantiserProgressTotal);
@@ -525,6 +582,9 @@ private:
     }
 
     bool countColours() {
+        histogram_ = std::make_unique<ColourHistogram>();
+        indices_ = histogram_.get();
+        ColourHistogram& histogram = *histogram_;
         std::uint64_t total = 0;
         for (int y = 0; y < job_.height; ++y) {
             const std::uint8_t* src = sourceRow(y);
@@ -537,7 +597,7 @@ private:
                 const Rgb c = pixel(src, x);
                 const std::uint32_t key = (c.r << 16) | (c.g << 8) | c.b;
                 if (key != lastKey) {
-                    last = &histogram_.at(c.r, c.g, c.b);
+                    last = &histogram.at(c.r, c.g, c.b);
                     lastKey = key;
                 }
                 ++*last;
@@ -569,10 +629,10 @@ private:
         for (std::size_t i = 0; i < boxes.size(); ++i) {
             const auto index = static_cast<int>(i);
             for (const Colour& c : boxes[i].colours)
-                histogram_.at(c.r, c.g, c.b) = static_cast<std::uint32_t>(
+                histogram_->at(c.r, c.g, c.b) = static_cast<std::uint32_t>(
                     (nearestKnown ? index : search.nearest(c.rgb(), index).index) + 1);
             for (const Colour& c : boxes[i].ties)
-                histogram_.at(c.r, c.g, c.b) =
+                histogram_->at(c.r, c.g, c.b) =
                     static_cast<std::uint32_t>(search.nearest(c.rgb(), index).index + 1);
         }
     }
@@ -584,27 +644,38 @@ private:
         if (c == lastLookedUp_)
             return lastIndex_;
         lastLookedUp_ = c;
-        if (const std::uint32_t known = histogram_.find(c.r, c.g, c.b)) {
+        if (const std::uint32_t known = indices_->find(c.r, c.g, c.b)) {
             lastIndex_ = static_cast<int>(known) - 1;
             return lastIndex_;
         }
-        const std::uint32_t near = histogram_.occupiedNear(c.r, c.g, c.b);
+        const std::uint32_t near = indices_->occupiedNear(c.r, c.g, c.b);
         lastIndex_ = search.nearest(c, near ? static_cast<int>(near) - 1 : 0).index;
-        histogram_.at(c.r, c.g, c.b) = static_cast<std::uint32_t>(lastIndex_) + 1;
+        indices_->at(c.r, c.g, c.b) = static_cast<std::uint32_t>(lastIndex_) + 1;
         return lastIndex_;
     }
 
     void mapPixels(const PaletteSearch& search);
+    void mapNearest(const PaletteSearch& search);
+    void mapIndices(const PaletteSearch& search, std::uint8_t transparentOut);
     void writePalette(const std::vector<Box>& boxes);
 
     const QuantiserJob& job_;
-    ColourHistogram histogram_;
+    // Made by the count (a given palette's mapping needs none): its table of buckets alone is
+    // larger than a small frame.
+    std::unique_ptr<ColourHistogram> histogram_;
+    // The colour-to-index cache of the mapping: the histogram, or the kept cache of a given
+    // palette.
+    ColourHistogram* indices_ = nullptr;
     std::array<std::uint8_t, 256> remap_{};
     Rgb lastLookedUp_{-1, -1, -1};
     int lastIndex_ = 0;
 };
 
 void Quantiser::mapPixels(const PaletteSearch& search) {
+    if (job_.mode == kQuantiseNearest) {
+        mapNearest(search);
+        return;
+    }
     const int w = job_.width;
     const int h = job_.height;
     const bool diffuse = job_.mode == kQuantiseFloydSteinberg || job_.mode == kQuantiseBurkes;
@@ -689,6 +760,70 @@ void Quantiser::mapPixels(const PaletteSearch& search) {
                 spread(next, x + 2, error, 0, 4);
             }
         }
+        if ((y + 1) % progressEvery == 0 && progressStep < kQuantiserProgressTotal - 1)
+            report(++progressStep);
+    }
+}
+
+// Without dithering every pixel takes the entry of its own colour, which depends on nothing
+// else. An 8-bit source's indices are looked up once each; a 24-bit source's colours go through
+// a small direct-mapped table first, which holds the few colours a frame shows where the colour
+// cache itself is too large to stay near.
+void Quantiser::mapNearest(const PaletteSearch& search) {
+    const std::uint8_t transparentOut =
+        job_.transparentIndex >= 0 ? static_cast<std::uint8_t>(job_.transparentIndex) : 0;
+    if (job_.sourceBitCount == 8) {
+        mapIndices(search, transparentOut);
+        return;
+    }
+    constexpr std::uint32_t kNone = UINT32_MAX;
+    constexpr int kRecentBits = 12;
+    std::vector<std::uint32_t> recentValue(std::size_t{1} << kRecentBits, kNone);
+    std::vector<std::uint8_t> recentOut(std::size_t{1} << kRecentBits);
+    const auto slotOf = [](std::uint32_t value) {
+        return (value * 0x9E3779B1u) >> (32 - kRecentBits);
+    };
+    const int progressEvery = std::max(1, job_.height / 5);
+    int progressStep = 14;
+    for (int y = 0; y < job_.height; ++y) {
+        const std::uint8_t* src = sourceRow(y);
+        const std::uint8_t* mask = maskRow(y);
+        std::uint8_t* dst = job_.destBits + static_cast<std::size_t>(y) * job_.destRowBytes;
+        for (int x = 0; x < job_.width; ++x) {
+            if (!counted(src, mask, x)) {
+                dst[x] = transparentOut;
+                continue;
+            }
+            const std::uint32_t value = std::uint32_t{src[3 * x]} |
+                                        (std::uint32_t{src[3 * x + 1]} << 8) |
+                                        (std::uint32_t{src[3 * x + 2]} << 16);
+            const std::uint32_t slot = slotOf(value);
+            if (recentValue[slot] != value) {
+                recentValue[slot] = value;
+                recentOut[slot] = remap_[lookup(pixel(src, x), search)];
+            }
+            dst[x] = recentOut[slot];
+        }
+        if ((y + 1) % progressEvery == 0 && progressStep < kQuantiserProgressTotal - 1)
+            report(++progressStep);
+    }
+}
+
+// An 8-bit source: every index's entry found once, then each row through that table.
+void Quantiser::mapIndices(const PaletteSearch& search, std::uint8_t transparentOut) {
+    std::array<std::uint8_t, 256> entryOf{};
+    for (int i = 0; i < 256; ++i) {
+        const auto index = static_cast<std::uint8_t>(i);
+        entryOf[index] =
+            counted(&index, nullptr, 0) ? remap_[lookup(pixel(&index, 0), search)] : transparentOut;
+    }
+    const int progressEvery = std::max(1, job_.height / 5);
+    int progressStep = 14;
+    for (int y = 0; y < job_.height; ++y) {
+        const std::uint8_t* src = sourceRow(y);
+        std::uint8_t* dst = job_.destBits + static_cast<std::size_t>(y) * job_.destRowBytes;
+        for (int x = 0; x < job_.width; ++x)
+            dst[x] = entryOf[src[x]];
         if ((y + 1) % progressEvery == 0 && progressStep < kQuantiserProgressTotal - 1)
             report(++progressStep);
     }

@@ -88,6 +88,70 @@ bool maskedAt(const std::uint8_t* maskRow, int x) {
     return maskRow && ((maskRow[x / 8] >> (7 - x % 8)) & 1);
 }
 
+// Pixel counts gathered in a small direct-mapped table of the colours met last and added to the
+// census when a colour gives way to another in its slot, or at the end: a frame shows few
+// colours, many times each, and a slot costs far less than a look-up in the census.
+class RecentCounts {
+public:
+    explicit RecentCounts(ColourCensus& census) : census_(census) {}
+    ~RecentCounts() {
+        for (const Slot& slot : slots_)
+            flush(slot);
+    }
+    RecentCounts(const RecentCounts&) = delete;
+    RecentCounts& operator=(const RecentCounts&) = delete;
+
+    void add(std::uint32_t key) {
+        Slot& slot = slots_[(key * 0x9E3779B1u) >> (32 - kSlotBits)];
+        if (slot.key != key) {
+            flush(slot);
+            slot = Slot{key, 0};
+        }
+        ++slot.count;
+    }
+
+private:
+    static constexpr int kSlotBits = 12;
+    struct Slot {
+        std::uint32_t key = 0;
+        std::uint64_t count = 0;
+    };
+    void flush(const Slot& slot) {
+        if (!slot.count)
+            return;
+        census_.counts[slot.key] += slot.count;
+        census_.pixels += slot.count;
+    }
+
+    ColourCensus& census_;
+    std::vector<Slot> slots_ = std::vector<Slot>(std::size_t{1} << kSlotBits);
+};
+
+// Index counts kept in four tables in turn: runs of one index would otherwise wait on the same
+// counter from pixel to pixel.
+class IndexCounts {
+public:
+    void addRow(const std::uint8_t* row, int width) {
+        int x = 0;
+        for (; x + 4 <= width; x += 4) {
+            ++parts_[0][row[x]];
+            ++parts_[1][row[x + 1]];
+            ++parts_[2][row[x + 2]];
+            ++parts_[3][row[x + 3]];
+        }
+        for (; x < width; ++x)
+            ++parts_[0][row[x]];
+    }
+    void add(std::uint8_t index) { ++parts_[0][index]; }
+    std::uint64_t count(int index) const {
+        const auto i = static_cast<std::size_t>(index);
+        return parts_[0][i] + parts_[1][i] + parts_[2][i] + parts_[3][i];
+    }
+
+private:
+    std::array<std::array<std::uint64_t, 256>, 4> parts_{};
+};
+
 void countImage(KpxHandle image, ColourCensus& census) {
     const ScopedImage transparent(KPXIsImageTransparent(image) ? KPXGetImageTransparentImage(image)
                                                                : 0);
@@ -100,19 +164,31 @@ void countImage(KpxHandle image, ColourCensus& census) {
     };
     if (KPXbpp(image) == 8) {
         // Indices first: one look-up per palette entry rather than per pixel.
-        std::array<std::uint64_t, 256> perIndex{};
+        IndexCounts counts;
         const std::uint8_t* bits = KPXGetBits(image);
         const int stride = KPXGetScanBytes(image);
         for (int y = 0; y < height; ++y) {
             const std::uint8_t* row = bits + static_cast<std::size_t>(y) * stride;
             const std::uint8_t* mask = maskRow(y);
+            if (!mask) {
+                counts.addRow(row, width);
+                continue;
+            }
             for (int x = 0; x < width; ++x) {
-                if (maskedAt(mask, x))
+                if (x % 8 == 0 && x + 8 <= width && mask[x / 8] == 0) {
+                    // Eight opaque pixels.
+                    counts.addRow(row + x, 8);
+                    x += 7;
+                } else if (maskedAt(mask, x)) {
                     census.transparentPixels = true;
-                else
-                    ++perIndex[row[x]];
+                } else {
+                    counts.add(row[x]);
+                }
             }
         }
+        std::array<std::uint64_t, 256> perIndex{};
+        for (int i = 0; i < 256; ++i)
+            perIndex[static_cast<std::size_t>(i)] = counts.count(i);
         const RGBQUAD* table = KPXGetBitmapInfoHeader(image)->bmiColors;
         for (int i = 0; i < 256; ++i)
             if (perIndex[i]) {
@@ -122,13 +198,15 @@ void countImage(KpxHandle image, ColourCensus& census) {
             }
         return;
     }
-    const ScopedImage colour(KPXColorConvert(image, 24, 0, 0, 0, nullptr, nullptr));
-    if (!colour.get() || !KPXGetBits(colour.get()))
+    // A 24-bit image is read as it is; other depths through a 24-bit copy.
+    const ScopedImage copy(
+        KPXbpp(image) == 24 ? 0 : KPXColorConvert(image, 24, 0, 0, 0, nullptr, nullptr));
+    const KpxHandle colour = KPXbpp(image) == 24 ? image : copy.get();
+    if (!colour || !KPXGetBits(colour))
         return;
-    const std::uint8_t* bits = KPXGetBits(colour.get());
-    const int stride = KPXGetScanBytes(colour.get());
-    std::uint32_t lastKey = 0xFFFFFFFF;
-    std::uint64_t* last = nullptr;
+    const std::uint8_t* bits = KPXGetBits(colour);
+    const int stride = KPXGetScanBytes(colour);
+    RecentCounts recent(census);
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* row = bits + static_cast<std::size_t>(y) * stride;
         const std::uint8_t* mask = maskRow(y);
@@ -137,13 +215,7 @@ void countImage(KpxHandle image, ColourCensus& census) {
                 census.transparentPixels = true;
                 continue;
             }
-            const std::uint32_t key = rgbKey(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
-            if (key != lastKey) {
-                last = &census.counts[key];
-                lastKey = key;
-            }
-            ++*last;
-            ++census.pixels;
+            recent.add(rgbKey(row[3 * x + 2], row[3 * x + 1], row[3 * x]));
         }
     }
 }
@@ -290,40 +362,51 @@ int CalculateGlobalPalette(PALETTEENTRY* out, int mode, OptimizeOptions options)
 
 namespace {
 
-// Whether some pixel of the image is transparent.
-bool showsTransparentPixels(KpxHandle image) {
-    if (!KPXIsImageTransparent(image))
+// Whether the 1-bit mask marks some pixel: whole bytes at once, then the bits of the last one.
+bool marksSomePixel(KpxHandle mask) {
+    const std::uint8_t* bits = KPXGetBits(mask);
+    if (!bits)
         return false;
-    const ScopedImage mask(KPXGetImageTransparentImage(image));
-    if (!mask.get() || !KPXGetBits(mask.get()))
-        return false;
-    const std::uint8_t* bits = KPXGetBits(mask.get());
-    const int stride = KPXGetScanBytes(mask.get());
-    const int width = KPXWidth(mask.get());
-    for (int y = 0; y < KPXHeight(mask.get()); ++y)
-        for (int x = 0; x < width; ++x)
-            if (maskedAt(bits + static_cast<std::size_t>(y) * stride, x))
+    const std::size_t stride = KPXGetScanBytes(mask);
+    const int width = KPXWidth(mask);
+    const int height = KPXHeight(mask);
+    const std::size_t wholeBytes = static_cast<std::size_t>(width / 8);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = bits + static_cast<std::size_t>(y) * stride;
+        if (std::any_of(row, row + wholeBytes, [](std::uint8_t b) { return b != 0; }))
+            return true;
+        for (int x = static_cast<int>(wholeBytes) * 8; x < width; ++x)
+            if (maskedAt(row, x))
                 return true;
+    }
     return false;
 }
 
-// The frame's base image mapped onto the palette. An image with transparent pixels gets
-// transparentIndex for them, which its other pixels keep away from; an image without may use
-// every entry. 0 when the image cannot be converted.
+// The image's transparency mask when some pixel of it is transparent, else none.
+ScopedImage transparentPixelsMask(KpxHandle image) {
+    if (!KPXIsImageTransparent(image))
+        return ScopedImage();
+    ScopedImage mask(KPXGetImageTransparentImage(image));
+    if (!mask.get() || !marksSomePixel(mask.get()))
+        return ScopedImage();
+    return mask;
+}
+
+// The frame's base image mapped onto the palette. An image with transparent pixels (their mask
+// given) gets transparentIndex for them, which its other pixels keep away from; an image without
+// may use every entry. 0 when the image cannot be converted.
 KpxHandle convertToPalette(KpxHandle base, const PALETTEENTRY* palette, int transparentIndex,
-                           bool transparent, int colours, int dither) {
+                           KpxHandle mask, int colours, int dither) {
     ScopedImage target(KPXCreateImage(KPXWidth(base), KPXHeight(base), 8));
     if (!target.get())
         return 0;
     KPXSetNewPalette(target.get(), palette, 256);
-    if (transparent)
+    if (mask)
         setOnlyTransparentIndex(target.get(), transparentIndex);
     if (!KPXFineColorConvert(target.get(), base, 0, colours, dither ? 2 : 0, colours, nullptr, 0))
         return 0;
-    if (transparent) {
-        ScopedImage mask(KPXGetImageTransparentImage(base));
-        if (mask.get())
-            KPXImageFillByColor(target.get(), mask.get(), static_cast<COLORREF>(transparentIndex));
+    if (mask) {
+        KPXImageFillByColor(target.get(), mask, static_cast<COLORREF>(transparentIndex));
         setOnlyTransparentIndex(target.get(), transparentIndex);
     }
     return target.release();
@@ -345,9 +428,10 @@ int OptimizeToGlobalPalette256Ex(PALETTEENTRY* palette, OptimizeOptions options,
         frame.optimised = 0;
         if (!convert)
             continue;
-        const bool transparent = showsTransparentPixels(frame.GetImage());
+        const ScopedImage mask = transparentPixelsMask(frame.GetImage());
+        const bool transparent = mask.get() != 0;
         if (const KpxHandle converted =
-                convertToPalette(frame.GetImage(), palette, transparentIndex, transparent, colours,
+                convertToPalette(frame.GetImage(), palette, transparentIndex, mask.get(), colours,
                                  options.word[kOptionDither])) {
             frame.transparency = transparent ? kKpxTransparencyIndexFlag +
                                                    static_cast<std::uint32_t>(transparentIndex)

@@ -322,22 +322,26 @@ private:
     std::array<Recent, std::size_t{1} << kRecentBits> recent_{};
 };
 
-// The screen in the first frame's colour table; exact tells whether it has every colour.
-ScopedImage inFirstTable(const Colours& shown, FirstTable& first, int width, int height,
-                         bool& exact) {
+// The 24-bit screen in the first frame's colour table; exact tells whether it has every colour.
+ScopedImage inFirstTable(KpxHandle screen, FirstTable& first, bool& exact) {
+    const int width = KPXWidth(screen);
+    const int height = KPXHeight(screen);
     ScopedImage image(KPXCreateImage(width, height, 8));
     if (!image.get())
         return image;
     KPXSetNewColorPaletteFrom(image.get(), first.head());
     exact = true;
-    const int scan = KPXGetScanBytes(image.get());
+    const std::size_t sourceScan = static_cast<std::size_t>(KPXGetScanBytes(screen));
+    const std::uint8_t* source = KPXGetBits(screen);
+    const std::size_t scan = static_cast<std::size_t>(KPXGetScanBytes(image.get()));
     std::uint8_t* bits = KPXGetBits(image.get());
-    COLORREF last = shown.empty() ? 0 : shown.front();
-    int lastIndex = first.indexOf(last, exact);
+    COLORREF last = 0xFF000000; // no colour of the screen
+    int lastIndex = 0;
     for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = bits + static_cast<std::size_t>(height - 1 - y) * scan;
+        const std::uint8_t* in = source + static_cast<std::size_t>(y) * sourceScan;
+        std::uint8_t* row = bits + static_cast<std::size_t>(y) * scan;
         for (int x = 0; x < width; ++x) {
-            const COLORREF c = shown[static_cast<std::size_t>(y) * width + x];
+            const COLORREF c = RGB(in[3 * x + 2], in[3 * x + 1], in[3 * x]);
             if (c != last) {
                 last = c;
                 lastIndex = first.indexOf(c, exact);
@@ -528,10 +532,9 @@ DifferenceFrame changedArea(const Colours& after, const Colours& before, int wid
 DifferenceFrame screenFrame(FirstTable& first, KpxHandle after, KpxHandle before, bool isFirst) {
     const int width = KPXWidth(after);
     const int height = KPXHeight(after);
-    const Colours shown = coloursOf(after);
     DifferenceFrame out;
     bool exact = true;
-    ScopedImage inFirst = inFirstTable(shown, first, width, height, exact);
+    ScopedImage inFirst = inFirstTable(after, first, exact);
     if (exact && inFirst.get() && (isFirst || hasUnusedIndex(inFirst.get()))) {
         out.image = std::move(inFirst);
         if (!isFirst) {
@@ -542,6 +545,7 @@ DifferenceFrame screenFrame(FirstTable& first, KpxHandle after, KpxHandle before
         }
         return out;
     }
+    const Colours shown = coloursOf(after);
     const Colours previous = coloursOf(before);
     out.image = exactFrameImage(shown, isFirst ? Colours{} : previous, width, height, out.unique);
     if (out.image.get())

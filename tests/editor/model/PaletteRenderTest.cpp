@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <vector>
 
 namespace {
@@ -296,6 +297,60 @@ TEST_F(RenderFunctionsTest, AdaptivePaletteOfALargeAnimation) {
     std::vector<COLORREF> grounds = {colours[0], colours[2]};
     std::sort(grounds.begin(), grounds.end());
     EXPECT_EQ(chosen, grounds);
+}
+
+// An exact adaptive palette lists the colours by how many pixels show them: the counts of a
+// masked 8-bit frame whose rows do not end on a whole byte, and of a 24-bit frame whose 200
+// colours are scattered so that they keep displacing one another while counted.
+TEST_F(RenderFunctionsTest, ExactAdaptivePaletteOrdersColoursByTheirPixelCounts) {
+    std::map<COLORREF, int> expected;
+    constexpr int kWide = 150;
+    constexpr int kHigh = 134; // 150 x 134 = 1 + 2 + ... + 200 pixels
+    std::vector<int> shows;
+    for (int k = 0; k < 200; ++k)
+        shows.insert(shows.end(), static_cast<std::size_t>(k + 1), k);
+    for (std::size_t i = 0; i < shows.size(); ++i) // a fixed scatter
+        std::swap(shows[i], shows[(i * 7919 + 13) % shows.size()]);
+    const KpxHandle wide = addFrame(0, 0, kWide, kHigh, 24).GetImage();
+    for (int y = 0; y < kHigh; ++y)
+        for (int x = 0; x < kWide; ++x) {
+            const int k = shows[static_cast<std::size_t>(y * kWide + x)];
+            const COLORREF c = RGB(k, 100, 200 - k / 2);
+            std::uint8_t* p = KPXGetBits(wide) +
+                              static_cast<std::size_t>(y) * KPXGetScanBytes(wide) +
+                              3 * static_cast<std::size_t>(x);
+            p[0] = GetBValue(c);
+            p[1] = GetGValue(c);
+            p[2] = GetRValue(c);
+            ++expected[c];
+        }
+    const KpxHandle masked = addFrame(0, 0, 13, 5, 8).GetImage();
+    const COLORREF third = RGB(250, 200, 10);
+    setColours(masked, {kWhite, kRed, kBlue, third});
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 13; ++x)
+            setIndex(masked, x, y, (x + y) % 3 + 1);
+    for (const auto [x, y] : {std::pair{2, 0}, {9, 1}, {12, 2}, {0, 3}, {7, 4}})
+        setIndex(masked, x, y, 0);
+    SetImageTransparent(static_cast<short>(masked), 0);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 13; ++x)
+            if (const int i = indexAt(masked, x, y))
+                ++expected[i == 1 ? kRed : i == 2 ? kBlue : third];
+
+    PALETTEENTRY palette[256];
+    ASSERT_EQ(CalculateOptimAdaptivePalette256(palette, 256, nullptr, nullptr), 0);
+    std::vector<std::pair<int, COLORREF>> order;
+    for (const auto& [colour, count] : expected)
+        order.emplace_back(-count, RGB(GetBValue(colour), GetGValue(colour), GetRValue(colour)));
+    std::sort(order.begin(), order.end()); // most pixels first, then 0xRRGGBB ascending
+    const auto colourOf = [](const PALETTEENTRY& e) { return RGB(e.peRed, e.peGreen, e.peBlue); };
+    EXPECT_EQ(colourOf(palette[0]), kWhite) << "the transparent entry";
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const COLORREF key = order[i].second;
+        EXPECT_EQ(colourOf(palette[i + 1]), RGB(GetBValue(key), GetGValue(key), GetRValue(key)))
+            << "entry " << i + 1 << " shown by " << -order[i].first << " pixels";
+    }
 }
 
 TEST_F(RenderFunctionsTest, GlobalPaletteSkipsOptimisedFramesAndClearsTheirFlag) {

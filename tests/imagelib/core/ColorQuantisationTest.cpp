@@ -336,6 +336,111 @@ TEST(FineColorConvert, ConversionsInTurnMapAsEachAlone) {
     EXPECT_FALSE(photo.empty());
 }
 
+// A whole palette given (every entry fixed, as the optimiser's common palette is): each pixel
+// takes the nearest entry other than the transparent one, the lower index on equal distances;
+// error diffusion over a picture whose colours are all entries adds no error and maps them
+// exactly; and the answers do not depend on what this thread converted before.
+TEST(FineColorConvert, GivenPaletteMapsEachPixelToItsNearestEntry) {
+    // Entries: the picture's five colours at shuffled places, each twice (the later copy must
+    // never win), two entries equally near grey 100 (98 and 102 in every channel), and a ramp.
+    const auto palette = [](int i) -> Colour {
+        static const int kFewAt[5] = {7, 3, 250, 0, 130};
+        for (int k = 0; k < 5; ++k)
+            if (i == kFewAt[k] || i == kFewAt[k] + 1)
+                return kFew[k];
+        if (i == 20)
+            return {98, 98, 98};
+        if (i == 21)
+            return {102, 102, 102};
+        return {(i * 53) & 255, (i * 29 + 7) & 255, (i * 97 + 11) & 255};
+    };
+    const auto paintFewAndGrey = [](KpxHandle image) {
+        for (int y = 0; y < KPXHeight(image); ++y)
+            for (int x = 0; x < KPXWidth(image); ++x)
+                setRgb(image, x, y, x % 6 == 5 ? Colour{100, 100, 100} : kFew[(x * 3 + y) % 5]);
+    };
+    // An 8-bit picture whose table holds a ramp, grey 100 and a copy of one palette entry.
+    const auto paintIndexed = [](KpxHandle image) {
+        for (int i = 0; i < 256; ++i)
+            setEntry(image, i, {i, (i * 3) & 255, 255 - i});
+        setEntry(image, 5, {100, 100, 100});
+        setEntry(image, 6, kFew[2]);
+        for (int y = 0; y < KPXHeight(image); ++y)
+            for (int x = 0; x < KPXWidth(image); ++x)
+                *pixelAt(image, x, y) = static_cast<std::uint8_t>((x * 7 + y * 3) & 255);
+    };
+    struct Case {
+        const char* name;
+        void (*paint)(KpxHandle);
+        int depth;
+        int colours;
+        int transparent; // -1: none
+        int mode;
+        bool exact; // every picture colour is an entry: diffusion makes no error
+    } const cases[] = {
+        {"exact colours and ties", paintFewAndGrey, 24, 256, -1, 0, false},
+        {"photo", paintPhoto, 24, 256, -1, 0, false},
+        {"transparent entry holds a picture colour", paintFew, 24, 256, 3, 0, true},
+        {"fewer colours, transparent entry past them", paintPhoto, 24, 200, 255, 0, false},
+        {"8-bit source", paintIndexed, 8, 256, 4, 0, false},
+        {"diffusion over exact colours", paintFew, 24, 256, -1, 2, true},
+        {"diffusion over a photo", paintPhoto, 24, 256, 0, 2, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto convert = [&](Images& images) {
+            const KpxHandle src = images.make(37, 23, c.depth);
+            const KpxHandle dst = images.make(37, 23, 8);
+            c.paint(src);
+            for (int i = 0; i < 256; ++i)
+                setEntry(dst, i, palette(i));
+            if (c.transparent >= 0)
+                setTransparentIndex(dst, c.transparent);
+            EXPECT_EQ(KPXFineColorConvert(dst, src, 0, c.colours, c.mode, c.colours, nullptr, 0),
+                      1);
+            return std::pair{src, dst};
+        };
+        Images images;
+        std::pair<KpxHandle, KpxHandle> cold{};
+        std::thread([&] { cold = convert(images); }).join();
+        // The same conversion after others onto the same palette and onto another one.
+        Images warmImages;
+        const KpxHandle other = warmImages.make(37, 23, 24);
+        paintDiscs(other);
+        const KpxHandle otherDst = warmImages.make(37, 23, 8);
+        for (int i = 0; i < 256; ++i)
+            setEntry(otherDst, i, palette(i));
+        ASSERT_EQ(KPXFineColorConvert(otherDst, other, 0, 256, 2, 256, nullptr, 0), 1);
+        const auto [src, dst] = convert(warmImages);
+        for (int i = 0; i < 256; ++i)
+            ASSERT_EQ(entry(dst, i), palette(i)) << "entry " << i;
+        int differ = 0;
+        int wrong = 0;
+        for (int y = 0; y < 23; ++y)
+            for (int x = 0; x < 37; ++x) {
+                differ += indexAt(dst, x, y) != indexAt(cold.second, x, y);
+                if (c.mode != 0 && !c.exact)
+                    continue;
+                const std::uint8_t* p = pixelAt(src, x, y);
+                const Colour shown = c.depth == 8 ? entry(src, *p) : Colour{p[2], p[1], p[0]};
+                int nearest = -1;
+                int best = INT_MAX;
+                for (int i = 0; i < c.colours; ++i) {
+                    const Colour e = palette(i);
+                    const int d =
+                        kpx::quantiser::quantiserDistance(shown.r, shown.g, shown.b, e.r, e.g, e.b);
+                    if (i != c.transparent && d < best) {
+                        best = d;
+                        nearest = i;
+                    }
+                }
+                wrong += indexAt(dst, x, y) != nearest;
+            }
+        EXPECT_EQ(differ, 0);
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
 TEST(FineColorConvert, TransparentEntryIsReservedAndKeepsItsNumberAndColour) {
     for (const int t : {200, 3, 0}) {
         SCOPED_TRACE(t);
@@ -492,23 +597,36 @@ TEST(FineColorConvert, SourceMayBeTheDestination) {
 }
 
 TEST(FineColorConvert, PaletteOnlyLeavesThePixelsAlone) {
-    Images images;
-    const KpxHandle src = images.make(9, 9, 24);
-    const KpxHandle dst = images.make(9, 9, 8);
-    paintFew(src);
-    for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 9; ++x)
-            *pixelAt(dst, x, y) = static_cast<std::uint8_t>(100 + x + y);
-    for (int i = 0; i < 5; ++i)
-        setEntry(dst, i, {1, 1, 1});
-    ASSERT_EQ(KPXFineColorConvert(dst, src, 0, 256, 2, 0, nullptr, 1), 1);
-    for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 9; ++x)
-            EXPECT_EQ(indexAt(dst, x, y), 100 + x + y);
-    std::set<Colour> palette;
-    for (int i = 0; i < 5; ++i)
-        palette.insert(entry(dst, i));
-    EXPECT_EQ(palette, std::set<Colour>(std::begin(kFew), std::end(kFew)));
+    // No fixed entries: the palette is chosen for the picture; all 256 fixed: it is given and
+    // stays as it is.
+    for (const int fixed : {0, 256}) {
+        SCOPED_TRACE(fixed);
+        Images images;
+        const KpxHandle src = images.make(9, 9, 24);
+        const KpxHandle dst = images.make(9, 9, 8);
+        paintFew(src);
+        for (int y = 0; y < 9; ++y)
+            for (int x = 0; x < 9; ++x)
+                *pixelAt(dst, x, y) = static_cast<std::uint8_t>(100 + x + y);
+        for (int i = 0; i < 5; ++i)
+            setEntry(dst, i, {1, 1, 1});
+        std::vector<Colour> before;
+        for (int i = 0; i < 256; ++i)
+            before.push_back(entry(dst, i));
+        ASSERT_EQ(KPXFineColorConvert(dst, src, 0, 256, 2, fixed, nullptr, 1), 1);
+        for (int y = 0; y < 9; ++y)
+            for (int x = 0; x < 9; ++x)
+                EXPECT_EQ(indexAt(dst, x, y), 100 + x + y);
+        if (fixed == 0) {
+            std::set<Colour> palette;
+            for (int i = 0; i < 5; ++i)
+                palette.insert(entry(dst, i));
+            EXPECT_EQ(palette, std::set<Colour>(std::begin(kFew), std::end(kFew)));
+        } else {
+            for (int i = 0; i < 256; ++i)
+                EXPECT_EQ(entry(dst, i), before[static_cast<std::size_t>(i)]) << "entry " << i;
+        }
+    }
 }
 
 TEST(FineColorConvert, ErrorDiffusionMixesTwoColoursIntoAnAverage) {
