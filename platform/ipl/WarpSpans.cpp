@@ -292,7 +292,9 @@ Span coveredPart(const RowPositions& row, Span span, const cv::Size& size) {
     return span;
 }
 
-// One worker's rows: its own position and sample buffers.
+// One worker's rows: its own position and sample buffers. With smooth edges the covered parts
+// of several rows are gathered and sampled by one remap, since each sample depends only on its
+// own position; a remap per row costs more than its pixels on small pictures.
 template <class Positions> class RowWarper {
 public:
     RowWarper(const cv::Mat& in, cv::Mat& out, const Positions& positions, int method)
@@ -300,15 +302,27 @@ public:
           nearest_(method == cv::INTER_NEAREST), coverage_(out.cols),
           picture_(nearest_ ? out.cols : 0) {}
 
-    // Samples the picture where the row reaches it, leaving the rest of the row alone.
+    // Samples the picture where the row reaches it, leaving the rest of the row alone; the
+    // samples may wait for flush(). The row's pixels are gathered with the positions, so that
+    // the pixels the picture misses keep their values.
     void warp(int y, const Span& span) {
         RowPositions& at = nearest_ ? picture_ : coverage_;
         positions_.row(y, span, nearest_, at);
-        cv::Mat target = out_.row(y).colRange(span.first, span.second);
-        sample(at, span, target, cv::BORDER_TRANSPARENT);
+        keepTarget_ = true;
+        rows_.push_back(GatheredRow{y, span, gathered_.whole.size()});
+        const auto first = static_cast<std::size_t>(span.first);
+        const auto last = static_cast<std::size_t>(span.second);
+        gathered_.whole.insert(gathered_.whole.end(), at.whole.begin() + first,
+                               at.whole.begin() + last);
+        if (!nearest_)
+            gathered_.fraction.insert(gathered_.fraction.end(), at.fraction.begin() + first,
+                                      at.fraction.begin() + last);
+        if (gathered_.whole.size() >= kBatchPixels)
+            flush();
     }
 
-    // Samples the picture where the row reaches it and blends it by coverage.
+    // Samples the picture where the row reaches it and blends it by coverage; the blend may
+    // wait for flush().
     void warpSmoothly(int y, const Span& reachable) {
         positions_.row(y, reachable, false, coverage_);
         const Span span = coveredPart(coverage_, reachable, in_.size());
@@ -316,42 +330,120 @@ public:
             return;
         if (nearest_)
             positions_.row(y, span, true, picture_);
-        if (sampled_.cols < span.second - span.first)
-            sampled_.create(1, out_.cols, out_.type());
-        cv::Mat samples = sampled_.colRange(0, span.second - span.first);
-        sample(nearest_ ? picture_ : coverage_, span, samples, cv::BORDER_REPLICATE);
-        blendRow(y, span);
+        gather(y, span);
+        if (gathered_.whole.size() >= kBatchPixels)
+            flush();
+    }
+
+    // Samples and blends the gathered rows.
+    void flush() {
+        const int count = static_cast<int>(gathered_.whole.size());
+        if (count == 0)
+            return;
+        if (sampled_.cols < count)
+            sampled_.create(1, std::max(count, out_.cols), out_.type());
+        cv::Mat samples = sampled_.colRange(0, count);
+        if (keepTarget_)
+            for (const GatheredRow& row : rows_)
+                copyPixels(out_.ptr<std::uint8_t>(row.y), row.span.first, sampled_.ptr(0),
+                           static_cast<int>(row.start), row.span.second - row.span.first);
+        const int border = keepTarget_ ? cv::BORDER_TRANSPARENT : cv::BORDER_REPLICATE;
+        const cv::Mat whole(1, count, CV_16SC2, gathered_.whole.data());
+        if (nearest_)
+            cv::remap(in_, samples, whole, cv::Mat(), method_, border);
+        else
+            cv::remap(in_, samples, whole, cv::Mat(1, count, CV_16UC1, gathered_.fraction.data()),
+                      method_, border);
+        for (const GatheredRow& row : rows_) {
+            if (keepTarget_)
+                copyPixels(sampled_.ptr(0), static_cast<int>(row.start),
+                           out_.ptr<std::uint8_t>(row.y), row.span.first,
+                           row.span.second - row.span.first);
+            else
+                blendRow(row);
+        }
+        rows_.clear();
+        gathered_.clear();
     }
 
 private:
-    void sample(RowPositions& positions, const Span& span, cv::Mat& target, int border) {
-        const int count = span.second - span.first;
-        const cv::Mat whole(1, count, CV_16SC2, positions.whole.data() + span.first);
-        if (nearest_) {
-            cv::remap(in_, target, whole, cv::Mat(), method_, border);
-            return;
+    static constexpr std::size_t kBatchPixels = 4096;
+
+    // The sample positions of the gathered pixels and, for nearest neighbours, the
+    // interpolating positions their coverage comes from.
+    struct Gathered {
+        std::vector<cv::Vec2s> whole;
+        std::vector<std::uint16_t> fraction;
+        std::vector<cv::Vec2s> coverWhole;
+        std::vector<std::uint16_t> coverFraction;
+        void clear() {
+            whole.clear();
+            fraction.clear();
+            coverWhole.clear();
+            coverFraction.clear();
         }
-        const cv::Mat fraction(1, count, CV_16UC1, positions.fraction.data() + span.first);
-        cv::remap(in_, target, whole, fraction, method_, border);
+    };
+
+    // A gathered row: its covered columns and where its pixels start in the gathered lists.
+    struct GatheredRow {
+        int y;
+        Span span;
+        std::size_t start;
+    };
+
+    void gather(int y, const Span& span) {
+        rows_.push_back(GatheredRow{y, span, gathered_.whole.size()});
+        const auto first = static_cast<std::size_t>(span.first);
+        const auto last = static_cast<std::size_t>(span.second);
+        const RowPositions& sampled = nearest_ ? picture_ : coverage_;
+        gathered_.whole.insert(gathered_.whole.end(), sampled.whole.begin() + first,
+                               sampled.whole.begin() + last);
+        Gathered& cover = gathered_;
+        auto& coverWhole = nearest_ ? cover.coverWhole : cover.whole;
+        auto& coverFraction = nearest_ ? cover.coverFraction : cover.fraction;
+        if (nearest_)
+            coverWhole.insert(coverWhole.end(), coverage_.whole.begin() + first,
+                              coverage_.whole.begin() + last);
+        coverFraction.insert(coverFraction.end(), coverage_.fraction.begin() + first,
+                             coverage_.fraction.begin() + last);
     }
 
-    void blendRow(int y, const Span& span) {
-        const int channels = out_.channels();
-        std::uint8_t* target = out_.ptr<std::uint8_t>(y);
-        const std::uint8_t* picture = sampled_.ptr<std::uint8_t>(0) - span.first * channels;
+    // How much of gathered pixel i the picture covers, in 1/1024.
+    int gatheredCoverage(std::size_t i) const {
+        const cv::Vec2s& whole = nearest_ ? gathered_.coverWhole[i] : gathered_.whole[i];
+        const std::uint16_t fraction =
+            nearest_ ? gathered_.coverFraction[i] : gathered_.fraction[i];
         const cv::Size size = in_.size();
-        int x = span.first;
-        while (x < span.second) {
+        return insideWeight(whole[0], fraction & kFractionMask, size.width) *
+               insideWeight(whole[1], fraction >> kFractionBits, size.height);
+    }
+
+    // Copies count pixels from pixel `from` of one row to pixel `to` of another.
+    void copyPixels(const std::uint8_t* source, int from, std::uint8_t* target, int to,
+                    int count) const {
+        const auto size = out_.elemSize();
+        std::copy(source + from * size, source + (from + count) * size, target + to * size);
+    }
+
+    void blendRow(const GatheredRow& row) {
+        const int channels = out_.channels();
+        std::uint8_t* target = out_.ptr<std::uint8_t>(row.y) + row.span.first * channels;
+        const std::uint8_t* picture =
+            sampled_.ptr<std::uint8_t>(0) + row.start * static_cast<std::size_t>(channels);
+        const int count = row.span.second - row.span.first;
+        int x = 0;
+        while (x < count) {
             // A run of whole pixels is copied at once.
             int end = x;
-            while (end < span.second && coverageOf(coverage_, end, size) == kWholeCoverage)
+            while (end < count &&
+                   gatheredCoverage(row.start + static_cast<std::size_t>(end)) == kWholeCoverage)
                 ++end;
             if (end > x) {
                 std::copy(picture + x * channels, picture + end * channels, target + x * channels);
                 x = end;
                 continue;
             }
-            const int part = coverageOf(coverage_, x, size);
+            const int part = gatheredCoverage(row.start + static_cast<std::size_t>(x));
             if (part > 0) {
                 const float coverage = static_cast<float>(part) / kWholeCoverage;
                 for (int c = 0; c < channels; ++c) {
@@ -370,6 +462,10 @@ private:
     bool nearest_;
     RowPositions coverage_;
     RowPositions picture_;
+    // True when the warp leaves the pixels the picture misses alone, false when it blends.
+    bool keepTarget_ = false;
+    Gathered gathered_;
+    std::vector<GatheredRow> rows_;
     cv::Mat sampled_;
 };
 
@@ -387,6 +483,7 @@ void warpRows(const cv::Mat& in, cv::Mat& out, const Positions& positions,
             else
                 warper.warp(y, span);
         }
+        warper.flush();
     });
 }
 
