@@ -15,6 +15,10 @@
 #include "Geometry.h"
 #include "ImageUtilities.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 using kfm::text::Font;
 
 namespace {
@@ -35,16 +39,34 @@ template <typename Visit> void forEachRow(KpxHandle image, Visit visit) {
     }
 }
 
-// Sets out[i] = op(out[i], in[i]) over n bytes: in chunks of a fixed size, which the compiler
-// turns into vector code at every optimisation level, then the rest one by one.
-template <typename Op> void combineBytes(std::uint8_t* out, const std::uint8_t* in, int n, Op op) {
-    constexpr int kChunk = 16;
+// Sets out[i] to the smaller of out[i] and in[i] over n bytes.
+void keepSmaller(std::uint8_t* out, const std::uint8_t* in, int n) {
     int i = 0;
-    for (; i + kChunk <= n; i += kChunk)
-        for (int k = 0; k < kChunk; ++k)
-            out[i + k] = op(out[i + k], in[i + k]);
+#if defined(__SSE2__)
+    for (; i + 16 <= n; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_min_epu8(a, b));
+    }
+#endif
     for (; i < n; ++i)
-        out[i] = op(out[i], in[i]);
+        out[i] = std::min(out[i], in[i]);
+}
+
+// Raises the bytes of 254 to 255 over n bytes.
+void raiseNearlyBlank(std::uint8_t* pixels, int n) {
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i nearly = _mm_set1_epi8(static_cast<char>(254));
+    const __m128i one = _mm_set1_epi8(1);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i));
+        const __m128i raise = _mm_and_si128(_mm_cmpeq_epi8(v, nearly), one);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), _mm_or_si128(v, raise));
+    }
+#endif
+    for (; i < n; ++i)
+        pixels[i] = pixels[i] == 254 ? 255 : pixels[i];
 }
 
 // Sets out[i] to 1 where in[i] carries ink (below 255) and to 0 elsewhere, eight bytes at a
@@ -343,9 +365,7 @@ ScopedImage makeShadow(const Font& font, KpxHandle coverage, const TextStyle& st
     if (style.shadowBlur) {
         IPLBlurCenter(shadow.get(), shadow.get(), TextMargin(font));
         forEachRow(shadow.get(), [](std::uint8_t* pixels, std::size_t, int width) {
-            combineBytes(pixels, pixels, width, [](std::uint8_t v, std::uint8_t) {
-                return static_cast<std::uint8_t>(v == 254 ? 255 : v);
-            });
+            raiseNearlyBlank(pixels, width);
         });
     }
     const int p = style.shadowTransparency;
@@ -370,8 +390,7 @@ void composeWithShadow(const Font& font, KpxHandle image, ScopedImage& coverage,
     ScopedImage combined(KPXCreateImageFrom(coverage.get(), 0));
     if (combined.get() && s) {
         forEachRow(combined.get(), [s](std::uint8_t* pixels, std::size_t offset, int width) {
-            combineBytes(pixels, s + offset, width,
-                         [](std::uint8_t v, std::uint8_t under) { return std::min(v, under); });
+            keepSmaller(pixels, s + offset, width);
         });
         KPXSetImageTransparentEx(image, combined.release());
     }
