@@ -611,29 +611,52 @@ void ShiftImageContent(KpxHandle image, int dx, int dy) {
         return;
     }
     // The move is linear over the rows counted from the top, which are stored bottom-up: each
-    // row takes its bytes from at most two rows of a copy, and 255 where nothing moves in.
+    // row takes its bytes from at most two rows, and 255 where nothing moves in. It is done in
+    // place, as a memmove would: pieces are moved from the far end when the content moves
+    // forward and from the near end when it moves back, so no piece is overwritten before it
+    // has moved.
     const long long offset = static_cast<long long>(dy) * stride + dx;
-    const auto before =
-        std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
-    std::memcpy(before.get(), bits, static_cast<std::size_t>(size));
+    if (offset == 0)
+        return;
     const auto storedAt = [&](long long topFirst) {
         return static_cast<std::size_t>(height - 1 - topFirst / stride) * stride +
                static_cast<std::size_t>(topFirst % stride);
     };
-    for (int row = 0; row < height; ++row) {
-        std::uint8_t* out = bits + static_cast<std::size_t>(height - 1 - row) * stride;
-        long long from = static_cast<long long>(row) * stride - offset;
-        long long left = stride;
-        for (; left > 0 && (from < 0 || from >= size); --left, ++from)
-            *out++ = 255;
-        while (left > 0 && from < size) {
-            const long long count = std::min(left, stride - from % stride);
-            std::memcpy(out, before.get() + storedAt(from), static_cast<std::size_t>(count));
-            out += count;
-            from += count;
-            left -= count;
+    // A piece of a row: its bytes come from `from` (top-first), or are 255 when it is -1.
+    struct Piece {
+        long long to;
+        long long from;
+        long long count;
+    };
+    const bool forward = offset > 0;
+    for (int step = 0; step < height; ++step) {
+        const int row = forward ? height - 1 - step : step;
+        Piece pieces[4];
+        int count = 0;
+        long long to = static_cast<long long>(row) * stride;
+        long long from = to - offset;
+        const long long end = to + stride;
+        while (to < end) {
+            if (from < 0 || from >= size) {
+                const long long blank = from < 0 ? std::min(end - to, -from) : end - to;
+                pieces[count++] = Piece{to, -1, blank};
+                to += blank;
+                from += blank;
+                continue;
+            }
+            const long long piece = std::min(end - to, stride - from % stride);
+            pieces[count++] = Piece{to, from, piece};
+            to += piece;
+            from += piece;
         }
-        std::memset(out, 255, static_cast<std::size_t>(left));
+        for (int k = 0; k < count; ++k) {
+            const Piece& p = pieces[forward ? count - 1 - k : k];
+            std::uint8_t* out = bits + storedAt(p.to);
+            if (p.from < 0)
+                std::memset(out, 255, static_cast<std::size_t>(p.count));
+            else
+                std::memmove(out, bits + storedAt(p.from), static_cast<std::size_t>(p.count));
+        }
     }
 }
 

@@ -218,9 +218,10 @@ TEST(ShiftImageContent, MatchesOneLinearMoveOfTheTopFirstRows) {
     struct Case {
         int width, height, dx, dy;
     };
-    const Case cases[] = {{7, 5, 0, 0},   {7, 5, 3, 1},   {7, 5, -3, 2},  {7, 5, 2, -4},
-                          {7, 5, -6, -1}, {13, 9, 12, 8}, {13, 9, -5, 0}, {1, 6, 0, 3},
-                          {9, 1, 4, 0},   {9, 1, -8, 0}};
+    const Case cases[] = {{7, 5, 0, 0},   {7, 5, 3, 1},    {7, 5, -3, 2},  {7, 5, 2, -4},
+                          {7, 5, -6, -1}, {13, 9, 12, 8},  {13, 9, -5, 0}, {1, 6, 0, 3},
+                          {9, 1, 4, 0},   {9, 1, -8, 0},   {40, 6, 1, 0},  {40, 6, -1, 0},
+                          {40, 6, 3, 1},  {40, 6, -3, -1}, {40, 6, 0, -5}, {40, 6, 39, 5}};
     for (const Case& c : cases) {
         const KpxHandle image = KPXCreateImage(c.width, c.height, 8);
         const int stride = KPXGetScanBytes(image);
