@@ -387,12 +387,18 @@ void composeWithShadow(const Font& font, KpxHandle image, ScopedImage& coverage,
     const COLORREF background = compositionBackground(average, style.shadowColour);
     ColourTextWithShadow(image, coverage.get(), shadow.get(), style.colour, style.shadowColour,
                          background);
-    ScopedImage combined(KPXCreateImageFrom(coverage.get(), 0));
-    if (combined.get() && s) {
-        forEachRow(combined.get(), [s](std::uint8_t* pixels, std::size_t offset, int width) {
-            keepSmaller(pixels, s + offset, width);
+    // The transparency is the smaller of the two coverages, taken into the shadow plane, which
+    // is not needed after the colouring.
+    if (s) {
+        const std::uint8_t* g = KPXGetBits(coverage.get());
+        const int stride = KPXGetScanBytes(shadow.get());
+        forEachRow(shadow.get(), [g, stride](std::uint8_t* pixels, std::size_t offset, int width) {
+            keepSmaller(pixels, g + offset, width);
+            // The bytes past the pixels are the text's, as in a copy of its plane.
+            std::memcpy(pixels + width, g + offset + width,
+                        static_cast<std::size_t>(stride - width));
         });
-        KPXSetImageTransparentEx(image, combined.release());
+        KPXSetImageTransparentEx(image, shadow.release());
     }
     setPaletteEntries(image, {average <= 192 ? RGB(255, 255, 255) : RGB(0, 0, 0)});
 }
