@@ -311,6 +311,46 @@ const GoldenCase kGoldenCases[] = {
          r.matrix[2] = -0.5;
          r.matrix[3] = 0.8660254037844387;
      }},
+    {"rotated90_shadow_blur",
+     [](TextObjectRecord& r) {
+         r.matrix[0] = 0.0;
+         r.matrix[1] = 1.0;
+         r.matrix[2] = -1.0;
+         r.matrix[3] = 0.0;
+         r.isShadow = 1;
+         r.isShadowBlur = 1;
+         r.shadowXOffset = 2;
+         r.shadowYOffset = 3;
+     }},
+    {"rotated180_cubic_smooth",
+     [](TextObjectRecord& r) {
+         r.matrix[0] = -1.0;
+         r.matrix[1] = 0.0;
+         r.matrix[2] = 0.0;
+         r.matrix[3] = -1.0;
+         r.interpolation = 2 | 16;
+     }},
+    {"rotated30_shadow_back_linear_smooth",
+     [](TextObjectRecord& r) {
+         r.matrix[0] = 0.8660254037844387;
+         r.matrix[1] = 0.5;
+         r.matrix[2] = -0.5;
+         r.matrix[3] = 0.8660254037844387;
+         r.interpolation = 1 | 16;
+         r.isShadow = 1;
+         r.shadowXOffset = -3;
+         r.shadowYOffset = -2;
+         r.shadowColor = RGB(0, 160, 0);
+         r.shadowTransp = 50;
+     }},
+    {"rotated30_tiny",
+     [](TextObjectRecord& r) {
+         r.font.lfHeight = -3;
+         r.matrix[0] = 0.8660254037844387;
+         r.matrix[1] = 0.5;
+         r.matrix[2] = -0.5;
+         r.matrix[3] = 0.8660254037844387;
+     }},
     {"mirrored", [](TextObjectRecord& r) { r.matrix[0] = -1.0; }},
     {"underline_strike",
      [](TextObjectRecord& r) {
