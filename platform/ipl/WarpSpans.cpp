@@ -27,11 +27,20 @@ constexpr int kWholeCoverage = kFractionSteps * kFractionSteps;
 // The columns [first, last) of a target row that the picture may reach.
 using Span = std::pair<int, int>;
 
+// Where the source positions of a row's pixels go: pixel x at index x - first of each list
+// (the fraction is not written for nearest neighbours).
+struct PositionsOut {
+    cv::Vec2s* whole;
+    std::uint16_t* fraction;
+    int first;
+};
+
 // The source positions of one row of target pixels, by column: whole pixel and fraction for the
 // interpolating methods, whole pixel alone for nearest neighbours.
 struct RowPositions {
     explicit RowPositions(int width)
         : whole(static_cast<std::size_t>(width)), fraction(static_cast<std::size_t>(width)) {}
+    PositionsOut byColumn() { return PositionsOut{whole.data(), fraction.data(), 0}; }
     std::vector<cv::Vec2s> whole;
     std::vector<std::uint16_t> fraction;
 };
@@ -40,8 +49,8 @@ short toShort(int value) {
     return cv::saturate_cast<short>(value);
 }
 
-void store(RowPositions& row, int x, int fixedX, int fixedY) {
-    const auto at = static_cast<std::size_t>(x);
+void store(const PositionsOut& row, int x, int fixedX, int fixedY) {
+    const int at = x - row.first;
     row.whole[at] = cv::Vec2s(toShort(fixedX >> kFractionBits), toShort(fixedY >> kFractionBits));
     row.fraction[at] = static_cast<std::uint16_t>((fixedY & kFractionMask) * kFractionSteps +
                                                   (fixedX & kFractionMask));
@@ -75,15 +84,15 @@ public:
         }
     }
 
-    void row(int y, const Span& span, bool nearest, RowPositions& out) const {
+    void row(int y, const Span& span, bool nearest, const PositionsOut& out) const {
         const int delta = nearest ? kScale / 2 : kScale / kFractionSteps / 2;
         const int x0 = cv::saturate_cast<int>((m_[1] * y + m_[2]) * kScale) + delta;
         const int y0 = cv::saturate_cast<int>((m_[4] * y + m_[5]) * kScale) + delta;
         if (nearest) {
             for (int x = span.first; x < span.second; ++x) {
                 const auto at = static_cast<std::size_t>(x);
-                out.whole[at] = cv::Vec2s(toShort((x0 + xStep_[at]) >> kScaleBits),
-                                          toShort((y0 + yStep_[at]) >> kScaleBits));
+                out.whole[x - out.first] = cv::Vec2s(toShort((x0 + xStep_[at]) >> kScaleBits),
+                                                     toShort((y0 + yStep_[at]) >> kScaleBits));
             }
             return;
         }
@@ -115,7 +124,7 @@ public:
         blockWidth_ = std::max(std::min(kBlock * kBlock / blockHeight, width), 1);
     }
 
-    void row(int y, const Span& span, bool nearest, RowPositions& out) const {
+    void row(int y, const Span& span, bool nearest, const PositionsOut& out) const {
         const double steps = nearest ? 1.0 : kFractionSteps;
         for (int x = span.first; x < span.second;) {
             const int start = x / blockWidth_ * blockWidth_;
@@ -135,8 +144,7 @@ public:
                 const int fixedY = cv::saturate_cast<int>(std::max(
                     double(INT_MIN), std::min(double(INT_MAX), (y0 + m_[3] * offset) * w)));
                 if (nearest)
-                    out.whole[static_cast<std::size_t>(x)] =
-                        cv::Vec2s(toShort(fixedX), toShort(fixedY));
+                    out.whole[x - out.first] = cv::Vec2s(toShort(fixedX), toShort(fixedY));
                 else
                     store(out, x, fixedX, fixedY);
             }
@@ -149,7 +157,7 @@ private:
     // rounding to integers is the processor's, as cv::saturate_cast's is. Returns where it
     // stopped.
     int pairs(int x, int end, int start, double x0, double y0, double w0, double steps,
-              bool nearest, RowPositions& out) const {
+              bool nearest, const PositionsOut& out) const {
         const __m128d m0 = _mm_set1_pd(m_[0]);
         const __m128d m3 = _mm_set1_pd(m_[3]);
         const __m128d m6 = _mm_set1_pd(m_[6]);
@@ -175,8 +183,7 @@ private:
                             _mm_cvtpd_epi32(_mm_max_pd(lowest, _mm_min_pd(highest, fy))));
             for (int k = 0; k < 2; ++k) {
                 if (nearest)
-                    out.whole[static_cast<std::size_t>(x + k)] =
-                        cv::Vec2s(toShort(ix[k]), toShort(iy[k]));
+                    out.whole[x + k - out.first] = cv::Vec2s(toShort(ix[k]), toShort(iy[k]));
                 else
                     store(out, x + k, ix[k], iy[k]);
             }
@@ -300,44 +307,38 @@ public:
     RowWarper(const cv::Mat& in, cv::Mat& out, const Positions& positions, int method)
         : in_(in), out_(out), positions_(positions), method_(method),
           nearest_(method == cv::INTER_NEAREST), coverage_(out.cols),
-          picture_(nearest_ ? out.cols : 0) {}
+          gathered_(kBatchPixels + static_cast<std::size_t>(out.cols), nearest_) {}
 
     // Samples the picture where the row reaches it, leaving the rest of the row alone; the
     // samples may wait for flush(). The row's pixels are gathered with the positions, so that
     // the pixels the picture misses keep their values.
     void warp(int y, const Span& span) {
-        RowPositions& at = nearest_ ? picture_ : coverage_;
-        positions_.row(y, span, nearest_, at);
+        const std::size_t start = gathered_.count;
+        positions_.row(y, span, nearest_,
+                       PositionsOut{gathered_.whole.data() + start,
+                                    gathered_.fraction.data() + start, span.first});
         keepTarget_ = true;
-        rows_.push_back(GatheredRow{y, span, gathered_.whole.size()});
-        const auto first = static_cast<std::size_t>(span.first);
-        const auto last = static_cast<std::size_t>(span.second);
-        gathered_.whole.insert(gathered_.whole.end(), at.whole.begin() + first,
-                               at.whole.begin() + last);
-        if (!nearest_)
-            gathered_.fraction.insert(gathered_.fraction.end(), at.fraction.begin() + first,
-                                      at.fraction.begin() + last);
-        if (gathered_.whole.size() >= kBatchPixels)
+        rows_.push_back(GatheredRow{y, span, start});
+        gathered_.count += static_cast<std::size_t>(span.second - span.first);
+        if (gathered_.count >= kBatchPixels)
             flush();
     }
 
     // Samples the picture where the row reaches it and blends it by coverage; the blend may
     // wait for flush().
     void warpSmoothly(int y, const Span& reachable) {
-        positions_.row(y, reachable, false, coverage_);
+        positions_.row(y, reachable, false, coverage_.byColumn());
         const Span span = coveredPart(coverage_, reachable, in_.size());
         if (span.first >= span.second)
             return;
-        if (nearest_)
-            positions_.row(y, span, true, picture_);
         gather(y, span);
-        if (gathered_.whole.size() >= kBatchPixels)
+        if (gathered_.count >= kBatchPixels)
             flush();
     }
 
     // Samples and blends the gathered rows.
     void flush() {
-        const int count = static_cast<int>(gathered_.whole.size());
+        const int count = static_cast<int>(gathered_.count);
         if (count == 0)
             return;
         if (sampled_.cols < count)
@@ -370,18 +371,17 @@ private:
     static constexpr std::size_t kBatchPixels = 4096;
 
     // The sample positions of the gathered pixels and, for nearest neighbours, the
-    // interpolating positions their coverage comes from.
+    // interpolating positions their coverage comes from; room for a batch and one more row.
     struct Gathered {
+        Gathered(std::size_t room, bool nearest)
+            : whole(room), fraction(room), coverWhole(nearest ? room : 0),
+              coverFraction(nearest ? room : 0) {}
+        void clear() { count = 0; }
         std::vector<cv::Vec2s> whole;
         std::vector<std::uint16_t> fraction;
         std::vector<cv::Vec2s> coverWhole;
         std::vector<std::uint16_t> coverFraction;
-        void clear() {
-            whole.clear();
-            fraction.clear();
-            coverWhole.clear();
-            coverFraction.clear();
-        }
+        std::size_t count = 0;
     };
 
     // A gathered row: its covered columns and where its pixels start in the gathered lists.
@@ -391,21 +391,27 @@ private:
         std::size_t start;
     };
 
+    // Adds the covered part of a row whose coverage positions are computed.
     void gather(int y, const Span& span) {
-        rows_.push_back(GatheredRow{y, span, gathered_.whole.size()});
-        const auto first = static_cast<std::size_t>(span.first);
-        const auto last = static_cast<std::size_t>(span.second);
-        const RowPositions& sampled = nearest_ ? picture_ : coverage_;
-        gathered_.whole.insert(gathered_.whole.end(), sampled.whole.begin() + first,
-                               sampled.whole.begin() + last);
-        Gathered& cover = gathered_;
-        auto& coverWhole = nearest_ ? cover.coverWhole : cover.whole;
-        auto& coverFraction = nearest_ ? cover.coverFraction : cover.fraction;
-        if (nearest_)
-            coverWhole.insert(coverWhole.end(), coverage_.whole.begin() + first,
-                              coverage_.whole.begin() + last);
-        coverFraction.insert(coverFraction.end(), coverage_.fraction.begin() + first,
-                             coverage_.fraction.begin() + last);
+        const std::size_t start = gathered_.count;
+        rows_.push_back(GatheredRow{y, span, start});
+        const auto first = static_cast<std::ptrdiff_t>(span.first);
+        const auto last = static_cast<std::ptrdiff_t>(span.second);
+        const auto at = static_cast<std::ptrdiff_t>(start);
+        if (nearest_) {
+            positions_.row(y, span, true,
+                           PositionsOut{gathered_.whole.data() + start, nullptr, span.first});
+            std::copy(coverage_.whole.begin() + first, coverage_.whole.begin() + last,
+                      gathered_.coverWhole.begin() + at);
+            std::copy(coverage_.fraction.begin() + first, coverage_.fraction.begin() + last,
+                      gathered_.coverFraction.begin() + at);
+        } else {
+            std::copy(coverage_.whole.begin() + first, coverage_.whole.begin() + last,
+                      gathered_.whole.begin() + at);
+            std::copy(coverage_.fraction.begin() + first, coverage_.fraction.begin() + last,
+                      gathered_.fraction.begin() + at);
+        }
+        gathered_.count += static_cast<std::size_t>(span.second - span.first);
     }
 
     // How much of gathered pixel i the picture covers, in 1/1024.
@@ -461,7 +467,6 @@ private:
     int method_;
     bool nearest_;
     RowPositions coverage_;
-    RowPositions picture_;
     // True when the warp leaves the pixels the picture misses alone, false when it blends.
     bool keepTarget_ = false;
     Gathered gathered_;
