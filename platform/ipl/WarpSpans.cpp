@@ -175,20 +175,30 @@ private:
             w = _mm_andnot_pd(_mm_cmpeq_pd(w, zero), _mm_div_pd(vsteps, w));
             const __m128d fx = _mm_mul_pd(_mm_add_pd(vx0, _mm_mul_pd(m0, offsets)), w);
             const __m128d fy = _mm_mul_pd(_mm_add_pd(vy0, _mm_mul_pd(m3, offsets)), w);
-            alignas(16) int ix[4];
-            alignas(16) int iy[4];
-            _mm_store_si128(reinterpret_cast<__m128i*>(ix),
-                            _mm_cvtpd_epi32(_mm_max_pd(lowest, _mm_min_pd(highest, fx))));
-            _mm_store_si128(reinterpret_cast<__m128i*>(iy),
-                            _mm_cvtpd_epi32(_mm_max_pd(lowest, _mm_min_pd(highest, fy))));
-            for (int k = 0; k < 2; ++k) {
-                if (nearest)
-                    out.whole[x + k - out.first] = cv::Vec2s(toShort(ix[k]), toShort(iy[k]));
-                else
-                    store(out, x + k, ix[k], iy[k]);
-            }
+            const __m128i ix = _mm_cvtpd_epi32(_mm_max_pd(lowest, _mm_min_pd(highest, fx)));
+            const __m128i iy = _mm_cvtpd_epi32(_mm_max_pd(lowest, _mm_min_pd(highest, fy)));
+            storePair(out, x, _mm_unpacklo_epi32(ix, iy), nearest);
         }
         return x;
+    }
+
+    // Stores the positions of pixels x and x + 1 from (x, y, x + 1, y + 1) as store() and the
+    // nearest form do: whole pixels saturated to shorts, fractions as y * 32 + x.
+    static void storePair(const PositionsOut& out, int x, __m128i fixed, bool nearest) {
+        cv::Vec2s* whole = out.whole + (x - out.first);
+        if (nearest) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(whole), _mm_packs_epi32(fixed, fixed));
+            return;
+        }
+        const __m128i pixels = _mm_srai_epi32(fixed, kFractionBits);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(whole), _mm_packs_epi32(pixels, pixels));
+        const __m128i parts = _mm_and_si128(fixed, _mm_set1_epi32(kFractionMask));
+        // Lanes 0 and 2 become x + y * 32 of each pixel.
+        const __m128i sums =
+            _mm_add_epi32(parts, _mm_srli_si128(_mm_slli_epi32(parts, kFractionBits), 4));
+        std::uint16_t* fraction = out.fraction + (x - out.first);
+        fraction[0] = static_cast<std::uint16_t>(_mm_cvtsi128_si32(sums));
+        fraction[1] = static_cast<std::uint16_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
     }
 #endif
 
