@@ -27,11 +27,20 @@ constexpr int kWholeCoverage = kFractionSteps * kFractionSteps;
 // The columns [first, last) of a target row that the picture may reach.
 using Span = std::pair<int, int>;
 
+// Where the source positions of a row's pixels go: pixel x at index x - first of each list
+// (the fraction is not written for nearest neighbours).
+struct PositionsOut {
+    cv::Vec2s* whole;
+    std::uint16_t* fraction;
+    int first;
+};
+
 // The source positions of one row of target pixels, by column: whole pixel and fraction for the
 // interpolating methods, whole pixel alone for nearest neighbours.
 struct RowPositions {
     explicit RowPositions(int width)
         : whole(static_cast<std::size_t>(width)), fraction(static_cast<std::size_t>(width)) {}
+    PositionsOut byColumn() { return PositionsOut{whole.data(), fraction.data(), 0}; }
     std::vector<cv::Vec2s> whole;
     std::vector<std::uint16_t> fraction;
 };
@@ -40,8 +49,8 @@ short toShort(int value) {
     return cv::saturate_cast<short>(value);
 }
 
-void store(RowPositions& row, int x, int fixedX, int fixedY) {
-    const auto at = static_cast<std::size_t>(x);
+void store(const PositionsOut& row, int x, int fixedX, int fixedY) {
+    const int at = x - row.first;
     row.whole[at] = cv::Vec2s(toShort(fixedX >> kFractionBits), toShort(fixedY >> kFractionBits));
     row.fraction[at] = static_cast<std::uint16_t>((fixedY & kFractionMask) * kFractionSteps +
                                                   (fixedX & kFractionMask));
@@ -75,15 +84,15 @@ public:
         }
     }
 
-    void row(int y, const Span& span, bool nearest, RowPositions& out) const {
+    void row(int y, const Span& span, bool nearest, const PositionsOut& out) const {
         const int delta = nearest ? kScale / 2 : kScale / kFractionSteps / 2;
         const int x0 = cv::saturate_cast<int>((m_[1] * y + m_[2]) * kScale) + delta;
         const int y0 = cv::saturate_cast<int>((m_[4] * y + m_[5]) * kScale) + delta;
         if (nearest) {
             for (int x = span.first; x < span.second; ++x) {
                 const auto at = static_cast<std::size_t>(x);
-                out.whole[at] = cv::Vec2s(toShort((x0 + xStep_[at]) >> kScaleBits),
-                                          toShort((y0 + yStep_[at]) >> kScaleBits));
+                out.whole[x - out.first] = cv::Vec2s(toShort((x0 + xStep_[at]) >> kScaleBits),
+                                                     toShort((y0 + yStep_[at]) >> kScaleBits));
             }
             return;
         }
@@ -115,7 +124,7 @@ public:
         blockWidth_ = std::max(std::min(kBlock * kBlock / blockHeight, width), 1);
     }
 
-    void row(int y, const Span& span, bool nearest, RowPositions& out) const {
+    void row(int y, const Span& span, bool nearest, const PositionsOut& out) const {
         const double steps = nearest ? 1.0 : kFractionSteps;
         for (int x = span.first; x < span.second;) {
             const int start = x / blockWidth_ * blockWidth_;
@@ -135,8 +144,7 @@ public:
                 const int fixedY = cv::saturate_cast<int>(std::max(
                     double(INT_MIN), std::min(double(INT_MAX), (y0 + m_[3] * offset) * w)));
                 if (nearest)
-                    out.whole[static_cast<std::size_t>(x)] =
-                        cv::Vec2s(toShort(fixedX), toShort(fixedY));
+                    out.whole[x - out.first] = cv::Vec2s(toShort(fixedX), toShort(fixedY));
                 else
                     store(out, x, fixedX, fixedY);
             }
@@ -149,7 +157,7 @@ private:
     // rounding to integers is the processor's, as cv::saturate_cast's is. Returns where it
     // stopped.
     int pairs(int x, int end, int start, double x0, double y0, double w0, double steps,
-              bool nearest, RowPositions& out) const {
+              bool nearest, const PositionsOut& out) const {
         const __m128d m0 = _mm_set1_pd(m_[0]);
         const __m128d m3 = _mm_set1_pd(m_[3]);
         const __m128d m6 = _mm_set1_pd(m_[6]);
@@ -167,21 +175,30 @@ private:
             w = _mm_andnot_pd(_mm_cmpeq_pd(w, zero), _mm_div_pd(vsteps, w));
             const __m128d fx = _mm_mul_pd(_mm_add_pd(vx0, _mm_mul_pd(m0, offsets)), w);
             const __m128d fy = _mm_mul_pd(_mm_add_pd(vy0, _mm_mul_pd(m3, offsets)), w);
-            alignas(16) int ix[4];
-            alignas(16) int iy[4];
-            _mm_store_si128(reinterpret_cast<__m128i*>(ix),
-                            _mm_cvtpd_epi32(_mm_max_pd(lowest, _mm_min_pd(highest, fx))));
-            _mm_store_si128(reinterpret_cast<__m128i*>(iy),
-                            _mm_cvtpd_epi32(_mm_max_pd(lowest, _mm_min_pd(highest, fy))));
-            for (int k = 0; k < 2; ++k) {
-                if (nearest)
-                    out.whole[static_cast<std::size_t>(x + k)] =
-                        cv::Vec2s(toShort(ix[k]), toShort(iy[k]));
-                else
-                    store(out, x + k, ix[k], iy[k]);
-            }
+            const __m128i ix = _mm_cvtpd_epi32(_mm_max_pd(lowest, _mm_min_pd(highest, fx)));
+            const __m128i iy = _mm_cvtpd_epi32(_mm_max_pd(lowest, _mm_min_pd(highest, fy)));
+            storePair(out, x, _mm_unpacklo_epi32(ix, iy), nearest);
         }
         return x;
+    }
+
+    // Stores the positions of pixels x and x + 1 from (x, y, x + 1, y + 1) as store() and the
+    // nearest form do: whole pixels saturated to shorts, fractions as y * 32 + x.
+    static void storePair(const PositionsOut& out, int x, __m128i fixed, bool nearest) {
+        cv::Vec2s* whole = out.whole + (x - out.first);
+        if (nearest) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(whole), _mm_packs_epi32(fixed, fixed));
+            return;
+        }
+        const __m128i pixels = _mm_srai_epi32(fixed, kFractionBits);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(whole), _mm_packs_epi32(pixels, pixels));
+        const __m128i parts = _mm_and_si128(fixed, _mm_set1_epi32(kFractionMask));
+        // Lanes 0 and 2 become x + y * 32 of each pixel.
+        const __m128i sums =
+            _mm_add_epi32(parts, _mm_srli_si128(_mm_slli_epi32(parts, kFractionBits), 4));
+        std::uint16_t* fraction = out.fraction + (x - out.first);
+        fraction[0] = static_cast<std::uint16_t>(_mm_cvtsi128_si32(sums));
+        fraction[1] = static_cast<std::uint16_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
     }
 #endif
 
@@ -292,66 +309,157 @@ Span coveredPart(const RowPositions& row, Span span, const cv::Size& size) {
     return span;
 }
 
-// One worker's rows: its own position and sample buffers.
+// One worker's rows: its own position and sample buffers. With smooth edges the covered parts
+// of several rows are gathered and sampled by one remap, since each sample depends only on its
+// own position; a remap per row costs more than its pixels on small pictures.
 template <class Positions> class RowWarper {
 public:
     RowWarper(const cv::Mat& in, cv::Mat& out, const Positions& positions, int method)
         : in_(in), out_(out), positions_(positions), method_(method),
           nearest_(method == cv::INTER_NEAREST), coverage_(out.cols),
-          picture_(nearest_ ? out.cols : 0) {}
+          gathered_(kBatchPixels + static_cast<std::size_t>(out.cols), nearest_) {}
 
-    // Samples the picture where the row reaches it, leaving the rest of the row alone.
+    // Samples the picture where the row reaches it, leaving the rest of the row alone; the
+    // samples may wait for flush(). The row's pixels are gathered with the positions, so that
+    // the pixels the picture misses keep their values.
     void warp(int y, const Span& span) {
-        RowPositions& at = nearest_ ? picture_ : coverage_;
-        positions_.row(y, span, nearest_, at);
-        cv::Mat target = out_.row(y).colRange(span.first, span.second);
-        sample(at, span, target, cv::BORDER_TRANSPARENT);
+        const std::size_t start = gathered_.count;
+        positions_.row(y, span, nearest_,
+                       PositionsOut{gathered_.whole.data() + start,
+                                    gathered_.fraction.data() + start, span.first});
+        keepTarget_ = true;
+        rows_.push_back(GatheredRow{y, span, start});
+        gathered_.count += static_cast<std::size_t>(span.second - span.first);
+        if (gathered_.count >= kBatchPixels)
+            flush();
     }
 
-    // Samples the picture where the row reaches it and blends it by coverage.
+    // Samples the picture where the row reaches it and blends it by coverage; the blend may
+    // wait for flush().
     void warpSmoothly(int y, const Span& reachable) {
-        positions_.row(y, reachable, false, coverage_);
+        positions_.row(y, reachable, false, coverage_.byColumn());
         const Span span = coveredPart(coverage_, reachable, in_.size());
         if (span.first >= span.second)
             return;
+        gather(y, span);
+        if (gathered_.count >= kBatchPixels)
+            flush();
+    }
+
+    // Samples and blends the gathered rows.
+    void flush() {
+        const int count = static_cast<int>(gathered_.count);
+        if (count == 0)
+            return;
+        if (sampled_.cols < count)
+            sampled_.create(1, std::max(count, out_.cols), out_.type());
+        cv::Mat samples = sampled_.colRange(0, count);
+        if (keepTarget_)
+            for (const GatheredRow& row : rows_)
+                copyPixels(out_.ptr<std::uint8_t>(row.y), row.span.first, sampled_.ptr(0),
+                           static_cast<int>(row.start), row.span.second - row.span.first);
+        const int border = keepTarget_ ? cv::BORDER_TRANSPARENT : cv::BORDER_REPLICATE;
+        const cv::Mat whole(1, count, CV_16SC2, gathered_.whole.data());
         if (nearest_)
-            positions_.row(y, span, true, picture_);
-        if (sampled_.cols < span.second - span.first)
-            sampled_.create(1, out_.cols, out_.type());
-        cv::Mat samples = sampled_.colRange(0, span.second - span.first);
-        sample(nearest_ ? picture_ : coverage_, span, samples, cv::BORDER_REPLICATE);
-        blendRow(y, span);
+            cv::remap(in_, samples, whole, cv::Mat(), method_, border);
+        else
+            cv::remap(in_, samples, whole, cv::Mat(1, count, CV_16UC1, gathered_.fraction.data()),
+                      method_, border);
+        for (const GatheredRow& row : rows_) {
+            if (keepTarget_)
+                copyPixels(sampled_.ptr(0), static_cast<int>(row.start),
+                           out_.ptr<std::uint8_t>(row.y), row.span.first,
+                           row.span.second - row.span.first);
+            else
+                blendRow(row);
+        }
+        rows_.clear();
+        gathered_.clear();
     }
 
 private:
-    void sample(RowPositions& positions, const Span& span, cv::Mat& target, int border) {
-        const int count = span.second - span.first;
-        const cv::Mat whole(1, count, CV_16SC2, positions.whole.data() + span.first);
+    static constexpr std::size_t kBatchPixels = 4096;
+
+    // The sample positions of the gathered pixels and, for nearest neighbours, the
+    // interpolating positions their coverage comes from; room for a batch and one more row.
+    struct Gathered {
+        Gathered(std::size_t room, bool nearest)
+            : whole(room), fraction(room), coverWhole(nearest ? room : 0),
+              coverFraction(nearest ? room : 0) {}
+        void clear() { count = 0; }
+        std::vector<cv::Vec2s> whole;
+        std::vector<std::uint16_t> fraction;
+        std::vector<cv::Vec2s> coverWhole;
+        std::vector<std::uint16_t> coverFraction;
+        std::size_t count = 0;
+    };
+
+    // A gathered row: its covered columns and where its pixels start in the gathered lists.
+    struct GatheredRow {
+        int y;
+        Span span;
+        std::size_t start;
+    };
+
+    // Adds the covered part of a row whose coverage positions are computed.
+    void gather(int y, const Span& span) {
+        const std::size_t start = gathered_.count;
+        rows_.push_back(GatheredRow{y, span, start});
+        const auto first = static_cast<std::ptrdiff_t>(span.first);
+        const auto last = static_cast<std::ptrdiff_t>(span.second);
+        const auto at = static_cast<std::ptrdiff_t>(start);
         if (nearest_) {
-            cv::remap(in_, target, whole, cv::Mat(), method_, border);
-            return;
+            positions_.row(y, span, true,
+                           PositionsOut{gathered_.whole.data() + start, nullptr, span.first});
+            std::copy(coverage_.whole.begin() + first, coverage_.whole.begin() + last,
+                      gathered_.coverWhole.begin() + at);
+            std::copy(coverage_.fraction.begin() + first, coverage_.fraction.begin() + last,
+                      gathered_.coverFraction.begin() + at);
+        } else {
+            std::copy(coverage_.whole.begin() + first, coverage_.whole.begin() + last,
+                      gathered_.whole.begin() + at);
+            std::copy(coverage_.fraction.begin() + first, coverage_.fraction.begin() + last,
+                      gathered_.fraction.begin() + at);
         }
-        const cv::Mat fraction(1, count, CV_16UC1, positions.fraction.data() + span.first);
-        cv::remap(in_, target, whole, fraction, method_, border);
+        gathered_.count += static_cast<std::size_t>(span.second - span.first);
     }
 
-    void blendRow(int y, const Span& span) {
-        const int channels = out_.channels();
-        std::uint8_t* target = out_.ptr<std::uint8_t>(y);
-        const std::uint8_t* picture = sampled_.ptr<std::uint8_t>(0) - span.first * channels;
+    // How much of gathered pixel i the picture covers, in 1/1024.
+    int gatheredCoverage(std::size_t i) const {
+        const cv::Vec2s& whole = nearest_ ? gathered_.coverWhole[i] : gathered_.whole[i];
+        const std::uint16_t fraction =
+            nearest_ ? gathered_.coverFraction[i] : gathered_.fraction[i];
         const cv::Size size = in_.size();
-        int x = span.first;
-        while (x < span.second) {
+        return insideWeight(whole[0], fraction & kFractionMask, size.width) *
+               insideWeight(whole[1], fraction >> kFractionBits, size.height);
+    }
+
+    // Copies count pixels from pixel `from` of one row to pixel `to` of another.
+    void copyPixels(const std::uint8_t* source, int from, std::uint8_t* target, int to,
+                    int count) const {
+        const auto size = out_.elemSize();
+        std::copy(source + from * size, source + (from + count) * size, target + to * size);
+    }
+
+    void blendRow(const GatheredRow& row) {
+        const int channels = out_.channels();
+        std::uint8_t* target = out_.ptr<std::uint8_t>(row.y) + row.span.first * channels;
+        const std::uint8_t* picture =
+            sampled_.ptr<std::uint8_t>(0) + row.start * static_cast<std::size_t>(channels);
+        const int count = row.span.second - row.span.first;
+        int x = 0;
+        while (x < count) {
             // A run of whole pixels is copied at once.
             int end = x;
-            while (end < span.second && coverageOf(coverage_, end, size) == kWholeCoverage)
+            while (end < count &&
+                   gatheredCoverage(row.start + static_cast<std::size_t>(end)) == kWholeCoverage)
                 ++end;
             if (end > x) {
                 std::copy(picture + x * channels, picture + end * channels, target + x * channels);
                 x = end;
                 continue;
             }
-            const int part = coverageOf(coverage_, x, size);
+            const int part = gatheredCoverage(row.start + static_cast<std::size_t>(x));
             if (part > 0) {
                 const float coverage = static_cast<float>(part) / kWholeCoverage;
                 for (int c = 0; c < channels; ++c) {
@@ -369,7 +477,10 @@ private:
     int method_;
     bool nearest_;
     RowPositions coverage_;
-    RowPositions picture_;
+    // True when the warp leaves the pixels the picture misses alone, false when it blends.
+    bool keepTarget_ = false;
+    Gathered gathered_;
+    std::vector<GatheredRow> rows_;
     cv::Mat sampled_;
 };
 
@@ -387,6 +498,7 @@ void warpRows(const cv::Mat& in, cv::Mat& out, const Positions& positions,
             else
                 warper.warp(y, span);
         }
+        warper.flush();
     });
 }
 

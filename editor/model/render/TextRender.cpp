@@ -15,6 +15,10 @@
 #include "Geometry.h"
 #include "ImageUtilities.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 using kfm::text::Font;
 
 namespace {
@@ -35,16 +39,52 @@ template <typename Visit> void forEachRow(KpxHandle image, Visit visit) {
     }
 }
 
-// Sets out[i] = op(out[i], in[i]) over n bytes: in chunks of a fixed size, which the compiler
-// turns into vector code at every optimisation level, then the rest one by one.
-template <typename Op> void combineBytes(std::uint8_t* out, const std::uint8_t* in, int n, Op op) {
-    constexpr int kChunk = 16;
+// Sets out[i] to the smaller of out[i] and in[i] over n bytes.
+void keepSmaller(std::uint8_t* out, const std::uint8_t* in, int n) {
     int i = 0;
-    for (; i + kChunk <= n; i += kChunk)
-        for (int k = 0; k < kChunk; ++k)
-            out[i + k] = op(out[i + k], in[i + k]);
+#if defined(__SSE2__)
+    for (; i + 16 <= n; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_min_epu8(a, b));
+    }
+#endif
     for (; i < n; ++i)
-        out[i] = op(out[i], in[i]);
+        out[i] = std::min(out[i], in[i]);
+}
+
+// Raises the bytes of 254 to 255 over n bytes.
+void raiseNearlyBlank(std::uint8_t* pixels, int n) {
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i nearly = _mm_set1_epi8(static_cast<char>(254));
+    const __m128i one = _mm_set1_epi8(1);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i));
+        const __m128i raise = _mm_and_si128(_mm_cmpeq_epi8(v, nearly), one);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), _mm_or_si128(v, raise));
+    }
+#endif
+    for (; i < n; ++i)
+        pixels[i] = pixels[i] == 254 ? 255 : pixels[i];
+}
+
+// Sets out[i] to 1 where in[i] carries ink (below 255) and to 0 elsewhere, eight bytes at a
+// time: a byte of the complement is not zero exactly where there is ink, and adding 0x7f to its
+// low seven bits carries into its top bit without reaching the next byte.
+void markInked(std::uint8_t* out, const std::uint8_t* in, int n) {
+    constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7full;
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, in + i, sizeof word);
+        const std::uint64_t ink = ~word;
+        const std::uint64_t marked = ((((ink & kLow7) + kLow7) | ink) >> 7) & kOnes;
+        std::memcpy(out + i, &marked, sizeof marked);
+    }
+    for (; i < n; ++i)
+        out[i] = in[i] < 255 ? 1 : 0;
 }
 
 template <typename Visit> void forEachPixel(KpxHandle image, Visit visit) {
@@ -304,9 +344,7 @@ void composeWithoutShadow(KpxHandle image, ScopedImage& coverage, const TextStyl
     fillImage(image, 0);
     const std::uint8_t* g = KPXGetBits(coverage.get());
     forEachRow(image, [g](std::uint8_t* pixels, std::size_t offset, int width) {
-        combineBytes(pixels, g + offset, width, [](std::uint8_t, std::uint8_t ink) {
-            return static_cast<std::uint8_t>(ink < 255 ? 1 : 0);
-        });
+        markInked(pixels, g + offset, width);
     });
     KPXSetImageTransparentEx(image, coverage.release());
 }
@@ -327,9 +365,7 @@ ScopedImage makeShadow(const Font& font, KpxHandle coverage, const TextStyle& st
     if (style.shadowBlur) {
         IPLBlurCenter(shadow.get(), shadow.get(), TextMargin(font));
         forEachRow(shadow.get(), [](std::uint8_t* pixels, std::size_t, int width) {
-            combineBytes(pixels, pixels, width, [](std::uint8_t v, std::uint8_t) {
-                return static_cast<std::uint8_t>(v == 254 ? 255 : v);
-            });
+            raiseNearlyBlank(pixels, width);
         });
     }
     const int p = style.shadowTransparency;
@@ -343,7 +379,6 @@ ScopedImage makeShadow(const Font& font, KpxHandle coverage, const TextStyle& st
 void composeWithShadow(const Font& font, KpxHandle image, ScopedImage& coverage,
                        const TextStyle& style, int angle) {
     ScopedImage shadow = makeShadow(font, coverage.get(), style, angle);
-    const std::uint8_t* g = KPXGetBits(coverage.get());
     const std::uint8_t* s = shadow.get() ? KPXGetBits(shadow.get()) : nullptr;
     const int average = (GetRValue(style.colour) + GetGValue(style.colour) +
                          GetBValue(style.colour) + GetRValue(style.shadowColour) +
@@ -352,13 +387,18 @@ void composeWithShadow(const Font& font, KpxHandle image, ScopedImage& coverage,
     const COLORREF background = compositionBackground(average, style.shadowColour);
     ColourTextWithShadow(image, coverage.get(), shadow.get(), style.colour, style.shadowColour,
                          background);
-    ScopedImage combined(KPXCreateImageFrom(coverage.get(), 0));
-    if (combined.get() && s) {
-        forEachRow(combined.get(), [s](std::uint8_t* pixels, std::size_t offset, int width) {
-            combineBytes(pixels, s + offset, width,
-                         [](std::uint8_t v, std::uint8_t under) { return std::min(v, under); });
+    // The transparency is the smaller of the two coverages, taken into the shadow plane, which
+    // is not needed after the colouring.
+    if (s) {
+        const std::uint8_t* g = KPXGetBits(coverage.get());
+        const int stride = KPXGetScanBytes(shadow.get());
+        forEachRow(shadow.get(), [g, stride](std::uint8_t* pixels, std::size_t offset, int width) {
+            keepSmaller(pixels, g + offset, width);
+            // The bytes past the pixels are the text's, as in a copy of its plane.
+            std::memcpy(pixels + width, g + offset + width,
+                        static_cast<std::size_t>(stride - width));
         });
-        KPXSetImageTransparentEx(image, combined.release());
+        KPXSetImageTransparentEx(image, shadow.release());
     }
     setPaletteEntries(image, {average <= 192 ? RGB(255, 255, 255) : RGB(0, 0, 0)});
 }
@@ -577,29 +617,52 @@ void ShiftImageContent(KpxHandle image, int dx, int dy) {
         return;
     }
     // The move is linear over the rows counted from the top, which are stored bottom-up: each
-    // row takes its bytes from at most two rows of a copy, and 255 where nothing moves in.
+    // row takes its bytes from at most two rows, and 255 where nothing moves in. It is done in
+    // place, as a memmove would: pieces are moved from the far end when the content moves
+    // forward and from the near end when it moves back, so no piece is overwritten before it
+    // has moved.
     const long long offset = static_cast<long long>(dy) * stride + dx;
-    const auto before =
-        std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
-    std::memcpy(before.get(), bits, static_cast<std::size_t>(size));
+    if (offset == 0)
+        return;
     const auto storedAt = [&](long long topFirst) {
         return static_cast<std::size_t>(height - 1 - topFirst / stride) * stride +
                static_cast<std::size_t>(topFirst % stride);
     };
-    for (int row = 0; row < height; ++row) {
-        std::uint8_t* out = bits + static_cast<std::size_t>(height - 1 - row) * stride;
-        long long from = static_cast<long long>(row) * stride - offset;
-        long long left = stride;
-        for (; left > 0 && (from < 0 || from >= size); --left, ++from)
-            *out++ = 255;
-        while (left > 0 && from < size) {
-            const long long count = std::min(left, stride - from % stride);
-            std::memcpy(out, before.get() + storedAt(from), static_cast<std::size_t>(count));
-            out += count;
-            from += count;
-            left -= count;
+    // A piece of a row: its bytes come from `from` (top-first), or are 255 when it is -1.
+    struct Piece {
+        long long to;
+        long long from;
+        long long count;
+    };
+    const bool forward = offset > 0;
+    for (int step = 0; step < height; ++step) {
+        const int row = forward ? height - 1 - step : step;
+        Piece pieces[4];
+        int count = 0;
+        long long to = static_cast<long long>(row) * stride;
+        long long from = to - offset;
+        const long long end = to + stride;
+        while (to < end) {
+            if (from < 0 || from >= size) {
+                const long long blank = from < 0 ? std::min(end - to, -from) : end - to;
+                pieces[count++] = Piece{to, -1, blank};
+                to += blank;
+                from += blank;
+                continue;
+            }
+            const long long piece = std::min(end - to, stride - from % stride);
+            pieces[count++] = Piece{to, from, piece};
+            to += piece;
+            from += piece;
         }
-        std::memset(out, 255, static_cast<std::size_t>(left));
+        for (int k = 0; k < count; ++k) {
+            const Piece& p = pieces[forward ? count - 1 - k : k];
+            std::uint8_t* out = bits + storedAt(p.to);
+            if (p.from < 0)
+                std::memset(out, 255, static_cast<std::size_t>(p.count));
+            else
+                std::memmove(out, bits + storedAt(p.from), static_cast<std::size_t>(p.count));
+        }
     }
 }
 

@@ -218,9 +218,10 @@ TEST(ShiftImageContent, MatchesOneLinearMoveOfTheTopFirstRows) {
     struct Case {
         int width, height, dx, dy;
     };
-    const Case cases[] = {{7, 5, 0, 0},   {7, 5, 3, 1},   {7, 5, -3, 2},  {7, 5, 2, -4},
-                          {7, 5, -6, -1}, {13, 9, 12, 8}, {13, 9, -5, 0}, {1, 6, 0, 3},
-                          {9, 1, 4, 0},   {9, 1, -8, 0}};
+    const Case cases[] = {{7, 5, 0, 0},   {7, 5, 3, 1},    {7, 5, -3, 2},  {7, 5, 2, -4},
+                          {7, 5, -6, -1}, {13, 9, 12, 8},  {13, 9, -5, 0}, {1, 6, 0, 3},
+                          {9, 1, 4, 0},   {9, 1, -8, 0},   {40, 6, 1, 0},  {40, 6, -1, 0},
+                          {40, 6, 3, 1},  {40, 6, -3, -1}, {40, 6, 0, -5}, {40, 6, 39, 5}};
     for (const Case& c : cases) {
         const KpxHandle image = KPXCreateImage(c.width, c.height, 8);
         const int stride = KPXGetScanBytes(image);
@@ -305,6 +306,46 @@ const GoldenCase kGoldenCases[] = {
      }},
     {"rotated30",
      [](TextObjectRecord& r) {
+         r.matrix[0] = 0.8660254037844387;
+         r.matrix[1] = 0.5;
+         r.matrix[2] = -0.5;
+         r.matrix[3] = 0.8660254037844387;
+     }},
+    {"rotated90_shadow_blur",
+     [](TextObjectRecord& r) {
+         r.matrix[0] = 0.0;
+         r.matrix[1] = 1.0;
+         r.matrix[2] = -1.0;
+         r.matrix[3] = 0.0;
+         r.isShadow = 1;
+         r.isShadowBlur = 1;
+         r.shadowXOffset = 2;
+         r.shadowYOffset = 3;
+     }},
+    {"rotated180_cubic_smooth",
+     [](TextObjectRecord& r) {
+         r.matrix[0] = -1.0;
+         r.matrix[1] = 0.0;
+         r.matrix[2] = 0.0;
+         r.matrix[3] = -1.0;
+         r.interpolation = 2 | 16;
+     }},
+    {"rotated30_shadow_back_linear_smooth",
+     [](TextObjectRecord& r) {
+         r.matrix[0] = 0.8660254037844387;
+         r.matrix[1] = 0.5;
+         r.matrix[2] = -0.5;
+         r.matrix[3] = 0.8660254037844387;
+         r.interpolation = 1 | 16;
+         r.isShadow = 1;
+         r.shadowXOffset = -3;
+         r.shadowYOffset = -2;
+         r.shadowColor = RGB(0, 160, 0);
+         r.shadowTransp = 50;
+     }},
+    {"rotated30_tiny",
+     [](TextObjectRecord& r) {
+         r.font.lfHeight = -3;
          r.matrix[0] = 0.8660254037844387;
          r.matrix[1] = 0.5;
          r.matrix[2] = -0.5;

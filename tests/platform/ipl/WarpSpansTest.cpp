@@ -65,6 +65,27 @@ cv::Mat quadrangle(cv::Size from, const cv::Point2f (&to)[4]) {
     return cv::getPerspectiveTransform(corners, to);
 }
 
+// The quadrangle of a picture turned by some degrees about its centre, placed in the middle of
+// the target: a perspective transform that is affine but for rounding, as turned text gives.
+cv::Mat turnedQuadrangle(cv::Size from, cv::Size target, double degrees) {
+    const double radians = degrees * CV_PI / 180.0;
+    const double c = std::cos(radians);
+    const double s = std::sin(radians);
+    const cv::Point2d middle(target.width / 2.0, target.height / 2.0);
+    const cv::Point2d corners[4] = {{0, 0},
+                                    {double(from.width), 0},
+                                    {double(from.width), double(from.height)},
+                                    {0, double(from.height)}};
+    cv::Point2f to[4];
+    for (int i = 0; i < 4; ++i) {
+        const double x = corners[i].x - from.width / 2.0;
+        const double y = corners[i].y - from.height / 2.0;
+        to[i] = cv::Point2f(static_cast<float>(middle.x + x * c + y * s - 0.5),
+                            static_cast<float>(middle.y - x * s + y * c - 0.5));
+    }
+    return quadrangle(from, to);
+}
+
 struct WarpCase {
     std::string name;
     cv::Size source;
@@ -105,6 +126,11 @@ std::vector<WarpCase> cases() {
          {90, 90},
          {150, 40},
          quadrangle({90, 90}, {{0, 0}, {150, 0}, {80, 38}, {70, 38}})},
+        {"textTurned30", {420, 28}, {400, 240}, turnedQuadrangle({420, 28}, {400, 240}, 30)},
+        {"textTurned90", {300, 20}, {40, 310}, turnedQuadrangle({300, 20}, {40, 310}, 90)},
+        {"textTurned180", {300, 20}, {310, 30}, turnedQuadrangle({300, 20}, {310, 30}, 180)},
+        {"textTurned3", {500, 40}, {520, 80}, turnedQuadrangle({500, 40}, {520, 80}, 3)},
+        {"textTurnedOneRow", {200, 1}, {190, 110}, turnedQuadrangle({200, 1}, {190, 110}, -30)},
         {"quadrangleBeyond",
          {80, 80},
          {100, 100},
