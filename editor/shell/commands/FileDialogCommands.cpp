@@ -144,6 +144,7 @@ void FileDialogCommands::RouteCommands(CommandRouter& router) {
     route(router, {ID_FILE_NEW_ANIMATION}, [this](UINT) { OnNewAnimation(); });
     route(router, {ID_FILE_GIF_DETAILS}, [this](UINT) { OnGifDetails(); });
     route(router, {ID_FILE_PRINT_OPTIONS}, [this](UINT) { OnPrintOptions(); });
+    route(router, {ID_FILE_SAVE_FRAME}, [this](UINT) { OnSaveFrame(); });
     route(router, {ID_THUMBNAIL_CUSTOM_SIZE}, [this](UINT) { OnThumbnailCustomSize(); });
     route(router, {ID_TOOLS_PREFERENCES}, [this](UINT) { ShowPreferences(-1); });
     route(router, {ID_TOOLS_PLUGIN_PREFERENCES},
@@ -179,6 +180,26 @@ void FileDialogCommands::OnGifDetails() {
                                         error ? 0 : static_cast<long long>(size),
                                         static_cast<int>(blocks.size()), blocks.data());
     dialog.exec();
+}
+
+void FileDialogCommands::OnSaveFrame() {
+    CGIFAnimDoc* document = app_.Document();
+    if (!document || !g_pAnimationData)
+        return;
+    std::int16_t image = 0;
+    for (const CObjFrame& frame : g_pAnimationData->frames)
+        if (frame.selected && frame.GetImage()) {
+            image = static_cast<std::int16_t>(frame.GetImage());
+            break;
+        }
+    if (!image)
+        return;
+    // Save As writes the export image in the format of the name chosen while the mode is 2.
+    g_nSaveMode = 2;
+    g_hExportImage = image;
+    document->DoSave(nullptr, TRUE);
+    g_hExportImage = 0;
+    g_nSaveMode = 1;
 }
 
 void FileDialogCommands::OnPrintOptions() {

@@ -1,6 +1,6 @@
 #pragma once
 // The commands that open the file dialogs: new animation, GIF details, print options, the
-// custom thumbnail size and the preferences.
+// custom thumbnail size, the preferences, and saving one frame in another format.
 
 #include "CommandHandler.h"
 
@@ -18,6 +18,9 @@ public:
     // The blocks of the document's GIF file.
     void OnGifDetails();
     void OnPrintOptions();
+    // The first selected frame's image saved in a format the user chooses by its name (the
+    // compression dialog follows).
+    void OnSaveFrame();
     void OnThumbnailCustomSize();
     // The preferences sheet on a page (-1: the page used last); on OK the settings, the undo
     // ring, the outside filter host and the views take the choices.

@@ -9,6 +9,7 @@
 #include "AppSettings.h"
 #include "ClipFiles.h"
 #include "DlgAVIFilter.h"
+#include "DlgCompress.h"
 #include "DlgDetailsGIF.h"
 #include "DlgFLICFilter.h"
 #include "DlgNewDoc.h"
@@ -27,12 +28,16 @@
 
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 namespace {
@@ -240,6 +245,37 @@ TEST_F(FileDialogMenuTest, PreferencesResetActsThoughCancelledAndOkResizesTheUnd
     EXPECT_EQ(page, kfm::dialogs::CPreferences::kPlugins);
     EXPECT_EQ(g_Settings.undoSteps, 23);
     EXPECT_EQ(TheUndoHistory().GetSize(), 23);
+}
+
+TEST_F(FileDialogMenuTest, SaveFrameWritesTheSelectedFrameThroughTheCompressionDialog) {
+    ASSERT_TRUE(editor.Start({dataFile("gif/peers/gs-comment.gif")}));
+    editor.ShowAt(800, 600);
+    ASSERT_GE(frameCount(), 1);
+    for (CObjFrame& frame : g_pAnimationData->frames)
+        frame.selected = 0;
+    g_pAnimationData->frames.front().selected = 1;
+    editor.Idle();
+    const std::string target = files.file("frame.bmp");
+    bool compressed = false;
+    kfm::test::AnswerNextDialog([&](QWidget* widget) {
+        auto* names = qobject_cast<QFileDialog*>(widget);
+        ASSERT_NE(names, nullptr) << "no file dialog";
+        // The compression dialog comes next.
+        kfm::test::AnswerNextDialog([&](QWidget* next) {
+            auto* dialog = qobject_cast<kfm::dialogs::CDlgCompress*>(next);
+            ASSERT_NE(dialog, nullptr) << "no compression dialog";
+            compressed = true;
+            dialog->kit().controlAs<QPushButton>(IDOK)->click();
+        });
+        auto* name = names->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        name->setText(QString::fromStdString(target));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    editor.Action(ID_FILE_SAVE_FRAME)->trigger();
+    EXPECT_TRUE(compressed);
+    EXPECT_TRUE(std::filesystem::exists(target));
+    EXPECT_GT(std::filesystem::file_size(target), 0u);
 }
 
 } // namespace
