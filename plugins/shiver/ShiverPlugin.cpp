@@ -52,15 +52,8 @@ PluginResult* runShiver(PluginRunInput* input, PluginRunContext* context) {
 extern "C" {
 
 int KFM_PLUGIN_CALL KFMGetPluginInterface(PluginInterface* table) {
-    if (!table)
-        return 0;
-    table->size = kPluginInterfaceSize;
-    table->version = kPluginInterfaceVersion;
-    table->pfnGetPluginInterface = &KFMGetPluginInterface;
-    table->pfnRunPlugin = &KFMRunPlugin;
-    table->pfnGetPluginInfo = &KFMGetPluginInfo;
-    table->pfnCleanUp = &KFMCleanUp;
-    return 1;
+    return WritePluginInterface(table, &KFMGetPluginInterface, &KFMRunPlugin, &KFMGetPluginInfo,
+                                &KFMCleanUp);
 }
 
 int KFM_PLUGIN_CALL KFMGetPluginInfo(PluginInfo* info) {

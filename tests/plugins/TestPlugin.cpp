@@ -182,19 +182,12 @@ KFM_PLUGIN_EXPORT int KFM_PLUGIN_CALL KFMGetPluginInfo(PluginInfo* info);
 KFM_PLUGIN_EXPORT TestPluginControl* KFMTestControl();
 
 int KFMGetPluginInterface(PluginInterface* table) {
-    if (!table)
-        return 0;
-    table->size = kPluginInterfaceSize;
-    table->version = kPluginInterfaceVersion;
-    table->pfnGetPluginInterface = KFMGetPluginInterface;
 #ifdef KFM_TEST_NULL_RUN
-    table->pfnRunPlugin = nullptr;
+    const PluginRunProc run = nullptr;
 #else
-    table->pfnRunPlugin = KFMRunPlugin;
+    const PluginRunProc run = KFMRunPlugin;
 #endif
-    table->pfnGetPluginInfo = KFMGetPluginInfo;
-    table->pfnCleanUp = KFMCleanUp;
-    return 1;
+    return WritePluginInterface(table, KFMGetPluginInterface, run, KFMGetPluginInfo, KFMCleanUp);
 }
 
 PluginResult* KFMRunPlugin(PluginRunInput* input, PluginRunContext* context) {

@@ -1,5 +1,6 @@
 #include "Tween.h"
 
+#include "EdgeLocks.h"
 #include "FrameTransparency.h"
 #include "ImageUtilities.h"
 #include "Kfm5ResourceIds.h"
@@ -184,19 +185,7 @@ void drawPicture(Canvas& canvas, const Picture& p, int x, int y, const AlphaTabl
 }
 
 RECT rectOf(const CObjFrame& f) {
-    return RECT{f.left, f.top, f.left + f.width, f.top + f.height};
-}
-
-void unite(RECT& into, const RECT& r, bool& first) {
-    if (first) {
-        into = r;
-        first = false;
-        return;
-    }
-    into.left = std::min(into.left, r.left);
-    into.top = std::min(into.top, r.top);
-    into.right = std::max(into.right, r.right);
-    into.bottom = std::max(into.bottom, r.bottom);
+    return frameRect(f.left, f.top, f.width, f.height);
 }
 
 // The frames that take part, by their index in the list.
@@ -248,29 +237,25 @@ TweenOutcome makePlan(FrameList& list, const TweenRequest& request, Plan& plan) 
 }
 
 RECT canvasRect(const FrameList& list, const TweenRequest& request, const Plan& plan) {
-    RECT r{0, 0, 0, 0};
-    bool first = true;
+    std::vector<RECT> rects;
     const int a = plan.first;
     const int b = plan.second;
     switch (request.placement) {
     case TweenPlacement::InsertAfterFirst:
-        unite(r, rectOf(*plan.frames[a]), first);
-        unite(r, rectOf(*plan.frames[b]), first);
+        rects = {rectOf(*plan.frames[a]), rectOf(*plan.frames[b])};
         break;
     case TweenPlacement::UpdateBetween:
         for (int i = a; i <= b; ++i)
-            unite(r, rectOf(*plan.frames[i]), first);
+            rects.push_back(rectOf(*plan.frames[i]));
         break;
     case TweenPlacement::UpdateSelected:
-        unite(r, rectOf(list.front()), first);
-        unite(r, rectOf(*plan.frames[a]), first);
-        unite(r, rectOf(*plan.frames[b]), first);
+        rects = {rectOf(list.front()), rectOf(*plan.frames[a]), rectOf(*plan.frames[b])};
         for (int i = 0; i < static_cast<int>(plan.frames.size()); ++i)
             if (plan.roles[i] > 0)
-                unite(r, rectOf(*plan.frames[i]), first);
+                rects.push_back(rectOf(*plan.frames[i]));
         break;
     }
-    return r;
+    return unionOfRects(rects);
 }
 
 // Draws the next frame of a role queue at its own place, fully.

@@ -156,6 +156,22 @@ constexpr const char* kPluginRunName = "KFMRunPlugin";
 constexpr const char* kPluginCleanUpName = "KFMCleanUp";
 constexpr const char* kPluginGetInfoName = "KFMGetPluginInfo";
 
+// A plug-in's answer to KFMGetPluginInterface: size, version and its four entry points; 0 for a
+// null table.
+inline int WritePluginInterface(PluginInterface* table, PluginGetInterfaceProc getInterface,
+                                PluginRunProc run, PluginGetInfoProc getInfo,
+                                PluginCleanUpProc cleanUp) {
+    if (!table)
+        return 0;
+    table->size = kPluginInterfaceSize;
+    table->version = kPluginInterfaceVersion;
+    table->pfnGetPluginInterface = getInterface;
+    table->pfnRunPlugin = run;
+    table->pfnGetPluginInfo = getInfo;
+    table->pfnCleanUp = cleanUp;
+    return 1;
+}
+
 // The layouts at x86-64's natural sizes.
 static_assert(sizeof(BITMAP) == 32);
 static_assert(sizeof(PluginInterface) == 40);
