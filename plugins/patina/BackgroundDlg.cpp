@@ -52,26 +52,6 @@ QIcon lockIcon(HINSTANCE texts) {
 
 } // namespace
 
-CTexturePreview::CTexturePreview(QWidget* parent) : QWidget(parent) {
-    setFixedSize(CBackgroundDlg::kPreviewSide, CBackgroundDlg::kPreviewSide);
-}
-
-void CTexturePreview::setPicture(const QImage& picture) {
-    picture_ = picture;
-    update();
-}
-
-QSize CTexturePreview::sizeHint() const {
-    return {CBackgroundDlg::kPreviewSide, CBackgroundDlg::kPreviewSide};
-}
-
-void CTexturePreview::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
-    if (!picture_.isNull())
-        painter.drawImage(QPoint(0, 0), picture_);
-}
-
 CBackgroundDlg::CBackgroundDlg(QWidget* parent, HINSTANCE texts, const QString& presetsFolder)
     : ResourceDialog(parent, IDD_BACKGROUND, texts), presetsFolder_(presetsFolder) {
     setWindowTitle(kit().text(IDS_CAPTION, QString::fromUtf8("Generátor podkladů")));
@@ -122,7 +102,8 @@ QWidget* CBackgroundDlg::buildBasicPart() {
     columns->setContentsMargins(0, 0, 0, 0);
 
     auto* left = new QVBoxLayout;
-    preview_ = kit().add(IDC_PREVIEW, new CTexturePreview);
+    preview_ =
+        kit().add(IDC_PREVIEW, new CTexturePreview(QSize(kPreviewSide, kPreviewSide), Qt::black));
     left->addWidget(preview_);
     gradient_ = kit().add(IDC_GRADIENT, new CGradientCtrl);
     connect(gradient_, &CGradientCtrl::changed, this, &CBackgroundDlg::UpdatePreview);

@@ -8,6 +8,7 @@
 #include "PluginInterface.h"
 #include "TextureResult.h"
 
+#include "framework/PicturePreview.h"
 #include "framework/ResourceDialog.h"
 
 #include <QImage>
@@ -40,21 +41,8 @@ struct TextureExtras {
     int kind = 0;
 };
 
-// The preview area (control 1001): the preview picture at its top left.
-class CTexturePreview : public QWidget {
-    Q_OBJECT
-public:
-    explicit CTexturePreview(QWidget* parent = nullptr);
-    void setPicture(const QImage& picture);
-    const QImage& picture() const { return picture_; }
-    QSize sizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QImage picture_;
-};
+// The preview area (control 1001): the preview picture at its top left on black.
+using CTexturePreview = kfm::ui::PicturePreview;
 
 class CBackgroundDlg : public kfm::ui::ResourceDialog {
     Q_OBJECT

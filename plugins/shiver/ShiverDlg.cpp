@@ -9,7 +9,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -35,26 +34,6 @@ QString withNumbers(QString text, int first, int second) {
 }
 
 } // namespace
-
-CShiverPreview::CShiverPreview(QWidget* parent) : QWidget(parent) {
-    setFixedSize(CShiverDlg::kPreviewWidth, CShiverDlg::kPreviewHeight);
-}
-
-void CShiverPreview::setPicture(const QImage& picture) {
-    picture_ = picture;
-    update();
-}
-
-QSize CShiverPreview::sizeHint() const {
-    return {CShiverDlg::kPreviewWidth, CShiverDlg::kPreviewHeight};
-}
-
-void CShiverPreview::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().button());
-    if (!picture_.isNull())
-        painter.drawImage(QPoint(0, 0), picture_);
-}
 
 CShiverDlg::CShiverDlg(QWidget* parent, const CShiverRun& run, HINSTANCE texts)
     : ResourceDialog(parent, IDD_SHIVER, texts), run_(run), refresh_(nullptr, 0) {
@@ -133,7 +112,7 @@ void CShiverDlg::buildControls() {
     left->addWidget(differencesOnly_);
     left->addStretch();
 
-    preview_ = kit().add(IDC_PREVIEW, new CShiverPreview);
+    preview_ = kit().add(IDC_PREVIEW, new CShiverPreview(QSize(kPreviewWidth, kPreviewHeight)));
     status_ = kit().add(IDC_STATUS, new QLabel);
     auto* update = kit().add(
         IDC_UPDATE_PREVIEW,

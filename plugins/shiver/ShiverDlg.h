@@ -6,6 +6,7 @@
 
 #include "ShiverRun.h"
 
+#include "framework/PicturePreview.h"
 #include "framework/ResourceDialog.h"
 
 #include <QImage>
@@ -24,20 +25,7 @@ class QSpinBox;
 namespace kfm::shiver {
 
 // The preview area (control 14000): the current picture at its top left on the button face.
-class CShiverPreview : public QWidget {
-    Q_OBJECT
-public:
-    explicit CShiverPreview(QWidget* parent = nullptr);
-    void setPicture(const QImage& picture);
-    const QImage& picture() const { return picture_; }
-    QSize sizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QImage picture_;
-};
+using CShiverPreview = kfm::ui::PicturePreview;
 
 class CShiverDlg : public kfm::ui::ResourceDialog {
     Q_OBJECT
